@@ -124,3 +124,15 @@ function(brine_forbid_includes)
     endforeach()
   endforeach()
 endfunction()
+
+# Every test of the tree below `dir`, the folder's own and its subfolders'.
+function(brine_collect_tests dir out)
+  get_property(found DIRECTORY ${dir} PROPERTY TESTS)
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(sub IN LISTS subdirs)
+    brine_collect_tests(${sub} more)
+    list(APPEND found ${more})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+

@@ -3,12 +3,10 @@
 // BM_ChartpointFrame/N repaints N marks with their "CP" ID and name labels
 // through the view's chartpoint layer: every position through the document's
 // conversions, every symbol and text through the drawing context onto Qt's
-// painter (the symbol stamped, a label that would cover one drawn before it
-// left out). BM_ChartpointFrame_Reference/N has the painter draw the same
-// symbols (a circle with three spokes) and every text in the same font from
-// client points and label texts worked out beforehand. Both draw one frame
-// before timing: a repaint is timed, not the first paint.
-// BM_ChartpointFirstPaint/N: the first paint, nothing measured before.
+// painter (the symbol stamped, every label drawn). BM_ChartpointFrame_Reference/N has the painter
+// draw the same symbols (a circle with three spokes) and every text in the same font from client
+// points and label texts worked out beforehand. Both draw one frame before timing: a repaint is
+// timed, not the first paint. BM_ChartpointFirstPaint/N: the first paint, nothing measured before.
 // BM_RewriteOneMark: the layer's update for one rewritten record (hint 5)
 // among 100,000 marks. BM_ListLastPageByName: the list's last page of rows
 // from a 100,000-record table in Name order, as the list window fetches it.

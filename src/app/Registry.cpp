@@ -57,44 +57,23 @@ std::string ThreeDigits(std::uint32_t v)
 }
 
 // "ddd ddd ddd": three three-digit numbers 0..255 at fixed places.
-bool ParseColourDigits(std::string_view chunk, std::uint32_t& colour)
+// The blank-separated numbers of a text, each as the integer reader takes it
+// (a token without a leading number gives 0); missing ones are 0.
+std::array<int, 3> ThreeNumbers(std::string_view text)
 {
-    if (chunk.size() != 11 || chunk[3] != ' ' || chunk[7] != ' ')
-        return false;
-    std::uint32_t parts[3] = {};
-    for (int p = 0; p < 3; ++p) {
-        std::uint32_t v = 0;
-        for (int d = 0; d < 3; ++d) {
-            const char c = chunk[p * 4 + d];
-            if (c < '0' || c > '9')
-                return false;
-            v = v * 10 + std::uint32_t(c - '0');
-        }
-        if (v > 255)
-            return false;
-        parts[p] = v;
+    std::array<int, 3> numbers{};
+    std::size_t n = 0;
+    std::size_t at = 0;
+    while (n < numbers.size() && at < text.size()) {
+        const std::size_t blank = text.find(' ', at);
+        const std::size_t end = blank == std::string_view::npos ? text.size() : blank;
+        if (end > at)
+            numbers[n++] = StringToInt(text.substr(at, end - at));
+        at = end + 1;
     }
-    colour = parts[0] | parts[1] << 8 | parts[2] << 16;
-    return true;
+    return numbers;
 }
 
-bool ParseWholeInt(std::string_view text, int& value)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty())
-        return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-// Nineteen decimals keep every value from about 0.001 up exact, but smaller
-// ones lose digits (1e-25 would come back as 0.0). Those get as many decimals
-// as reading back needs, in the same plain form that any reader takes.
 std::string DoubleText(double value)
 {
     std::string text = FormatDoubleTrimmed(value);
@@ -136,32 +115,33 @@ std::string FormatPaletteColours(const std::array<std::uint32_t, 3>& colours)
 
 bool ParsePaletteColours(std::string_view text, std::array<std::uint32_t, 3>& colours)
 {
-    // Each palette's part is found from its ':' onwards, whatever its name says,
-    // so texts written under other palette names still read.
-    std::array<std::uint32_t, 3> parsed{};
+    // Day, Dusk and Night in turn: the eleven characters two past the next
+    // colon hold red, green and blue; the next colon looked for is past them.
     std::string_view rest = text;
-    for (std::uint32_t& colour : parsed) {
+    for (std::uint32_t& colour : colours) {
         const std::size_t colon = rest.find(':');
-        if (colon == std::string_view::npos || colon + 2 > rest.size() || rest[colon + 1] != ' ')
-            return false;
-        rest.remove_prefix(colon + 2);
-        if (!ParseColourDigits(rest.substr(0, 11), colour))
-            return false;
+        const std::size_t from = colon == std::string_view::npos ? 1 : colon + 2;
+        rest = from < rest.size() ? rest.substr(from) : std::string_view();
+        const std::array<int, 3> rgb = ThreeNumbers(rest.substr(0, 11));
+        colour = (static_cast<std::uint32_t>(rgb[0]) & 0xFF) |
+                 (static_cast<std::uint32_t>(rgb[1]) & 0xFF) << 8 |
+                 (static_cast<std::uint32_t>(rgb[2]) & 0xFF) << 16;
     }
-    colours = parsed;
     return true;
 }
 
 bool ParseIntPair(std::string_view text, std::pair<int, int>& xy)
 {
+    // x is the text before the first comma, y the text after it up to the
+    // next one (none: 0), each as the integer reader takes it.
     const std::size_t comma = text.find(',');
-    if (comma == std::string_view::npos)
-        return false;
-    std::pair<int, int> parsed;
-    if (!ParseWholeInt(text.substr(0, comma), parsed.first) ||
-        !ParseWholeInt(text.substr(comma + 1), parsed.second))
-        return false;
-    xy = parsed;
+    xy.first = StringToInt(text.substr(0, comma));
+    if (comma == std::string_view::npos) {
+        xy.second = 0;
+        return true;
+    }
+    const std::string_view second = text.substr(comma + 1);
+    xy.second = StringToInt(second.substr(0, second.find(',')));
     return true;
 }
 

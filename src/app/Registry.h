@@ -17,8 +17,9 @@
 //   colours     String  "Day : rrr ggg bbb, Dusk : rrr ggg bbb, Night : rrr ggg bbb"
 //
 // A reader leaves its out argument alone and returns false when the value is
-// missing, of the wrong type, or (for the fixed-layout texts: pairs, colour
-// triples, spans, dates) malformed; callers set their defaults first.
+// missing, of the wrong type, or (spans, dates) malformed; callers set their
+// defaults first. Other texts are read as far as they go, as numbers are: a
+// pair or a colour part without a number reads as 0.
 // Key paths use backslashes and start at the store's root.
 
 #include <array>

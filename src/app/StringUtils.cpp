@@ -256,11 +256,10 @@ int SplitFields(std::string_view text, std::string_view delimiters, CStringList&
 
 CStringList SplitCommandLine(std::string_view commandLine)
 {
+    // Fields 1, 2, ... up to the first empty one, as stored lists are read: a
+    // line that begins with a delimiter, or has two in a row, stops there.
     CStringList words;
-    const int n = CountTokens(commandLine, " /,-");
-    words.reserve(n);
-    for (int i = 1; i <= n; ++i)
-        words.push_back(GetToken(i, commandLine, " /,-"));
+    SplitFields(commandLine, " /,-", words);
     LowerCaseList(words);
     return words;
 }

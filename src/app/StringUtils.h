@@ -80,8 +80,8 @@ std::string GetField(int n, std::string_view text, std::string_view delimiters);
 int SplitFields(std::string_view text, std::string_view delimiters, CStringList& out);
 
 // The program's command line as lower-cased words, split at blanks, slashes,
-// commas and dashes. Empty fields are skipped, unlike SplitFields, so a switch
-// written "/noworkspace" or after a doubled comma is still found.
+// commas and dashes by SplitFields: the words end at the first empty field, so
+// "/noworkspace" gives none and "a,,noworkspace" only "a".
 CStringList SplitCommandLine(std::string_view commandLine);
 
 // ---- Numbers to text and back -----------------------------------------------

@@ -163,6 +163,11 @@ bool CChartDoc::RebuildFolio()
     return !m_folio.empty();
 }
 
+void CChartDoc::RetainFolioItems(const std::function<bool(const CFolioItem&)>& keep)
+{
+    std::erase_if(m_folio, [&keep](const CFolioItem* item) { return !item || !keep(*item); });
+}
+
 void CChartDoc::ClearFolio()
 {
     m_folio.clear();
@@ -404,6 +409,16 @@ bool CChartDoc::PositionToLinePoint(const geo::CPosition& position, geo::IntPoin
 geo::IntRect CChartDoc::ViewClientRect()
 {
     return m_window ? m_window->GetClientRect() : geo::IntRect{};
+}
+
+bool CChartDoc::PanelPositionToClientPoint(const geo::CPosition& position, CPanelId /*panel*/,
+                                           geo::IntPoint& client)
+{
+    geo::IntPoint chartPoint;
+    if (!PositionToPoint(position, chartPoint))
+        return false;
+    ChartToClientPoint(chartPoint, client);
+    return true;
 }
 
 bool CChartDoc::IsClientPointOnChart(geo::IntPoint point)

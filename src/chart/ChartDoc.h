@@ -38,6 +38,13 @@ class CScreenBuffer;
 struct CFolioItem;
 
 using PointList = std::vector<geo::IntPoint>;
+
+// One panel of a chart and one of its sub-panels.
+struct CPanelId {
+    std::uint8_t panel = 0;
+    std::uint8_t subPanel = 0;
+    bool operator==(const CPanelId&) const = default;
+};
 // A chart's colours as the buffers draw them (0xFFRRGGBB).
 using ColourTable = CPaletteTable;
 
@@ -246,6 +253,21 @@ public:
     virtual bool ReadsFromSourceFolder() const { return false; }
     virtual void VerifyIntegrity() { }
 
+    // ---- Panels --------------------------------------------------------------
+    // A raster chart shows a main panel and its insets, each with a
+    // projection of its own; a point is converted through the panel it lies
+    // in. Kinds without panels answer as one panel covering the chart.
+    virtual CPanelId GetCurrentPanelId() const { return {}; }
+    // The client point lies in a sub-panel of `panel`.
+    virtual bool IsClientPointInPanel(geo::IntPoint client, CPanelId /*panel*/)
+    {
+        return IsClientPointOnChart(client);
+    }
+    // The client point of a position through the projection of `panel`
+    // (its panel and sub-panel), also where another panel covers the place.
+    virtual bool PanelPositionToClientPoint(const geo::CPosition& position, CPanelId panel,
+                                            geo::IntPoint& client);
+
     // ---- Shared operations -------------------------------------------------
     // The window title: name, then chart number, datum, depth units, scale
     // and chart title, each non-empty part after " - "; "[Autoscroll] - " or
@@ -312,6 +334,8 @@ protected:
     geo::IntRect ViewClientRect();
     // The autoscroll-area per cent the navigator holds (100 without one).
     int AutoscrollAreaPercent();
+    // Keeps of the folio list only the items `keep` answers true for.
+    void RetainFolioItems(const std::function<bool(const CFolioItem&)>& keep);
 
 private:
     void PanBy(bool horizontal, int sign, bool large);

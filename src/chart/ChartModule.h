@@ -5,6 +5,7 @@
 // module its list of services, so the chart display never depends on the
 // chart kinds.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,8 +32,16 @@ public:
     // The charts folder changed: the service's own folder lies below it.
     virtual void SetChartsFolder(const std::string& /*folder*/) { }
     // Adds this service's charts to the folio; the number of catalogue
-    // records used.
-    virtual int BuildFolio(Folio& /*folio*/) { return 0; }
+    // records used. `recordRead`, when set, is called for each catalogue
+    // record passed over, for the progress of the folio build.
+    virtual int BuildFolio(Folio& /*folio*/, const std::function<void()>& /*recordRead*/)
+    {
+        return 0;
+    }
+    int BuildFolio(Folio& folio) { return BuildFolio(folio, {}); }
+    // The records of the chart catalogue this service's folio is built from
+    // (the raster services share one catalogue and answer alike); 0 without one.
+    virtual long CatalogueRecordCount() { return 0; }
     virtual void RemoveFolioItems(Folio& /*folio*/) { }
 
     // Whether this service opens a file of the extension (no dot, any case;

@@ -108,11 +108,8 @@ void CChartViewPipeline::DrawStaticLayers(CXDC& dc)
             const bool night = ActivePalette() != kPaletteDay;
             for (const auto& m : m_measurements)
                 m->DrawLine(dc, night);
-            const int dim = ActivePalette() == kPaletteDusk    ? 25
-                            : ActivePalette() == kPaletteNight ? 50
-                                                               : 0;
             for (const auto& m : m_measurements)
-                m->DrawLabel(dc, dim);
+                m->DrawLabel(dc);
             continue;
         }
         default: break;

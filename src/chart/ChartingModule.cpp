@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <limits>
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -40,6 +42,10 @@ bool CChartingModule::Initialise()
         if (!service->Initialise())
             return false;
     }
+    // The chart catalogues are open once the services are: each service
+    // hears of it, and hears again before they close at the end.
+    for (auto& service : m_services.chartServices)
+        service->OnCataloguesOpened();
     if (app::CMsgBar* bar = m_services.frameMsgBar) {
         bar->AddMessage(m_hMsgLoadFailure, kUnableToLoadChart, 65000, 0, false);
         bar->SetMessageFlag(m_hMsgLoadFailure, true);
@@ -89,26 +95,29 @@ void CChartingModule::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         me, cmd::kChartCursorPosition, [](unsigned) {},
         [this](app::CCmdUI& ui) { ui.SetText(GetCursorPositionText()); });
-    commands.Add(
-        me, cmd::kChartLargerScale,
-        [this](unsigned) {
-            if (CChartDoc* doc = GetActiveChartDoc())
-                doc->LargerScale();
-        },
-        [this](app::CCmdUI& ui) {
-            CChartDoc* doc = GetActiveChartDoc();
-            ui.Enable(doc && doc->CanShowLargerScale());
-        });
-    commands.Add(
-        me, cmd::kChartSmallerScale,
-        [this](unsigned) {
-            if (CChartDoc* doc = GetActiveChartDoc())
-                doc->SmallerScale();
-        },
-        [this](app::CCmdUI& ui) {
-            CChartDoc* doc = GetActiveChartDoc();
-            ui.Enable(doc && doc->CanShowSmallerScale());
-        });
+    // Larger and Smaller Scale, like the zooms, stop quietly on an error.
+    auto scale = [this](void (CChartDoc::*step)()) {
+        return [this, step](unsigned) {
+            try {
+                if (CChartDoc* doc = GetActiveChartDoc())
+                    (doc->*step)();
+            } catch (...) { }
+        };
+    };
+    auto scaleAvailable = [this](bool (CChartDoc::*can)()) {
+        return [this, can](app::CCmdUI& ui) {
+            try {
+                CChartDoc* doc = GetActiveChartDoc();
+                ui.Enable(doc && (doc->*can)());
+            } catch (...) {
+                ui.Enable(false);
+            }
+        };
+    };
+    commands.Add(me, cmd::kChartLargerScale, scale(&CChartDoc::LargerScale),
+                 scaleAvailable(&CChartDoc::CanShowLargerScale));
+    commands.Add(me, cmd::kChartSmallerScale, scale(&CChartDoc::SmallerScale),
+                 scaleAvailable(&CChartDoc::CanShowSmallerScale));
     commands.Add(
         me, cmd::kChartWorld,
         [this](unsigned) {
@@ -150,6 +159,8 @@ bool CChartingModule::Terminate()
             bar->RemoveMessage(m_hMsgWorldChart, false);
             bar->LockUpdate(true);
         }
+        for (auto& service : m_services.chartServices)
+            service->OnCataloguesClosing();
         for (auto it = m_services.chartServices.rbegin(); it != m_services.chartServices.rend();
              ++it)
             (*it)->Terminate();
@@ -183,8 +194,8 @@ void CChartingModule::LoadSettings()
         reg.ReadPaletteColours("FocusBoxColour", s.focusBoxColour);
         reg.ReadByte("FocusBoxLineWidth", s.focusBoxLineWidth);
         reg.Close();
-        // Clamped as loaded: a hand-edited value is never used out of range.
-        s.focusBoxLineWidth = std::clamp<std::uint8_t>(s.focusBoxLineWidth, 1, 4);
+        // A focus box width out of range stays as loaded (it is written back
+        // as it was) and is drawn within range (FocusBoxWidth).
         s.smallPanStep = std::max(s.smallPanStep, 1);
         s.largePanStep = std::max(s.largePanStep, 1);
         s.lineWidth = std::max<std::uint8_t>(s.lineWidth, 1);
@@ -219,6 +230,8 @@ void CChartingModule::SaveChartSettings()
         reg.WriteDWord("FocusBoxLineWidth", s.focusBoxLineWidth);
         reg.Close();
     }
+    // Written as it was; from now on the width in use.
+    m_settings.focusBoxLineWidth = static_cast<std::uint8_t>(m_settings.FocusBoxWidth());
 }
 
 CChartModule* CChartingModule::FindServiceFor(std::string_view extension) const
@@ -470,12 +483,25 @@ bool CChartingModule::GetFolioItems(std::vector<const CFolioItem*>& items) const
 
 void CChartingModule::BuildChartFolio()
 {
-    app::CWaitProgress progress("Building chart folio",
-                                static_cast<int>(m_services.chartServices.size()));
+    // The progress counts the chart catalogue's records; the raster services
+    // share that one catalogue, each passing over its own office's records.
+    long records = 0;
+    for (auto& service : m_services.chartServices)
+        records = std::max(records, service->CatalogueRecordCount());
+    app::CWaitProgress progress(
+        "Building chart folio",
+        static_cast<int>(std::min<long>(records, std::numeric_limits<int>::max())));
     ClearFolioItems();
+    long used = 0;
+    const std::function<void()> recordRead = [&progress] { progress.Step(); };
     for (auto& service : m_services.chartServices) {
-        service->BuildFolio(m_folio);
-        progress.Step();
+        // A catalogue service builds while records remain for it.
+        const bool fromCatalogue = service->CatalogueRecordCount() > 0;
+        if (fromCatalogue && used >= records)
+            continue;
+        const int n = service->BuildFolio(m_folio, recordRead);
+        if (fromCatalogue)
+            used += n;
     }
     for (CChartWindow* f : m_frames) {
         if (CChartDoc* doc = f->GetChartDoc())

@@ -4,6 +4,7 @@
 // installed charts, the chart services handed over by the shell, and the
 // redraws of all chart views. Module name "Chart", also its settings key.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -38,9 +39,14 @@ struct CChartSettings {
     bool drawUpdateBoxes = false;
     std::int32_t smallPanStep = 50;
     std::int32_t largePanStep = 200;
+    // Kept as stored: a value outside 1 to 4 is written back as it was and
+    // brought into range once written; drawing uses FocusBoxWidth().
     std::uint8_t focusBoxLineWidth = 3;
     // Day, Dusk, Night as 0x00BBGGRR (red in the low byte).
     std::array<std::uint32_t, 3> focusBoxColour{0x000000, 0xFFFFFF, 0xAFAFAF};
+
+    // The focus box's pen width in use: the stored width kept in 1 to 4.
+    int FocusBoxWidth() const { return std::clamp<int>(focusBoxLineWidth, 1, 4); }
 };
 
 // What the program gives the module. Every hook may be left empty in tests.

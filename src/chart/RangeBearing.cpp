@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/DisplayPalettes.h"
+#include "app/Colour.h"
 #include "app/SystemUtils.h"
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
@@ -13,6 +13,11 @@ namespace chart {
 namespace {
 
 constexpr const char* kDegree = "\xC2\xB0";
+
+bool IsRasterChart(const CChartDoc& doc)
+{
+    return doc.GetChartType() == kChartARCS || doc.GetChartType() == kChartSeafarer;
+}
 
 std::string Trimmed(std::string s)
 {
@@ -56,6 +61,7 @@ void CRangeBearingOverlay::Start(CChartDoc& doc, geo::IntPoint point)
 {
     m_doc = &doc;
     m_start = m_end = point;
+    m_startPanel = m_endPanel = IsRasterChart(doc) ? doc.GetCurrentPanelId() : CPanelId{};
     geo::IntPoint chartPoint;
     doc.ClientToChartPoint(point, chartPoint);
     if (!doc.PointToPosition(chartPoint, m_startPosition))
@@ -68,7 +74,11 @@ void CRangeBearingOverlay::Start(CChartDoc& doc, geo::IntPoint point)
 
 bool CRangeBearingOverlay::CanExtendTo(geo::IntPoint point) const
 {
-    return m_doc && m_doc->IsClientPointOnChart(point);
+    if (!m_doc || !m_doc->IsClientPointOnChart(point))
+        return false;
+    if (!IsRasterChart(*m_doc) || m_doc->IsWorldChart())
+        return true;
+    return m_doc->IsClientPointInPanel(point, m_startPanel);
 }
 
 void CRangeBearingOverlay::SetEnd(geo::IntPoint point)
@@ -76,6 +86,10 @@ void CRangeBearingOverlay::SetEnd(geo::IntPoint point)
     m_end = point;
     if (!m_doc)
         return;
+    // A world chart lets the end go into any panel: it is drawn through the
+    // one it lies in.
+    if (IsRasterChart(*m_doc) && m_doc->IsWorldChart())
+        m_endPanel = m_doc->GetCurrentPanelId();
     geo::IntPoint chartPoint;
     m_doc->ClientToChartPoint(point, chartPoint);
     if (!m_doc->PointToPosition(chartPoint, m_endPosition))
@@ -104,24 +118,26 @@ std::string CRangeBearingOverlay::ComputeLabel(geo::IntPoint point) const
     return FormatRangeBearingLabel(range, bearing);
 }
 
-void CRangeBearingOverlay::Points(geo::IntPoint& s, geo::IntPoint& e) const
+void CRangeBearingOverlay::ClientPoints(geo::IntPoint& s, geo::IntPoint& e) const
 {
     s = m_start;
     e = m_end;
     if (!m_finished || !m_doc)
         return;
+    // Each end through the projection of its own panel: another panel may
+    // show the same place elsewhere on the chart.
     geo::IntPoint p;
-    if (m_doc->PositionToPoint(m_startPosition, p))
-        m_doc->ChartToClientPoint(p, s);
-    if (m_doc->PositionToPoint(m_endPosition, p))
-        m_doc->ChartToClientPoint(p, e);
+    if (m_doc->PanelPositionToClientPoint(m_startPosition, m_startPanel, p))
+        s = p;
+    if (m_doc->PanelPositionToClientPoint(m_endPosition, m_endPanel, p))
+        e = p;
 }
 
 void CRangeBearingOverlay::DrawLine(CXDC& dc, bool night) const
 {
     geo::IntPoint s;
     geo::IntPoint e;
-    Points(s, e);
+    ClientPoints(s, e);
     const Pen old = dc.SelectPen(night ? app::RGB(255, 255, 255) : app::RGB(0, 0, 0));
     const std::int64_t dx = std::int64_t{e.x} - s.x;
     const std::int64_t dy = std::int64_t{e.y} - s.y;
@@ -137,13 +153,13 @@ void CRangeBearingOverlay::DrawLine(CXDC& dc, bool night) const
     dc.SelectPen(old);
 }
 
-void CRangeBearingOverlay::DrawLabel(CXDC& dc, int dimPercent) const
+void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
 {
     if (m_label.empty())
         return;
     geo::IntPoint s;
     geo::IntPoint e;
-    Points(s, e);
+    ClientPoints(s, e);
     const Font font{"System", -12, 500, false, false, 0};
     const Font oldFont = dc.SelectFont(font);
     const IntSize text = dc.GetTextExtent(m_label);
@@ -151,8 +167,7 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc, int dimPercent) const
     const int h = text.cy + 6;
     const int cx = static_cast<int>((std::int64_t{s.x} + e.x) / 2);
     const int cy = static_cast<int>((std::int64_t{s.y} + e.y) / 2);
-    const Brush oldBrush =
-        dc.SelectBrush(app::DimColourByPercent(app::RGB(255, 255, 0), dimPercent));
+    const Brush oldBrush = dc.SelectBrush(app::RGB(255, 255, 0));
     const Pen oldPen = dc.SelectPen(app::RGB(0, 0, 0));
     dc.Rectangle(cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h);
     const COLORREF oldText = dc.SetTextColor(app::RGB(0, 0, 0));

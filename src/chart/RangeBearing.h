@@ -8,12 +8,12 @@
 
 #include <string>
 
+#include "chart/ChartDoc.h"
 #include "geo/Clipping.h"
 #include "geo/Position.h"
 
 namespace chart {
 
-class CChartDoc;
 class CXDC;
 
 // "12.3nm, 045°, (225°)" (UTF-8 degree signs).
@@ -30,9 +30,12 @@ class CRangeBearingOverlay {
 public:
     enum State { kNew = 0, kStarted = 1 };
 
-    // Begins at a client point of the chart.
+    // Begins at a client point of the chart; on a raster chart in the panel
+    // the document has current (the one the pointer is over).
     void Start(CChartDoc& doc, geo::IntPoint point);
-    // The end may move to the point (on the chart).
+    // The end may move to the point: on the chart and, on a raster chart
+    // other than a world chart, in the panel the measurement started in,
+    // since every panel has its own projection.
     bool CanExtendTo(geo::IntPoint point) const;
     void SetEnd(geo::IntPoint point);
     // The label of the finished measurement, at the point.
@@ -46,9 +49,9 @@ public:
     // The client points of a finished measurement come from its positions,
     // so it follows zoom and pan.
     void DrawLine(CXDC& dc, bool night) const;
-    // The yellow box with the label, centred on the line's middle; dimmed
-    // by the caller's table for Dusk and Night (`dimPercent`).
-    void DrawLabel(CXDC& dc, int dimPercent) const;
+    // The yellow box with the label in black, centred on the line's middle;
+    // yellow under every palette, so the figures stay readable at night.
+    void DrawLabel(CXDC& dc) const;
 
     State GetState() const { return m_state; }
     geo::IntPoint StartPoint() const { return m_start; }
@@ -56,17 +59,22 @@ public:
     const geo::CPosition& StartPosition() const { return m_startPosition; }
     const geo::CPosition& EndPosition() const { return m_endPosition; }
     const std::string& Label() const { return m_label; }
+    CPanelId StartPanel() const { return m_startPanel; }
+    CPanelId EndPanel() const { return m_endPanel; }
+
+    // Start and end in client points now: once finished, from the positions
+    // through the projection of each end's panel.
+    void ClientPoints(geo::IntPoint& s, geo::IntPoint& e) const;
 
 private:
-    // Start and end in client points now (from the positions once finished).
-    void Points(geo::IntPoint& s, geo::IntPoint& e) const;
-
     State m_state = kNew;
     CChartDoc* m_doc = nullptr;
     geo::IntPoint m_start;
     geo::IntPoint m_end;
     geo::CPosition m_startPosition;
     geo::CPosition m_endPosition;
+    CPanelId m_startPanel;   // raster charts: where the measurement started
+    CPanelId m_endPanel;   // the start panel, or on a world chart the panel at the end
     std::string m_label;
     bool m_finished = false;
 };

@@ -39,9 +39,14 @@ void CChartpointRowSource::FetchRows(std::size_t first, std::size_t count,
         std::string datumName = geo::CDatumInfo::GetName(datum);
         if (datumName.empty())
             datumName = "WGS 84";
-        rows.push_back({m_table.m_ident, m_table.m_name, LatitudeText(p.GetLatitude()),
-                        LongitudeText(p.GetLongitude()), datumName, m_table.m_area, m_table.m_group,
-                        ZoneTimeText(m_table.m_zone)});
+        std::string lat = LatitudeText(p.GetLatitude()), lon = LongitudeText(p.GetLongitude());
+        if (m_format) {
+            const geo::CPositionFormat format = m_format();
+            lat = p.FormatLatitude(format);
+            lon = p.FormatLongitude(format);
+        }
+        rows.push_back({m_table.m_ident, m_table.m_name, lat, lon, datumName, m_table.m_area,
+                        m_table.m_group, ZoneTimeText(m_table.m_zone)});
         if (m_table.IsLast())
             break;
         ok = m_table.SkipForward();

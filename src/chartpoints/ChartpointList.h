@@ -4,6 +4,9 @@
 // module's table (its position is put back after), and the focus keys.
 
 #include "app/ListRows.h"
+#include "geo/Position.h"
+
+#include <functional>
 
 #include <optional>
 
@@ -17,7 +20,12 @@ class CChartpointRowSource final : public app::CRowSource {
 public:
     static constexpr std::size_t kColumns = 8;
 
-    explicit CChartpointRowSource(db::CDBChartPoint& table) : m_table(table) { }
+    // With `format`, latitude and longitude follow the program's position
+    // format; without it they show degrees and thousandths of minutes.
+    explicit CChartpointRowSource(db::CDBChartPoint& table,
+                                  std::function<geo::CPositionFormat()> format = {})
+        : m_table(table), m_format(std::move(format))
+    { }
 
     std::size_t RowCount() const override;
     std::size_t ColumnCount() const override { return kColumns; }
@@ -27,6 +35,7 @@ public:
 
 private:
     db::CDBChartPoint& m_table;
+    std::function<geo::CPositionFormat()> m_format;
 };
 
 // The sort order a column heading gives: ID 2, Name 1, the others from

@@ -258,6 +258,9 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
     AfterOpen();
     m_lockedElsewhere = m_table->IsLockedElsewhere();
     m_lockHolder.clear();
+    // An older file taken over: the rows it could not bring, by file and row.
+    if (!m_table->ImportNote().empty())
+        Tell(m_table->ImportNote(), PromptIcon::Exclamation);
     return true;
 }
 
@@ -744,7 +747,8 @@ bool CChartpointModule::SetCurrentDatumWgs84()
 {
     if (!IsEditable())
         return false;
-    if (m_current.m_position.GetDatum() != geo::kNoDatumIndex)
+    const std::uint16_t datum = m_current.m_position.GetDatum();
+    if (datum != geo::kNoDatumIndex && datum != geo::DatumIndexFallback())
         return true;
     m_current.m_position.Set(m_current.m_position.GetLatitude(),
                              m_current.m_position.GetLongitude(),

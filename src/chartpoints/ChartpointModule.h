@@ -58,6 +58,8 @@ public:
     // ---- Plugged in by the program (all optional)
     void SetUi(CChartpointUi* ui) { m_ui = ui ? ui : &m_noUi; }
     void SetStationLink(CStationLink* link) { m_station = link; }
+    // Station messaging runs: files are shared and never overwritten.
+    bool IsStationNetworkOn() const { return m_station && m_station->IsRunning(); }
     void SetTransmitter(CWaypointTransmitter* tx) { m_transmitter = tx; }
     void AddListener(CChartpointListener* listener);
     void RemoveListener(CChartpointListener* listener);

@@ -1,5 +1,6 @@
 #include "db/DBARCSCat.h"
 
+#include "db/ImportStaging.h"
 #include "db/OlderTable.h"
 #include "platform/Ascii.h"
 
@@ -90,15 +91,17 @@ bool CDBARCSCat::Open(bool readOnly, bool recreate)
 
 bool CDBARCSCat::ConvertOlderLayout()
 {
-    const fs::path folder = GetFolder();
+    const fs::path folder = GetFolder().empty() ? fs::path(".") : fs::path(GetFolder());
     const std::string stem = GetName();
     std::error_code ec;
     // 1. Copies of the older files as "~tmp"; a failed copy leaves the
-    //    original untouched and the conversion refused.
+    //    original untouched and the conversion refused. A "~tmp" of a
+    //    conversion that stopped part way is only ever a copy: the originals
+    //    stay in place until the new table has taken it.
     for (const fs::path& old : FilesNamed(folder, "~tmp"))
         fs::remove(old, ec);
-    const fs::path data = ResolveNoCase(folder / (stem + ".dbf"));
-    const fs::path memo = ResolveNoCase(folder / (stem + ".dbt"));
+    const fs::path data = ResolveNoCase((folder / (stem + ".dbf")).string());
+    const fs::path memo = ResolveNoCase((folder / (stem + ".dbt")).string());
     if (!fs::copy_file(data, folder / "~tmp.dbf", fs::copy_options::overwrite_existing, ec))
         return false;
     const bool hasMemo = fs::exists(memo, ec);
@@ -109,34 +112,41 @@ bool CDBARCSCat::ConvertOlderLayout()
     if (!older.Open((folder / "~tmp.dbf").string(),
                     hasMemo ? (folder / "~tmp.dbt").string() : std::string{}))
         return false;
-    // 2. The originals go; a new table of the current layout takes their place.
-    for (const fs::path& file : FilesNamed(folder, stem))
-        fs::remove(file, ec);
-    if (!CDBTextTable::Open(false, false))
+    // 2. The new table is built whole beside the old one and only then takes
+    //    its place: a conversion stopped or killed part way leaves the older
+    //    catalogue as it was, to be converted at the next open.
+    CImportStaging staging(folder.string(), stem);
+    if (!staging.IsReady())
+        return false;
+    CDBARCSCat staged;
+    staged.SetFilePath(staging.TablePath());
+    if (!staged.CDBTextTable::Open(false, false))
         return false;
     bool ok = true;
     auto number = [&](int r, std::string_view f) { return NumberFromText(older.Text(r, f)); };
     for (int r = 0; r < older.RecordCount() && ok; ++r) {
         if (older.Deleted(r))
             continue;
-        ClearRecord();
-        m_no = Decode(older.Text(r, "NO"));
-        m_desc = Decode(older.Text(r, "DESC"));
-        m_chcdid = Decode(older.Text(r, "CHCDID"));
-        m_chcddop = Decode(older.Text(r, "CHCDDOP"));
-        m_upcdid = Decode(older.Text(r, "UPCDID"));
-        m_upcddop = Decode(older.Text(r, "UPCDDOP"));
-        m_source = std::uint8_t(long(number(r, "SOURCE")) & 0xFF);
-        m_chptr = std::uint32_t(number(r, "CHPTR"));
-        m_scale = std::int32_t(number(r, "SCALE"));
-        m_ho = std::uint32_t(long(number(r, "HO")) & 0xFF);
-        ok = AppendNew();
+        staged.ClearRecord();
+        staged.m_no = Decode(older.Text(r, "NO"));
+        staged.m_desc = Decode(older.Text(r, "DESC"));
+        staged.m_chcdid = Decode(older.Text(r, "CHCDID"));
+        staged.m_chcddop = Decode(older.Text(r, "CHCDDOP"));
+        staged.m_upcdid = Decode(older.Text(r, "UPCDID"));
+        staged.m_upcddop = Decode(older.Text(r, "UPCDDOP"));
+        staged.m_source = std::uint8_t(long(number(r, "SOURCE")) & 0xFF);
+        staged.m_chptr = std::uint32_t(number(r, "CHPTR"));
+        staged.m_scale = std::int32_t(number(r, "SCALE"));
+        staged.m_ho = std::uint32_t(long(number(r, "HO")) & 0xFF);
+        ok = staged.AppendNew();
     }
-    FlushIfOpen();
-    Close();
-    if (!ok)
+    ok = staged.FlushIfOpen() && ok;
+    ok = staged.Close() && ok;
+    if (!ok || !staging.Commit())
         return false;
-    // 3. Only now, with every record appended, do the copies go.
+    // 3. Every other file of the older table goes (its memo file, names in
+    //    another case), and the copies with them.
+    RemoveOlderTableFiles(folder.string(), stem);
     for (const fs::path& file : FilesNamed(folder, "~tmp"))
         fs::remove(file, ec);
     return true;

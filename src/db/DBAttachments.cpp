@@ -15,19 +15,19 @@ bool CDBAttachments::Open(bool readOnly, bool recreate)
         return true;
     FindFilesNoCase();
     std::vector<std::pair<std::string, char>> fields;
-    const std::string dbf = GetFilePath() + ".dbf";
+    // An older table may come with its extension in another case ("ATTCHMTS.DBF").
+    const std::string dbf = ResolveNoCase(GetFilePath() + ".dbf").string();
     std::error_code ec;
     // The older layout keeps the text in a character field after UNIQUE,
     // MASTER_ID and TYPE.
     if (!readOnly && fs::exists(dbf, ec) && COlderTable::ReadFields(dbf, fields) &&
-        fields.size() >= 4 && fields[3].second == 'C' && !TakeOverOlderLayout())
+        fields.size() >= 4 && fields[3].second == 'C' && !TakeOverOlderLayout(dbf))
         return false;
     return CDBCompanion::Open(readOnly, recreate);
 }
 
-bool CDBAttachments::TakeOverOlderLayout()
+bool CDBAttachments::TakeOverOlderLayout(const std::string& dbf)
 {
-    const std::string dbf = GetFilePath() + ".dbf";
     COlderTable older;
     if (!older.Open(dbf, ResolveNoCase(GetFilePath() + ".dbt").string()))
         return Fail(older.GetMessage());
@@ -56,6 +56,7 @@ bool CDBAttachments::TakeOverOlderLayout()
     if (!staging.Commit(&error))
         return Fail("The new attachment table " + GetFilePath() +
                     " could not take its place: " + error);
+    RemoveOlderTableFiles(GetFolder(), GetName());
     m_message = older.GetWarning();
     return true;
 }

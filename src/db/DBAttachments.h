@@ -15,7 +15,8 @@ public:
     bool Open(bool readOnly = false, bool recreate = false) override;
 
 private:
-    bool TakeOverOlderLayout();
+    // Takes the older table at `dbf` (found in any case) over into the current layout.
+    bool TakeOverOlderLayout(const std::string& dbf);
 };
 
 }   // namespace db

@@ -56,6 +56,7 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
         return true;
     Conversion kind = Conversion(m_pendingConversion);
     m_pendingConversion = kNone;
+    m_importNote.clear();
     std::error_code ec;
     if (kind != kNone) {
         // Without the older file there is nothing to take over.
@@ -75,9 +76,10 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
         }
         if (!Import(kind))
             return false;
-        const std::string note = m_message;   // rows taken over as not valid
+        const std::string note = m_importNote;   // rows left behind, damage found
         if (!CDBPoint::Open(readOnly, recreate))
             return false;
+        m_importNote = note;
         if (!note.empty())
             m_message = note + (m_message.empty() ? "" : " " + m_message);
         return true;
@@ -98,6 +100,7 @@ bool CDBChartPoint::ImportWpt()
 bool CDBChartPoint::Import(Conversion kind)
 {
     m_badRows.clear();
+    m_importNote.clear();
     if (IsOpen())
         return Fail("The table " + GetFilePath() +
                     " is open; close it before taking older files over.");
@@ -128,8 +131,12 @@ bool CDBChartPoint::Import(Conversion kind)
     for (int r = 0; r < older.RecordCount(); ++r) {
         if (older.Deleted(r))
             continue;
-        if (!staged.TakeOver(older, r, kind == kIpt))
+        // A point with no place on the earth would be listed and drawn where
+        // it is not; its row is left behind and named to the user.
+        if (!staged.TakeOver(older, r, kind == kIpt)) {
             m_badRows.push_back(r + 1);
+            continue;
+        }
         if (!staged.AppendNew())
             return Fail("Row " + std::to_string(r + 1) + " of " + dataPath +
                         " could not be taken over: " + staged.GetMessage());
@@ -139,15 +146,19 @@ bool CDBChartPoint::Import(Conversion kind)
     std::string error;
     if (!staging.Commit(&error))
         return Fail("The new table " + base + " could not take its place: " + error);
+    std::string note;
     if (!m_badRows.empty()) {
         std::string rows;
         for (int r : m_badRows)
             rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        m_message = "Positions out of range in " + dataPath + " (rows " + rows +
-                    ") were taken over as not valid.";
+        note = (m_badRows.size() == 1 ? "Row " : "Rows ") + rows + " of " + dataPath +
+               (m_badRows.size() == 1 ? " was" : " were") +
+               " not taken over: the position is out of range.";
     }
     if (!older.GetWarning().empty())
-        m_message += (m_message.empty() ? "" : " ") + older.GetWarning();
+        note += (note.empty() ? "" : " ") + older.GetWarning();
+    m_message = note;
+    m_importNote = note;
     return true;
 }
 

@@ -25,14 +25,18 @@ public:
     bool ImportWpt();
 
     // Rows (1-based, in the older file) whose position was out of range and
-    // came over marked not valid, from the last import.
+    // were left behind, from the last import.
     const std::vector<int>& BadPositionRows() const { return m_badRows; }
+    // What the user is told after an open that took an older file over
+    // (rows left behind, damage found); empty after any other open.
+    const std::string& ImportNote() const { return m_importNote; }
 
 private:
     bool Import(Conversion kind);
 
     std::string m_olderExtension;   // as given, for finding the file without case
     std::vector<int> m_badRows;
+    std::string m_importNote;
 };
 
 }   // namespace db

@@ -43,6 +43,18 @@ std::string WithoutExtension(const std::string& path)
 
 const char* const kExtensions[] = {"dbf", "dbt", "mdx"};
 
+// A table's file as the engine opens it: "<base>.<ext>", or "<base>.<EXT>"
+// when only that one is there (a table written where names are upper case).
+std::string TableFile(const std::string& base, const char* ext)
+{
+    const std::string lower = base + "." + ext;
+    std::error_code ec;
+    if (fs::exists(lower, ec))
+        return lower;
+    const std::string upper = base + "." + platform::AsciiUpperCopy(ext);
+    return fs::exists(upper, ec) ? upper : lower;
+}
+
 // A copy is made under "~c" + six characters beside its target, reserved by
 // a placeholder of that name (no extension) held locked while the copy goes
 // on; a copy whose program was killed holds no lock.
@@ -223,10 +235,9 @@ bool CDBInterface::OpenBase(bool readOnly, bool recreate)
     if (m_table)
         return true;
     m_readOnly = readOnly;
-    const std::string dbf = GetFilePath() + ".dbf";
-    if (fs::exists(dbf) && recreate)
+    if (fs::exists(TableFile(GetFilePath(), "dbf")) && recreate)
         DeleteFilesBase();
-    if (!fs::exists(dbf) && !CreateFiles())
+    if (!fs::exists(TableFile(GetFilePath(), "dbf")) && !CreateFiles())
         return false;
     dbase::CDbaseEngine& e = *m_engine;
     e.readOnly = readOnly;
@@ -278,18 +289,20 @@ bool CDBInterface::DeleteFilesBase()
     if (m_readOnly)
         return false;
     bool ok = true;
-    for (const char* ext : kExtensions) {
-        const std::string path = GetFilePath() + "." + ext;
-        std::error_code ec;
-        if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
-            fs::remove(path, ec);
-            ok = ok && !fs::exists(path, ec);   // a file that survives is a failure
+    for (const char* ext : kExtensions)
+        for (const std::string& e : {std::string(ext), platform::AsciiUpperCopy(ext)}) {
+            const std::string path = GetFilePath() + "." + e;
+            std::error_code ec;
+            if (fs::exists(path, ec) || fs::is_symlink(path, ec)) {
+                fs::remove(path, ec);
+                ok = ok && !fs::exists(path, ec);   // a file that survives is a failure
+            }
         }
-    }
     return ok;
 }
 
-bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly)
+bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly,
+                               bool byId)
 {
     // Fields go across by name: a table of an older layout keeps each value
     // in the field it belongs to, whatever order the fields had.
@@ -297,14 +310,23 @@ bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to,
     for (int i = 1; i <= to.FieldCount(); ++i)
         if (dbase::CDbaseField* src = from.Field(to.Field(i)->Name()))
             pairs.emplace_back(src, to.Field(i));
-    // Only the end of the table ends the copy: a move that fails (a pending
-    // record that cannot be written, an unreadable block) fails it, or the
-    // copy would pass for whole with the records after it missing.
+    // The records to copy, in the order they are written. Only the end of
+    // the table ends the walk: a move that fails (a pending record that cannot
+    // be written, an unreadable block) fails the copy, or it would pass for
+    // whole with the records after it missing.
+    std::vector<std::pair<double, int32_t>> records;
+    dbase::CDbaseField* const id = from.Field("UNIQUE");
     int rc = from.Top();
-    for (; rc == 0; rc = from.Skip(1)) {
-        if (liveOnly && from.Deleted())
-            continue;
-        if (to.AppendStart() != 0)
+    for (; rc == 0; rc = from.Skip(1))
+        if (!liveOnly || !from.Deleted())
+            records.emplace_back(byId && id ? id->AsDouble() : 0.0, from.RecNo());
+    if (rc != dbase::kEof)
+        return false;
+    if (byId)
+        std::stable_sort(records.begin(), records.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& record : records) {
+        if (from.Go(record.second) != 0 || to.AppendStart() != 0)
             return false;
         for (auto& [src, dst] : pairs) {
             std::string text = src->Text();
@@ -328,13 +350,13 @@ bool CDBInterface::CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to,
         if (to.Append() != 0)
             return false;
     }
-    return rc == dbase::kEof;
+    return true;
 }
 
 bool CDBInterface::Rebuild()
 {
     const std::string base = GetFilePath();
-    if (m_readOnly || !fs::exists(base + ".dbf"))
+    if (m_readOnly || !fs::exists(TableFile(base, "dbf")))
         return false;
     const std::string folder = m_folder.empty() ? std::string(".") : m_folder;
     const std::string tmp = folder + "/~Tmp";
@@ -355,7 +377,9 @@ bool CDBInterface::Rebuild()
     }
     auto fresh = e.Create(tmp, m_fieldList.Entries(), m_tagList.Entries());
     bool ok = fresh && fresh->Lock() == 0;
-    ok = ok && CopyRecords(*old, *fresh, true);
+    // The rebuilt table holds its live records in the order of their ids,
+    // as a copy through "T_UNIQUE" would write them.
+    ok = ok && CopyRecords(*old, *fresh, true, true);
     if (fresh) {
         fresh->Unlock();
         ok = fresh->Close() == 0 && ok;
@@ -372,14 +396,14 @@ bool CDBInterface::Rebuild()
     // the table's name, and only then are the old ones removed. A crash at
     // any point leaves one whole copy under a known name.
     const std::string aside = folder + "/~Old" + std::to_string(::getpid()) + "_" + m_name;
-    std::vector<std::string> moved;
+    std::vector<std::pair<std::string, std::string>> moved;   // extension, old file
     for (const char* ext : kExtensions) {
-        const std::string from = base + "." + ext;
+        const std::string from = TableFile(base, ext);
         if (fs::exists(from)) {
             if (std::rename(from.c_str(), (aside + "." + ext).c_str()) != 0)
                 ok = false;
             else
-                moved.push_back(ext);
+                moved.emplace_back(ext, from);
         }
     }
     for (const char* ext : kExtensions) {
@@ -388,11 +412,11 @@ bool CDBInterface::Rebuild()
             ok = false;
     }
     if (!ok) {
-        for (const std::string& ext : moved)
-            std::rename((aside + "." + ext).c_str(), (base + "." + ext).c_str());
+        for (const auto& [ext, from] : moved)
+            std::rename((aside + "." + ext).c_str(), from.c_str());
         return false;
     }
-    for (const std::string& ext : moved)
+    for (const auto& [ext, from] : moved)
         std::remove((aside + "." + ext).c_str());
     // The index was written under the temporary name; write it under ours.
     auto table = e.Open(base);
@@ -444,7 +468,9 @@ bool CDBInterface::CopyTo(const std::string& path)
         return false;
     const std::string staging = placeholder->path.string();
     auto copy = m_engine->Create(staging, m_fieldList.Entries(), m_tagList.Entries());
-    bool ok = copy && copy->Lock() == 0 && CopyRecords(*m_table, *copy, false);
+    // In record-number order (no tag selected) the walk meets records marked
+    // deleted; the copy would write them as live ones.
+    bool ok = copy && copy->Lock() == 0 && CopyRecords(*m_table, *copy, true);
     if (copy) {
         copy->Unlock();
         ok = copy->Close() == 0 && ok;

@@ -130,7 +130,11 @@ private:
     bool OpenBase(bool readOnly, bool recreate);
     bool CloseBase();
     bool DeleteFilesBase();
-    bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly);
+    // Copies the records of `from` (in the order of its selected tag, or of
+    // its record numbers) to the end of `to`; `liveOnly` leaves records
+    // marked deleted behind, `byId` writes them in the order of their ids.
+    bool CopyRecords(dbase::CDbaseTable& from, dbase::CDbaseTable& to, bool liveOnly,
+                     bool byId = false);
     bool Moved(int rc);
     // The error check on this object's engine (ClearEngineError is the
     // default engine's).

@@ -9,7 +9,7 @@ const CDBPlan::Column CDBPlan::kColumns[] = {
     {"ID", 8, &CDBPlan::m_ident, CodePage::Windows1252},
     {"LATITUDE", 14, &CDBPlan::m_latitude, CodePage::Oem437},
     {"LONGITUDE", 15, &CDBPlan::m_longitude, CodePage::Oem437},
-    {"DATUMSHIFT", 12, &CDBPlan::m_datumShift, CodePage::Windows1252},
+    {"DATUMSHIFT", 15, &CDBPlan::m_datumShift, CodePage::Windows1252},
     {"LINK", 2, &CDBPlan::m_link, CodePage::Windows1252},
     {"TIME", 11, &CDBPlan::m_time, CodePage::Windows1252},
     {"DATE", 10, &CDBPlan::m_date, CodePage::Windows1252},

@@ -145,20 +145,23 @@ void CDBPoint::PlaceCompanions()
     m_attachments->SetFolder(folder);
 }
 
-bool CDBPoint::Open(bool readOnly, bool recreate)
+bool CDBPoint::Open(bool readOnly, bool /*recreate*/)
 {
     if (IsOpen())
         return true;
     ClearRecord();
     FindFilesNoCase();
     PlaceCompanions();
-    if (!m_memos->Open(readOnly, recreate))
+    // A point table is never made anew by opening it: its points, memos and
+    // attachments stay (emptying it is Zap's). A read-only open reaches the
+    // companions too, so that reading a table never writes to it.
+    if (!m_memos->Open(readOnly, false))
         return Fail(m_memos->GetMessage());
-    if (!m_attachments->Open(readOnly, recreate)) {
+    if (!m_attachments->Open(readOnly, false)) {
         m_memos->Close();
         return Fail(m_attachments->GetMessage());
     }
-    if (!CDBTextTable::Open(readOnly, recreate)) {
+    if (!CDBTextTable::Open(readOnly, false)) {
         m_memos->Close();
         m_attachments->Close();
         return false;

@@ -88,7 +88,7 @@ const std::vector<ReportField>& ReportLogFields()
 {
     static const std::vector<ReportField> f{
         {"DATE", 'C', 10},      {"TIME", 'C', 11},   {"LAT", 'C', 15, kOem},
-        {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10}, {"COG", 'C', 5},
+        {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 15}, {"COG", 'C', 5},
         {"SOG", 'C', 5},        {"TYPE", 'C', 13},   {"NOTE", 'M', 10}};
     return f;
 }
@@ -105,7 +105,7 @@ const std::vector<ReportField>& ReportVesselLogFields()
 const std::vector<ReportField>& ReportRouteFields()
 {
     static const std::vector<ReportField> f{
-        {"NAME", 'C', 25}, {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 10},
+        {"NAME", 'C', 25}, {"LAT", 'C', 15, kOem}, {"LNG", 'C', 15, kOem}, {"DSHIFT", 'C', 15},
         {"TYPE", 'C', 2},  {"DIST", 'C', 10},      {"COURSE", 'C', 3}};
     return f;
 }
@@ -136,7 +136,7 @@ const std::vector<ReportField>& ReportPlanFields()
                                             {"ID", 'C', 8},
                                             {"LATITUDE", 'C', 14, kOem},
                                             {"LONGITUDE", 'C', 15, kOem},
-                                            {"DATUMSHIFT", 'C', 12},
+                                            {"DATUMSHIFT", 'C', 15},
                                             {"LINK", 'C', 2},
                                             {"TIME", 'C', 11},
                                             {"DATE", 'C', 10},

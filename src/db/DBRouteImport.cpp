@@ -90,7 +90,7 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             return Fail("The file " + older + " cannot be taken over: it has no field " + field +
                         ".");
 
-    std::vector<std::string> badPositions, missing;
+    std::vector<std::string> badPositions, missing, unreadable;
     auto addPoints = [&](const COlderTable& points, const std::string& file, bool allFields) {
         CDBRoutePoints& links = staged.Points();
         for (int r = 0; r < points.RecordCount(); ++r) {
@@ -139,15 +139,23 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 missing.push_back(file);
                 continue;
             }
+            // A waypoint table that cannot be read leaves its route without
+            // points; the routes after it still come over.
             COlderTable points;
-            if (!points.Open(file, MemoPathOf(file)))
-                return Fail(points.GetMessage());
+            if (!points.Open(file, MemoPathOf(file))) {
+                unreadable.push_back(points.GetMessage());
+                continue;
+            }
+            const char* lacking = nullptr;
+            for (const char* field : {"NAME", "LAT", "LNG"})
+                if (!lacking && !points.HasField(field))
+                    lacking = field;
+            if (lacking) {
+                unreadable.push_back("The file " + file + " has no field " + lacking + ".");
+                continue;
+            }
             if (!points.GetWarning().empty())
                 report += points.GetWarning() + " ";
-            for (const char* field : {"NAME", "LAT", "LNG"})
-                if (!points.HasField(field))
-                    return Fail("The file " + file + " cannot be taken over: it has no field " +
-                                field + ".");
             if (!addPoints(points, file, true))
                 return false;
         }
@@ -157,7 +165,14 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             "Positions out of range were taken over as not valid: " + RowList(badPositions) + ". ";
     if (!missing.empty())
         report +=
-            "Waypoint files not found, their routes have no points: " + RowList(missing) + ".";
+            "Waypoint files not found, their routes have no points: " + RowList(missing) + ". ";
+    if (!unreadable.empty()) {
+        report += "Waypoint files that could not be read, their routes have no points:";
+        for (const std::string& why : unreadable)
+            report += " " + why;
+    }
+    while (!report.empty() && report.back() == ' ')
+        report.pop_back();
     return true;
 }
 

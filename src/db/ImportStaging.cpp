@@ -1,5 +1,6 @@
 #include "db/ImportStaging.h"
 
+#include "platform/Ascii.h"
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -47,6 +48,23 @@ void RemoveAbandoned(const std::string& folder, const std::string& prefix)
 }
 
 }   // namespace
+
+void RemoveOlderTableFiles(const std::string& folder, const std::string& name)
+{
+    const fs::path where = folder.empty() ? fs::path(".") : fs::path(folder);
+    std::error_code ec;
+    std::vector<fs::path> older;
+    for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        const std::string entry = p.filename().string();
+        if (!it->is_regular_file(ec) || !platform::EqualNoCaseAscii(p.stem().string(), name))
+            continue;
+        if (entry != name + ".dbf" && entry != name + ".dbt" && entry != name + ".mdx")
+            older.push_back(p);
+    }
+    for (const fs::path& p : older)
+        fs::remove(p, ec);
+}
 
 CImportStaging::CImportStaging(const std::string& folder, const std::string& name)
     : m_folder(folder.empty() ? std::string(".") : folder), m_name(name)

@@ -13,6 +13,13 @@
 
 namespace db {
 
+// After an import has taken a table's place: removes every other file of
+// the table in `folder` (its name in any case, any extension) that is not one
+// of the new table's own files "<name>.dbf", "<name>.dbt" and "<name>.mdx",
+// so no older file (a memo file the new layout lacks, names written on
+// another system in upper case) is left to be found in place of the new one.
+void RemoveOlderTableFiles(const std::string& folder, const std::string& name);
+
 class CImportStaging {
 public:
     CImportStaging(const std::string& folder, const std::string& name);

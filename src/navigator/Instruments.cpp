@@ -50,7 +50,8 @@ private:
 }   // namespace
 
 CInstruments::CInstruments(app::CSettingsHome& settings, const platform::CClock& clock,
-                           app::CMsgBar* bar, nmea::CPortList* ports)
+                           app::CMsgBar* bar, nmea::CPortList* ports,
+                           std::function<int()> decimalPlaces)
     : m_ports(ports)
 {
     if (m_ports == nullptr) {
@@ -59,7 +60,8 @@ CInstruments::CInstruments(app::CSettingsHome& settings, const platform::CClock&
             nmea::CComPortOptions{});
         m_ports = m_ownPorts.get();
     }
-    m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar, [] { return 2; });
+    m_gps = std::make_unique<nmea::CGPSModule>(settings, *m_ports, clock, bar,
+                                               std::move(decimalPlaces));
     m_gps->Initialise();
     m_gps->LoadSettings();
     m_receiver = std::make_unique<CGpsModuleReceiver>(*m_gps, *m_ports);
@@ -78,6 +80,13 @@ bool CInstruments::OpenGpsReceive()
     if (m_gps->Device().IsReceiveOpen())
         return true;
     return m_gps->Config().receivePort != 0 && m_gps->ToggleReceive();
+}
+
+bool CInstruments::SwitchGpsReceive(bool open)
+{
+    if (open)
+        return OpenGpsReceive();
+    return !m_gps->Device().IsReceiveOpen() || m_gps->ToggleReceive();
 }
 
 void CInstruments::Close()

@@ -4,6 +4,7 @@
 // them, with the two views the navigator takes of them: the GPS receive side
 // it reads, and the ports' receive devices the replay feeds.
 
+#include <functional>
 #include <memory>
 
 #include "app/Module.h"
@@ -25,9 +26,10 @@ public:
     static constexpr const char* kPortsKey = "Software\\Quorwick\\Brinevane\\Ports";
 
     // `ports` is the application's port list (the instruments module's); without
-    // one (tests) the instruments keep a list of their own.
+    // one (tests) the instruments keep a list of their own. `decimalPlaces`
+    // gives the "DecimalPlaces" setting to the waypoints the GPS is sent.
     CInstruments(app::CSettingsHome& settings, const platform::CClock& clock, app::CMsgBar* bar,
-                 nmea::CPortList* ports = nullptr);
+                 nmea::CPortList* ports = nullptr, std::function<int()> decimalPlaces = {});
     ~CInstruments();
 
     nmea::CGPSModule& Gps() { return *m_gps; }
@@ -36,6 +38,10 @@ public:
     CReplayTarget& ReplayTarget() { return *m_target; }
     // Opens the GPS receive side when it has a port; true when it is open.
     bool OpenGpsReceive();
+    // NMEA input on or off as Position Source asks: off goes through the GPS
+    // module's own switch (its warning, the views told), the transmit side
+    // left as it is.
+    bool SwitchGpsReceive(bool open);
     void Close();
     // The GPS module's own module steps (it is a sub-module of the navigator).
     void LoadSettings();

@@ -6,6 +6,7 @@
 
 #include "db/DBLog.h"
 #include "db/DBVesselLog.h"
+#include "db/OlderTable.h"
 #include "navigator/TrackFile.h"
 #include "platform/Ascii.h"
 
@@ -66,18 +67,26 @@ std::vector<CLogGroup> ReadLogTree(const fs::path& logFile)
 {
     db::CDBVesselLog index;
     index.SetFilePath(logFile.string());
-    if (!index.IsCurrentFormat() || !index.OpenIndex())
-        return {CLogGroup{0, {}, "Log 1", {CLogLeaf{}}}};
+    if (!index.IsCurrentFormat()) {
+        // A table of another layout (an older log) shows the description of
+        // an empty row; a file that is no table at all only its own node.
+        std::vector<std::pair<std::string, char>> fields;
+        if (!db::COlderTable::ReadFields(db::ResolveNoCase(index.GetFilePath() + ".dbf").string(),
+                                         fields))
+            return {};
+        return {
+            CLogGroup{0, {}, "Log 1", {CLogLeaf{0, DescribeAppend("", "", "", ""), kLeafEmpty}}}};
+    }
+    if (!index.OpenIndex())
+        return {};
     std::vector<CLogGroup> groups;
     index.SelectTag("T_VSLAPDNO");
     for (bool ok = index.GoTop(); ok; ok = index.SkipForward()) {
         if (index.m_vesselType != 1)
             continue;
-        // A group per voyage of a vessel: an append naming another voyage
-        // starts its own group (listed under its own voyage id); one naming
-        // none (logging without a voyage) goes on in the group before it.
-        if (groups.empty() || groups.back().vesselId != index.m_vesselId ||
-            (!index.m_voyageId.empty() && index.m_voyageId != groups.back().voyageId)) {
+        // A group per vessel id: the appends of one vessel under the voyage
+        // id of its first append, or "Log" and the group's number.
+        if (groups.empty() || groups.back().vesselId != index.m_vesselId) {
             CLogGroup group;
             group.vesselId = index.m_vesselId;
             group.voyageId = index.m_voyageId;

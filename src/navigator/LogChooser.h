@@ -1,6 +1,6 @@
 #pragma once
 // What the log chooser shows: the vessel logs of a folder and, for one log,
-// its own vessel's appends grouped by vessel and voyage, each with its time
+// its own vessel's appends grouped by vessel, each with its time
 // span and watch officer and a picture of what it holds.
 
 #include <cstdint>
@@ -28,7 +28,7 @@ struct CLogLeaf {
 struct CLogGroup {
     std::uint32_t vesselId = 0;
     std::string voyageId;
-    std::string name;   // the voyage id, else "Log" and the group's number
+    std::string name;   // the first append's voyage id, else "Log" and the group's number
     std::vector<CLogLeaf> leaves;
 };
 
@@ -38,9 +38,9 @@ struct CLogGroup {
 std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder,
                                                 const std::string& extension = "dbf");
 
-// The groups of one log. A file that is not a current vessel log, or one
-// without own-vessel rows, gives one group with one empty leaf; a file that
-// cannot be read gives none.
+// The groups of one log. A table of another layout gives one group with the
+// leaf of an empty row ("From -- to --"), a log without own-vessel rows one
+// with an empty leaf; a file whose index cannot be read gives none.
 std::vector<CLogGroup> ReadLogTree(const std::filesystem::path& logFile);
 
 // "TARGET. From <start> to <end>. Watch Officer: <name>" with local times and

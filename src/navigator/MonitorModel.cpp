@@ -109,6 +109,8 @@ bool CMonitorModel::NmeaSourceAvailable(const nmea::CNMEADataValue* gps) const
 
 bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps)
 {
+    m_navData.Reset();
+    m_nmeaData.ResetNumbers();
     m_values = CNavValues{};
     const bool hasPosition = snapshot.positionAvailable && snapshot.position.IsValid();
     m_hadPosition = hasPosition;
@@ -170,7 +172,55 @@ bool CMonitorModel::RefreshValues(const CNavSnapshot& snapshot, const nmea::CNME
                 ((t.dayCarry * 24L + t.hours) * 60L + t.minutes) * 60L + t.seconds;
         }
     }
+    StoreNavigationRecords();
     return ran;
+}
+
+void CMonitorModel::StoreNavigationRecords()
+{
+    const CNavValues& v = m_values;
+    if (m_hadPosition)
+        m_navData.positions[0] = m_vessel;
+    if (v.toWaypointValid)
+        m_navData.positions[1] = v.toWaypoint;
+    if (v.fromPoint)
+        m_navData.positions[2] = *v.fromPoint;
+    if (v.nextWaypoint)
+        m_navData.positions[3] = *v.nextWaypoint;
+    m_navData.numbers = {v.legLength,       v.legBearing,     v.rangeFromFrom,
+                         v.bearingFromFrom, v.range,          v.bearing,
+                         v.nextLegLength,   v.nextLegBearing, v.xte};
+    m_nmeaData.furtherNumbers = {v.bearing, v.range, v.legBearing, v.legLength, v.xte};
+}
+
+void CMonitorModel::StoreInstrumentRecord(const CNavSnapshot& snapshot,
+                                          const nmea::CNMEADataValue* gps)
+{
+    nmea::CNMEAData& d = m_nmeaData;
+    const bool has = snapshot.positionAvailable;
+    if (snapshot.positionAcquired && snapshot.position.IsValid())
+        d.position = snapshot.position;
+    d.flags[1] = has && d.position.IsValid() ? 1 : 0;
+    d.numbers = {has ? snapshot.cog : nmea::kNoValue, has ? snapshot.sog : nmea::kNoValue,
+                 has ? snapshot.heading : nmea::kNoValue,
+                 has ? snapshot.speedThroughWater : nmea::kNoValue, snapshot.depthMetres};
+
+    // Wind: only while the last wind sentence said "A".
+    const nmea::CNMEADataValue* windStore = m_wind != nullptr ? m_wind : gps;
+    const bool wind = GpsLetter(windStore, item::WindStatus) == 'A';
+    d.flags[0] = wind ? 1 : 0;
+    const int angleItems[2] = {item::WindAngle, item::WindDirectionMagnetic};
+    const int referenceItems[2] = {item::WindReference, item::WindDirectionMagneticUnit};
+    const int speedItems[2] = {item::WindSpeed, item::WindSpeedMs};
+    const int unitItems[2] = {item::WindSpeedUnit, item::WindSpeedMsUnit};
+    for (std::size_t row = 0; row < 2; ++row) {
+        d.entries[row].first = wind ? GpsDouble(windStore, angleItems[row]) : nmea::kNoValue;
+        d.entries[row].second = wind ? GpsDouble(windStore, speedItems[row]) : nmea::kNoValue;
+        d.firstTexts[row] =
+            wind ? WindReferenceText(GpsLetter(windStore, referenceItems[row])) : std::string();
+        d.secondTexts[row] =
+            wind ? WindUnitText(GpsLetter(windStore, unitItems[row])) : std::string();
+    }
 }
 
 bool CMonitorModel::CheckOffTrack()
@@ -374,18 +424,20 @@ void CMonitorModel::SetDatumShift(int status, const std::string& chartKind)
 
 void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps)
 {
+    StoreInstrumentRecord(snapshot, gps);
+    const nmea::CNMEAData& d = m_nmeaData;
     CMonitorTexts& t = m_texts;
     t.tabTitle = snapshot.source == PositionSourceKind::DR ? "DR" : "NMEA";
     const bool has = snapshot.positionAvailable;
     if (snapshot.positionAcquired && snapshot.position.IsValid()) {
-        t.latitude = snapshot.position.FormatLatitude();
-        t.longitude = snapshot.position.FormatLongitude();
+        t.latitude = d.position.FormatLatitude();
+        t.longitude = d.position.FormatLongitude();
     }
-    t.cog = has ? FormatCourseText(snapshot.cog) : std::string();
-    t.heading = has ? FormatCourseText(snapshot.heading) : std::string();
-    t.sog = has ? FormatSpeedText(snapshot.sog) : std::string();
-    t.speedThroughWater = has ? FormatSpeedText(snapshot.speedThroughWater) : std::string();
-    t.depth = FormatDepthText(snapshot.depthMetres);
+    t.cog = has ? FormatCourseText(d.numbers[0]) : std::string();
+    t.sog = has ? FormatSpeedText(d.numbers[1]) : std::string();
+    t.heading = has ? FormatCourseText(d.numbers[2]) : std::string();
+    t.speedThroughWater = has ? FormatSpeedText(d.numbers[3]) : std::string();
+    t.depth = FormatDepthText(d.numbers[4]);
     if (has && snapshot.fixTimeUtc) {
         const auto days = std::chrono::floor<std::chrono::days>(*snapshot.fixTimeUtc);
         const std::chrono::year_month_day ymd{days};
@@ -412,15 +464,18 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
 
     const CNavValues& v = m_values;
     const bool route = has || m_nmeaSource;
-    t.bearing = route ? FormatBearing3(v.bearing) : std::string();
-    t.range = route ? FormatIndicatorDistance(v.range) : std::string();
-    t.legBearing = route ? FormatBearing3(v.legBearing) : std::string();
-    t.legLength = route ? FormatIndicatorDistance(v.legLength) : std::string();
-    t.nextLegBearing = route ? FormatBearing3(v.nextLegBearing) : std::string();
-    t.nextLegLength = route ? FormatIndicatorDistance(v.nextLegLength) : std::string();
-    t.xte = route ? FormatXteText(v.xte) : std::string();
-    t.leftArrow = !t.xte.empty() && v.xte < 0;
-    t.rightArrow = !t.xte.empty() && v.xte > 0;
+    const double bearing = d.furtherNumbers[0], range = d.furtherNumbers[1],
+                 legBearing = d.furtherNumbers[2], legLength = d.furtherNumbers[3],
+                 xte = d.furtherNumbers[4];
+    t.bearing = route ? FormatBearing3(bearing) : std::string();
+    t.range = route ? FormatIndicatorDistance(range) : std::string();
+    t.legBearing = route ? FormatBearing3(legBearing) : std::string();
+    t.legLength = route ? FormatIndicatorDistance(legLength) : std::string();
+    t.nextLegBearing = route ? FormatBearing3(m_navData.numbers[7]) : std::string();
+    t.nextLegLength = route ? FormatIndicatorDistance(m_navData.numbers[6]) : std::string();
+    t.xte = route ? FormatXteText(xte) : std::string();
+    t.leftArrow = !t.xte.empty() && xte < 0;
+    t.rightArrow = !t.xte.empty() && xte > 0;
     t.timeToGo = route ? FormatTimeToGo(v.timeToGoSeconds) : std::string();
     t.eta.clear();
     if (route && v.timeToGoSeconds)
@@ -428,26 +483,22 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
                                   std::chrono::seconds(*v.timeToGoSeconds));
     t.nmeaSourceEnabled = NmeaSourceAvailable(gps);
 
-    // Wind: only while the last wind sentence said "A".
-    const nmea::CNMEADataValue* windStore = m_wind != nullptr ? m_wind : gps;
-    const bool wind = GpsLetter(windStore, item::WindStatus) == 'A';
-    const int angleItems[2] = {item::WindAngle, item::WindDirectionMagnetic};
-    const int referenceItems[2] = {item::WindReference, item::WindDirectionMagneticUnit};
-    const int speedItems[2] = {item::WindSpeed, item::WindSpeedMs};
-    const int unitItems[2] = {item::WindSpeedUnit, item::WindSpeedMsUnit};
-    for (int row = 0; row < 2; ++row) {
-        t.windAngle[row] =
-            wind ? FormatWindAngle(GpsDouble(windStore, angleItems[row])) : std::string();
-        t.windReference[row] =
-            wind ? WindReferenceText(GpsLetter(windStore, referenceItems[row])) : std::string();
-        const double speed = GpsDouble(windStore, speedItems[row]);
+    for (std::size_t row = 0; row < 2; ++row) {
+        const bool wind = d.flags[0] != 0;
+        t.windAngle[row] = wind ? FormatWindAngle(d.entries[row].first) : std::string();
+        t.windReference[row] = d.firstTexts[row];
+        const double speed = d.entries[row].second;
         t.windSpeed[row] = wind && IsSet(speed) ? FormatSpeedText(speed) : std::string();
-        t.windUnit[row] = wind ? WindUnitText(GpsLetter(windStore, unitItems[row])) : std::string();
+        t.windUnit[row] = d.secondTexts[row];
     }
 }
 
 void CMonitorModel::ClearDisplay()
 {
+    // The values go with the texts: the status bar reads them (the XTE pane).
+    m_values = CNavValues{};
+    m_navData.Reset();
+    m_nmeaData.Reset();
     CMonitorTexts cleared;
     cleared.status.clear();
     cleared.tabTitle = m_texts.tabTitle;

@@ -102,6 +102,11 @@ public:
                   CSteeringOutput* steering);
 
     void SetRoute(CActiveRoute* route) { m_route = route; }
+    // Whether the route followed has a waypoint to step to.
+    bool RouteHasWaypoints() const
+    {
+        return m_route != nullptr && m_route->HasRoute() && m_route->WaypointCount() > 0;
+    }
     void SetSteering(CSteeringOutput* steering) { m_steering = steering; }
     // Where the autopilot began steering: the first leg runs from there while
     // it steers; none when it stops.
@@ -144,6 +149,19 @@ public:
     // them now (the route tells of its changes; the cycle refreshes them too).
     void FillRouteTexts();
 
+    // The panel's two records, filled at each refresh; the panel's texts are
+    // made from them. Instrument record: the position in its source's datum;
+    // numbers COG, SOG, heading, speed through the water, depth (metres);
+    // further numbers bearing and range to the waypoint, leg bearing, leg
+    // length, cross-track error; entries the two wind rows' angle and speed,
+    // with their reference and unit texts; flags wind valid, position valid.
+    // Navigation record: positions vessel, to-waypoint, from-point, next
+    // waypoint; numbers leg length, leg bearing, range and bearing from the
+    // from-point, range and bearing to the waypoint, next-leg length and
+    // bearing, cross-track error. Unset numbers are nmea::kNoValue.
+    const nmea::CNMEAData& NmeaData() const { return m_nmeaData; }
+    const nmea::CNavData& NavData() const { return m_navData; }
+
     const CNavValues& Values() const { return m_values; }
     const CMonitorTexts& Texts() const { return m_texts; }
     CMonitorTexts& Texts() { return m_texts; }
@@ -151,6 +169,8 @@ public:
 
 private:
     void FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps);
+    void StoreNavigationRecords();
+    void StoreInstrumentRecord(const CNavSnapshot& snapshot, const nmea::CNMEADataValue* gps);
     void SendSteering(bool arrivalLogged, bool perpendicularLogged, int waypointIndex);
     void FillPlanTexts();
     bool NmeaSourceAvailable(const nmea::CNMEADataValue* gps) const;
@@ -166,6 +186,8 @@ private:
     bool m_audioAlerts = false;
 
     CNavValues m_values;
+    nmea::CNMEAData m_nmeaData;
+    nmea::CNavData m_navData;
     CMonitorTexts m_texts;
     CWaypointAlarmList m_alarms;
     bool m_nmeaSource = false;

@@ -125,6 +125,8 @@ void CNavigatorModule::SetMessageBar(app::CMsgBar* bar)
         m_confirmationWarning,
         "Position confirmation required, please confirm vessel position, course and speed.", 50001,
         0, false);
+    // An alarm: the user may take it off the bar before it expires.
+    m_bar->SetMessageFlag(m_confirmationWarning, true);
     m_bar->AddMessage(m_notVisibleWarning, "Vessel position is not visible.", 20000, 0, false);
     m_bar->AddMessage(m_logWarning, "", 30000, 0, false);
     m_simulation->SetMessageBar(bar);
@@ -165,6 +167,9 @@ platform::PromptAnswer CNavigatorModule::QueryClose(platform::CPrompt& /*prompt*
 
 void CNavigatorModule::ShutDown()
 {
+    // From here the track's last point is the closing one: neither a tick
+    // nor a message the last tick left waiting writes after it.
+    m_shutDown = true;
     m_simulation->Stop();
     if (m_log == nullptr)
         return;
@@ -207,7 +212,9 @@ void CNavigatorModule::LoadSettings()
         if (reg.ReadDWord("AutoScrollPercentage", percent))
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
         bool monitorWindow = false;
-        if (reg.ReadBool("MonitorWindowOn", monitorWindow) && monitorWindow) {
+        reg.ReadBool("MonitorWindowOn", monitorWindow);
+        m_monitorWindowSetting = monitorWindow;
+        if (monitorWindow) {
             m_openMonitorWindowPending = true;
             m_logbook->SetLogging(true);
         }
@@ -232,6 +239,12 @@ void CNavigatorModule::LoadSettings()
         ReadSeconds(gps, "LoggingPeriod", m_loggingPeriod);
     }
     m_simulation->LoadSettings();
+}
+
+void CNavigatorModule::SetWorkspaceDefaults()
+{
+    m_fixProperties.SetDraw(true);
+    m_fixProperties.SetSizeMode(chart::kSizeLarge);
 }
 
 void CNavigatorModule::SaveSettings()
@@ -313,7 +326,7 @@ bool CNavigatorModule::NavigationTimerPass()
 {
     ResumeBestChartIfDue();
     bool ok = true;
-    if (!m_holdTimerPass) {
+    if (!m_holdTimerPass && !m_shutDown) {
         try {
             if (m_openLogPending)
                 OpenVesselLog(std::string());
@@ -482,13 +495,18 @@ std::string CNavigatorModule::StatusLine() const
            snap->position.GetDatumName();
 }
 
-void CNavigatorModule::PlaceOwnVessel(const geo::CPosition& position)
+void CNavigatorModule::PublishOwnPosition(const geo::CPosition& position)
 {
     auto snap = std::make_shared<CNavSnapshot>(*m_snapshots.Get());
     snap->cycle = ++m_cycle;
     snap->position = position;
     snap->positionAvailable = true;
     m_snapshots.Publish(snap);
+}
+
+void CNavigatorModule::PlaceOwnVessel(const geo::CPosition& position)
+{
+    PublishOwnPosition(position);
     UpdateOwnVessel(false);
 }
 
@@ -529,7 +547,7 @@ void CNavigatorModule::KeepTrail(const CNavSnapshot& snapshot, bool trackPointDu
 
 void CNavigatorModule::OnLogPeriod()
 {
-    if (!m_newData || m_log == nullptr || !m_log->IsLogging())
+    if (m_shutDown || !m_newData || m_log == nullptr || !m_log->IsLogging())
         return;   // the stamp stays: the message comes again next tick
     // Stamped with the tick, not the moment the message came, so the wait
     // for the message does not push the next row back a tick.
@@ -539,7 +557,7 @@ void CNavigatorModule::OnLogPeriod()
 
 void CNavigatorModule::OnTrackPeriod()
 {
-    if (!m_newData || m_log == nullptr || !m_log->IsLogging())
+    if (m_shutDown || !m_newData || m_log == nullptr || !m_log->IsLogging())
         return;
     if (m_log->WriteTrackPoint(*m_snapshots.Get()))
         m_lastTrackPoint = m_trackDueTick;
@@ -653,6 +671,13 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     } else if (m_source.IsDrOn()) {
         m_source.StopDeadReckoning();
     }
+    // Off closes the receive side even while its port waits for the
+    // instrument (open, but receiving nothing). Closed first, so no fix the
+    // device was still parsing outlives the forgetting below.
+    if ((!on || !receiving) && m_toggleReceive) {
+        m_toggleReceive(on);
+        m_source.InputSwitched();
+    }
     if (!on && receiving) {
         m_monitor.ClearDisplay();
         SetNmeaCaution(false);
@@ -662,10 +687,6 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         m_gps->Parser().FixRecord().Reset();
         m_positionAcquired = false;
     }
-    // Off closes the receive side even while its port waits for the
-    // instrument (open, but receiving nothing).
-    if ((!on || !receiving) && m_toggleReceive)
-        m_toggleReceive(on);
 
     CNavFix& fix = m_source.Fix();
     const double cogBefore = fix.cog;
@@ -695,6 +716,9 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
             m_log->WriteTrackPoint(*m_snapshots.Get());
             UpdateOwnVessel(true);
         }
+        // The vessel stands where it was put; dead reckoning goes on from there.
+        if (moved)
+            PublishOwnPosition(fix.position);
         // The first step of a user's DR covers nothing: it publishes the position at once.
         m_source.StepDeadReckoning();
         RefreshNavigation();
@@ -781,27 +805,37 @@ void CNavigatorModule::SetOffTrackCaution(bool on)
         m_bar->SetMessageActive(m_offTrackCaution, on ? 1 : 0, true);
 }
 
+// Switched off in Position Source (the GPS's receive side closed, no DR):
+// the navigation values have no source, whatever the panel last held.
+bool CNavigatorModule::HasPositionSource() const
+{
+    return m_source.IsDrOn() || m_gps->IsReceiving();
+}
+
 std::string CNavigatorModule::CogText() const
 {
     const auto s = m_snapshots.Get();
-    return s->positionAvailable ? FormatCourseText(s->cog) : std::string();
+    return s->positionAvailable && HasPositionSource() ? FormatCourseText(s->cog) : std::string();
 }
 
 std::string CNavigatorModule::SogText() const
 {
     const auto s = m_snapshots.Get();
-    return s->positionAvailable ? FormatSpeedText(s->sog) : std::string();
+    return s->positionAvailable && HasPositionSource() ? FormatSpeedText(s->sog) : std::string();
 }
 
 std::string CNavigatorModule::XteIndicatorText() const
 {
-    return m_positionAvailable ? FormatXteIndicator(m_monitor.Values().xte) : std::string();
+    return m_positionAvailable && HasPositionSource() ? FormatXteIndicator(m_monitor.Values().xte)
+                                                      : std::string();
 }
 
 std::string CNavigatorModule::IndicatorText(unsigned id) const
 {
     const auto s = m_snapshots.Get();
     if (!s->positionAvailable)
+        return {};
+    if (id != kIndicatorCursorRangeBearing && !HasPositionSource())
         return {};
     const CMonitorTexts& t = m_monitor.Texts();
     switch (id) {

@@ -79,6 +79,8 @@ public:
     void PrepareUnattendedClose() override { m_keepTemporaryLog = true; }
     void LoadSettings() override;
     void SaveSettings() override;
+    // A new workspace draws the position-fix markers, large.
+    void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
     void ShutDown() override;
 
@@ -180,6 +182,12 @@ public:
     // voyage switches it with logging.
     void SetAutoscrollWindow(bool on);
     bool IsMonitorWindowOn() const { return m_monitorWindowOn; }
+    // The settings asked for the window that follows the vessel (it was
+    // attached when they were saved) and it is not attached yet.
+    bool IsMonitorWindowPending() const { return m_openMonitorWindowPending; }
+    // "MonitorWindowOn" as the settings gave it: the frame ends its start-up
+    // with the monitor panel in front when it was set.
+    bool MonitorWindowSetting() const { return m_monitorWindowSetting; }
     bool HasAutoscrollWindow() const
     {
         return m_charts != nullptr && m_charts->HasAutoscrollWindow();
@@ -214,6 +222,8 @@ public:
     bool HasPositionData() const { return m_positionData.load(); }
 
     // The navigation value texts of the status-bar indicators.
+    // A GPS receiving or dead reckoning running: not switched off.
+    bool HasPositionSource() const;
     std::string CogText() const;
     std::string SogText() const;
     std::string XteIndicatorText() const;
@@ -300,6 +310,7 @@ private:
     void ForceTrackPoint() override { m_lastTrackPoint.reset(); }
     void SourceChanged(bool deadReckoning) override;
     void AskGpsConfiguration() override;
+    geo::CPosition OwnVesselPosition() const override { return m_snapshots.Get()->position; }
     // CMonitorHost
     void SetOffTrackCaution(bool on) override;
     bool IsOffTrackCautionOn() const override { return m_offTrackOn; }
@@ -324,6 +335,8 @@ private:
     void RefreshNavigation();
     // Shows the own vessel at a position no fix gave (the user put it there).
     void PlaceOwnVessel(const geo::CPosition& position);
+    // The own vessel's position, published without moving the chart object yet.
+    void PublishOwnPosition(const geo::CPosition& position);
     void UpdateOwnVessel(bool trackPointDue);
     void OnLogPeriod();
     void OnTrackPeriod();
@@ -364,6 +377,7 @@ private:
     CPositionSource m_source;
     CMonitorModel m_monitor;
     CNavSnapshotHolder m_snapshots;
+    bool m_shutDown = false;   // the program is closing: nothing more is logged
     app::CPostedMessageQueue m_panelQueue;
     std::unique_ptr<CStandInTarget> m_ownTarget;
     std::unique_ptr<CReplayTarget> m_replaySwitch;
@@ -385,6 +399,7 @@ private:
     // "MonitorWindowOn" read at start: the window follows the vessel again
     // once a position is available.
     bool m_openMonitorWindowPending = false;
+    bool m_monitorWindowSetting = false;
     // The window was attached and neither the voyage nor the user has let it
     // go; kept apart from the chart side, which closes its windows before
     // the settings are written at the end.

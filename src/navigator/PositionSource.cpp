@@ -158,7 +158,10 @@ geo::CPosition CPositionSource::PositionFromFix(const nmea::CNMEAFix& fix, Time 
         m_datumAssumed = false;
     } else if (now - *m_lastGoodDatumTime >= kDatumWait) {
         if (!m_gpsConfigurationAsked) {
+            // Nothing is confirmed until the user says so with OK.
             m_gpsConfigurationAsked = true;
+            m_wgs84 = false;
+            m_gmt = false;
             m_host.AskGpsConfiguration();
         }
         m_datumAssumed = true;
@@ -250,9 +253,10 @@ void CPositionSource::StepDeadReckoning()
     const Time now = m_clock.Monotonic();
     long seconds = 0;
     if (m_drFirstStep) {
-        m_drPosition = m_fix.position;
-        const nmea::CNMEAFix last = m_record->Read();
-        m_drDatum = last.datum;
+        // From the vessel on the chart, not the fix: after a start with the
+        // GPS silent the fix is empty while the vessel stands where the log
+        // last had it.
+        m_drPosition = m_host.OwnVesselPosition();
         seconds = WholeSeconds(m_drStartSpan);
         m_lastDrStep = m_drOrigin + std::chrono::seconds(seconds);
         if (m_lastDrStep > now)

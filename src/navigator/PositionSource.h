@@ -51,9 +51,12 @@ public:
     virtual void ForceTrackPoint() = 0;
     // DR started or stopped: the panel retitles its tab and recolours.
     virtual void SourceChanged(bool deadReckoning) = 0;
-    // The datum question: asked once, without stopping the cycle; the
-    // answer comes back through CPositionSource::AnswerGpsConfiguration.
+    // The datum question: asked once, modal to the user but without stopping
+    // the cycle; the answer comes back through CPositionSource::AnswerGpsConfiguration.
     virtual void AskGpsConfiguration() = 0;
+    // Where the own vessel stands on the chart: a received fix, the log's
+    // last place at a start, or where the user put it. DR starts there.
+    virtual geo::CPosition OwnVesselPosition() const = 0;
 };
 
 struct CAcquisition {
@@ -104,6 +107,15 @@ public:
         m_grace = true;
     }
     void CheckPositionConfirmation();
+    // NMEA input switched off or on: the datum wait starts again with the
+    // next cycle, the datum question may be asked again once input resumes,
+    // and the wait for fixes before DR counts from now, as at a start.
+    void InputSwitched()
+    {
+        m_lastGoodDatumTime.reset();
+        m_gpsConfigurationAsked = false;
+        m_lastNmeaFix = m_clock.Monotonic();
+    }
     // The answers to the datum question.
     void AnswerGpsConfiguration(bool datumIsWgs84, bool timeIsGmt);
     // The confirmation to log, taken once: "User confirmed GPS ..." or empty.
@@ -118,6 +130,7 @@ public:
     // Seconds of travel DR has applied since it started (for checks).
     long DrSecondsApplied() const { return m_drSecondsApplied; }
     bool GmtFlag() const { return m_gmt; }
+    bool Wgs84Flag() const { return m_wgs84; }
 
 private:
     geo::CPosition PositionFromFix(const nmea::CNMEAFix& fix, Time now);
@@ -141,7 +154,6 @@ private:
     Time m_lastDrStep{};
     geo::CPosition m_drPosition;
     long m_drSecondsApplied = 0;
-    std::optional<nmea::CNMEAFix::CDatumItems> m_drDatum;
     Time m_lastNmeaFix;   // newest received fix, or the start
     std::uint64_t m_lastSequence = 0;
 

@@ -131,8 +131,10 @@ bool ParseVesselFile(std::string_view text, COwnVessel& vessel, std::string* rea
             *reason = std::move(why);
         return false;
     };
+    // The lines are read in their order; a line that is missing or no finite
+    // number ends the reading, and what was read before it stays.
     std::vector<std::string_view> lines;
-    while (!text.empty()) {
+    while (!text.empty() && lines.size() < static_cast<std::size_t>(kVesselFileLines)) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         if (!line.empty() && line.back() == '\r')
@@ -140,24 +142,24 @@ bool ParseVesselFile(std::string_view text, COwnVessel& vessel, std::string* rea
         lines.push_back(line);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
-    if (lines.size() != static_cast<std::size_t>(kVesselFileLines))
-        return refuse("the file holds " + std::to_string(lines.size()) + " lines, not " +
-                      std::to_string(kVesselFileLines));
-    std::array<double, kVesselFileLines - 1> numbers{};
-    for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (lines.empty())
+        return refuse("line 1 is missing");
+    vessel.name = std::string(lines[0]);
+    double* const numbers[kVesselFileLines - 1] = {
+        &vessel.length,        &vessel.draft,         &vessel.beam,          &vessel.speed,
+        &vessel.deviation[0],  &vessel.deviation[1],  &vessel.deviation[2],  &vessel.deviation[3],
+        &vessel.deviation[4],  &vessel.deviation[5],  &vessel.deviation[6],  &vessel.deviation[7],
+        &vessel.deviation[8],  &vessel.deviation[9],  &vessel.deviation[10], &vessel.deviation[11],
+        &vessel.deviation[12], &vessel.deviation[13], &vessel.deviation[14], &vessel.deviation[15]};
+    for (std::size_t i = 1; i < static_cast<std::size_t>(kVesselFileLines); ++i) {
+        if (i >= lines.size())
+            return refuse("line " + std::to_string(i + 1) + " is missing");
         const auto value = platform::ParseDouble(lines[i]);
         if (!value)
             return refuse("line " + std::to_string(i + 1) +
                           " is not a number: " + std::string(lines[i].substr(0, 40)));
-        numbers[i - 1] = *value;
+        *numbers[i - 1] = *value;
     }
-    vessel.name = std::string(lines[0]);
-    vessel.length = numbers[0];
-    vessel.draft = numbers[1];
-    vessel.beam = numbers[2];
-    vessel.speed = numbers[3];
-    for (std::size_t i = 0; i < vessel.deviation.size(); ++i)
-        vessel.deviation[i] = numbers[4 + i];
     return true;
 }
 
@@ -176,10 +178,12 @@ CVesselFileResult ReadVesselFile(const fs::path& path, COwnVessel& vessel,
     std::string text;
     if (!ReadAll(fd.Get(), text))
         return Failed(kVesselOpenFailed, file, ErrnoText(errno));
+    // A damaged file gives the values before its damaged line, and says which.
     COwnVessel read = vessel;
-    if (!ParseVesselFile(text, read, &reason))
-        return Failed(kVesselOpenFailed, file, reason);
+    const bool whole = ParseVesselFile(text, read, &reason);
     vessel.CopyFrom(read);
+    if (!whole)
+        return Failed(kVesselOpenFailed, file, reason);
     return {true, {}};
 }
 

@@ -4,8 +4,9 @@
 // ".vsl" is text, one value a line: name, length, draft, beam, speed and the
 // sixteen deviation entries (0 to 337.5 degrees), numbers with a point and
 // trailing zeros trimmed. A write replaces the file whole (temp file, fsync,
-// rename), so a crash leaves the old file or the new one; a read parses the
-// whole file before it touches the record, so a damaged file changes nothing.
+// rename), so a crash leaves the old file or the new one. A read takes the
+// lines in their order: a damaged file gives the values before its first
+// missing or unreadable line, and the failure names the file and that line.
 // Another station holding the file is waited for: an open-file-description
 // lock tried every 100 ms for up to 15 s, then the operation gives up.
 //
@@ -42,8 +43,9 @@ struct CVesselFileResult {
 // The path with its extension replaced: "ship" and "ship.hdr" both give "ship.vsl".
 std::filesystem::path WithExtension(const std::filesystem::path& path, const char* extension);
 
-// The ".vsl" text of a vessel, and its reading: nothing is stored unless all
-// 21 lines are there, no more, and every number is a finite number.
+// The ".vsl" text of a vessel, and its reading: the 21 lines in their order
+// (any further lines are not read); a missing line or one that is not a
+// finite number ends the reading with false, the values before it stored.
 std::string FormatVesselFile(const COwnVessel& vessel);
 bool ParseVesselFile(std::string_view text, COwnVessel& vessel, std::string* reason = nullptr);
 

@@ -98,10 +98,10 @@ void CVesselModule::LoadSettings()
         key.ReadBool("WarningCircles", m_warningCircles);
         double radius = m_warningCirclesRadius;
         if (key.ReadDouble("WarningCirclesRadius", radius))
-            m_warningCirclesRadius =
-                std::isfinite(radius) && radius >= kVesselCircleLeast && radius <= kVesselCircleMost
-                    ? radius
-                    : kVesselCircleFallback;
+            m_warningCirclesRadius = std::isfinite(radius) && radius >= kVesselCircleStoredLeast &&
+                                             radius <= kVesselCircleMost
+                                         ? radius
+                                         : kVesselCircleFallback;
     }
     UseFolder(folder);
     m_style.vessel.Load(Settings());
@@ -109,16 +109,16 @@ void CVesselModule::LoadSettings()
     m_style.vector.Load(Settings());
 
     // The particulars come from the vessel's file; a vessel never saved keeps
-    // the defaults under its name, and a damaged file is left as it is.
+    // the defaults under its name, and a damaged file gives what it holds
+    // before its damaged line (the message says which), defaults after it.
     m_fileMessage.clear();
+    m_vessel.Reset();
+    m_vessel.name = m_name;
     std::error_code ec;
     if (fs::exists(VesselFilePath(), ec)) {
         const CVesselFileResult read = ReadVesselFile(VesselFilePath(), m_vessel, fileWait);
         if (!read.ok)
             m_fileMessage = read.message;
-    } else {
-        m_vessel.Reset();
-        m_vessel.name = m_name;
     }
     Changed();
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 
+#include "app/FrameSettings.h"
 #include "nmea/PortErrors.h"
 #include "nmea/SerialDevice.h"
 
@@ -30,7 +31,8 @@ int MillisUntil(Clock::time_point deadline)
 }   // namespace
 
 CComPort::CComPort(std::uint8_t number, std::string devicePath, CComPortOptions options)
-    : CPort(number), m_path(std::move(devicePath)), m_options(options)
+    : CPort(number), m_path(std::move(devicePath)), m_options(options),
+      m_autoConfigure(options.autoConfigure)
 { }
 
 CComPort::~CComPort()
@@ -108,6 +110,12 @@ namespace {
 constexpr std::chrono::seconds kRedescribe{30};
 }   // namespace
 
+void CComPort::SetAutoConfigure(bool on)
+{
+    std::lock_guard lock(m_portLock);
+    m_autoConfigure = on;
+}
+
 void CComPort::TryConnect(bool now)
 {
     {
@@ -119,8 +127,7 @@ void CComPort::TryConnect(bool now)
             return;
         m_lastAttempt = time;
         int error = 0;
-        std::unique_ptr<CSerialDevice> device =
-            CSerialDevice::Open(m_path, m_options.autoConfigure, error);
+        std::unique_ptr<CSerialDevice> device = CSerialDevice::Open(m_path, m_autoConfigure, error);
         if (!device) {
             if (error != m_reasonError || m_reason.empty() || time - m_reasonTime >= kRedescribe) {
                 m_reason = DescribeOpenError(m_path, error);
@@ -175,7 +182,10 @@ bool CComPort::StartReader()
         return false;
     m_readerWake.Clear();
     try {
-        m_reader = std::jthread([this](std::stop_token stop) { ReadLoop(stop); });
+        m_reader = std::jthread([this](std::stop_token stop) {
+            app::LowerWorkerPriority();
+            ReadLoop(stop);
+        });
     } catch (const std::system_error&) {
         return false;
     }
@@ -191,7 +201,10 @@ bool CComPort::StartWriter()
         return false;
     m_writerWake.Clear();
     try {
-        m_writer = std::jthread([this](std::stop_token stop) { WriteLoop(stop); });
+        m_writer = std::jthread([this](std::stop_token stop) {
+            app::LowerWorkerPriority();
+            WriteLoop(stop);
+        });
     } catch (const std::system_error&) {
         return false;
     }
@@ -288,6 +301,9 @@ std::size_t CComPort::WriteSentence(std::string_view text, std::stop_token stop)
     if (!device)
         return 0;
     const int fd = device->Fd();
+    // Nothing is purged first: on a pseudo-terminal (a bridged or simulated
+    // instrument) the driver's queue empties before the other side has read
+    // it, and a purge there throws away the sentence written just before.
     const auto deadline = Clock::now() + kPerByte * static_cast<int>(text.size());
     std::size_t done = 0;
     while (done < text.size() && !stop.stop_requested()) {

@@ -41,6 +41,8 @@ public:
     // Another device for this port: the one in use is let go at once and,
     // while the port is open, the new one taken (its threads go on running).
     void SetDevicePath(std::string devicePath);
+    // Whether the device is set to 4800 8N1 when it is next taken.
+    void SetAutoConfigure(bool on);
 
     bool IsOpen() const override { return m_open; }
     // True for any port with a path: when the device cannot be held now the
@@ -70,6 +72,7 @@ private:
 
     std::string m_path;   // under m_portLock
     const CComPortOptions m_options;
+    bool m_autoConfigure;   // under m_portLock
     std::atomic<bool> m_open{false};
 
     mutable std::mutex m_portLock;   // the device pointer and the condition

@@ -36,6 +36,12 @@ bool CInstrumentsModule::Initialise()
 {
     // Port paths belong to the machine, not to a workspace.
     const std::string key = app::CWorkspaceManager::DefaultRoot() + "\\Ports";
+    // The main frame's "AutoConfigurePorts" of the workspace in use now: the
+    // ports may be taken before the frame reads its values; a workspace
+    // loaded later hands its own on (SetAutoConfigurePorts).
+    app::CRegistry frameKey(Settings().GetStore());
+    if (frameKey.OpenKeyForRead(Settings().GetRegistryKey()))
+        frameKey.ReadBool("AutoConfigurePorts", m_options.ports.autoConfigure);
     m_ports = std::make_unique<CPortList>(LoadPortPaths(Settings().GetStore(), key, m_options.scan),
                                           m_options.ports);
     CStationOptions station;
@@ -49,6 +55,13 @@ bool CInstrumentsModule::Initialise()
     m_repeater = std::make_unique<CRepeaterModule>(Settings(), *m_ports);
     m_autopilot = std::make_unique<CAutopilotModule>(Settings(), *m_ports, m_prompt);
     return m_wind->Initialise() && m_repeater->Initialise() && m_autopilot->Initialise();
+}
+
+void CInstrumentsModule::SetAutoConfigurePorts(bool on)
+{
+    m_options.ports.autoConfigure = on;
+    if (m_ports)
+        m_ports->SetAutoConfigure(on);
 }
 
 void CInstrumentsModule::SetPortPaths(const PortPaths& paths)

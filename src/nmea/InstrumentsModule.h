@@ -60,6 +60,8 @@ public:
 
     // The serial ports' device paths changed on the System page: in use at once.
     void SetPortPaths(const PortPaths& paths);
+    // The frame's "AutoConfigurePorts": used by each port when it next takes its device.
+    void SetAutoConfigurePorts(bool on);
 
     CPortList& Ports() { return *m_ports; }
     CNetworkMessaging& Messaging() { return *m_messaging; }

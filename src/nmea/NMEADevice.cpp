@@ -1,4 +1,5 @@
 #include "nmea/NMEADevice.h"
+#include "app/FrameSettings.h"
 #include "nmea/BoundedLock.h"
 #include "platform/Ascii.h"
 
@@ -127,6 +128,7 @@ bool CNMEADevice::RunWorker(Side& side, PortChannel channel,
     }
     try {
         side.worker = std::jthread([this, channel, work = std::move(work)](std::stop_token stop) {
+            app::LowerWorkerPriority();
             try {
                 work(stop);
             } catch (...) {

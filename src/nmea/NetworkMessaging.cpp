@@ -490,8 +490,13 @@ void CNetworkMessaging::Run(std::stop_token stop)
                         m_incoming.back().sender = c->peer;
                     }
                 });
-            if (state == CStationDeframer::State::Broken)
+            if (state == CStationDeframer::State::Broken) {
+                // Whatever sent it is no station of ours (or a broken one):
+                // the user hears of it once, and the records before it stand.
+                Notice("Station messaging: " + Ipv4Text(c->peer) +
+                       " sent data that is not a station record; its connection was closed.");
                 dead.push_back(c.get());
+            }
         }
         const auto isDead = [&](const auto& c) {
             return std::find(dead.begin(), dead.end(), c.get()) != dead.end();

@@ -1,8 +1,9 @@
 #pragma once
 // Model of the Tools Options page "Network": the server folder that holds
-// the peer file, this station's address and its TCP port. The host name is
-// only shown. Applying restarts station messaging only when the folder, the
-// port or the address changed, so an unchanged OK keeps every connection.
+// the peer file and this station's TCP port. The host name and the address
+// are only shown; the address chosen in the settings (stations sharing one
+// computer) is carried through unchanged. Applying restarts station messaging only when the folder,
+// the port or the address changed, so an unchanged OK keeps every connection.
 
 #include <functional>
 #include <optional>

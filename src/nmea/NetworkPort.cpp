@@ -1,5 +1,6 @@
 #include "nmea/NetworkPort.h"
 
+#include "app/FrameSettings.h"
 #include "nmea/NetworkMessaging.h"
 #include "nmea/ReceivedLines.h"
 
@@ -32,6 +33,7 @@ bool CNetworkPort::StartReader()
     std::lock_guard lock(m_threadLock);
     if (!m_reader.joinable()) {
         m_reader = std::jthread([this](std::stop_token stop) {
+            app::LowerWorkerPriority();
             std::string line;
             while (m_received.TakeOldest(stop, line))
                 if (IsEnabled(PortChannel::Receive))
@@ -46,6 +48,7 @@ bool CNetworkPort::StartWriter()
     std::lock_guard lock(m_threadLock);
     if (!m_writer.joinable()) {
         m_writer = std::jthread([this](std::stop_token stop) {
+            app::LowerWorkerPriority();
             const auto post = [this](std::string_view line) -> std::size_t {
                 return m_messaging.PostMessage(kStationSentence, std::string(line)) ? line.size()
                                                                                     : 0;

@@ -117,6 +117,12 @@ void CPortList::SetPaths(const PortPaths& paths, CComPortOptions options)
     }
 }
 
+void CPortList::SetAutoConfigure(bool on)
+{
+    for (const auto& port : m_serial)
+        port->SetAutoConfigure(on);
+}
+
 void CPortList::SetNetworkPort(std::unique_ptr<CPort> port)
 {
     m_network = std::move(port);

@@ -56,6 +56,8 @@ public:
     // over its new device, a new path makes its port, and a port whose path
     // was emptied leaves the list (kept alive for devices still attached).
     void SetPaths(const PortPaths& paths, CComPortOptions options);
+    // The "AutoConfigurePorts" setting for every serial port's next open.
+    void SetAutoConfigure(bool on);
 
     // The network port is added once station messaging exists.
     void SetNetworkPort(std::unique_ptr<CPort> port);

@@ -54,9 +54,15 @@ CNMEAOptionsModel::CNMEAOptionsModel(const CNMEAOptions& current, ApplyFn apply,
 
 bool CNMEAOptionsModel::ProcessEnabled() const
 {
-    // A recording is lines of sentences whatever its name ends in (".txt",
-    // ".nmea", ".log" ...): any file that is there can be replayed.
-    return !m_values.replayFile.empty() && m_exists(m_values.replayFile);
+    // Recordings are text files: the name must end in "txt" (either case)
+    // and the file must be there.
+    const std::string& name = m_values.replayFile;
+    if (name.size() < 3)
+        return false;
+    std::string ending = name.substr(name.size() - 3);
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ending == "txt" && m_exists(name);
 }
 
 void CNMEAOptionsModel::SetReplayFile(const std::string& name)
@@ -76,8 +82,9 @@ void CNMEAOptionsModel::FlipItem(std::size_t group, std::size_t entry)
 
 std::vector<app::CFieldError> CNMEAOptionsModel::Validate() const
 {
-    // A replay asked for must have a file to read.
-    if (m_values.process && !ProcessEnabled())
+    // A replay asked for must have a file to read; one of another kind that
+    // was asked for earlier goes on.
+    if (m_values.process && (m_values.replayFile.empty() || !m_exists(m_values.replayFile)))
         return {{"replayFile", "Choose an existing .txt file to process, or clear Process"}};
     return {};
 }

@@ -78,7 +78,8 @@ public:
     void Apply() override;
     CNMEAOptions& Values() { return m_values; }
 
-    // "Process" may be ticked only for a file that exists.
+    // "Process" may be ticked only for a text file (name ending in "txt")
+    // that exists.
     bool ProcessEnabled() const;
     // A typed name: a file that is not there clears "Process".
     void SetReplayFile(const std::string& name);

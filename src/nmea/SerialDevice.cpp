@@ -26,15 +26,22 @@ bool Configure(int fd, bool autoConfigure)
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return false;
-    // Raw always: no echo, no line editing, no character translation.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IXON | IXOFF | IXANY);
+    // Raw always: no echo, no line editing, no character translation. A
+    // serial line is binary whatever else the driver keeps.
+    tio.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag |= CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
+    // The line settings proper, written only when ports are configured here;
+    // otherwise they stay as the driver (or the user's stty) has them,
+    // software flow control included.
     if (autoConfigure) {
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        tio.c_cc[VSTART] = 17;
+        tio.c_cc[VSTOP] = 19;
         tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
         tio.c_cflag |= CS8 | CLOCAL;
         if (::cfsetispeed(&tio, B4800) != 0 || ::cfsetospeed(&tio, B4800) != 0)

@@ -103,6 +103,7 @@ void CPlanModule::SaveSettings()
 void CPlanModule::ClearPlan()
 {
     m_calculated = false;
+    m_cardModified = false;
     m_plan.clear();
 }
 
@@ -113,7 +114,7 @@ bool CPlanModule::CanCalculate(std::size_t waypointCount) const
 
 std::optional<std::int64_t> CPlanModule::GetWaypointTime(std::size_t index) const
 {
-    if (!m_calculated || index >= m_plan.size())
+    if (!IsPlanValid() || index >= m_plan.size())
         return std::nullopt;
     return m_plan[index].utc;
 }
@@ -195,6 +196,7 @@ void CPlanModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)
     chart::CTrackLineStyle style;
     style.line = m_line.GetColour();
     style.width = m_line.GetWidth();
+    style.broken = m_line.GetPatternFlag();
     for (CLegData& record : m_plan) {
         record.track.SetPlannedStyle(style);
         record.track.Draw(doc, dc, false);

@@ -45,6 +45,12 @@ public:
 
     const CPlanList& Plan() const { return m_plan; }
     bool IsCalculated() const { return m_calculated; }
+    // A plan card field was edited since the plan was worked out: the plan
+    // stays (and is drawn) but no longer counts as valid. Cleared with the plan.
+    void SetCardModified() { m_cardModified = true; }
+    // Worked out, and no card field edited since: waypoint times, reports
+    // and the monitor read only a valid plan.
+    bool IsPlanValid() const { return m_calculated && !m_cardModified; }
     // When the plan was last calculated (seconds since 1970); 0 before.
     std::int64_t CalculatedUtc() const { return m_calculatedUtc; }
     void ClearPlan();
@@ -85,6 +91,7 @@ private:
     CPlanSettings m_settings;
     CPlanList m_plan;
     bool m_calculated = false;
+    bool m_cardModified = false;
     std::int64_t m_calculatedUtc = 0;
     std::array<double, 16> m_card{};
     std::string m_programFolder;

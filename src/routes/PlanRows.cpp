@@ -49,7 +49,8 @@ std::string PlanMagneticText(double degrees)
     return app::FormatDouble(std::fabs(degrees), 1, 0) + (degrees > 0 ? "E" : "W");
 }
 
-std::vector<std::vector<std::string>> PlanRows(const CPlanModule& plan, const CRouteState& state)
+std::vector<std::vector<std::string>> PlanRows(const CPlanModule& plan, const CRouteState& state,
+                                               const geo::CPositionFormat& format)
 {
     std::vector<std::vector<std::string>> rows;
     const CPlanList& legs = plan.Plan();
@@ -60,8 +61,8 @@ std::vector<std::vector<std::string>> PlanRows(const CPlanModule& plan, const CR
         const app::CDateTimeEx local = LocalTime(leg.utc);
         rows.push_back({w.m_name,
                         w.m_id,
-                        w.m_position.FormatLatitude(),
-                        w.m_position.FormatLongitude(),
+                        w.m_position.FormatLatitude(format),
+                        w.m_position.FormatLongitude(format),
                         w.m_position.GetDatumName(),
                         LegTypeText(w.m_legType),
                         leg.timeValid ? local.FormatTime(false) : std::string(),

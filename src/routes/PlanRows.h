@@ -4,6 +4,8 @@
 // (db::ReportPlanFields). The plan report and the sample-data tool both
 // write these rows.
 
+#include "geo/Position.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@ std::string PlanPassageText(std::int64_t seconds);   // "  1d 02h 05m"
 std::string PlanMagneticText(double degrees);   // "2.5E", "3.0W", "0.0W"
 
 // A point without a calculated leg at its place gives no row.
-std::vector<std::vector<std::string>> PlanRows(const CPlanModule& plan, const CRouteState& state);
+// Positions are written in `format`.
+std::vector<std::vector<std::string>> PlanRows(const CPlanModule& plan, const CRouteState& state,
+                                               const geo::CPositionFormat& format = {});
 
 }   // namespace routes

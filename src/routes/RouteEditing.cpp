@@ -365,6 +365,30 @@ CLegResult CRouteModule::LegFrom(int index) const
     return CalculateLeg(m_state.greatCircle, a.m_legType, a.m_position, b.m_position);
 }
 
+CLegResult CRouteModule::LegFromShown(int index)
+{
+    const CLegResult leg = LegFrom(index);
+    if (!leg.warning.empty()) {
+        // Beyond a limit is a warning; a calculation that failed is an error.
+        const bool beyondLimit = leg.warning.rfind("One or more", 0) == 0;
+        m_prompt.Ask(leg.warning, "Route",
+                     beyondLimit ? platform::PromptIcon::Exclamation : platform::PromptIcon::Stop,
+                     platform::PromptButtons::Ok);
+    }
+    return leg;
+}
+
+void CRouteModule::ApplyGreatCircle(const CGreatCircleRecord& page)
+{
+    if (page.DiffersFrom(m_state.greatCircle)) {
+        // The whole record, limits included: the legs are measured with the
+        // limits the page derived, not with the ones loaded before.
+        m_state.greatCircle = page;
+        Notify(kHintLegs);
+    }
+    DisplayChanged();
+}
+
 bool CRouteModule::SetLegType(std::uint32_t type)
 {
     const int active = m_state.activeIndex;

@@ -181,6 +181,7 @@ bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& t
         Tell("The GPS port is not open for output: nothing was sent.");
         return false;
     }
+    m_lastUploadSent = false;
     m_upload = std::make_unique<CRouteUpload>(choice, m_state.name, m_state.waypoints);
     m_uploadTx = &tx;
     m_state.inUse.Take(RouteHolder::Upload);
@@ -194,6 +195,7 @@ void CRouteModule::FeedUpload()
     m_uploadProgress = m_upload->Progress();
     if (state == CRouteUpload::State::Sending)
         return;
+    m_lastUploadSent = state == CRouteUpload::State::Done;
     m_upload.reset();
     m_uploadTx = nullptr;
     m_state.inUse.Give(RouteHolder::Upload);
@@ -528,12 +530,14 @@ bool CRouteModule::SetAutoAdvance(bool on)
     return true;
 }
 
-void CRouteModule::OnNetworkMessage(const std::string& payload, const std::string& sender)
+void CRouteModule::OnNetworkMessage(const std::string& payload, const std::string& sender,
+                                    std::uint8_t kind)
 {
     if (payload.size() < 2)
         return;
     const std::uint8_t notice = std::uint8_t(payload[0]);
-    if (notice < 13 || notice > 19)
+    if (kind == kStationMessageType ? (notice < 13 || notice > 19)
+                                    : (kind != kChangeMessageType || notice < 17 || notice > 19))
         return;
     const std::string name = payload.substr(1);
     if (!m_db->IsOpen() || !SameNameNoCase(name, m_db->GetName()))

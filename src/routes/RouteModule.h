@@ -67,8 +67,17 @@ public:
     // and the limit of deviation on (the route is then held from the start).
     void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
+    // View > Refresh: the current route read again at the same route and waypoint, so what
+    // another station stored shows.
+    void OnRefresh() override
+    {
+        if (m_db->IsOpen())
+            ReadOtherStationsChange();
+    }
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
+    // Station messaging runs: files are shared and never overwritten.
+    bool IsStationNetworkOn() const { return m_station && m_station->IsRunning(); }
 
     // ---- Database
     // Opens the database at `path` (without extension); an empty path takes
@@ -118,8 +127,11 @@ public:
     bool SetAutoAdvance(bool on);
     // Lock (or unlock) the database and tell the other stations.
     bool LockDatabase(bool lock);
-    // A station message of our type from `sender` (its address).
-    void OnNetworkMessage(const std::string& payload, const std::string& sender);
+    // A station message of our type from `sender` (its address). Kind 4
+    // carries only change notices (17 to 19), as a station of another kind sends them.
+    static constexpr std::uint8_t kChangeMessageType = 4;
+    void OnNetworkMessage(const std::string& payload, const std::string& sender,
+                          std::uint8_t kind = kStationMessageType);
 
     // ---- Editing (every change is stored, then read back; each refuses
     // unless the route is editable: edit mode, a route, nothing holding it)
@@ -172,6 +184,12 @@ public:
     CRouteTexts RouteTexts() const;
     // The leg from waypoint `index` to the next; not computed for the last.
     CLegResult LegFrom(int index) const;
+    // The same leg as a list shows it: a calculation's message reaches the user.
+    CLegResult LegFromShown(int index);
+    // The great-circle page applied: a change of its settings gives every leg
+    // a new range and bearing, so the plan and the waypoint lists start again;
+    // the chart views draw again either way.
+    void ApplyGreatCircle(const CGreatCircleRecord& page);
     // The current waypoint's leg: 0 rhumb, 1 great circle, 2 great circle
     // replaced by intermediate waypoints. False when refused.
     bool SetLegType(std::uint32_t type);
@@ -193,6 +211,8 @@ public:
     bool IsUploading() const { return m_upload != nullptr; }
     // "k of n sent" of the upload running or last run.
     const std::string& UploadProgress() const { return m_uploadProgress; }
+    // The last upload sent every sentence (false while one runs or after a failure).
+    bool LastUploadSent() const { return m_lastUploadSent; }
 
     // ---- State and views
     CRouteState& State() { return m_state; }
@@ -250,6 +270,7 @@ private:
     long m_initialWaypoint = 1;
     std::vector<std::string> m_repairMessages;
     std::unique_ptr<CRouteUpload> m_upload;
+    bool m_lastUploadSent = false;
     CRouteTransmitter* m_uploadTx = nullptr;
     std::string m_uploadProgress;
     void FeedUpload();

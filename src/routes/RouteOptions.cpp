@@ -224,8 +224,7 @@ std::vector<app::CFieldError> CGreatCircleOptionsModel::Validate() const
 void CGreatCircleOptionsModel::Apply()
 {
     m_values.DeriveLimits();
-    m_module.State().greatCircle = m_values;
-    m_module.DisplayChanged();
+    m_module.ApplyGreatCircle(m_values);
 }
 
 }   // namespace routes

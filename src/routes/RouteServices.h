@@ -16,6 +16,7 @@ enum RouteHint : int {
     kHintDeleting = 7,   // waypoint about to be deleted
     kHintDragged = 8,   // waypoint moved on the chart
     kHintDisplay = 9,   // only how the route is shown changed
+    kHintLegs = 10,   // the legs' ranges and bearings changed (great-circle settings)
 };
 
 class CRouteListener {

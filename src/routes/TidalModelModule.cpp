@@ -164,7 +164,7 @@ std::int16_t CTidalModelDLL::DoPrediction(int mode, std::int32_t latitude, std::
 CTidalModelModule::CTidalModelModule(app::CSettingsHome& settings, std::string programFolder)
     : app::CModule(settings), m_programFolder(std::move(programFolder))
 {
-    SetModuleName("Tidal\\TidalModel");
+    SetModuleName("TidalModel");
 }
 
 bool CTidalModelModule::Initialise()
@@ -184,7 +184,10 @@ bool CTidalModelModule::Terminate()
 void CTidalModelModule::LoadSettings()
 {
     app::CRegistry key(Settings().GetStore());
-    if (!OpenSettings(key, false))
+    // Workspaces written by earlier releases keep these values one level
+    // down, under "Tidal"; they are read from there until saved anew.
+    if (!OpenSettings(key, false) &&
+        !key.OpenKeyForRead(Settings().GetRegistryKey() + "\\Tidal\\TidalModel"))
         return;
     std::string folder;
     std::error_code ec;
@@ -222,11 +225,14 @@ void CTidalModelModule::ClearModels()
     m_activeModel.clear();
 }
 
-std::int16_t CTidalModelModule::SetLibraryPath()
+bool CTidalModelModule::SetLibraryPath()
 {
     m_activeModel.clear();
     m_current = nullptr;
-    return CTidalModelDLL::SetPath(GetDataFolder());
+    const std::int16_t code = CTidalModelDLL::SetPath(GetDataFolder());
+    if (code != 0 && m_stop)
+        m_stop(ResultTextOf(code));
+    return code == 0;
 }
 
 bool CTidalModelModule::LoadModels()

@@ -62,8 +62,10 @@ public:
 
     void ClearModels();
     bool LoadModels();
-    // The library is told the data folder; a refusal is returned as its code.
-    std::int16_t SetLibraryPath();
+    // What the user is shown in a stop box when the library refuses the data folder.
+    void SetStopSink(std::function<void(const std::string&)> sink) { m_stop = std::move(sink); }
+    // The library is told the data folder; a refusal is shown (stop box) and gives false.
+    bool SetLibraryPath();
     bool SelectModelAt(const geo::CPosition& position);
     std::int16_t ActivateModel(const std::string& name);
     // Position, UTC time; height m, rate m/h, direction deg true on -2..0.
@@ -99,6 +101,7 @@ private:
     bool m_drawBoxes = true;
     std::string m_activeModel;
     std::function<void(const std::string&)> m_notice;
+    std::function<void(const std::string&)> m_stop;
     std::string m_programFolder;
 };
 

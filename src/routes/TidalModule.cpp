@@ -77,7 +77,7 @@ void CTidalModule::SaveSettings()
 
 bool CTidalModule::CheckAvailability()
 {
-    m_dataAvailable = m_models->SetLibraryPath() == 0 && m_models->LoadModels();
+    m_dataAvailable = m_models->SetLibraryPath() && m_models->LoadModels();
     return true;
 }
 

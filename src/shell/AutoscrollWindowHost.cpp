@@ -5,7 +5,9 @@
 #include "chart/ChartingModule.h"
 #include "chart/ui/ChartFrame.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartService.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -38,10 +40,14 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
 {
     if (Following())
         return true;
+    // A new following window reports its first view, even one like the last
+    // window's.
+    m_reported.clear();
     // A following window the workspace brought back is taken as it is;
-    // otherwise one of its own opens on the active chart at the active
-    // view's zoom, so the user's window keeps its place and view and is not
-    // closed at the voyage's end.
+    // otherwise one of its own opens on the active chart and takes over the
+    // active view's state (a raster or blank chart its zoom; a vector chart
+    // has the active window show its whole chart), so the user's window keeps
+    // its place and is not closed at the voyage's end.
     chart::CChartDoc* doc = m_charting.FindChartDocInState(chart::kFrameAutoscroll);
     if (doc == nullptr && m_openChart) {
         chart::CChartDoc* active = m_charting.GetActiveChartDoc();
@@ -50,26 +56,36 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
             active = OpenChartHolding(vessel);
         if (active && !active->GetPathName().empty())
             doc = m_openChart(active->GetPathName(), chart::kFrameAutoscroll);
+        // No chart window to start from: the vector folio's chart for the
+        // vessel, before the blank chart.
+        if (doc == nullptr && active == nullptr)
+            if (const auto path = VectorChartAt(vessel))
+                doc = m_openChart(path->string(), chart::kFrameAutoscroll);
         if (doc == nullptr)
             doc = m_openChart("", chart::kFrameAutoscroll);
         if (doc && active)
             doc->TakeOverViewState(*active);
         else if (doc)
             ShowRoundTheVessel(*doc, vessel);
-        // With best chart selection on the window starts on the chart the
-        // autoscroll steps choose for the vessel, not on a smaller-scale one
-        // the user happened to have in front.
-        if (doc && m_charting.IsAutoscrollOn() && vessel.IsValid()) {
-            geo::CPosition onChart;
-            if (doc->ShiftToChartDatum(vessel, onChart) == chart::kShiftNotOnChart)
-                onChart = vessel;
-            // A raster chart already the largest-scale one keeps the view taken over.
-            const int kind = doc->GetChartType();
-            const bool raster = kind == chart::kChartARCS || kind == chart::kChartSeafarer;
-            if (!raster || !doc->IsPositionOnChart(onChart) || doc->HasLargerScaleChartAt(onChart))
-                if (chart::CChartDoc* best = doc->AutoscrollToPosition(onChart))
-                    doc = best;
-        }
+    }
+    // The window starts on the chart the autoscroll steps choose for the
+    // vessel, not on the one the user happened to have in front or the one
+    // the workspace brought back: a vector chart as its own rule says, a
+    // raster chart with best chart selection on.
+    if (doc && vessel.IsValid()) {
+        geo::CPosition onChart;
+        if (doc->ShiftToChartDatum(vessel, onChart) == chart::kShiftNotOnChart)
+            onChart = vessel;
+        // A raster chart already the largest-scale one keeps the view taken over.
+        const int kind = doc->GetChartType();
+        const bool raster = kind == chart::kChartARCS || kind == chart::kChartSeafarer;
+        const bool step =
+            raster ? m_charting.IsAutoscrollOn() &&
+                         (!doc->IsPositionOnChart(onChart) || doc->HasLargerScaleChartAt(onChart))
+                   : kind == chart::kChartLivechart || m_charting.IsAutoscrollOn();
+        if (step)
+            if (chart::CChartDoc* best = doc->AutoscrollToPosition(onChart))
+                doc = best;
     }
     if (doc == nullptr)
         return false;
@@ -82,6 +98,15 @@ bool CAutoscrollWindowHost::AttachAutoscrollWindow(const geo::CPosition& vessel)
         window->ActivateFrame();
     }
     return true;
+}
+
+std::optional<std::filesystem::path> CAutoscrollWindowHost::VectorChartAt(
+    const geo::CPosition& vessel) const
+{
+    for (const auto& service : m_charting.ChartServices())
+        if (const auto* live = dynamic_cast<const charts::CLiveChartService*>(service.get()))
+            return live->LargestScaleChartAt(vessel);
+    return std::nullopt;
 }
 
 chart::CChartDoc* CAutoscrollWindowHost::OpenChartHolding(const geo::CPosition& vessel) const
@@ -168,15 +193,18 @@ void CAutoscrollWindowHost::AutoscrollStep(const geo::CPosition& chartPosition)
     ReportFollowing(*doc, chartPosition);
 }
 
-// Scripted checks: the chart followed and whether the vessel is in its view,
-// a line at each change.
+// Scripted checks: the chart followed, whether the vessel is in its view and
+// the view's metres per pixel with the chart's scale, a line at each change.
 void CAutoscrollWindowHost::ReportFollowing(chart::CChartDoc& doc, const geo::CPosition& vessel)
 {
     if (!std::getenv("BRINE_REPORT_CHARTS"))
         return;
-    const std::string line =
-        doc.GetTitle() +
-        (doc.IsPositionVisible(vessel) ? "; vessel in view" : "; vessel out of view");
+    std::string line = doc.GetTitle() + (doc.IsPositionVisible(vessel) ? "; vessel in view"
+                                                                       : "; vessel out of view");
+    double metres = 0.0;
+    if (doc.GetMetresPerPixel(metres))
+        line +=
+            "; " + QString::number(metres, 'f', 2).toStdString() + " m/pixel " + doc.GetScaleText();
     if (line == m_reported)
         return;
     m_reported = line;

@@ -4,6 +4,7 @@
 // the vessel inside that window's autoscroll area, and whether any chart
 // window shows the vessel.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -43,6 +44,8 @@ private:
     chart::CChartDoc* Following();
     // An open chart (not the blank one, not a follower) on which the vessel lies.
     chart::CChartDoc* OpenChartHolding(const geo::CPosition& vessel) const;
+    // The vector folio's largest-scale chart holding the vessel.
+    std::optional<std::filesystem::path> VectorChartAt(const geo::CPosition& vessel) const;
     static void ShowRoundTheVessel(chart::CChartDoc& doc, const geo::CPosition& vessel);
     void ReportFollowing(chart::CChartDoc& doc, const geo::CPosition& vessel);
 

@@ -168,17 +168,20 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         return false;
     }
 
+    // The sample folders are the launcher's own options (scripts/run puts them
+    // first), not the user's command line: their folders keep their case, and
+    // the words are split from what remains, so "noworkspace" after them is found.
     std::string line;
-    for (const auto& a : arguments)
-        line += (line.empty() ? "" : " ") + a;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const bool media = arguments[i] == "--sample-media";
+        if ((media || arguments[i] == "--sample-cells") && i + 1 < arguments.size()) {
+            (media ? m_sampleMediaFolder : m_sampleCellsFolder) = arguments[++i];
+            continue;
+        }
+        line += (line.empty() ? "" : " ") + arguments[i];
+    }
     for (auto& word : app::SplitCommandLine(line))
         m_commandLine.push_back(word);
-    // The folder keeps its case, so it is taken from the arguments as given.
-    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
-        if (arguments[i] == "--sample-media")
-            m_sampleMediaFolder = arguments[i + 1];
-        else if (arguments[i] == "--sample-cells")
-            m_sampleCellsFolder = arguments[i + 1];
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.
@@ -252,8 +255,10 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto chartpoints = std::make_unique<chartpoints::CChartpointWindows>(
             m_settingsHome, *m_prompt, m_programFolder,
-            [this](const std::string& path, bool video) {
-                return video ? OpenVideoFile(path) != nullptr : OpenBitmapFile(path) != nullptr;
+            [this](const std::string& path, bool video) -> app::CDocument* {
+                if (video)
+                    return OpenVideoFile(path);
+                return OpenBitmapFile(path);
             });
         chartpoints->SetInstruments(*instruments);
         chartpoints->SetPositionFormat([this] { return FramePositionFormat(m_frame.get()); });
@@ -265,6 +270,11 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
         chartpoints->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });
+        // The panel's datum list offers the active chart's datum.
+        chartpoints->SetActiveChart([this]() -> chart::CChartDoc* {
+            return m_frame && m_frame->Charting() ? m_frame->Charting()->GetActiveChartDoc()
+                                                  : nullptr;
+        });
         // Uploads go out through the navigator's GPS device.
         chartpoints->SetGpsDevice([this]() -> nmea::CGPSDevice* {
             navigator::CNavigatorWindows* navigator = m_frame ? m_frame->Navigator() : nullptr;
@@ -293,6 +303,8 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this] { return MakeVesselModule(*m_frame); });
     services.moduleFactories.push_back([this, instruments]() -> std::unique_ptr<app::CModule> {
         auto navigator = std::make_unique<navigator::CNavigatorWindows>(m_settingsHome, m_clock);
+        // Logs live beside the program until the settings name a folder of their own.
+        navigator->Logbook().SetFolder(m_programFolder / "Logs");
         // The frame and its charting module exist before any of these is asked.
         navigator->SetCursorPositionSource([this]() -> std::optional<geo::CPosition> {
             return m_frame && m_frame->Charting() ? m_frame->Charting()->GetCursorPosition()

@@ -157,7 +157,7 @@ public:
                     m_host->ActivateSidePanel(m_infoPanel);
             },
             [this](app::CCmdUI& ui) {
-                ui.SetCheck(m_infoPanel && m_infoPanel->isVisible() ? 1 : 0);
+                ui.SetCheck(m_host && m_host->IsActiveSidePanel(m_infoPanel) ? 1 : 0);
             });
     }
 
@@ -185,8 +185,10 @@ std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& fram
 {
     auto service = std::make_unique<charts::CLiveChartService>(frame.SettingsHome());
     charts::CLiveChartService* live = service.get();
-    // A folder applied on the Chart Options page: made and kept, the folio
-    // rebuilt from it, and the cells it holds imported.
+    // The folder of the Chart Options page, at each OK or Apply: made and
+    // kept, the folio opened from it, then updated from the charts and cells
+    // it holds. The update says how that went; a folder with nothing to
+    // update from fails, and says so once the sheet has closed.
     auto folderChanged = [&frame, live](const std::string& folder) {
         if (!live->SetFolder(folder)) {
             QMessageBox::critical(&frame, QStringLiteral("Livechart"),
@@ -196,8 +198,16 @@ std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& fram
         }
         if (frame.Charting())
             frame.Charting()->BuildChartFolio();
-        if (live->HasChartsOrCells())
+        if (live->HasChartsOrCells()) {
             frame.PostCommand(app::cmd::kChartUpdateFolio);
+            return;
+        }
+        const QString text =
+            QString::fromStdString(charts::CLiveChartService::UpdateMessage({}, live->Folder()));
+        QMetaObject::invokeMethod(
+            &frame,
+            [&frame, text] { QMessageBox::critical(&frame, QStringLiteral("Livechart"), text); },
+            Qt::QueuedConnection);
     };
     auto pages = std::make_shared<charts::CLiveChartPagesUi>(
         *service, [&frame] { frame.PostCommand(app::cmd::kChartUpdateFolio); },

@@ -60,6 +60,9 @@
 #include "geo/Geomag.h"
 #include "navigator/NavIndicators.h"
 #include "navigator/NavigatorModule.h"
+#include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/NavigatorWindows.h"
+#include "nmea/InstrumentsModule.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "routes/RouteModule.h"
@@ -103,7 +106,7 @@ CMainFrame::CMainFrame(CFrameServices services)
     // BRINE_REPORT_FOCUS logs the window the program holds active (its
     // window system id and title) at each change, so a scripted check can
     // wait until an activation has arrived before it presses on the window.
-    if (std::getenv("BRINE_REPORT_FOCUS"))
+    if (std::getenv("BRINE_REPORT_FOCUS")) {
         connect(qApp, &QGuiApplication::focusWindowChanged, this, [](QWindow* window) {
             if (window)
                 qInfo("Brinevane: focus: %llu %s", static_cast<unsigned long long>(window->winId()),
@@ -111,6 +114,14 @@ CMainFrame::CMainFrame(CFrameServices services)
             else
                 qInfo("Brinevane: focus: none");
         });
+        // And the button given the keyboard focus (a shared Alt+letter
+        // focuses its buttons in turn), by its object name.
+        connect(qApp, &QApplication::focusChanged, this, [](QWidget*, QWidget* now) {
+            if (auto* button = qobject_cast<QAbstractButton*>(now);
+                button && !button->objectName().isEmpty())
+                qInfo("Brinevane: focus button: %s", qPrintable(button->objectName()));
+        });
+    }
     setWindowTitle("Brinevane");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
@@ -156,6 +167,12 @@ bool CMainFrame::OnCreate()
     app::PlaceNewWindowsInside(*m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { ActivateChartFrame(qobject_cast<chart::CChartFrame*>(w)); });
+    // With BRINE_REPORT_FOCUS the window in front inside the main window too.
+    if (std::getenv("BRINE_REPORT_FOCUS"))
+        connect(m_mdi, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* w) {
+            if (w)
+                qInfo("Brinevane: front window: %s", qPrintable(w->windowTitle()));
+        });
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
 
     m_msgBar = std::make_unique<app::CMsgBar>(*m_services.clock, *m_services.sound,
@@ -244,6 +261,14 @@ bool CMainFrame::OnCreate()
         LoadWorkspaceValues();
     if (m_workspace)
         m_workspace->EndStartUp();
+    // A vessel followed by its monitor window when the program last ended:
+    // the monitor panel is the side panel in front, shown.
+    bool monitorInFront = false;
+    if (navigator::CNavigatorWindows* nav = Navigator();
+        nav && nav->MonitorWindowSetting() && nav->Panel()) {
+        m_activeSidePanel = nav->Panel();
+        monitorInFront = true;
+    }
     // A restored layout brings its own size and state (maximised or not).
     // A first start fills the desktop's available area (whatever the window
     // manager makes of a maximise request).
@@ -271,7 +296,7 @@ bool CMainFrame::OnCreate()
         Desktop().AreMouseButtonsSwapped())
         m_activeSidePanel->SetAlignment(false);
     SetActiveSidePanel(m_activeSidePanel);
-    if (m_activeSidePanel && (!reopened || anyPanelVisible))
+    if (m_activeSidePanel && (!reopened || anyPanelVisible || monitorInFront))
         m_activeSidePanel->show();
     if (!reopened)
         m_statusBar->show();
@@ -286,6 +311,15 @@ bool CMainFrame::CompleteStartUp()
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
     RestoreWindows();
+    // A workspace saved while the chart window followed the vessel comes
+    // back with the monitor panel as the side panel, shown.
+    if (navigator::CNavigatorWindows* navigator = Navigator();
+        navigator && navigator->IsMonitorWindowPending())
+        if (app::CSidePanel* monitor = navigator->Panel()) {
+            SetActiveSidePanel(monitor);
+            monitor->show();
+            ReportSidePanels();
+        }
     // A first start given the sample media installs them (when no chart is
     // installed yet) and shows the chart the service names; given the sample
     // vector cells as well, their overview opens over it.
@@ -407,30 +441,26 @@ void CMainFrame::CloseWorkspaceWindows()
 void CMainFrame::LoadWorkspaceValues()
 {
     if (m_workspace) {
-        app::CRegistry registry(*m_services.settings);
-        if (registry.OpenKeyForRead(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
-            registry.ReadBool("AutoSaveWorkspace", m_autoSaveWorkspace);
-            registry.ReadBool("ConfirmClosedown", m_confirmClosedown);
-            registry.ReadBool("ReloadDocs", m_reloadDocs);
-            registry.ReadBool("DisplayDegMinSecPosition", m_degMinSec);
-            registry.ReadBool("AudioAlerts", m_audioAlerts);
-            registry.ReadBool("AutoConfigurePorts", m_autoConfigurePorts);
-            long places = m_decimalPlaces;
-            if (registry.ReadLong("DecimalPlaces", places))
-                m_decimalPlaces = app::ClampDecimalPlaces(places);
-            long priority = m_threadPriority;
-            if (registry.ReadLong("ThreadPriority", priority))
-                m_threadPriority = static_cast<std::uint8_t>(std::clamp(priority, 0L, 2L));
-            registry.Close();
-        }
-        // The rest of the frame's values: the active side panel, the range
-        // and bearing bar's place, the recent files; the values above win.
+        // A value the workspace lacks (or a key that cannot be opened) keeps
+        // the frame's current one.
+        KeepFrameValuesInSettings();
         m_frameSettings.Load(*m_services.settings, m_workspace->GetRegistryKey(),
                              Desktop().HasWaveDevice());
-        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
-        m_frameSettings.degMinSec = m_degMinSec;
+        m_decimalPlaces = app::ClampDecimalPlaces(m_frameSettings.decimalPlaces);
+        m_degMinSec = m_frameSettings.degMinSec;
+        m_audioAlerts = m_frameSettings.audioAlerts;
+        m_autoConfigurePorts = m_frameSettings.autoConfigurePorts;
+        // The ports are set up as the workspace says from their next open on.
+        m_modules.ForEach([this](app::CModule& m) {
+            if (auto* instruments = dynamic_cast<nmea::CInstrumentsModule*>(&m))
+                instruments->SetAutoConfigurePorts(m_autoConfigurePorts);
+        });
+        m_threadPriority = static_cast<std::uint8_t>(
+            std::clamp<std::uint32_t>(m_frameSettings.threadPriority, 0, 2));
         m_frameSettings.threadPriority = m_threadPriority;
-        m_frameSettings.reloadDocs = m_reloadDocs;
+        m_reloadDocs = m_frameSettings.reloadDocs;
+        m_autoSaveWorkspace = m_frameSettings.autoSaveWorkspace;
+        m_confirmClosedown = m_frameSettings.confirmClosedown;
         m_ptRangeBearingBar = QPoint(m_frameSettings.rangeBearingPoint.first,
                                      m_frameSettings.rangeBearingPoint.second);
         GivePositionTemplate();
@@ -448,32 +478,25 @@ void CMainFrame::LoadWorkspaceValues()
     }
 }
 
+void CMainFrame::KeepFrameValuesInSettings()
+{
+    m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
+    m_frameSettings.degMinSec = m_degMinSec;
+    m_frameSettings.threadPriority = m_threadPriority;
+    m_frameSettings.reloadDocs = m_reloadDocs;
+    m_frameSettings.audioAlerts = m_audioAlerts;
+    m_frameSettings.autoConfigurePorts = m_autoConfigurePorts;
+    m_frameSettings.autoSaveWorkspace = m_autoSaveWorkspace;
+    m_frameSettings.confirmClosedown = m_confirmClosedown;
+    m_frameSettings.rangeBearingPoint = {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()};
+    if (m_activeSidePanel)
+        m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
+}
+
 void CMainFrame::SaveWorkspaceValues()
 {
     if (m_workspace) {
-        app::CRegistry registry(*m_services.settings);
-        if (registry.OpenKeyForWrite(m_workspace->GetRegistryKey() + "\\WorkSpace")) {
-            registry.WriteBool("AutoSaveWorkspace", m_autoSaveWorkspace);
-            registry.WriteBool("ConfirmClosedown", m_confirmClosedown);
-            registry.WriteBool("ReloadDocs", m_reloadDocs);
-            registry.WriteBool("DisplayDegMinSecPosition", m_degMinSec);
-            registry.WriteBool("AudioAlerts", m_audioAlerts);
-            registry.WriteBool("AutoConfigurePorts", m_autoConfigurePorts);
-            registry.WriteLong("DecimalPlaces", m_decimalPlaces);
-            registry.WriteLong("ThreadPriority", m_threadPriority);
-            registry.Close();
-        }
-        m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
-        m_frameSettings.degMinSec = m_degMinSec;
-        m_frameSettings.threadPriority = m_threadPriority;
-        m_frameSettings.reloadDocs = m_reloadDocs;
-        m_frameSettings.audioAlerts = m_audioAlerts;
-        m_frameSettings.autoConfigurePorts = m_autoConfigurePorts;
-        m_frameSettings.autoSaveWorkspace = m_autoSaveWorkspace;
-        m_frameSettings.confirmClosedown = m_confirmClosedown;
-        m_frameSettings.rangeBearingPoint = {m_ptRangeBearingBar.x(), m_ptRangeBearingBar.y()};
-        if (m_activeSidePanel)
-            m_frameSettings.operationalMode = m_activeSidePanel->GetTitle().toStdString();
+        KeepFrameValuesInSettings();
         m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());
     }
     for (app::CModule* m : shell::SettingsOrder(m_modules)) {
@@ -932,17 +955,26 @@ void CMainFrame::OnChartWindowClosed(std::uint64_t docId, std::uint64_t successo
     if (!doc || it == m_documents.end() || doc->IsClosed())
         return;
     m_documents.erase(it);
+    auto* closing = dynamic_cast<chart::CChartDocument*>(doc);
+    QMdiSubWindow* closingFrame =
+        closing ? dynamic_cast<QMdiSubWindow*>(closing->Doc().GetChartFrame()) : nullptr;
+    QMdiSubWindow* activeBefore = m_mdi ? m_mdi->activeSubWindow() : nullptr;
     doc->OnCloseDocument();
-    // A window another took the place of leaves that one in front.
+    // A window another took the place of leaves that one in front, unless
+    // the replaced window lay behind another (the following window moving
+    // to the next chart under a report): then that other stays in front.
     app::CDocument* successor =
         successorId != 0 ? app::CObjectIds::Find<app::CDocument>(successorId) : nullptr;
     auto* next = dynamic_cast<chart::CChartDocument*>(successor);
     if (next && !next->IsClosed() &&
         std::find(m_documents.begin(), m_documents.end(), successor) != m_documents.end() &&
-        next->Doc().GetChartFrame())
-        next->Doc().GetChartFrame()->ActivateFrame();
-    else
+        next->Doc().GetChartFrame()) {
+        auto* nextFrame = dynamic_cast<QMdiSubWindow*>(next->Doc().GetChartFrame());
+        if (activeBefore == nullptr || activeBefore == closingFrame || activeBefore == nextFrame)
+            next->Doc().GetChartFrame()->ActivateFrame();
+    } else {
         ActivateNextChartFrame();
+    }
 }
 
 void CMainFrame::OnModelessSheetNotify(bool add, std::uint64_t sheetId)
@@ -1000,7 +1032,28 @@ void CMainFrame::AddSidePanel(app::CSidePanel* panel)
     if (!panel)
         return;
     connect(panel, &app::CSidePanel::contextMenuAt, this, &CMainFrame::ShowToolbarContextMenu);
+    // BRINE_REPORT_PANELS logs the active side panel and the panels on
+    // screen at each change, so a scripted check can tell which one shows.
+    if (std::getenv("BRINE_REPORT_PANELS"))
+        connect(panel, &QDockWidget::visibilityChanged, this, &CMainFrame::ReportSidePanels);
     m_panels.push_back(panel);
+}
+
+void CMainFrame::ReportSidePanels()
+{
+    if (!std::getenv("BRINE_REPORT_PANELS"))
+        return;
+    QStringList shown;
+    for (const auto& p : m_panels)
+        if (p && !p->isHidden())
+            shown << p->GetTitle();
+    const QString line = QStringLiteral("active=%1 shown=%2")
+                             .arg(m_activeSidePanel ? m_activeSidePanel->GetTitle() : QString(),
+                                  shown.join(QLatin1Char(',')));
+    if (line == m_reportedPanels)
+        return;
+    m_reportedPanels = line;
+    qInfo("Brinevane: side panels: %s", qPrintable(line));
 }
 
 std::vector<app::CSidePanel*> CMainFrame::SidePanels() const
@@ -1031,19 +1084,32 @@ void CMainFrame::SetActiveSidePanel(app::CSidePanel* panel)
         return;
     if (m_fullScreen)
         m_fullScreen->Exit();
-    bool visible = true;
+    // The panel on screen: the active one, or the one a workspace's layout
+    // brought back when the workspace names another as active.
+    app::CSidePanel* shown =
+        m_activeSidePanel && !m_activeSidePanel->isHidden() ? m_activeSidePanel : nullptr;
+    for (const auto& p : m_panels)
+        if (!shown && p && !p->isHidden())
+            shown = p.data();
+    const bool visible = !m_activeSidePanel || shown;
     bool right = true;
-    if (m_activeSidePanel) {
-        visible = !m_activeSidePanel->isHidden();
+    if (shown)
+        right = shown->IsRightAligned();
+    else if (m_activeSidePanel)
         right = m_activeSidePanel->IsRightAligned();
-        if (m_activeSidePanel != panel)
-            m_activeSidePanel->hide();
-    }
+    // Only the active panel may be shown: every other one goes.
+    for (const auto& p : m_panels)
+        if (p && p != panel)
+            p->hide();
     // The new panel takes the old one's side and visibility: only the content changes.
     m_activeSidePanel = panel;
     panel->SetAlignment(right);
     panel->setVisible(visible);
     UpdateModuleCmdUI(false);
+    // What the charts draw for a panel (its selection, its edit marks) follows the panel in front.
+    if (m_charting)
+        m_charting->RefreshAllChartViews();
+    ReportSidePanels();
 }
 
 void CMainFrame::ToggleStatusBar()
@@ -1090,16 +1156,8 @@ void CMainFrame::FillBarMenu(QMenu& menu)
     status->setCheckable(true);
     status->setChecked(m_statusBar && !m_statusBar->isHidden());
     connect(status, &QAction::triggered, this, &CMainFrame::ToggleStatusBar);
-    // The message bar shows itself when there is something to say; the
-    // user may fold it away and bring it back.
-    QAction* messages = menu.addAction("Message Bar");
-    messages->setCheckable(true);
-    messages->setEnabled(m_msgBar && m_msgBar->ActiveTotal() > 0);
-    messages->setChecked(m_msgBarWnd && !m_msgBarWnd->isHidden());
-    connect(messages, &QAction::triggered, this, [this] {
-        if (m_msgBar)
-            m_msgBar->ToggleSwitchedOff();
-    });
+    // The message bar is not listed: it shows itself when there is
+    // something to say, and its own menu folds it away and back.
     menu.addSeparator();
     QAction* customise = menu.addAction("Customise...");
     customise->setEnabled(m_commands.HasHandler(cmd::kToolsCustomise));
@@ -1220,8 +1278,10 @@ void CMainFrame::OpenHelp()
 
 void CMainFrame::RaiseFromSecondStart()
 {
+    // As a restore from the task bar: a minimised window comes back as it was
+    // before, maximised when it was maximised.
     if (isMinimized())
-        showNormal();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
 }
@@ -1248,22 +1308,28 @@ bool CMainFrame::RunClose(bool confirm, bool unattended)
 {
     app::CCloseSteps steps;
     steps.confirmClosedown = confirm && !unattended;
-    // Each module's question (the databases' offers to save), in module order;
-    // with nobody to answer, each module keeps what it would have asked about.
-    m_modules.ForEach([this, &steps, unattended](app::CModule& m) {
+    // Each module's question (the databases' offers to save): the route
+    // database, the chartpoint database, the vessel log, then the rest; with
+    // nobody to answer, each module keeps what it would have asked about.
+    for (app::CModule* m : shell::CloseQueryOrder(m_modules)) {
         if (unattended)
-            m.PrepareUnattendedClose();
+            m->PrepareUnattendedClose();
         else
-            steps.saveQueries.push_back([this, &m] { return m.QueryClose(*m_services.prompt); });
-    });
-    steps.closeAuxiliaryWindows = [this] { CloseWorkspaceWindows(); };
+            steps.saveQueries.push_back([this, m] { return m->QueryClose(*m_services.prompt); });
+    }
+    // The range and bearing bar's place and the workspace (saved by itself
+    // when so set) are kept first, while the databases, the log and the ports
+    // are still open, so the workspace names what was open.
+    steps.closeAuxiliaryWindows = [this] {
+        CloseRangeBearingBar();
+        StoreClosingSettings();
+        CloseWorkspaceWindows();
+    };
     steps.shutDown = [this] {
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
         m_modules.ForEach([](app::CModule& m) { m.ShutDown(); });
-        CloseRangeBearingBar();
-        StoreClosingSettings();
         if (m_charting)
             m_charting->CloseAllChartDocs();
         if (m_mdi) {

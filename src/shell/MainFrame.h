@@ -213,6 +213,8 @@ public:
     bool IsCreated() const { return m_created; }
     bool IsTimerSuspended() const { return m_frameTimer.IsSuspended(); }
     void SetConfirmClosedown(bool on) { m_confirmClosedown = on; }
+    // As the System page sets it (a machine without a sound output starts with it off).
+    void SetAudioAlerts(bool on) { m_audioAlerts = on; }
     app::MsgHandle MemoryLowMessage() const { return m_hMsgMemoryLow; }
     app::MsgHandle DiskLowMessage() const { return m_hMsgDiskLow; }
     app::MsgHandle LargerScaleMessage() const { return m_hMsgLargerScale; }
@@ -237,6 +239,10 @@ public:
     QMainWindow& Window() override { return *this; }
     app::CMsgBar& Messages() override { return *m_msgBar; }
     void ActivateSidePanel(app::CSidePanel* panel) override { SetActiveSidePanel(panel); }
+    bool IsActiveSidePanel(const app::CSidePanel* panel) const override
+    {
+        return panel && panel == m_activeSidePanel;
+    }
     void OpenOptionsAt(const std::string& pageTitle) override;
     // The options sheet's pages: every module's, in module order.
     std::vector<app::COptionPageFactory> OptionPages() const;
@@ -327,6 +333,7 @@ private:
     bool CreateSidePanels();
     void FillBarMenu(QMenu& menu);
     void AddSidePanel(app::CSidePanel* panel);
+    void ReportSidePanels();
     void BuildMenus();
     void BuildToolBars();
     QToolBar* MakeToolBar(unsigned id, const QString& title);
@@ -353,6 +360,9 @@ private:
     void ExecuteCommand(unsigned id);
     bool ReopenWorkspace();
     void StoreClosingSettings();
+    // The frame's own values copied into the settings record the workspace
+    // reads and writes.
+    void KeepFrameValuesInSettings();
     void OnPostedMessage(const app::CPostedMessage& msg);
     // Closes the chart document; the window that took its place (its
     // document's identity, 0 for none) or else the next chart window comes
@@ -419,6 +429,8 @@ private:
     QPoint m_ptRangeBearingBar{10, 10};
     bool m_reloadWorkspace = true;
     bool m_reportTimerJobs = false;
+    // The side panels' state last logged (BRINE_REPORT_PANELS).
+    QString m_reportedPanels;
     bool m_autoSaveWorkspace = false;
     bool m_reloadDocs = true;
     std::uint8_t m_decimalPlaces = 2;

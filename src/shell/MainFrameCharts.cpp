@@ -14,9 +14,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -181,6 +183,20 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     };
     frameServices.activeSidePanel = [this]() -> const QWidget* { return m_activeSidePanel; };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
+    // A window taking the place of one behind others (the following window
+    // moving to another chart under a report) stays where that one was.
+    QPointer<QMdiSubWindow> activeBefore = m_mdi->activeSubWindow();
+    const bool takesPlace =
+        windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
+    auto* previousFrame =
+        previous ? dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()) : nullptr;
+    const bool behind =
+        replace && takesPlace && previousFrame && activeBefore && activeBefore != previousFrame;
+    // The window area makes a window it shows the active one; here that is
+    // undone before anything is drawn, and the program is not told of it.
+    std::optional<QSignalBlocker> quiet;
+    if (behind)
+        quiet.emplace(m_mdi);
     m_mdi->addSubWindow(frame);
     frame->resize(frame->sizeHint());
     if (!document->Doc().OnOpenDocument(service->PathToOpen(path))) {
@@ -194,16 +210,20 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     if (std::getenv("BRINE_REPORT_CHARTS"))
         qInfo("Brinevane: chart opened: %s", doc->GetTitle().c_str());
 
-    const bool takesPlace =
-        windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
     if (previousPlace && takesPlace)
         frame->SetPlacement(*previousPlace);
+    if (behind) {
+        frame->stackUnder(previousFrame);
+        quiet.reset();
+        if (activeBefore && m_mdi->activeSubWindow() != activeBefore)
+            m_mdi->setActiveSubWindow(activeBefore);
+    }
     frame->SyncScrollBars();
     if (windowId == chart::kFrameNormal && !replace)
         return doc;
     // The old window closes after the new one is up, through the frame's
     // close message like any other chart window; the new one, named with it,
-    // stays in front.
+    // stays in front when the old one was.
     if (replace && previous && previous->GetChartFrame())
         if (auto* old = dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()))
             m_posted.Post(app::kMsgChartWindowClosed, old->Document().DocumentId(),
@@ -235,10 +255,19 @@ void CMainFrame::ActivateNextChartFrame()
 
 void CMainFrame::RestoreWindows()
 {
+    // The panel the workspace names takes the place and visibility of the
+    // one its layout showed.
+    SetActiveSidePanel(m_activeSidePanel);
     if (!m_charting)
         return;
     m_charting->CloseAllChartDocs();
-    if (m_frameSettings.reloadDocs)
+    // Every other window of the workspace left (report previews, lists,
+    // sentence windows) closes with the charts.
+    if (m_mdi) {
+        m_mdi->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents();
+    }
+    if (m_reloadDocs)
         m_charting->RestoreOpenCharts();
     m_charting->BuildChartFolio();
 }
@@ -441,6 +470,13 @@ void CMainFrame::RegisterChartCommands()
     };
     // The modules' reports join the charts' in the Print choosers.
     auto reportHost = [this] { return ModuleReportHost(); };
+    // The chartpoint list window prints and previews the chartpoint report
+    // without a chooser, while there is a chartpoint database to report.
+    auto activeChartpointList = [this, reportHost] {
+        QMdiSubWindow* active = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+        return active && active->objectName() == QLatin1String("ChartpointList") &&
+               shell::ChartpointReportOffered(reportHost());
+    };
     auto printState = [state, reportHost] {
         app::CChooserState s = state();
         shell::AddModuleReportChoices(s, reportHost());
@@ -448,19 +484,23 @@ void CMainFrame::RegisterChartCommands()
     };
     // The module reports are looked for only when the frame's own choices
     // are empty: this runs on every idle pass.
-    auto printable = [activeDump, activeLogbook, state, printState](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || activeLogbook() || !app::PrintChoices(state()).empty() ||
-                  !app::PrintChoices(printState()).empty());
+    auto printable = [activeDump, activeLogbook, activeChartpointList, state,
+                      printState](app::CCmdUI& ui) {
+        ui.Enable(activeDump() || activeLogbook() || activeChartpointList() ||
+                  !app::PrintChoices(state()).empty() || !app::PrintChoices(printState()).empty());
     };
     m_commands.Add(
         me, cmd::kFilePrint,
-        [this, activeDump, activeLogbook, printState, reportHost, choose](unsigned) {
+        [this, activeDump, activeLogbook, activeChartpointList, printState, reportHost,
+         choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 QPrintDialog dialog(&Printer(), this);
                 if (dialog.exec() == QDialog::Accepted)
                     PrintDumpView(*dump, Printer());
             } else if (activeLogbook()) {
                 shell::RunModuleReport(app::choose::kPrintVesselLog, false, reportHost());
+            } else if (activeChartpointList()) {
+                shell::RunModuleReport(app::choose::kPrintChartpoints, false, reportHost());
             } else {
                 const int chosen = choose("Print", app::PrintChoices(printState()));
                 if (shell::RunModuleReport(chosen, false, reportHost()))
@@ -476,13 +516,18 @@ void CMainFrame::RegisterChartCommands()
         printable);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
-        [this, activeDump, activeLogbook, printState, reportHost, choose](unsigned) {
+        [this, activeDump, activeLogbook, activeChartpointList, printState, reportHost,
+         choose](unsigned) {
             if (nmea::CNmeaDumpView* dump = activeDump()) {
                 PreviewDumpView(*dump, this);
                 return;
             }
             if (activeLogbook()) {
                 shell::RunModuleReport(app::choose::kPrintVesselLog, true, reportHost());
+                return;
+            }
+            if (activeChartpointList()) {
+                shell::RunModuleReport(app::choose::kPrintChartpoints, true, reportHost());
                 return;
             }
             const int chosen = choose("Print Preview", app::PrintChoices(printState()));
@@ -852,6 +897,8 @@ CModuleReportHost CMainFrame::ModuleReportHost()
 {
     CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
     host.reportsFolder = m_services.programFolder / "System" / "Reports";
+    host.positionFormat =
+        geo::CPositionFormat{static_cast<std::uint8_t>(DecimalPlaces()), DegMinSec()};
     for (std::size_t i = 0; i < Modules().size(); ++i) {
         app::CModule* module = Modules()[i];
         if (!host.chartpoints)

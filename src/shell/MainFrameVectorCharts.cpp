@@ -3,7 +3,6 @@
 // the vector chart folder.
 #include <QApplication>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "app/CommandIds.h"
+#include "app/ui/OpenSaveDlgs.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
 #include "charts/vector/LiveChartService.h"
@@ -69,12 +69,15 @@ void CMainFrame::OpenVectorChartFile(bool replace)
     charts::CLiveChartService* service = FindVectorService(m_charting);
     if (!service)
         return;
-    // Cell files come with either case of extension on a case-sensitive disk.
-    const QString path = QFileDialog::getOpenFileName(
-        this, tr("Open Livechart"), QString::fromStdString(service->Folder().string()),
-        tr("Livechart Charts (*.b *.B)"), nullptr, QFileDialog::DontUseNativeDialog);
-    if (!path.isEmpty())
-        OpenChart(path.toStdString(), replace, chart::kFrameNormal);
+    // The program's own open dialog; a chart file "A1.B" is found for "A1.b".
+    app::COpenFileDlg dialog(tr("Open Livechart"),
+                             QString::fromStdString(service->Folder().string()),
+                             tr(" Livechart Charts (*.b)"), QString(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::filesystem::path path = dialog.ChosenPath();
+    if (!path.empty())
+        OpenChart(path.string(), replace, chart::kFrameNormal);
 }
 
 void CMainFrame::UpdateVectorFolio()

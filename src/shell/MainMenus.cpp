@@ -106,20 +106,20 @@ constexpr MenuEntry kView[] = {
 };
 
 constexpr MenuEntry kChart[] = {
-    V(kChartZoomIn, "Zoom &In", "+"),
-    V(kChartZoomOut, "Zoom &Out", "-"),
+    V(kChartZoomIn, "&Zoom In", "+"),
+    V(kChartZoomOut, "Zoo&m Out", "-"),
     Sep(),
-    I(kChartSmallerScale, "&Smaller Scale Chart", "Ctrl+-"),
-    I(kChartLargerScale, "&Larger Scale Chart", "Ctrl++"),
+    I(kChartSmallerScale, "&Smaller Scale", "Ctrl+-"),
+    I(kChartLargerScale, "&Larger Scale", "Ctrl++"),
     Sep(),
-    V(kChartFull, "&Full Chart", "Home"),
-    I(kChartWorld, "&World Chart", "Ctrl+6"),
+    V(kChartFull, "&Full", "Home"),
+    I(kChartWorld, "&World", "Ctrl+6"),
     Sep(),
     C(kChartUpdateBoxes, "Update &Boxes"),
     I(kChartVerify, "&Verify Chart..."),
     Sep(),
     I(kChartOptions, "O&ptions..."),
-    I(kChartManagement, "&Management..."),
+    I(kChartManagement, "Mana&gement..."),
     I(kChartUpdateFolio, "&Update Folio"),
 };
 

@@ -52,6 +52,17 @@ int SettingsRank(const app::CModule& m)
     return 11;
 }
 
+int CloseQueryRank(const app::CModule& m)
+{
+    if (dynamic_cast<const routes::CRouteModule*>(&m))
+        return 0;
+    if (dynamic_cast<const chartpoints::CChartpointModule*>(&m))
+        return 1;
+    if (dynamic_cast<const navigator::CNavigatorModule*>(&m))
+        return 2;
+    return 3;
+}
+
 int PanelRank(const app::CSidePanel* p)
 {
     const std::array<unsigned, 5> order = {
@@ -70,6 +81,16 @@ std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules)
     modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
     std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
         return SettingsRank(*a) < SettingsRank(*b);
+    });
+    return ordered;
+}
+
+std::vector<app::CModule*> CloseQueryOrder(const app::CModuleList& modules)
+{
+    std::vector<app::CModule*> ordered;
+    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
+    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
+        return CloseQueryRank(*a) < CloseQueryRank(*b);
     });
     return ordered;
 }

@@ -20,6 +20,12 @@ namespace shell {
 // kinds not named above keep their creation order after the named ones.
 std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules);
 
+// The modules in the order their offers to save are made when the program
+// closes: the route database, the chartpoint database, the vessel log, then
+// the others in creation order. A Cancel ends the round, so the order says
+// which questions a Cancel leaves unasked.
+std::vector<app::CModule*> CloseQueryOrder(const app::CModuleList& modules);
+
 // The side panels in their order: chart information, monitor, chartpoint,
 // route, target tracking, then any other.
 void SortSidePanels(std::vector<app::CSidePanel*>& panels);

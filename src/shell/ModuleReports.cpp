@@ -82,9 +82,20 @@ bool RoutesOpen(const CModuleReportHost& host)
 
 bool PlanReady(const CModuleReportHost& host)
 {
-    return RoutesOpen(host) && host.plans && host.plans->IsCalculated() &&
+    return RoutesOpen(host) && host.plans && host.plans->IsPlanValid() &&
            !host.plans->Plan().empty() && host.routes->State().hasRoute;
 }
+
+}   // namespace
+
+bool ChartpointReportOffered(const CModuleReportHost& host)
+{
+    // The program's own temporary table is no database the user opened.
+    return host.chartpoints != nullptr && host.chartpoints->Table().IsOpen() &&
+           !host.chartpoints->IsTempDatabase();
+}
+
+namespace {
 
 // The request of a chosen report, or false when it cannot be made now
 // (with the reason in `error`, or none when the choice is not ours).
@@ -93,9 +104,9 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
 {
     switch (chosen) {
     case app::choose::kPrintChartpoints:
-        if (!host.chartpoints)
+        if (!ChartpointReportOffered(host))
             return false;
-        request = chartpoints::ChartpointReport(host.chartpoints->Table());
+        request = chartpoints::ChartpointReport(host.chartpoints->Table(), host.positionFormat);
         return true;
     case app::choose::kPrintVesselLog:
     case app::choose::kPrintLogList: {
@@ -108,8 +119,8 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
             request = navigator::LogListReport(log.LogPath());
         } else {
             const std::uint32_t key = navigator::VesselLogKey(log);
-            request =
-                navigator::VesselLogReport(log.LogPath(), navigator::VesselLogTables(log, key));
+            request = navigator::VesselLogReport(
+                log.LogPath(), navigator::VesselLogTables(log, key), host.positionFormat);
         }
         return true;
     }
@@ -123,10 +134,11 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
         db::CDBRoute& table = host.routes->Database();
         if (chosen == app::choose::kPrintWaypoints) {
             const routes::CRouteState& state = host.routes->State();
-            request =
-                routes::WaypointListReport(state, table.GetFilePath(), table.m_from, table.m_to);
+            request = routes::WaypointListReport(state, table.GetFilePath(), table.m_from,
+                                                 table.m_to, host.positionFormat);
         } else {
             request = routes::RouteListReport(table, chosen == app::choose::kPrintFullRouteList,
+                                              host.routes->GetDataFolder(),
                                               host.routes->AttachmentsFolder());
         }
         return true;
@@ -151,7 +163,7 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
         db::CDBRoute& table = host.routes->Database();
         request = routes::PassagePlanReport(*host.plans, host.routes->State(),
                                             present ? kind : routes::PlanReportKind::Standard, pair,
-                                            host.vesselName, table.m_note);
+                                            host.vesselName, table.m_note, host.positionFormat);
         return true;
     }
     default: return false;
@@ -194,7 +206,7 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
 {
     using app::choose::kPrintChartpoints;
     state.chartpoints = host.chartpoints != nullptr && host.chartpoints->Table().IsOpen();
-    state.chartpointReport = state.chartpoints;
+    state.chartpointReport = ChartpointReportOffered(host);
     state.chartpointReportOpen = IsOpen(host.mdi, kPrintChartpoints);
     state.vesselLog = LogOpen(host);
     state.logReports = state.vesselLog;

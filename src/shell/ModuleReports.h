@@ -6,6 +6,7 @@
 // window among the charts, printing goes to the program's printer.
 
 #include "app/FileChoosers.h"
+#include "geo/Position.h"
 
 #include <filesystem>
 #include <string>
@@ -37,9 +38,12 @@ struct CModuleReportHost {
     routes::CPlanModule* plans = nullptr;
     std::filesystem::path reportsFolder;   // the program's definition files
     std::string vesselName;   // the own vessel's, for the plan reports
+    geo::CPositionFormat positionFormat;   // how the reports print positions
 };
 
 // Which of these reports the Print choosers offer now.
+// The chartpoint report: only over a chartpoint database the user opened.
+bool ChartpointReportOffered(const CModuleReportHost& host);
 void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host);
 // Whether the chosen report's preview window is open.
 bool IsModuleReportOpen(int chosen, const CModuleReportHost& host);

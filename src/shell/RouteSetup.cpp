@@ -70,10 +70,11 @@ public:
             SetStationLink(m_link.get());
             m_instruments->SetStationMessageHandlerFor(
                 this, [this](const nmea::CStationMessage& m) {
-                    if (m.type == kStationMessageType)
-                        OnNetworkMessage(m.payload, m.sender == nmea::Ipv4{}
-                                                        ? std::string()
-                                                        : nmea::Ipv4Text(m.sender));
+                    if (m.type == kStationMessageType || m.type == kChangeMessageType)
+                        OnNetworkMessage(m.payload,
+                                         m.sender == nmea::Ipv4{} ? std::string()
+                                                                  : nmea::Ipv4Text(m.sender),
+                                         m.type);
                 });
         }
     }
@@ -107,16 +108,15 @@ public:
         if (!m_navigator)
             return;
         m_navigator->SetRoute(&Views());
-        // The Monitor's Plan card reads the route's calculated plan; a field
-        // edited on the plan card clears the plan, so a calculated plan is a
-        // valid one.
+        // The Monitor's Plan card reads the route's plan while it is valid (a
+        // field edited on the plan card since it was worked out makes it invalid).
         routes::CPlanModule* plan = nullptr;
         for (std::size_t i = 0; i < modules.size() && !plan; ++i)
             plan = dynamic_cast<routes::CPlanModule*>(modules[i]);
         if (plan)
             m_navigator->SetPlanSource([plan](int index) -> std::optional<navigator::CPlanEntry> {
                 const routes::CPlanList& legs = plan->Plan();
-                if (!plan->IsCalculated() || index < 0 || index >= int(legs.size()))
+                if (!plan->IsPlanValid() || index < 0 || index >= int(legs.size()))
                     return std::nullopt;
                 const routes::CLegData& leg = legs[std::size_t(index)];
                 return navigator::CPlanEntry{leg.set, leg.drift, leg.courseToSteer, leg.variation,
@@ -125,7 +125,13 @@ public:
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
                 monitor->SetAutoSwitch([this](bool on) { return SetAutoAdvance(on); },
-                                       [this] { return State().monitoring.autoAdvance; });
+                                       [this] { return State().monitoring.autoAdvance; },
+                                       [this] {
+                                           const auto& m = State().monitoring;
+                                           return (m.arrivalCircleOn || m.perpendicularOn) &&
+                                                  !IsEditMode() && !IsLockedElsewhere() &&
+                                                  Views().WaypointCount() > 1;
+                                       });
         // The Monitor names the route as the route changes, not only once a
         // position comes.
         m_monitorFollower.navigator = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator);
@@ -144,7 +150,7 @@ public:
         }
         if (auto* navWindows = dynamic_cast<navigator::CNavigatorWindows*>(m_navigator))
             if (navigator::CMonitorPanel* monitor = navWindows->Panel())
-                monitor->SetAutoSwitch({}, {});
+                monitor->SetAutoSwitch({}, {}, {});
         m_navigator->SetPlanSource({});
         m_navigator->SetRoute(nullptr);
         m_navigator = nullptr;
@@ -234,11 +240,16 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame)
 {
     auto tides = std::make_unique<routes::CTidalWindows>(frame.SettingsHome(),
                                                          frame.Services().programFolder.string());
+    // The library refusing the tidal data folder is told at once, start-up included.
+    tides->Models().SetStopSink([&frame](const std::string& text) {
+        frame.Services().prompt->Ask(text, "Brinevane", platform::PromptIcon::Stop,
+                                     platform::PromptButtons::Ok);
+    });
     tides->planDeparture = [&frame]() -> std::optional<std::int64_t> {
         const auto* plan = FindModule<routes::CPlanModule>(frame);
         if (!plan)
             return std::nullopt;
-        if (plan->IsCalculated() && !plan->Plan().empty())
+        if (plan->IsPlanValid() && !plan->Plan().empty())
             return plan->Plan().front().utc;
         if (plan->PlanSettings().mode == routes::PlanMode::DepartAt)
             return plan->planUtc;

@@ -5,6 +5,7 @@
 #include "nmea/NMEAValueIndex.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "shell/MainFrame.h"
+#include "shell/NavigatorTargetRows.h"
 #include "targets/ui/ARPAPanelRows.h"
 #include "targets/ui/ARPAWindows.h"
 #include "targets/ui/TenderWindows.h"
@@ -38,30 +39,6 @@ targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
     nav.cycle = s.cycle;
     return nav;
 }
-
-// Radar targets' rows in the navigator's vessel log.
-class CNavigatorTargetRows final : public targets::CTargetLogRows {
-public:
-    explicit CNavigatorTargetRows(shell::CMainFrame& frame) : m_frame(frame) { }
-    std::optional<CRow> StartRow(int kind, int number, const std::string& name) override
-    {
-        navigator::CNavigatorWindows* nav = m_frame.Navigator();
-        if (nav == nullptr)
-            return std::nullopt;
-        const auto row = nav->Logbook().StartTargetRow(kind, number, name);
-        if (!row)
-            return std::nullopt;
-        return CRow{row->recNo, row->start};
-    }
-    void EndRow(long row, std::chrono::system_clock::time_point lastReport) override
-    {
-        if (navigator::CNavigatorWindows* nav = m_frame.Navigator())
-            nav->Logbook().EndTargetRow(row, std::chrono::floor<std::chrono::seconds>(lastReport));
-    }
-
-private:
-    shell::CMainFrame& m_frame;
-};
 
 }   // namespace
 
@@ -101,23 +78,22 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
         targets::CTenderWindows* t = tenders();
         return t && t->localTime ? t->localTime(utc) : std::string();
     };
-    arpa->KeepObserver(std::make_unique<targets::CARPAPanelRows>(
+    auto rows = std::make_unique<targets::CARPAPanelRows>(
         *module,
         [tenders]() -> targets::CTargetTrackingPanel* {
             targets::CTenderWindows* t = tenders();
             return t ? t->Panel() : nullptr;
         },
-        arpa->positionFormat, arpa->localTime));
+        arpa->positionFormat, arpa->localTime);
+    // Rows are the card's own keys (one per target object, not per number).
+    targets::CARPAPanelRows* arpaRows = rows.get();
+    arpa->KeepObserver(std::move(rows));
     if (targets::CTenderWindows* t = tenders())
-        t->arpaRowSelected = [f](int number) {
+        t->arpaRowSelected = [f, arpaRows](int key) {
+            // The rows live as long as the ARPA module that keeps them.
             for (std::size_t i = 0; i < f->Modules().size(); ++i)
-                if (auto* arpa = dynamic_cast<targets::CARPAWindows*>(f->Modules()[i])) {
-                    const targets::CTargetRecord* chosen = nullptr;
-                    for (const targets::CTrackedTarget& target : arpa->Targets())
-                        if (target.record->Number() == number)
-                            chosen = target.record.get();
-                    arpa->SelectTarget(chosen);
-                }
+                if (dynamic_cast<targets::CARPAWindows*>(f->Modules()[i]) != nullptr)
+                    arpaRows->RowSelected(key);
         };
     // Tender tracking adds its page to the Target Options sheet.
     arpa->SetExtraOptionPages([f](QWidget* sheet) {

@@ -8,6 +8,7 @@
 #include "navigator/ui/NavigatorWindows.h"
 #include "shell/LocalTimeText.h"
 #include "shell/MainFrame.h"
+#include "shell/NavigatorTargetRows.h"
 #include "targets/ui/TenderWindows.h"
 
 namespace shell {
@@ -61,6 +62,8 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
         return targets::CTargetPosition{centre.GetLatitude(), centre.GetLongitude()};
     };
     tenders->localTime = LocalDateTimeText;
+    // Each tender tracked has its row in the vessel log.
+    tenders->KeepLogRows(std::make_unique<CNavigatorTargetRows>(frame));
     tenders->showFixProperties = [&frame](const targets::CTenderFix& f) {
         navigator::CNavigatorWindows* nav = frame.Navigator();
         if (!nav)

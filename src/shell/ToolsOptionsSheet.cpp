@@ -89,12 +89,8 @@ void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
     const bool reformat = places != m_decimalPlaces || v.degMinSec != m_degMinSec;
     m_decimalPlaces = places;
     m_degMinSec = v.degMinSec;
-    if (reformat) {
+    if (reformat)
         GivePositionTemplate();
-        // The charts' grid labels and read-outs are written in the new form.
-        if (m_charting)
-            m_charting->RedrawAllChartViews();
-    }
     if (m_activeSidePanel) {
         m_activeSidePanel->SetAlignment(v.sidePanelRight);
         m_activeSidePanel->setVisible(v.showSidePanel);
@@ -105,8 +101,10 @@ void CMainFrame::ApplyWorkspaceOptions(const app::CWorkspaceOptions& v)
     m_reloadWorkspace = v.reloadWorkspace;
     m_autoSaveWorkspace = v.autoSaveWorkspace;
     m_confirmClosedown = v.confirmExit;
-    SaveWorkspaceValues();
-    StoreClosingSettings();
+    // The values are the frame's until the workspace is saved (by the
+    // user, or at close when the workspace saves itself).
+    if (m_charting)
+        m_charting->RedrawAllChartViews();
     UpdateModuleCmdUI(false);
 }
 
@@ -131,8 +129,6 @@ void CMainFrame::ApplySystemOptions(const app::CSystemOptions& v)
             });
         }
     }
-    SaveWorkspaceValues();
-    StoreClosingSettings();
 }
 
 namespace {

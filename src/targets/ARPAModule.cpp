@@ -39,6 +39,7 @@ CARPAModule::CARPAModule(app::CSettingsHome& settings, nmea::CPortDirectory& por
       m_store(clock), m_pass(m_store)
 {
     SetModuleName("Navigator\\Radar\\ARPA");
+    m_radarData.Reset();
     m_config.receivePort = 1;
     // RSD and OSD land in the parser's own values; TLL, TTM and TLB in the store.
     nmea::CNMEAStores stores;
@@ -230,7 +231,7 @@ void CARPAModule::RegisterCommands(app::CCommandTable& commands)
     commands.Add(
         this, cmd::kRadarCursor, [this](unsigned) { OnRadarCursor(); },
         [this](app::CCmdUI& ui) {
-            ui.Enable(m_cursor.has_value() && m_nav.own.position.has_value());
+            ui.Enable(m_radarData.flag != 0 && m_nav.own.position.has_value());
             ui.SetCheck(m_cursorShown ? 1 : 0);
         });
 }
@@ -331,6 +332,12 @@ void CARPAModule::TimerPass()
         for (const auto& [record, when] : outcome.fixes)
             if (CTrackedTarget* target = m_pass.Find(*record))
                 AddTrackFix(*target, when);
+        for (const auto& record : outcome.rows)
+            if (m_pass.Find(*record) != nullptr)
+                Notify([&](CARPAObserver& o) { o.OnTargetReported(*record); });
+        for (const auto& record : outcome.currentChanged)
+            if (m_pass.Find(*record) != nullptr)
+                Notify([&](CARPAObserver& o) { o.OnTargetCurrentChanged(*record); });
         for (const auto& record : present)
             if (m_pass.Find(*record) != nullptr)
                 Notify([&](CARPAObserver& o) { o.OnTargetChanged(*record); });
@@ -411,7 +418,13 @@ void CARPAModule::UpdateWarnings()
 
 void CARPAModule::UpdateRadarCursor()
 {
-    m_cursor = RadarCursorFrom(m_parser.Values(), m_nav.own.heading, m_nav.own.courseOverGround);
+    const std::optional<CRadarCursor> cursor =
+        RadarCursorFrom(m_parser.Values(), m_nav.own.heading, m_nav.own.courseOverGround);
+    m_radarData.Reset();
+    if (cursor) {
+        m_radarData.numbers = {cursor->rangeNm, cursor->bearing};
+        m_radarData.flag = 1;
+    }
 }
 
 void CARPAModule::SelectTarget(const CTargetRecord* record)

@@ -29,11 +29,13 @@
 #include "app/MsgBar.h"
 #include "chart/overlays/OverlayProperties.h"
 #include "nmea/InstrumentConfig.h"
+#include "nmea/NMEAData.h"
 #include "nmea/NMEAMessageParser.h"
 #include "nmea/ParsingDevice.h"
 #include "targets/ARPATargetPass.h"
 #include "targets/ARPATargetStore.h"
 #include "targets/RadarCursor.h"
+#include "targets/TargetLogRows.h"
 #include "targets/TargetMotion.h"
 
 namespace targets {
@@ -67,26 +69,17 @@ struct CARPAModuleOptions {
     std::vector<std::shared_ptr<const CTargetRecord>> displayOrder;
 };
 
-// The vessel log's rows of the targets (the navigator's log).
-class CTargetLogRows {
-public:
-    struct CRow {
-        long row = 0;
-        std::chrono::system_clock::time_point start{};
-    };
-    virtual ~CTargetLogRows() = default;
-    // Starts a target's row (kind 2 radar target); none when the log cannot take it.
-    virtual std::optional<CRow> StartRow(int kind, int number, const std::string& name) = 0;
-    // Ends it with the target's last report.
-    virtual void EndRow(long row, std::chrono::system_clock::time_point lastReport) = 0;
-};
-
 // Windows that show targets hear of changes here (user-interface thread).
 class CARPAObserver {
 public:
     virtual ~CARPAObserver() = default;
     virtual void OnTargetAdded(const CTargetRecord&) { }
     virtual void OnTargetChanged(const CTargetRecord&) { }
+    // The target's list rows are written again: a report came from it, or it
+    // was reported lost (between reports the rows keep their texts).
+    virtual void OnTargetReported(const CTargetRecord&) { }
+    // Its `current` flag changed in the pass.
+    virtual void OnTargetCurrentChanged(const CTargetRecord&) { }
     // Called before the target leaves the list.
     virtual void OnTargetRemoved(const CTargetRecord&) { }
     virtual void OnSelectionChanged(const CTargetRecord*) { }
@@ -139,7 +132,14 @@ public:
     bool IsOn() const { return m_arpaOn; }
     void OnRadarCursor();
     bool IsCursorShown() const { return m_cursorShown; }
-    const std::optional<CRadarCursor>& Cursor() const { return m_cursor; }
+    // The radar cursor as the record holds it; none while its flag is clear.
+    std::optional<CRadarCursor> Cursor() const
+    {
+        if (m_radarData.flag == 0)
+            return std::nullopt;
+        return CRadarCursor{m_radarData.numbers[0], m_radarData.numbers[1]};
+    }
+    const nmea::CRadarData& RadarData() const { return m_radarData; }
 
     // One pass: adopt, age, fix, position (the timer calls it each second).
     void TimerPass();
@@ -226,7 +226,8 @@ private:
     bool m_cursorShown = false;
     bool m_passFromNavigator = false;
     std::uint64_t m_propertiesGeneration = 0;
-    std::optional<CRadarCursor> m_cursor;
+    // The radar cursor: range (nm), true bearing, and a valid flag.
+    nmea::CRadarData m_radarData;
     std::shared_ptr<CTargetRecord> m_selected;
     CNavigationState m_nav;
     std::uint64_t m_lastCycle = 0;

@@ -41,7 +41,33 @@ double StepPathDistance(double d, bool up)
 CARPAOptionsModel::CARPAOptionsModel(CARPAModule& module,
                                      std::function<void(const std::string&)> reportFailure)
     : m_module(module), m_reportFailure(std::move(reportFailure)), m_values(module.GetOptions())
-{ }
+{
+    m_module.AddObserver(this);
+}
+
+CARPAOptionsModel::~CARPAOptionsModel()
+{
+    m_module.RemoveObserver(this);
+}
+
+void CARPAOptionsModel::OnTargetAdded(const CTargetRecord& record)
+{
+    if (const CTrackedTarget* target = m_module.FindTarget(&record))
+        m_values.displayOrder.push_back(target->record);
+    OrderChanged();
+}
+
+void CARPAOptionsModel::OnTargetRemoved(const CTargetRecord& record)
+{
+    std::erase_if(m_values.displayOrder, [&](const auto& r) { return r.get() == &record; });
+    OrderChanged();
+}
+
+void CARPAOptionsModel::OrderChanged()
+{
+    if (m_orderChanged)
+        m_orderChanged();
+}
 
 std::vector<app::CFieldError> CARPAOptionsModel::Validate() const
 {

@@ -21,9 +21,14 @@ double StepWarningRadius(double value, bool up);
 // 100 from 200, 10 from 20, 1 from 2, else 0.1.
 double StepPathDistance(double value, bool up);
 
-class CARPAOptionsModel final : public app::COptionPageModel {
+class CARPAOptionsModel final : public app::COptionPageModel, private CARPAObserver {
 public:
     CARPAOptionsModel(CARPAModule& module, std::function<void(const std::string&)> reportFailure);
+    ~CARPAOptionsModel() override;
+
+    // Told when targets came, went or changed while the page is open: the
+    // display order gains a new target at its end and loses a removed one.
+    void SetOrderChanged(std::function<void()> changed) { m_orderChanged = std::move(changed); }
 
     std::string Title() const override { return "ARPA"; }
     std::vector<app::CFieldError> Validate() const override;
@@ -39,7 +44,14 @@ public:
     bool MoveDisplayRow(int row, bool up);
 
 private:
+    void OnTargetAdded(const CTargetRecord& record) override;
+    void OnTargetRemoved(const CTargetRecord& record) override;
+    void OnTargetReported(const CTargetRecord&) override { OrderChanged(); }
+    void OnTargetCurrentChanged(const CTargetRecord&) override { OrderChanged(); }
+    void OrderChanged();
+
     CARPAModule& m_module;
+    std::function<void()> m_orderChanged;
     std::function<void(const std::string&)> m_reportFailure;
     CARPAModuleOptions m_values;
 };

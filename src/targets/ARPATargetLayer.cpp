@@ -273,10 +273,15 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     const auto& entries = picture.pixels.Entries();
     const std::size_t from = picture.pixels.FirstEntryFrom(first);
     {
-        chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
+        // A current target's track is broken when its line properties say so;
+        // an out-of-date one is solid red.
+        const bool broken = current && properties.Line().GetPatternFlag();
+        chart::CSelPen pen(dc, lineColour, broken ? chart::PenStyle::Dash : chart::PenStyle::Solid,
+                           width);
         DrawTrackLine(doc, dc, entries, from);
-        // The closing line from the newest fix to where the target is now.
-        if (first < target.track.size())
+        // The closing line from the newest fix to where the target is now,
+        // whatever "Limit to previous" leaves of the track.
+        if (target.fix)
             if (const auto newest = picture.pixels.Newest())
                 if (const auto now = LinePoint(doc, target.fix->position))
                     doc.DrawLine(dc, *newest, *now);

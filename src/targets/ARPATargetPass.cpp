@@ -56,15 +56,18 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
                 RemoveAt(i);
                 continue;
             }
+            outcome.rows.push_back(target.record);
             record.tllUpdated = false;
             record.ttmUpdated = false;
             continue;
         }
+        const bool wasCurrent = record.current;
         const auto t = record.LastReportTime(navigationUtc);
         const auto heard = Heard(t, navigationUtc);
         if (record.tllUpdated || record.ttmUpdated) {
             target.lastReportTime = heard;
             record.current = m_ownFixReal;
+            outcome.rows.push_back(target.record);
             if (record.live && t - target.lastFixTime >= MarkerEvery(target, m_options)) {
                 target.lastFixTime = t;
                 outcome.fixes.emplace_back(target.record, t);
@@ -85,6 +88,8 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         }
         record.tllUpdated = false;
         record.ttmUpdated = false;
+        if (record.current != wasCurrent)
+            outcome.currentChanged.push_back(target.record);
     }
     return outcome;
 }

@@ -41,6 +41,11 @@ struct CARPAPassOutcome {
     std::vector<std::shared_ptr<CTargetRecord>> removed;
     // Vessel-log rows to end (lost or dropped targets), with the last report time.
     std::vector<std::pair<long, std::chrono::system_clock::time_point>> endedRows;
+    // Targets whose list rows are written again: a report came, or the
+    // target was reported lost. A silent target's row keeps its last texts.
+    std::vector<std::shared_ptr<CTargetRecord>> rows;
+    // Targets whose `current` flag changed this pass.
+    std::vector<std::shared_ptr<CTargetRecord>> currentChanged;
     // Targets that get a track fix, with the fix time.
     std::vector<std::pair<std::shared_ptr<CTargetRecord>, std::chrono::system_clock::time_point>>
         fixes;

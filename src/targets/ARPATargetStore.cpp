@@ -107,6 +107,15 @@ CTargetRecord* CARPATargetStore::BeginReport(CNMEAMessage& message, const char* 
         message.Refuse();
         return nullptr;
     }
+    // A radar keeps reporting a lost target for a while: those reports tell
+    // of the target that was lost, never of a new one.
+    const auto status = message.Char(items.statusField);
+    const bool lost = status && (*status == 'L' || *status == 'l');
+    if (lost) {
+        const auto slot = static_cast<std::size_t>(*number);
+        if (slot >= m_slots.size() || m_slots[slot] == nullptr)
+            return nullptr;
+    }
     bool created = false;
     CTargetRecord& target = FindOrCreate(static_cast<int>(*number), created);
     target.Value(items.number).SetInt(*number, stamp);
@@ -125,7 +134,7 @@ void CARPATargetStore::ParseTLL(CNMEAMessage& message)
     const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
     std::lock_guard lock(m_lock);
     CTargetRecord* target =
-        BeginReport(message, "IDCDCSDCC", {item::TllTargetNumber, item::TllTargetName}, stamp);
+        BeginReport(message, "IDCDCSDCC", {item::TllTargetNumber, item::TllTargetName, 3}, stamp);
     if (target == nullptr)
         return;
     const auto lat = StoredLatitude(message.Number(1), message.Char(1));
@@ -148,7 +157,7 @@ void CARPATargetStore::ParseTTM(CNMEAMessage& message)
     const CNMEAStamp stamp = CNMEAStamp::Now(m_clock);
     std::lock_guard lock(m_lock);
     CTargetRecord* target = BeginReport(message, "IDDCDDCDDCSCCDC",
-                                        {item::TtmTargetNumber, item::TtmTargetName}, stamp);
+                                        {item::TtmTargetNumber, item::TtmTargetName, 4}, stamp);
     if (target == nullptr)
         return;
     if (const auto bearing = message.Number(2)) {
@@ -161,7 +170,9 @@ void CARPATargetStore::ParseTTM(CNMEAMessage& message)
     }
     const auto distance = message.Number(1);
     const auto speed = message.Number(3);
-    const auto unit = message.Char(3);
+    // The unit letter as the radar sent it: only "K", "S" and "N" name a unit.
+    const std::string_view unitField = message.GetField(11);
+    const auto unit = unitField.empty() ? std::nullopt : std::optional<char>(unitField.front());
     if (distance && speed && unit) {
         target->Value(item::TtmTargetDistance).SetDouble(*distance, stamp);
         target->Value(item::TtmTargetSpeed).SetDouble(*speed, stamp);

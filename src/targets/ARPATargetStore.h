@@ -60,11 +60,13 @@ private:
     // The record of `number`; its target is made (and queued) when the slot is empty.
     CTargetRecord& FindOrCreate(int number, bool& created);
     // What TLL and TTM share: the split, the number check (a bad number
-    // refuses the line and gives null), the record and its name. Called
-    // under the target lock.
+    // refuses the line and gives null), the record and its name. A report
+    // of a lost target ("L") makes no new target: it gives null when the
+    // number has none. Called under the target lock.
     struct CReportItems {
         int number;
         int name;
+        int statusField;   // the status letter's place among the line's letters
     };
     CTargetRecord* BeginReport(nmea::CNMEAMessage& message, const char* fieldTypes,
                                const CReportItems& items, const nmea::CNMEAStamp& stamp);

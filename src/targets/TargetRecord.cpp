@@ -102,10 +102,20 @@ bool CTargetRecord::IsReferenceTarget() const
     return false;
 }
 
+namespace {
+
+// A target report's speed and distance unit: "K", "S" or "N" as sent.
+bool IsReportUnit(std::optional<int> unit)
+{
+    return unit && (*unit == 'K' || *unit == 'S' || *unit == 'N');
+}
+
+}   // namespace
+
 std::optional<double> CTargetRecord::SpeedKnots() const
 {
     const auto unit = ValidCode(item::TtmUnit);
-    if (!unit || !Value(item::TtmTargetSpeed).IsValid())
+    if (!IsReportUnit(unit) || !Value(item::TtmTargetSpeed).IsValid())
         return std::nullopt;
     return ConvertToNauticalUnits(static_cast<char>(*unit),
                                   Value(item::TtmTargetSpeed).GetDouble());
@@ -114,7 +124,7 @@ std::optional<double> CTargetRecord::SpeedKnots() const
 std::optional<double> CTargetRecord::ClosestApproachNm() const
 {
     const auto unit = ValidCode(item::TtmUnit);
-    if (!unit || !Value(item::TtmClosestApproach).IsValid())
+    if (!IsReportUnit(unit) || !Value(item::TtmClosestApproach).IsValid())
         return std::nullopt;
     return ConvertToNauticalUnits(static_cast<char>(*unit),
                                   Value(item::TtmClosestApproach).GetDouble());

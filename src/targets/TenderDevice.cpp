@@ -133,6 +133,8 @@ bool CTenderTrackingDevice::StartReceiveThread()
         try {
             Poll(stop);
         } catch (...) {
+            // The port's transmit side served only the polls: it is left too.
+            CloseTransmit();
             if (failed)
                 failed();
             throw;   // the base releases the receive side

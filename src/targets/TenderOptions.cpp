@@ -1,5 +1,7 @@
 #include "targets/TenderOptions.h"
 
+#include <algorithm>
+
 #include "targets/TenderTracking.h"
 
 namespace targets {
@@ -78,10 +80,11 @@ std::vector<app::CFieldError> CTenderOptionsModel::Validate() const
                                 kTenderCircleMost));
     for (int i = 0; i < kTenderChannels; ++i) {
         const CTenderChannel& c = s.channels[std::size_t(i)];
-        // A simulated tender is not polled: its channel needs no serial number.
-        if (c.valid && !m_values.simulation[std::size_t(i)].simulate && !IsTenderSerial(c.serial))
+        // Serial numbers are up to four digits. A channel in use without one
+        // stands: it never matches a reply.
+        if (c.valid && !IsTenderSerialText(c.serial))
             errors.push_back({"transceiver", "Channel " + ChannelLetter(i) + " (" + c.name +
-                                                 ") needs a serial number of 4 digits."});
+                                                 ") has a serial number of up to 4 digits."});
     }
     Add(errors, app::CheckRange("pathDistance", "Projected path distance", p.projectedPathDistance,
                                 0.1, 1000.0));

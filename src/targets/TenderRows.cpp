@@ -141,12 +141,13 @@ std::string TenderLogTitle(const CTender* tender)
     return title;
 }
 
-std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender)
+std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender,
+                                                                 const std::string& captured)
 {
     const char* status = tender.manOverboard ? "'Panic Button' Activated"
                          : tender.reporting  ? "Non-Dangerous"
                                              : "Dangerous";
-    return {ChannelLetter(tender.Channel()), tender.record->Name(), status, ""};
+    return {ChannelLetter(tender.Channel()), tender.record->Name(), status, captured};
 }
 
 }   // namespace targets

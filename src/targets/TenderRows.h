@@ -59,11 +59,13 @@ std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
 // The Summary page of a tender's "Target Properties": its channel letter,
 // name, state ("'Panic Button' Activated" while in panic, else
 // "Non-Dangerous" while it reports, else "Dangerous") and when it was
-// captured (tenders keep no vessel-log row, so empty).
+// captured (the start of its vessel-log row, local time; empty without one).
 inline constexpr int kTenderSummaryFields = 4;
 inline constexpr const char* kTenderSummaryLabels[kTenderSummaryFields] = {
     "Channel Number", "Name", "Status", "Target Captured"};
-std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender);
+// `captured`: when the tender's vessel-log row started, as the user reads it.
+std::array<std::string, kTenderSummaryFields> TenderSummaryTexts(const CTender& tender,
+                                                                 const std::string& captured = {});
 
 // The "Tender" card's latitude and longitude cells in `format`, from where
 // the tender is drawn (its reported position, else its last fix); rewritten

@@ -57,6 +57,12 @@ bool IsTenderSerial(std::string_view serial)
            std::all_of(serial.begin(), serial.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool IsTenderSerialText(std::string_view serial)
+{
+    return serial.size() <= 4 &&
+           std::all_of(serial.begin(), serial.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::string ChannelLetter(int channel)
 {
     return std::string(1, static_cast<char>('A' + channel));
@@ -121,9 +127,9 @@ void CTenderSettings::Load(const app::CRegistry& key)
         channelKey.ReadString("Name", c.name);
         channelKey.ReadBool("Valid", c.valid);
         std::string serial;
-        // A serial the parser could never match is no serial.
+        // A serial is kept as the options took it; one they could not is none.
         if (channelKey.ReadString("SerialNumber", serial))
-            c.serial = IsTenderSerial(serial) ? serial : std::string();
+            c.serial = IsTenderSerialText(serial) ? serial : std::string();
     }
     app::CRegistry codeKey(key.Store());
     if (codeKey.OpenKeyForRead(Sub(key, "ChannelValues")))

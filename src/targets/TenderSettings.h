@@ -60,6 +60,9 @@ std::string DefaultChannelCode(int channel);
 std::optional<std::uint8_t> ChannelCodeByte(std::string_view code);
 // A serial number is exactly four digits.
 bool IsTenderSerial(std::string_view serial);
+// What the options take as a serial number: up to four digits (one of fewer
+// never matches a reply, but stays as typed).
+bool IsTenderSerialText(std::string_view serial);
 // The channel letter "A" to "Q".
 std::string ChannelLetter(int channel);
 // One spin step of the tender circle's radius: 0.02 nm up to 1.0, 0.1 nm above.

@@ -10,23 +10,30 @@ namespace targets {
 
 namespace {
 
-// Whole degrees and minutes with 6 decimals: "4736.000000".
-std::string DegreesMinutes(double degrees, int degreeDigits)
+// Whole degrees and minutes with `decimals` decimals: "4736.000000".
+std::string DegreesMinutes(double degrees, int degreeDigits, int decimals)
 {
     const double magnitude = std::fabs(degrees);
     double whole = std::floor(magnitude);
     double minutes = (magnitude - whole) * 60.0;
     // Rounded minutes of 60 carry into the degrees.
-    if (std::round(minutes * 1e6) >= 60.0 * 1e6) {
+    const double scale = std::pow(10.0, decimals);
+    if (std::round(minutes * scale) >= 60.0 * scale) {
         whole += 1.0;
         minutes = 0.0;
     }
-    return platform::FormatC("%0*d%09.6f", degreeDigits, static_cast<int>(whole), minutes);
+    return platform::FormatC("%0*d%0*.*f", degreeDigits, static_cast<int>(whole), decimals + 3,
+                             decimals, minutes);
 }
 
+// Up to 6 decimals, trailing zeros removed, one digit kept after the
+// point: "6.0", "4.25".
 std::string Trimmed(double value)
 {
-    return platform::FormatC("%.1f", value);
+    std::string text = platform::FormatC("%.6f", value);
+    while (text.size() > 2 && text.back() == '0' && text[text.size() - 2] != '.')
+        text.pop_back();
+    return text;
 }
 
 }   // namespace
@@ -37,15 +44,22 @@ std::string SimulatedRmc(const CTargetPosition& at, double speed, double course,
     const std::time_t t = std::chrono::system_clock::to_time_t(utc);
     std::tm tm{};
     ::gmtime_r(&t, &tm);
-    const auto centis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(utc.time_since_epoch()).count() %
-        1000 / 10;
-    return platform::FormatC("$PABX,0000,RMC,%02d%02d%02d.%02d,A,", tm.tm_hour, tm.tm_min,
-                             tm.tm_sec, static_cast<int>(centis)) +
-           DegreesMinutes(at.latitude, 2) + (at.latitude < 0 ? ",S," : ",N,") +
-           DegreesMinutes(at.longitude, 3) + (at.longitude < 0 ? ",W," : ",E,") + Trimmed(speed) +
-           "," + Trimmed(course) +
-           platform::FormatC(",%02d%02d%02d,,", tm.tm_mday, tm.tm_mon + 1, tm.tm_year % 100);
+    // Whole seconds of UTC; a variation of 0.0 E and mode "S", simulated.
+    const std::string head =
+        platform::FormatC("$PABX,0000,RMC,%02d%02d%02d.00,A,", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    const std::string tail =
+        "," + Trimmed(speed) + "," + Trimmed(course) +
+        platform::FormatC(",%02d%02d%02d,0.0,E,S", tm.tm_mday, tm.tm_mon + 1, tm.tm_year % 100);
+    // Six decimals of minutes, fewer only where the line would otherwise
+    // pass the 82 characters the tender parser takes.
+    std::string line;
+    for (int decimals = 6; decimals >= 3; --decimals) {
+        line = head + DegreesMinutes(at.latitude, 2, decimals) + (at.latitude < 0 ? ",S," : ",N,") +
+               DegreesMinutes(at.longitude, 3, decimals) + (at.longitude < 0 ? ",W" : ",E") + tail;
+        if (line.size() <= kTenderLineMax)
+            break;
+    }
+    return line;
 }
 
 std::string SimulatedDbt(double depth)
@@ -174,7 +188,8 @@ void CTenderSimulator::Run(std::stop_token stop)
             const auto start = steady::now();
             const auto end = start + window;
             std::uint64_t count = 0;
-            while (!stop.stop_requested() && steady::now() < end) {
+            // A window of exactly the duration repeats once more.
+            while (!stop.stop_requested() && steady::now() <= end) {
                 const std::string lines[] = {SimulatedRmc(p, c.speed, c.course, m_clock.UtcNow()),
                                              SimulatedDbt(c.depth),
                                              c.manOverboard ? "$PABX,0000,MOVB" : ""};

@@ -5,8 +5,9 @@
 // parser with the channel number. Each tender gets one window of the
 // channel duration per round; within it the same position is repeated with
 // a fresh time, paced to 600 characters a second like a 4800-baud line by
-// timed waits. Numbers carry 6 decimals of minutes, so every line fits the
-// 82 characters a unit may send.
+// timed waits. Positions carry 6 decimals of minutes (fewer only where a
+// line would pass the 82 characters a unit may send); the RMC's time is
+// whole seconds of UTC and its variation 0.0 E with mode "S".
 //
 // The user-interface thread sets a channel's values under the simulator's
 // lock; a new start position is a request the thread takes at the start of

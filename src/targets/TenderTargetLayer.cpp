@@ -196,7 +196,11 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         line.push_back(points.back() ? points.back() : LinePoint(doc, track[i].position));
     }
     {
-        chart::CSelPen pen(dc, lineColour, chart::PenStyle::Solid, width);
+        // A reporting tender's track is broken when its line properties say
+        // so; a silent one is solid red.
+        const bool broken = tender.reporting && properties.Line().GetPatternFlag();
+        chart::CSelPen pen(dc, lineColour, broken ? chart::PenStyle::Dash : chart::PenStyle::Solid,
+                           width);
         for (std::size_t i = 1; i < line.size(); ++i)
             if (line[i - 1] && line[i])
                 doc.DrawLine(dc, *line[i - 1], *line[i]);
@@ -207,8 +211,9 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     }
     if (!properties.FixMarker().GetDraw())
         return;
+    // A tender's markers are filled with the pen's colour.
     chart::CSelPen pen(dc, markerColour);
-    chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
+    chart::CSelBrush brush(dc, markerColour);
     const int half = MarkerHalf(properties);
     for (const auto& p : points)
         if (p)

@@ -86,6 +86,8 @@ CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirec
       })
 {
     m_device->SetTable(CTenderPollTable::From(m_settings));
+    m_simulator.ended = [this] { m_simulationFailed = true; };
+    m_device->failed = [this] { m_pollFailed = true; };
     m_store.Vessels().SetOwner(navigator::kVesselTender,
                                [this](const auto& vessel) { OnJoined(vessel); });
 }
@@ -95,6 +97,8 @@ CTenderTracking::~CTenderTracking()
     m_simulator.Stop();
     m_device->CloseReceive();
     // The navigator's list may outlive tracking: it keeps none of its tenders.
+    // Their log rows stay as the last pass left them (the log may be closing).
+    m_logRows = nullptr;
     Reset();
     m_store.Vessels().SetOwner(navigator::kVesselTender, {});
 }
@@ -114,6 +118,7 @@ bool CTenderTracking::SetActive(bool on, std::string* reason)
         m_active = false;
         return true;
     }
+    m_pollFailed = false;
     m_device->SetTable(CTenderPollTable::From(m_settings));
     if (m_settings.receivePort == 0 || !m_device->OpenReceive()) {
         m_active = false;
@@ -172,8 +177,24 @@ void CTenderTracking::OnJoined(const navigator::CVesselList::Entry& entry)
     tender.record = vessel->record;
     tender.vessel = std::move(vessel);
     tender.properties = m_properties;
+    if (m_logRows != nullptr)
+        if (const auto row = m_logRows->StartRow(static_cast<int>(navigator::kVesselTender),
+                                                 channel, tender.record->Name())) {
+            tender.logRow = row->row;
+            tender.captured = row->start;
+        }
     m_tenders.push_back(std::move(tender));
     m_joined.push_back(channel);
+}
+
+void CTenderTracking::EndLogRow(CTender& tender)
+{
+    if (tender.logRow == 0 || m_logRows == nullptr)
+        return;
+    // The time of its latest report while that is still valid, else the
+    // time it is let go.
+    m_logRows->EndRow(tender.logRow, tender.Read().reportUtc.value_or(m_clock.UtcNow()));
+    tender.logRow = 0;
 }
 
 void CTenderTracking::Unlist(CTender& tender)
@@ -193,15 +214,21 @@ void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
 CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
 {
     CTenderPassResult result;
+    if (m_simulationFailed.exchange(false))
+        OnSimulationEnded();
+    if (m_pollFailed.exchange(false))
+        m_active = false;
     Adopt();
     result.added = std::exchange(m_joined, {});
     const auto now = m_clock.UtcNow();
     for (CTender& t : m_tenders) {
         if (t.record->manOverboardReported.exchange(false))
             t.manOverboard = true;
+        // The report time is the time and date the tender's RMC carries; while
+        // either is missing or out of date it is now, so a silent tender ages.
+        const auto reportTime = t.Read().reportUtc.value_or(now);
         if (t.record->newData.exchange(false)) {
-            const auto stamp = t.record->Value(item::Latitude).GetUtcStamp();
-            t.lastReport = stamp.value_or(now);
+            t.lastReport = reportTime;
             t.reporting = true;
             result.rowsToWrite.push_back(t.Channel());
             // "Position marker every": a track fix at most this often (a second at least).
@@ -218,7 +245,7 @@ CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
                     result.fixesAdded.push_back(t.Channel());
                 }
             }
-        } else if (t.reporting && now - t.lastReport >= m_settings.dangerousInterval) {
+        } else if (t.reporting && reportTime - t.lastReport >= m_settings.dangerousInterval) {
             t.reporting = false;
         }
         CheckWarnings(t, own);
@@ -271,6 +298,7 @@ void CTenderTracking::Remove(int channel)
                                  [&](const CTender& t) { return t.Channel() == channel; });
     if (it == m_tenders.end())
         return;
+    EndLogRow(*it);
     m_store.ClearSlot(*it->record);
     Unlist(*it);
     m_tenders.erase(it);
@@ -280,8 +308,10 @@ void CTenderTracking::Remove(int channel)
 
 void CTenderTracking::Reset()
 {
-    for (CTender& t : m_tenders)
+    for (CTender& t : m_tenders) {
+        EndLogRow(t);
         Unlist(t);
+    }
     m_tenders.clear();
     m_joined.clear();
     m_store.Reset();
@@ -341,6 +371,21 @@ bool CTenderTracking::ApplySettings(const CTenderSettings& settings, std::string
         ok = SetActive(true, reason);
     }
     return ok;
+}
+
+void CTenderTracking::OnSimulationEnded()
+{
+    m_simulator.Stop();
+    for (int i = 0; i < kTenderChannels; ++i) {
+        CTenderChannel& c = m_settings.channels[std::size_t(i)];
+        c.simulate = false;
+        c.simulateManOverboard = false;
+        CTenderSimulation s = m_simulator.Channel(i);
+        s.simulate = false;
+        s.manOverboard = false;
+        m_simulator.SetChannel(i, s, false);
+    }
+    m_device->SetTable(CTenderPollTable::From(m_settings));
 }
 
 void CTenderTracking::SetSimulation(int channel, bool simulate, bool manOverboard, bool useChart,

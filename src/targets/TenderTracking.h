@@ -12,6 +12,7 @@
 // and the panic count is the number of tenders whose flag is set, counted,
 // never kept apart from the flags.
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 
 #include "chart/overlays/OverlayProperties.h"
 #include "platform/Clock.h"
+#include "targets/TargetLogRows.h"
 #include "targets/TenderDevice.h"
 #include "targets/TenderSettings.h"
 #include "targets/TenderSimulator.h"
@@ -62,6 +64,9 @@ struct CTender {
     // How this tender is drawn: the module's properties when it came and
     // after each options apply, or its own as its properties page sets them.
     chart::CTargetProperties properties;
+    // Its row in the vessel log (0: none, or ended) and when it started (UTC).
+    long logRow = 0;
+    std::optional<std::chrono::system_clock::time_point> captured;
 
     int Channel() const { return record->Channel(); }
     // Under the record's report lock: a reader that shows or keeps several
@@ -108,9 +113,14 @@ public:
     void SetVesselList(std::shared_ptr<navigator::CVesselList> vessels);
     CTenderTrackingDevice& Device() { return *m_device; }
     CTenderSimulator& Simulator() { return m_simulator; }
+    // The simulation thread ended through a failure (taken on the next
+    // pass): the thread is let go and every channel's simulate and panic
+    // flags are cleared, so the simulation message goes off.
+    void OnSimulationEnded();
 
     // Tracking on opens the transceiver's port; when it cannot be opened
-    // tracking stays off and `reason` says why.
+    // tracking stays off and `reason` says why. A poll thread that fails
+    // releases the port and tracking is off from the next pass.
     bool SetActive(bool on, std::string* reason = nullptr);
     bool IsActive() const { return m_active; }
     // What the user is told when tracking is switched on with no channel in
@@ -140,6 +150,9 @@ public:
     // The current tender (the panel's selection); -1 none.
     int current = -1;
 
+    // Where tenders get their vessel-log rows; none: no rows.
+    void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
+
     // New settings from the options: polling paused while the channel table
     // changes; a tender whose channel is no longer in use is removed; the
     // rest take their channel's name; the poll table, refresh span and
@@ -160,6 +173,8 @@ private:
     void OnJoined(const navigator::CVesselList::Entry& vessel);
     // Takes the tender's object off the list; it is destroyed here.
     void Unlist(CTender& tender);
+    // Writes the tender's last report time into its vessel-log row, once.
+    void EndLogRow(CTender& tender);
 
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
@@ -168,9 +183,14 @@ private:
     CTenderTargetStore m_store;
     std::unique_ptr<CTenderTrackingDevice> m_device;
     CTenderSimulator m_simulator;
+    // Set on the simulation thread when it ends through a failure.
+    std::atomic<bool> m_simulationFailed{false};
+    // Set on the poll thread when it failed and released the receive side.
+    std::atomic<bool> m_pollFailed{false};
     bool m_active = false;
     std::vector<CTender> m_tenders;
     std::vector<int> m_joined;   // channels joined since the last pass
+    CTargetLogRows* m_logRows = nullptr;
 };
 
 }   // namespace targets

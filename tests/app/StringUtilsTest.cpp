@@ -41,19 +41,25 @@ TEST(StringUtils, SplitFieldsStopsAtFirstEmptyField)
     }
 }
 
-TEST(StringUtils, CommandLineFindsSwitchWhateverTheDelimiters)
+TEST(StringUtils, CommandLineWordsEndAtTheFirstEmptyField)
 {
     struct Row {
         const char* line;
         app::CStringList words;
     };
     const Row rows[] = {
-        {"/noworkspace", {"noworkspace"}},
-        {"-NoWorkspace", {"noworkspace"}},
-        {"a,,noworkspace", {"a", "noworkspace"}},
-        {"  chart.b  /NOWORKSPACE ", {"chart.b", "noworkspace"}},
+        // A delimiter before the first word leaves its field empty: no words at all.
+        {"/noworkspace", {}},
+        {"-NoWorkspace", {}},
+        // Two delimiters in a row end the list after the words before them.
+        {"a,,noworkspace", {"a"}},
+        {"  chart.b  /NOWORKSPACE ", {}},
+        {"chart.b /NOWORKSPACE", {"chart.b"}},
         {"", {}},
         {" / - , ", {}},
+        // Words found lower-cased, at every single delimiter.
+        {"NoWorkspace", {"noworkspace"}},
+        {"chart.b/NoWorkspace,x-y z", {"chart.b", "noworkspace", "x", "y", "z"}},
     };
     for (const Row& r : rows)
         EXPECT_EQ(app::SplitCommandLine(r.line), r.words) << r.line;

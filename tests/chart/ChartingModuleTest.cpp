@@ -293,6 +293,8 @@ TEST_F(ChartingModuleTest, FrameListOrderAndCloseThatThrowsLeavesNoFrameListed)
     EXPECT_EQ(Module().GetFirstChartFrame(), nullptr);
 }
 
+// Pan steps are clamped as loaded; a focus box width out of range is drawn within 1 to 4, is
+// written back as it was the first time and as the width in use after that.
 TEST_F(ChartingModuleTest, SettingsAreClampedWhenLoaded)
 {
     app::CRegistry reg(store);
@@ -303,16 +305,31 @@ TEST_F(ChartingModuleTest, SettingsAreClampedWhenLoaded)
     reg.WriteString("DrawLatLongGrid", "true");
     reg.Close();
     Module().LoadSettings();
-    EXPECT_EQ(Module().ChartSettings().focusBoxLineWidth, 4);
+    EXPECT_EQ(Module().ChartSettings().FocusBoxWidth(), 4);
     EXPECT_EQ(Module().ChartSettings().smallPanStep, 1);
     EXPECT_EQ(Module().ChartSettings().largePanStep, 200);
     EXPECT_EQ(Module().ChartSettings().maxCharts, 5);
     EXPECT_TRUE(Module().ChartSettings().drawLatLongGrid);
+    const auto stored = [&] {
+        app::CRegistry r(store);
+        std::uint32_t width = 99;
+        EXPECT_TRUE(r.OpenKeyForRead("Software\\Test\\WS\\Chart"));
+        r.ReadDWord("FocusBoxLineWidth", width);
+        return width;
+    };
+    Module().SaveSettings();
+    EXPECT_EQ(stored(), 7u) << "written back as it was";
+    EXPECT_EQ(Module().ChartSettings().focusBoxLineWidth, 4);
+    Module().SaveSettings();
+    EXPECT_EQ(stored(), 4u);
 
     ASSERT_TRUE(reg.OpenKeyForWrite("Software\\Test\\WS\\Chart"));
     reg.WriteDWord("FocusBoxLineWidth", 0);
     reg.Close();
     Module().LoadSettings();
+    EXPECT_EQ(Module().ChartSettings().FocusBoxWidth(), 1);
+    Module().SaveSettings();
+    EXPECT_EQ(stored(), 0u);
     EXPECT_EQ(Module().ChartSettings().focusBoxLineWidth, 1);
 }
 
@@ -430,4 +447,52 @@ TEST_F(ChartingModuleTest, UpdateHintsReachEveryChartWindowButAPrintPreview)
     EXPECT_EQ(windows[0]->viewRedraws, 1);
     EXPECT_EQ(windows[0]->overlayRedraws, 1);
     EXPECT_EQ(windows[1]->viewRedraws + windows[1]->overlayRedraws, 0);
+}
+
+namespace {
+
+// A chart service that notes each step the charting module takes it through.
+class RecordingService : public chart::CChartModule {
+public:
+    RecordingService(app::CSettingsHome& home, std::string name, std::vector<std::string>& log)
+        : chart::CChartModule(home), m_name(std::move(name)), m_log(log)
+    { }
+    bool Initialise() override
+    {
+        m_log.push_back(m_name + " initialised");
+        return true;
+    }
+    bool Terminate() override
+    {
+        m_log.push_back(m_name + " terminated");
+        return true;
+    }
+    void OnCataloguesOpened() override { m_log.push_back(m_name + " catalogues opened"); }
+    void OnCataloguesClosing() override { m_log.push_back(m_name + " catalogues closing"); }
+
+private:
+    std::string m_name;
+    std::vector<std::string>& m_log;
+};
+
+}   // namespace
+
+// Every service hears that the catalogues are open once all of them started,
+// and that they close before any of them ends (the services end newest first).
+TEST_F(ChartingModuleTest, ServicesHearOfTheCataloguesBetweenTheirStartAndEnd)
+{
+    std::vector<std::string> log;
+    for (const char* name : {"ARCS", "Seafarer", "Livechart"})
+        services.chartServices.push_back(std::make_unique<RecordingService>(home, name, log));
+    Module();
+    EXPECT_EQ(log, (std::vector<std::string>{"ARCS initialised", "Seafarer initialised",
+                                             "Livechart initialised", "ARCS catalogues opened",
+                                             "Seafarer catalogues opened",
+                                             "Livechart catalogues opened"}));
+    log.clear();
+    Module().Terminate();
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"ARCS catalogues closing", "Seafarer catalogues closing",
+                                        "Livechart catalogues closing", "Livechart terminated",
+                                        "Seafarer terminated", "ARCS terminated"}));
 }

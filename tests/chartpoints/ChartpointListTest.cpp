@@ -51,6 +51,18 @@ TEST(ChartpointList, RowsFollowTheTableOrderAndKeepItsPlace)
     EXPECT_EQ(fetched[1][1], "West Point Light");
     EXPECT_EQ(fetched[1][2], "47 39.714 N");
     EXPECT_EQ(fetched[1][7], "-8");
+    // In the list window the positions follow the program's position format.
+    geo::CPositionFormat format{1, true};
+    CChartpointRowSource shown(module.Table(), [&] { return format; });
+    shown.FetchRows(2, 1, fetched);
+    ASSERT_EQ(fetched.size(), 1u);
+    const geo::CPosition west(47.6619, -122.4355, 0.0, -1);
+    EXPECT_EQ(fetched[0][2], west.FormatLatitude(format));
+    EXPECT_EQ(fetched[0][3], west.FormatLongitude(format));
+    format = geo::CPositionFormat{3, false};
+    shown.FetchRows(2, 1, fetched);
+    EXPECT_EQ(fetched[0][2], west.FormatLatitude(format));
+    EXPECT_NE(west.FormatLatitude({1, true}), west.FormatLatitude(format));
     EXPECT_EQ(module.Table().GetOrdinal(), 2);   // the place is kept
     EXPECT_EQ(module.Table().m_name, "Point No Point Light");
     EXPECT_EQ(rows.Heading(7), "Zone");

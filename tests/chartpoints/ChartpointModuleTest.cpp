@@ -274,6 +274,44 @@ TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)
     EXPECT_TRUE(prompt.Done());
 }
 
+// An older waypoint list with a row at latitude 95: the user is told which
+// row of which file stayed behind, and the other rows are the database.
+TEST_F(ChartpointModuleTest, AnOlderFilesRowOutOfRangeIsNamedAndLeftBehind)
+{
+    const fs::path user = dir / "older";
+    fs::create_directories(user);
+    const char* script = R"(
+import sys, os, dbf
+t = dbf.Table(sys.argv[1] + '.dbf', 'NAME C(25); LAT C(12); LNG C(12)', dbf_type='db3')
+t.open(dbf.READ_WRITE)
+t.append(('Marker', '47.5', '-122.4'))
+t.append(('North of the pole', '95.5', '10'))
+t.append(('Far east', '-33.5', '181'))
+t.append(('Buoy', '47.75', '-122.5'))
+t.close()
+os.rename(sys.argv[1] + '.dbf', sys.argv[1] + '.wpt')
+)";
+    ASSERT_EQ(brine_test::Python(user, script, (user / "marks").string()), "");
+    const std::string file = (user / "marks.wpt").string();
+    prompt.Expect(PromptAnswer::Ok, "Rows 2, 3 of " + file + " were not taken over");
+    ASSERT_TRUE(module->OpenDatabase(file));
+    EXPECT_TRUE(prompt.Done());
+    db::CDBChartPoint& table = module->Table();
+    ASSERT_EQ(table.GetRecordCount(), 2);
+    table.SelectUniqueTag();
+    ASSERT_TRUE(table.GoTop());
+    EXPECT_EQ(table.m_name, "Marker");
+    ASSERT_TRUE(table.SkipForward());
+    EXPECT_EQ(table.m_name, "Buoy");
+    EXPECT_DOUBLE_EQ(table.m_position.GetLatitude(), 47.75);
+    EXPECT_TRUE(module->CloseDatabase(false));
+
+    // Opened again, the taken-over table stands as it is and nothing is said.
+    ASSERT_TRUE(module->OpenDatabase(file));
+    EXPECT_EQ(module->Table().GetRecordCount(), 2);
+    EXPECT_EQ(prompt.AskedPrompts().size(), 1u);
+}
+
 TEST_F(ChartpointModuleTest, RecordMapsToTheTablesAsDbfreadReadsThem)
 {
     ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));

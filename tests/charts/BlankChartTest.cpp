@@ -183,7 +183,10 @@ TEST(BlankChart, WholeWorldShowsEveryLongitudeAtTheBottomLeft)
         view.doc.GetVisibleRect(r);
         EXPECT_EQ(r, row.visible) << row.w << "x" << row.h;
         ExpectExtent(view.doc, {90, -180, -90, 180}, "the whole world");
-        EXPECT_TRUE(view.doc.IsAtMinZoom()) << row.w << "x" << row.h;
+        // Zoom Out stays offered on the whole world, and leaves it as it is.
+        EXPECT_FALSE(view.doc.IsAtMinZoom()) << row.w << "x" << row.h;
+        EXPECT_TRUE(view.doc.ZoomOut());
+        ExpectExtent(view.doc, {90, -180, -90, 180}, "zoomed out on the whole world");
         // The rectangle's corners are the world's.
         CPosition nw, se;
         ASSERT_TRUE(view.doc.PointToPosition({r.left, r.top}, nw));
@@ -233,13 +236,17 @@ TEST(BlankChart, ZoomInOutAndFull)
 
 TEST(BlankChart, ZoomOutEndsAtTheWholeWorldZoomInAtAMicroDegree)
 {
+    // Zoom Out is never greyed; zooming out further than the whole world
+    // leaves the whole world.
     for (auto [w, h] : {std::pair{800, 600}, std::pair{1000, 300}}) {
         OpenBlank b(w, h);
-        EXPECT_TRUE(b.doc.IsAtMinZoom()) << w << "x" << h;
+        EXPECT_FALSE(b.doc.IsAtMinZoom()) << w << "x" << h;
         ASSERT_TRUE(b.doc.ZoomIn());
         EXPECT_FALSE(b.doc.IsAtMinZoom());
-        ASSERT_TRUE(b.doc.ZoomOut());
-        EXPECT_TRUE(b.doc.IsAtMinZoom());
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(b.doc.ZoomOut());
+        EXPECT_FALSE(b.doc.IsAtMinZoom());
+        ExpectExtent(b.doc, {90, -180, -90, 180}, "zoomed out past the world");
     }
     // No chart data to outgrow: the blank chart zooms in far below a metre.
     OpenBlank b(800, 600);
@@ -249,6 +256,22 @@ TEST(BlankChart, ZoomOutEndsAtTheWholeWorldZoomInAtAMicroDegree)
     ASSERT_TRUE(b.doc.GetMetresPerPixel(metres));
     EXPECT_LT(metres, 0.01);
     EXPECT_TRUE(b.doc.IsAtMaxZoom());
+}
+
+TEST(BlankChart, ZoomOutStopsEachSideAtTheWorldsEdge)
+{
+    OpenBlank b(800, 400);
+    ASSERT_TRUE(b.doc.ZoomIn());
+    b.doc.PanHorizontal(-10000);
+    b.doc.PanVertical(-10000);
+    ExpectExtent(b.doc, {90, -180, 0, 0}, "the north-west quarter");
+    // Doubled about the middle (45 N 90 W): north and west stop at the
+    // world's edge, south and east still move out by half the old spans.
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ExpectExtent(b.doc, {90, -180, -45, 90}, "zoomed out at the corner");
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ASSERT_TRUE(b.doc.ZoomOut());
+    ExpectExtent(b.doc, {90, -180, -90, 180}, "the whole world");
 }
 
 TEST(BlankChart, ZoomToRectangle)
@@ -261,25 +284,23 @@ TEST(BlankChart, ZoomToRectangle)
     };
     // The window is 800x600: the world shows 180 W to 180 E over its width
     // and 90 N to 90 S over the 400 pixels at its bottom, 0.45 degrees a
-    // pixel. A rectangle is cut at the chart's top edge, widened or
-    // heightened about its middle to the window's proportions and kept in the
-    // world; then, being under 90 degrees high, widened about its middle until
-    // a degree of longitude is cos(its middle latitude) as wide as one of
-    // latitude.
-    auto halfWidth = [](double halfHeight, double middleLat) {
-        return halfHeight / 0.75 / std::cos(middleLat * M_PI / 180);
-    };
-    const double heightened = halfWidth(33.75, 36), cut = halfWidth(33.75, 56.25);
+    // pixel, a degree as wide as high. A rectangle is cut at the chart's top
+    // edge, then given the window's proportions (3 high to 4 wide): too tall,
+    // it widens to the right, or to the left where the view has no room to
+    // the right; too wide, it heightens upward, or downward where the view
+    // has no room above.
     const Row rows[] = {
         {{100, 300, 101, 500}, false, {}, "narrower than 2 px"},
         {{100, 300, 300, 301}, false, {}, "lower than 2 px"},
-        {{100, 300, 300, 500}, true, {45, -150, -45, -30}, "widened"},
-        {{100, 300, 300, 340},
+        {{100, 300, 300, 500}, true, {45, -135, -45, -180 + 366 * 0.45}, "widened right"},
+        {{700, 300, 780, 500},
          true,
-         {69.75, -90 - heightened, 2.25, -90 + heightened},
-         "heightened"},
-        {{300, 600, 100, 400}, true, {0, -150, -90, -30}, "dragged right to left"},
-        {{100, 100, 300, 300}, true, {90, -90 - cut, 22.5, -90 + cut}, "cut at the top edge"},
+         {45, -180 + 514 * 0.45, -45, -180 + 780 * 0.45},
+         "widened left at the east edge"},
+        {{100, 400, 300, 450}, true, {45, -135, -22.5, -45}, "heightened upward"},
+        {{100, 300, 300, 340}, true, {45, -135, -22.5, -45}, "heightened downward"},
+        {{300, 600, 100, 400}, true, {0, -135, -90, -180 + 366 * 0.45}, "dragged right to left"},
+        {{100, 100, 300, 300}, true, {90, -135, 22.5, -45}, "cut at the top edge"},
         {{100, 20, 300, 180}, false, {}, "wholly above the chart"},
     };
     for (const Row& row : rows) {
@@ -294,10 +315,11 @@ TEST(BlankChart, ZoomToRectangle)
     }
 }
 
-// Showing less than a hemisphere, a mile is as long across the screen as up
-// at the view's middle latitude; the whole world keeps a degree as wide as
-// high. Panning north and back gives the view its size again.
-TEST(BlankChart, AMileIsAsLongAcrossAsUpBelowAHemisphere)
+// A degree of longitude takes as many pixels as a degree of latitude, on the
+// whole world and on a small view far north alike; Zoom In widens what it
+// keeps to the window's proportions to the east or north. Panning north and
+// back gives the view its size again.
+TEST(BlankChart, ADegreeIsAsWideAsHighEverywhere)
 {
     OpenBlank b(800, 600);
     IntPoint o, e, n;
@@ -306,19 +328,29 @@ TEST(BlankChart, AMileIsAsLongAcrossAsUpBelowAHemisphere)
     ASSERT_TRUE(b.doc.PositionToPoint(CPosition(30.0, 0.0), n));
     EXPECT_NEAR(e.x - o.x, o.y - n.y, 1) << "the world: a degree as wide as high";
 
+    // The world halved about 0, 0 (45 N to 45 S, 90 W to 90 E) takes the
+    // window's 3:4 by moving its north edge up to 90 N.
+    ASSERT_TRUE(b.doc.ZoomIn());
+    ExpectExtent(b.doc, {90, -90, -45, 90}, "zoomed in, heightened to the north");
+    // In a window taller than the view, the east edge moves instead.
+    OpenBlank tall(400, 600);
+    ASSERT_TRUE(tall.doc.SetViewExtent(CPosition(20.0, -10.0), CPosition(-20.0, 10.0)));
+    ASSERT_TRUE(tall.doc.ZoomIn());
+    ExpectExtent(tall.doc, {10, -5, -10, -5 + 20 / 1.5}, "zoomed in, widened to the east");
+
     ASSERT_TRUE(b.doc.SetViewExtent(CPosition(48.025, -122.6), CPosition(47.975, -122.4)));
-    // A mile square at the view's middle: its width over its height on screen.
-    auto mileRatio = [&b] {
+    // A square of degrees at the view's middle: its width over its height on screen.
+    auto degreeRatio = [&b] {
         const Extent x = ExtentOf(b.doc);
         const double lat = (x.north + x.south) / 2, lon = (x.west + x.east) / 2;
-        const double halfLat = 0.5 / 60, halfLon = halfLat / std::cos(lat * M_PI / 180);
+        const double half = 0.5 / 60;
         IntPoint nw, se;
-        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat + halfLat, lon - halfLon), nw));
-        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat - halfLat, lon + halfLon), se));
+        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat + half, lon - half), nw));
+        EXPECT_TRUE(b.doc.PositionToPoint(CPosition(lat - half, lon + half), se));
         return std::make_pair(double(se.x - nw.x) / (se.y - nw.y), se.y - nw.y);
     };
-    auto [ratio, height] = mileRatio();
-    EXPECT_GT(height, 90);
+    auto [ratio, height] = degreeRatio();
+    EXPECT_GT(height, 60);
     EXPECT_NEAR(ratio, 1.0, 0.02) << "at 48 N";
 
     const Extent before = ExtentOf(b.doc);
@@ -326,7 +358,8 @@ TEST(BlankChart, AMileIsAsLongAcrossAsUpBelowAHemisphere)
         b.doc.PanVertical(-300);
     const Extent north = ExtentOf(b.doc);
     EXPECT_NEAR(north.north - north.south, before.north - before.south, 1e-9) << "the same scale";
-    EXPECT_NEAR(mileRatio().first, 1.0, 0.02) << "further north";
+    EXPECT_NEAR(north.east - north.west, before.east - before.west, 1e-9) << "the same width";
+    EXPECT_NEAR(degreeRatio().first, 1.0, 0.02) << "further north";
     for (int i = 0; i < 5; ++i)
         b.doc.PanVertical(300);
     ExpectExtent(b.doc, before, "back where it was");
@@ -431,36 +464,40 @@ TEST(BlankChartService, OpensEverythingButRasterAndVectorCharts)
         EXPECT_FALSE(service.OpensExtension(ext)) << ext;
 }
 
-TEST(BlankChart, GridLabelsThatWouldTouchAreLeftOut)
+TEST(BlankChart, EveryGridLineIsLabelledAtItsPlace)
 {
-    // A small, a tall and a large window: the parallels' labels sit at the left
-    // edge, the meridians' run down from the top; none overprints another.
-    for (IntPoint size : {IntPoint{400, 300}, IntPoint{400, 800}, IntPoint{1200, 700}}) {
+    // A small, a tall and a large window, and narrow and low ones where the
+    // labels crowd: each meridian's label runs down from the top, 18 pixels
+    // right of its line, each parallel's sits at the left edge 18 pixels
+    // above its line; none is left out, however close.
+    for (IntPoint size : {IntPoint{400, 300}, IntPoint{400, 800}, IntPoint{1200, 700},
+                          IntPoint{90, 300}, IntPoint{300, 60}}) {
         OpenBlank b(size.x, size.y);
         chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
         ASSERT_TRUE(b.doc.DrawGrid(dc));
+        const auto lines = b.doc.ComputeGridLines();
         const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
-        std::vector<IntRect> boxes;
+        IntRect r;
+        b.doc.GetVisibleRect(r);
+        std::vector<std::pair<IntPoint, std::string>> texts;
         int meridians = 0, parallels = 0;
-        for (const chart::DrawRecord& r : records) {
-            if (r.op != chart::DrawOp::Text)
+        for (const chart::DrawRecord& rec : records) {
+            if (rec.op != chart::DrawOp::Text)
                 continue;
-            charts::CGridLine line;
-            line.meridian = r.font.escapement != 0;
-            line.labelAt = r.points[0];
-            (line.meridian ? meridians : parallels) += 1;
-            boxes.push_back(charts::GridLabelBox(
-                line, chart::CRecordingBackend::TextExtentFor(r.font, r.text)));
+            const bool meridian = rec.font.escapement != 0;
+            EXPECT_EQ(rec.font.height, meridian ? 14 : 16);
+            (meridian ? meridians : parallels) += 1;
+            texts.emplace_back(rec.points[0], rec.text);
+        }
+        ASSERT_EQ(texts.size(), lines.size()) << size.x << "x" << size.y;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const charts::CGridLine& line = lines[i];
+            const IntPoint at = line.meridian ? IntPoint{line.at + 18, r.top + 14}
+                                              : IntPoint{r.left + 5, line.at - 18};
+            EXPECT_EQ(texts[i].first, at) << size.x << "x" << size.y << ": " << line.label;
+            EXPECT_EQ(texts[i].second, line.label);
         }
         EXPECT_GT(meridians, 0) << size.x << "x" << size.y;
         EXPECT_GT(parallels, 0) << size.x << "x" << size.y;
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-                const IntRect& a = boxes[i];
-                const IntRect& c = boxes[j];
-                const bool apart =
-                    a.right < c.left || c.right < a.left || a.bottom < c.top || c.bottom < a.top;
-                EXPECT_TRUE(apart) << size.x << "x" << size.y << ": label " << i << " and " << j;
-            }
     }
 }

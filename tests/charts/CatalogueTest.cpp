@@ -11,7 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
+
+#include "TempFolder.h"
 
 using namespace charts::hcrf;
 
@@ -137,6 +142,29 @@ TEST(ChartCatalogue, PointerFileFindsNumbersWithoutCaseAndReadsHexOffsets)
     // A file name longer than eight characters is padded, never cut: not found.
     EXPECT_EQ(pointers.count(PointerKey("LONGNAME9")), 0u);
     EXPECT_EQ(PointerKey("AUS4622+1"), "AUS4622 ");
+}
+
+// A chart the pointer file lists is read from "Chart.cat"; one it does not
+// list is not found; a listed chart whose entry cannot be read (past the end
+// of "Chart.cat", or damaged) throws the program's error exception.
+TEST(ChartCatalogue, ListedEntryThatCannotBeReadThrows)
+{
+    brine_test::TempFolder dir;
+    EXPECT_FALSE(ReadChartCatalogue(dir.Path(), "RC1001", *std::make_unique<CARCSCatEntry>()))
+        << "no pointer file";
+    std::filesystem::create_directories(dir / "ChartCat");
+    const std::string good = Header("RC1001", 0) + kVertex + kEnd + kEnd;
+    const std::string damaged = Header("RC3003", 0).substr(0, 193) + "xyz" + kEnd + kEnd;
+    std::ofstream(dir / "ChartCat" / "Chart.ptr", std::ios::binary)
+        << Pad("RC1001", 8) << "0000000" << kEnd << Pad("RC2002", 8) << "0999999" << kEnd
+        << Pad("RC3003", 8) << Pad(std::to_string(good.size()), 7) << kEnd;
+    std::ofstream(dir / "ChartCat" / "Chart.cat", std::ios::binary) << good << damaged;
+    CARCSCatEntry entry;
+    EXPECT_TRUE(ReadChartCatalogue(dir.Path(), "rc1001", entry));
+    EXPECT_EQ(entry.outline.size(), 1u);
+    EXPECT_FALSE(ReadChartCatalogue(dir.Path(), "RC9009", entry)) << "not listed";
+    EXPECT_THROW(ReadChartCatalogue(dir.Path(), "RC2002", entry), bool) << "past the end";
+    EXPECT_THROW(ReadChartCatalogue(dir.Path(), "RC3003", entry), bool) << "damaged";
 }
 
 TEST(ChartNames, GroupsFileNamesAndYears)

@@ -250,11 +250,16 @@ struct StatusRecorder final : app::CWaitHost {
     void SetWaitCursor(bool) override { }
     std::optional<std::string> StatusText() const override { return text; }
     void SetStatusText(const std::string& t) override { text = t; }
-    void ShowProgress(const std::string& t, int) override { shown.push_back(text + " | " + t); }
+    void ShowProgress(const std::string& t, int n) override
+    {
+        shown.push_back(text + " | " + t);
+        ranges.push_back(n);
+    }
     void StepProgress() override { ++steps; }
     void HideProgress() override { ++hidden; }
     std::string text = "Ready";
     std::vector<std::string> shown;
+    std::vector<int> ranges;
     int steps = 0;
     int hidden = 0;
 };
@@ -274,9 +279,39 @@ TEST(ChartDialogs, FolioBuildAndRelocationShowTheirProgressUnderTheWaitState)
     app::CWaitStatus::SetStatusHost(nullptr);
     EXPECT_EQ(status.shown, (std::vector<std::string>{"Please Wait . . . | Building chart folio",
                                                       "Please Wait . . . | Relocating Charts"}));
-    EXPECT_GE(folioSteps, 1);
+    // The folio's progress runs over the chart catalogue's records, a step each.
+    const long records = in.arcs->Catalogue().GetRecordCount();
+    ASSERT_GT(records, 0);
+    ASSERT_EQ(status.ranges.size(), 2u);
+    EXPECT_EQ(status.ranges[0], records);
+    EXPECT_EQ(folioSteps, records);
     EXPECT_EQ(status.steps - folioSteps, 2);
     EXPECT_EQ(status.hidden, 2);
+    EXPECT_EQ(status.text, "Ready");
+}
+
+// Updates and Express show each stage's progress on the status bar beside
+// their dialogs, and take it away again when the stage ends.
+TEST(ChartDialogs, InstallationStagesShowTheirProgressOnTheStatusBar)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    StatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
+    const bool seeded = in.SeedCatalogue();
+    const int updateSteps = status.steps;
+    const bool installed = in.InstallCharts();
+    app::CWaitStatus::SetStatusHost(nullptr);
+    ASSERT_TRUE(seeded && installed);
+    EXPECT_EQ(status.shown, (std::vector<std::string>{"Please Wait . . . | Installing Update Data",
+                                                      "Please Wait . . . | Building chart folio",
+                                                      "Please Wait . . . | Processing Updates",
+                                                      "Please Wait . . . | Processing Charts",
+                                                      "Please Wait . . . | Processing Charts"}));
+    EXPECT_GE(updateSteps, 3) << "a step per chart of the medium";
+    EXPECT_EQ(status.steps - updateSteps, 6) << "a step per chart in each stage that has it";
+    EXPECT_EQ(status.hidden, 5);
     EXPECT_EQ(status.text, "Ready");
 }
 

@@ -8,14 +8,25 @@
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
 #include "app/DisplayPalettes.h"
+#include "chart/RangeBearing.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
+#include "charts/hcrf/ARCSChartDoc.h"
+#include "charts/hcrf/SeafarerChartDoc.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "geo/DatumInfo.h"
+#include "geo/NavMaths.h"
 #include "support/InstallFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -82,6 +93,147 @@ TEST(ChartDocument, InsetBeyondTheCataloguesPlansHasNoOutline)
     ASSERT_EQ(doc.Panels().size(), 2u);
     EXPECT_FALSE(doc.Panels()[0].Outline().empty());
     EXPECT_TRUE(doc.Panels()[1].Outline().empty());
+}
+
+TEST(ChartDocument, APlanTheCatalogueListsMustReadForTheChartToOpen)
+{
+    Installed chart([] {}, 1);
+    const fs::path planCat = chart.in.arcs->UpdateSourcePath("WK10_26") / "ChartCat" / "Plan.cat";
+    const std::string plans = ReadAll(planCat);
+    ASSERT_FALSE(plans.empty());
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    auto opens = [&](bool withPlan) {
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        if (!doc.OpenChart(path))
+            return false;
+        EXPECT_EQ(doc.Panels().size(), 2u);
+        EXPECT_EQ(doc.Panels().size() == 2 && !doc.Panels()[1].Outline().empty(), withPlan);
+        return true;
+    };
+    EXPECT_TRUE(opens(true));
+    // The plan entry cut short: the inset's outline cannot be read.
+    WriteAll(planCat, plans.substr(0, 40));
+    EXPECT_FALSE(opens(false));
+    // No plan catalogue at all.
+    fs::remove(planCat);
+    EXPECT_FALSE(opens(false));
+    WriteAll(planCat, plans);
+    EXPECT_TRUE(opens(true));
+}
+
+TEST(ChartDocument, VerifyingAnEncipheredChartLeavesItsTilesOutAndNeverFinishes)
+{
+    Installed chart([] {});
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    // What the check posts for the chart as it stands and with its full-detail
+    // tiles marked enciphered in the header's data-protection record.
+    auto verify = [&](bool enciphered) {
+        if (enciphered) {
+            const fs::path hdr = chart.in.arcs->ChartFilePath(true, "RC1001", "hdr");
+            std::string text = ReadAll(hdr);
+            std::size_t at = 0;
+            for (int i = 0; i < 3; ++i)
+                at = text.find("\x0B\x0D\x0A", at) + 3;
+            ASSERT_LT(at + 3, text.size());
+            text[at + 3] = '1';
+            WriteAll(hdr, text);
+        }
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        ASSERT_TRUE(doc.OpenChart(path));
+        ASSERT_TRUE(doc.SetZoom(3, nullptr));
+        ASSERT_TRUE(doc.CanVerify());
+        doc.VerifyIntegrity();
+        EXPECT_FALSE(doc.CanVerify());
+        int index = -1, result = -1, lastChartProgress = 0;
+        bool finished = false;
+        for (int i = 0; i < 400 && result < 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
+                index = m.id == CChartVerifier::kIndexResult ? int(m.wParam) : index;
+                result = m.id == CChartVerifier::kChartResult ? int(m.wParam) : result;
+                if (m.id == CChartVerifier::kChartProgress)
+                    lastChartProgress = int(m.wParam);
+                finished = finished || m.id == CChartVerifier::kFinished;
+            });
+        }
+        // Anything still to come arrives before the worker is joined.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        doc.Verifier().Queue().Drain([&](const app::CPostedMessage& m) {
+            finished = finished || m.id == CChartVerifier::kFinished;
+        });
+        EXPECT_EQ(index, 1);
+        EXPECT_EQ(result, enciphered ? 0 : 1);
+        EXPECT_EQ(lastChartProgress, enciphered ? 0 : 100);
+        EXPECT_EQ(finished, !enciphered);
+        doc.EndVerification();
+        EXPECT_TRUE(doc.CanVerify());
+    };
+    verify(false);
+    verify(true);
+}
+
+TEST(ChartDocument, EachServiceOpensItsOwnKindOfChart)
+{
+    Installed chart([] {});
+    CHCRFModule* arcs = chart.in.arcs;
+    CHCRFModule* seafarer = nullptr;
+    for (CHCRFModule* service : arcs->Shared().services)
+        seafarer = service != arcs ? service : seafarer;
+    ASSERT_NE(seafarer, nullptr);
+    // A chart the catalogue holds is an ARCS chart; any other "chr" a Seafarer one.
+    const auto catalogued =
+        arcs->CreateChartDocFor(*chart.in.charting, arcs->GetCataloguedChartPath("RC1001"));
+    ASSERT_NE(dynamic_cast<CARCSChartDoc*>(catalogued.get()), nullptr);
+    EXPECT_EQ(catalogued->GetChartType(), chart::kChartARCS);
+    EXPECT_EQ(catalogued->GetChartTypeName(), "ARCS");
+    const auto other = arcs->CreateChartDocFor(
+        *chart.in.charting, (chart.dir.Path() / "elsewhere" / "AUS4060.chr").string());
+    ASSERT_NE(dynamic_cast<CSeafarerChartDoc*>(other.get()), nullptr);
+    EXPECT_EQ(other->GetChartType(), chart::kChartSeafarer);
+    EXPECT_EQ(other->GetChartTypeName(), "Seafarer");
+    EXPECT_NE(dynamic_cast<CSeafarerChartDoc*>(seafarer->CreateChartDoc(*chart.in.charting).get()),
+              nullptr);
+}
+
+// The world-chart rules belong to the document kind: the chart is installed
+// through the fixture's one service, and each kind opens it there.
+TEST(ChartDocument, ASeafarerWorldChartIsAUS4060WhereThereIsNo4000)
+{
+    Installed chart([] {}, 0, [](hcrftool::ChartParameters& p) { p.chartNumber = "AUS4060"; });
+    CHCRFModule* service = chart.in.arcs;
+    const std::string path = service->GetCataloguedChartPath("AUS4060");
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(service->GetCataloguedChartPath("4000").empty());
+
+    // The chart window the main frame would open: a document on the path.
+    std::vector<std::string> opened;
+    std::unique_ptr<CHCRFDoc> world;
+    chart.in.charting->Services().openChart = [&](const std::string& p, bool, int) {
+        opened.push_back(fs::path(p).stem().string());
+        world = std::make_unique<CSeafarerChartDoc>(chart.in.charting.get(), service);
+        world->AttachWindow(&chart.window);
+        return world->OpenChart(p) ? world.get() : nullptr;
+    };
+    CSeafarerChartDoc seafarerDoc(chart.in.charting.get(), service);
+    seafarerDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(seafarerDoc.OpenChart(path));
+    EXPECT_TRUE(seafarerDoc.IsWorldChart());
+    EXPECT_EQ(seafarerDoc.OpenWorldChart(0, false), 1);
+    EXPECT_EQ(opened, std::vector<std::string>{"AUS4060"});
+    ASSERT_NE(world, nullptr);
+    EXPECT_TRUE(world->IsWorldChart());
+
+    // An ARCS chart's world chart is "4000" only.
+    opened.clear();
+    CARCSChartDoc arcsDoc(chart.in.charting.get(), service);
+    arcsDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(arcsDoc.OpenChart(path));
+    EXPECT_FALSE(arcsDoc.IsWorldChart());
+    EXPECT_EQ(arcsDoc.OpenWorldChart(0, false), 0);
+    EXPECT_TRUE(opened.empty());
+    chart.in.charting->Services().openChart = nullptr;
 }
 
 TEST(ChartDocument, SubPanelWithoutOutlineHeightGivesNoDistancePerPixel)
@@ -280,6 +432,63 @@ TEST(ChartDocument, ZoomingIntoAPlanKeepsThePlanInTheMiddle)
     EXPECT_TRUE(middleInPlan());
 }
 
+// A plan at the chart's right edge showing a place at the chart's west end, as a harbour plan in a
+// corner does: a measurement keeps to the panel it starts in (the main panel's line stops at the
+// plan's edge rather than reading half the world round), and a finished one in the plan is drawn
+// where it was made, through the plan's projection, not where the main panel shows that place.
+TEST(ChartDocument, RangeAndBearingKeepsToThePanelItStartedIn)
+{
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            p.mainOutline = {{0, 0}, {320, 0}, {320, 400}, {0, 400}};
+            p.plans.push_back({"PLAN W", 10000, 50.9, 50.5, -1.6, -1.4, 320, 0, 520, 400});
+        });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    const auto client = [&](geo::IntPoint chartPoint) {
+        geo::IntPoint c;
+        doc.ChartToClientPoint(chartPoint, c);
+        EXPECT_TRUE(doc.IsClientPointOnChart(c)) << c.x << "," << c.y;
+        return c;
+    };
+    const geo::IntPoint mainA = client({250, 200}), mainB = client({300, 150});
+    const geo::IntPoint planC = client({400, 200}), planD = client({450, 260});
+
+    doc.OnMouseMove(mainA);
+    ASSERT_EQ(doc.CurrentPanel(), 0u);
+    chart::CRangeBearingOverlay across;
+    across.Start(doc, mainA);
+    EXPECT_TRUE(across.CanExtendTo(mainB));
+    doc.OnMouseMove(planC);
+    EXPECT_FALSE(across.CanExtendTo(planC)) << "the end left the main panel for the plan";
+
+    ASSERT_EQ(doc.CurrentPanel(), 1u);
+    chart::CRangeBearingOverlay inPlan;
+    inPlan.Start(doc, planC);
+    doc.OnMouseMove(planD);
+    ASSERT_TRUE(inPlan.CanExtendTo(planD));
+    inPlan.SetEnd(planD);
+    inPlan.Finish(planD);
+    geo::CPosition c, d;
+    geo::IntPoint chartC, chartD;
+    doc.ClientToChartPoint(planC, chartC);
+    doc.ClientToChartPoint(planD, chartD);
+    ASSERT_TRUE(doc.PointToPosition(chartC, c));
+    ASSERT_TRUE(doc.PointToPosition(chartD, d));
+    double range = 0, bearing = 0;
+    ASSERT_TRUE(geo::RhumbRangeBearing(c, d, &range, &bearing, false));
+    EXPECT_LT(range, 5.0);
+    EXPECT_EQ(inPlan.Label(), chart::FormatRangeBearingLabel(range, bearing));
+    // Drawn again from its positions, both ends come back where they were made.
+    geo::IntPoint s, e;
+    inPlan.ClientPoints(s, e);
+    EXPECT_LE(std::abs(s.x - planC.x) + std::abs(s.y - planC.y), 2) << s.x << "," << s.y;
+    EXPECT_LE(std::abs(e.x - planD.x) + std::abs(e.y - planD.y), 2) << e.x << "," << e.y;
+}
+
 // A second window on the chart (the one that follows the vessel) starts at the first's zoom.
 TEST(ChartDocument, ViewStateIsTakenOverFromTheSameChart)
 {
@@ -424,4 +633,287 @@ TEST(ChartDocument, ALineTowardAPositionBeyondTheChartHeadsPastItsEdge)
     ASSERT_TRUE(doc.PositionToLinePoint(middle, at, &onChart));
     EXPECT_TRUE(onChart);
     EXPECT_EQ(at, points.front());
+}
+
+namespace {
+
+// The client point of a position on the document's view.
+geo::IntPoint ClientPointOf(CHCRFDoc& doc, const geo::CPosition& position)
+{
+    geo::IntPoint point;
+    EXPECT_TRUE(doc.PositionToPoint(position, point));
+    doc.ChartToClientPoint(point, point);
+    return point;
+}
+
+// Charts that open into windows of their own, as the main frame opens them.
+struct Opener {
+    struct Opened {
+        std::unique_ptr<brine_test::FakeChartWindow> window;
+        std::unique_ptr<CHCRFDoc> doc;
+    };
+    std::vector<Opened> opened;
+
+    explicit Opener(brine_test::Installation& in)
+    {
+        in.charting->Services().openChart = [this, &in](const std::string& path, bool,
+                                                        int state) -> chart::CChartDoc* {
+            Opened o{
+                std::make_unique<brine_test::FakeChartWindow>(geo::IntRect{0, 0, 320, 240}, state),
+                std::make_unique<CHCRFDoc>(in.charting.get(), in.arcs)};
+            o.window->doc = o.doc.get();
+            o.doc->AttachWindow(o.window.get());
+            if (!o.doc->OnOpenDocument(path))
+                return nullptr;
+            opened.push_back(std::move(o));
+            return opened.back().doc.get();
+        };
+    }
+};
+
+}   // namespace
+
+// Chart boundaries on a raster chart: the outlines of the other folio charts
+// where they cross the view, a chart of larger scale in cyan, one of the same
+// scale in magenta, and never the chart's own outline; the document's folio
+// holds only the charts that overlap it.
+TEST(ChartDocument, FolioBoxesOutlineTheOtherChartsByTheirScale)
+{
+    brine_test::TempFolder dir;
+    brine_test::Installation in(dir.Path());
+    struct Area {
+        const char* number;
+        long scale;
+        double north, south, west, east;
+    };
+    const Area areas[] = {{"RC1001", 150000, 51.0, 50.4, -1.65, -0.75},
+                          {"RC2002", 50000, 50.8, 50.6, -1.35, -1.05},
+                          {"RC4004", 150000, 50.9, 50.5, -1.0, -0.1},
+                          {"RC5005", 150000, 40.6, 40.0, -1.65, -0.75}};
+    for (const Area& a : areas) {
+        brine_test::FakeChart c;
+        c.parameters.chartNumber = a.number;
+        c.parameters.title = std::string("Chart ") + a.number;
+        c.parameters.scale = a.scale;
+        c.parameters.north = a.north;
+        c.parameters.south = a.south;
+        c.parameters.west = a.west;
+        c.parameters.east = a.east;
+        c.width = 520;
+        c.height = 400;
+        in.charts.push_back(c);
+    }
+    std::string error;
+    ASSERT_TRUE(brine_test::MakeMedia(in.charts, dir / "work", dir / "RC1", "RC1", dir / "WK10_26",
+                                      "WK10_26", "20260305", false, error))
+        << error;
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    in.charting->BuildChartFolio();
+
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, 320, 240});
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    window.doc = &doc;
+    doc.AttachWindow(&window);
+    ASSERT_TRUE(doc.OnOpenDocument(in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_TRUE(doc.ZoomMax());
+    // The view holds the approach chart's east side, the neighbour's west
+    // edge and the overview's own east edge.
+    ASSERT_TRUE(doc.CentreOnPosition(geo::CPosition(50.7, -0.95), false));
+
+    chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+    ASSERT_TRUE(doc.DrawFolioBoxes(dc));
+    const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
+    const int approachEast = ClientPointOf(doc, geo::CPosition(50.7, -1.05)).x;
+    const int approachNorth = ClientPointOf(doc, geo::CPosition(50.8, -1.2)).y;
+    const int approachSouth = ClientPointOf(doc, geo::CPosition(50.6, -1.2)).y;
+    const int neighbourWest = ClientPointOf(doc, geo::CPosition(50.7, -1.0)).x;
+    const int ownEast = ClientPointOf(doc, geo::CPosition(50.7, -0.75)).x;
+    ASSERT_LT(ownEast, 330) << "the overview's east edge is in view";
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+    int cyan = 0, magenta = 0, eastSide = 0;
+    for (const chart::DrawRecord& r : records) {
+        ASSERT_EQ(r.op, chart::DrawOp::Line) << r.Describe();
+        const geo::IntPoint a = r.points[0], b = r.points[1];
+        EXPECT_FALSE(near(a.x, ownEast) && near(b.x, ownEast)) << "own outline: " << r.Describe();
+        if (r.pen.colour == 0x00FFFF00) {
+            ++cyan;
+            const bool east = near(a.x, approachEast) && near(b.x, approachEast);
+            eastSide += east ? 1 : 0;
+            EXPECT_TRUE(east || (near(a.y, approachNorth) && near(b.y, approachNorth)) ||
+                        (near(a.y, approachSouth) && near(b.y, approachSouth)))
+                << "not on the approach chart's outline: " << r.Describe();
+        } else if (r.pen.colour == 0x00FF00FF) {
+            ++magenta;
+            EXPECT_TRUE(near(a.x, neighbourWest) && near(b.x, neighbourWest))
+                << "not on the neighbour's west edge: " << r.Describe();
+        } else {
+            ADD_FAILURE() << "pen of neither box colour: " << r.Describe();
+        }
+    }
+    EXPECT_EQ(eastSide, 1);
+    EXPECT_GE(cyan, 3) << "the approach chart's east side and the ends of its north and south";
+    EXPECT_EQ(magenta, 1);
+
+    // The document's folio holds the charts overlapping it: the far chart is
+    // not among the overview's, the neighbour not among the approach chart's.
+    const auto numbers = [](const CHCRFDoc& d) {
+        std::vector<std::string> n;
+        for (const chart::CFolioItem* item : d.Folio())
+            n.push_back(item->fileName);
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    EXPECT_EQ(numbers(doc), (std::vector<std::string>{"RC1001", "RC2002", "RC4004"}));
+    CHCRFDoc approach(in.charting.get(), in.arcs);
+    brine_test::FakeChartWindow approachWindow(geo::IntRect{0, 0, 320, 240});
+    approach.AttachWindow(&approachWindow);
+    ASSERT_TRUE(approach.OnOpenDocument(in.arcs->GetCataloguedChartPath("RC2002")));
+    EXPECT_EQ(numbers(approach), (std::vector<std::string>{"RC1001", "RC2002"}));
+}
+
+// Centring with the sub-panel choice on a chart whose two plans both hold a
+// place: from either plan the one of the larger scale (smaller scale value)
+// becomes current and holds the middle of the view; without the choice, or
+// from the main panel, the current panel stays.
+TEST(ChartDocument, CentringWithTheChoiceTakesTheLargestScalePlanThere)
+{
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            p.mainOutline = {{0, 0}, {520, 0}, {520, 200}, {0, 200}};
+            p.plans.push_back({"PLAN A", 20000, 50.88, 50.80, -1.5, -1.2, 0, 200, 260, 400});
+            p.plans.push_back({"PLAN B", 10000, 50.86, 50.82, -1.4, -1.3, 260, 200, 520, 400});
+        });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 3u);
+    ASSERT_TRUE(doc.ZoomMax());
+    const geo::CPosition place(50.84, -1.35);
+    const geo::IntRect planB = doc.Panels()[2].SubPanel(0).PixelBounds();
+    const auto middleIn = [&](const geo::IntRect& r) {
+        geo::IntPoint middle;
+        doc.ClientToChartPoint({160, 120}, middle);
+        return r.left <= middle.x && middle.x < r.right && r.top <= middle.y && middle.y < r.bottom;
+    };
+
+    ASSERT_TRUE(doc.SelectPanel(1, false));
+    ASSERT_TRUE(doc.CentreOnPosition(place, false));
+    EXPECT_EQ(doc.CurrentPanel(), 1u);
+    ASSERT_TRUE(doc.CentreOnPosition(place, true));
+    EXPECT_EQ(doc.CurrentPanel(), 2u);
+    EXPECT_EQ(doc.GetScaleText(), "1:10000");
+    EXPECT_TRUE(middleIn(planB)) << "the larger-scale plan's picture of the place is in the middle";
+
+    ASSERT_TRUE(doc.SelectPanel(0, false));
+    ASSERT_TRUE(doc.CentreOnPosition(place, true));
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+}
+
+// Larger Scale answers true only once the chart it opened shows the largest
+// scale at the position; Smaller Scale whenever a chart opened.
+TEST(ChartDocument, LargerScaleSucceedsOnlyAtTheLargestScaleThere)
+{
+    brine_test::TempFolder dir;
+    brine_test::Installation in(dir.Path());
+    in.MakeCharts(false);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    in.charting->BuildChartFolio();
+    Opener opener(in);
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, 320, 240});
+    CHCRFDoc overview(in.charting.get(), in.arcs);
+    window.doc = &overview;
+    overview.AttachWindow(&window);
+    ASSERT_TRUE(overview.OnOpenDocument(in.arcs->GetCataloguedChartPath("RC1001")));
+    const geo::CPosition centre(50.7, -1.2);
+
+    // The approach chart opens, but the harbour chart holds the place at a larger scale.
+    EXPECT_FALSE(overview.OpenNextScaleChart(centre, 3));
+    ASSERT_EQ(opener.opened.size(), 1u);
+    CHCRFDoc& approach = *opener.opened[0].doc;
+    EXPECT_EQ(approach.GetChartNumber(), "RC2002");
+    EXPECT_TRUE(approach.OpenNextScaleChart(centre, 3));
+    ASSERT_EQ(opener.opened.size(), 2u);
+    CHCRFDoc& harbour = *opener.opened[1].doc;
+    EXPECT_EQ(harbour.GetChartNumber(), "RC3003");
+    EXPECT_FALSE(harbour.OpenNextScaleChart(centre, 3)) << "nothing larger to open";
+    EXPECT_TRUE(harbour.OpenNextScaleChart(centre, 2));
+    EXPECT_EQ(opener.opened.size(), 3u);
+}
+
+// The shift of a chart-datum position back to WGS 84: a position on the
+// chart's own datum is shifted, one already labelled WGS 84 is only copied
+// (status 3), one on an unknown datum too (status 2), one off the chart fails.
+TEST(ChartDocument, ShiftToThePositionsDatumFollowsItsLabel)
+{
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
+    Installed chart([] {}, 0,
+                    [](hcrftool::ChartParameters& p) {
+                        p.wgs84ShiftLatSec = 2.5;
+                        p.wgs84ShiftLonSec = -4.0;
+                    });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    const std::uint16_t chartDatum = doc.GetDatumIndex();
+    ASSERT_NE(chartDatum, geo::DatumIndexWGS84());
+    const geo::CPosition onChart(50.7, -1.2, 0, std::int16_t(chartDatum));
+    geo::CPosition out;
+    ASSERT_EQ(doc.ShiftToPositionDatum(onChart, out), 0);
+    EXPECT_EQ(out.GetDatum(), geo::DatumIndexWGS84());
+    EXPECT_NEAR((out.GetLatitude() - 50.7) * 3600, 2.5, 3.0);
+
+    const geo::CPosition labelledWgs84(50.7, -1.2, 0, std::int16_t(geo::DatumIndexWGS84()));
+    EXPECT_EQ(doc.ShiftToPositionDatum(labelledWgs84, out), chart::kShiftChartWGS84);
+    EXPECT_EQ(out, labelledWgs84);
+    const geo::CPosition unknown(50.7, -1.2, 0, std::int16_t(geo::DatumIndexFallback()));
+    EXPECT_EQ(doc.ShiftToPositionDatum(unknown, out), chart::kShiftNone);
+    EXPECT_EQ(out, unknown);
+    EXPECT_EQ(doc.ShiftToPositionDatum(geo::CPosition(10.0, 10.0), out), chart::kShiftNotOnChart);
+}
+
+// A chart whose plan shows a place the main panel shows too: a circle there
+// is drawn on both pictures, each through its own projection; a track leg
+// touches the chart when it crosses it with both ends off it, not when it
+// passes by.
+TEST(ChartDocument, CirclesOnEveryPictureOfThePlaceAndLegsThatTouch)
+{
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            p.mainOutline = {{0, 0}, {520, 0}, {520, 200}, {0, 200}};
+            p.plans.push_back({"PLAN A", 10000, 50.88, 50.80, -1.5, -1.2, 0, 200, 520, 400});
+        });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+
+    const auto arcsDrawn = [&](const geo::CPosition& north, const geo::CPosition& south) {
+        chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+        doc.DrawEllipse(dc, north, south);
+        std::vector<geo::IntPoint> tops;
+        for (const auto& r : static_cast<chart::CRecordingBackend*>(dc.Backend())->Records())
+            if (r.op == chart::DrawOp::Arc)
+                tops.push_back(r.points[2]);
+        return tops;
+    };
+    // In the plan's area: two half-ellipses on each picture, at two places.
+    const auto inPlan = arcsDrawn({50.845, -1.35}, {50.835, -1.35});
+    ASSERT_EQ(inPlan.size(), 4u);
+    EXPECT_NE(inPlan[0], inPlan[2]);
+    // Elsewhere on the main panel only once.
+    EXPECT_EQ(arcsDrawn({50.76, -1.35}, {50.75, -1.35}).size(), 2u);
+
+    EXPECT_TRUE(doc.SegmentTouchesChart({50.85, -2.5}, {50.85, 0.5})) << "across the chart";
+    EXPECT_TRUE(doc.SegmentTouchesChart({50.85, -1.3}, {52.0, -1.3})) << "from the chart out";
+    EXPECT_FALSE(doc.SegmentTouchesChart({51.5, -2.5}, {51.5, 0.5})) << "north of the chart";
+    const std::vector<geo::CPosition> across = {{50.85, -2.5}, {50.85, 0.5}, {52, 0}};
+    EXPECT_TRUE(doc.PolygonTouchesChart(across));
+    const std::vector<geo::CPosition> far = {{10, 10}, {10, 11}, {11, 11}};
+    EXPECT_FALSE(doc.PolygonTouchesChart(far));
+    EXPECT_FALSE(doc.PolygonTouchesChart(std::span(across).first(2))) << "two corners";
 }

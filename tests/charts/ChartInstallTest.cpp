@@ -36,6 +36,11 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false);
+    // The start made an empty catalogue and opened it read-only.
+    EXPECT_TRUE(in.Cat().IsOpen());
+    EXPECT_TRUE(in.Cat().IsReadOnly());
+    EXPECT_EQ(in.Cat().GetRecordCount(), 0);
+    EXPECT_TRUE(fs::exists(in.arcs->ModuleFolder() / "Cat.dbf"));
     // Fresh settings: no medium at the source path; the update prompt is
     // answered by choosing the update medium's folder.
     ASSERT_TRUE(in.SeedCatalogue());
@@ -112,16 +117,102 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     // The page's frame reopened the catalogue read-only after the cancel.
     EXPECT_TRUE(in.Cat().IsReadOnly());
 
-    // A chart folder missing from the medium fails that chart only.
-    fs::remove_all(dir / "RC1" / "RasChts" / "020");
+    // A chart folder missing from the medium ends the installation at that
+    // chart, named to the user; what was installed before it stays recorded.
+    const fs::path approachGroup = dir / "RC1" / "RasChts" / "020";
+    fs::rename(approachGroup, dir / "aside");
     in.ui.answers = {chartMedium};
     in.ui.messages.clear();
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    ASSERT_TRUE(in.Cat().SeekKey("RC1001"));
+    EXPECT_EQ(in.Cat().m_source, 3);
     ASSERT_TRUE(in.Cat().SeekKey("RC2002"));
     EXPECT_EQ(in.Cat().m_source & 1, 0);
+    EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, "RC2002")));
+    EXPECT_FALSE(fs::exists(StagingFolderOf(in.arcs->ChartFolder(true, "RC2002"))));
     ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
-    EXPECT_EQ(in.Cat().m_source, 3);
-    EXPECT_FALSE(in.ui.messages.empty());
+    EXPECT_EQ(in.Cat().m_source & 1, 0) << "the installation went on past the failed chart";
+    EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, "RC3003")));
+    ASSERT_EQ(in.ui.messages.size(), 1u);
+    EXPECT_NE(in.ui.messages[0].find("RC2002"), std::string::npos) << in.ui.messages[0];
+
+    // With the medium whole again a second run goes on from there.
+    fs::rename(dir / "aside", approachGroup);
+    in.ui.answers = {chartMedium};
+    EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnExpress, false));
+    for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+    }
+}
+
+// An update medium that cannot be read for one chart's update files ends the
+// update pass there, says which chart, and does not report the pass as done.
+TEST(ChartInstall, UpdatePassEndsAtAnUpdateCopyThatFails)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    ASSERT_TRUE(in.Cat().SeekKey("RC2002"));
+    ASSERT_EQ(in.Cat().m_source, 3);
+    // A second update medium; the approach chart's update files cannot be
+    // written to the disk (a file stands where their copy is built).
+    const fs::path second = dir / "WK11_26";
+    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
+    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
+    const fs::path updates = in.arcs->ChartUpdateFolder(true, "RC2002");
+    ASSERT_TRUE(fs::is_directory(updates));
+    std::ofstream(StagingFolderOf(updates)) << "in the way";
+    in.ui.answers = {second.string()};
+    in.ui.messages.clear();
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_FALSE(in.ui.messages.empty());
+    EXPECT_NE(in.ui.messages.back().find("RC2002"), std::string::npos) << in.ui.messages.back();
+    // The chart before it took the new medium; the approach chart and the one after did not.
+    ASSERT_TRUE(in.Cat().SeekKey("RC1001"));
+    EXPECT_EQ(in.Cat().m_upcdid, "WK11_26");
+    for (const char* n : {"RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_upcdid, "WK10_26") << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+    }
+}
+
+// An update medium whose catalogue lists a chart but whose entry for it is
+// damaged stops the update there: the chart is not taken for one the service
+// withdrew, so its record and its files on the disk stay.
+TEST(ChartInstall, DamagedCatalogueEntryStopsTheUpdateAndRemovesNothing)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    const fs::path second = dir / "WK11_26";
+    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
+    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
+    // The approach chart's header line loses its terminator.
+    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
+    CCatalogueFolder catalogue;
+    ASSERT_TRUE(catalogue.Load(second));
+    const auto offset = catalogue.Find("RC2002");
+    ASSERT_TRUE(offset);
+    {
+        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(*offset) + 193);
+        f.write("xyz", 3);
+    }
+    in.ui.answers = {second.string()};
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    for (const char* n : {"RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n << " was taken for withdrawn";
+        EXPECT_EQ(in.Cat().m_upcdid, "WK10_26") << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+        EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, n, "hdr"))) << n;
+    }
+    EXPECT_TRUE(in.Cat().IsReadOnly());
 }
 
 TEST(ChartInstall, ChartMediumWithAnotherDateIsNotTaken)
@@ -220,6 +311,67 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     ASSERT_TRUE(corrupt.OpenChart(path));
     ASSERT_TRUE(corrupt.SetZoom(3, nullptr));
     EXPECT_EQ(brine_test::VerifyToEnd(corrupt).second, 0);
+}
+
+// A chart whose files and update files both stay on their media: full
+// detail asks for the update medium, copies its two update files aside, asks
+// for the chart medium again, merges and deletes the copies; cancelling that
+// second prompt deletes the copies and keeps the overview raster.
+TEST(ChartInstall, UpdatesOfAChartOnItsMediumAreCopiedAsideWhileItsMediumReturns)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    std::vector<brine_test::FakeChart> again = in.charts;
+    std::string error;
+    ASSERT_TRUE(brine_test::MakeMedia(again, dir / "work2", dir / "RC1b", "RC1", dir / "WK11_26",
+                                      "WK11_26", "20260312", true, error));
+    in.ui.answers = {(dir / "WK11_26").string()};
+    ASSERT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    // The catalogue now says: chart files and update files on their media.
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+    ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
+    in.Cat().m_source = 0;
+    ASSERT_TRUE(in.Cat().Update());
+    in.Cat().FlushIfOpen();
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
+    const std::string chartMedium = (dir / "RC1").string();
+    const std::string updateMedium = (dir / "WK11_26").string();
+
+    brine_test::FakeChartWindow window;
+    window.client = geo::IntRect{0, 0, 400, 300};
+    const std::string path = in.arcs->GetCataloguedChartPath("RC3003");
+    ASSERT_FALSE(path.empty());
+    for (const bool cancelChartMedium : {false, true}) {
+        SCOPED_TRACE(cancelChartMedium ? "chart medium prompt cancelled" : "both media given");
+        in.charting->SetSourcePath(chartMedium);
+        in.ui.prompts.clear();
+        CHCRFDoc doc(in.charting.get(), in.arcs);
+        doc.AttachWindow(&window);
+        ASSERT_TRUE(doc.OpenChart(path));
+        EXPECT_TRUE(in.ui.prompts.empty());   // the chart medium is in the drive
+        in.ui.answers = {updateMedium, cancelChartMedium ? std::string() : chartMedium};
+        EXPECT_EQ(doc.SetZoom(3, nullptr), !cancelChartMedium);
+        ASSERT_EQ(in.ui.prompts.size(), 2u);
+        EXPECT_NE(in.ui.prompts[0].find("WK11_26"), std::string::npos) << in.ui.prompts[0];
+        EXPECT_NE(in.ui.prompts[1].find("RC1"), std::string::npos) << in.ui.prompts[1];
+        // No copy of the update files is left behind.
+        ASSERT_FALSE(doc.UpdateScratch().empty());
+        EXPECT_FALSE(fs::exists(doc.UpdateScratch() / "RC3003.upr"));
+        EXPECT_FALSE(fs::exists(doc.UpdateScratch() / "RC3003.upi"));
+        if (cancelChartMedium) {
+            EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+            EXPECT_FALSE(doc.CanVerify());
+            continue;
+        }
+        EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kHigh);
+        EXPECT_EQ(doc.UpdatedTiles(), std::vector<std::string>{"001001"});
+        EXPECT_EQ(brine_test::VerifyToEnd(doc), (std::pair{1, 1}));
+    }
 }
 
 TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)

@@ -10,8 +10,10 @@
 #include "charts/hcrf/HCRFRaster.h"
 #include "geo/DatumInfo.h"
 
+#include <GeographicLib/LambertConformalConic.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -187,6 +189,64 @@ TEST(ChartRoundTrip, PanelsConvertBothWaysWithinOnePixel)
                 !main.ContainsPosition(geo::CPosition(lat + 1, lon)));
     EXPECT_TRUE(inset.ContainsPoint({600, 100}) &&
                 !inset.ContainsPoint({100, 600}));   // the north-east quarter
+}
+
+// The sample charts are Mercator charts: a chart's transformation blocks put
+// positions where a Mercator projection from outside (GeographicLib's conformal
+// conic with its standard parallel on the equator, on the sphere the charts are
+// drawn for) puts them, scaled to the chart's edges. Over four degrees of
+// latitude a straight scale between the edges would be some ten pixels out.
+TEST(ChartRoundTrip, PanelsFollowAnOutsideMercatorProjection)
+{
+    const char* bin = std::getenv("BRINE_BIN_DIR");
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(bin ? bin : "."));
+    brine_test::TempFolder folder;
+    hcrftool::ChartParameters p;
+    p.north = 52.0, p.south = 48.0, p.west = -6.0, p.east = -1.0;
+    p.datumShift = false;
+    const unsigned width = 900, height = 1000;
+    hcrftool::WrittenChart written;
+    std::string error;
+    ASSERT_TRUE(hcrftool::WriteChartSet(hcrftool::GeneratePicture(width, height), p, folder.Path(),
+                                        written, error));
+    CPanelLookups lookups;
+    lookups.Load(folder.Path());
+    CPanel panel;
+    ASSERT_TRUE(panel.Load(written.chartFile, 0, {}, lookups, false, &error)) << error;
+    ASSERT_EQ(panel.SubPanelCount(), 1u);
+    const CSubPanel& sub = panel.SubPanel(0);
+
+    const GeographicLib::LambertConformalConic mercator(1.0, 0.0, 0.0, 1.0);
+    auto northing = [&](double lat) {
+        double x = 0, y = 0;
+        mercator.Forward(0.0, lat, 0.0, x, y);
+        return y;
+    };
+    const double top = northing(p.north), bottom = northing(p.south);
+    double worstLinear = 0;
+    for (double lat = p.south; lat <= p.north + 1e-9; lat += 0.25)
+        for (double lon = p.west; lon <= p.east + 1e-9; lon += 0.5) {
+            SCOPED_TRACE(std::to_string(lat) + "," + std::to_string(lon));
+            const double x = (lon - p.west) / (p.east - p.west) * width;
+            const double y = (top - northing(lat)) / (top - bottom) * height;
+            worstLinear =
+                std::max(worstLinear, std::abs(y - (p.north - lat) / (p.north - p.south) * height));
+            const auto point =
+                sub.PositionToPoint(geo::CPosition(lat, lon, 0, std::int16_t(sub.DatumIndex())));
+            ASSERT_TRUE(point);
+            EXPECT_NEAR(point->x, x, 1.0);
+            EXPECT_NEAR(point->y, y, 1.0);
+            // And back: the latitude of a pixel row is the projection's inverse.
+            const auto position = sub.PointToPosition(*point);
+            ASSERT_TRUE(position);
+            double lat2 = 0, lon2 = 0;
+            mercator.Reverse(0.0, 0.0, top - point->y / double(height) * (top - bottom), lat2,
+                             lon2);
+            EXPECT_NEAR(position->GetLatitude(), lat2, 1.0 / 3600);
+            EXPECT_NEAR(position->GetLongitude(), p.west + point->x * (p.east - p.west) / width,
+                        1.0 / 3600);
+        }
+    EXPECT_GT(worstLinear, 8.0);
 }
 
 // A chart set copied from a disc with upper-case names still finds its lookup tables.

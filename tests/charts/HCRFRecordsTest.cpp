@@ -98,6 +98,12 @@ TEST(HCRFHeader, RecordBounds)
         header.Read(ToBytes(kIdentifier + kEnd + Pad("x", 100) + kEnd)));   // general record short
     header.generalInfo.lowRatioDivisor = 0;   // a ratio of 1, not a division by zero
     EXPECT_DOUBLE_EQ(header.generalInfo.LowResolutionRatio(), 1.0);
+    // A damaged dividend of 0 likewise: the conversions divide by the ratio.
+    header.generalInfo.lowRatioDivisor = 1;
+    header.generalInfo.lowRatioDividend = 0;
+    EXPECT_DOUBLE_EQ(header.generalInfo.LowResolutionRatio(), 1.0);
+    header.generalInfo.lowRatioDividend = 4;
+    EXPECT_DOUBLE_EQ(header.generalInfo.LowResolutionRatio(), 4.0);
 
     // Fixed-width fields stay within their widths whether the terminator comes late or never.
     CChartIdentifier id;
@@ -141,6 +147,24 @@ TEST(HCRFPalette, ColourSectionsAndCodeTables)
     EXPECT_FALSE(LoadCodeTable(Bytes(pal.begin(), pal.end() - 10), RasterKind::HighResolution,
                                table, &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(HCRFPalette, SectionsStartAfterTheIdentifiersOwnTerminator)
+{
+    // An identifier record one character too long ends at offset 49, not 48:
+    // both readers take the sections from there, as the record's reader
+    // leaves the file just after the first terminator.
+    Bytes pal = Palette({{0, 1, {4, 11, 22, 33}, 1}, {0xFF, 1, Bytes(256, 7), 256}});
+    pal.insert(pal.begin() + 45, std::uint8_t('Z'));
+    CColourTables colours;
+    ASSERT_TRUE(ApplyColourSections(pal, colours));
+    EXPECT_EQ(colours.day[4], (CRgb{11, 22, 33}));
+    EXPECT_EQ(colours.dayCount, 1u);
+    CodeTable table{};
+    std::string error;
+    ASSERT_TRUE(LoadCodeTable(pal, RasterKind::LowResolution, table, &error)) << error;
+    EXPECT_EQ(table[0], 7);
+    EXPECT_EQ(table[255 * kCodeEntrySize], 7);
 }
 
 TEST(HCRFLookups, KeysAndFileNames)

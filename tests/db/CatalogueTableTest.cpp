@@ -1,7 +1,10 @@
 // The chart catalogue table: lookups by number and office, and the takeover
 // of the older layout (a "CHCDPATH" field), which keeps the original files
-// until every record is appended and leaves them whole when it cannot start.
+// until the new table is whole and leaves them whole when it cannot start
+// or is killed.
 
+#include "ChildProcess.h"
+#include "OuterTools.h"
 #include "TempFolder.h"
 
 #include "db/DBARCSCat.h"
@@ -9,7 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using db::CDBARCSCat;
@@ -70,6 +79,24 @@ bool HasField(const fs::path& data, const char* name)
         if (f.first == name)
             return true;
     return false;
+}
+
+constexpr int kCharts = 1500;
+constexpr int kLive = kCharts - kCharts / 10;   // every tenth is marked deleted
+
+std::string Bytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool OpenCatalogue(const fs::path& folder, CDBARCSCat& cat)
+{
+    cat.SetName("Cat");
+    cat.SetFolder(folder.string());
+    return cat.Open(false, false);
 }
 
 TEST(CatalogueTable, SeeksByNumberAndOffice)
@@ -141,6 +168,102 @@ TEST(CatalogueTable, OlderLayoutKeptWhenItsCopyCannotBeMade)
     db::COlderTable old;
     ASSERT_TRUE(old.Open((dir / "Cat.dbf").string()));
     EXPECT_EQ(old.RecordCount(), 3);
+}
+
+// The takeover killed at random moments (a child converts, SIGKILL within
+// the time a whole takeover takes): after every kill the folder holds the
+// older catalogue as it was, or the new one with every live chart, never a
+// new one holding part of them. The next open completes it; dbfread reads it.
+TEST(CatalogueTable, AKilledTakeoverLeavesTheOlderCatalogueOrTheWholeNewOne)
+{
+    brine_test::TempFolder dir;
+    {
+        OlderCatalogue old;
+        old.SetName("Cat");
+        old.SetFolder(dir.Path().string());
+        ASSERT_TRUE(old.Open(false, false));
+        ASSERT_TRUE(old.Lock());
+        for (int i = 1; i <= kCharts; ++i) {
+            old.no = "RC" + std::to_string(1000 + i);
+            ASSERT_TRUE(old.AppendNew());
+            if (i % 10 == 0) {
+                ASSERT_TRUE(old.DeleteRecord());
+            }
+        }
+        ASSERT_TRUE(old.FlushAndUnlock());
+    }
+    const std::string older = Bytes(dir / "Cat.dbf");
+    ASSERT_TRUE(HasField(dir / "Cat.dbf", "CHCDPATH"));
+
+    // One whole takeover, timed, on a copy: the kills fall within that time.
+    brine_test::TempFolder timing;
+    fs::copy_file(dir / "Cat.dbf", timing / "Cat.dbf");
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CDBARCSCat cat;
+        ASSERT_TRUE(OpenCatalogue(timing.Path(), cat)) << cat.GetMessage();
+        ASSERT_EQ(cat.GetRecordCount(), kLive);
+    }
+    auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
+
+    std::mt19937 rng(17);
+    int killedMidway = 0;
+    for (int round = 0; round < 40 && killedMidway < 5; ++round) {
+        const pid_t pid = brine_test::ForkChild([&] {
+            CDBARCSCat cat;
+            return OpenCatalogue(dir.Path(), cat) ? 0 : 1;
+        });
+        ::usleep(useconds_t(rng() % (span * 3 / 4 + 1)));
+        ::kill(pid, SIGKILL);
+        const bool killed = brine_test::WaitChild(pid) == -SIGKILL;
+        if (HasField(dir / "Cat.dbf", "CHCDPATH")) {
+            ASSERT_EQ(Bytes(dir / "Cat.dbf"), older)
+                << "older catalogue changed in round " << round;
+            // A kill inside the takeover leaves its staging folder behind.
+            bool started = false;
+            for (const auto& e : fs::directory_iterator(dir.Path()))
+                started = started || e.path().filename().string().rfind(".import-", 0) == 0;
+            killedMidway += killed && started;
+            continue;
+        }
+        // The takeover was done before the kill: it holds every live chart.
+        // Put the older catalogue back and start again, sooner.
+        {
+            db::COlderTable taken;
+            ASSERT_TRUE(taken.Open((dir / "Cat.dbf").string()));
+            ASSERT_EQ(taken.RecordCount(), kLive) << "a partial takeover in round " << round;
+        }
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            if (e.path().stem() == "Cat")
+                fs::remove(e.path());
+        std::ofstream(dir / "Cat.dbf", std::ios::binary) << older;
+        span /= 2;
+    }
+    EXPECT_GE(killedMidway, 1);
+
+    CDBARCSCat cat;
+    ASSERT_TRUE(OpenCatalogue(dir.Path(), cat)) << cat.GetMessage();
+    EXPECT_EQ(cat.GetRecordCount(), kLive);
+    ASSERT_TRUE(cat.SeekKey("rc2499"));
+    EXPECT_EQ(cat.m_desc, "Chart RC2499");
+    EXPECT_FALSE(cat.SeekKey("RC2500"));   // marked deleted in the older catalogue
+    cat.Close();
+    EXPECT_FALSE(HasField(dir / "Cat.dbf", "CHCDPATH"));
+    // Nothing of the takeovers is left beside the catalogue.
+    for (const auto& e : fs::directory_iterator(dir.Path())) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == "Cat.dbf" || name == "Cat.mdx") << name;
+    }
+    EXPECT_EQ(brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1])
+rows = list(t)
+print(len(rows), rows[-1]['NO'], rows[-1]['SCALE'], [f.name for f in t.fields][:3])
+)",
+                                 (dir / "Cat.dbf").string()),
+              std::to_string(kLive) + " RC2499 50000 ['UNIQUE', 'NO', 'DESC']\n");
 }
 
 }   // namespace

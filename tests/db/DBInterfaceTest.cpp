@@ -3,6 +3,7 @@
 #include "engines/dbase/DbaseTable.h"
 
 #include "ChildProcess.h"
+#include "OuterTools.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sys/resource.h>
 
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -327,6 +329,126 @@ TEST_F(PointTable, CopyMoveZapAndDeleteFiles)
     EXPECT_EQ(t.note, "memo one");
     ASSERT_TRUE(t.Zap());
     EXPECT_EQ(t.GetRecordCount(), 0);
+}
+
+// Walked in record-number order (no tag selected, or a tag the table does
+// not have), a table meets its records marked deleted: a copy leaves them
+// behind instead of writing them as live ones, and a rebuild writes the live
+// records in the order of their ids, whatever order the file had them in.
+TEST_F(PointTable, CopyAndRebuildWriteOnlyLiveRecordsInTheirOrder)
+{
+    {
+        dbase::CDbaseEngine& e = CDBInterface::SharedEngine();
+        auto old = e.Create(path,
+                            {{"UNIQUE", 'N', 8, 0},
+                             {"NAME", 'C', 25, 0},
+                             {"LAT", 'F', 10, 5},
+                             {"NOTE", 'M', 10, 0}},
+                            {});
+        ASSERT_NE(old, nullptr);
+        for (const int id : {4, 2, 5, 1, 3}) {
+            old->AppendStart();
+            old->Field("UNIQUE")->AssignLong(id, 8, true);
+            old->Field("NAME")->Assign("id " + std::to_string(id));
+            old->Field("NOTE")->Assign("memo " + std::to_string(id));
+            ASSERT_EQ(old->Append(), 0);
+        }
+        ASSERT_EQ(old->Close(), 0);
+    }
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.GoRecord(3));
+    ASSERT_EQ(t.GetId(), 5);
+    ASSERT_TRUE(t.DeleteRecord());
+    ASSERT_TRUE(t.FlushIfOpen());
+    const auto inRecordOrder = [](CDBTestPoint& table) {
+        std::vector<std::string> rows;
+        table.SelectTag("T_NONE");
+        for (int rc = table.Table()->Top(); rc == 0; rc = table.Table()->Skip(1))
+            rows.push_back(std::string(table.Table()->Field("NAME")->Bytes().substr(0, 4)) +
+                           (table.Table()->Deleted() ? " deleted" : ""));
+        return rows;
+    };
+    EXPECT_EQ(inRecordOrder(t),
+              (std::vector<std::string>{"id 4", "id 2", "id 5 deleted", "id 1", "id 3"}));
+
+    // The copy, made in record-number order, holds the four live records.
+    ASSERT_TRUE(t.CopyTo(dir / "copy"));
+    CDBTestPoint copy;
+    copy.SetFilePath(dir / "copy");
+    ASSERT_TRUE(copy.Open(true));
+    EXPECT_EQ(inRecordOrder(copy), (std::vector<std::string>{"id 4", "id 2", "id 1", "id 3"}));
+    EXPECT_EQ(copy.GetRecordCount(), 4);
+    copy.Close();
+
+    // The rebuild: live records in id order, each with its memo.
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.Rebuild());
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(inRecordOrder(t), (std::vector<std::string>{"id 1", "id 2", "id 3", "id 4"}));
+    ASSERT_TRUE(t.GoRecord(3));
+    EXPECT_EQ(t.note, "memo 3");
+    EXPECT_EQ(t.GetId(), 3);
+    t.Close();
+    // A dBASE reader of its own finds each memo with its record, and no
+    // record marked deleted, in the rebuilt table and in the copy.
+    for (const char* table : {"points", "copy"})
+        EXPECT_EQ(brine_test::Python(dir.Path(), R"(
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1], ignore_missing_memofile=False)
+print(' '.join('%d:%s' % (r['UNIQUE'], r['NOTE']) for r in t), len(t.deleted))
+)",
+                                     (dir / (std::string(table) + ".dbf")).string()),
+                  std::string(table) == std::string("points")
+                      ? "1:memo 1 2:memo 2 3:memo 3 4:memo 4 0\n"
+                      : "4:memo 4 2:memo 2 1:memo 1 3:memo 3 0\n")
+            << table;
+}
+
+// A table whose files have upper-case extensions (written where names are
+// upper case) is that table: it opens with its records rather than beside a
+// new empty one, rebuilds, and Zap and DeleteFiles take its files away.
+TEST_F(PointTable, FilesWithUpperCaseExtensionsAreTheTablesOwn)
+{
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Add("one", 1.5, "memo one"));
+    ASSERT_TRUE(t.Add("two", 2.5));
+    ASSERT_TRUE(t.Close());
+    const auto toUpperCase = [&] {
+        for (const std::string ext : {"dbf", "dbt", "mdx"}) {
+            std::string upper = ext;
+            for (char& c : upper)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            fs::rename(dir / ("points." + ext), dir / ("points." + upper));
+        }
+    };
+    toUpperCase();
+    const auto files = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.Path()))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(t.GetRecordCount(), 2);
+    ASSERT_TRUE(t.GoTop());
+    EXPECT_EQ(t.note, "memo one");
+    EXPECT_EQ(files(), (std::set<std::string>{"points.DBF", "points.DBT", "points.MDX"}));
+    ASSERT_TRUE(t.Close());
+
+    ASSERT_TRUE(t.Rebuild());
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(t.GetRecordCount(), 2);
+    EXPECT_EQ(files(), (std::set<std::string>{"points.dbf", "points.dbt", "points.mdx"}));
+    ASSERT_TRUE(t.Close());
+
+    toUpperCase();
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    EXPECT_EQ(t.GetRecordCount(), 0);
+    EXPECT_EQ(files(), (std::set<std::string>{"points.dbf", "points.dbt", "points.mdx"}));
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.DeleteFiles());
+    EXPECT_TRUE(files().empty());
 }
 
 // A copy onto a table of the same name that fails part way (here the file

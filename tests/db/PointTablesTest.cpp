@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 namespace fs = std::filesystem;
 using namespace db;
@@ -219,6 +220,16 @@ TEST_F(PointTables, ReadOnlyReachesTheCompanionsAndOwnPathCopiesChangeNothing)
         points.m_memo[0] = "memo";
         ASSERT_TRUE(points.AppendNew() && points.Close());
     }
+    // Asked to make the table anew, an open of a point table keeps its
+    // points and their memos.
+    {
+        CDBWaypoint again;
+        again.SetFilePath(dir / "w");
+        ASSERT_TRUE(again.Open(false, true));
+        EXPECT_EQ(again.GetRecordCount(), 1);
+        ASSERT_TRUE(again.GoTop());
+        EXPECT_EQ(again.m_memo[0], "memo");
+    }
     const std::string before = FileBytes(dir / "w.dbf") + FileBytes(dir / "w.X/MEMOS.dbf");
 
     CDBWaypoint points;
@@ -347,4 +358,75 @@ TEST_F(PointTables, ASaveAsThatFailsLeavesTheOlderSaveWithItsCompanions)
     ASSERT_TRUE(old.GoTop());
     EXPECT_EQ(old.m_name, "Kept");
     EXPECT_EQ(old.m_memo[0], "the older save's note");
+}
+
+// An attachment table of the older layout (its text in a character field)
+// is taken over when its point table opens: every attachment not marked
+// deleted reaches its point and slot, and nothing of the older table stays
+// beside the new one, whatever the case of its file names.
+TEST_F(PointTables, OlderAttachmentsAreTakenOverOnce)
+{
+    {
+        CDBWaypoint points;
+        points.SetFilePath(dir / "w");
+        ASSERT_TRUE(points.Open());
+        for (const char* name : {"First", "Second"}) {
+            Fill(points, name);
+            ASSERT_TRUE(points.AppendNew());
+        }
+        ASSERT_TRUE(points.Close());
+    }
+    const fs::path folder = dir / "w.X";
+    for (const char* ext : {"dbf", "dbt", "mdx"})
+        fs::remove(folder / (std::string("ATTCHMTS.") + ext));
+    {
+        dbase::CDbaseEngine engine;
+        auto older = engine.Create((folder / "older").string(),
+                                   {{"UNIQUE", 'N', 8, 0},
+                                    {"MASTER_ID", 'N', 8, 0},
+                                    {"TYPE", 'C', 3, 0},
+                                    {"DATA", 'C', 200, 0}},
+                                   {});
+        ASSERT_NE(older, nullptr);
+        const struct {
+            int master;
+            const char* type;
+            const char* data;
+        } rows[] = {{1, "000", "/charts/first.png"},
+                    {2, "003", "/charts/second.pdf"},
+                    {2, "001", "/charts/gone.txt"},
+                    {1, "002", "/charts/first-2.png"}};
+        int unique = 0;
+        for (const auto& r : rows) {
+            older->AppendStart();
+            older->Field("UNIQUE")->AssignLong(++unique, 8, true);
+            older->Field("MASTER_ID")->AssignLong(r.master, 8, true);
+            older->Field("TYPE")->Assign(r.type);
+            older->Field("DATA")->Assign(r.data);
+            ASSERT_EQ(older->Append(), 0);
+        }
+        ASSERT_EQ(older->Go(3), 0);
+        ASSERT_EQ(older->Delete(), 0);
+        ASSERT_EQ(older->Close(), 0);
+    }
+    // Written on another system: upper-case names.
+    fs::rename(folder / "older.dbf", folder / "ATTCHMTS.DBF");
+
+    for (int open = 0; open < 2; ++open) {
+        CDBWaypoint points;
+        points.SetFilePath(dir / "w");
+        ASSERT_TRUE(points.Open()) << points.GetMessage();
+        ASSERT_TRUE(points.GoTop());
+        EXPECT_EQ(points.m_attachment[0], "/charts/first.png");
+        EXPECT_EQ(points.m_attachment[2], "/charts/first-2.png");
+        ASSERT_TRUE(points.SkipForward());
+        EXPECT_EQ(points.m_attachment[3], "/charts/second.pdf");
+        EXPECT_EQ(points.m_attachment[1], "") << "a deleted row came over";
+        EXPECT_EQ(points.Attachments().GetRecordCount(), 3);
+    }
+    std::set<std::string> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files.insert(e.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"ATTCHMTS.dbf", "ATTCHMTS.dbt", "ATTCHMTS.mdx",
+                                            "MEMOS.dbf", "MEMOS.dbt", "MEMOS.mdx"}));
 }

@@ -170,8 +170,13 @@ TEST(NavMaths, RhumbEdgeCases)
     EXPECT_NEAR(range, 179 * s12 / kMetresPerNm, 1e-3);
     RhumbRangeBearing(CPosition(20, -90), CPosition(10, 90), &range, &bearing, true);
     EXPECT_TRUE(bearing > 90.0 && bearing < 180.0) << bearing;
+    // The same place under another datum is a parallel of no length, sailed
+    // west; only equal positions give bearing 0.
     RhumbRangeBearing(CPosition(10, 5, 0, 1), CPosition(10, 5, 0, 2), &range, &bearing, true);
-    EXPECT_EQ(range + bearing, 0.0);   // same place under another datum
+    EXPECT_EQ(range, 0.0);
+    EXPECT_EQ(bearing, 270.0);
+    RhumbRangeBearing(CPosition(10, 5, 0, 1), CPosition(10, 5, 0, 1), &range, &bearing, true);
+    EXPECT_EQ(range + bearing, 0.0);
 }
 
 // Lines a hair off due east or west: the end's longitude comes from the

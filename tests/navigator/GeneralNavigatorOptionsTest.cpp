@@ -10,6 +10,7 @@
 
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
+#include "TempFolder.h"
 #include "app/Registry.h"
 #include "chart/overlays/OverlayProperties.h"
 #include "navigator/LogTrack.h"
@@ -174,8 +175,11 @@ TEST(GeneralNavigatorOptions, NavigatorKeepsItsSettingsAcrossARestart)
     brine_test::FakeClock clock;
     navtest::MemorySettings settings;
     navtest::FakeGps gps(clock);
+    // The log folder the settings keep is the test's own, never the one beside the program.
+    const brine_test::TempFolder logs;
     {
         CNavigatorModule nav(settings, clock, &gps);
+        nav.Logbook().SetFolder(logs / "Logs");
         EXPECT_DOUBLE_EQ(nav.HeadingIndicator(), 1.0);
         EXPECT_EQ(nav.SpeedDirectionVector(), 5min);
         nav.SetHeadingIndicator(2.5);

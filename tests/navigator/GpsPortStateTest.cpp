@@ -16,6 +16,7 @@
 #include "FakeClock.h"
 #include "FileSettingsHome.h"
 #include "TempFolder.h"
+#include "app/MsgBar.h"
 #include "navigator/Instruments.h"
 #include "navigator/NavigatorModule.h"
 #include "nmea/GPSModule.h"
@@ -167,4 +168,71 @@ TEST(GpsPortState, AvailableWhileItsReceiveSideHasAPort)
     EXPECT_FALSE(nav.IsGpsAvailable());
     instruments.Gps().Config().receivePort = 4;   // COM4 has no path
     EXPECT_FALSE(nav.IsGpsAvailable());
+}
+
+namespace {
+class SilentSound : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path&) override { return true; }
+    void Beep() override { }
+};
+}   // namespace
+
+// Position Source > Off closes NMEA input through the GPS module's own
+// switch: its warning comes on the message bar, and the transmit side stays
+// open for uploads, whose "$ECWPL" lines carry the "DecimalPlaces" setting.
+TEST(GpsPortState, OffGoesThroughTheGpsSwitchAndUploadsKeepTheirDecimals)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), "usb-gps");
+    ASSERT_TRUE(pty.Running());
+    nmea::CPortList ports(Com1(pty.Path().string()), nmea::CComPortOptions{true, 200ms});
+    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    SilentSound sound;
+    app::CMsgBar bar(clock, sound, folder.Path());
+    int places = 4;
+    navigator::CInstruments instruments(settings, clock, &bar, &ports, [&] { return places; });
+    navigator::CNavigatorModule nav(settings, clock, &instruments.Receiver());
+    instruments.Gps().Config().receivePort = 1;
+    instruments.Gps().Config().transmitPort = 1;
+    nav.SetReceiveToggle([&](bool open) { return instruments.SwitchGpsReceive(open); });
+    int stopped = 0;
+    instruments.Gps().SetInputStoppedHandler([&] { ++stopped; });
+    ASSERT_TRUE(instruments.OpenGpsReceive());
+    ASSERT_TRUE(instruments.Gps().ToggleTransmit());
+    const auto connected = std::chrono::steady_clock::now() + 5s;
+    while (!instruments.Gps().Device().CanTransmitNow() &&
+           std::chrono::steady_clock::now() < connected)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(instruments.Gps().Device().CanTransmitNow());
+
+    const std::string warning =
+        "The vessel position WILL NOT BE UPDATED until NMEA or DR is reactivated.";
+    const auto warningShown = [&] {
+        for (const auto& message : bar.Messages())
+            if (message->text == warning)
+                return message->activeCount > 0;
+        return false;
+    };
+    EXPECT_FALSE(warningShown());
+    navigator::CPositionSourceChoice off;
+    off.source = navigator::SourceChoice::Off;
+    nav.ApplyPositionSource(off);
+    EXPECT_FALSE(instruments.Gps().Device().IsReceiveOpen());
+    EXPECT_TRUE(warningShown()) << "Off passed by the GPS module's switch";
+    EXPECT_EQ(stopped, 1);
+    EXPECT_TRUE(instruments.Gps().Device().IsTransmitOpen()) << "Off closed the upload side too";
+
+    // 48 09.18' N, 122 44.22' W with four decimals of minutes, and with two.
+    const nmea::CUploadPoint point{48.153, -122.737, "WP1", "Point Wilson"};
+    for (const auto& [decimals, want] :
+         {std::pair{4, std::string("$ECWPL,4809.1800,N,12244.2200,W,WP1*")},
+          std::pair{1, std::string("$ECWPL,4809.18,N,12244.22,W,WP1*")}}) {
+        places = decimals;
+        ASSERT_TRUE(instruments.Gps().Device().SendWaypoint(point, 0, 1, true));
+        const std::string got = pty.Receive(want.size() + 4, 3s);
+        EXPECT_EQ(got.substr(0, want.size()), want) << decimals << " places: " << got;
+    }
+    instruments.Close();
 }

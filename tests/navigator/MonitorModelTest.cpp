@@ -9,6 +9,7 @@
 
 #include <GeographicLib/Rhumb.hpp>
 
+#include <array>
 #include <cmath>
 
 #include "FakeClock.h"
@@ -389,10 +390,79 @@ TEST(MonitorModel, WindCard)
     EXPECT_EQ(t.windReference[0], "Relative");
     EXPECT_EQ(t.windSpeed[0], "10.5");
     EXPECT_EQ(t.windUnit[0], "kn");
+    const nmea::CNMEAData& data = m.model.NmeaData();
+    EXPECT_EQ(data.flags[0], 1);
+    EXPECT_DOUBLE_EQ(data.entries[0].first, 359.6);
+    EXPECT_DOUBLE_EQ(data.entries[0].second, 10.5);
+    EXPECT_EQ(data.firstTexts[0], "Relative");
+    EXPECT_EQ(data.secondTexts[0], "kn");
     ASSERT_TRUE(wind.ParseLine(navtest::Sentence("WIMWV,045.0,T,5.0,M,V")));
     m.Refresh(m.At(50.0, -4.0));
     EXPECT_EQ(t.windAngle[0], "");
     EXPECT_EQ(t.windUnit[0], "");
+    EXPECT_EQ(data.flags[0], 0);
+    EXPECT_EQ(data.entries[0].second, nmea::kNoValue);
+}
+
+// The panel's two records follow each refresh: the geometry of the active leg, the
+// instrument values the cards show; between refreshes nothing of an older leg stays,
+// and the vessel's place stays while no position comes.
+TEST(MonitorModel, RecordsFollowEachRefresh)
+{
+    Model m;
+    m.route.Add(50.0, -4.0, "A");
+    m.route.Add(50.5, -3.0, "B");
+    m.route.Add(51.0, -3.0, "C");
+    m.route.active = 2;
+    CNavSnapshot at = m.At(50.2, -3.7, 6.0);
+    at.cog = 45.0;
+    at.depthMetres = 12.5;
+    m.Refresh(at);
+    const nmea::CNavData& nav = m.model.NavData();
+    const nmea::CNMEAData& data = m.model.NmeaData();
+    const CNavValues& v = m.model.Values();
+    const auto samePlace = [](const geo::CPosition& p, double lat, double lon) {
+        return p.IsValid() && std::fabs(p.GetLatitude() - lat) < 1e-9 &&
+               std::fabs(p.GetLongitude() - lon) < 1e-9;
+    };
+    EXPECT_TRUE(samePlace(nav.positions[0], 50.2, -3.7));
+    EXPECT_TRUE(samePlace(nav.positions[1], 50.5, -3.0));
+    EXPECT_TRUE(samePlace(nav.positions[2], 50.0, -4.0));
+    EXPECT_TRUE(samePlace(nav.positions[3], 51.0, -3.0));
+    const std::array<double, 9> geometry{v.legLength,       v.legBearing,     v.rangeFromFrom,
+                                         v.bearingFromFrom, v.range,          v.bearing,
+                                         v.nextLegLength,   v.nextLegBearing, v.xte};
+    EXPECT_EQ(nav.numbers, geometry);
+    EXPECT_EQ(data.furtherNumbers,
+              (std::array<double, 5>{v.bearing, v.range, v.legBearing, v.legLength, v.xte}));
+    EXPECT_EQ(data.numbers,
+              (std::array<double, 5>{45.0, 6.0, nmea::kNoValue, nmea::kNoValue, 12.5}));
+    EXPECT_EQ(data.flags[1], 1);
+    EXPECT_TRUE(samePlace(data.position, 50.2, -3.7));
+
+    // The last leg has no next waypoint: its place and numbers go.
+    m.route.active = 3;
+    m.Refresh(m.At(50.6, -3.0));
+    EXPECT_FALSE(nav.positions[3].IsValid());
+    EXPECT_EQ(nav.numbers[6], nmea::kNoValue);
+    EXPECT_EQ(nav.numbers[7], nmea::kNoValue);
+    EXPECT_EQ(m.model.Texts().nextLegLength, "");
+
+    // No route: every navigation number unset, the vessel kept; no position
+    // after that: still the vessel's last place.
+    m.route.points.clear();
+    m.Refresh(m.At(50.7, -3.1));
+    for (std::size_t i = 1; i < nav.positions.size(); ++i)
+        EXPECT_FALSE(nav.positions[i].IsValid()) << i;
+    for (const double n : nav.numbers)
+        EXPECT_EQ(n, nmea::kNoValue);
+    for (const double n : data.furtherNumbers)
+        EXPECT_EQ(n, nmea::kNoValue);
+    CNavSnapshot none;
+    m.Refresh(none);
+    EXPECT_TRUE(samePlace(nav.positions[0], 50.7, -3.1));
+    EXPECT_EQ(data.flags[1], 0);
+    EXPECT_EQ(data.numbers[0], nmea::kNoValue);
 }
 
 TEST(NavTexts, Formats)

@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
 
@@ -18,6 +20,7 @@
 #include "NavigatorFakes.h"
 #include "TempFolder.h"
 #include "navigator/LogChooser.h"
+#include "navigator/NavIndicators.h"
 
 using namespace std::chrono_literals;
 using namespace navigator;
@@ -342,6 +345,9 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     c.Pass();   // 5:00
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(c.nav.Source().IsDatumAssumed());
+    // Asking clears both confirmations; only OK sets them again.
+    EXPECT_FALSE(c.nav.Source().Wgs84Flag());
+    EXPECT_FALSE(c.nav.Source().GmtFlag());
     EXPECT_TRUE(c.nav.Snapshot()->positionAcquired)
         << "the cycle goes on while the question is open";
     EXPECT_EQ(c.nav.StatusLine().substr(0, 3), "GPm");
@@ -357,6 +363,7 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
     EXPECT_EQ(c.log.Count("User confirmed GPS set to WGS84"), 1);
+    EXPECT_TRUE(c.nav.Source().Wgs84Flag() && c.nav.Source().GmtFlag());
     // A datum sentence ends the assumption.
     c.Feed("$GPDTM,W84,,0.0,N,0.0,E,0.0,W84*6F");
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
@@ -445,6 +452,45 @@ public:
     bool Play(const std::filesystem::path&) override { return true; }
     void Beep() override { }
 };
+
+// The navigator's four bar messages: registered inactive with their texts and
+// priorities, the confirmation warning as the one the user may take off the
+// bar, and all of them gone after Terminate though none was ever switched on.
+TEST(NavigationCycle, TheBarMessagesAsRegisteredAndRemoved)
+{
+    Cycle c;
+    SilentSound sound;
+    app::CMsgBar bar(c.clock, sound, ".");
+    c.nav.SetMessageBar(&bar);
+    struct Expected {
+        const char* text;
+        std::uint16_t priority;
+        bool clearable;
+    };
+    const Expected expected[] = {
+        {"CAUTION. NMEA not received. Position calculation transferred to DR.", 50000, false},
+        {"CAUTION. Vessel deviating from planned course.", 49000, false},
+        {"Position confirmation required, please confirm vessel position, course and speed.", 50001,
+         true},
+        {"Vessel position is not visible.", 20000, false},
+    };
+    for (const Expected& e : expected) {
+        const app::CWarningMsg* found = nullptr;
+        for (const auto& m : bar.Messages())
+            if (m->text == e.text)
+                found = m.get();
+        ASSERT_NE(found, nullptr) << e.text;
+        EXPECT_EQ(found->priority, e.priority) << e.text;
+        EXPECT_EQ(found->activeCount, 0) << e.text;
+        EXPECT_EQ(found->clearable, e.clearable) << e.text;
+    }
+    // Higher priority first: the confirmation warning heads the bar.
+    EXPECT_EQ(bar.Messages().front()->text, expected[2].text);
+    c.nav.Terminate();
+    for (const Expected& e : expected)
+        for (const auto& m : bar.Messages())
+            EXPECT_NE(m->text, e.text) << "still registered after Terminate";
+}
 
 // "Vessel position is not visible." comes up only at the best-chart check,
 // but goes at the first tick after the vessel is on screen again, and at once
@@ -643,15 +689,14 @@ TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
     ASSERT_TRUE(next.EndVoyage());
     const std::string path = log.LogPath() + ".dbf";
     ASSERT_TRUE(log.Close(true));
+    // The chooser groups one vessel's appends under the voyage of its first.
     const auto groups = ReadLogTree(path);
-    ASSERT_EQ(groups.size(), 2u);
+    ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].name, "V1");
-    ASSERT_EQ(groups[0].leaves.size(), 2u);
+    EXPECT_EQ(groups[0].vesselId, firstVessel);
+    ASSERT_EQ(groups[0].leaves.size(), 3u);
     EXPECT_EQ(groups[0].leaves[1].appendNo, 2u);
-    EXPECT_EQ(groups[1].name, "V2");
-    ASSERT_EQ(groups[1].leaves.size(), 1u);
-    EXPECT_EQ(groups[1].leaves[0].appendNo, 3u);
-    EXPECT_EQ(groups[1].vesselId, firstVessel);
+    EXPECT_EQ(groups[0].leaves[2].appendNo, 3u);
 
     // Ended before the exit: the next start has neither voyage nor logging.
     next.SaveSettings();
@@ -662,6 +707,135 @@ TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
     EXPECT_FALSE(third.Logbook().IsVoyageRunning());
     EXPECT_FALSE(third.Logbook().IsLogging());
     third.Logbook().Close(true);
+}
+
+// A start with the GPS port open and silent: the vessel stands where the
+// log last had it, and after the DR delay dead reckoning carries on from
+// there. The voyage taken up gets the loss, the caution once, rows and
+// points; and the datum wait restarts while DR runs, so the GPS coming back
+// after a long loss is not asked about its datum at once.
+TEST(NavigationCycle, DeadReckoningFromTheLogsPlaceAfterARestart)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    {
+        CNavigatorModule first{c.settings, c.clock, &c.gps};
+        first.Logbook().SetFolder(dir.Path());
+        ASSERT_TRUE(first.OpenVesselLog((dir / "Crossing").string()));
+        const auto pass = [&] {
+            first.NavigationTimerPass();
+            first.PanelQueue().Drain(
+                [&](const app::CPostedMessage& m) { first.OnMonitorMessage(m); });
+        };
+        c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+        pass();
+        ASSERT_TRUE(first.StartVoyage("V1", "Ada"));
+        c.clock.Advance(1s);
+        c.Feed(navtest::Rmc(50.01, -4.01, 6.0, 45.0));
+        pass();
+        ASSERT_TRUE(first.Logbook().Close(true));
+        first.SaveSettings();
+    }
+
+    navtest::FakeGps silent{c.clock};   // its port open, nothing arriving
+    CNavigatorModule next{c.settings, c.clock, &silent};
+    next.LoadSettings();
+    next.SetDrDelay(10s);
+    next.Logbook().SetFolder(dir.Path());
+    int asked = 0;
+    next.SetGpsConfigurationAsker([&] { ++asked; });
+    std::size_t rowsWritten = 0;
+    next.SetRowListener([&](const CLogVessel&) { ++rowsWritten; });
+    const auto pass = [&] {
+        next.NavigationTimerPass();
+        next.PanelQueue().Drain([&](const app::CPostedMessage& m) { next.OnMonitorMessage(m); });
+    };
+    pass();
+    ASSERT_TRUE(next.Logbook().IsLogging());
+    const CLogVessel* own = next.Logbook().OwnVessel();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->appendNo, 2u);
+    EXPECT_NEAR(next.Snapshot()->position.GetLatitude(), 50.01, 1e-6);
+    for (int s = 1; s < 10; ++s) {
+        c.clock.Advance(1s);
+        pass();
+    }
+    EXPECT_FALSE(next.Source().IsDrOn());
+    EXPECT_EQ(rowsWritten, 0u) << "nothing to log before the position comes";
+    c.clock.Advance(1s);
+    pass();
+    ASSERT_TRUE(next.Source().IsDrOn());
+    c.clock.Advance(1s);
+    pass();
+    const auto dr = next.Snapshot();
+    EXPECT_TRUE(dr->positionAcquired);
+    EXPECT_EQ(dr->source, PositionSourceKind::DR);
+    EXPECT_NEAR(dr->position.GetLatitude(), 50.01, 1e-6);
+    EXPECT_NEAR(dr->position.GetLongitude(), -4.01, 1e-6);
+    EXPECT_EQ(next.Monitor().Texts().status, "DR - Local");
+    EXPECT_FALSE(next.Monitor().Texts().latitude.empty());
+    // "EPFS reception lost.", the caution once, and the row due at once.
+    EXPECT_GE(rowsWritten, 3u);
+    EXPECT_GE(own->track.RecordCount(), 1);
+    const std::size_t rows = rowsWritten;
+
+    // Six minutes of DR, then the GPS is back without a datum sentence.
+    for (int s = 0; s < 360; ++s) {
+        c.clock.Advance(1s);
+        pass();
+    }
+    EXPECT_EQ(rowsWritten, rows + 1) << "a row at the logging period, the caution not again";
+    c.clock.Advance(1s);
+    ASSERT_TRUE(silent.parser.ParseLine(navtest::Rmc(50.02, -4.02, 6.0, 45.0)));
+    pass();
+    EXPECT_EQ(next.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_EQ(asked, 0) << "the datum wait restarted during DR";
+    next.Logbook().Close(true);
+}
+
+// File > Exit while dead reckoning runs: the track ends with one point where
+// the vessel is, whatever the last tick had left waiting for the panel.
+TEST(NavigationCycle, ExitInDeadReckoningEndsTheTrackOnce)
+{
+    brine_test::TempFolder dir;
+    Cycle c;
+    CNavigatorModule nav{c.settings, c.clock, &c.gps};
+    nav.Logbook().SetFolder(dir.Path());
+    ASSERT_TRUE(nav.OpenVesselLog((dir / "Crossing").string()));
+    const auto drain = [&] {
+        nav.PanelQueue().Drain([&](const app::CPostedMessage& m) { nav.OnMonitorMessage(m); });
+    };
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    nav.NavigationTimerPass();
+    drain();
+    ASSERT_TRUE(nav.StartVoyage("V1", "Ada"));
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    nav.NavigationTimerPass();
+    drain();
+    // The fixes stop: DR after the delay (its forced point), then a minute on.
+    for (int s = 0; s < 80; ++s) {
+        c.clock.Advance(1s);
+        nav.NavigationTimerPass();
+        drain();
+    }
+    ASSERT_TRUE(nav.Source().IsDrOn());
+    const CLogVessel* own = nav.Logbook().OwnVessel();
+    ASSERT_NE(own, nullptr);
+    const std::filesystem::path trc = own->track.Path();
+    const auto points = [&] { return std::filesystem::file_size(trc) / 85; };
+    // The exit comes between a tick that found a point due and the panel's
+    // handling of its messages (they follow in the closing's last pass).
+    c.clock.Advance(1s);
+    nav.SetTrackInterval(1s);
+    nav.NavigationTimerPass();
+    const auto before = points();
+    nav.ShutDown();
+    drain();
+    nav.NavigationTimerPass();
+    drain();
+    nav.Terminate();
+    EXPECT_EQ(points(), before + 1) << "the closing point is the track's last, written once";
 }
 
 // Navigator > Data Logging is stored as it is switched: a start after a
@@ -810,6 +984,80 @@ TEST(PositionSourceChoice, UserDeadReckoningAndSwitchingOff)
     EXPECT_EQ(c.gps.parser.FixRecord().Read().sequence, 0u) << "the fix is forgotten";
     EXPECT_EQ(toggles, (std::vector<bool>{false}));
     EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
+}
+
+// Off in Position Source, from dead reckoning on a route: every navigation
+// pane of the status bar empties (XTE, COG and SOG included), not only the
+// panel; the cursor's range and bearing from the vessel stays. NMEA input
+// switched on again starts the datum wait afresh: the datum question comes
+// after five minutes of fixes without a datum, not with the first fix.
+TEST(PositionSourceChoice, SwitchedOffEveryNavigationPaneEmpties)
+{
+    Cycle c;
+    navtest::FakeRoute route;
+    route.Add(50.0, -4.0);
+    route.Add(50.0, -3.0);
+    route.active = 2;
+    c.nav.SetRoute(&route);
+    c.nav.SetReceiveToggle([&](bool open) {
+        c.gps.receiving = open;
+        return true;
+    });
+    int asked = 0;
+    c.nav.SetGpsConfigurationAsker([&] { ++asked; });
+    c.nav.SetCursorPositionSource([] { return std::optional(geo::CPosition(50.1, -3.9)); });
+    c.Feed(navtest::Rmc(50.01, -3.9, 6.0, 45.0));
+    c.Pass();
+    c.clock.Advance(6s);
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 20;
+    dr.position = geo::CPosition(50.01, -3.9);
+    c.nav.ApplyPositionSource(dr);
+    c.clock.Advance(1s);
+    c.Pass();
+    const unsigned panes[] = {kIndicatorCog,      kIndicatorSog,     kIndicatorSpeed,
+                              kIndicatorXte,      kIndicatorBearing, kIndicatorRange,
+                              kIndicatorTimeToGo, kIndicatorEta};
+    for (unsigned id : panes)
+        EXPECT_FALSE(c.nav.IndicatorText(id).empty()) << id << " in DR";
+
+    CPositionSourceChoice off;
+    off.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(off);
+    for (unsigned id : panes)
+        EXPECT_EQ(c.nav.IndicatorText(id), "") << id << " after Off";
+    EXPECT_EQ(c.nav.CogText(), "");
+    EXPECT_EQ(c.nav.SogText(), "");
+    EXPECT_EQ(c.nav.XteIndicatorText(), "");
+    EXPECT_FALSE(c.nav.IndicatorText(kIndicatorCursorRangeBearing).empty());
+    // A refresh the last tick had posted comes after the dialog: still empty.
+    c.nav.OnMonitorMessage({kMsgNavRefresh, 0, 0});
+    for (unsigned id : panes)
+        EXPECT_EQ(c.nav.IndicatorText(id), "") << id << " after a late refresh";
+    EXPECT_EQ(asked, 0);
+
+    // Ten minutes off, then NMEA again from a GPS that sends no datum.
+    c.clock.Advance(10min);
+    CPositionSourceChoice nmea;
+    nmea.source = SourceChoice::NMEA;
+    c.nav.ApplyPositionSource(nmea);
+    const int lost = c.log.Count("EPFS reception lost.");
+    c.Pass();   // before the first fix comes: no loss for the time it was off
+    EXPECT_EQ(c.log.Count("EPFS reception lost."), lost);
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    for (int s = 0; s < 299; ++s) {
+        c.Feed(navtest::Rmc(50.01, -3.9, 6.0, 45.0));
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    EXPECT_EQ(asked, 0) << "asked before five minutes of fixes";
+    EXPECT_FALSE(c.nav.IndicatorText(kIndicatorCog).empty());
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.01, -3.9, 6.0, 45.0));
+    c.Pass();
+    EXPECT_EQ(asked, 1);
 }
 
 class FakeOverlay final : public COwnVesselOverlay {

@@ -109,4 +109,56 @@ TEST(TrackWorker, AnOwnerGoneTakesItsWaitingJobAndOutlivesItsRunningOne)
     EXPECT_EQ(thirdRuns.load(), 0);
 }
 
+// Drawn tracks destroyed while their reads wait in the shared reader's queue
+// (a log closed, targets dropped, while the reader is busy): each takes its
+// read with it, and none is read afterwards. A read left behind would run
+// on the freed track, which the sanitizer build reports.
+TEST(TrackWorker, TracksGoneWhileTheirReadsWaitAreNeverRead)
+{
+    brine_test::TempFolder dir;
+    navtest::PlainDoc doc;
+    const auto grid = CLogTrack::GridOf(doc);
+    ASSERT_TRUE(grid);
+    const auto path = dir / "own.trc";
+    {
+        CTrackFile file;
+        ASSERT_TRUE(file.Open(path));
+        CTrackFix fix;
+        fix.latitude = 47.59;
+        fix.longitude = -122.44;
+        fix.utc = sys_days{year{2024} / 6 / 1} + hours(12);
+        ASSERT_TRUE(file.Append(fix).Written());
+    }
+    CTrackWorker& reader = CTrackWorker::Reader();
+    for (int round = 0; round < 20; ++round) {
+        // The reader busy with another owner's job until the tracks are gone.
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::promise<void> begun;
+        int busy = 0;
+        reader.Post(&busy, [&] {
+            begun.set_value();
+            released.wait();
+        });
+        begun.get_future().wait();
+        auto ready = std::make_shared<std::atomic<int>>(0);
+        {
+            std::vector<std::unique_ptr<CLogTrack>> tracks;
+            for (int n = 0; n < 16; ++n) {
+                auto track = std::make_unique<CLogTrack>();
+                track->SetReadyCallback([ready] { ++*ready; });
+                track->SetFile(path);
+                track->Rebuild(*grid);
+                tracks.push_back(std::move(track));
+            }
+        }
+        release.set_value();
+        std::promise<void> last;
+        int sentinel = 0;
+        reader.Post(&sentinel, [&] { last.set_value(); });
+        ASSERT_EQ(last.get_future().wait_for(seconds(10)), std::future_status::ready);
+        EXPECT_EQ(ready->load(), 0) << "a destroyed track was read, round " << round;
+    }
+}
+
 }   // namespace

@@ -19,6 +19,7 @@
 #include "ChildProcess.h"
 #include "PythonScript.h"
 #include "TempFolder.h"
+#include "app/StringUtils.h"
 #include "platform/Files.h"
 #include "platform/LocaleFreeNumbers.h"
 
@@ -133,7 +134,18 @@ TEST(VesselFile, NameWithLineEndStaysOneLine)
     EXPECT_EQ(back.speed, v.speed);
 }
 
-TEST(VesselFile, DamagedFilesAreRefusedAndChangeNothing)
+// The 21 values of a record in file order: the name, then the numbers as text.
+std::vector<std::string> Values(const COwnVessel& v)
+{
+    std::vector<std::string> out{v.name};
+    for (double d : {v.length, v.draft, v.beam, v.speed})
+        out.push_back(app::FormatDoubleTrimmed(d));
+    for (double d : v.deviation)
+        out.push_back(app::FormatDoubleTrimmed(d));
+    return out;
+}
+
+TEST(VesselFile, DamagedFilesGiveTheValuesBeforeTheDamagedLineAndNameIt)
 {
     brine_test::TempFolder dir;
     const std::string whole = FormatVesselFile(Sample());
@@ -145,32 +157,44 @@ TEST(VesselFile, DamagedFilesAreRefusedAndChangeNothing)
             out += l + "\n";
         return out;
     };
+    // The damaged line, counted from 1 (0: not fixed by the case).
     const struct {
         const char* what;
         std::string bytes;
+        int damaged;
     } cases[] = {
-        {"truncated mid-number", whole.substr(0, whole.size() / 2)},
-        {"20 lines", whole.substr(0, whole.rfind('\n', whole.size() - 2) + 1)},
-        {"22 lines", whole + "3.0\n"},
-        {"abc for the draft", replaceLine(2, "abc")},
-        {"NaN deviation", replaceLine(7, "nan")},
-        {"infinite speed", replaceLine(4, "inf")},
-        {"number with a tail", replaceLine(1, "12.5m")},
-        {"empty", ""},
+        {"truncated mid-number", whole.substr(0, whole.size() / 2), 0},
+        {"20 lines", whole.substr(0, whole.rfind('\n', whole.size() - 2) + 1), 21},
+        {"abc for the draft", replaceLine(2, "abc"), 3},
+        {"NaN deviation", replaceLine(7, "nan"), 8},
+        {"infinite speed", replaceLine(4, "inf"), 5},
+        {"number with a tail", replaceLine(1, "12.5m"), 2},
+        {"empty", "", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Put(dir / "bad.vsl", c.bytes);
-        COwnVessel record = Sample();
+        COwnVessel record;
         record.name = "Unchanged";
         const COwnVessel before = record;
         const CVesselFileResult r = ReadVesselFile(dir / "bad.vsl", record);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message.rfind(kVesselOpenFailed, 0), 0u) << r.message;
         EXPECT_NE(r.message.find("bad.vsl"), std::string::npos);
-        EXPECT_TRUE(record.IsEqual(before));
         EXPECT_EQ(Slurp(dir / "bad.vsl"), c.bytes);
+        if (c.damaged == 0)
+            continue;
+        EXPECT_NE(r.message.find("line " + std::to_string(c.damaged) + " "), std::string::npos)
+            << r.message;
+        const auto got = Values(record), file = Values(Sample()), old = Values(before);
+        for (std::size_t k = 0; k < got.size(); ++k)
+            EXPECT_EQ(got[k], int(k) + 1 < c.damaged ? file[k] : old[k]) << "value " << k + 1;
     }
+    // Lines after the 21st are not read.
+    Put(dir / "longer.vsl", whole + "3.0\n");
+    COwnVessel longer;
+    EXPECT_TRUE(ReadVesselFile(dir / "longer.vsl", longer).ok);
+    EXPECT_TRUE(longer.IsEqual(Sample()));
     COwnVessel record = Sample();
     EXPECT_FALSE(ReadVesselFile(dir / "missing.vsl", record).ok);
     EXPECT_TRUE(record.IsEqual(Sample()));

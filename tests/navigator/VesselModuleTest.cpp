@@ -54,7 +54,8 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
     const struct {
         double stored;
         double loaded;
-    } radii[] = {{0.04, 0.04}, {0.02, 0.02}, {5.0, 5.0}, {0.01, 1.0}, {6.0, 1.0}, {0.1, 0.1}};
+    } radii[] = {{0.04, 1.0}, {0.02, 1.0}, {0.05, 1.0}, {0.099, 1.0}, {5.0, 5.0},
+                 {0.01, 1.0}, {6.0, 1.0},  {0.1, 0.1},  {0.14, 0.14}};
     for (const auto& r : radii) {
         brine_test::TempFolder dir;
         FolderSettings home(dir.Path());
@@ -145,6 +146,7 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
         EXPECT_EQ(overlays.Validate().size(), 1u);
         overlays.radiusText = "0.04";
         overlays.Apply();
+        EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 0.04);   // held until the next start
         module.SaveSettings();
         home.GetStore().Save();
     }
@@ -159,7 +161,7 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
     EXPECT_EQ(module.Vessel().length, 31.4);
     EXPECT_EQ(module.Vessel().speed, 12.5);
     EXPECT_EQ(module.Vessel().deviation[1], -2.5);
-    EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 0.04);
+    EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 1.0);   // stored below 0.1 nm
 }
 
 TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)

@@ -21,7 +21,8 @@ XWIN_FILES="$BUILT/Sample.dbf /usr/bin/python3"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 xwin_enter "$0" "$@"
 
-AUDIO="$(cd "$(dirname "$PROGRAM")" && pwd)/System/Audio"
+# The run's own program folder links to the build's System folder.
+AUDIO="${BRINE_PROGRAM_FOLDER:-$(cd "$(dirname "$PROGRAM")" && pwd)}/System/Audio"
 xwin_on_failure() { echo "--- program log:" >&2; tail -20 "$work/program.log" >&2; }
 
 step "COM1 a GPS inside the arrival circle of the route's first waypoint (Point Wilson)"

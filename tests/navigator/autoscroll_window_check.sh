@@ -124,4 +124,63 @@ shot 3_on_vector_harbour
 step "180 knots north: off US5WA03M, the following window moves to the overview US2WA01M"
 sail_north 47.655 -122.38 US5WA03M US2WA01M
 shot 4_on_vector_overview
+
+# The charts the following window went to from line $1 of the log on; each
+# "following" line's metres per pixel no finer than its chart's most
+# overscaled view (eight times the chart's scale on a 0.28 mm pixel).
+changes_since() { tail -n +"$1" "$work/program.log" | grep -c "chart opened: \[Autoscroll\]"; }
+scales_kept() {
+    tail -n +"$1" "$work/program.log" | grep "following: " | awk '{
+        for (i = 2; i <= NF; i++)
+            if ($i == "m/pixel" && split($(i + 1), s, ":") == 2 && $(i - 1) < s[2] * 0.00028 / 8 * 0.999) {
+                print "finer than its chart allows: " $0; bad = 1
+            }
+    } END { exit bad }'
+}
+
+step "US4WA02M's south edge: the user's US5WA03M window in front; the GPS 3 nm inside the edge, east"
+activate "$MAIN"
+xdotool key alt+w
+sleep 0.4
+xdotool key p
+user_front() { grep "front window: " "$work/program.log" | tail -n 1 | grep -v "Autoscroll" | grep US5WA03M; }
+wait_for "the user's chart window in front" user_front
+kill "$MOVING" 2>/dev/null
+FROM=$(($(wc -l < "$work/program.log") + 1))
+# The edge lies at 47 45 N; 30 knots east along 47 47.4 N for a dozen
+# best-chart periods of a second.
+gps_writer "$work/feed1" 47.79 -122.80 30.0 90.0
+EDGE=$!
+on_inlet() { following "US4WA02M.*vessel in view"; }
+wait_for "the following window on US4WA02M" on_inlet
+echo "   $FOUND"
+sleep 12
+shot 5_along_the_edge
+n=$(changes_since "$FROM")
+[ "$n" -eq 1 ] || fail "the following window changed chart $n times along the edge, not once"
+scales_kept "$FROM" || fail "a chart change left the view past its chart's overscale limit"
+tail -n +"$FROM" "$work/program.log" | grep "front window: \[Autoscroll\]" &&
+    fail "a chart change brought the following window in front"
+user_front >/dev/null || fail "the user's chart window is no longer in front"
+
+step "the following window closed; the overview US2WA01M opened whole; the following window again"
+activate "$MAIN"
+xdotool key alt+n
+sleep 0.4
+xdotool key a
+sleep 1
+open_livechart_file "$work/data/Quorwick/Brinevane/Charts/LIVECHART/US2WA01M.b"
+overview_again() { chart_opened "^Brinevane: chart opened: Livechart - US2WA01M"; }
+wait_for "the overview" overview_again
+FROM=$(($(wc -l < "$work/program.log") + 1))
+open_follower US4WA02M
+# The last grep fails while no step has come yet (head alone would succeed empty).
+first_following() { tail -n +"$FROM" "$work/program.log" | grep "following: " | head -n 1 | grep .; }
+wait_for "the first autoscroll step" first_following
+echo "$FOUND" | grep -q US4WA02M || fail "the following window showed $FOUND first"
+tail -n +"$FROM" "$work/program.log" | grep "chart opened: \[Autoscroll\].*LCWORLD" &&
+    fail "the following window went by the world chart"
+scales_kept "$FROM" || fail "the view is past its chart's overscale limit"
+shot 6_reopened_on_inlet
+kill "$EDGE" 2>/dev/null
 echo "PASS"

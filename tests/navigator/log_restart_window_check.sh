@@ -12,7 +12,10 @@
 # The next start, with the GPS still silent, takes the voyage up and finds the
 # vessel where the log last had it: the chart window that follows the vessel
 # opens, and Navigator > Go To Vessel is enabled. "VesselNumber" names the
-# own vessel. Screenshots go to BRINE_SHOTS_DIR when it is set.
+# own vessel. After the DR delay dead reckoning carries on from that place:
+# the Monitor's DR tab shows it, and the voyage's new append gets the loss,
+# the caution once, rows and track points. File > Exit while DR runs writes
+# the closing track point once. Screenshots go to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: log_restart_window_check.sh [path/to/brinevane] [sample media folder]
 # Exit code 77 (skipped) when xvfb-run, xdotool, evilwm, socat or python3 is
@@ -119,8 +122,26 @@ PY
 grep -q '^VesselNumber=str:[1-9][0-9]*,1$' "$CONF" || fail "VesselNumber: $(grep VesselNumber "$CONF")"
 echo "   $(grep '^VesselNumber=' "$CONF")"
 
+# The closing point is written once: no two last points alike.
+closing_point_once() {
+    /usr/bin/python3 - "$LOGS/Bridge" "$1" <<'PY'
+import sys
+from dbfread import DBF
+log, append = sys.argv[1], int(sys.argv[2])
+row = [r for r in DBF(log + ".dbf") if r["VSLTYPE"] == 1 and r["APPENDNO"] == append][0]
+data = open("%s.X/%08d.trc" % (log, row["UNIQUE"]), "rb").read()
+n = len(data) // 85
+recs = [data[i * 85:(i + 1) * 85] for i in range(n)]
+if n >= 2 and recs[-1] == recs[-2]:
+    print("   the closing point of append %d is written twice" % append); sys.exit(1)
+PY
+}
+closing_point_once 1 || fail "the closing track point is written twice"
+
 step "the next start with the GPS silent: the vessel where the log last had it"
 : > "$work/program.log"
+STATE="$work/nav.txt"
+export BRINE_NAV_STATE_FILE="$STATE"
 start_past_disclaimer --sample-media "$work/media"
 wait_for "the chart window that follows the vessel (its restored place)" follower_opened
 sleep 3
@@ -140,4 +161,42 @@ activate "$MAIN"
 xdotool key alt+F5
 sleep 2
 shot 5_logbook
+
+step "after the DR delay dead reckoning carries on from the log's place"
+nav_field() { tail -n 1 "$STATE" 2>/dev/null | tr '\t' '\n' | sed -n "s/^$1=//p"; }
+dr_shown() { [ "$(nav_field tab)" = DR ] && nav_field latitude | grep -q "^47" && nav_field latitude; }
+wait_for "the Monitor's DR tab with a latitude" dr_shown
+echo "   DR: $(nav_field status), $(nav_field latitude) $(nav_field longitude)"
+dr_logged() {
+    /usr/bin/python3 - "$LOGS/Bridge" <<'PY'
+import os, sys
+from dbfread import DBF
+log = sys.argv[1]
+row = [r for r in DBF(log + ".dbf") if r["VSLTYPE"] == 1 and r["APPENDNO"] == 2]
+if not row:
+    sys.exit(1)
+u = row[0]["UNIQUE"]
+notes = [(r["NOTE"] or "").strip() for r in DBF("%s.X/%08d.dbf" % (log, u))]
+points = os.path.getsize("%s.X/%08d.trc" % (log, u)) // 85 if os.path.exists("%s.X/%08d.trc" % (log, u)) else 0
+caution = "CAUTION. NMEA not received. Position calculation transferred to DR."
+if "EPFS reception lost." in notes and notes.count(caution) == 1 and len(notes) >= 3 and points >= 1:
+    print("%d rows (%s), %d track points" % (len(notes), "; ".join(n for n in notes if n), points))
+    sys.exit(0)
+sys.exit(1)
+PY
+}
+wait_for "the loss, the caution once, a row and a track point in the voyage's new append" dr_logged
+echo "   append 2: $FOUND"
+shot 6_dead_reckoning_after_restart
+
+step "File > Exit while dead reckoning runs: the closing track point once"
+activate "$MAIN"
+xdotool key alt+f
+sleep 0.4
+xdotool key x
+answer_question alt+y "$MAIN" || true
+PID_TOLD=$PID
+PID=""
+wait_for "the program to end" gone
+closing_point_once 2 || fail "the closing track point is written twice"
 echo "PASS"

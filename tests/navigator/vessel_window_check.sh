@@ -57,7 +57,7 @@ open_options() {
     wait_for "the File menu" menu_open
     FILE_MENU=$FOUND
     xdotool key --delay 150 Left Left Left Left
-    vessel_menu() { other_windows "$MAIN" $FILE_MENU | tail -1; }
+    vessel_menu() { other_windows "$MAIN" $FILE_MENU | tail -1 | grep .; }
     wait_for "the Vessel menu" vessel_menu
     sleep 0.3
     xdotool key o

@@ -1,15 +1,21 @@
 // The serial port on pseudo-terminals made by socat: framing across reads,
 // the line settings as stty sees them, an adapter pulled out and plugged back,
-// a device held by another program, and threads that stop at once.
+// a device held by another program, threads a step below their starter's
+// priority, and threads that stop at once.
 
 #include "nmea/ComPort.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -121,10 +127,10 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
         int error = 0;
         // Set the pty to something else first, so the automatic settings show.
         // (A pty takes no character size or parity: those stay 8N1 anyway.)
-        ASSERT_EQ(
-            std::system(
-                ("stty -F " + pty.Path().string() + " 9600 -clocal ixon icanon echo").c_str()),
-            0);
+        ASSERT_EQ(std::system(("stty -F " + pty.Path().string() +
+                               " 9600 -clocal ixon icanon echo start ^A stop ^B")
+                                  .c_str()),
+                  0);
         auto device = nmea::CSerialDevice::Open(pty.Path().string(), autoConfigure, error);
         ASSERT_TRUE(device) << error;
         // stty on the descriptor we hold (its standard input), so the exclusive open is not in the
@@ -135,14 +141,19 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
         std::istringstream split(*out);
         for (std::string word; split >> word;)
             words.insert(word.back() == ';' ? word.substr(0, word.size() - 1) : word);
-        for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl", "-ixon", "-ixoff"})
+        for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl"})
             EXPECT_TRUE(words.count(raw)) << raw << " in\n" << *out;
+        // Software flow control is a line setting: written off with XON and
+        // XOFF as 17 and 19 when configuring, else left as the user set it.
         const std::vector<std::string> expected =
-            autoConfigure ? std::vector<std::string>{"4800",    "cs8",      "-parenb",
-                                                     "-cstopb", "-crtscts", "clocal"}
-                          : std::vector<std::string>{"9600", "-clocal"};
+            autoConfigure ? std::vector<std::string>{"4800",     "cs8",    "-parenb", "-cstopb",
+                                                     "-crtscts", "clocal", "-ixon",   "-ixoff"}
+                          : std::vector<std::string>{"9600", "-clocal", "ixon"};
         for (const std::string& word : expected)
             EXPECT_TRUE(words.count(word)) << word << " in\n" << *out;
+        const std::string characters =
+            autoConfigure ? "start = ^Q; stop = ^S;" : "start = ^A; stop = ^B;";
+        EXPECT_NE(out->find(characters), std::string::npos) << characters << " in\n" << *out;
     }
 }
 
@@ -211,6 +222,60 @@ TEST(ComPort, MissingAndBusyDevicesAreDisconnectedWithTheirReason)
     done.Post();
     EXPECT_EQ(brine_test::WaitChild(holder), 0);
     port.Close();
+}
+
+// The nice value of every thread of this process, by thread id.
+std::map<int, int> ThreadNices()
+{
+    std::map<int, int> nices;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(task.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const auto close = text.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        // After the name: state, then fields 4 to 19; the nice value is field 19.
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && fields >> field; ++i)
+            if (i == 19)
+                nices[std::stoi(task.path().filename().string())] = std::stoi(field);
+    }
+    return nices;
+}
+
+// The port's reader and writer and the device's worker run one priority step (nice 5) below
+// the thread that opened them, so a busy instrument never slows the window thread.
+TEST(ComPort, ItsThreadsRunAStepBelowTheThreadThatStartedThem)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    brine_test::RecordingDevice device(ports, 1, 1);
+    const std::map<int, int> before = ThreadNices();
+    int openerNice = 0;
+    bool opened = false;
+    std::thread opener([&] {
+        // Raising one's own nice value needs no privilege.
+        const auto tid = static_cast<id_t>(::gettid());
+        openerNice = std::min(::getpriority(PRIO_PROCESS, tid) + 2, 14);
+        ::setpriority(PRIO_PROCESS, tid, openerNice);
+        opened = device.OpenReceive() && device.OpenTransmit();
+    });
+    opener.join();
+    ASSERT_TRUE(opened);
+    std::this_thread::sleep_for(200ms);
+    int lowered = 0;
+    for (const auto& [tid, nice] : ThreadNices()) {
+        if (before.count(tid) != 0)
+            continue;
+        EXPECT_EQ(nice, openerNice + 5) << "thread " << tid;
+        lowered += nice == openerNice + 5 ? 1 : 0;
+    }
+    EXPECT_GE(lowered, 3) << "the port's reader and writer and the device's receive worker";
+    device.CloseAll();
 }
 
 TEST(ComPort, ThreadsStopWithinASecondEvenMidWrite)
@@ -352,6 +417,10 @@ TEST(PortList, ChangedPathsTakeEffectAtOnce)
     EXPECT_EQ(lines[1], "$GPRMC,new*00\r\n");
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(gps.WaitLines(3, 100ms).size(), 2u) << "nothing more from the old device";
+    // The port's receive history, which its dump window shows, goes on with the new device.
+    const auto history = com1->GetHistory(nmea::PortChannel::Receive);
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.back(), "$GPRMC,new*00");
 
     paths[2].clear();
     list.SetPaths(paths, {});

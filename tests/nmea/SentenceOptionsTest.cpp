@@ -33,8 +33,10 @@ TEST(SentenceTree, GroupTickFollowsItsSentencesAndAClickSetsThemAll)
     EXPECT_EQ(nmea::GroupState(model.Values().groups[0]), nmea::GroupCheck::Mixed);
 }
 
-// Any recording that is there can be replayed, whatever its name ends in.
-TEST(SentenceOptions, ProcessForAnyExistingFile)
+// "Process" is offered for a text file that is there, whatever the case of
+// its ending; another kind of file that is there is not offered, but a replay
+// of it that was asked for earlier is not refused.
+TEST(SentenceOptions, ProcessForAnExistingTextFile)
 {
     nmea::CNMEAOptions values;
     values.replayFile = "/logs/trip.TXT";
@@ -44,7 +46,7 @@ TEST(SentenceOptions, ProcessForAnyExistingFile)
     EXPECT_TRUE(model.ProcessEnabled());
     EXPECT_TRUE(model.Validate().empty());
     model.SetReplayFile("/logs/a.log");   // there, not named ".txt"
-    EXPECT_TRUE(model.ProcessEnabled());
+    EXPECT_FALSE(model.ProcessEnabled());
     EXPECT_TRUE(model.Values().process);
     EXPECT_TRUE(model.Validate().empty());
     model.SetReplayFile("/logs/gone.txt");   // not there: Process is cleared

@@ -394,6 +394,11 @@ TEST(Stations, HostilePeerNeverStopsAStation)
         std::this_thread::sleep_for(150ms);
     }
     hostile.join();
+    // The user is told what the station did with it, naming where it came from.
+    const auto told = a.WaitLine("notice Station messaging: 127.0.0.1 sent data that is not a "
+                                 "station record; its connection was closed.",
+                                 3s);
+    EXPECT_TRUE(told) << "no notice of the refused data";
     a.Send("line $GPZDA,after");
     EXPECT_TRUE(b.WaitLine("msg 7 $GPZDA,after", 3s));
     EXPECT_TRUE(a.WaitCounts("1 0 1 1")) << "the hostile connections are gone";

@@ -107,6 +107,11 @@ station_settings() {
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 
 export XDG_CONFIG_HOME="$work/config"
+# The program's folder for this run: links to the build's data, nothing it writes.
+PROGRAM=$(cd "$(dirname "$PROGRAM")" && pwd)/$(basename "$PROGRAM")
+eval "$(sed -n '/^program_folder_links()/,/^}/p' "$(dirname "$0")/../support/xwin.sh")"
+program_folder_links "$work/program"
+export BRINE_PROGRAM_FOLDER="$work/program"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-ports-$$-$RANDOM"
 export BRINE_PORTS_STATE_FILE="$work/ports.state"

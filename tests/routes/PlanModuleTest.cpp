@@ -6,6 +6,7 @@
 #include "routes/RouteViews.h"
 #include "routes/TidalModule.h"
 
+#include "../chart/overlays/OverlayTestSupport.h"
 #include "../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
@@ -148,6 +149,34 @@ TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
     again.LoadSettings();
     EXPECT_FALSE(again.LineProperties().GetDraw());
     EXPECT_EQ(again.LineProperties().GetWidth(), 3);
+
+    // The leg tracks are drawn with the line properties' colour, width and
+    // broken-line flag: solid by the planned track's own defaults, broken
+    // when the properties say so.
+    overlay_test::Chart chart{geo::CPosition(48.1, -123.1), geo::CPosition(47.9, -122.9)};
+    const auto trackLines = [&](chart::PenStyle& style) {
+        overlay_test::Recorder recorder;
+        plan.DrawTracks(*chart.doc, recorder.dc);
+        int lines = 0;
+        for (const chart::DrawRecord& r : recorder.Records())
+            if (r.op == chart::DrawOp::Polyline || r.op == chart::DrawOp::Line) {
+                ++lines;
+                style = r.pen.style;
+                EXPECT_EQ(r.pen.colour, plan.LineProperties().GetColour()) << r.Describe();
+                EXPECT_EQ(r.pen.width, plan.LineProperties().GetWidth()) << r.Describe();
+            }
+        return lines;
+    };
+    plan.LineProperties().SetDraw(true);
+    chart::PenStyle style = chart::PenStyle::Dash;
+    EXPECT_EQ(trackLines(style), 2);   // one line per leg
+    EXPECT_EQ(style, chart::PenStyle::Solid);
+    chart::CLineProperties broken(chart::kLineSelectedRoute);
+    broken.SetDefaults();
+    ASSERT_TRUE(broken.GetPatternFlag());
+    plan.LineProperties().CopyFrom(broken);
+    EXPECT_EQ(trackLines(style), 2);
+    EXPECT_NE(style, chart::PenStyle::Solid);
 }
 
 }   // namespace

@@ -401,3 +401,34 @@ TEST_F(RouteEditingTest, ANewDatabaseOverAFilledTemporaryOneAsksFirst)
     EXPECT_NE(module.Database().GetName(), first);
     EXPECT_FALSE(fs::exists(fs::path(module.GetDataFolder()) / (first + ".dbf")));
 }
+
+// View > Refresh reads the route again where it stands: a change another station stored shows.
+TEST_F(RouteEditingTest, RefreshShowsWhatAnotherStationStored)
+{
+    StartNewRoute();
+    AddFour();
+    CRouteTexts texts = module.RouteTexts();
+    texts.name = "Admiralty Inlet";
+    ASSERT_TRUE(module.SaveRoute(texts));
+    module.OnEdit();   // out of edit mode: the database free for the other station
+    ASSERT_FALSE(module.IsEditMode());
+
+    brine_test::TempFolder otherHome;
+    brine_test::FolderSettings otherSettings(otherHome.Path());
+    brine_test::ScriptedPrompt otherPrompt;
+    CRouteModule other(otherSettings, otherPrompt, dir.Path());
+    ASSERT_TRUE(other.Initialise());
+    ASSERT_TRUE(other.OpenDatabase(path.string()));
+    other.OnEdit();
+    ASSERT_TRUE(other.IsEditMode());
+    CRouteTexts changed = other.RouteTexts();
+    ASSERT_EQ(changed.name, "Admiralty Inlet");
+    changed.name = "Possession Sound";
+    ASSERT_TRUE(other.SaveRoute(changed));
+    other.OnEdit();
+    other.Terminate();
+
+    module.OnRefresh();
+    EXPECT_EQ(module.RouteTexts().name, "Possession Sound");
+    EXPECT_EQ(module.Views().WaypointCount(), 4);
+}

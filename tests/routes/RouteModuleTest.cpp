@@ -7,6 +7,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/Registry.h"
+#include "db/DBRoute.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,45 @@ TEST_F(RouteModuleTest, NoticesAboutOtherNamesOrTooShortAreIgnored)
     module.OnNetworkMessage(std::string(1, char(13)) + module.Database().GetName(), "127.0.0.2");
     EXPECT_FALSE(module.IsLockedElsewhere());
     EXPECT_TRUE(module.CanEdit());
+}
+
+// Another station that holds the database announces a change: as notice 15
+// of our kind, and as 17 to 19 of kind 4 (a station of another kind sends
+// those). Each reads the route again; kind 4 with 15 and unknown kinds do not.
+TEST_F(RouteModuleTest, ChangeNoticesOfBothKindsReadTheRouteAgain)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_EQ(module.State().waypoints.size(), 2u);
+    const std::string name = module.Database().GetName();
+
+    // The other station: its own handle on the tables, holding the lock.
+    db::CDBRoute other;
+    other.SetFilePath(path.string());
+    ASSERT_TRUE(other.Open());
+    ASSERT_TRUE(other.GoTop());
+    ASSERT_TRUE(other.Lock());
+    ASSERT_TRUE(module.Database().IsLockedElsewhere());
+    const auto addPoint = [&](const std::string& point) {
+        other.Points().Waypoints().ClearRecord();
+        other.Points().Waypoints().m_name = point;
+        other.Points().Waypoints().m_position = geo::CPosition(47.6, -122.4, 0.0, -1);
+        ASSERT_TRUE(other.Points().AppendPoint());
+        ASSERT_TRUE(other.FlushIfOpen());
+    };
+
+    addPoint("Alki Point");
+    module.OnNetworkMessage(std::string(1, char(15)) + name, "127.0.0.2", 4);
+    module.OnNetworkMessage(std::string(1, char(17)) + name, "127.0.0.2", 5);
+    EXPECT_EQ(module.State().waypoints.size(), 2u) << "a notice of no kind of ours was taken";
+    module.OnNetworkMessage(std::string(1, char(17)) + name, "127.0.0.2", 4);
+    EXPECT_EQ(module.State().waypoints.size(), 3u);
+
+    addPoint("Duwamish Head");
+    module.OnNetworkMessage(std::string(1, char(15)) + name, "127.0.0.2");
+    EXPECT_EQ(module.State().waypoints.size(), 4u);
+    other.Close();
 }
 
 TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)

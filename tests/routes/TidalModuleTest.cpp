@@ -136,11 +136,43 @@ TEST_F(TidalFixture, AFailedSwitchKeepsTheWorkingModelAndClearingForgetsIt)
 
 TEST_F(TidalFixture, NoModelsMeansNoData)
 {
+    std::vector<std::string> stops;
+    module->Models().SetStopSink([&stops](const std::string& s) { stops.push_back(s); });
     module->CheckAvailability();
     EXPECT_FALSE(module->IsDataAvailable());
+    EXPECT_TRUE(stops.empty());
+    // A folder the library refuses is told in a stop box, and no model is looked for.
     module->Models().SetDataFolder((dir.Path() / "missing").string());
     module->CheckAvailability();
     EXPECT_FALSE(module->IsDataAvailable());
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_EQ(stops.front(), "Error(s) occured opening tidal model data header file");
+}
+
+// The model settings live in the workspace's "TidalModel" key; a workspace of
+// an earlier release, with them under "Tidal", is read until saved anew.
+TEST_F(TidalFixture, ModelSettingsLiveUnderTheWorkspacesTidalModelKey)
+{
+    const std::filesystem::path other = dir.Path() / "Other tides";
+    std::filesystem::create_directories(other);
+    const std::string workspace = settings.GetRegistryKey();
+    {
+        app::CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(workspace + "\\Tidal\\TidalModel"));
+        key.WriteString("DataFolder", other.string());
+        key.WriteBool("DrawBoxes", false);
+    }
+    module->LoadSettings();
+    EXPECT_EQ(module->Models().GetDataFolder(), other.string());
+    EXPECT_FALSE(module->Models().DrawBoxes());
+
+    module->SaveSettings();
+    app::CRegistry key(settings.GetStore());
+    ASSERT_TRUE(key.OpenKeyForRead(workspace + "\\TidalModel"));
+    std::string folder;
+    ASSERT_TRUE(key.ReadString("DataFolder", folder));
+    EXPECT_EQ(folder, other.string());
+    EXPECT_EQ(module->Models().GetSettingsKey(), workspace + "\\TidalModel");
 }
 
 // A model writer killed while it writes leaves its temp files in the model

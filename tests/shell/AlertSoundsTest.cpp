@@ -107,6 +107,10 @@ TEST(AlertSounds, EveryAlarmHandsThePlayerAWaveFileOfItsOwn)
     const brine_test::FirstStartHome& home = program.home;
     ASSERT_GE(home.master, 0);
     shell::CMainFrame& frame = program.Frame();
+    // Audio alerts start off on a machine without a sound output (a test
+    // machine often has none): switched on as the System page does, so each
+    // alarm hands the player its file, which logs "no audio output" then.
+    frame.SetAudioAlerts(true);
     ASSERT_TRUE(frame.AudioAlerts());
     auto* routes = brine_test::FindModule<routes::CRouteModule>(frame);
     ASSERT_NE(routes, nullptr);
@@ -120,8 +124,9 @@ TEST(AlertSounds, EveryAlarmHandsThePlayerAWaveFileOfItsOwn)
                 monitoring.autoWptAdvanceOn);
     const double radius = monitoring.arrivalCircleRadius;
 
+    // The program's folder is the test's own, its System folder the build's.
     const std::filesystem::path audio =
-        std::filesystem::path(std::getenv("BRINE_BIN_DIR")) / "System" / "Audio";
+        std::filesystem::path(std::getenv("BRINE_PROGRAM_FOLDER")) / "System" / "Audio";
     const auto fileOf = [&](std::string_view name) {
         return (audio / (std::string(name) + ".wav")).string();
     };

@@ -21,6 +21,7 @@ namespace {
 struct Window {
     chart::CChartWindow* window = nullptr;
     QScrollBar* vertical = nullptr;
+    QScrollBar* horizontal = nullptr;
 };
 
 Window WindowOfKind(chart::CChartingModule& charting, int kind)
@@ -31,8 +32,7 @@ Window WindowOfKind(chart::CChartingModule& charting, int kind)
             out.window = w;
     if (auto* frame = dynamic_cast<chart::CChartFrame*>(out.window))
         for (QScrollBar* bar : frame->findChildren<QScrollBar*>())
-            if (bar->orientation() == Qt::Vertical)
-                out.vertical = bar;
+            (bar->orientation() == Qt::Vertical ? out.vertical : out.horizontal) = bar;
     return out;
 }
 
@@ -124,6 +124,59 @@ TEST(ChartScrollBars, RasterAndVectorChartsScrollTheWayTheBarPoints)
         EXPECT_NEAR(edge, end == 0 ? north.GetLatitude() : south.GetLatitude(), viewHeight / 10)
             << "thumb at " << end;
     }
+}
+
+// Each bar asks the chart where it is on its axis: an answer of -1 (the whole picture fits across
+// that axis) hides that bar alone. A thumb let go where the chart does not follow (a blank chart
+// takes no thumb drags) goes back to where the chart is.
+TEST(ChartScrollBars, AnAxisWithoutAPositionHidesItsBarAndARefusedThumbGoesBack)
+{
+    brine_test::FirstStartProgram program(true);
+    ASSERT_TRUE(program.started);
+    QTest::qWait(300);
+    auto* charting = brine_test::FindModule<chart::CChartingModule>(program.Frame());
+    ASSERT_NE(charting, nullptr);
+
+    const Window raster = WindowOfKind(*charting, chart::kChartARCS);
+    ASSERT_NE(raster.window, nullptr);
+    ASSERT_NE(raster.horizontal, nullptr);
+    raster.window->ActivateFrame();
+    chart::CChartDoc& rc = *raster.window->GetChartDoc();
+    const auto barsFollowTheAnswers = [&](const char* when) {
+        const int across = rc.OnHScroll(-1);
+        const int down = rc.OnVScroll(-1);
+        EXPECT_EQ(raster.horizontal->isVisible(), across != -1) << when << " " << across;
+        EXPECT_EQ(raster.vertical->isVisible(), down != -1) << when << " " << down;
+        return (across == -1) + (down == -1);
+    };
+    // A window wide enough for the whole overview (448 by 896 pixels) across.
+    program.Frame().resize(1400, 900);
+    if (auto* frame = dynamic_cast<chart::CChartFrame*>(raster.window))
+        frame->showMaximized();
+    rc.ZoomFull();
+    QTest::qWait(300);
+    ASSERT_GT(raster.window->GetClientRect().right, 460);
+    EXPECT_GE(barsFollowTheAnswers("whole chart"), 1) << "the whole overview fits one way";
+    ASSERT_TRUE(rc.ZoomIn());
+    ASSERT_TRUE(rc.ZoomIn());
+    QTest::qWait(200);
+    EXPECT_EQ(barsFollowTheAnswers("full detail"), 0);
+
+    ASSERT_NE(program.Frame().OpenChart("", false, chart::kFrameNormal), nullptr);
+    QTest::qWait(600);   // laid out with its bars: nothing else moves the thumb now
+    const Window blank = WindowOfKind(*charting, chart::kChartBlank);
+    ASSERT_NE(blank.window, nullptr);
+    ASSERT_NE(blank.horizontal, nullptr);
+    chart::CChartDoc& bc = *blank.window->GetChartDoc();
+    const int at = bc.OnHScroll(-1);
+    ASSERT_NE(at, -1);
+    ASSERT_TRUE(blank.horizontal->isVisible());
+    blank.horizontal->setSliderDown(true);
+    blank.horizontal->setSliderPosition(at < 50 ? 95 : 5);
+    blank.horizontal->setSliderDown(false);
+    QTest::qWait(150);
+    EXPECT_EQ(bc.OnHScroll(-1), at) << "the blank chart did not move";
+    EXPECT_EQ(blank.horizontal->value(), at) << "the thumb is back where the chart is";
 }
 
 }   // namespace

@@ -23,6 +23,7 @@
 #include <sstream>
 
 #include "FakeClock.h"
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -58,12 +59,6 @@ struct SilentSound : app::CAlertSound {
     void Beep() override { }
 };
 
-std::filesystem::path BinDir()
-{
-    const char* dir = std::getenv("BRINE_BIN_DIR");
-    return dir ? dir : std::filesystem::current_path();
-}
-
 void Pump()
 {
     for (int i = 0; i < 10; ++i)
@@ -85,7 +80,7 @@ struct ChartWindowsTest : ::testing::Test {
         shell::CFrameServices s;
         std::tie(s.timerIds, s.prompt, s.clock, s.sound) =
             std::tuple(&timerIds, &prompt, &clock, &sound);
-        s.programFolder = BinDir();
+        s.programFolder = brine_test::LinkedProgramFolder(dir / "program");
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
         if (withNavigator)
@@ -183,6 +178,44 @@ TEST_F(ChartWindowsTest, ChartFramesShowTheirKindsIcon)
         }
     }
     EXPECT_TRUE(sawAutoscroll);
+    frame->CloseWithoutConfirmation();
+}
+
+// The vessel's chart window does not stay minimised (it comes back as it was before) and keeps a
+// least size of 100 by 100; an ordinary chart window stays minimised and has no such least size.
+TEST_F(ChartWindowsTest, TheAutoscrollWindowIsRestoredWhenMinimised)
+{
+    auto frame = Start();
+    frame->show();
+    ASSERT_NE(frame->OpenChart("", false, chart::kFrameAutoscroll), nullptr);
+    Pump();
+    chart::CChartFrame* follower = nullptr;
+    chart::CChartFrame* ordinary = nullptr;
+    for (chart::CChartFrame* f : Frames(*frame))
+        (f->GetState() == chart::kFrameAutoscroll ? follower : ordinary) = f;
+    ASSERT_NE(follower, nullptr);
+    ASSERT_NE(ordinary, nullptr);
+    EXPECT_EQ(follower->minimumSize(), QSize(100, 100));
+    EXPECT_LT(ordinary->minimumSize().width(), 100);
+    EXPECT_LT(ordinary->minimumSize().height(), 100);
+
+    for (const bool maximised : {false, true}) {
+        maximised ? follower->showMaximized() : follower->showNormal();
+        Pump();
+        bool wentMinimised = false;
+        QTimer::singleShot(0, [&] { wentMinimised = follower->isMinimized(); });
+        follower->showMinimized();
+        Pump();
+        EXPECT_TRUE(wentMinimised);
+        EXPECT_FALSE(follower->isMinimized()) << maximised;
+        EXPECT_EQ(follower->isMaximized(), maximised);
+    }
+    frame->MdiArea()->setActiveSubWindow(ordinary);
+    ordinary->showNormal();
+    Pump();
+    ordinary->showMinimized();
+    Pump();
+    EXPECT_TRUE(ordinary->isMinimized());
     frame->CloseWithoutConfirmation();
 }
 
@@ -340,7 +373,8 @@ TEST_F(ChartWindowsTest, PropertiesFollowTheActiveChartAndPreviewPrintsOnlyWithA
     frame->Action(app::cmd::kViewProperties)->trigger();
     chart::CChartPropDlg* page = frame->ChartProperties();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->NameEdit()->text(), "Blank World Chart");
+    // Number and title joined by " - "; the blank chart has no number.
+    EXPECT_EQ(page->NameEdit()->text(), " - Blank World Chart");
     EXPECT_EQ(page->DatumEdit()->text(), "WGS 84");
     // The whole name fits its field.
     QCoreApplication::processEvents();
@@ -594,21 +628,17 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
     ASSERT_TRUE(frame->IsActiveChartLoaded());
-    // Under 90 degrees high whatever the window's shape, where a degree of
-    // longitude takes cos(latitude) of the width of one of latitude.
+    // Under 90 degrees high whatever the window's shape.
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(doc.ZoomIn());
     geo::CPosition nw, se;
     ASSERT_TRUE(doc.GetExtent(nw, se));
     ASSERT_LT(nw.GetLatitude() - se.GetLatitude(), 90.0);
     ASSERT_TRUE(doc.GetExtent(nw, se));
-    // The spans follow the window's shape; the height (the scale) stays, the
-    // width follows the latitude (a degree of longitude cos(latitude) as
-    // wide as one of latitude).
+    // The spans follow the window's shape; both stay wherever the view goes
+    // (a degree of longitude as wide as one of latitude at every latitude).
     const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
-    const double halfLonAtEquator =
-        (se.GetLongitude() - nw.GetLongitude()) / 2 *
-        std::cos((nw.GetLatitude() + se.GetLatitude()) / 2 * M_PI / 180);
+    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
     struct Row {
         double lat, lon;
         double centreLat, centreLon;   // where the view's centre ends up
@@ -629,9 +659,7 @@ TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
         else
             EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
         EXPECT_NEAR(nw.GetLatitude() - se.GetLatitude(), 2 * halfLat, 1e-6) << "the scale stays";
-        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(),
-                    2 * halfLonAtEquator / std::cos(middleLat * M_PI / 180), 1e-6)
-            << r.lat;
+        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 2 * halfLon, 1e-6) << r.lat;
     }
     geo::CPosition nowhere;
     nowhere.Invalidate();
@@ -1152,17 +1180,20 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     frame->CloseWithoutConfirmation();
 }
 
-TEST_F(ChartWindowsTest, ANewSourceFolderAloneKeepsChartsThatDoNotReadFromIt)
+TEST_F(ChartWindowsTest, AChangedChartFolderClosesEveryChartAndBuildsTheListAgain)
 {
     auto frame = Start();
     ASSERT_EQ(Frames(*frame).size(), 1u);   // the blank chart, read from no medium
     chart::CChartingModule& charting = *frame->Charting();
     const std::string charts = charting.GetDataFolder();
+    const std::size_t listed = charting.GetFolio().size();
+    // A new source folder alone closes every chart too, and the list comes back whole.
     std::filesystem::create_directories(dir / "medium");
     chart::ReloadChartFolders(charting, {charts, (dir / "medium").string()}, frame.get());
     Pump();
     EXPECT_EQ(charting.GetSourcePath(), (dir / "medium").string());
-    EXPECT_EQ(Frames(*frame).size(), 1u);
+    EXPECT_TRUE(Frames(*frame).empty());
+    EXPECT_EQ(charting.GetFolio().size(), listed);
 
     // A new charts folder takes every chart's files away.
     std::filesystem::create_directories(dir / "charts");

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "FakeClock.h"
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -30,12 +31,6 @@ QApplication& App()
 {
     static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
     return *app;
-}
-
-std::filesystem::path BinDir()
-{
-    const char* dir = std::getenv("BRINE_BIN_DIR");
-    return dir ? dir : std::filesystem::current_path();
 }
 
 std::vector<unsigned> Buttons(QToolBar* bar)
@@ -56,8 +51,8 @@ protected:
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
-        s.programFolder = BinDir();
-        s.audioFolder = BinDir() / "System" / "Audio";
+        s.programFolder = brine_test::LinkedProgramFolder(folder / "program");
+        s.audioFolder = s.programFolder / "System" / "Audio";
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;

@@ -5,6 +5,9 @@
 #include "shell/Brinevane.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -146,3 +150,57 @@ TEST(EventsDuringAQuestion, AnArrivalWhileStartVoyageAsksToSaveTheLogIsLogged)
 }
 
 }   // namespace
+
+// The datum question, as the navigator asks it once its wait for a datum is over: a modal
+// dialog no other window takes input past, both boxes ticked; while it waits the cycle still
+// takes fixes, and OK hands the answers to the navigator.
+TEST(EventsDuringAQuestion, TheDatumQuestionIsModalAndTheCycleGoesOn)
+{
+    const brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    const brine_test::FirstStartHome& home = program.home;
+    ASSERT_GE(home.master, 0);
+    shell::CMainFrame& frame = program.Frame();
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    const auto at = [&](double lat, double lon) {
+        const auto snap = nav.Snapshot();
+        return snap->position.IsValid() && std::abs(snap->position.GetLatitude() - lat) < 1e-3 &&
+               std::abs(snap->position.GetLongitude() - lon) < 1e-3;
+    };
+    const auto sail = [&](double lat, double lon) {
+        for (int i = 0; i < 60 && !at(lat, lon); ++i) {
+            home.Send(brine_test::RmcAt(lat, lon));
+            QTest::qWait(100);
+        }
+        return at(lat, lon);
+    };
+    // Under way, the start's own dialogs answered.
+    ASSERT_TRUE(sail(47.7, -122.45));
+
+    brine_test::AnswerDialogs() = false;
+    nav.ShowGpsConfigurationQuestion();
+    QApplication::processEvents();
+    auto* question = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(question, nullptr) << "the datum question is not modal";
+    EXPECT_EQ(question->windowTitle(), "GPS Configuration");
+    EXPECT_EQ(question->windowModality(), Qt::ApplicationModal);
+    const auto boxes = question->findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), 2);
+    for (QCheckBox* box : boxes)
+        EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
+
+    // Fixes still move the vessel while the question waits.
+    EXPECT_TRUE(sail(47.72, -122.43)) << "the cycle stood still behind the question";
+    EXPECT_EQ(QApplication::activeModalWidget(), question);
+
+    for (QCheckBox* box : boxes)
+        if (box->text() == "Is date/time set to GMT")
+            box->setChecked(false);
+    auto* buttons = question->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Ok)->click();
+    QApplication::processEvents();
+    brine_test::AnswerDialogs() = true;
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(nav.Source().GmtFlag());
+}

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "shell/Brinevane.h"
@@ -121,6 +122,7 @@ struct FirstStartHome {
         setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
         setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
         setenv("BRINE_INSTANCE_NAME", ("brine-first-" + std::to_string(::getpid())).c_str(), 1);
+        UseOwnProgramFolder(folder / "program");
         if (::openpty(&master, &slave, slaveName, nullptr, nullptr) != 0)
             return;
         termios raw{};
@@ -168,6 +170,18 @@ struct FirstStartHome {
         return std::system(install.c_str());
     }
 
+    // Settings lines ("[key]" and "name=type:value" lines) added before the file's end line.
+    void AddSettings(const std::string& lines) const
+    {
+        std::ifstream in(Settings());
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        if (const auto end = text.rfind("#end"); end != std::string::npos)
+            text.erase(end);
+        std::ofstream out(Settings(), std::ios::trunc);
+        out << text << lines << "#end\n";
+    }
+
     // The sample tidal model in a Tides folder of the home's own, named as the program's tidal
     // model folder (the run script copies it into the folder beside the program), and the
     // passage plan's Tides option on, as the user ticks it.
@@ -179,18 +193,10 @@ struct FirstStartHome {
         for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
             std::filesystem::copy_file(bin / ".." / "sample-tides" / name, tides / name,
                                        std::filesystem::copy_options::overwrite_existing);
-        // The settings file closes with its end line: the key goes in before it.
-        std::ifstream in(Settings());
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        in.close();
-        if (const auto end = text.rfind("#end"); end != std::string::npos)
-            text.erase(end);
-        std::ofstream out(Settings(), std::ios::trunc);
-        out << text
-            << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
-            << tides.string() << "\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]\nTidesOn=str:True\n"
-            << "#end\n";
+        AddSettings(
+            "[Software\\Quorwick\\Brinevane\\Default\\TidalModel]\nDataFolder=str:" +
+            tides.string() + "\n" +
+            "[Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]\nTidesOn=str:True\n");
     }
 
     TempFolder folder;
@@ -204,9 +210,12 @@ struct FirstStartHome {
 // when asked, the sample vector cells, the sample route (current at start) and the sample tidal
 // model with the plan's Tides on; the dialogs it opens are accepted as they come.
 struct FirstStartProgram {
+    // `settings`: lines added to the first start's settings (see AddSettings).
     explicit FirstStartProgram(bool withCells = false, bool withSampleRoute = false,
-                               bool withSampleTides = false)
+                               bool withSampleTides = false, const std::string& settings = {})
     {
+        if (!settings.empty())
+            home.AddSettings(settings);
         if (withSampleRoute && home.InstallSampleRoute() != 0)
             return;
         if (withSampleTides)

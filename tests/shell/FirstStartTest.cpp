@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -161,6 +162,7 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("BRINE_INSTANCE_NAME", ("brine-first-" + std::to_string(::getpid())).c_str(), 1);
+    brine_test::UseOwnProgramFolder(home / "program");
     const fs::path media = BinDir().parent_path() / "sample-media";
     const fs::path cells = BinDir().parent_path() / "sample-cells";
     ASSERT_TRUE(fs::is_directory(media)) << media << ": the build makes the sample media";
@@ -177,7 +179,7 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
         out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
             << (home / "logs").string() << "\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]\nDataFolder=str:"
+            << "[Software\\Quorwick\\Brinevane\\Default\\TidalModel]\nDataFolder=str:"
             << tides.string() << "\n#end\n";
     }
 
@@ -195,8 +197,11 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     accepter->start(50);
     shell::CBrinevane theApp(&prompt);
     ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(
-        theApp.InitInstance({"--sample-media", media.string(), "--sample-cells", cells.string()}));
+    // The launcher's sample folders come first; the user's words after them are the command
+    // line, lower-cased.
+    ASSERT_TRUE(theApp.InitInstance(
+        {"--sample-media", media.string(), "--sample-cells", cells.string(), "Passage"}));
+    EXPECT_EQ(theApp.CommandLine(), std::vector<std::string>{"passage"});
     shell::CMainFrame& frame = *theApp.MainFrame();
     QTest::qWait(500);
     accepter->stop();
@@ -475,13 +480,25 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     QTest::qWait(100);
     EXPECT_TRUE(prompt.Done());
     EXPECT_EQ(RasterChartWindows(frame), 0);
+    // The folder holds an empty catalogue again, open read-only, and nothing else.
     EXPECT_TRUE(fs::is_directory(hcrf));
-    EXPECT_TRUE(fs::is_empty(hcrf));
+    EXPECT_TRUE(fs::exists(hcrf / "Cat.dbf"));
+    for (const auto& entry : fs::directory_iterator(hcrf))
+        EXPECT_EQ(entry.path().stem(), "Cat") << entry.path();
+    charts::hcrf::CHCRFModule* raster = nullptr;
+    for (const auto& service : frame.Charting()->ChartServices())
+        if (auto* hcrfService = dynamic_cast<charts::hcrf::CHCRFModule*>(service.get()))
+            raster = hcrfService;
+    ASSERT_NE(raster, nullptr);
+    EXPECT_TRUE(raster->Catalogue().IsOpen());
+    EXPECT_TRUE(raster->Catalogue().IsReadOnly());
+    EXPECT_EQ(raster->Catalogue().GetRecordCount(), 0);
     for (const auto& item : frame.Charting()->GetFolio())
         EXPECT_EQ(dynamic_cast<const charts::hcrf::CFolioChart*>(item.get()), nullptr);
 
     // Help > Contents and Help Topics open the manual beside the program.
     ASSERT_TRUE(fs::exists(BinDir() / "Brinevane.pdf")) << "the build writes the manual";
+    const fs::path manual = home / "program" / "Brinevane.pdf";   // the test's program folder
     CFileOpener opener;
     QDesktopServices::setUrlHandler("file", &opener, "Open");
     frame.UpdateModuleCmdUI(true);
@@ -492,11 +509,10 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(opener.opened.size(), 2);
     for (const QUrl& url : opener.opened)
-        EXPECT_EQ(fs::path(url.toLocalFile().toStdString()), BinDir() / "Brinevane.pdf");
+        EXPECT_EQ(fs::path(url.toLocalFile().toStdString()), manual);
     // With nothing on the machine to show a PDF the user is told where the manual is, not left
     // with a click that does nothing.
-    prompt.Expect(platform::PromptAnswer::Ok,
-                  "Unable to open the manual " + (BinDir() / "Brinevane.pdf").string());
+    prompt.Expect(platform::PromptAnswer::Ok, "Unable to open the manual " + manual.string());
     frame.Action(cmd::kHelpContents)->trigger();
     EXPECT_TRUE(prompt.Done());
     // Help > Technical Support's Mail with no program to write e-mail names the address.

@@ -11,7 +11,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
+#include "TempFolder.h"
 #include "app/Timer.h"
 #include "platform/Clock.h"
 
@@ -53,8 +55,8 @@ TEST(FrameCadence, ThirtySecondsGiveThirtySecondJobsAndThreeTenSecondJobs)
     s.prompt = &prompt;
     s.clock = &clock;
     s.sound = &sound;
-    const char* bin = std::getenv("BRINE_BIN_DIR");
-    s.programFolder = bin ? bin : ".";
+    brine_test::TempFolder programHome;
+    s.programFolder = brine_test::LinkedProgramFolder(programHome / "program");
     s.moduleFactories = {[&] {
         auto m = std::make_unique<CountingModule>(home);
         module = m.get();

@@ -4,6 +4,7 @@
 // is always accepted.
 
 #include "FakeClock.h"
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/Timer.h"
@@ -19,12 +20,11 @@ struct FrameTestServices {
     // Points at the members: they must outlive the frame made with them.
     shell::CFrameServices Services()
     {
-        const char* bin = std::getenv("BRINE_BIN_DIR");
         shell::CFrameServices s;
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
-        s.programFolder = bin ? bin : std::filesystem::current_path();
+        s.programFolder = LinkedProgramFolder(folder / "program");
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
@@ -13,7 +14,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
+
 #include <string>
+#include <termios.h>
 #include <vector>
 
 #include "FirstStart.h"
@@ -22,6 +26,8 @@
 #include "app/ui/PropertySheet.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
+#include "nmea/InstrumentsModule.h"
+#include "nmea/PortList.h"
 #include "nmea/ui/SentenceOptionsPages.h"
 #include "routes/RouteModule.h"
 #include "shell/MainFrame.h"
@@ -74,6 +80,10 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
 
     // View > Target Tracking, then View > Monitor: the monitor is back in front.
     shell::CMainFrame& frame = *theApp.MainFrame();
+    // A new workspace draws the vessel's position-fix markers, large.
+    ASSERT_NE(frame.Navigator(), nullptr);
+    EXPECT_TRUE(frame.Navigator()->FixProperties().GetDraw());
+    EXPECT_EQ(frame.Navigator()->FixProperties().GetSizeMode(), chart::kSizeLarge);
     frame.Action(app::cmd::kViewTargetPanel)->trigger();
     EXPECT_NE(frame.ActiveSidePanel(), panel);
     frame.UpdateModuleCmdUI(true);
@@ -206,7 +216,220 @@ TEST(FreshStart, TheMonitorShowsTheFollowedRouteBeforeAnyPosition)
     ASSERT_TRUE(routeModule->SetAutoAdvance(false));
     frame.UpdateModuleCmdUI(true);
     EXPECT_FALSE(autoAdvance->isChecked());
+
+    // Auto can be switched only while an alarm can advance the route, nobody edits it and it
+    // has a leg; the waypoint controls only while the route has a waypoint.
+    auto* leg = panel->findChild<QLineEdit*>("leg");
+    auto* waypoint = panel->findChild<QLineEdit*>("waypoint");
+    auto* previous = panel->findChild<QPushButton*>("previousWaypoint");
+    auto* next = panel->findChild<QPushButton*>("nextWaypoint");
+    ASSERT_TRUE(leg && waypoint && previous && next);
+    const auto stepsEnabled = [&] {
+        return leg->isEnabled() && waypoint->isEnabled() && previous->isEnabled() &&
+               next->isEnabled();
+    };
+    const auto stepsDisabled = [&] {
+        return !leg->isEnabled() && !waypoint->isEnabled() && !previous->isEnabled() &&
+               !next->isEnabled();
+    };
+    EXPECT_TRUE(autoAdvance->isEnabled());
+    EXPECT_TRUE(stepsEnabled());
+    const int sample = routeModule->RouteOrdinal();
+    routeModule->OnEdit();
+    ASSERT_TRUE(routeModule->IsEditMode());
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(autoAdvance->isEnabled()) << "Auto offered while the route is edited";
+    ASSERT_TRUE(routeModule->NewRoute());
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(stepsDisabled()) << "waypoint steps offered on a route without waypoints";
+    ASSERT_TRUE(routeModule->AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(stepsEnabled());
+    routeModule->OnEdit();
+    ASSERT_FALSE(routeModule->IsEditMode());
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(autoAdvance->isEnabled()) << "Auto offered on a route of one waypoint";
+    ASSERT_TRUE(routeModule->SelectRoute(sample));
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(autoAdvance->isEnabled());
+    auto& monitoring = routeModule->State().monitoring;
+    monitoring.arrivalCircleOn = false;
+    monitoring.perpendicularOn = false;
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_FALSE(autoAdvance->isEnabled()) << "Auto offered with no alarm to advance on";
+    monitoring.perpendicularOn = true;
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(autoAdvance->isEnabled());
     theApp.ExitInstance();
 }
 
+// The View menu's panel items tick the active side panel, shown or hidden, and no other.
+TEST(FreshStart, TheViewMenuTicksTheActivePanelShownOrHidden)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    namespace cmd = app::cmd;
+    const unsigned panelItems[] = {cmd::kViewMonitorPanel, cmd::kViewChartInfoPanel,
+                                   cmd::kViewChartpointPanel, cmd::kViewRoutePanel,
+                                   cmd::kViewTargetPanel};
+    auto ticked = [&] {
+        frame.UpdateModuleCmdUI(true);
+        std::vector<unsigned> on;
+        for (unsigned id : panelItems)
+            if (frame.Action(id)->isChecked())
+                on.push_back(id);
+        return on;
+    };
+    frame.Commands().Execute(cmd::kViewRoutePanel);
+    ASSERT_FALSE(frame.ActiveSidePanel()->isHidden());
+    EXPECT_EQ(ticked(), std::vector<unsigned>{cmd::kViewRoutePanel});
+    // Hidden, it is still the active panel.
+    frame.Commands().Execute(cmd::kViewSidePanel);
+    ASSERT_TRUE(frame.ActiveSidePanel()->isHidden());
+    EXPECT_EQ(ticked(), std::vector<unsigned>{cmd::kViewRoutePanel});
+    EXPECT_FALSE(frame.Action(cmd::kViewSidePanel)->isChecked());
+    // Switched while hidden: the new one is ticked, still hidden.
+    frame.Commands().Execute(cmd::kViewChartpointPanel);
+    EXPECT_TRUE(frame.ActiveSidePanel()->isHidden());
+    EXPECT_EQ(ticked(), std::vector<unsigned>{cmd::kViewChartpointPanel});
+}
+
+// A start whose settings say the monitor window followed the vessel when the program last ended:
+// logging is on again and the monitor panel is the side panel in front, shown, where a start
+// would otherwise show the chart information panel.
+TEST(FreshStart, MonitorWindowOnPutsTheMonitorPanelInFront)
+{
+    brine_test::FirstStartProgram program(false, false, false,
+                                          "[Software\\Quorwick\\Brinevane\\Default\\Navigator]\n"
+                                          "MonitorWindowOn=str:True\n");
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* panel = frame.findChild<navigator::CMonitorPanel*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(frame.ActiveSidePanel(), panel);
+    EXPECT_FALSE(panel->isHidden());
+    ASSERT_NE(frame.Navigator(), nullptr);
+    EXPECT_TRUE(frame.Navigator()->Logbook().IsLogging());
+}
+
+// A second start brings a minimised window back as it was before: maximised stays maximised,
+// a normal window comes back normal.
+TEST(FreshStart, ASecondStartRestoresAMinimisedWindowToItsEarlierState)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    frame.showMaximized();
+    frame.showMinimized();
+    ASSERT_TRUE(frame.isMinimized());
+    frame.RaiseFromSecondStart();
+    EXPECT_FALSE(frame.isMinimized());
+    EXPECT_TRUE(frame.isMaximized());
+    frame.showNormal();
+    frame.showMinimized();
+    frame.RaiseFromSecondStart();
+    EXPECT_FALSE(frame.isMinimized());
+    EXPECT_FALSE(frame.isMaximized());
+}
+
 }   // namespace
+
+// Adds settings lines (sections and values) to the first start's settings file.
+void AddSettings(const brine_test::FirstStartHome& home, const std::string& lines)
+{
+    std::ifstream in(home.Settings());
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    // The settings file closes with its end line: the lines go in before it.
+    if (const auto end = text.rfind("#end"); end != std::string::npos)
+        text.erase(end);
+    std::ofstream(home.Settings(), std::ios::trunc) << text << lines << "#end\n";
+}
+
+// The application started on the home's settings, dialogs answered as they come.
+struct Started {
+    Started()
+    {
+        brine_test::AcceptDialogsAsTheyCome(&owner);
+        ok = app.InitApplication() && app.InitInstance({}) && app.MainFrame() != nullptr;
+    }
+    ~Started() { app.ExitInstance(); }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    shell::CBrinevane app{&prompt};
+    bool ok = false;
+};
+
+// A workspace saved while a chart window followed the vessel: the next start shows the monitor
+// panel as the side panel, whichever panel the workspace had in front; without that setting the
+// workspace's own panel stays. The panels carry their bar ids.
+TEST(FreshStart, AStartAfterFollowingTheVesselShowsTheMonitorPanel)
+{
+    for (const bool following : {true, false}) {
+        brine_test::FirstStartApp();
+        const brine_test::FirstStartHome home;
+        AddSettings(home, std::string("[Software\\Quorwick\\Brinevane\\Default]\n"
+                                      "OperationalMode=str:Route\n"
+                                      "[Software\\Quorwick\\Brinevane\\Default\\Navigator]\n"
+                                      "MonitorWindowOn=str:") +
+                              (following ? "True" : "False") + "\n");
+        Started started;
+        ASSERT_TRUE(started.ok);
+        shell::CMainFrame& frame = *started.app.MainFrame();
+        auto* monitor = frame.findChild<navigator::CMonitorPanel*>();
+        ASSERT_NE(monitor, nullptr);
+        ASSERT_NE(frame.ActiveSidePanel(), nullptr);
+        if (following) {
+            EXPECT_EQ(frame.ActiveSidePanel(), monitor);
+            EXPECT_FALSE(monitor->isHidden());
+            // Each panel docks under its own bar id, the one a workspace stores.
+            std::map<std::string, unsigned> ids;
+            for (const app::CSidePanel* panel : frame.SidePanels())
+                ids[panel->GetTitle().toStdString()] = panel->BarId();
+            EXPECT_EQ(ids, (std::map<std::string, unsigned>{{"Chart Info", 2007},
+                                                            {"Monitor", 2012},
+                                                            {"Chartpoint", 2001},
+                                                            {"Route", 2042},
+                                                            {"Target Tracking", 497}}));
+        } else {
+            EXPECT_EQ(frame.ActiveSidePanel()->GetTitle(), "Route");
+            EXPECT_TRUE(monitor->isHidden());
+        }
+    }
+}
+
+// "AutoConfigurePorts" reaches the serial ports: on, COM1 is set to 4800 baud when the program
+// takes it; off, the device keeps the speed it had.
+TEST(FreshStart, TheAutoConfigurePortsSettingReachesTheSerialPorts)
+{
+    for (const bool configure : {true, false}) {
+        brine_test::FirstStartApp();
+        const brine_test::FirstStartHome home;
+        ASSERT_GE(home.slave, 0);
+        termios before{};
+        ASSERT_EQ(::tcgetattr(home.slave, &before), 0);
+        ASSERT_EQ(::cfsetispeed(&before, B9600), 0);
+        ASSERT_EQ(::cfsetospeed(&before, B9600), 0);
+        ASSERT_EQ(::tcsetattr(home.slave, TCSANOW, &before), 0);
+        AddSettings(home, std::string("[Software\\Quorwick\\Brinevane\\Default]\n"
+                                      "AutoConfigurePorts=str:") +
+                              (configure ? "True" : "False") + "\n");
+        Started started;
+        ASSERT_TRUE(started.ok);
+        auto* instruments =
+            brine_test::FindModule<nmea::CInstrumentsModule>(*started.app.MainFrame());
+        ASSERT_NE(instruments, nullptr);
+        nmea::CPort* com1 = instruments->Ports().FindPort(1);
+        ASSERT_NE(com1, nullptr);
+        for (int i = 0; i < 50 && !com1->GetCondition().connected; ++i)
+            QTest::qWait(100);
+        ASSERT_TRUE(com1->GetCondition().connected) << configure;
+        termios now{};
+        ASSERT_EQ(::tcgetattr(home.slave, &now), 0);
+        EXPECT_EQ(::cfgetispeed(&now), configure ? speed_t(B4800) : speed_t(B9600)) << configure;
+    }
+}

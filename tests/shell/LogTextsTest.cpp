@@ -2,11 +2,13 @@
 // Log Entry note with characters the log's Western European tables cannot hold is refused
 // with the reason and offered again as typed; what is then entered, and every row after it,
 // goes into the log, as Python's dbfread reads it, and the logbook window previews it.
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include "FirstStart.h"
 #include "PythonScript.h"
 #include "app/CommandIds.h"
+#include "app/ui/ListControls.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/VoyageDlg.h"
@@ -142,6 +145,46 @@ for r in dbfread.DBF(path + '.X/%08d.dbf' % own['UNIQUE'], encoding='cp1252'):
     ASSERT_NE(area, nullptr);
     ASSERT_NE(area->activeSubWindow(), nullptr);
     EXPECT_EQ(area->activeSubWindow()->windowTitle().toStdString(), "Log Database - " + name);
+    // The rows stay in the order written: a click on a heading sorts nothing. Each column is
+    // as wide as its heading and 60 pixels, the note 250, kept as left when a row is added.
+    {
+        auto* logbook = qobject_cast<app::CListFrame*>(area->activeSubWindow());
+        ASSERT_NE(logbook, nullptr);
+        QTableView& table = *logbook->View();
+        QHeaderView& heads = *table.horizontalHeader();
+        ASSERT_EQ(heads.count(), 8);
+        const auto noteColumn = [&] {
+            QStringList texts;
+            for (int r = 0; r < table.model()->rowCount(); ++r)
+                texts << table.model()->index(r, 7).data().toString();
+            return texts;
+        };
+        const QStringList before = noteColumn();
+        QTest::mouseClick(heads.viewport(), Qt::LeftButton, {},
+                          QPoint(heads.sectionViewportPosition(7) + 5, heads.height() / 2));
+        QTest::qWait(50);
+        EXPECT_EQ(noteColumn(), before) << "the heading sorted the log";
+        const auto widthsAsWritten = [&] {
+            EXPECT_EQ(table.columnWidth(7), 250);
+            for (int c = 0; c < 7; ++c)
+                EXPECT_EQ(table.columnWidth(c),
+                          heads.fontMetrics().horizontalAdvance(
+                              table.model()->headerData(c, Qt::Horizontal).toString()) +
+                              60)
+                    << "column " << c;
+        };
+        widthsAsWritten();
+        // A row written while the window is open: the list grows, the widths stay as they were
+        // left, also one the user changed.
+        const int rows = table.model()->rowCount();
+        table.setColumnWidth(1, 200);
+        log.LogEvent("Abeam Alki Point", -1);
+        for (int i = 0; i < 20 && table.model()->rowCount() == rows; ++i)
+            QTest::qWait(50);
+        EXPECT_EQ(table.model()->rowCount(), rows + 1);
+        EXPECT_EQ(table.columnWidth(1), 200);
+        EXPECT_EQ(table.columnWidth(7), 250);
+    }
     run(app::cmd::kFilePrintPreview);
     for (int i = 0; i < 40 && area->activeSubWindow()->windowTitle().startsWith("Log Database");
          ++i)

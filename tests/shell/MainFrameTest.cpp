@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "FakeClock.h"
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -87,12 +88,6 @@ struct LoggingModule : app::CModule {
     std::vector<std::string>& log;
 };
 
-std::filesystem::path BinDir()
-{
-    const char* dir = std::getenv("BRINE_BIN_DIR");
-    return dir ? dir : std::filesystem::current_path();
-}
-
 struct MainFrameTest : ::testing::Test {
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
@@ -103,7 +98,20 @@ struct MainFrameTest : ::testing::Test {
     bool disclaimerAnswer = true;
     int disclaimerShown = 0;
 
-    shell::CFrameServices Services(std::filesystem::path folder = BinDir())
+    // The program folder: links to what the build put beside the program.
+    brine_test::TempFolder programHome;
+    std::filesystem::path ProgramFolder()
+    {
+        return brine_test::LinkedProgramFolder(programHome / "program");
+    }
+
+    shell::CFrameServices Services(std::filesystem::path folder = {})
+    {
+        if (folder.empty())
+            folder = ProgramFolder();
+        return ServicesIn(folder);
+    }
+    shell::CFrameServices ServicesIn(const std::filesystem::path& folder)
     {
         App();
         shell::CFrameServices s;
@@ -360,7 +368,7 @@ TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
     const QStringList expected = {
         "Standard",    "Display",        "Chart",         "Voyage",     "Chartpoint database",
         "ARPA",        "Route database", "Tender Target", "Side Panel", "Status Bar",
-        "Message Bar", "Customise..."};
+        "Customise..."};
     QWidget* panel = frame.ActiveSidePanel();
     const struct {
         QWidget* widget;
@@ -457,7 +465,7 @@ TEST_F(MainFrameTest, FailedCreationShowsOneMessageAndReleasesOnlyWhatExists)
         std::vector<std::string> log;
     } rows[] = {
         {empty.Path(), {true}, {}},
-        {BinDir(),
+        {ProgramFolder(),
          {true, false, true},
          {"create m0", "init m0", "create m1", "init m1", "delete m1", "terminate m0",
           "delete m0"}},

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -64,4 +65,42 @@ TEST(MenuPlaces, SelectionSortAndCurrentTargetSubmenus)
     // The ARPA menu holds no "Open" that nothing ever enables.
     for (const auto& [id, path] : at)
         EXPECT_NE(path, "Target > ARPA > Open");
+}
+
+// The Chart menu's view commands read as the chart window names them, and within each menu a
+// letter chooses one entry only: a letter two entries share would only move between them.
+TEST(MenuPlaces, ChartMenuTextsAndOneEntryPerLetter)
+{
+    using namespace app::cmd;
+    std::map<unsigned, std::string> texts;
+    for (const shell::TopMenu& menu : shell::MainMenus()) {
+        std::vector<std::map<char, std::string>> letters(1);
+        for (const shell::MenuEntry& e : menu.entries) {
+            if (e.kind == shell::MenuKind::EndPopup) {
+                letters.pop_back();
+                continue;
+            }
+            if (e.kind == shell::MenuKind::Separator)
+                continue;
+            texts[e.id] = e.text;
+            const std::string text = e.text;
+            std::size_t amp = text.find('&');
+            while (amp != std::string::npos && amp + 1 < text.size() && text[amp + 1] == '&')
+                amp = text.find('&', amp + 2);   // "&&" is an ampersand shown
+            if (amp != std::string::npos && amp + 1 < text.size()) {
+                const char letter = static_cast<char>(std::tolower(text[amp + 1]));
+                const auto [it, fresh] = letters.back().emplace(letter, text);
+                EXPECT_TRUE(fresh) << menu.title << ": \"" << text << "\" and \"" << it->second
+                                   << "\" share the letter " << letter;
+            }
+            if (e.kind == shell::MenuKind::Popup)
+                letters.emplace_back();
+        }
+    }
+    EXPECT_EQ(texts[kChartZoomIn], "&Zoom In");
+    EXPECT_EQ(texts[kChartZoomOut], "Zoo&m Out");
+    EXPECT_EQ(texts[kChartLargerScale], "&Larger Scale");
+    EXPECT_EQ(texts[kChartSmallerScale], "&Smaller Scale");
+    EXPECT_EQ(texts[kChartFull], "&Full");
+    EXPECT_EQ(texts[kChartWorld], "&World");
 }

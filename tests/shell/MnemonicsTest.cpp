@@ -78,7 +78,7 @@ TEST(Mnemonics, EveryInstrumentPageUsesEachLetterOnce)
     App();
     app::CModelessPropertySheet sheet("Options");
     sheet.AddPage(new nmea::CNetworkOptionsDlg(
-        std::make_unique<nmea::CNetworkOptionsModel>(nmea::CNetworkOptions{}, nullptr, nullptr), {},
+        std::make_unique<nmea::CNetworkOptionsModel>(nmea::CNetworkOptions{}, nullptr, nullptr),
         "192.0.2.1"));
     sheet.AddPage(new nmea::COptionsGPS(
         std::make_unique<nmea::CGPSOptionsModel>(nmea::CGPSOptions{}, nullptr), nullptr));

@@ -7,6 +7,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +18,11 @@
 #include "ScriptedPrompt.h"
 #include "app/DisplayPaletteModule.h"
 #include "app/Module.h"
+#include "app/Registry.h"
+#include "app/WorkspaceManager.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ChartpointModule.h"
+#include "geo/Position.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
 #include "nmea/InstrumentsModule.h"
@@ -112,6 +118,95 @@ TEST(ModuleLifecycle, ModulesAreMadeLoadedSavedAndEndedInTheNavigatorsOrder)
                   "tidal arpa tender navigator vessel plan route chartpoint charting "
                   "instruments palette");
     }
+}
+
+// Closing the program with a filled temporary route database and a filled temporary chartpoint
+// database: the route is offered first, and a Cancel there leaves the chartpoints unasked and
+// the program running; answered, both are offered in that order and the program closes.
+TEST(ModuleLifecycle, ClosingOffersTheRouteDatabaseFirstAndItsCancelEndsTheRound)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* route = brine_test::FindModule<routes::CRouteModule>(frame);
+    auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+    ASSERT_TRUE(route && points);
+    ASSERT_TRUE(route->OpenDatabase({}));
+    // Edit mode, with the route out of the monitor's automatic advance, comes once no other
+    // station claims the database.
+    route->SetAutoAdvance(false);
+    route->OnEdit();
+    for (int i = 0; i < 50 && !route->IsEditMode(); ++i)
+        QTest::qWait(100);
+    ASSERT_TRUE(route->IsEditMode());
+    ASSERT_TRUE(route->NewRoute());
+    ASSERT_TRUE(route->AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    ASSERT_TRUE(points->OpenDatabase({}));
+    points->OnEdit();
+    ASSERT_TRUE(points->AddChartpointAt(geo::CPosition(48.144, -122.755)));
+    ASSERT_TRUE(route->IsTempDatabase() && points->IsTempDatabase());
+
+    using platform::PromptAnswer;
+    auto askedSince = [&](std::size_t from) {
+        std::string texts;
+        const auto& asked = program.prompt.AskedPrompts();
+        for (std::size_t i = from; i < asked.size(); ++i)
+            texts += "[" + asked[i].text + "]";
+        return texts;
+    };
+    std::size_t from = program.prompt.AskedPrompts().size();
+    program.prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
+    program.prompt.Expect(PromptAnswer::Cancel, "Save Route database?");
+    EXPECT_FALSE(frame.close());
+    EXPECT_EQ(askedSince(from), "[Are you sure you want to exit?][Save Route database?]");
+    EXPECT_TRUE(frame.isVisible() && !frame.IsTimerSuspended());
+    EXPECT_TRUE(route->Database().IsOpen() && points->IsDatabaseOpen());
+
+    from = program.prompt.AskedPrompts().size();
+    program.prompt.Expect(PromptAnswer::Yes, "Are you sure you want to exit?");
+    program.prompt.Expect(PromptAnswer::No, "Save Route database?");
+    program.prompt.Expect(PromptAnswer::No, "Save Chartpoint database?");
+    EXPECT_TRUE(frame.close());
+    EXPECT_EQ(askedSince(from), "[Are you sure you want to exit?][Save Route database?]"
+                                "[Save Chartpoint database?]");
+    EXPECT_TRUE(program.prompt.Done());
+}
+
+// A named workspace saved by itself at exit names the chartpoint database that was open then:
+// it is saved before the modules shut their databases.
+TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+    ASSERT_NE(points, nullptr);
+    const std::filesystem::path harbour = program.home.folder / "Harbour";
+    ASSERT_TRUE(points->OpenDatabase(harbour.string()));
+    ASSERT_FALSE(points->IsTempDatabase());
+    ASSERT_NE(frame.Workspace(), nullptr);
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Passage"));
+    // Auto Save workspace ticked, as the Workspace page stores it.
+    {
+        app::CRegistry reg(frame.SettingsHome().GetStore());
+        ASSERT_TRUE(reg.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
+        reg.WriteBool("AutoSaveWorkspace", true);
+    }
+    frame.LoadWorkspaceValues();
+    ASSERT_TRUE(frame.AutoSaveWorkspace());
+    // Another database opened since the workspace was saved: the one to reopen next time.
+    ASSERT_TRUE(points->OpenDatabase((program.home.folder / "Anchorage").string()));
+
+    program.prompt.Expect(platform::PromptAnswer::Yes, "Are you sure you want to exit?");
+    EXPECT_TRUE(frame.close());
+    std::ifstream in(program.home.Settings());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string section = "[Software\\Quorwick\\Brinevane\\Passage\\Chartpoint]";
+    const std::size_t at = text.find(section);
+    ASSERT_NE(at, std::string::npos) << text;
+    const std::size_t end = text.find("\n[", at + 1);
+    EXPECT_NE(text.substr(at, end - at).find("InitialDatabase=str:Anchorage"), std::string::npos)
+        << text.substr(at, end - at);
 }
 
 }   // namespace

@@ -17,6 +17,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "OwnProgramFolder.h"
+#include "TempFolder.h"
+
 namespace {
 
 int g_argc = 1;
@@ -33,6 +36,19 @@ QString UniqueName(const char* what)
         .arg(QDateTime::currentMSecsSinceEpoch());
 }
 
+// The program's folder for every start of this test: what the program writes beside itself
+// (chartpoints, attachments, tides) stays out of the build's program folder.
+QString ProgramFolder()
+{
+    static brine_test::TempFolder folder;
+    static const bool made = [] {
+        brine_test::UseOwnProgramFolder(folder / "program");
+        return true;
+    }();
+    (void)made;
+    return QString::fromStdString((folder / "program").string());
+}
+
 // Starts the program offscreen under its own instance name, with its settings in `config` (away
 // from the user's) and the given variables.
 void Start(QProcess& p, const QTemporaryDir& config, const QString& instance,
@@ -42,6 +58,7 @@ void Start(QProcess& p, const QTemporaryDir& config, const QString& instance,
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", config.path());
     env.insert("BRINE_INSTANCE_NAME", instance);
+    env.insert("BRINE_PROGRAM_FOLDER", ProgramFolder());
     for (const auto& [name, value] : vars)
         env.insert(name, value);
     p.setProcessEnvironment(env);
@@ -165,6 +182,7 @@ TEST(ProgramStart, TwoProfilesRunSideBySideAsTwoStations)
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", config.path());
         env.remove("BRINE_INSTANCE_NAME");   // the program's own name for its profile
+        env.insert("BRINE_PROGRAM_FOLDER", ProgramFolder());
         env.insert("BRINE_QUIT_AFTER_MS", "8000");
         p.setProcessEnvironment(env);
         const char* bin = std::getenv("BRINE_BIN_DIR");

@@ -2,10 +2,15 @@
 // best-chart check: while the vessel lies on the raster chart in front and a larger-scale chart
 // covers its position, the message bar says so and best chart selection goes back on; on a part
 // of the chart no larger-scale chart covers, the message goes. Go To a position off the raster
-// chart in front opens the best chart there in its window.
+// chart in front opens the best chart there in its window. The harbour chart's notes: Goto
+// waits for a line to be picked.
 #include "shell/Brinevane.h"
 
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,6 +24,8 @@
 #include "chart/ChartDoc.h"
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
+#include "charts/hcrf/HCRFDoc.h"
+#include "charts/ui/ChartDialogs.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "shell/MainFrame.h"
 
@@ -94,6 +101,50 @@ TEST(RasterBestChart, MessageAndGoToFollowThePosition)
     ASSERT_NE(inFront, nullptr);
     ASSERT_NE(inFront->GetTitle().find("RC9003"), std::string::npos) << inFront->GetTitle();
     ASSERT_FALSE(inFront->IsPositionOnChart(south));
+
+    // Chart Notes on the harbour chart: Goto waits for a line to be picked,
+    // and then shows that line's note.
+    auto* harbourChart = dynamic_cast<charts::hcrf::CHCRFDoc*>(inFront);
+    ASSERT_NE(harbourChart, nullptr);
+    brine_test::AnswerDialogs() = false;
+    int lines = 0;
+    bool gotoAtOpen = true, gotoPicked = false;
+    geo::IntPoint before, afterUnpicked, afterPicked;
+    auto* look = new QTimer(&owner);
+    QObject::connect(look, &QTimer::timeout, [&] {
+        auto* notes = qobject_cast<charts::CNotesDialog*>(QApplication::activeModalWidget());
+        if (!notes)
+            return;
+        look->stop();
+        QTest::qWait(200);   // shown, the list given the keyboard
+        auto* list = notes->findChild<QListWidget*>("Notes");
+        QPushButton* go = nullptr;
+        for (auto* button : notes->findChildren<QPushButton*>())
+            if (button->text() == "&Goto")
+                go = button;
+        if (!list || !go)
+            return notes->reject();
+        lines = list->count();
+        gotoAtOpen = go->isEnabled();
+        before = harbourChart->ScrollPosition();
+        QTest::mouseClick(go, Qt::LeftButton);
+        afterUnpicked = harbourChart->ScrollPosition();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        gotoPicked = go->isEnabled();
+        QTest::mouseClick(go, Qt::LeftButton);
+        afterPicked = harbourChart->ScrollPosition();
+        notes->reject();
+    });
+    look->start(20);
+    harbourChart->ShowChartNotes();
+    brine_test::AnswerDialogs() = true;
+    EXPECT_EQ(lines, 2) << "the harbour chart's note and caution";
+    EXPECT_FALSE(gotoAtOpen) << "Goto enabled with no line picked";
+    EXPECT_EQ(afterUnpicked, before) << "Goto acted with no line picked";
+    EXPECT_TRUE(gotoPicked);
+    EXPECT_NE(afterPicked, before) << "Goto on the picked line moved nothing";
+
     EXPECT_TRUE(frame.GoToPosition(south));
     QTest::qWait(300);
     inFront = charting->GetActiveChartDoc();

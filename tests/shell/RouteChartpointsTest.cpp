@@ -29,6 +29,7 @@
 #include <fstream>
 #include <string>
 
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -114,6 +115,7 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     setenv("BRINE_INSTANCE_NAME", ("brine-routecp-" + std::to_string(::getpid())).c_str(), 1);
+    brine_test::UseOwnProgramFolder(home / "program");
 
     int master = -1, slave = -1;
     char slaveName[128] = {};

@@ -5,11 +5,14 @@
 #include "FirstStart.h"
 #include "app/CommandIds.h"
 #include "app/ui/PropertySheet.h"
+#include "engines/report/ReportPreview.h"
 #include "routes/ui/RoutePanel.h"
 #include "routes/ui/RouteWindows.h"
+#include "shell/ModuleReports.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -41,6 +44,12 @@ TEST(RouteListPositions, FollowTheWorkspaceFormat)
     ASSERT_GT(list->topLevelItemCount(), 1);
     const geo::CPosition first = routes->State().waypoints.at(0).m_position;
 
+    // Each column as wide as its heading and 30 pixels, whatever the rows hold.
+    for (int c = 0; c < list->columnCount(); ++c)
+        EXPECT_EQ(list->columnWidth(c),
+                  list->header()->fontMetrics().horizontalAdvance(list->headerItem()->text(c)) + 30)
+            << list->headerItem()->text(c).toStdString();
+
     // At the default: minutes with two decimals.
     EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), first.FormatLatitude({2, false}));
     EXPECT_EQ(list->topLevelItem(0)->text(6).toStdString(), first.FormatLongitude({2, false}));
@@ -65,6 +74,20 @@ TEST(RouteListPositions, FollowTheWorkspaceFormat)
     EXPECT_EQ(lat, first.FormatLatitude({3, true}));
     EXPECT_EQ(list->topLevelItem(0)->text(6).toStdString(), first.FormatLongitude({3, true}));
     EXPECT_NE(lat, first.FormatLatitude({2, false}));
+
+    // The waypoint list report, run as File > Print Preview runs it, prints
+    // the positions in that form too.
+    ASSERT_TRUE(
+        shell::RunModuleReport(app::choose::kPrintWaypoints, true, frame.ModuleReportHost()));
+    auto* preview = frame.findChild<report::CReportPreview*>();
+    ASSERT_NE(preview, nullptr);
+    // Minutes and seconds with three decimals: the part after the degree sign.
+    const auto afterDegrees = [](const std::string& text) {
+        return QString::fromStdString(text.substr(text.find('\xB0') + 1));
+    };
+    const std::string lon = first.FormatLongitude({3, true});
+    EXPECT_EQ(preview->Layout().FindRow(afterDegrees(lat)), 0) << lat;
+    EXPECT_EQ(preview->Layout().FindRow(afterDegrees(lon)), 0) << lon;
 }
 
 }   // namespace

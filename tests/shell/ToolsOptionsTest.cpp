@@ -1,18 +1,22 @@
-// Tools Options on the real frame: a refused value stores nothing, an
-// accepted one reaches the settings, and a stored value out of range is
-// brought into range when read.
+// Tools Options on the real frame: a refused value changes nothing, an
+// accepted one is the frame's at once and reaches the settings when the
+// workspace is saved, and a stored value out of range is brought into range
+// when read.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "OwnProgramFolder.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -34,12 +38,6 @@ QApplication& App()
     return *app;
 }
 
-std::filesystem::path BinDir()
-{
-    const char* dir = std::getenv("BRINE_BIN_DIR");
-    return dir ? dir : std::filesystem::current_path();
-}
-
 struct ToolsOptionsTest : ::testing::Test {
     brine_test::FakeClock clock;
     brine_test::ScriptedPrompt prompt;
@@ -54,8 +52,8 @@ struct ToolsOptionsTest : ::testing::Test {
         s.timerIds = &timerIds;
         s.prompt = &prompt;
         s.clock = &clock;
-        s.programFolder = BinDir();
-        s.audioFolder = BinDir() / "System" / "Audio";
+        s.programFolder = brine_test::LinkedProgramFolder(folder / "program");
+        s.audioFolder = s.programFolder / "System" / "Audio";
         s.settings = &store;
         s.showDisclaimer = [](QWidget*) { return true; };
         return s;
@@ -76,12 +74,16 @@ struct ToolsOptionsTest : ::testing::Test {
     bool StoredPlaces(shell::CMainFrame& frame, long& places)
     {
         app::CRegistry registry(store);
-        return registry.OpenKeyForRead(frame.Workspace()->GetRegistryKey() + "\\WorkSpace") &&
-               registry.ReadLong("DecimalPlaces", places);
+        std::uint32_t dword = 0;
+        const bool read = registry.OpenKeyForRead(frame.Workspace()->GetRegistryKey()) &&
+                          registry.ReadDWord("DecimalPlaces", dword);
+        if (read)
+            places = static_cast<long>(dword);
+        return read;
     }
 };
 
-TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStored)
+TEST_F(ToolsOptionsTest, RefusedDecimalPlacesChangeNothingAndAcceptedOnesAreSavedWithTheWorkspace)
 {
     shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
@@ -112,8 +114,89 @@ TEST_F(ToolsOptionsTest, RefusedDecimalPlacesStoreNothingAndAcceptedOnesAreStore
     places->setText("3");
     EXPECT_TRUE(sheet->OnOk());
     EXPECT_EQ(frame.DecimalPlaces(), 3);
+    // Applied, not yet written: the workspace holds what it held.
+    long now = -1;
+    EXPECT_EQ(StoredPlaces(frame, now), before);
+    EXPECT_EQ(now, stored);
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
     ASSERT_TRUE(StoredPlaces(frame, stored));
     EXPECT_EQ(stored, 3);
+    frame.TearDown();
+}
+
+// OK on the Workspace and System pages applies their values to the frame
+// and writes nothing: not the frame's values, not "ReloadWorkspace", and a
+// workspace set to save itself is not saved until the program closes.
+TEST_F(ToolsOptionsTest, OkAppliesTheWorkspaceValuesWithoutWritingThem)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
+    const std::string key = frame.Workspace()->GetRegistryKey();
+    const auto written = [&](const std::string& subkey, const char* name) {
+        app::CRegistry registry(store);
+        bool value = false;
+        return registry.OpenKeyForRead(subkey) && registry.ReadBool(name, value);
+    };
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    QWidget* page = sheet->Page(0);
+    auto* places = page->findChild<QLineEdit*>("decimalPlaces");
+    auto* degMinSec = page->findChild<QAbstractButton*>("degMinSec");
+    auto* list = page->findChild<QListWidget*>("workspaceList");
+    auto* priority = sheet->Page(1)->findChild<QSlider*>("priorityBoost");
+    ASSERT_TRUE(places && degMinSec && list && priority);
+    ASSERT_EQ(list->count(), 4);
+    places->setText("1");
+    degMinSec->setChecked(true);
+    // Reload documents, reload workspace, auto save, confirm closedown.
+    const Qt::CheckState marks[] = {Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Unchecked};
+    for (int i = 0; i < 4; ++i)
+        list->item(i)->setCheckState(marks[i]);
+    priority->setValue(1);
+    ASSERT_TRUE(sheet->OnOk());
+    EXPECT_EQ(frame.DecimalPlaces(), 1);
+    EXPECT_TRUE(frame.DegMinSec());
+    EXPECT_TRUE(frame.AutoSaveWorkspace());
+    EXPECT_FALSE(frame.ReloadWorkspace());
+    EXPECT_FALSE(frame.ConfirmClosedown());
+
+    long storedPlaces = -1;
+    ASSERT_TRUE(StoredPlaces(frame, storedPlaces));
+    EXPECT_EQ(storedPlaces, 2);
+    {
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForRead(key + "\\WorkSpace"));
+        bool autoSave = true;
+        EXPECT_TRUE(registry.ReadBool("AutoSaveWorkspace", autoSave));
+        EXPECT_FALSE(autoSave);
+        // Only the Workspace page's switches live below "WorkSpace".
+        std::string misplaced;
+        EXPECT_FALSE(registry.ReadString("DecimalPlaces", misplaced));
+    }
+    EXPECT_FALSE(written(frame.Workspace()->GetRoot(), "ReloadWorkspace"));
+
+    // Saved with the workspace, each where it belongs.
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Bridge"));
+    ASSERT_TRUE(StoredPlaces(frame, storedPlaces));
+    EXPECT_EQ(storedPlaces, 1);
+    {
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForRead(key));
+        bool storedDegMinSec = false;
+        std::uint32_t storedPriority = 0;
+        EXPECT_TRUE(registry.ReadBool("DisplayDegMinSecPosition", storedDegMinSec));
+        EXPECT_TRUE(storedDegMinSec);
+        EXPECT_TRUE(registry.ReadDWord("ThreadPriority", storedPriority));
+        EXPECT_EQ(storedPriority, 1U);
+        registry.Close();
+        ASSERT_TRUE(registry.OpenKeyForRead(key + "\\WorkSpace"));
+        bool autoSave = false;
+        EXPECT_TRUE(registry.ReadBool("AutoSaveWorkspace", autoSave));
+        EXPECT_TRUE(autoSave);
+        std::string misplaced;
+        EXPECT_FALSE(registry.ReadString("DecimalPlaces", misplaced));
+    }
     frame.TearDown();
 }
 
@@ -152,7 +235,10 @@ TEST_F(ToolsOptionsTest, CaptionAndDecimalPlacesArrows)
 }
 
 // Alt and a letter must reach one control: a letter used twice on a page
-// (the sheet's own buttons count on every page) only moves the focus.
+// (the sheet's own buttons count on every page) only moves the focus. The
+// one shared letter is the Workspace page's "&Apply to desktop" beside the
+// sheet's "&Apply", both given texts: the first Alt+A goes to one, the
+// second to the other.
 TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
 {
     shell::CMainFrame frame(Services());
@@ -172,12 +258,13 @@ TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
         for (auto* l : sheet->Page(i)->findChildren<QLabel*>())
             texts << l->text();
         for (const QString& text : texts)
-            if (auto m = mnemonic.match(text); m.hasMatch())
+            if (auto m = mnemonic.match(text); m.hasMatch() && text != "&Apply to desktop")
                 keys << m.captured(1).toLower();
         QStringList unique = keys;
         unique.removeDuplicates();
         EXPECT_EQ(unique.size(), keys.size()) << i << ": " << keys.join(' ').toStdString();
     }
+    EXPECT_TRUE(sheetKeys.contains("a")) << sheetKeys.join(' ').toStdString();
     frame.TearDown();
 }
 
@@ -197,19 +284,24 @@ TEST_F(ToolsOptionsTest, TheSerialPortsAskForNoRestart)
     frame.TearDown();
 }
 
+// Stored values as a workspace load takes them: decimal places out of range
+// are brought into range; audio alerts stay off without a sound output.
 TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
 {
-    for (const auto& [written, read] : {std::pair{200L, 4}, {-3L, 0}, {4L, 4}, {0L, 0}}) {
+    // Kept as a DWORD read into a byte: 300 comes in as 44.
+    for (const auto& [written, read] : {std::pair{200U, 4}, {300U, 4}, {4U, 4}, {0U, 0}}) {
         shell::CMainFrame frame(Services());
         ASSERT_TRUE(frame.OnCreate());
         {
             app::CRegistry registry(store);
-            ASSERT_TRUE(
-                registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
-            registry.WriteLong("DecimalPlaces", written);
+            ASSERT_TRUE(registry.OpenKeyForWrite(frame.Workspace()->GetRegistryKey()));
+            registry.WriteDWord("DecimalPlaces", written);
+            registry.WriteBool("AudioAlerts", true);
         }
         frame.LoadWorkspaceValues();
         EXPECT_EQ(frame.DecimalPlaces(), read) << written;
+        // The frame is given no desktop here: no sound output.
+        EXPECT_FALSE(frame.AudioAlerts());
         frame.TearDown();
     }
 }

@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -53,6 +55,18 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
     ASSERT_TRUE(platform::EqualNoCaseAscii(ChartName(charting->GetActiveChartDoc()), "LCWORLD"))
         << ChartName(charting->GetActiveChartDoc());
     charting->SetAutoscroll(true);
+    // The user has zoomed in on the world chart; the following window's
+    // start has the user's window show its whole chart again.
+    chart::CChartDoc* world = charting->GetActiveChartDoc();
+    const auto extentOf = [](chart::CChartDoc& doc) {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(doc.GetExtent(nw, se));
+        return std::array{nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()};
+    };
+    const auto whole = extentOf(*world);
+    ASSERT_TRUE(world->ZoomIn());
+    ASSERT_TRUE(world->ZoomIn());
+    ASSERT_NE(extentOf(*world), whole);
 
     const auto following = [&] { return charting->FindChartDocInState(chart::kFrameAutoscroll); };
     const auto sailUntilOn = [&](double lat, double lon, const char* chartName) {
@@ -79,15 +93,77 @@ TEST(VectorAutoscroll, BestChartSelectionFollowsOnTheLargestScaleChartHoldingThe
     ASSERT_NE(following(), nullptr) << "Start Voyage opened no following window";
     EXPECT_TRUE(platform::EqualNoCaseAscii(ChartName(following()), "US4WA02M"))
         << "the following window starts on " << ChartName(following());
+    const auto frames = charting->ChartFrames();
+    ASSERT_TRUE(std::any_of(frames.begin(), frames.end(), [world](chart::CChartWindow* w) {
+        return w && w->GetChartDoc() == world && w->GetState() == chart::kFrameNormal;
+    })) << "the user's window stays open";
+    EXPECT_EQ(extentOf(*world), whole) << "the user's window shows the world chart whole";
     nav.SetBestChartCheckInterval(std::chrono::seconds(1));
 
+    // A chart change keeps the view no finer than the new chart's most
+    // overscaled view (eight times its scale on a 0.28 mm pixel).
+    const auto withinZoomRange = [](chart::CChartDoc* doc) {
+        double metres = 0.0;
+        const std::string scale = doc ? doc->GetScaleText() : std::string();
+        if (!doc || !doc->GetMetresPerPixel(metres) || scale.rfind("1:", 0) != 0)
+            return ::testing::AssertionFailure() << "no display scale";
+        const double finest = std::stod(scale.substr(2)) * 0.00028 / 8;
+        if (metres < finest * (1 - 1e-6))
+            return ::testing::AssertionFailure()
+                   << ChartName(doc) << " at " << metres << " m/pixel, finer than " << finest;
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(withinZoomRange(following()));
+
     // Into Elliott Bay: the harbour chart (1:20,000); then off Tacoma, held by the
-    // Puget Sound chart (1:350,000) alone.
+    // Puget Sound chart (1:350,000) alone, the harbour chart zoomed in as far as it goes.
     EXPECT_TRUE(sailUntilOn(47.615, -122.37, "US5WA03M")) << ChartName(following());
+    EXPECT_TRUE(withinZoomRange(following()));
+    if (chart::CChartDoc* harbour = following())
+        for (int i = 0; i < 40 && !harbour->IsAtMaxZoom(); ++i)
+            harbour->ZoomIn();
     EXPECT_TRUE(sailUntilOn(47.30, -122.48, "US2WA01M")) << ChartName(following());
     chart::CChartDoc* shown = following();
     ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(withinZoomRange(shown));
     EXPECT_TRUE(shown->IsPositionVisible(geo::CPosition(47.30, -122.48)));
+}
+
+}   // namespace
+
+namespace {
+
+// With every chart window closed, Navigator > Autoscroll Monitor Window opens the following
+// window on the vector folio's largest-scale chart holding the vessel, not on the blank chart.
+TEST(VectorAutoscroll, WithNoChartWindowTheFollowingWindowOpensOnTheVesselsVectorChart)
+{
+    const brine_test::FirstStartProgram program(true);
+    ASSERT_TRUE(program.started);
+    const brine_test::FirstStartHome& home = program.home;
+    shell::CMainFrame& frame = program.Frame();
+    QTest::qWait(500);
+    auto* charting = brine_test::FindModule<chart::CChartingModule>(frame);
+    ASSERT_NE(charting, nullptr);
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    nav.SetBestChartCheckInterval(std::chrono::seconds(600));
+    charting->CloseAllChartDocs();
+    QTest::qWait(300);
+    ASSERT_EQ(charting->GetActiveChartDoc(), nullptr);
+
+    // Near the Admiralty Inlet chart's south edge: that chart (1:80,000) holds it.
+    for (int i = 0; i < 40 && !nav.CanStartEndVoyage(); ++i) {
+        home.Send(brine_test::RmcAt(47.79, -122.80));
+        QTest::qWait(100);
+    }
+    ASSERT_TRUE(nav.CanStartEndVoyage());
+    frame.UpdateModuleCmdUI(true);
+    frame.Action(app::cmd::kNavAutoscroll)->trigger();
+    QTest::qWait(300);
+    chart::CChartDoc* shown = charting->FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(shown, nullptr) << "no following window";
+    EXPECT_EQ(shown->GetChartType(), chart::kChartLivechart);
+    EXPECT_TRUE(platform::EqualNoCaseAscii(ChartName(shown), "US4WA02M")) << ChartName(shown);
+    EXPECT_TRUE(shown->IsPositionVisible(geo::CPosition(47.79, -122.80)));
 }
 
 }   // namespace

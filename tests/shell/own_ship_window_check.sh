@@ -66,7 +66,7 @@ sleep 3
 step "Go To Vessel, then Zoom In ten times and Go To Vessel again"
 menu_keys alt+n g
 for i in 1 2 3 4 5 6 7 8 9 10; do
-    menu_keys alt+c i
+    menu_keys alt+c z
 done
 menu_keys alt+n g
 sleep 1.5

@@ -6,9 +6,11 @@
 #      brighter than the palette's brightest colour plus 10 for the style's
 #      shading; under Night a menu and the About window keep to it too;
 #   2. Ctrl+Alt+D gives Day back: the main window looks as it did at start;
-#   3. with HOME and the XDG folders in a temporary folder, the run writes
+#   3. under Dusk and Night the chartpoint panel's buttons disabled outside editing
+#      paint their text apart from the enabled button text;
+#   4. with HOME and the XDG folders in a temporary folder, the run writes
 #      nothing outside the program's settings folder;
-#   4. a second run opens a picture, a video and a text file as attachments:
+#   5. a second run opens a picture, a video and a text file as attachments:
 #      the picture and the video show at their own size in frames fitted to
 #      them, and the text file opens no window but a message saying why.
 #
@@ -157,16 +159,21 @@ about_round_trip() {
 
 # The View menu opened and closed by keyboard: afterwards no field shows the
 # keyboard focus (the menu bar keeps it), the same way every time.
+# A menu of the program opening ($1 names it): key $2 into it, then back
+# once it has closed.
+key_in_menu() {
+    menu_open() { other_windows "$MAIN"; }
+    wait_for "the $1 menu" menu_open
+    local menu
+    menu=$(echo "$FOUND" | head -1)
+    xdotool key "$2"
+    menu_gone() { is_gone "$menu"; }
+    wait_for "the $1 menu to close" menu_gone
+}
 menu_round_trip() {
     focus "$MAIN"
     xdotool key alt+v
-    menu_open() { other_windows "$MAIN"; }
-    wait_for "the View menu" menu_open
-    local menu
-    menu=$(echo "$FOUND" | head -1)
-    xdotool key Escape
-    menu_gone() { is_gone "$menu"; }
-    wait_for "the View menu to close" menu_gone
+    key_in_menu View Escape
     sleep 0.3
 }
 
@@ -227,10 +234,49 @@ diff=$(/usr/bin/compare -metric AE "$work/day-start-cut.png" "$work/day-again-cu
 echo "   pixels differing from the first Day picture: $diff"
 [ "$diff" = "0" ] || fail "Day after Night differs from the first Day picture in $diff pixels"
 
+step "disabled buttons look disabled under Dusk and Night"
+# The chartpoint panel outside editing: its New, Delete and Apply are
+# disabled. Chartpoint > Edit enables New (and the panel's fields, empty
+# here), and nothing else on the window changes to the palette's button
+# text colour: the pixels of that colour grow by New's text only when
+# disabled text is drawn in another colour.
+chartpoint_edit() {
+    focus "$MAIN"
+    # The menu's title in the menu bar by the pointer: the panel takes Alt+A
+    # for its Area field.
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry "$MAIN"
+    click_at $((X + 329)) $((Y + 8))
+    key_in_menu Chartpoint e
+    xdotool mousemove 1279 1023   # no --sync: it waits for a move that may not come
+}
+# Pixels of exactly "r,g,b", black and white included.
+count_exact() {
+    "$CONVERT" "$1" -alpha off -fill "rgb(1,2,3)" +opaque "rgb($2)" -fill white -opaque "rgb($2)" \
+        -fill black +opaque white -format "%[fx:round(mean*w*h)]" info: | awk '{ printf "%d", $1 }'
+}
+focus "$MAIN"
+xdotool key F3
+for pal in dusk:0,0,0 night:160,160,164; do
+    name=${pal%%:*} text=${pal#*:}
+    choose_palette "$name"
+    shoot "$MAIN" "$name-chartpoint-panel"
+    chartpoint_edit
+    shoot "$MAIN" "$name-chartpoint-editing"
+    chartpoint_edit   # editing left again
+    before=$(count_exact "$work/shots/$name-chartpoint-panel.png" "$text")
+    after=$(count_exact "$work/shots/$name-chartpoint-editing.png" "$text")
+    echo "   $name: pixels of the button text colour $text: $before, editing $after"
+    [ $((after - before)) -ge 12 ] ||
+        fail "under $name the disabled New paints in the enabled button text colour"
+done
+
 exit_program
 
 step "nothing written outside the program's settings folder"
-stray=$(cd "$HOME_DIR" && find . -type f ! -path "./.config/Quorwick/Brinevane/*" | sort)
+# A start makes the empty chart catalogue when there is none: the only data file allowed.
+stray=$(cd "$HOME_DIR" && find . -type f ! -path "./.config/Quorwick/Brinevane/*" \
+    ! -path "./.local/share/Quorwick/Brinevane/Charts/HCRF/Cat.*" | sort)
 [ -z "$stray" ] || fail "files written outside the settings folder: $stray"
 [ -s "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" ] || fail "no settings file was written"
 grep -q "Palettes" "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf" ||

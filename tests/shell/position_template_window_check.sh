@@ -35,11 +35,9 @@ STATE="$work/state.txt"
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 xwin_on_failure() { tail -3 "$STATE" >&2 2>/dev/null; }
 
-# The program folder: what lies beside the program, but for the chartpoint folders.
+# The program folder: what lies beside the program, but for what it writes there.
 mkdir -p "$work/prog"
-for f in "$(dirname "$PROGRAM")"/*; do
-    case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/" ;; esac
-done
+program_folder_links "$work/prog"
 blank_chart_settings "$SETTINGS"
 station_settings "$SETTINGS"
 # Three decimal places of seconds, stored as the Workspace page stores them.
@@ -54,9 +52,16 @@ PROGRAM="$work/prog/brinevane"
 start_wm
 start_past_disclaimer
 
-# The text of the field that holds the keyboard, through the clipboard.
+# The text of the field that holds the keyboard, through the clipboard,
+# emptied first: where Ctrl+C copies nothing (a button, a label) the text is
+# empty, never what an earlier field left there.
 CLIP=""
 field_text() {
+    python3 -c 'import tkinter
+r = tkinter.Tk()
+r.withdraw()
+r.clipboard_clear()
+r.update()' 2>/dev/null
     xdotool key ctrl+a ctrl+c
     sleep 0.3
     CLIP=$(python3 -c 'import tkinter
@@ -76,7 +81,7 @@ menu_entry() {
     activate "$MAIN"
     geometry "$MAIN"
     click_at $((X + $1)) $((Y + 8))
-    menu_open() { other_windows "$MAIN" | head -1; }
+    menu_open() { other_windows "$MAIN" | head -1 | grep .; }
     wait_for "the menu at $1 px" menu_open
     xdotool key "$2"
     sleep 0.5
@@ -202,7 +207,8 @@ wait_for "the Position Source dialog" source_visible
 SOURCE=$FOUND
 activate "$SOURCE"
 # Dead Reckoning lets the position be typed; Tab goes round the dialog's
-# fields until the one holding a position (a degree sign) has the keyboard.
+# fields until the one holding a position (a degree sign) has the keyboard:
+# the dialog's own, the clipboard emptied before each look.
 xdotool key alt+d
 for i in $(seq 1 14); do
     xdotool key Tab
@@ -210,6 +216,7 @@ for i in $(seq 1 14); do
     case "$CLIP" in *°*) break ;; esac
 done
 echo "   field: $CLIP"
+case "$CLIP" in *°*) ;; *) fail "no position field in Position Source" ;; esac
 check_position "$CLIP" dm 1 layout
 xwin_shot ptpl_4_position_source
 xdotool key Escape

@@ -50,6 +50,9 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/brine-raster.XXXXXX") || exit 1
 mkdir -p "$work/config/Quorwick/Brinevane" "$work/data" "$work/runtime" "$work/tmp" "$work/media"
 chmod 700 "$work/runtime"
+# What the program writes beside itself stays in the run's own program folder.
+program_folder_links "$work/program"
+export BRINE_PROGRAM_FOLDER="$work/program"
 # The media are copied, so the corrupted tile below never reaches the build's own.
 cp -r "$MEDIA/." "$work/media/"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
@@ -193,7 +196,7 @@ open_sheet() {
     focus "$MAIN"
     xdotool key alt+c
     sleep 0.4
-    xdotool key m
+    xdotool key g
     sheet_visible() { window_named "Chart Management Options"; }
     wait_for "the Chart Management Options sheet" sheet_visible
     SHEET=$FOUND
@@ -441,7 +444,7 @@ wait_for "the second update pass" updated
 close_sheet
 open_chart RC9003
 chart_menu b
-chart_menu i
+chart_menu z
 # Screenshots until the boxes are drawn: a loaded machine may take a while.
 boxes_drawn() {
     local n
@@ -485,9 +488,9 @@ wait_for "the verification window to close" ver_gone
 step "a corrupted tile of the installed raster: Verify says Failed, with the reinstall hint"
 printf '\x5a\x5a\x5a\x5a' | dd of="$CHARTS/RC9003/RC9003.chr" bs=1 seek=40 conv=notrunc status=none
 open_chart RC9003
-chart_menu i
+chart_menu z
 sleep 0.5
-chart_menu i
+chart_menu z
 sleep 1
 verification
 failed() { finished RC9003 1; }
@@ -507,7 +510,17 @@ shot charts_available_new
 step "Custom...: every chart back to the medium, then every chart to the disk again"
 open_sheet
 focus "$SHEET"
-xdotool key alt+s
+# "&Custom..." shares Alt+C with the sheet's "&Cancel": the first Alt+C
+# focuses one of the two, the second the other; Space presses Custom once it
+# has the focus (the program logs the keyboard focus's button).
+custom_focused() { grep "focus button: Custom" "$work/program.log" >/dev/null && echo yes; }
+for tries in 1 2; do
+    xdotool key alt+c
+    sleep 0.3
+    custom_focused >/dev/null && break
+done
+custom_focused >/dev/null || fail "Alt+C never put the focus on Custom..."
+xdotool key space
 dialog_shown "Custom Chart Management"
 shot custom
 xdotool key alt+h alt+a

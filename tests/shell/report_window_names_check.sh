@@ -6,7 +6,10 @@
 #     form, open titled by their reports as the other report windows are;
 #   - View > COM Port Window > COM1 Receive opens the sentence window with a
 #     picture of its own at the maximised window's corner of the menu bar,
-#     not the one a chart window or a report window shows there.
+#     not the one a chart window or a report window shows there;
+#   - after the preview's Save As PDF dialog, and after its search has
+#     found nothing, Alt+F and X reach the menus (File > Exit asks its
+#     question) and not the preview's search field.
 # The screenshots go to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: report_window_names_check.sh [path/to/brinevane [sample media folder]]
@@ -16,7 +19,7 @@ set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 MEDIA=${2:-$(dirname "$PROGRAM")/../sample-media}
 XWIN_NAME=names
-XWIN_TOOLS="evilwm socat convert import compare"
+XWIN_TOOLS="evilwm socat convert import compare pdftotext"
 # shellcheck source=../support/xwin.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 if [ -z "${BRINE_XWIN_INNER:-}" ]; then
@@ -88,6 +91,68 @@ step "File > Print Preview > Installed Chart List ( Full Details )"
 # open list: Full Details comes first under Chart.
 preview_chart_list 1
 wait_title "the full chart list's preview" "Installed Chart List ( Full Details ) Report"
+
+step "Save As PDF from the preview, then the menus by their keys"
+# The preview's own toolbar, under the main window's three toolbar rows:
+# its second button is Save As PDF.
+geometry "$MAIN"
+click_at $((X + 93)) $((Y + 141))
+save_dialog() { window_named "Save As PDF"; }
+wait_for "the Save As PDF dialog" save_dialog
+SAVE_DLG=$FOUND
+xdotool key ctrl+a
+xdotool type "$work/home/chart_list.pdf"
+xdotool key Return
+save_gone() { is_gone "$SAVE_DLG"; }
+wait_for "the Save As PDF dialog to close" save_gone
+saved() { pdftotext "$work/home/chart_list.pdf" - 2>/dev/null | grep -q "Installed Chart List" && echo yes; }
+wait_for "the chart list saved as a PDF" saved
+# No window is given the keyboard here: the program must hold its own
+# window active again, or Alt+F and X are typed into the preview's search
+# field and Return searches for "fx".
+sleep 0.5
+XWIN_MENU_BEFORE=$(program_windows | sort)
+xdotool key alt+f
+menu_moved() { [ "$(program_windows | sort)" != "$XWIN_MENU_BEFORE" ] && echo moved; }
+wait_for "Alt+F after the dialog to open the File menu" menu_moved
+xdotool key x
+asked_exit() {
+    local w
+    for w in $(program_windows); do
+        [ "$w" != "$MAIN" ] && [ "$(xdotool getwindowname "$w")" = "Brinevane" ] && echo "$w" && return 0
+    done
+    return 1
+}
+wait_for "File > Exit to ask \"Are you sure you want to exit?\"" asked_exit
+EXIT_Q=$FOUND
+settled_screen "$SHOTS/names_4_exit_question.png"
+xdotool key n
+exit_gone() { is_gone "$EXIT_Q"; }
+wait_for "the exit question to close on No" exit_gone
+
+step "A search that finds nothing, then the menus by their keys"
+# The preview's search field, right of Zoom Out on its toolbar.
+click_at $((X + 585)) $((Y + 141))
+xdotool type "zzq"
+xdotool key Return
+not_found() {
+    local w
+    for w in $(program_windows); do
+        [ "$w" != "$MAIN" ] && [ "$(xdotool getwindowname "$w")" = "Installed Chart List ( Full Details ) Report" ] &&
+            echo "$w" && return 0
+    done
+    return 1
+}
+wait_for "the \"zzq\" was not found box" not_found
+NOT_FOUND=$FOUND
+xdotool key Return
+not_found_gone() { is_gone "$NOT_FOUND"; }
+wait_for "the not-found box to close" not_found_gone
+sleep 0.5
+XWIN_MENU_BEFORE=$(program_windows | sort)
+xdotool key alt+f
+wait_for "Alt+F after the not-found box to open the File menu" menu_moved
+xdotool key Escape
 
 step "View > COM Port Window > COM1 Receive"
 activate "$MAIN"

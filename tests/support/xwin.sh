@@ -10,7 +10,8 @@
 # In the outer run that skips the check (exit 77) when a tool is missing and
 # runs the script again on a display of its own, then exits with its code.
 # In the inner run it returns, with the work folder $work made (config, data,
-# home, runtime, tmp), removed on exit, and the program, the window manager
+# home, runtime, tmp, and program: the program's folder for the run, see
+# program_folder_links), removed on exit, and the program, the window manager
 # and whatever the check named in XWIN_PIDS stopped. A check may define
 # xwin_before_cleanup and xwin_on_failure to do more at those moments.
 
@@ -62,7 +63,29 @@ xwin_enter() {
     mkdir -p "$work/config" "$work/data" "$work/home" "$work/runtime" "$work/tmp"
     chmod 700 "$work/runtime"
     trap xwin_cleanup EXIT
+    # The program keeps its chartpoints, attachments, logs, plans and tides
+    # beside itself: a run gets a folder of its own for them, so the build's
+    # program folder stays as it was.
+    program_folder_links "$work/program"
+    export BRINE_PROGRAM_FOLDER="$work/program"
     unset QT_QPA_PLATFORM BRINE_QUIT_AFTER_MS
+}
+
+# Links in folder $1 (made when missing) to what lies beside $PROGRAM: its
+# data (datum table, magnetic models, System folder, tools), but none of the
+# folders and files the program writes there (chartpoints, attachments,
+# logs, plans, tides, routes, its temporary and station files). Given to the
+# program as BRINE_PROGRAM_FOLDER, it is the program's folder for a run.
+program_folder_links() {
+    local into=$1 beside f
+    beside=$(cd "$(dirname "$PROGRAM")" && pwd) || return 1
+    mkdir -p "$into"
+    for f in "$beside"/*; do
+        case "$(basename "$f")" in
+            Chartpoints | Attach | Logs | Plans | Tides | Routes | Infopnts | '~'* | *.net) ;;
+            *) [ -e "$into/$(basename "$f")" ] || ln -s "$f" "$into/" ;;
+        esac
+    done
 }
 
 # Ends the program: asked first, killed when it has not gone within 2 s.
@@ -331,7 +354,9 @@ menu_path() {
     done
 }
 
-# File > Open > Livechart with the vector chart file $1 typed into its dialog.
+# File > Open > Livechart with the vector chart file $1 chosen in its dialog
+# (the program's own): its folder typed into the Folder field, then its name
+# without the extension, which the dialog's one file type gives.
 open_livechart_file() {
     XWIN_OPENING=$1
     activate "$MAIN"
@@ -344,8 +369,10 @@ open_livechart_file() {
     lc_dialog() { window_named "Open Livechart"; }
     wait_for "the Open Livechart dialog" lc_dialog
     activate "$FOUND"
-    xdotool key ctrl+a
-    xdotool type --delay 2 "$XWIN_OPENING"
+    xdotool key alt+d ctrl+a
+    xdotool type --delay 2 "$(dirname "$XWIN_OPENING")"
+    xdotool key alt+n ctrl+a
+    xdotool type --delay 2 "$(basename "$XWIN_OPENING" .b)"
     xdotool key Return
 }
 

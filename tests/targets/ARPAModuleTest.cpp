@@ -26,10 +26,14 @@ using Home = brine_test::ARPAHome;
 using Silent = brine_test::SilentSound;
 
 struct Observer : targets::CARPAObserver {
-    std::vector<int> added, removed;
+    std::vector<int> added, removed, reported;
     int changes = 0;
     void OnTargetAdded(const targets::CTargetRecord& r) override { added.push_back(r.Number()); }
     void OnTargetChanged(const targets::CTargetRecord&) override { ++changes; }
+    void OnTargetReported(const targets::CTargetRecord& r) override
+    {
+        reported.push_back(r.Number());
+    }
     void OnTargetRemoved(const targets::CTargetRecord& r) override
     {
         removed.push_back(r.Number());
@@ -200,6 +204,52 @@ TEST_F(ModuleTest, LinesBecomeTargetsWithPositionsWarningsAndObserverCalls)
     module.RemoveObserver(&observer);
     module.ResetTargets();
     EXPECT_TRUE(module.Targets().empty());
+}
+
+TEST_F(ModuleTest, LostReportsMakeNoTargetsAndRowsAreWrittenOnlyWhenAReportCame)
+{
+    Observer observer;
+    module.AddObserver(&observer);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    // A radar reporting a target lost before it was ever tracked: no target.
+    for (int i = 0; i < 3; ++i) {
+        Receive({"RATTM,01,1.00,090.0,T,5.0,180.0,T,,,N,ONE,L,,,A",
+                 "RATLL,04,5010.000,N,00100.000,W,BUOY,,L,"});
+        Pass();
+    }
+    EXPECT_TRUE(module.Targets().empty());
+    EXPECT_TRUE(observer.added.empty());
+
+    Receive({"RATTM,01,1.00,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 1u);
+    EXPECT_EQ(observer.reported, (std::vector<int>{1}));
+    // Silent passes leave the row as it was.
+    Pass();
+    Pass();
+    EXPECT_EQ(observer.reported, (std::vector<int>{1}));
+
+    // Lost: one row write, then eight seconds of "L" reports make no copies.
+    Receive({"RATTM,01,1.00,090.0,T,5.0,180.0,T,,,N,ONE,L,,,A"});
+    Pass();
+    EXPECT_EQ(observer.reported, (std::vector<int>{1, 1}));
+    for (int i = 0; i < 8; ++i) {
+        Receive({"RATTM,01,1.00,090.0,T,5.0,180.0,T,,,N,ONE,l,,,A"});
+        Pass();
+    }
+    ASSERT_EQ(module.Targets().size(), 1u);
+    EXPECT_FALSE(module.Targets()[0].record->live);
+    EXPECT_EQ(observer.reported, (std::vector<int>{1, 1}));
+
+    // Tracked again: a successor of its own, second in the display order.
+    Receive({"RATTM,01,1.00,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 2u);
+    EXPECT_NE(module.Targets()[0].record, module.Targets()[1].record);
+    EXPECT_EQ(module.Targets()[1].displayOrder, 2);
+    EXPECT_TRUE(module.IsShown(module.Targets()[1]));
+    module.RemoveObserver(&observer);
 }
 
 TEST_F(ModuleTest, NewTargetsWaitInTheNavigatorsQueueAndLiveOnItsList)

@@ -82,6 +82,8 @@ TEST_F(ArpaRowsTest, StatuteMilesAndAnUnknownUnit)
     EXPECT_EQ(row[12], "Query");
     EXPECT_EQ(row[3], "");   // not drawn yet: no position
 
+    // Lost after it was tracked (a report of a lost target makes none).
+    Feed("TTM,09,1.0,010.0,T,1.0,090.0,T,1.0,2.0,X,,T,,101500.00,R");
     Feed("TTM,09,1.0,010.0,T,1.0,090.0,T,1.0,2.0,X,,L,,101500.00,R");
     row = Row(Target(9));
     EXPECT_EQ(row[5], "");

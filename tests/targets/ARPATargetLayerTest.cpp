@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "../chart/overlays/OverlayTestSupport.h"
@@ -105,6 +106,12 @@ TEST_F(LayerTest, TrackTurnsRedWhenTheTargetIsNoLongerCurrent)
     const auto green = LinesOf(trackColour);
     EXPECT_GE(green.size(), 2u);   // the track (fixes in a straight line) and the closing line
     EXPECT_TRUE(LinesOf(kRed).empty());
+    // The target line's default properties draw a current track broken.
+    ASSERT_TRUE(module->Properties().Line().GetPatternFlag());
+    for (const auto& r : recorder.Records())
+        if (r.pen.colour == trackColour &&
+            (r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline))
+            EXPECT_EQ(r.pen.style, chart::PenStyle::Dash) << r.Describe();
 
     for (int s = 0; s < 31; ++s)   // silent past the dangerous interval
         Pass();
@@ -114,6 +121,10 @@ TEST_F(LayerTest, TrackTurnsRedWhenTheTargetIsNoLongerCurrent)
     const auto red = LinesOf(chart::DimForActivePalette(kRed));
     EXPECT_EQ(red.size(), green.size());
     EXPECT_TRUE(LinesOf(trackColour).empty());
+    for (const auto& r : recorder.Records())
+        if (r.pen.colour == chart::DimForActivePalette(kRed) &&
+            (r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline))
+            EXPECT_EQ(r.pen.style, chart::PenStyle::Solid) << r.Describe();
 }
 
 TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
@@ -126,6 +137,12 @@ TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
     targets::CARPATargetLayer layer(*module);
     layer.Draw(*chart.doc, recorder.dc);
     EXPECT_EQ(LinesOf(module->Properties().Line().GetColour()).size(), 1u);   // the closing line
+    // A limit that leaves no fix still leaves the closing line.
+    o.properties.trackTimeLimit = app::CDateTimeSpanEx(0);
+    module->ApplyOptions(o);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_EQ(LinesOf(module->Properties().Line().GetColour()).size(), 1u);
 
     Report(2, 3.0, 1);
     o.pass.maxTargets = 1;
@@ -234,9 +251,14 @@ TEST_F(LayerTest, ATrackLeavingTheViewIsCutAtItsEdge)
 
 TEST_F(LayerTest, RadarCursorIsAGreenCrossAtItsRangeAndBearing)
 {
+    // A module just made holds no cursor.
+    EXPECT_EQ(module->RadarData().flag, 0);
+    EXPECT_EQ(module->RadarData().numbers, (std::array<double, 2>{0.0, 0.0}));
     module->Parser().ParseLine(Line("RARSD,,,,,,,,,2.0,090.0,12.0,N,N"));
     Pass();
     ASSERT_TRUE(module->Cursor().has_value());
+    EXPECT_EQ(module->RadarData().flag, 1);
+    EXPECT_EQ(module->RadarData().numbers, (std::array<double, 2>{2.0, 90.0}));
     targets::CRadarCursorLayer cursor(*module);
     EXPECT_FALSE(cursor.IsOn());
     module->OnRadarCursor();

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -214,4 +215,54 @@ TEST_F(TenderDeviceTest, SilentChannelsCostUnderOnePercentOfACore)
               0.01 * double(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()))
         << used.count() << " us of CPU in " << std::chrono::duration<double>(wall).count() << " s";
     EXPECT_GE(device->PollsSent(), 2u);
+}
+
+// Polls on the real threads and port: each channel in use gets its window of
+// the channel duration in channel order, so a round of two channels lasts two
+// windows, and a channel not in use costs no time.
+TEST_F(TenderDeviceTest, EachChannelInUseIsPolledOnceItsWindowInChannelOrder)
+{
+    constexpr auto kWindow = 400ms;
+    CTenderPollTable table = Table(1, kWindow);
+    table.channels[1] = {"Two", true, "5678", false, false};
+    table.channels[2] = {"Off", false, "9999", false, false};
+    table.channels[4] = {"Five", true, "1234", false, false};
+    device->SetTable(table);
+    ASSERT_TRUE(device->OpenReceive());
+    std::vector<std::chrono::steady_clock::time_point> at;
+    std::string codes;
+    for (int i = 0; i < 5; ++i) {
+        const std::string poll = pty->Receive(4, 2000ms);
+        at.push_back(std::chrono::steady_clock::now());
+        ASSERT_EQ(poll.size(), 4u) << i;
+        EXPECT_EQ(poll.substr(0, 3), "ATX");
+        codes += poll[3];
+    }
+    EXPECT_EQ(codes, std::string("\x04\x0A\x04\x0A\x04", 5));
+    for (std::size_t i = 1; i < at.size(); ++i) {
+        const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(at[i] - at[i - 1]);
+        EXPECT_GE(gap, kWindow - 30ms) << i;
+        EXPECT_LT(gap, kWindow + 200ms) << i;
+    }
+}
+
+// A poll thread that fails releases the receive side, leaves the transmit
+// side it opened for the polls, and says so.
+TEST_F(TenderDeviceTest, APollThreadThatFailsReleasesThePort)
+{
+    std::atomic<int> failures = 0;
+    device = std::make_unique<CTenderTrackingDevice>(
+        ports, [](int, std::string_view) { throw std::runtime_error("parser"); });
+    device->failed = [&failures] { ++failures; };
+    CTenderPollTable table = Table(1, 500ms);
+    table.channels[4] = {"Five", true, "1234", false, false};
+    device->SetTable(table);
+    ASSERT_TRUE(device->OpenReceive());
+    ASSERT_TRUE(device->IsTransmitOpen());
+    ASSERT_TRUE(pty->Send(kRmc + "\r\n"));
+    for (int i = 0; i < 300 && device->IsReceiveOpen(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(device->IsReceiveOpen());
+    EXPECT_FALSE(device->IsTransmitOpen());
 }

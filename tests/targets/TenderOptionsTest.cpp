@@ -72,11 +72,17 @@ TEST(TenderOptions, ChecksRefuseWhatTheyShould)
     auto m = f.Model();
     EXPECT_TRUE(m.Validate().empty());
 
-    // A channel in use needs exactly four digits; one not in use may hold anything.
+    // A channel in use holds up to four digits (none: it never matches); one
+    // not in use may hold anything.
     m.Values().settings.channels[1].serial = "12a4";
     EXPECT_TRUE(Refuses(m, "transceiver"));
-    m.Values().settings.channels[1].serial = "123";
+    m.Values().settings.channels[1].serial = "12345";
     EXPECT_TRUE(Refuses(m, "transceiver"));
+    m.Values().settings.channels[1].serial = "123";
+    EXPECT_FALSE(Refuses(m, "transceiver"));
+    m.Values().settings.channels[1].serial.clear();
+    EXPECT_FALSE(Refuses(m, "transceiver"));
+    m.Values().settings.channels[1].serial = "12a4";
     m.Values().settings.channels[1].valid = false;
     EXPECT_FALSE(Refuses(m, "transceiver"));
 

@@ -103,7 +103,14 @@ TEST(TenderSettings, LoadChecks)
         key.WriteString("SerialNumber", "0042");
         key.WriteString("Name", "Rescue");
     });
+    stored.Write("Transceiver\\Tender4", [](app::CRegistry& key) {
+        key.WriteString("SerialNumber", "123");   // as the options take it
+    });
+    stored.Write("Transceiver\\Tender5",
+                 [](app::CRegistry& key) { key.WriteString("SerialNumber", "12a"); });
     const CTenderSettings s = stored.Load();
+    EXPECT_EQ(s.channels[3].serial, "123");
+    EXPECT_EQ(s.channels[4].serial, "");
     EXPECT_EQ(s.codes[0], "02");
     EXPECT_EQ(s.codes[1], "7f");
     EXPECT_EQ(s.codes[2], "06");

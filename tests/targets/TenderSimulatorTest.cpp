@@ -113,6 +113,27 @@ TEST(TenderSimulation, LinesFitAndReadBackAsSent)
                    " m.datestamp, m.timestamp, m.status)\n";
     }
     EXPECT_NE(SimulatedRmc({0, 0}, 0, 0, utc).find(",0.0,0.0,"), std::string::npos);
+    // Whole seconds, the date, a variation of 0.0 E and mode "S"; speeds as
+    // the options hold them (up to four characters), not cut to one decimal.
+    const std::string rmc = SimulatedRmc({47.6, -122.4}, 1.25, 90.0, utc);
+    EXPECT_EQ(rmc.rfind("$PABX,0000,RMC,130509.00,A,", 0), 0u) << rmc;
+    const std::string tail = ",W,1.25,90.0,071226,0.0,E,S";
+    ASSERT_GT(rmc.size(), tail.size());
+    EXPECT_EQ(rmc.substr(rmc.size() - tail.size()), tail) << rmc;
+    // The longest the options allow still fits, with fewer decimals of minutes.
+    const std::string longest = SimulatedRmc({-89.9999999, -179.9999999}, 9999.0, 359.0, utc);
+    EXPECT_LE(longest.size(), kTenderLineMax) << longest;
+    {
+        CTenderTargetStore store(clock);
+        ASSERT_TRUE(store.ParseTargetLine(1, longest)) << longest;
+        const auto tender = store.Slot(1);
+        EXPECT_NEAR(tender->Value(nmea::item::SpeedOverGroundKnots).GetDouble(), 9999.0, 1e-9);
+        const CTargetPosition back =
+            StoredPairToPosition(tender->Value(nmea::item::Latitude).GetDouble(),
+                                 tender->Value(nmea::item::Longitude).GetDouble());
+        EXPECT_NEAR(back.latitude, -89.9999999, 1e-5 / 60);
+        EXPECT_NEAR(back.longitude, -179.9999999, 1e-5 / 60);
+    }
     const auto out = brine_test::RunPython(program);
     if (!out)
         GTEST_SKIP() << "python3 or pynmea2 missing";
@@ -128,7 +149,8 @@ TEST(TenderSimulation, LinesFitAndReadBackAsSent)
                     1e-6 / 60 + 1e-12);
         EXPECT_NEAR(platform::ParseDouble(speed).value_or(1e9), cases[i].speed, 0.05);
         EXPECT_EQ(date, "2026-12-07");
-        EXPECT_EQ(time.rfind("13:05:09.25", 0), 0u) << time;
+        EXPECT_EQ(time.rfind("13:05:09", 0), 0u) << time;
+        EXPECT_EQ(time.find('.'), std::string::npos) << time;   // whole seconds
         EXPECT_EQ(status, "A");
     }
 }

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
 #include "../chart/overlays/OverlayTestSupport.h"
 #include "FakeClock.h"
 #include "chart/overlays/OverlayServices.h"
@@ -30,10 +34,16 @@ std::string Minutes(double m)
     return (m < 10.0 ? "0" : "") + std::to_string(m);
 }
 
-std::string Rmc(double latMinutes, double lonMinutes)
+// A reply sent at `utc` (its RMC carries the time; the date is 7 December 2026).
+std::string Rmc(double latMinutes, double lonMinutes, std::chrono::system_clock::time_point utc)
 {
-    return "$PABX,0001,RMC,120000,A,50" + Minutes(latMinutes) + ",N,001" + Minutes(lonMinutes) +
-           ",W,4.0,90.0,071226,,";
+    const std::time_t t = std::chrono::system_clock::to_time_t(utc);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char hms[16];
+    std::snprintf(hms, sizeof hms, "%02d%02d%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return std::string("$PABX,0001,RMC,") + hms + ",A,50" + Minutes(latMinutes) + ",N,001" +
+           Minutes(lonMinutes) + ",W,4.0,90.0,071226,,";
 }
 
 struct TenderLayerTest : ::testing::Test {
@@ -62,7 +72,8 @@ struct TenderLayerTest : ::testing::Test {
     }
     void Report(double latMinutes, double lonMinutes)
     {
-        ASSERT_TRUE(tracking.Store().ParseTargetLine(0, Rmc(latMinutes, lonMinutes)));
+        ASSERT_TRUE(
+            tracking.Store().ParseTargetLine(0, Rmc(latMinutes, lonMinutes, clock.UtcNow())));
         ASSERT_TRUE(tracking.Store().ParseTargetLine(0, "$PABX,0001,DBT,,,3.25,M,,"));
         tracking.OnTimer({});
     }
@@ -140,9 +151,19 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     Report(1.0, 0.0);
     ASSERT_EQ(tracking.Find(0)->track.size(), 3u);
     const chart::COLORREF colour = tracking.Properties().Line().GetColour();
+    Change([](chart::CTargetProperties& p) { p.FixMarker().SetDraw(true); });
     Draw();
     EXPECT_GE(LinesOf(colour), 2u);
     EXPECT_EQ(LinesOf(chart::DimForActivePalette(kRed)), 0u);
+    // Broken while reporting (the target line's default), markers filled with
+    // the pen's colour.
+    for (const auto& r : recorder.Of(chart::DrawOp::Line))
+        if (r.pen.colour == colour)
+            EXPECT_EQ(r.pen.style, chart::PenStyle::Dash) << r.Describe();
+    const auto markers = recorder.Of(chart::DrawOp::Rectangle);
+    ASSERT_GE(markers.size(), 3u);
+    for (const auto& r : markers)
+        EXPECT_EQ(r.brush.colour, r.pen.colour) << r.Describe();
 
     clock.Advance(tracking.Settings().dangerousInterval);
     tracking.OnTimer({});

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <stdexcept>
 #include <thread>
 
 #include "FakeClock.h"
@@ -26,10 +27,12 @@ public:
     std::uint8_t GetFirstPortNumber() const override { return 0; }
 };
 
-std::string Rmc(const std::string& serial, double latMinutes, double lonMinutes)
+// A tender's RMC reply carrying the time `hhmmss` on `ddmmyy`.
+std::string Rmc(const std::string& serial, double latMinutes, double lonMinutes,
+                const std::string& hhmmss = "120000", const std::string& ddmmyy = "071226")
 {
-    return "$PABX," + serial + ",RMC,120000,A," + std::to_string(latMinutes) + ",N," +
-           std::to_string(lonMinutes) + ",W,4.0,45.0,071226,,";
+    return "$PABX," + serial + ",RMC," + hhmmss + ",A," + std::to_string(latMinutes) + ",N," +
+           std::to_string(lonMinutes) + ",W,4.0,45.0," + ddmmyy + ",,";
 }
 
 struct Fixture {
@@ -67,16 +70,73 @@ TEST(TenderTracking, AdoptReportSilenceAndTrack)
     EXPECT_TRUE(f.Pass().rowsToWrite.empty());
     // A report 5 s later is no fix (marker span 10 s); 10 s later is.
     f.clock.Advance(5s);
-    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.1, 12224.0));
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.1, 12224.0, "120005"));
     EXPECT_TRUE(f.Pass().fixesAdded.empty());
     f.clock.Advance(5s);
-    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.2, 12224.0));
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.2, 12224.0, "120010"));
     EXPECT_EQ(f.Pass().fixesAdded, std::vector<int>{1});
     EXPECT_EQ(f.tracking.Find(1)->track.size(), 2u);
     // Silent for the dangerous interval: no longer reporting.
     f.clock.Advance(f.tracking.Settings().dangerousInterval);
     f.Pass();
     EXPECT_FALSE(f.tracking.Find(1)->reporting);
+}
+
+// A tender's report time is the time and date its RMC carries, not when the
+// reply came: its fixes are dated and spaced by it, and its log row ends with
+// it. A reply without its date, or values gone out of date, count as now.
+TEST(TenderTracking, ReportTimeIsTheTimeAndDateTheTenderSent)
+{
+    struct Rows : CTargetLogRows {
+        std::vector<std::chrono::system_clock::time_point> ended;
+        long next = 0;
+        std::optional<CRow> StartRow(int, int, const std::string&) override
+        {
+            return CRow{++next, {}};
+        }
+        void EndRow(long, std::chrono::system_clock::time_point last) override
+        {
+            ended.push_back(last);
+        }
+    } rows;
+    Fixture f;
+    f.tracking.SetLogRows(&rows);
+    const auto noon = f.clock.UtcNow();
+    // The tender's clock is 40 s behind ours.
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.0, 12224.0, "115920")));
+    f.Pass();
+    const CTender* t = f.tracking.Find(1);
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->track.size(), 1u);
+    EXPECT_EQ(t->track[0].utc, noon - 40s);
+    EXPECT_EQ(t->lastReport, noon - 40s);
+    // The same RMC time again 10 s later is no new fix: the marker span is
+    // counted in the tender's times.
+    f.clock.Advance(10s);
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.1, 12224.0, "115920"));
+    EXPECT_TRUE(f.Pass().fixesAdded.empty());
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.2, 12224.0, "115930"));
+    EXPECT_EQ(f.Pass().fixesAdded, std::vector<int>{1});
+    EXPECT_EQ(f.tracking.Find(1)->track.back().utc, noon - 30s);
+    // A time without its date: the report counts as now.
+    f.clock.Advance(10s);
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.3, 12224.0, "115940", ""));
+    EXPECT_EQ(f.Pass().fixesAdded, std::vector<int>{1});
+    EXPECT_EQ(f.tracking.Find(1)->track.back().utc, noon + 20s);
+    EXPECT_TRUE(f.tracking.Find(1)->reporting);
+
+    // Removed while its last RMC is valid: the row ends at the RMC's time;
+    // removed once its values are out of date: at the time it is let go.
+    f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.4, 12224.0, "115945"));
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(2, Rmc("0002", 4740.0, 12226.0, "120015")));
+    f.Pass();
+    f.tracking.Remove(1);
+    ASSERT_EQ(rows.ended.size(), 1u);
+    EXPECT_EQ(rows.ended[0], noon - 15s);
+    f.clock.Advance(30s);
+    f.tracking.Remove(2);
+    ASSERT_EQ(rows.ended.size(), 2u);
+    EXPECT_EQ(rows.ended[1], noon + 50s);
 }
 
 // A tender made on the port's thread waits in the navigator's queue and
@@ -302,4 +362,41 @@ TEST(TenderTracking, SimulatedPanicAgainstResetsCountsTheFlags)
     }
     EXPECT_GT(flaggedSeen, 0);
     f.tracking.Simulator().Stop();
+}
+
+// A simulation thread that fails ends the simulation: on the next pass the
+// thread is let go and every channel's simulate and panic flags are clear,
+// so nothing goes on simulating and the simulation message can go off.
+TEST(TenderTracking, ASimulationThatFailsEndsWithItsFlagsCleared)
+{
+    // The thread reports its failure through `ended`.
+    {
+        brine_test::FakeClock clock;
+        std::atomic<int> ended = 0;
+        CTenderSimulator sim(clock, [](int, std::string_view) { throw std::runtime_error("x"); });
+        sim.ended = [&ended] { ++ended; };
+        CTenderSimulation c;
+        c.simulate = true;
+        sim.SetChannel(0, c, true);
+        ASSERT_TRUE(sim.Start());
+        for (int i = 0; i < 200 && ended == 0; ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(ended, 1);
+        sim.Stop();
+    }
+    Fixture f;
+    f.tracking.Simulator().SetWindow(50ms);
+    f.tracking.SetSimulation(0, true, true, false, {47.6, -122.4}, 90.0, 5.0, 3.0);
+    f.tracking.SetSimulation(2, true, false, false, {47.7, -122.4}, 90.0, 5.0, 3.0);
+    ASSERT_TRUE(f.tracking.Simulator().IsRunning());
+    ASSERT_TRUE(f.tracking.Simulator().ended);
+    f.tracking.Simulator().ended();
+    f.Pass();
+    EXPECT_FALSE(f.tracking.Simulator().IsRunning());
+    EXPECT_FALSE(f.tracking.Simulator().AnySimulated());
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_FALSE(f.tracking.Settings().channels[std::size_t(c)].simulate) << c;
+        EXPECT_FALSE(f.tracking.Settings().channels[std::size_t(c)].simulateManOverboard) << c;
+        EXPECT_FALSE(f.tracking.Simulator().Channel(c).manOverboard) << c;
+    }
 }

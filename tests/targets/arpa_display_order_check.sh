@@ -5,6 +5,11 @@
 # number is drawn (right of the own ship). Target > Options..., the ARPA
 # page's Display card: DOWN (Alt+W) moves EAST below WEST, OK; now only
 # WEST's number is drawn (left of the own ship).
+# 3. A second start with MaxTargets 3: target 3 (NORTH) first reported lost
+#    ("L", no position) for eight seconds, then tracked 1.5 nm north: one
+#    target, the third in the display order, so it is drawn north of the ship.
+#    Meanwhile Target > Options... is open: the Target card has its colour
+#    wells, and the Display card gains NORTH's row as it joins.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
 
@@ -48,11 +53,23 @@ def line(body):
     for c in body:
         s ^= ord(c)
     return "$%s*%02X\r\n" % (body, s)
+import os
+north = os.path.join(os.path.dirname(sys.argv[1]), "north")
+north_since = None
 with open(sys.argv[1], "w") as out:
     while True:
         stamp = time.strftime("%H%M%S", time.gmtime())
-        for body in ("RATTM,01,1.50,090.0,T,0.0,000.0,T,,,N,EAST,T,,%s,A" % stamp,
-                     "RATTM,02,1.50,270.0,T,0.0,000.0,T,,,N,WEST,T,,%s,A" % stamp):
+        bodies = ["RATTM,01,1.50,090.0,T,0.0,000.0,T,,,N,EAST,T,,%s,A" % stamp,
+                  "RATTM,02,1.50,270.0,T,0.0,000.0,T,,,N,WEST,T,,%s,A" % stamp]
+        # Once asked for: NORTH lost for eight seconds, then tracked.
+        if north_since is None and os.path.exists(north):
+            north_since = time.time()
+        if north_since is not None:
+            if time.time() - north_since < 8:
+                bodies.append("RATTM,03,,,T,,,T,,,N,NORTH,L,,%s,A" % stamp)
+            else:
+                bodies.append("RATTM,03,1.50,000.0,T,0.0,000.0,T,,,N,NORTH,T,,%s,A" % stamp)
+        for body in bodies:
             out.write(line(body))
         out.flush()
         time.sleep(1)
@@ -90,7 +107,7 @@ fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q
 wait_for "the GPS's first fix on the Monitor" fixed
 # Go To Vessel, harbour scale, Go To Vessel again: the own ship in the middle.
 menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c i; done
+for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c z; done
 menu_path alt+n g
 menu_path alt+t a a
 sleep 5
@@ -128,4 +145,66 @@ shot 4_west_drawn
 read -r L R <<< "$(target_sides "$work/4_west_drawn.png" "$MID")"
 echo "   target pixels left $L, right $R"
 [ "$L" -gt 10 ] && [ "$R" -lt 5 ] || fail "WEST alone is not drawn after the reorder (left $L, right $R)"
+
+step "3. MaxTargets 3, a new start: NORTH lost for eight seconds, then tracked"
+stop_program
+sed -i 's/^MaxTargets=dword:.*/MaxTargets=dword:3/' "$CONFIG"
+: > "$BRINE_NAV_STATE_FILE"
+start_past_disclaimer
+# The first run's log is offered again: No starts a new one.
+fixed_past_question() { answer_question alt+n "$MAIN"; fixed; }
+wait_for "the GPS's first fix on the Monitor" fixed_past_question
+menu_path alt+n g
+for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c z; done
+menu_path alt+n g
+menu_path alt+t a a
+sleep 3
+# Target > Options... while NORTH comes: the Target card's colour wells (the
+# symbol's and the track's green), and the Display card's third row, which
+# the page adds as NORTH joins.
+menu_keys alt+t o
+wait_for "the Target Options sheet" sheet_open
+SHEET=$FOUND
+focus "$SHEET"
+sleep 0.5
+geometry "$SHEET"
+click_at $((X + 124)) $((Y + 59))
+sleep 0.5
+import -window "$SHEET" "$work/6_target_card.png"
+cp "$work/6_target_card.png" "$SHOTS/arpa_order_6_target_card.png"
+WELLS=$(convert "$work/6_target_card.png" -fuzz 5% -fill black +opaque "#00FF00" -fill white \
+    -opaque "#00FF00" -format "%[fx:round(mean*w*h)]" info:)
+echo "   $WELLS green colour-well pixels on the Target card"
+[ "$WELLS" -gt 100 ] || fail "the ARPA Target card has no colour wells"
+click_at $((X + 189)) $((Y + 59))
+sleep 0.5
+# Dark (text) pixels of the Display list's third row in picture $1.
+third_row() {
+    convert "$work/$1.png" -crop "300x14+12+137" +repage -colorspace gray -threshold 50% -negate \
+        -format "%[fx:round(mean*w*h)]" info:
+}
+import -window "$SHEET" "$work/7_display_two.png"
+BEFORE=$(third_row 7_display_two)
+touch "$work/north"
+sleep 13
+import -window "$SHEET" "$work/8_display_three.png"
+cp "$work/8_display_three.png" "$SHOTS/arpa_order_8_display_three.png"
+AFTER=$(third_row 8_display_three)
+echo "   third row's text pixels: $BEFORE before NORTH, $AFTER after"
+[ "$BEFORE" -lt 10 ] && [ "$AFTER" -gt 30 ] || fail "the open Display card did not add NORTH's row"
+focus "$SHEET"
+xdotool key Escape
+wait_for "the sheet to close" sheet_gone
+sleep 1
+shot 5_north_tracked
+# Target pixels in a column 80 pixels wide over the own ship, from 30 to 300
+# pixels above it (EAST and WEST lie beside it, not above).
+geometry "$MAIN"
+MIDY=$((Y + 125 + (HEIGHT - 200) / 2))
+ABOVE=$(convert "$work/5_north_tracked.png" -crop "80x270+$((MID - 40))+$((MIDY - 300))" +repage \
+    \( -clone 0 -fuzz 25% -fill black +opaque "#00FF00" -fill white -opaque "#00FF00" \) \
+    \( -clone 0 -fuzz 20% -fill black +opaque "#FF8000" -fill white -opaque "#FF8000" \) \
+    -delete 0 -compose lighten -composite -format "%[fx:round(mean*w*h)]" info:)
+echo "   target pixels above the own ship: $ABOVE"
+[ "$ABOVE" -gt 10 ] || fail "NORTH, tracked after its lost reports, is not drawn"
 echo "PASS"

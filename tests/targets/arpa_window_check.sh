@@ -75,7 +75,7 @@ harbour_view() {
     local i
     menu_path alt+n g
     for ((i = 0; i < $1; i++)); do
-        menu_path alt+c i
+        menu_path alt+c z
     done
     menu_path alt+n g
 }

@@ -7,11 +7,11 @@
 #      change between two pictures;
 #   2. a click on a drawn radar target selects its row (and boxes it);
 #      View > Properties there opens "ARPA Properties" with its number and
-#      "Non-Dangerous";
+#      "Non-Dangerous"; Current Target > Delete empties its pages;
 #   3. tender tracking on: the "Tender" card's three rows, the panic message;
 #   4. the tender in panic made current and brought to the chart's middle; a
 #      click on it selects its row; View > Properties opens its "Target
-#      Properties" ("'Panic Button' Activated");
+#      Properties" ("'Panic Button' Activated", "Target Captured" filled);
 #   5. Reset MOB clears the panic until the unit's next MOVB;
 #   6. the Tender Target Log's rows grow.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
@@ -134,7 +134,7 @@ pointer_to 2 2
 # Harbour scale across the narrowed view: its width sets the zoom's steps.
 menu_path alt+n g
 for i in $(seq 1 11); do
-    menu_path alt+c i
+    menu_path alt+c z
 done
 menu_path alt+n g
 menu_path alt+t a a
@@ -182,6 +182,29 @@ shot "$SHEET" arpa-properties
 focus "$SHEET"
 xdotool key ctrl+Tab
 shot "$SHEET" arpa-properties-summary
+# Dark (text) pixels in the sheet's fields of picture $1: right of the labels,
+# between the tabs and the buttons; a band of rows ($2 to $3 per cent of the
+# height) when given.
+field_text() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW top=${2:-15} bottom=${3:-60}
+    geometry "$SHEET"
+    convert "$work/$1.png" -crop \
+        "$((WIDTH * 62 / 100))x$((HEIGHT * (bottom - top) / 100))+$((WIDTH * 33 / 100))+$((HEIGHT * top / 100))" \
+        +repage -colorspace gray -threshold 35% -negate -format "%[fx:round(mean*w*h)]" info:
+}
+SHOWN=$(field_text arpa-properties-summary)
+echo "   $SHOWN text pixels in the shown target's summary"
+[ "$SHOWN" -gt 50 ] || fail "the ARPA Properties summary shows no target"
+# Delete the shown (selected) target: its row goes, the pages empty and stay
+# empty (no neighbour is chosen in its place).
+menu_path alt+t a c d
+pointer_to 2 2
+sleep 1.5
+shot "$SHEET" arpa-properties-deleted
+EMPTY=$(field_text arpa-properties-deleted)
+echo "   $EMPTY text pixels in the summary after the delete"
+[ "$EMPTY" -lt 10 ] || fail "the ARPA Properties pages show a target after the shown one was deleted"
+focus "$SHEET"
 xdotool key Escape
 sheet_gone() { is_gone "$SHEET" && echo gone; }
 wait_for "the ARPA Properties sheet to close" sheet_gone
@@ -234,6 +257,10 @@ SHEET=$FOUND
 focus "$SHEET"
 xdotool key ctrl+Tab
 shot "$SHEET" tender-properties-summary
+# "Target Captured", the fourth field: the start of the tender's row in the vessel log.
+CAPTURED=$(field_text tender-properties-summary 36 43)
+echo "   $CAPTURED text pixels in the tender's \"Target Captured\""
+[ "$CAPTURED" -gt 20 ] || fail "the tender's Target Captured is empty"
 xdotool key Escape
 wait_for "the Target Properties sheet to close" sheet_gone
 

@@ -46,7 +46,7 @@ start_past_disclaimer
 fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
 wait_for "the GPS's first fix on the Monitor" fixed
 menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8; do menu_path alt+c i; done
+for i in 1 2 3 4 5 6 7 8; do menu_path alt+c z; done
 menu_path alt+n g
 xdotool mousemove 2 2
 sleep 1

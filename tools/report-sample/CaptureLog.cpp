@@ -35,6 +35,7 @@ public:
     void ForceTrackPoint() override { }
     void SourceChanged(bool) override { }
     void AskGpsConfiguration() override { }
+    geo::CPosition OwnVesselPosition() const override { return {}; }
 };
 
 double ValueOrUnset(const nmea::CNMEADataValue* values, int index)

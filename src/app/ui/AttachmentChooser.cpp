@@ -1,27 +1,27 @@
 #include "app/ui/AttachmentChooser.h"
 
 #include "app/Attachments.h"
+#include "app/ui/OpenSaveDlgs.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 
 namespace app {
 
 QString AskAttachmentFile(QWidget* parent, const std::string& folder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
-                       QStringLiteral("Image files (*.bmp *.jpg *.tga *.tif *.pcx);;Video files "
-                                      "(*.avi);;All (*.bmp *.jpg *.tga *.tif *.pcx *.avi)"));
+    COpenFileDlg dialog(QStringLiteral("Attach Attachment"), QString::fromStdString(folder),
+                        QStringLiteral("Image files (*.bmp;*.jpg;*.tga;*.tif;*.pcx)\n"
+                                       "Video files (*.avi)\n"
+                                       "All (*.bmp;*.jpg;*.tga;*.tif;*.pcx;*.avi)"),
+                        QString(), parent);
     dialog.setObjectName("AttachAttachment");
-    // The toolkit's own dialog: a native one would not take the button's text.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Attach"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog.SetOkText(QStringLiteral("&Attach"));
+    // Several kinds share a type: a name keeps its own extension.
+    dialog.SetKeepExtension(true);
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().front();
+    return QString::fromStdString(dialog.ChosenPath().string());
 }
 
 std::optional<std::string> TakeAttachmentFile(QWidget* parent, const QString& caption, int slot,

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace app {
 
-// The file dialog in `folder` over pictures and videos; empty on Cancel.
+// The program's open dialog in `folder` over pictures and videos, its
+// button "&Attach"; the file chosen, or empty on Cancel.
 QString AskAttachmentFile(QWidget* parent, const std::string& folder);
 
 // A file for slot `slot` (from 0; the last takes the video): refused with a

@@ -3,6 +3,7 @@
 #include <QIcon>
 
 #include <QItemSelection>
+#include <QMouseEvent>
 
 namespace app {
 
@@ -12,6 +13,24 @@ CListCtrlEx::CListCtrlEx(std::shared_ptr<const app::CRowSource> source, QWidget*
     setModel(m_model);
     CListModelBase::SetUpView(*this);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+void CListCtrlEx::mousePressEvent(QMouseEvent* event)
+{
+    if (!m_clicksOffRows && !indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void CListCtrlEx::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (!m_clicksOffRows && !indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
 }
 
 void CListCtrlEx::SelectRange(int first, int last)

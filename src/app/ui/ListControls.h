@@ -29,6 +29,13 @@ public:
     // The source changed: rows fetched again as they are shown.
     void Reload() { m_model->Reload(); }
 
+protected:
+    // A click or double click off every row is swallowed: the selection stays.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // A document's whole view takes clicks anywhere, as list views do.
+    bool m_clicksOffRows = false;
+
 private:
     CListModelBase* m_model;
 };
@@ -36,7 +43,11 @@ private:
 class CXListView : public CListCtrlEx {
     Q_OBJECT
 public:
-    using CListCtrlEx::CListCtrlEx;
+    explicit CXListView(std::shared_ptr<const app::CRowSource> source, QWidget* parent = nullptr)
+        : CListCtrlEx(std::move(source), parent)
+    {
+        m_clicksOffRows = true;
+    }
 };
 
 class CListFrame : public QMdiSubWindow {

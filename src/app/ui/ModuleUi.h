@@ -30,6 +30,9 @@ public:
     // Makes `panel` the one side panel shown (it takes the old one's side
     // and visibility).
     virtual void ActivateSidePanel(CSidePanel* panel) = 0;
+    // True when `panel` is the active side panel, shown or hidden: the View
+    // menu ticks a panel's item by this.
+    virtual bool IsActiveSidePanel(const CSidePanel* /*panel*/) const { return false; }
     // Opens the Tools Options sheet (or raises the open one) at the page
     // titled `pageTitle`.
     virtual void OpenOptionsAt(const std::string& /*pageTitle*/) { }

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/FileNameRoom.h"
+#include "platform/Files.h"
 
 namespace app {
 
@@ -42,12 +43,19 @@ void COpenSaveDlgBase::Build(const QString& okText, QComboBox* types)
     m_list->setObjectName("files");
     m_list->setHeaderLabels({tr("Name"), tr("Modified")});
     m_list->setRootIsDecorated(false);
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (item && item->isSelected()) {
+    // A file chosen in the list (selected and current) gives the name; the
+    // selection is set after the current item moves, so it is followed here.
+    // The first file starts current but unselected: a click on it selects it.
+    const auto takeName = [this](QTreeWidgetItem* item) {
+        if (item && item->isSelected() && m_name->text() != item->text(0)) {
             m_name->setText(item->text(0));
             NameChanged();
         }
-    });
+    };
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this,
+            [this, takeName] { takeName(m_list->currentItem()); });
+    // A click on the file already chosen names it again after the name was typed over.
+    connect(m_list, &QTreeWidget::itemClicked, this, takeName);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (m_ok->isEnabled())
             accept();
@@ -82,6 +90,8 @@ void COpenSaveDlgBase::Build(const QString& okText, QComboBox* types)
     layout->addWidget(m_note);
     layout->addWidget(buttons);
     resize(520, 420);
+    // The name takes the keyboard first, as typing a name is what a user came for.
+    m_name->setFocus(Qt::OtherFocusReason);
 
     // The list keeps in step with the folder while the dialog is open.
     m_refresh.setInterval(1000);
@@ -110,6 +120,19 @@ void COpenSaveDlgBase::Refuse(QWidget* field, const QString& message)
     m_note->setText(message);
     QToolTip::showText(field->mapToGlobal(field->rect().bottomLeft()), message, field);
     field->setFocus(Qt::OtherFocusReason);
+}
+
+void COpenSaveDlgBase::Tell(QMessageBox::Icon icon, const QString& message)
+{
+    m_message = message;
+    m_note->clear();
+    if (m_tell) {
+        m_tell(icon, message);
+    } else {
+        QMessageBox box(icon, windowTitle(), message, QMessageBox::Ok, this);
+        box.exec();
+    }
+    m_name->setFocus(Qt::OtherFocusReason);
 }
 
 bool COpenSaveDlgBase::TakeFolder(const QString& folder)
@@ -186,12 +209,43 @@ void COpenFileDlg::RefillList()
     FillFileList(m_patterns);
 }
 
+void COpenFileDlg::SetOkText(const QString& text)
+{
+    m_ok->setText(text);
+}
+
+void COpenFileDlg::SetKeepExtension(bool keep)
+{
+    m_model.keepExtension = keep;
+    RefillList();
+    NameChanged();
+}
+
+QString COpenFileDlg::GetFileName() const
+{
+    const QString typed = QString::fromStdString(m_model.name);
+    if (m_model.keepExtension || m_model.pattern.empty())
+        return typed;
+    return QString::fromStdString(
+        std::filesystem::path(m_model.name).replace_extension("." + m_model.pattern).string());
+}
+
+std::filesystem::path COpenFileDlg::ChosenPath() const
+{
+    const std::string file = GetFileName().toStdString();
+    if (file.empty())
+        return {};
+    if (const std::optional<std::filesystem::path> found =
+            platform::FindNoCase(m_model.folder, file))
+        return *found;
+    return m_model.folder / file;
+}
+
 void COpenFileDlg::accept()
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(GetPathName(), ec)) {
-        Refuse(m_name, tr("%1 does not exist.")
-                           .arg(QString::fromStdString(GetPathName().filename().string())));
+    if (!std::filesystem::is_regular_file(ChosenPath(), ec)) {
+        Tell(QMessageBox::Warning, tr("%1 does not exist.").arg(GetFileName()));
         return;
     }
     QDialog::accept();
@@ -255,7 +309,8 @@ void CSaveFileDlg::accept()
     if (std::filesystem::exists(path, ec)) {
         const QString file = QString::fromStdString(path.filename().string());
         if (m_networkMode) {
-            Refuse(m_name, tr("A file cannot be overwritten whilst running in Network mode."));
+            Tell(QMessageBox::Critical,
+                 tr("A file cannot be overwritten whilst running in Network mode."));
             return;
         }
         const QString question =

@@ -5,7 +5,10 @@
 // folder; a folder with no room left is refused, and so is a save folder
 // whose disk cannot take the files being saved.
 
+#include <QMessageBox>
 #include <QTimer>
+
+#include <functional>
 
 #include "app/ui/FileDlg.h"
 
@@ -30,6 +33,10 @@ public:
     bool TakeFolder(const QString& folder);
     // The room left for a name in the current folder.
     int NameRoom() const;
+    // How a refusal of OK is told (a message box unless replaced): a missing
+    // file to open, a file that cannot be overwritten.
+    using Teller = std::function<void(QMessageBox::Icon, const QString&)>;
+    void SetTeller(Teller tell) { m_tell = std::move(tell); }
 
 protected:
     COpenSaveDlgBase(const QString& title, const QString& folder, QWidget* parent);
@@ -43,6 +50,8 @@ protected:
     }
     void NameChanged();
     void Refuse(QWidget* field, const QString& message);
+    // Refuses OK with a message box of `icon`; the dialog stays open.
+    void Tell(QMessageBox::Icon icon, const QString& message);
     void ApplyNameRoom();
 
     QLineEdit* m_folder = nullptr;
@@ -52,6 +61,7 @@ protected:
     QLabel* m_note = nullptr;
     QString m_message;
     QTimer m_refresh;
+    Teller m_tell;
 };
 
 class COpenFileDlg : public COpenSaveDlgBase {
@@ -61,6 +71,16 @@ public:
     COpenFileDlg(const QString& title, const QString& folder, const QString& filter,
                  const QString& name, QWidget* parent = nullptr);
     QComboBox* TypeCombo() const { return m_types; }
+    // The accept button's text in place of "&Open" (the attach dialog's "&Attach").
+    void SetOkText(const QString& text);
+    // Names keep and show their extensions, and may hold a '.'.
+    void SetKeepExtension(bool keep);
+    // The name as typed, its extension replaced by the type's when the type
+    // has a single pattern and names do not keep their own.
+    QString GetFileName() const;
+    // The file chosen: the folder and GetFileName(), found without regard to
+    // case (a chart "A1.B" for the type "*.b").
+    std::filesystem::path ChosenPath() const;
     void accept() override;
 
 protected:

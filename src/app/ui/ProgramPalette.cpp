@@ -37,6 +37,23 @@ QColor Mix(const QColor& a, const QColor& b)
     return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
 
+// How far apart two colours are: their largest channel difference.
+int Distance(const QColor& a, const QColor& b)
+{
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                     std::abs(a.blue() - b.blue())});
+}
+
+// The text of a disabled control: the palette's disabled-text colour, unless
+// that is (nearly) the enabled text's own colour, as Night's button text and
+// disabled text are one grey; then halfway from the text to its background,
+// so a disabled control never looks enabled.
+QColor DisabledText(const QColor& grey, const QColor& text, const QColor& background)
+{
+    constexpr int kApart = 48;
+    return Distance(grey, text) >= kApart ? grey : Mix(text, background);
+}
+
 QColor Get(const CQtSystemColours::Elements& e, int index)
 {
     const auto found = e.find(index);
@@ -203,8 +220,12 @@ QPalette CQtSystemColours::BuildPalette(const Elements& e)
     SetAll(p, QPalette::ToolTipText, Get(e, app::COLOR_MENUTEXT));
     SetAll(p, QPalette::PlaceholderText, Get(e, app::COLOR_GRAYTEXT));
     const QColor grey = Get(e, app::COLOR_GRAYTEXT);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, grey);
+    p.setColor(QPalette::Disabled, QPalette::WindowText,
+               DisabledText(grey, Get(e, app::COLOR_BTNTEXT), face));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText,
+               DisabledText(grey, Get(e, app::COLOR_BTNTEXT), face));
+    p.setColor(QPalette::Disabled, QPalette::Text,
+               DisabledText(grey, Get(e, app::COLOR_WINDOWTEXT), Get(e, app::COLOR_WINDOW)));
     return p;
 }
 
@@ -214,8 +235,11 @@ QPalette CQtSystemColours::BuildMenuPalette(const Elements& e)
     const QColor menu = Get(e, app::COLOR_MENU), text = Get(e, app::COLOR_MENUTEXT);
     for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
         SetAll(p, role, menu);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    const QColor disabled = DisabledText(Get(e, app::COLOR_GRAYTEXT), text, menu);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         p.setColor(QPalette::Active, role, text), p.setColor(QPalette::Inactive, role, text);
+        p.setColor(QPalette::Disabled, role, disabled);
+    }
     return p;
 }
 

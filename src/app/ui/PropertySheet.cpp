@@ -32,7 +32,7 @@ CModelessPropertySheet::CModelessPropertySheet(const QString& caption, QWidget* 
     m_tabs = new QTabWidget(this);
     auto* ok = new QPushButton(tr("&OK"), this);
     auto* cancel = new QPushButton(tr("&Cancel"), this);
-    auto* apply = new QPushButton(tr("A&pply"), this);
+    auto* apply = new QPushButton(tr("&Apply"), this);
     ok->setObjectName("sheetOk");
     cancel->setObjectName("sheetCancel");
     apply->setObjectName("sheetApply");

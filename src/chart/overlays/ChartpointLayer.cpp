@@ -1,7 +1,6 @@
 #include "chart/overlays/ChartpointLayer.h"
 
 #include "chart/ChartDoc.h"
-#include "chart/overlays/LabelSpace.h"
 #include "chart/overlays/OverlayText.h"
 
 #include <optional>
@@ -43,7 +42,6 @@ void CChartpointList::Draw(CXDC& dc)
     const BkMode oldMode = dc.SetBkMode(BkMode::Transparent);
     const unsigned oldAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
     CSelFont font(dc, m_properties->Text().GetFont());
-    CLabelSpace taken;
     PointList points;
     std::string label;
     for (const auto& overlay : m_overlays) {
@@ -60,15 +58,14 @@ void CChartpointList::Draw(CXDC& dc)
                 overlay->Draw(dc);
             else
                 dc.Stamp(stamp, std::span(&p, 1));
-            // A label above its mark covers the pixel 12 above the mark
-            // whatever its size: when that is taken it is left out unmeasured.
-            if (label.empty() || taken.IsTaken({p.x, p.y - 12}))
+            // Every label is drawn above its mark, measured once for all
+            // the points of its position.
+            if (label.empty())
                 continue;
             if (!extent)
                 extent = dc.GetTextExtent(label);
             const IntPoint corner = COverlayText::PlaceText(p, *extent, kPlaceAbove);
-            if (taken.Claim({corner.x, corner.y, corner.x + extent->cx, corner.y + extent->cy}))
-                dc.TextOut(corner.x, corner.y, label);
+            dc.TextOut(corner.x, corner.y, label);
         }
     }
     dc.SetTextAlign(oldAlign);

@@ -66,10 +66,7 @@ bool PerpendicularPositions(double distance, const geo::CPosition& a, const geo:
     return l && r;
 }
 
-COverlayLine::COverlayLine()
-{
-    m_position = geo::CPosition(0.0, 0.0, 0.0);
-}
+COverlayLine::COverlayLine() = default;
 
 void COverlayLine::SetEnds(const geo::CPosition& start, const geo::CPosition& end)
 {

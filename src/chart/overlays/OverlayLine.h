@@ -77,7 +77,7 @@ private:
                               double& toRun, double& carried);
     const COvrlyTextProperties& LabelProperties() const;
 
-    geo::CPosition m_end{0.0, 0.0, 0.0};
+    geo::CPosition m_end = UnplacedPosition();
     std::int32_t m_legType = 0;
     bool m_drawLabel = false;
     std::string m_label;

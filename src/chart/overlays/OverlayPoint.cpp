@@ -61,7 +61,7 @@ void COverlayPoint::DrawFocusBox(CXDC& dc, int left, int top, int right, int bot
     const CChartSettings defaults;
     const CChartSettings& settings =
         m_owner && m_owner->Module() ? m_owner->Module()->ChartSettings() : defaults;
-    const int width = settings.focusBoxLineWidth;
+    const int width = settings.FocusBoxWidth();
     CSelPen pen(dc, ActiveColour(settings.focusBoxColour), PenStyle::Solid, width);
     dc.DrawFrameRect(IntRect{left - width, top - width, right + width, bottom + width}, 0, false);
 }

@@ -23,6 +23,14 @@ class CChartDoc;
 bool RangeCircleEnds(const geo::CPosition& centre, double range, geo::CPosition& north,
                      geo::CPosition& south);
 
+// Zero, marked not valid: where an overlay stands until it is placed.
+inline geo::CPosition UnplacedPosition()
+{
+    geo::CPosition p(0.0, 0.0, 0.0);
+    p.Invalidate();
+    return p;
+}
+
 class COverlayPoint {
 public:
     COverlayPoint() = default;
@@ -63,7 +71,7 @@ public:
 protected:
     std::int32_t m_sizeMode = 0;
     bool m_selected = false;
-    geo::CPosition m_position{0.0, 0.0, 0.0};
+    geo::CPosition m_position = UnplacedPosition();
     std::uint8_t m_baseSize = kBaseHitSize;
     CChartDoc* m_owner = nullptr;
     IntPoint m_screen{};

@@ -44,10 +44,6 @@ void COverlayVessel::DrawTimeMarks(CXDC& dc, const geo::CPosition& from, const g
     const double step = speed * 60.0 / 3600.0;
     if (!(range > 0) || !(step > 0) || !std::isfinite(range))
         return;
-    double metres = 0;
-    if (m_owner->GetMetresPerPixel(metres) && metres > 0 &&
-        geo::NauticalMilesToMetres(step) / metres < kMinMarkStepPixels)
-        return;
     const double count = std::trunc(range / step);
     const int n = count < kMaxTimeMarks ? static_cast<int>(count) : kMaxTimeMarks;
     PointList points;

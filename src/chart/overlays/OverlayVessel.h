@@ -31,8 +31,6 @@ class COverlayVessel : public COverlayPoint {
 public:
     // Minute marks on one line never exceed this, however slow the vessel.
     static constexpr int kMaxTimeMarks = 1000;
-    // Nor are they drawn closer together than this many pixels.
-    static constexpr double kMinMarkStepPixels = 2.0;
 
     // Nothing unless shown, valid and on the chart; then Prepare, the symbol
     // at every client point, and the extras once.

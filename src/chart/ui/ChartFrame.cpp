@@ -1,10 +1,12 @@
 #include "chart/ui/ChartFrame.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGridLayout>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QResizeEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -38,7 +40,10 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
         setWindowIcon(QIcon(QStringLiteral(":/icons/autoscroll.svg")));
     else if (state == chart::kFramePrintPreview)
         setWindowIcon(QIcon(QStringLiteral(":/icons/document-print.svg")));
-    setMinimumSize(100, 100);
+    // Only the vessel's chart window keeps a least size of its own; the
+    // others may be made as small as their contents let them.
+    if (state == chart::kFrameAutoscroll)
+        setMinimumSize(100, 100);
     m_msgBar =
         std::make_unique<app::CMsgBar>(*services.clock, *services.sound, services.audioFolder);
 
@@ -68,9 +73,15 @@ CChartFrame::CChartFrame(int state, CChartDocument& document, const CChartFrameS
     setWidget(m_inner);
 
     connect(m_view, &CChartView::resized, this, &CChartFrame::SyncScrollBars);
-    for (QScrollBar* bar : {m_hScroll, m_vScroll})
+    for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
         connect(bar, &QScrollBar::actionTriggered, this,
                 [this, bar](int action) { OnScrollAction(bar, action); });
+        // A let-go thumb shows where the chart is: a chart that refused the
+        // drag (or went only part of the way) takes the thumb back.
+        connect(bar, &QScrollBar::sliderReleased, this, &CChartFrame::SyncScrollBars);
+    }
+    // Whatever moved the chart (keys, a zoom, a pan), the bars follow it.
+    connect(m_view, &CChartView::chartInvalidated, this, &CChartFrame::SyncScrollBars);
     connect(&document, &app::CDocument::closing, this, [this] {
         m_documentClosed = true;
         close();
@@ -124,8 +135,7 @@ geo::IntRect CChartFrame::GetClientRect() const
 
 void CChartFrame::InvalidateChart()
 {
-    m_view->InvalidateChart();
-    SyncScrollBars();
+    m_view->InvalidateChart();   // the scroll bars follow through the view's signal
 }
 
 void CChartFrame::InvalidateOverlays()
@@ -162,16 +172,23 @@ void CChartFrame::ClearViewOverlays()
 void CChartFrame::SyncScrollBars()
 {
     chart::CChartDoc* doc = GetChartDoc();
-    if (!doc || !doc->UsesScrollBars()) {
-        m_hScroll->hide();
-        m_vScroll->hide();
-        return;
+    const bool uses = doc && doc->UsesScrollBars();
+    // Each bar asks the chart where it is: an answer of -1 (no scroll
+    // position on that axis) hides that bar alone. A thumb held under the
+    // pointer stays there until it is let go.
+    for (QScrollBar* bar : {m_hScroll, m_vScroll}) {
+        const int at = !uses              ? kNoPosition
+                       : bar == m_hScroll ? doc->OnHScroll(kNoPosition)
+                                          : doc->OnVScroll(kNoPosition);
+        if (at == kNoPosition) {
+            bar->hide();
+            continue;
+        }
+        // Setting the value emits no action: only the user's actions move the chart.
+        if (!bar->isSliderDown())
+            bar->setValue(std::clamp(at, bar->minimum(), bar->maximum()));
+        bar->show();
     }
-    // Setting the value emits no action: only the user's actions move the chart.
-    m_hScroll->setValue(std::max(doc->OnHScroll(kNoPosition), 0));
-    m_vScroll->setValue(std::max(doc->OnVScroll(kNoPosition), 0));
-    m_hScroll->show();
-    m_vScroll->show();
 }
 
 void CChartFrame::OnScrollAction(QScrollBar* bar, int action)
@@ -209,7 +226,15 @@ void CChartFrame::OnScrollAction(QScrollBar* bar, int action)
 chart::CWindowPlacement CChartFrame::GetPlacement() const
 {
     chart::CWindowPlacement wp;
-    wp.showCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
+    // While another window of the area is maximised (a report preview, say)
+    // the area shows every window it activates maximised, and this one, put
+    // back behind it, comes forward maximised again: its state is maximised.
+    bool areaMaximised = false;
+    if (const QMdiArea* area = mdiArea())
+        for (const QMdiSubWindow* other : area->subWindowList())
+            areaMaximised = areaMaximised || (other->isMaximized() && other->isVisible());
+    const bool maximised = isMaximized() || (areaMaximised && !isMinimized());
+    wp.showCmd = maximised ? 3 : isMinimized() ? 2 : 1;
     const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
     const QRect normal = r.isValid() ? r : geometry();
     wp.normal = {normal.left(), normal.top(), normal.left() + normal.width(),
@@ -252,6 +277,41 @@ void CChartFrame::ActivateFrame()
 std::optional<geo::IntPoint> CChartFrame::GetCursorClientPoint() const
 {
     return m_view->CursorPoint();
+}
+
+void CChartFrame::changeEvent(QEvent* e)
+{
+    QMdiSubWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && isMinimized()) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(e);
+        m_maximisedBeforeMinimised = (change->oldState() & Qt::WindowMaximized) != 0;
+        RestoreIfMinimised();
+    }
+}
+
+void CChartFrame::resizeEvent(QResizeEvent* e)
+{
+    QMdiSubWindow::resizeEvent(e);
+    RestoreIfMinimised();
+}
+
+void CChartFrame::RestoreIfMinimised()
+{
+    if (m_state != chart::kFrameAutoscroll || !isMinimized() || m_restorePending)
+        return;
+    m_restorePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_restorePending = false;
+            if (!isMinimized())
+                return;
+            if (m_maximisedBeforeMinimised)
+                showMaximized();
+            else
+                showNormal();
+        },
+        Qt::QueuedConnection);
 }
 
 void CChartFrame::closeEvent(QCloseEvent* e)

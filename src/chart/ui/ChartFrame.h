@@ -87,11 +87,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     // A scroll-bar action: the arrows and the bar beside the thumb pan by the
     // small and large pan steps; a moved thumb takes the chart to its place.
     void OnScrollAction(QScrollBar* bar, int action);
+    // The vessel's chart window is never left minimised: it is restored
+    // (to maximised when it was maximised before) once the event is done.
+    void RestoreIfMinimised();
 
     int m_state;
     QPointer<CChartDocument> m_document;
@@ -103,6 +108,8 @@ private:
     CChartView* m_view = nullptr;
     QScrollBar* m_hScroll = nullptr;
     QScrollBar* m_vScroll = nullptr;
+    bool m_restorePending = false;
+    bool m_maximisedBeforeMinimised = false;
 };
 
 }   // namespace chart

@@ -50,6 +50,11 @@ void CChartInfoPanel::InitPanel()
     font.setBold(true);
     m_caption->setFont(font);
     m_caption->setWordWrap(true);
+    // The title line in the desktop's caption colours, which follow a change
+    // of the desktop's or the program's palette.
+    m_caption->setAutoFillBackground(true);
+    m_caption->setBackgroundRole(QPalette::Highlight);
+    m_caption->setForegroundRole(QPalette::HighlightedText);
     layout->addWidget(m_caption);
 
     m_tabs = new QTabWidget(body);

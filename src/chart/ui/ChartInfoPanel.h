@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "app/CommandIds.h"
 #include "app/ui/SidePanel.h"
 #include "chart/ChartInfoTexts.h"
 
@@ -25,7 +26,7 @@ namespace chart {
 class CChartInfoPanel final : public app::CSidePanel {
     Q_OBJECT
 public:
-    static constexpr unsigned kBarId = 256;
+    static constexpr unsigned kBarId = app::cmd::kPanelChartInfo;
 
     // `activeDoc` gives the active chart document (or null) on every update.
     explicit CChartInfoPanel(std::function<chart::CChartDoc*()> activeDoc,

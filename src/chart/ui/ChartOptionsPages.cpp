@@ -250,32 +250,32 @@ CChartManagementPage::CChartManagementPage(std::unique_ptr<chart::CChartFoldersM
                                            QWidget* parent)
     : app::CXPropertyPage(std::move(model), parent)
 {
-    // A labelled folder field with its Browse button; the label gives the field its key.
+    // Each folder in a group of its own: the field with its Browse button.
     auto* layout = new QVBoxLayout(this);
-    auto folderRow = [this, layout](const char* title, const char* name, const char* browseText,
-                                    const QString& caption, QLineEdit*& edit) {
-        auto* label = new QLabel(tr(title), this);
-        edit = new QLineEdit(this);
+    auto folderGroup = [this, layout](const char* title, const char* name, const char* browseText,
+                                      const QString& caption, QLineEdit*& edit) {
+        auto* group = new QGroupBox(tr(title), this);
+        edit = new QLineEdit(group);
         edit->setObjectName(name);
         edit->setMinimumWidth(360);
-        label->setBuddy(edit);
-        auto* browse = new QPushButton(tr(browseText), this);
-        auto* row = new QHBoxLayout;
+        auto* browse = new QPushButton(tr(browseText), group);
+        auto* row = new QHBoxLayout(group);
         row->addWidget(edit, 1);
         row->addWidget(browse);
-        layout->addWidget(label);
-        layout->addLayout(row);
+        layout->addWidget(group);
         QLineEdit* target = edit;
+        // The group's letter goes to its field.
+        group->setFocusProxy(edit);
         connect(browse, &QPushButton::clicked, this, [this, target, caption] {
             const QString dir = QFileDialog::getExistingDirectory(this, caption, target->text());
             if (!dir.isEmpty())
                 target->setText(dir);
         });
     };
-    folderRow("Chart &folder", "chartsFolder", "&Browse...", tr("Select charts folder"), m_charts);
-    layout->addSpacing(8);
-    folderRow("External chart &source", "sourceFolder", "Bro&wse...",
-              tr("Select chart source folder"), m_source);
+    folderGroup("Chart &folder", "chartsFolder", "&Browse...", tr("Select charts folder"),
+                m_charts);
+    folderGroup("External Chart &Source", "sourceFolder", "Bro&wse...",
+                tr("Select chart source folder"), m_source);
     layout->addStretch(1);
 }
 
@@ -309,27 +309,17 @@ void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFol
         progress.setValue(n);
         QApplication::processEvents();
     };
-    // A new charts folder takes every chart's files away; a new source
-    // folder only those of the raster charts still read from the medium.
-    const bool chartsMoved = folders.chartsFolder != charting.GetDataFolder();
+    // Either folder changed: every chart closes and the chart list is built
+    // again from the folders as they now are.
     step(0, "Closing charts...");
-    if (chartsMoved)
-        charting.CloseAllChartDocs();
-    else
-        charting.CloseDocsOfClass(
-            [](const chart::CChartDoc& doc) { return doc.ReadsFromSourceFolder(); });
-    if (chartsMoved) {
-        step(1, "Removing the chart list...");
-        charting.ClearFolioItems();
-    }
+    charting.CloseAllChartDocs();
+    step(1, "Removing the chart list...");
+    charting.ClearFolioItems();
     step(2, "Setting the folders...");
-    if (chartsMoved)
-        charting.SetChartsFolder(folders.chartsFolder);
+    charting.SetChartsFolder(folders.chartsFolder);
     charting.SetSourcePath(folders.sourceFolder);
-    if (chartsMoved) {
-        step(3, "Building the chart list...");
-        charting.BuildChartFolio();
-    }
+    step(3, "Building the chart list...");
+    charting.BuildChartFolio();
     charting.SaveChartSettings();
     step(4, "Done");
 }

@@ -86,9 +86,8 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
 bool IsChartOptionsSheetOpen(QWidget* frame);
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
                               app::CPostedMessageQueue* frameQueue);
-// Takes new chart folders, showing the steps: a new charts folder closes
-// every chart and rebuilds the folio; a new source folder alone closes only
-// the charts read from the medium.
+// Takes new chart folders, showing the steps: every chart closes, the
+// folio's items go, both folders are set and the folio is built again.
 void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFolders& folders,
                         QWidget* parent);
 

@@ -46,9 +46,8 @@ void CChartPropDlg::UpdateControls()
         m_datum->clear();
         return;
     }
-    const std::string number = m_doc->GetChartNumber();
-    m_name->setText(QString::fromStdString(
-        number.empty() ? m_doc->GetChartTitle() : number + " - " + m_doc->GetChartTitle()));
+    m_name->setText(
+        QString::fromStdString(m_doc->GetChartNumber() + " - " + m_doc->GetChartTitle()));
     m_datum->setText(QString::fromStdString(geo::CDatumInfo::GetName(m_doc->GetDatumIndex())));
     // The whole name shows, from its start: the fields are as wide as the
     // longer text needs (up to a sensible limit), and the window follows.

@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -140,6 +142,7 @@ void CChartView::InvalidateChart()
 {
     m_pipeline.InvalidateChart();
     update();
+    emit chartInvalidated();
 }
 
 void CChartView::InvalidateOverlays()
@@ -242,11 +245,20 @@ void CChartView::resizeEvent(QResizeEvent* e)
 
 // ---- Mouse ----------------------------------------------------------------------------
 
+void CChartView::TakeCursorPosition(geo::IntPoint p)
+{
+    geo::IntPoint chartPoint;
+    m_doc.ClientToChartPoint(p, chartPoint);
+    if (!m_doc.IsClientPointOnChart(p) || !m_doc.PointToPosition(chartPoint, m_cursorPosition))
+        m_cursorPosition.Invalidate();
+}
+
 void CChartView::ButtonDown(geo::IntPoint p, bool shift)
 {
     if (!m_doc.IsChartLoaded())
         return;
     m_lastPoint = p;
+    TakeCursorPosition(p);
     if (!m_doc.IsClientPointOnChart(p))
         return;
     if (RangeBearingMode()) {
@@ -265,8 +277,21 @@ void CChartView::ButtonDown(geo::IntPoint p, bool shift)
     }
 }
 
+bool CChartView::IsInActiveFrame() const
+{
+    // The frame in front of the chart windows; a view outside any (a test's
+    // bare view) counts as in front.
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (const auto* frame = qobject_cast<const QMdiSubWindow*>(w))
+            return !frame->mdiArea() || frame->mdiArea()->currentSubWindow() == frame;
+    return true;
+}
+
 void CChartView::Move(geo::IntPoint p)
 {
+    // Only the chart window in front follows the pointer.
+    if (!IsInActiveFrame())
+        return;
     m_lastPoint = p;
     m_doc.OnMouseMove(p);
     if (m_pipeline.IsDragging()) {
@@ -296,6 +321,12 @@ void CChartView::ButtonUp(geo::IntPoint p)
         measuring->SetEnd(end);
         measuring->Finish(end);
         ShowLabel(measuring->Label());
+        // Scripted checks read where a measurement ended and what it read.
+        static const bool report = std::getenv("BRINE_REPORT_CHARTS") != nullptr;
+        if (report)
+            qInfo("Brinevane: range and bearing: from %d,%d to %d,%d: %s",
+                  measuring->StartPoint().x, measuring->StartPoint().y, end.x, end.y,
+                  measuring->Label().c_str());
         m_pipeline.Measurements().push_back(std::move(measuring));
         InvalidateOverlays();
         return;
@@ -325,6 +356,10 @@ void CChartView::mousePressEvent(QMouseEvent* e)
     m_keyboardPoint.reset();
     const geo::IntPoint p = ToDevice(e->position());
     if (e->button() == Qt::LeftButton) {
+        if (m_doc.IsChartLoaded()) {
+            m_lastPoint = p;   // also when a mark takes the press
+            TakeCursorPosition(p);
+        }
         if (m_doc.IsChartLoaded() && !RangeBearingMode()) {
             for (CChartViewExtension* ext : Extensions())
                 if (ext->Press(*this, p)) {
@@ -425,15 +460,28 @@ void CChartView::mouseReleaseEvent(QMouseEvent* e)
 
 void CChartView::mouseDoubleClickEvent(QMouseEvent* e)
 {
+    if (e->button() == Qt::LeftButton) {
+        DoubleClick(ToDevice(e->position()));
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(e);
+}
+
+void CChartView::DoubleClick(geo::IntPoint p)
+{
     // A double click is no zoom rectangle.
     m_zoomPending = false;
-    if (e->button() == Qt::LeftButton && m_doc.IsChartLoaded()) {
-        const geo::IntPoint p = ToDevice(e->position());
+    if (!m_doc.IsChartLoaded())
+        return;
+    if (!RangeBearingMode())
         for (CChartViewExtension* ext : Extensions())
             if (ext->DoubleClick(*this, p))
                 return;
+    // Anywhere else: the chart that best shows the place, in this window.
+    if (m_cursorPosition.IsValid()) {
+        const geo::CPosition at = m_cursorPosition;
+        m_doc.OpenBestChartAt(at);   // may replace this view's document and the view with it
     }
-    QWidget::mouseDoubleClickEvent(e);
 }
 
 void CChartView::wheelEvent(QWheelEvent* e)
@@ -511,7 +559,25 @@ void CChartView::keyPressEvent(QKeyEvent* e)
         // The keyboard's click at the pointer: Enter clicks, Ctrl+Enter
         // presses, the next Enter lets go.
         const geo::IntPoint p = CursorPoint().value_or(m_lastPoint);
+        if (m_pressTaker) {
+            // The press a Ctrl+Enter gave a chartpoint or waypoint: let go here.
+            std::exchange(m_pressTaker, nullptr)->Release(*this, p);
+            return;
+        }
         if (!m_pipeline.IsDragging() && !m_pipeline.InProgress()) {
+            // A chartpoint or waypoint under the pointer is picked, as by the mouse.
+            if (m_doc.IsChartLoaded() && !RangeBearingMode()) {
+                TakeCursorPosition(p);
+                m_lastPoint = p;
+                for (CChartViewExtension* ext : Extensions())
+                    if (ext->Press(*this, p)) {
+                        if (ctrl)
+                            m_pressTaker = ext;
+                        else
+                            ext->Release(*this, p);
+                        return;
+                    }
+            }
             ButtonDown(p, shift);
             if (ctrl)
                 return;
@@ -523,7 +589,7 @@ void CChartView::keyPressEvent(QKeyEvent* e)
         const bool empty = m_pipeline.IsDragging() && (d.left == d.right || d.top == d.bottom);
         ButtonUp(p);
         if (empty)
-            m_zoomPending = false;   // a zero-size rectangle is a double click
+            DoubleClick(p);   // a zero-size rectangle is the keyboard's double click
         return;
     }
     case Qt::Key_Left:

@@ -139,6 +139,8 @@ public:
     std::string VariationText(geo::IntPoint p);
     // Where the pointer last was on the view (moved, clicked or right-clicked).
     geo::IntPoint LastPoint() const { return m_lastPoint; }
+    // The position under the last left press; not valid after a press off the chart.
+    const geo::CPosition& CursorPosition() const { return m_cursorPosition; }
     // Paints into the buffers only (for printing): false when nothing could be drawn.
     bool RenderBuffers();
     chart::CScreenBuffer* Buffers() const { return m_buffers.get(); }
@@ -159,6 +161,8 @@ public:
 
 signals:
     void cursorMoved();
+    // The chart layer is to be drawn again: it may have moved or changed zoom.
+    void chartInvalidated();
     void resized();
 
 protected:
@@ -176,7 +180,13 @@ private:
     void ButtonDown(geo::IntPoint p, bool shift);
     void Move(geo::IntPoint p);
     void ButtonUp(geo::IntPoint p);
+    // A left press takes the position under it, or none off the chart.
+    void TakeCursorPosition(geo::IntPoint p);
+    // A double click (or the keyboard's): a route pick first, else the
+    // charts at the position under the last press.
+    void DoubleClick(geo::IntPoint p);
     void MovePointer(int dx, int dy);
+    bool IsInActiveFrame() const;
     void Post(unsigned command);
     bool RangeBearingMode() const
     {
@@ -192,6 +202,7 @@ private:
     std::unique_ptr<chart::CScreenBuffer> m_buffers;
     std::unique_ptr<chart::COwnVesselLayer> m_ownVessel;
     geo::IntPoint m_lastPoint;
+    geo::CPosition m_cursorPosition;
     std::optional<geo::IntPoint> m_keyboardPoint;   // where warping the pointer is refused
     bool m_zoomPending = false;
     app::CPostedMessageQueue m_messages;

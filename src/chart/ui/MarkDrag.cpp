@@ -31,13 +31,24 @@ void CMarkDrag::Start(CChartView& view, geo::IntPoint p)
     m_moved = false;
 }
 
-bool CMarkDrag::Follow(const CChartView& view, geo::IntPoint p)
+CMarkDrag::Step CMarkDrag::Follow(const CChartView& view, geo::IntPoint p, geo::IntPoint& dropAt)
 {
     if (m_view != &view)
-        return false;
+        return Step::None;
+    if (!view.Doc().IsClientPointOnChart(p)) {
+        m_view = nullptr;
+        if (!m_moved)
+            return Step::None;   // still where it was pressed: nothing to move
+        m_moved = false;
+        dropAt = m_last;
+        return Step::LeftChart;
+    }
     if (std::abs(p.x - m_start.x) + std::abs(p.y - m_start.y) > 2)
         m_moved = true;
-    return m_moved;
+    if (!m_moved)
+        return Step::None;
+    m_last = p;
+    return Step::Follows;
 }
 
 bool CMarkDrag::Finish(const CChartView& view, bool& moved)
@@ -47,6 +58,11 @@ bool CMarkDrag::Finish(const CChartView& view, bool& moved)
     m_view = nullptr;
     moved = m_moved;
     return true;
+}
+
+geo::IntPoint CMarkDrag::DropPoint(const CChartView& view, geo::IntPoint p) const
+{
+    return view.Doc().IsClientPointOnChart(p) ? p : m_last;
 }
 
 void CMarkDrag::Forget(const CChartView& view)

@@ -1,5 +1,6 @@
 #include "chart/ui/OptionPageControls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -52,7 +53,15 @@ QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* 
 
 void PaintWell(QPushButton* well, COLORREF colour)
 {
-    well->setStyleSheet(QStringLiteral("background-color: %1").arg(ToColour(colour).name()));
+    // Disabled, the well shows its colour's grey halfway to the button face of
+    // the palette in use: it never looks like a well that can be used.
+    const QColor c = ToColour(colour);
+    const int grey = qGray(c.rgb());
+    const QColor face = QApplication::palette().color(QPalette::Active, QPalette::Button);
+    const QColor dim((grey + face.red()) / 2, (grey + face.green()) / 2, (grey + face.blue()) / 2);
+    well->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; } "
+                                       "QPushButton:disabled { background-color: %2; }")
+                            .arg(c.name(), dim.name()));
 }
 
 void PaintSwatch(QPushButton* well, COLORREF colour)

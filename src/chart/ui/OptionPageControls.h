@@ -25,6 +25,7 @@ QSpinBox* MakeWhole(const char* name, int low, int high, QWidget* parent);
 
 // A small button filled with one colour; clicking it is the page's to connect.
 QPushButton* MakeWell(const char* name, const QString& accessibleName, QWidget* parent);
+// The well filled with `colour`; greyed towards the button face while disabled.
 void PaintWell(QPushButton* well, COLORREF colour);
 // The colour as a swatch icon on the button: greyed with the button while
 // it is disabled (a style sheet's background would not be).

@@ -10,9 +10,12 @@
 namespace chartpoints {
 
 CChartpointListWindow::CChartpointListWindow(chartpoints::CChartpointModule& module,
-                                             AddToRoute addToRoute, QWidget* parent)
-    : app::CListFrame(QString(),
-                      std::make_shared<chartpoints::CChartpointRowSource>(module.Table()), parent),
+                                             AddToRoute addToRoute, QWidget* parent,
+                                             std::function<geo::CPositionFormat()> format)
+    : app::CListFrame(
+          QString(),
+          std::make_shared<chartpoints::CChartpointRowSource>(module.Table(), std::move(format)),
+          parent),
       m_module(module), m_addToRoute(std::move(addToRoute))
 {
     setObjectName("ChartpointList");
@@ -30,6 +33,13 @@ CChartpointListWindow::CChartpointListWindow(chartpoints::CChartpointModule& mod
     connect(view, &QAbstractItemView::doubleClicked, this, [this] { AddCurrentToRoute(); });
     view->installEventFilter(this);
     Rebuild();
+    // Each column as wide as its title and 50 pixels, set once: rows that
+    // come later (to a list opened empty) find the same widths.
+    const QFontMetrics metrics = view->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        view->setColumnWidth(
+            c, metrics.horizontalAdvance(view->model()->headerData(c, Qt::Horizontal).toString()) +
+                   50);
 }
 
 void CChartpointListWindow::Rebuild()
@@ -41,7 +51,6 @@ void CChartpointListWindow::Rebuild()
     const bool rows = m_module.IsDatabaseOpen();
     View()->horizontalHeader()->setEnabled(rows);
     SelectCurrent();
-    View()->FitColumns();
 }
 
 void CChartpointListWindow::Update(int hint)

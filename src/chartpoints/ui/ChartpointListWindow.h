@@ -7,6 +7,7 @@
 
 #include "app/ui/ListControls.h"
 #include "chartpoints/Chartpoint.h"
+#include "geo/Position.h"
 
 #include <functional>
 
@@ -21,8 +22,10 @@ class CChartpointListWindow final : public app::CListFrame {
 public:
     using AddToRoute = std::function<void(const chartpoints::CChartpoint&)>;
 
+    // `format`: the program's position format, which the positions follow.
     CChartpointListWindow(chartpoints::CChartpointModule& module, AddToRoute addToRoute,
-                          QWidget* parent = nullptr);
+                          QWidget* parent = nullptr,
+                          std::function<geo::CPositionFormat()> format = {});
 
     // The table was opened or closed: title, rows and selection anew.
     void Rebuild();

@@ -47,7 +47,7 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
     auto* form = new QFormLayout(folders);
     m_dataFolder = chart::MakeFolderRow(form, tr("&Database"), "databaseFolder",
                                         tr("Select Chartpoint database folder"), this);
-    m_attachmentsFolder = chart::MakeFolderRow(form, tr("&Attachments"), "attachmentsFolder",
+    m_attachmentsFolder = chart::MakeFolderRow(form, tr("Attac&hments"), "attachmentsFolder",
                                                tr("Select Chartpoint attachments folder"), this);
 
     auto* layout = new QVBoxLayout(this);

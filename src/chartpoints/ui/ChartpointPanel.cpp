@@ -1,6 +1,7 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 
 #include "app/ui/AttachmentChooser.h"
+#include "app/ui/OpenSaveDlgs.h"
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -14,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,9 +66,9 @@ std::string Trimmed(const QString& text, int limit)
 
 }   // namespace
 
-CChartpointPanel::CChartpointPanel(chartpoints::CChartpointModule& module,
-                                   std::function<bool(const std::string&, bool)> openAttachment,
-                                   QWidget* parent)
+CChartpointPanel::CChartpointPanel(
+    chartpoints::CChartpointModule& module,
+    std::function<app::CDocument*(const std::string&, bool)> openAttachment, QWidget* parent)
     : app::CSidePanel(parent), m_module(module), m_openAttachment(std::move(openAttachment))
 {
     setObjectName("ChartpointPanel");
@@ -124,13 +124,7 @@ void CChartpointPanel::InitPanel()
     m_datum = new QComboBox(body);
     m_datum->setObjectName("datum");
     form->addRow(QStringLiteral("Datum"), m_datum);
-    connect(m_datum, &QComboBox::activated, this, [this](int index) {
-        // Choosing WGS 84 for a chartpoint in the default datum makes it explicit.
-        if (index > 0 && m_shown.m_position.GetDatum() == geo::kNoDatumIndex)
-            m_module.SetCurrentDatumWgs84();
-        else
-            ShowPosition();
-    });
+    connect(m_datum, &QComboBox::activated, this, [this](int index) { OnDatumChosen(index); });
     m_locked = new QCheckBox(QStringLiteral("Loc&ked"), body);
     m_locked->setObjectName("locked");
     m_locked->setChecked(true);
@@ -245,24 +239,75 @@ void CChartpointPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
                                                      : QStringLiteral("OpenD&B"));
 }
 
+namespace {
+
+// The default datum (none, or the table's fallback for unknown names).
+bool IsDefaultDatum(std::uint16_t datum)
+{
+    return datum == geo::kNoDatumIndex || datum == geo::DatumIndexFallback();
+}
+
+// A datum that is neither the default nor WGS 84: a chart's own.
+bool IsThirdDatum(std::uint16_t datum)
+{
+    return !IsDefaultDatum(datum) && datum != geo::DatumIndexWGS84();
+}
+
+}   // namespace
+
 void CChartpointPanel::FillDatums(const chartpoints::CChartpoint& cp)
 {
+    // A chart datum chosen before stays chosen where the chart offers it again.
+    const QVariant chosen = m_datum->currentData();
+    const bool hadThird = chosen.isValid() && IsThirdDatum(std::uint16_t(chosen.toUInt()));
+    m_datum->setUpdatesEnabled(false);
     m_datum->clear();
     const std::uint16_t own = cp.m_position.GetDatum();
     const std::uint16_t wgs = geo::DatumIndexWGS84();
     std::string ownName = geo::CDatumInfo::GetName(own == geo::kNoDatumIndex ? wgs : own);
     if (ownName.empty())
         ownName = "WGS 84";
-    m_datum->addItem(Q(ownName));
+    m_datum->addItem(Q(ownName), QVariant(unsigned(own)));
     if (own != wgs)
         m_datum->addItem(
-            Q(wgs == geo::kNoDatumIndex ? std::string("WGS 84") : geo::CDatumInfo::GetName(wgs)));
-    m_datum->setCurrentIndex(0);
+            Q(wgs == geo::kNoDatumIndex ? std::string("WGS 84") : geo::CDatumInfo::GetName(wgs)),
+            QVariant(unsigned(wgs)));
+    m_chartShown.reset();
+    if (m_chartDatum)
+        if (std::optional<CChartDatumView> chart = m_chartDatum(cp.m_position);
+            chart && IsThirdDatum(chart->datum)) {
+            m_datum->addItem(Q(geo::CDatumInfo::GetName(chart->datum)),
+                             QVariant(unsigned(chart->datum)));
+            m_chartShown = chart;
+        }
+    m_datum->setCurrentIndex(hadThird && m_chartShown && !IsDefaultDatum(own) ? m_datum->count() - 1
+                                                                              : 0);
+    m_datum->setUpdatesEnabled(true);
+}
+
+void CChartpointPanel::OnDatumChosen(int index)
+{
+    const QVariant chosen = m_datum->itemData(index);
+    // Choosing the default datum changes nothing.
+    if (!chosen.isValid() || IsDefaultDatum(std::uint16_t(chosen.toUInt())))
+        return;
+    // A chartpoint in the default datum is put in WGS 84 first; the module
+    // shows it again, in the datum chosen.
+    if (IsDefaultDatum(m_shown.m_position.GetDatum()) && m_module.SetCurrentDatumWgs84())
+        return;
+    SetPositionLocked(true);
+    FillDatums(m_shown);
+    ShowPosition();
 }
 
 void CChartpointPanel::ShowPosition()
 {
-    m_position.Show(m_shown.m_position);
+    // A chart datum shows the position as that chart puts it into its datum;
+    // any other shows it as stored.
+    if (m_chartShown && m_datum->currentIndex() == m_datum->count() - 1)
+        m_position.ShowShifted(m_shown.m_position, m_chartShown->shown);
+    else
+        m_position.Show(m_shown.m_position);
     geo::CEntryPosition shown;
     shown.latitude = m_position.Shown().GetLatitude();
     shown.longitude = m_position.Shown().GetLongitude();
@@ -294,11 +339,11 @@ void CChartpointPanel::ShowChartpoint(const chartpoints::CChartpoint& cp)
     m_zone->setText(Q(cp.m_zoneTime).trimmed());
     FillDatums(cp);
     ShowPosition();
-    const int selected = std::max(0, m_attachments->currentIndex());
+    // Rebuilt with its four entries, the first selected.
     m_attachments->clear();
     for (const std::string& a : cp.m_attachments)
         m_attachments->addItem(a.empty() ? QString(kUnused) : Q(a));
-    m_attachments->setCurrentIndex(selected < m_attachments->count() ? selected : 0);
+    m_attachments->setCurrentIndex(0);
     m_memo->blockSignals(true);
     m_memo->setPlainText(FromStored(cp.m_memo));
     m_memo->blockSignals(false);
@@ -324,6 +369,9 @@ bool CChartpointPanel::ReadPanel(chartpoints::CChartpoint& cp, std::string& refu
     cp.m_zoneTime = m_zone->text().trimmed().toStdString();
     if (cp.m_zoneTime.empty())
         cp.m_zoneTime = "0";
+    // The attachments read back may name other files than the open viewers show.
+    for (int i = 0; i < chartpoints::CChartpoint::kAttachments; ++i)
+        CloseViewer(i);
     for (int i = 0; i < chartpoints::CChartpoint::kAttachments && i < m_attachments->count(); ++i) {
         const QString t = m_attachments->itemText(i);
         cp.m_attachments[i] =
@@ -347,13 +395,18 @@ void CChartpointPanel::SetPositionLocked(bool locked)
 std::optional<std::string> CChartpointPanel::AskSavePath(const std::string& folder,
                                                          const std::string& defaultName)
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save Chartpoint Database"),
-                                     Q((std::filesystem::path(folder) / defaultName).string()),
-                                     QStringLiteral("Chartpoint DB (*.dbf)"));
-    if (path.isEmpty())
+    // The program's own dialog: a "~" name (the program's temporary tables)
+    // is never taken, and an existing database is overwritten only when the
+    // user says so, never while stations share files.
+    app::CSaveFileDlg dialog(QStringLiteral("Save Chartpoint Database"), Q(folder),
+                             QStringLiteral("dbf"), Q(defaultName), this);
+    dialog.setObjectName("SaveChartpointDatabase");
+    dialog.SetNetworkMode(m_module.IsStationNetworkOn());
+    // A folder is taken only when its disk can hold the table's files.
+    dialog.SetSource(folder, std::filesystem::path(defaultName).stem().string());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return path.toStdString();
+    return dialog.GetPathName().string();
 }
 
 std::string CChartpointPanel::AttachmentPath(int entry) const
@@ -399,7 +452,30 @@ void CChartpointPanel::OnView()
         app::GetMediaFileType(m_attachments->currentText().toStdString());
     if (kind != app::MediaFileType::Image && kind != app::MediaFileType::Video)
         return;
-    m_openAttachment(AttachmentPath(entry), kind == app::MediaFileType::Video);
+    // View opens the entry's viewer, or closes the one it opened before.
+    if (IsViewerOpen(entry)) {
+        CloseViewer(entry);
+        return;
+    }
+    m_viewers[std::size_t(entry)] =
+        m_openAttachment(AttachmentPath(entry), kind == app::MediaFileType::Video);
+}
+
+bool CChartpointPanel::IsViewerOpen(int slot) const
+{
+    if (slot < 0 || slot >= int(m_viewers.size()))
+        return false;
+    const app::CDocument* doc = m_viewers[std::size_t(slot)];
+    return doc && !doc->IsClosed();
+}
+
+void CChartpointPanel::CloseViewer(int slot)
+{
+    if (slot < 0 || slot >= int(m_viewers.size()))
+        return;
+    if (IsViewerOpen(slot))
+        m_viewers[std::size_t(slot)]->OnCloseDocument();
+    m_viewers[std::size_t(slot)] = nullptr;
 }
 
 void CChartpointPanel::OnDetach()
@@ -407,6 +483,7 @@ void CChartpointPanel::OnDetach()
     const int entry = m_attachments->currentIndex();
     if (entry < 0)
         return;
+    CloseViewer(entry);
     m_attachments->setItemText(entry, kUnused);
     m_attachments->setCurrentIndex(entry);
     Modified();

@@ -3,14 +3,19 @@
 // (name, area, type, ID, zone time, position in a chosen datum, memo, three
 // pictures and a video) and carries the buttons of the chartpoint commands.
 
+#include "app/CommandIds.h"
+#include "app/ui/Document.h"
 #include "app/ui/SidePanel.h"
 #include "chartpoints/ChartpointServices.h"
 #include "chartpoints/PanelPosition.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+
+#include <QPointer>
 
 class QCheckBox;
 class QComboBox;
@@ -30,16 +35,26 @@ class CChartpointModule;
 
 namespace chartpoints {
 
+// The active chart's datum where it differs from WGS 84 and the chart can
+// shift a position into it: the datum and the chartpoint's position as the
+// chart shows it.
+struct CChartDatumView {
+    std::uint16_t datum = 0;
+    geo::CPosition shown;
+};
+using ChartDatumSource = std::function<std::optional<CChartDatumView>(const geo::CPosition&)>;
+
 class CChartpointPanel final : public app::CSidePanel, public chartpoints::CChartpointUi {
     Q_OBJECT
 public:
-    static constexpr unsigned kBarId = 258;
+    static constexpr unsigned kBarId = app::cmd::kPanelChartpoint;
     static constexpr const char* kUnused = "<Unused>";
 
     // `openAttachment` shows a file of the attachments folder in a viewer.
-    CChartpointPanel(chartpoints::CChartpointModule& module,
-                     std::function<bool(const std::string& path, bool video)> openAttachment,
-                     QWidget* parent = nullptr);
+    CChartpointPanel(
+        chartpoints::CChartpointModule& module,
+        std::function<app::CDocument*(const std::string& path, bool video)> openAttachment,
+        QWidget* parent = nullptr);
 
     // CSidePanel
     void InitPanel() override;
@@ -58,6 +73,8 @@ public:
 
     // Selects attachment entry n (1..4) and opens or closes its viewer.
     void ShowAttachment(int n);
+    // Whether the viewer View opened for entry `slot` (0..3) is still open.
+    bool IsViewerOpen(int slot) const;
     // Puts the keyboard in the Name field (a chartpoint was just added).
     void FocusName();
     // The Open DB button opens and closes the list window through these.
@@ -71,6 +88,9 @@ public:
     {
         m_ownPosition = std::move(own);
     }
+    // The active chart's datum for a stored position, none without such a
+    // chart: the datum list offers it as a third entry.
+    void SetChartDatum(ChartDatumSource chartDatum) { m_chartDatum = std::move(chartDatum); }
     // For scripted checks: attaches `path` to the selected entry as Attach does.
     bool AttachFile(const std::string& path);
     // Lays the position field out by the program's position template
@@ -82,12 +102,17 @@ private:
     void OnAttach();
     void OnView();
     void OnDetach();
+    void CloseViewer(int slot);
     void FillDatums(const chartpoints::CChartpoint& cp);
     void ShowPosition();
+    void OnDatumChosen(int index);
     std::string AttachmentPath(int entry) const;
 
     chartpoints::CChartpointModule& m_module;
-    std::function<bool(const std::string&, bool)> m_openAttachment;
+    std::function<app::CDocument*(const std::string&, bool)> m_openAttachment;
+    // The viewer each entry's View opened; View again, Detach and reading
+    // the panel back close it.
+    std::array<QPointer<app::CDocument>, chartpoints::CChartpoint::kAttachments> m_viewers;
     chartpoints::CChartpoint m_shown;
     chartpoints::CPanelPosition m_position;
     bool m_modified = false;
@@ -112,6 +137,9 @@ private:
     QPushButton* m_openDb = nullptr;
     QPushButton* m_nav = nullptr;
     std::function<std::optional<geo::CPosition>()> m_ownPosition;
+    ChartDatumSource m_chartDatum;
+    // The chart datum the list offers as its last entry, none when it offers none.
+    std::optional<CChartDatumView> m_chartShown;
     std::function<void()> m_toggleList;
     std::function<bool()> m_isListOpen;
 };

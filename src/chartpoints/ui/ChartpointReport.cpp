@@ -8,7 +8,8 @@
 
 namespace chartpoints {
 
-report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
+report::CReportRequest ChartpointReport(db::CDBChartPoint& table,
+                                        const geo::CPositionFormat& format)
 {
     report::CReportRequest request;
     const std::string path = table.GetFilePath();
@@ -22,8 +23,8 @@ report::CReportRequest ChartpointReport(db::CDBChartPoint& table)
     if (table.IsOpen() && !table.IsEmpty()) {
         table.PushPosition();
         for (bool more = table.GoTop(); more; more = table.SkipForward())
-            rows.push_back({table.m_name, table.m_ident, table.m_position.FormatLatitude(),
-                            table.m_position.FormatLongitude(), table.m_area, table.m_group});
+            rows.push_back({table.m_name, table.m_ident, table.m_position.FormatLatitude(format),
+                            table.m_position.FormatLongitude(format), table.m_area, table.m_group});
         table.PopPosition();
     }
     request.fill = [rows = std::move(rows)](report::CReportSink& sink, std::string&) {

@@ -5,6 +5,7 @@
 // writes them to the report table and lays out the pages.
 
 #include "engines/report/ReportRun.h"
+#include "geo/Position.h"
 
 namespace db {
 class CDBChartPoint;
@@ -12,6 +13,8 @@ class CDBChartPoint;
 
 namespace chartpoints {
 
-report::CReportRequest ChartpointReport(db::CDBChartPoint& table);
+// Positions are printed in the form the user chose in Tools > Options.
+report::CReportRequest ChartpointReport(db::CDBChartPoint& table,
+                                        const geo::CPositionFormat& format = {});
 
 }   // namespace chartpoints

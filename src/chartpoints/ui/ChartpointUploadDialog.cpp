@@ -71,7 +71,7 @@ CChartpointUploadDialog::CChartpointUploadDialog(chartpoints::CChartpointModule&
 
     auto* identifiers = new QGroupBox(QStringLiteral("Chartpoint Identifiers"), this);
     auto* idLayout = new QHBoxLayout(identifiers);
-    m_number = new QCheckBox(QStringLiteral("N&umber starting at"), identifiers);
+    m_number = new QCheckBox(QStringLiteral("Number &starting at"), identifiers);
     m_start = new QLineEdit(QStringLiteral("1"), identifiers);
     m_start->setObjectName("start");
     m_start->setValidator(new QIntValidator(0, 999999, m_start));
@@ -86,7 +86,7 @@ CChartpointUploadDialog::CChartpointUploadDialog(chartpoints::CChartpointModule&
     idLayout->addWidget(m_name);
     idLayout->addWidget(m_id);
     layout->addWidget(identifiers);
-    m_checksum = new QCheckBox(QStringLiteral("&Checksum"), this);
+    m_checksum = new QCheckBox(QStringLiteral("C&hecksum"), this);
     m_checksum->setObjectName("checksum");
     layout->addWidget(m_checksum);
     connect(m_number, &QCheckBox::clicked, this, [this](bool on) {

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/PropertySheet.h"
 #include "app/ui/ToolbarComboAction.h"
 #include "app/ui/XStatusBar.h"
@@ -13,9 +14,9 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 #include "chartpoints/ui/ChartpointPropDlg.h"
 #include "chartpoints/ui/ChartpointUploadDialog.h"
+#include "geo/DatumInfo.h"
 #include "nmea/PeerFile.h"
 
-#include <QFileDialog>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -204,7 +205,8 @@ void CChartpointWindows::WriteState(int hint)
             break;
         }
     }
-    out << " name=" << Current().m_name << "\n";
+    out << " table=" << (Table().IsOpen() ? Table().GetName() : std::string())
+        << " name=" << Current().m_name << "\n";
 }
 
 CChartpointWindows::CChartpointWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
@@ -247,6 +249,21 @@ void CChartpointWindows::SetInstruments(nmea::CInstrumentsModule* instruments)
         });
 }
 
+std::optional<CChartDatumView> ChartDatumAt(chart::CChartDoc* chart, const geo::CPosition& stored)
+{
+    if (chart == nullptr || !chart->IsChartLoaded() || !chart->IsPositionOnChart(stored) ||
+        !chart->HasDatumShift())
+        return std::nullopt;
+    const std::uint16_t datum = chart->GetDatumIndex();
+    if (datum == geo::DatumIndexWGS84() || datum == geo::kNoDatumIndex)
+        return std::nullopt;
+    CChartDatumView view;
+    view.datum = datum;
+    if (chart->ShiftToChartDatum(stored, view.shown) == chart::kShiftNotOnChart)
+        return std::nullopt;
+    return view;
+}
+
 bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
                                           std::vector<app::CSidePanel*>& panels)
 {
@@ -261,6 +278,9 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     panel->SetListWindow([this] { ToggleListWindow(); }, [this] { return m_list != nullptr; });
     panel->SetOwnPosition([this]() -> std::optional<geo::CPosition> {
         return m_ownPosition ? m_ownPosition() : std::nullopt;
+    });
+    panel->SetChartDatum([this](const geo::CPosition& stored) {
+        return ChartDatumAt(m_activeChart ? m_activeChart() : nullptr, stored);
     });
     SetUi(m_uiJoin.get());
     panels.push_back(panel);
@@ -293,10 +313,18 @@ bool CChartpointWindows::Terminate()
 bool CChartpointWindows::OnOpenDatabase()
 {
     QWidget* parent = m_host ? &m_host->Window() : nullptr;
-    const QString path = QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Open Chartpoint Database"), QString::fromStdString(GetDataFolder()),
-        QStringLiteral("Chartpoint DB (*.dbf);;Old Chartpoint DB (*.ipt);;Coursemead DB (*.wpt)"));
-    return !path.isEmpty() && OpenDatabase(path.toStdString());
+    // The program's own dialog: the program's temporary tables ("~" names)
+    // are neither listed nor taken.
+    app::COpenFileDlg dialog(QStringLiteral("Open Chartpoint Database"),
+                             QString::fromStdString(GetDataFolder()),
+                             QStringLiteral("Chartpoint DB (*.dbf)\nOld Chartpoint DB (*.ipt)\n"
+                                            "Coursemead DB (*.wpt)"),
+                             QString(), parent);
+    dialog.setObjectName("OpenChartpointDatabase");
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const std::filesystem::path path = dialog.ChosenPath();
+    return !path.empty() && OpenDatabase(path.string());
 }
 
 void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
@@ -308,7 +336,9 @@ void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) {
+            ui.SetCheck(m_host && m_host->IsActiveSidePanel(m_panel) ? 1 : 0);
+        });
     commands.Add(
         this, cmd::kChartpointAttachments.first, cmd::kChartpointAttachments.last,
         [this](unsigned id) {
@@ -322,6 +352,7 @@ void CChartpointWindows::RegisterCommands(app::CCommandTable& commands)
             ui.Enable(
                 IsDatabaseOpen() && !name.empty() &&
                 std::filesystem::exists(std::filesystem::path(AttachmentsFolder()) / name, ec));
+            ui.SetCheck(m_panel && m_panel->IsViewerOpen(slot) ? 1 : 0);
         });
     commands.Add(
         this, cmd::kChartpointGoToSelected,
@@ -384,11 +415,10 @@ void CChartpointWindows::ToggleListWindow()
             if (m_addToRoute)
                 m_addToRoute(cp);
         },
-        mdi);
+        mdi, [this] { return m_positionFormat ? m_positionFormat() : geo::CPositionFormat{}; });
     mdi->addSubWindow(list);
     list->resize(720, 320);
     list->show();
-    list->View()->FitColumns();   // the rows in view are known once shown
     list->View()->setFocus();
     m_list = list;
 }
@@ -483,10 +513,23 @@ bool CChartpointWindows::Press(chart::CChartView& view, geo::IntPoint p)
 
 void CChartpointWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
-    if (!m_drag.Follow(view, p))
+    geo::IntPoint dropAt;
+    switch (m_drag.Follow(view, p, dropAt)) {
+    case chart::CMarkDrag::Step::None: return;
+    case chart::CMarkDrag::Step::Follows:
+        m_layers[&view]->SetDragPoint(p);
+        view.update();
         return;
-    m_layers[&view]->SetDragPoint(p);
-    view.update();
+    case chart::CMarkDrag::Step::LeftChart: {
+        // Off the chart: the mark stays where it was last drawn on it.
+        m_layers[&view]->SetDragPoint(std::nullopt);
+        geo::CPosition position;
+        if (chart::PositionAtClient(view.Doc(), dropAt, position))
+            MoveCurrentTo(position);
+        view.InvalidateOverlays();
+        return;
+    }
+    }
 }
 
 void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
@@ -496,7 +539,7 @@ void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
         return;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (moved && chart::PositionAtClient(view.Doc(), p, position))
+    if (moved && chart::PositionAtClient(view.Doc(), m_drag.DropPoint(view, p), position))
         MoveCurrentTo(position);
     view.InvalidateOverlays();
 }

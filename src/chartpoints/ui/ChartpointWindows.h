@@ -4,6 +4,7 @@
 // "Add New Chartpoint" and "Delete Selected Chartpoint", picking and dragging
 // marks, and the window commands (panel, list, attachments, upload).
 
+#include "app/ui/Document.h"
 #include "app/ui/ModuleUi.h"
 #include "app/ui/ToolbarComboAction.h"
 #include "chart/ui/ChartView.h"
@@ -30,12 +31,19 @@ namespace chartpoints {
 
 class CChartpointListWindow;
 class CChartpointPanel;
+struct CChartDatumView;
+
+// What `chart` offers the chartpoint panel for a stored position: its datum
+// and the position shifted into it, when the chart is loaded, holds the
+// position, has a datum shift and its datum is not WGS 84; none otherwise.
+std::optional<CChartDatumView> ChartDatumAt(chart::CChartDoc* chart, const geo::CPosition& stored);
 
 class CChartpointWindows final : public chartpoints::CChartpointModule,
                                  public app::CModuleUi,
                                  public chart::CChartViewExtension {
 public:
-    using AttachmentOpener = std::function<bool(const std::string& path, bool video)>;
+    // Opens a viewer on the file; its document, or none when nothing opened.
+    using AttachmentOpener = std::function<app::CDocument*(const std::string& path, bool video)>;
 
     CChartpointWindows(app::CSettingsHome& settings, platform::CPrompt& prompt,
                        std::filesystem::path programFolder, AttachmentOpener openAttachment);
@@ -115,6 +123,12 @@ public:
     {
         m_ownPosition = std::move(own);
     }
+    // The active chart (none while no chart window is active): the panel
+    // offers its datum.
+    void SetActiveChart(std::function<chart::CChartDoc*()> active)
+    {
+        m_activeChart = std::move(active);
+    }
     // Opens the list window, or raises it when open (the route panel's OpenDB).
     void OpenListWindow();
     // Where a double click or Enter in the list hands the current chartpoint
@@ -147,6 +161,7 @@ private:
     std::function<geo::CPositionFormat()> m_positionFormat;
     std::string m_positionTemplate;
     std::function<std::optional<geo::CPosition>()> m_ownPosition;
+    std::function<chart::CChartDoc*()> m_activeChart;
     QPointer<CChartpointPropSheet> m_properties;
     std::unique_ptr<chartpoints::CGpsWaypointTransmitter> m_gps;
     AttachmentOpener m_openAttachment;

@@ -1,5 +1,6 @@
 #include "charts/hcrf/ChartCatalogue.h"
 
+#include "app/StringUtils.h"
 #include "charts/hcrf/ChartNames.h"
 #include "geo/DatumInfo.h"
 #include "platform/Ascii.h"
@@ -229,7 +230,9 @@ bool CCatalogueFolder::Load(const std::filesystem::path& folder)
         return false;
     ParsePointers(*pointers, m_pointers, m_numbers);
     m_chartCat = ReadWholeFile(ChildNoCase(cat, "Chart.cat")).value_or(Bytes{});
-    m_planCat = ReadWholeFile(ChildNoCase(cat, "Plan.cat")).value_or(Bytes{});
+    auto plans = ReadWholeFile(ChildNoCase(cat, "Plan.cat"));
+    m_hasPlanCat = plans.has_value();
+    m_planCat = std::move(plans).value_or(Bytes{});
     m_loaded = true;
     return true;
 }
@@ -245,7 +248,11 @@ std::optional<std::uint32_t> CCatalogueFolder::Find(std::string_view chartNumber
 bool CCatalogueFolder::ReadEntry(std::string_view chartNumber, CARCSCatEntry& entry) const
 {
     const auto offset = Find(chartNumber);
-    return offset && entry.Read(m_chartCat, *offset);
+    if (!offset)
+        return false;
+    if (!entry.Read(m_chartCat, *offset))
+        app::ThrowError();
+    return true;
 }
 
 bool CCatalogueFolder::ReadEntryAt(std::uint32_t offset, CARCSCatEntry& entry) const

@@ -90,10 +90,15 @@ public:
 
     // Offset of the chart's entry; nullopt when "Chart.ptr" does not hold it.
     std::optional<std::uint32_t> Find(std::string_view chartNumber) const;
-    // The chart's entry; false when not listed or the entry does not parse.
+    // The chart's entry; false when "Chart.ptr" does not list the chart. A
+    // listed chart whose entry cannot be read throws the program's error
+    // exception: the catalogue is damaged, and the operation reading it stops
+    // rather than take the chart for one the service no longer has.
     bool ReadEntry(std::string_view chartNumber, CARCSCatEntry& entry) const;
     bool ReadEntryAt(std::uint32_t offset, CARCSCatEntry& entry) const;
     bool ReadPlan(std::uint32_t offset, CPlanCatEntry& plan) const;
+    // Whether "Plan.cat" was there to read.
+    bool HasPlanCatalogue() const { return m_hasPlanCat; }
     // Chart numbers in pointer-file order, as written (trimmed).
     const std::vector<std::string>& ChartNumbers() const { return m_numbers; }
 
@@ -107,9 +112,12 @@ private:
     PointerMap m_pointers;
     std::vector<std::string> m_numbers;
     Bytes m_chartCat, m_planCat;
+    bool m_hasPlanCat = false;
 };
 
-// Reads the entry of a chart from folder/ChartCat; true when found and read.
+// Reads the entry of a chart from folder/ChartCat; true when found and read,
+// false when not listed; a listed entry that cannot be read throws as
+// CCatalogueFolder::ReadEntry does.
 bool ReadChartCatalogue(const std::filesystem::path& folder, std::string_view chartNumber,
                         CARCSCatEntry& entry);
 

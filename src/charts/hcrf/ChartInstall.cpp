@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <unordered_set>
@@ -245,15 +246,21 @@ bool CHCRFModule::ProcessUpdateCD()
     std::unordered_set<std::string> visited;   // the service's chart numbers, upper case
     std::vector<std::string> gone;
     bool reissued = false;
+    // A copy that fails ends the pass as Cancel does: the records stored so
+    // far keep their new state and a later pass goes on from there.
     bool cancelled = false;
+    std::string failed;
     std::size_t done = 0;
     // One entry and two path texts serve every chart: their buffers are
     // reused rather than allocated per record.
     CARCSCatEntry entry;
     std::string fromText = mediumText, toText = diskText;
+    // The status bar's progress runs beside the dialog, a step per record.
+    std::optional<app::CWaitProgress> status(std::in_place, "Installing Update Data", int(total));
     for (bool more = cat.GoTop(); more; more = cat.SkipForward()) {
         if (cat.m_ho != m_office)
             continue;
+        status->Step();
         const std::string number = cat.m_no;
         visited.insert(platform::AsciiUpperCopy(number));
         // The text names the folders as the medium lays them out; finding
@@ -278,12 +285,12 @@ bool CHCRFModule::ProcessUpdateCD()
                     ? CopyFolderIntoPlace(from, kUpdatePatterns, ChartUpdateFolder(true, number),
                                           *progress, done, total, error)
                     : CopyResult::Done;
-            if (r == CopyResult::Cancelled) {
+            if (r == CopyResult::Failed)
+                failed = "The updates of chart " + number + " could not be copied: " + error;
+            if (r != CopyResult::Done) {
                 cancelled = true;
                 break;
             }
-            if (r == CopyResult::Failed)
-                flags &= std::uint8_t(~2u);
         }
         const bool updateChart = platform::EqualNoCaseAscii(entry.chartCd, "UPDATE");
         std::string chartDate = updateChart ? newName : std::string{};
@@ -292,7 +299,9 @@ bool CHCRFModule::ProcessUpdateCD()
                 const CopyResult r =
                     CopyFolderIntoPlace(ChartFolder(false, number), kChartPatterns,
                                         ChartFolder(true, number), *progress, done, total, error);
-                if (r == CopyResult::Cancelled) {
+                if (r == CopyResult::Failed)
+                    failed = "Chart " + number + " could not be copied: " + error;
+                if (r != CopyResult::Done) {
                     cancelled = true;
                     break;
                 }
@@ -343,6 +352,7 @@ bool CHCRFModule::ProcessUpdateCD()
     for (std::size_t i = 0; !cancelled && i < catalogue.ChartNumbers().size(); ++i) {
         const std::string& number = catalogue.ChartNumbers()[i];
         progress->SetProgress(done++, total, 0, 0);
+        status->Step();
         if (visited.count(platform::AsciiUpperCopy(number)) || cat.SeekKey(number))
             continue;
         if (!catalogue.ReadEntry(number, entry))
@@ -359,6 +369,9 @@ bool CHCRFModule::ProcessUpdateCD()
     }
     cat.FlushIfOpen();
     progress.reset();
+    status.reset();
+    if (!failed.empty() && ui)
+        ui->Message(failed, PromptIcon::Stop, PromptButtons::Ok);
     if (reissued && ui)
         ui->Message("One or more chart media have been re-issued, the old charts from these "
                     "media have been removed from your hard disk.\nRe-install them using your "
@@ -433,10 +446,11 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     CMediaUi* ui = MediaUi();
     db::CDBARCSCat& cat = Catalogue();
     std::string error;
-    bool ok = true;
 
-    // One chart's copy; false ends the stage (Cancel), a failed copy ends
-    // that chart only, with a message, and makes the stage's answer false.
+    // One chart's copy; false ends the operation: Cancel, or a copy that
+    // failed, which is named to the user. A failed copy leaves the chart's
+    // folder on disk as it was and its record unchanged, and the records
+    // stored before it keep their new state, so a later run goes on from there.
     auto copyChart = [&](CInstallProgress& progress, const fs::path& from, const fs::path& to,
                          const std::vector<std::string>& patterns, std::size_t i, std::size_t n,
                          bool& copied) {
@@ -451,18 +465,21 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
         case CopyResult::Done: copied = true; return true;
         case CopyResult::Cancelled: return false;
         case CopyResult::Failed:
-            ok = false;
             if (ui)
-                ui->Message("Chart " + cat.m_no + " could not be installed: " + error,
-                            PromptIcon::Exclamation, PromptButtons::Ok);
-            return true;
+                ui->Message((&patterns == &kUpdatePatterns ? "The updates of chart " : "Chart ") +
+                                cat.m_no + " could not be installed: " + error +
+                                "\nThe installation has stopped.",
+                            PromptIcon::Stop, PromptButtons::Ok);
+            return false;
         }
         return false;
     };
 
     // Updates, then charts delivered on update media, medium by medium.
     for (const bool charts : {false, true}) {
-        auto progress = OpenProgress(ui, charts ? "Processing Charts" : "Processing Updates");
+        const char* title = charts ? "Processing Charts" : "Processing Updates";
+        auto progress = OpenProgress(ui, title);
+        app::CWaitProgress status(title, int(items.size()));
         std::size_t index = 0;
         for (const std::string& name : names) {
             for (const CWorkItem& item : items) {
@@ -472,6 +489,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
                 if (charts && !platform::EqualNoCaseAscii(cat.m_chcdid, "UPDATE"))
                     continue;
                 ++index;
+                status.Step();
                 if (!(item.flags & bit) || (cat.m_source & bit))
                     continue;
                 if (!EnoughDiskSpace(ModuleFolder(), ui) || !WaitForCD(cat.m_upcdid, {}))
@@ -513,10 +531,12 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
         byMedium[medium].push_back(&item);
     }
     auto progress = OpenProgress(ui, "Processing Charts");
+    app::CWaitProgress status("Processing Charts", int(items.size()));
     std::size_t index = 0;
     for (const std::string& medium : media) {
         for (const CWorkItem* item : byMedium[medium]) {
             ++index;
+            status.Step();
             if (!cat.SeekKey(item->number) || !(item->flags & 1) || (cat.m_source & 1))
                 continue;
             if (!EnoughDiskSpace(ModuleFolder(), ui) || !WaitForCD(cat.m_chcdid, cat.m_chcddop))
@@ -546,7 +566,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
         }
     }
     cat.FlushIfOpen();
-    return ok;
+    return true;
 }
 
 bool CHCRFModule::RunManaged(bool (CHCRFModule::*operation)(), bool rebuildFolio)

@@ -307,6 +307,21 @@ bool CSubPanel::ContainsPosition(const geo::CPosition& position) const
     return point && ContainsPoint(*point);
 }
 
+bool CSubPanel::TouchesSegment(const geo::CPosition& a, const geo::CPosition& b) const
+{
+    if (ContainsPosition(a) || ContainsPosition(b))
+        return true;
+    if (!a.IsValid() || !b.IsValid())
+        return false;
+    const bool wgs84 = geo::ResolveDatum(a.GetDatum()) == geo::DatumIndexWGS84();
+    const geo::IntPolygon& outline = wgs84 ? m_wgs84OutlineMicro : m_outlineMicro;
+    const geo::IntPoint p = geo::PositionToIntPosition(a), q = geo::PositionToIntPosition(b);
+    for (std::size_t i = 0; i < outline.size() && outline.size() >= 2; ++i)
+        if (geo::SegmentsCross(outline[i], outline[(i + 1) % outline.size()], p, q))
+            return true;
+    return false;
+}
+
 bool CPanel::Load(const std::filesystem::path& chartFile, unsigned number,
                   std::vector<geo::CPosition> outline, const CPanelLookups& lookups,
                   bool enciphered, std::string* error)

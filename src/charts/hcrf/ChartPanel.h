@@ -79,6 +79,9 @@ public:
     // A position in WGS 84 is tested against the WGS 84 outline, any other
     // against the chart-datum outline; both also through the pixel outline.
     bool ContainsPosition(const geo::CPosition& position) const;
+    // Whether the line between two positions touches the sub-panel: an end
+    // lies in it or the line crosses its outline (chosen by datum as above).
+    bool TouchesSegment(const geo::CPosition& a, const geo::CPosition& b) const;
 
     // The datum table row of the chart's datum; WGS 84 when the code is
     // unknown but the sub-panel shifts to WGS 84 by polynomial.

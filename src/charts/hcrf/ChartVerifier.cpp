@@ -4,11 +4,12 @@
 
 namespace charts::hcrf {
 
-void CChartVerifier::Start(const CTileRaster& raster, std::mutex& tileLock)
+void CChartVerifier::Start(const CTileRaster& raster, std::mutex& tileLock, bool enciphered)
 {
     Stop();
-    m_thread = std::jthread(
-        [this, &raster, &tileLock](std::stop_token stop) { Run(stop, raster, tileLock, m_queue); });
+    m_thread = std::jthread([this, &raster, &tileLock, enciphered](std::stop_token stop) {
+        Run(stop, raster, tileLock, enciphered, m_queue);
+    });
 }
 
 void CChartVerifier::Stop()
@@ -20,7 +21,7 @@ void CChartVerifier::Stop()
 }
 
 void CChartVerifier::Run(std::stop_token stop, const CTileRaster& raster, std::mutex& lock,
-                         app::CPostedMessageQueue& queue)
+                         bool enciphered, app::CPostedMessageQueue& queue)
 {
     // Progress is posted when the whole per cent changes, but at most every
     // 20 ms until it reaches 100: a check of a few milliseconds wakes the
@@ -61,7 +62,8 @@ void CChartVerifier::Run(std::stop_token stop, const CTileRaster& raster, std::m
     //    lock: runs of tiles that follow each other in the data go as one
     //    span, and the lock is let go after each chunk's worth of bytes.
     const ByteView data = raster.Data();
-    const std::size_t tiles = index.size() / kIndexEntrySize;
+    // No tile of an enciphered raster passes the decipher stage, so none is fed.
+    const std::size_t tiles = enciphered ? 0 : index.size() / kIndexEntrySize;
     std::uint64_t fed = 0;
     crc = 0;
     shown = -1;
@@ -91,9 +93,11 @@ void CChartVerifier::Run(std::stop_token stop, const CTileRaster& raster, std::m
         }
         progress(kChartProgress, fed, data.size(), shown);
     }
-    progress(kChartProgress, 1, 1, shown);
+    if (!enciphered)
+        progress(kChartProgress, 1, 1, shown);
     queue.Post(kChartResult, crc == raster.ExpectedRasterCheck() ? 1 : 0);
-    queue.Post(kFinished);
+    if (!enciphered)
+        queue.Post(kFinished);
 }
 
 }   // namespace charts::hcrf

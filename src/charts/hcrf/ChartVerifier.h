@@ -30,15 +30,17 @@ public:
     static constexpr std::size_t kChunk = 64 * 1024;
 
     ~CChartVerifier() { Stop(); }
-    // `raster` must stay unchanged until Stop.
-    void Start(const CTileRaster& raster, std::mutex& tileLock);
+    // `raster` must stay unchanged until Stop. The tiles of an enciphered
+    // raster cannot be deciphered here: each is left out of the chart check,
+    // whose result is still posted, but the check is not marked finished.
+    void Start(const CTileRaster& raster, std::mutex& tileLock, bool enciphered = false);
     void Stop();
     bool IsRunning() const { return m_thread.joinable(); }
     app::CPostedMessageQueue& Queue() { return m_queue; }
 
 private:
     static void Run(std::stop_token stop, const CTileRaster& raster, std::mutex& lock,
-                    app::CPostedMessageQueue& queue);
+                    bool enciphered, app::CPostedMessageQueue& queue);
 
     app::CPostedMessageQueue m_queue;
     std::jthread m_thread;

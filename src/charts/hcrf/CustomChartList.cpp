@@ -106,8 +106,15 @@ bool CCustomChartList::Apply(CHCRFModule& service)
     const bool copies = std::any_of(items.begin(), items.end(), [&cat](const CWorkItem& item) {
         return cat.SeekKey(item.number) && (item.flags & ~cat.m_source & 3);
     });
-    if (ok && copies)
-        ok = service.ProcessCharts(items);
+    // A damaged catalogue entry stops the copies (the error exception); the
+    // list is still rebuilt from what was done.
+    if (ok && copies) {
+        try {
+            ok = service.ProcessCharts(items);
+        } catch (...) {
+            ok = false;
+        }
+    }
     Build(service);
     return ok;
 }

@@ -39,6 +39,15 @@ std::string UnitsText(const std::string& units)
     return units;
 }
 
+// The western part of an outline split at the 180-degree meridian, as positions.
+std::vector<geo::CPosition> WesternOutline(const CFolioChart& item)
+{
+    std::vector<geo::CPosition> west;
+    for (const geo::IntPoint& p : item.secondOutline)
+        west.emplace_back(p.y / 1e6, p.x / 1e6);
+    return west;
+}
+
 }   // namespace
 
 CHCRFDoc::CHCRFDoc(chart::CChartingModule* charting, CHCRFModule* service)
@@ -142,11 +151,17 @@ bool CHCRFDoc::LoadChart()
     if (!catalogue.Load(m_service->UpdateSourcePath(m_record.updateCd)) ||
         !catalogue.ReadEntry(m_record.number, m_entry))
         return false;
+    // Every plan the entry lists must be read from "Plan.cat": a missing
+    // file or a plan entry that does not read ends loading, as any other
+    // missing file or record of the chart does.
+    if (!catalogue.HasPlanCatalogue())
+        return false;
     m_plans.clear();
     for (unsigned i = 1; i <= m_entry.plans; ++i) {
         CPlanCatEntry plan;
-        if (const auto offset = m_entry.PlanOffset(i))
-            catalogue.ReadPlan(*offset, plan);
+        const auto offset = m_entry.PlanOffset(i);
+        if (!offset || !catalogue.ReadPlan(*offset, plan))
+            return false;
         m_plans.push_back(std::move(plan));
     }
     // 6. Code tables.
@@ -573,6 +588,55 @@ int CHCRFDoc::DrawChart(chart::CXDC& dc)
     return drawn;
 }
 
+void CHCRFDoc::FolioBoxes(std::vector<geo::IntPoint>& larger, std::vector<geo::IntPoint>& others)
+{
+    larger.clear();
+    others.clear();
+    geo::CPosition northWest, southEast;
+    const bool bounded =
+        GetExtent(northWest, southEast) && northWest.GetLongitude() <= southEast.GetLongitude();
+    const auto micro = [](double degrees) { return std::int64_t(std::llround(degrees * 1e6)); };
+    // An outline's bounds (longitude and latitude in millionths of a degree)
+    // that miss the chart's extent have nothing to draw on it.
+    const auto mayTouch = [&](const std::optional<geo::IntRect>& bounds) {
+        if (!bounds)
+            return false;
+        if (!bounded)
+            return true;
+        return bounds->right >= micro(northWest.GetLongitude()) &&
+               bounds->left <= micro(southEast.GetLongitude()) &&
+               bounds->bottom >= micro(southEast.GetLatitude()) &&
+               bounds->top <= micro(northWest.GetLatitude());
+    };
+    std::vector<geo::CPosition> west;
+    for (const chart::CFolioItem* item : Folio()) {
+        const auto* c = dynamic_cast<const CFolioChart*>(item);
+        if (!c || platform::EqualNoCaseAscii(c->fileName, m_record.number))
+            continue;
+        std::vector<geo::IntPoint>& list = c->scale < m_record.scale ? larger : others;
+        if (mayTouch(c->outlineBounds))
+            ClipPolygon(c->positions, list);
+        if (mayTouch(c->secondBounds)) {
+            // The part of an outline west of the 180-degree meridian.
+            west = WesternOutline(*c);
+            ClipPolygon(west, list);
+        }
+    }
+}
+
+bool CHCRFDoc::DrawFolioBoxes(chart::CXDC& dc)
+{
+    if (!IsChartLoaded())
+        return false;
+    std::vector<geo::IntPoint> larger, others;
+    FolioBoxes(larger, others);
+    const chart::Pen cyan{chart::PenStyle::Solid, 1, 0x00FFFF00};
+    const chart::Pen magenta{chart::PenStyle::Solid, 1, 0x00FF00FF};
+    DrawPointPairs(dc, larger, &cyan);
+    DrawPointPairs(dc, others, &magenta);
+    return true;
+}
+
 void CHCRFDoc::SetScaleMessages()
 {
     chart::CChartWindow* window = GetChartFrame();
@@ -768,7 +832,8 @@ bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPa
     if (area.right > area.left && area.bottom > area.top)
         m_placed = true;
     m_autoCentred = false;
-    (void)chooseSubPanel;
+    if (chooseSubPanel && m_currentPanel > 0)
+        SelectLargestScaleSubPanelAt(position);
     const double f = m_scale / LowRatio();
     // A current inset draws its own picture of the places it holds (a plan of
     // a harbour the main panel also covers): such a place is centred there,
@@ -798,6 +863,29 @@ bool CHCRFDoc::CentreOnPosition(const geo::CPosition& position, bool chooseSubPa
     m_savedScroll = m_lastDrawn = m_scroll;
     InvalidateChart();
     return true;
+}
+
+void CHCRFDoc::SelectLargestScaleSubPanelAt(const geo::CPosition& position)
+{
+    std::optional<std::pair<std::size_t, std::size_t>> best;
+    long bestScale = 0;
+    for (std::size_t i = m_mainWithoutOutline ? 1 : 0; i < m_panels.size(); ++i) {
+        for (std::size_t s = 0; s < m_panels[i].SubPanelCount(); ++s) {
+            const CSubPanel& sub = m_panels[i].SubPanel(s);
+            // A sub-panel without a scale (a damaged record) is never the largest.
+            if (sub.Scale() <= 0 || !sub.ContainsPosition(position) ||
+                (best && sub.Scale() >= bestScale))
+                continue;
+            best = {i, s};
+            bestScale = sub.Scale();
+        }
+    }
+    if (!best ||
+        (best->first == m_currentPanel && best->second == m_panels[best->first].CurrentIndex()))
+        return;
+    m_currentPanel = best->first;
+    m_panels[best->first].SelectSubPanel(best->second);
+    SetTitle();
 }
 
 bool CHCRFDoc::SelectPanel(unsigned panel, bool redraw)
@@ -1002,6 +1090,43 @@ bool CHCRFDoc::IsPositionOnChart(const geo::CPosition& position) const
     return false;
 }
 
+bool CHCRFDoc::SegmentTouchesChart(const geo::CPosition& a, const geo::CPosition& b)
+{
+    for (const CPanel& panel : m_panels)
+        for (std::size_t s = 0; s < panel.SubPanelCount(); ++s)
+            if (panel.SubPanel(s).TouchesSegment(a, b))
+                return true;
+    return false;
+}
+
+bool CHCRFDoc::PolygonTouchesChart(std::span<const geo::CPosition> corners)
+{
+    if (corners.size() < 3)
+        return false;
+    for (std::size_t i = 0; i < corners.size(); ++i)
+        if (SegmentTouchesChart(corners[i], corners[(i + 1) % corners.size()]))
+            return true;
+    return false;
+}
+
+void CHCRFDoc::DrawEllipse(chart::CXDC& dc, const geo::CPosition& a, const geo::CPosition& b)
+{
+    for (const CPanel& panel : m_panels) {
+        for (std::size_t s = 0; s < panel.SubPanelCount(); ++s) {
+            const CSubPanel& sub = panel.SubPanel(s);
+            if (!sub.ContainsPosition(a) || !sub.ContainsPosition(b))
+                continue;
+            const auto p1 = sub.PositionToPoint(a), p2 = sub.PositionToPoint(b);
+            if (!p1 || !p2)
+                continue;
+            geo::IntPoint c1, c2;
+            ChartToClientPoint(*p1, c1);
+            ChartToClientPoint(*p2, c2);
+            DrawHalfEllipses(dc, c1, c2);
+        }
+    }
+}
+
 void CHCRFDoc::GetVisibleRect(geo::IntRect& rect)
 {
     const geo::IntRect client = ClientArea();
@@ -1033,7 +1158,7 @@ int CHCRFDoc::ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out)
     if (!IsPositionOnChart(in))
         return chart::kShiftNotOnChart;
     const CSubPanel* s = CurrentSubPanel();
-    if (!s || !s->HasDatumShift() || GetDatumIndex() == geo::DatumIndexChart())
+    if (!s || !s->HasDatumShift() || GetDatumIndex() == geo::DatumIndexFallback())
         return chart::kShiftNone;
     if (in.GetDatum() != geo::DatumIndexWGS84() && in.GetDatum() != geo::kNoDatumIndex)
         return chart::kShiftNotWGS84;
@@ -1047,10 +1172,13 @@ int CHCRFDoc::ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out
     out = in;
     if (!IsPositionOnChart(in))
         return chart::kShiftNotOnChart;
+    // A position already labelled WGS 84 needs no shift; one on an unknown
+    // datum cannot be shifted.
     const CSubPanel* s = CurrentSubPanel();
-    if (!s || !s->HasDatumShift())
+    const std::uint16_t datum = geo::ResolveDatum(in.GetDatum());
+    if (!s || !s->HasDatumShift() || datum == geo::DatumIndexFallback())
         return chart::kShiftNone;
-    if (GetDatumIndex() == geo::DatumIndexWGS84())
+    if (datum == geo::DatumIndexWGS84())
         return chart::kShiftChartWGS84;
     return s->ShiftToWgs84(in, out);
 }
@@ -1079,11 +1207,85 @@ void CHCRFDoc::OnMouseMove(geo::IntPoint client)
     }
 }
 
+chart::CPanelId CHCRFDoc::GetCurrentPanelId() const
+{
+    if (m_currentPanel >= m_panels.size())
+        return {};
+    return {static_cast<std::uint8_t>(m_currentPanel),
+            static_cast<std::uint8_t>(m_panels[m_currentPanel].CurrentIndex())};
+}
+
+bool CHCRFDoc::IsClientPointInPanel(geo::IntPoint client, chart::CPanelId panel)
+{
+    if (panel.panel >= m_panels.size())
+        return false;
+    geo::IntPoint point;
+    ClientToChartPoint(client, point);
+    return m_panels[panel.panel].ContainsPoint(point);
+}
+
+bool CHCRFDoc::PanelPositionToClientPoint(const geo::CPosition& position, chart::CPanelId panel,
+                                          geo::IntPoint& client)
+{
+    if (panel.panel >= m_panels.size() || panel.subPanel >= m_panels[panel.panel].SubPanelCount())
+        return false;
+    const auto point = m_panels[panel.panel].SubPanel(panel.subPanel).PositionToPoint(position);
+    if (!point)
+        return false;
+    ChartToClientPoint(*point, client);
+    return true;
+}
+
 // ---- Folio -------------------------------------------------------------------------------
+
+bool CHCRFDoc::FolioItemOverlaps(const CFolioChart& item) const
+{
+    const auto edgesTouch = [this](const std::vector<geo::CPosition>& outline) {
+        for (std::size_t i = 0; i < outline.size(); ++i)
+            for (const CPanel& panel : m_panels)
+                for (std::size_t s = 0; s < panel.SubPanelCount(); ++s)
+                    if (panel.SubPanel(s).TouchesSegment(outline[i],
+                                                         outline[(i + 1) % outline.size()]))
+                        return true;
+        return false;
+    };
+    if (edgesTouch(item.positions) || edgesTouch(WesternOutline(item)))
+        return true;
+    // An item wholly inside one sub-panel touches it with its edges; one
+    // wholly round the chart holds the sub-panels' corners.
+    for (const CPanel& panel : m_panels) {
+        for (std::size_t s = 0; s < panel.SubPanelCount(); ++s) {
+            const CSubPanel& sub = panel.SubPanel(s);
+            const auto& corners = sub.Wgs84Outline().empty() ? sub.Outline() : sub.Wgs84Outline();
+            for (const geo::CPosition& corner : corners)
+                if (item.ContainsPosition(corner))
+                    return true;
+        }
+    }
+    return false;
+}
 
 bool CHCRFDoc::RebuildFolio()
 {
     CChartDoc::RebuildFolio();
+    // The document's folio holds the raster items whose area overlaps one of
+    // its sub-panels; outlines whose bounds miss the chart's extent are
+    // passed over before any test.
+    geo::CPosition northWest, southEast;
+    const bool bounded =
+        GetExtent(northWest, southEast) && northWest.GetLongitude() <= southEast.GetLongitude();
+    const auto micro = [](double degrees) { return std::int64_t(std::llround(degrees * 1e6)); };
+    const auto mayOverlap = [&](const std::optional<geo::IntRect>& bounds) {
+        return bounds && (!bounded || (bounds->right >= micro(northWest.GetLongitude()) &&
+                                       bounds->left <= micro(southEast.GetLongitude()) &&
+                                       bounds->bottom >= micro(southEast.GetLatitude()) &&
+                                       bounds->top <= micro(northWest.GetLatitude())));
+    };
+    RetainFolioItems([&](const chart::CFolioItem& item) {
+        const auto* c = dynamic_cast<const CFolioChart*>(&item);
+        return c && (mayOverlap(c->outlineBounds) || mayOverlap(c->secondBounds)) &&
+               FolioItemOverlaps(*c);
+    });
     return !Folio().empty();
 }
 
@@ -1138,7 +1340,27 @@ bool CHCRFDoc::CanShowSmallerScale()
 bool CHCRFDoc::OpenNextScaleChart(const geo::CPosition& position, int mode)
 {
     const CFolioChart* item = FindFolioChart(position, mode);
-    return item && OpenChartAtPosition(*item, position, false);
+    if (item == nullptr)
+        return false;
+    // The smallest scale number at the position, taken before the opening
+    // may end this document with its folio.
+    long smallest = 0;
+    bool any = false;
+    for (const chart::CFolioItem* folioItem : Folio()) {
+        const auto* c = dynamic_cast<const CFolioChart*>(folioItem);
+        if (c && !c->notOffered && c->ContainsPosition(position) && (!any || c->scale < smallest)) {
+            smallest = c->scale;
+            any = true;
+        }
+    }
+    CHCRFDoc* opened = OpenChartAtPosition(*item, position, false);
+    if (opened == nullptr)
+        return false;
+    if (mode != 3)
+        return true;
+    // Going to a larger scale succeeds only once the largest scale there is shown.
+    const CSubPanel* shown = opened->CurrentSubPanel();
+    return shown && shown->Scale() <= smallest;
 }
 
 chart::CChartDoc* CHCRFDoc::AutoscrollToPosition(const geo::CPosition& position)
@@ -1266,7 +1488,8 @@ void CHCRFDoc::VerifyIntegrity()
     // The window is up (listening to the queue) before the worker posts.
     if (m_service && m_service->Shared().host.showVerification)
         m_service->Shared().host.showVerification(*this);
-    m_verifier.Start(m_high, m_tileLock);
+    m_verifier.Start(m_high, m_tileLock,
+                     m_header.protection.IsEnciphered(true, CDataProtection::Part::Tiles));
 }
 
 void CHCRFDoc::EndVerification()

@@ -110,6 +110,9 @@ public:
     // moved, a new size (the window maximised) centres it again.
     bool OnViewSize(int width, int height) override;
     bool SelectPanel(unsigned panel, bool redraw);
+    // Makes current the sub-panel holding the position that has the smallest
+    // scale value, searching every panel from the first with an outline.
+    void SelectLargestScaleSubPanelAt(const geo::CPosition& position);
     // Another raster chart's resolution and scale; its panel and scroll too
     // when it is the same chart.
     bool TakeOverViewState(chart::CChartDoc& other) override;
@@ -124,24 +127,45 @@ public:
     bool ProjectBeyondChart(const geo::CPosition& position, geo::IntPoint& point) override;
     bool IsChartPointOnChart(geo::IntPoint point) override;
     bool IsPositionOnChart(const geo::CPosition& position) const override;
+    // A line touches the chart when it touches any sub-panel of any panel; a
+    // polygon of at least three corners when one of its edges does.
+    bool SegmentTouchesChart(const geo::CPosition& a, const geo::CPosition& b) override;
+    bool PolygonTouchesChart(std::span<const geo::CPosition> corners) override;
+    // Drawn in every sub-panel that holds both positions, each through its
+    // own projection: a plan shows the circle on its own picture too.
+    void DrawEllipse(chart::CXDC& dc, const geo::CPosition& a, const geo::CPosition& b) override;
     void GetVisibleRect(geo::IntRect& rect) override;
     bool GetExtent(geo::CPosition& northWest, geo::CPosition& southEast) const override;
     int ShiftToChartDatum(const geo::CPosition& in, geo::CPosition& out) override;
     int ShiftToPositionDatum(const geo::CPosition& in, geo::CPosition& out) override;
     bool HasDatumShift() const override;
     void OnMouseMove(geo::IntPoint client) override;
+    // The panel and sub-panel the pointer last moved over (or a zoom chose).
+    chart::CPanelId GetCurrentPanelId() const override;
+    bool IsClientPointInPanel(geo::IntPoint client, chart::CPanelId panel) override;
+    bool PanelPositionToClientPoint(const geo::CPosition& position, chart::CPanelId panel,
+                                    geo::IntPoint& client) override;
 
     // ---- Folio ----
+    // The folio's raster items whose area overlaps one of the sub-panels.
     bool RebuildFolio() override;
+    // The outlines of the other charts and plans of the folio where they lie
+    // on this chart and in view, as chart-point pairs: those of larger scale
+    // than this chart (cyan) and the rest (magenta).
+    void FolioBoxes(std::vector<geo::IntPoint>& larger, std::vector<geo::IntPoint>& others);
+    bool DrawFolioBoxes(chart::CXDC& dc) override;
     bool HasLargerScaleChartAt(const geo::CPosition& position) override;
     bool HasSmallerScaleChartAt(const geo::CPosition& position) override;
     bool CanShowLargerScale() override;
     bool CanShowSmallerScale() override;
     void LargerScale() override;
     void SmallerScale() override;
-    // The folio chart at a position by mode (Part of the folio rules: 0/1
+    // The folio chart at a position by mode (0/1
     // smallest scale number, 2 next smaller scale, 3 next larger scale).
     const CFolioChart* FindFolioChart(const geo::CPosition& position, int mode);
+    // Opens the folio chart of the mode at the position in this window's
+    // place; for mode 3 true only when the chart opened shows the largest
+    // scale at the position.
     bool OpenNextScaleChart(const geo::CPosition& position, int mode);
     // With best-chart selection on, the best folio chart at the position
     // takes this window's place; with it off the chart stays while the folio
@@ -222,6 +246,7 @@ private:
     bool LoadRaster(int raster);
     bool LoadHighWithUpdates();
     const CSubPanel* CurrentSubPanel() const;
+    bool FolioItemOverlaps(const CFolioChart& item) const;
     double LowRatio() const
     {
         return m_active == kLow ? m_header.generalInfo.LowResolutionRatio() : 1.0;

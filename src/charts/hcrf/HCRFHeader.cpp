@@ -63,7 +63,12 @@ bool CChartGeneralInfo::Read(ByteView headerFile, std::size_t* next)
 
 double CChartGeneralInfo::LowResolutionRatio() const
 {
-    return lowRatioDivisor != 0 ? double(lowRatioDividend) / double(lowRatioDivisor) : 1.0;
+    // A dividend of 0 would make every overview pixel cover nothing, and every
+    // conversion through the ratio divide by zero: like a divisor of 0, it
+    // leaves the ratio at 1.
+    if (lowRatioDivisor == 0 || lowRatioDividend == 0)
+        return 1.0;
+    return double(lowRatioDividend) / double(lowRatioDivisor);
 }
 
 void CDataProtection::Read(ByteView headerFile)

@@ -1,5 +1,8 @@
 #include "charts/hcrf/HCRFModule.h"
 
+#include "charts/hcrf/ARCSChartDoc.h"
+#include "charts/hcrf/SeafarerChartDoc.h"
+
 #include "charts/hcrf/ChartCopy.h"
 
 #include "app/SystemUtils.h"
@@ -162,13 +165,15 @@ bool CHCRFModule::OpenCatalogue(const fs::path& folder, bool readOnly)
     cat.Close();
     cat.SetName("Cat");
     cat.SetFolder(folder.string());
-    // Read-only, a missing catalogue stays closed (no chart installed): a
-    // start writes nothing until charts are installed.
+    // A missing catalogue is made (empty) before it is opened, read-only
+    // too: with no chart installed the catalogue is there and holds nothing.
     std::error_code ec;
-    if (readOnly && !fs::exists(db::ResolveNoCase(folder / "Cat.dbf"), ec))
-        return false;
-    if (!readOnly)
-        fs::create_directories(folder, ec);
+    fs::create_directories(folder, ec);
+    if (readOnly && !fs::exists(db::ResolveNoCase(folder / "Cat.dbf"), ec)) {
+        if (!cat.Open(false, false))
+            return false;
+        cat.Close();
+    }
     return cat.Open(readOnly, false);
 }
 
@@ -203,8 +208,9 @@ bool CHCRFModule::DeleteChartSystem()
     fs::remove_all(folder, ec);
     const bool removed = !ec;
     fs::create_directories(folder, ec);
-    OpenCatalogue(folder, true);
-    return removed && !ec;
+    // The catalogue comes back empty but whole: the read-only open makes its
+    // files, so the chart system stands as a fresh one with no chart in it.
+    return OpenCatalogue(folder, true) && removed && !ec;
 }
 
 // ---- Folders -----------------------------------------------------------------------
@@ -317,7 +323,13 @@ void TakeOutline(CFolioChart& item, std::vector<geo::CPosition> outline)
 
 }   // namespace
 
-int CHCRFModule::BuildFolio(chart::Folio& folio)
+long CHCRFModule::CatalogueRecordCount()
+{
+    db::CDBARCSCat& cat = Catalogue();
+    return cat.IsOpen() ? std::max(cat.GetRecordCount(), 0L) : 0;
+}
+
+int CHCRFModule::BuildFolio(chart::Folio& folio, const std::function<void()>& recordRead)
 {
     app::CWaitStatus wait;
     db::CDBARCSCat& cat = Catalogue();
@@ -330,6 +342,8 @@ int CHCRFModule::BuildFolio(chart::Folio& folio)
     for (bool more = cat.Seek(db::CDBARCSCat::OfficeKey(m_office)); more && cat.m_ho == m_office;
          more = cat.SkipForward()) {
         ++count;
+        if (recordRead)
+            recordRead();
         const std::string key = platform::AsciiLowerCopy(cat.m_upcdid);
         auto it = folders.find(key);
         if (it == folders.end()) {
@@ -426,9 +440,22 @@ bool CHCRFModule::OpensExtension(std::string_view extension) const
     return m_shared->services.front() == this && platform::EqualNoCaseAscii(extension, "chr");
 }
 
+namespace {
+
+// The document kind of a service's charts.
+std::unique_ptr<chart::CChartDoc> MakeServiceDoc(chart::CChartingModule& module,
+                                                 CHCRFModule* service)
+{
+    if (service->ChartKind() == chart::kChartARCS)
+        return std::make_unique<CARCSChartDoc>(&module, service);
+    return std::make_unique<CSeafarerChartDoc>(&module, service);
+}
+
+}   // namespace
+
 std::unique_ptr<chart::CChartDoc> CHCRFModule::CreateChartDoc(chart::CChartingModule& module)
 {
-    return std::make_unique<CHCRFDoc>(&module, this);
+    return MakeServiceDoc(module, this);
 }
 
 std::unique_ptr<chart::CChartDoc> CHCRFModule::CreateChartDocFor(chart::CChartingModule& module,
@@ -438,9 +465,9 @@ std::unique_ptr<chart::CChartDoc> CHCRFModule::CreateChartDocFor(chart::CChartin
     const bool arcs = IsChartInCatalogue(path);
     for (CHCRFModule* service : m_shared->services) {
         if ((service->Office() == 0) == arcs)
-            return std::make_unique<CHCRFDoc>(&module, service);
+            return MakeServiceDoc(module, service);
     }
-    return std::make_unique<CHCRFDoc>(&module, this);
+    return MakeServiceDoc(module, this);
 }
 
 // ---- Chart media -------------------------------------------------------------------

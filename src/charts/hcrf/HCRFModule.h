@@ -86,7 +86,9 @@ public:
     // ---- Module ------------------------------------------------------------
     bool Initialise() override;
     void SetChartsFolder(const std::string& folder) override;
-    int BuildFolio(chart::Folio& folio) override;
+    using chart::CChartModule::BuildFolio;
+    int BuildFolio(chart::Folio& folio, const std::function<void()>& recordRead) override;
+    long CatalogueRecordCount() override;
     void RemoveFolioItems(chart::Folio& folio) override;
     // The service's page of the Chart Management Options sheet, when the
     // window layer gave one.
@@ -113,8 +115,8 @@ public:
     // chart; false when it does not hold it at all.
     bool IsChartInCatalogue(const std::string& path);
     // Deletes the whole raster chart system on disk: the module folder with
-    // the catalogue and every installed chart and update, then an empty
-    // folder again with the catalogue reopened (no chart installed).
+    // the catalogue and every installed chart and update, then the folder
+    // again with an empty catalogue made in it and reopened read-only.
     bool DeleteChartSystem();
 
     // ---- Folders -----------------------------------------------------------

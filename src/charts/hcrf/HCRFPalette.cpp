@@ -62,9 +62,9 @@ std::size_t CodeEntryLength(std::uint8_t operation)
 bool ApplyColourSections(ByteView palFile, CColourTables& tables)
 {
     CChartIdentifier identifier;
-    if (!identifier.Read(palFile))
+    std::size_t at = 0;
+    if (!identifier.Read(palFile, &at))
         return false;
-    std::size_t at = CChartIdentifier::kSize;
     while (const auto header = HeaderAt(palFile, at)) {
         // A length below the header's own size would never advance the scan.
         if (header->sectionClass != kColourSection || header->length < kSectionHeaderSize)
@@ -94,13 +94,13 @@ bool ApplyColourSections(ByteView palFile, CColourTables& tables)
 bool LoadCodeTable(ByteView palFile, RasterKind kind, CodeTable& table, std::string* error)
 {
     CChartIdentifier identifier;
-    if (!identifier.Read(palFile)) {
+    std::size_t at = 0;
+    if (!identifier.Read(palFile, &at)) {
         SetError(error, "palette file has no identifier record");
         return false;
     }
     const std::uint8_t plain = std::uint8_t(kind);
     const std::uint8_t enciphered = std::uint8_t(plain + 2);
-    std::size_t at = CChartIdentifier::kSize;
     while (const auto header = HeaderAt(palFile, at)) {
         if (header->length < kSectionHeaderSize) {
             SetError(error, "palette file has a section shorter than its header");

@@ -36,6 +36,9 @@ struct CColourTables {
 // Stored length of a code-table entry, from its operation byte.
 std::size_t CodeEntryLength(std::uint8_t operation);
 
+// Both readers start at the first section after the identifier record: just
+// after its terminator, which a record written one character too long moves
+// past offset 48.
 // Applies the colour sections of a "pal" file to `tables`, in file order,
 // stopping at the first section that is not a colour section. Indexes not
 // named keep their value. False when the identifier record is missing.

@@ -256,16 +256,24 @@ CNotesDialog::CNotesDialog(charts::hcrf::CHCRFDoc& doc, QWidget* parent)
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
     resize(320, 260);
-    connect(m_list, &QListWidget::currentRowChanged, this,
-            [this](int row) { m_goto->setEnabled(row >= 0); });
+    // Goto follows the line picked, not the list's cursor: the list takes a
+    // cursor on its first line as it gets the keyboard, with nothing picked.
+    connect(m_list, &QListWidget::itemSelectionChanged, this,
+            [this] { m_goto->setEnabled(SelectedRow() >= 0); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CNotesDialog::GotoSelected);
     connect(m_goto, &QPushButton::clicked, this, &CNotesDialog::GotoSelected);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+int CNotesDialog::SelectedRow() const
+{
+    const QList<QListWidgetItem*> picked = m_list->selectedItems();
+    return picked.isEmpty() ? -1 : m_list->row(picked.front());
+}
+
 void CNotesDialog::GotoSelected()
 {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow();
     if (row >= 0 && std::size_t(row) < m_lines.size())
         m_doc.GotoNote(m_lines[std::size_t(row)].note);
 }

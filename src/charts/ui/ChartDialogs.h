@@ -70,6 +70,8 @@ public:
     CNotesDialog(charts::hcrf::CHCRFDoc& doc, QWidget* parent);
 
 private:
+    // The line picked, or -1.
+    int SelectedRow() const;
     void GotoSelected();
 
     charts::hcrf::CHCRFDoc& m_doc;

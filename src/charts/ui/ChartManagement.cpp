@@ -48,7 +48,7 @@ CChartServicePage::CChartServicePage(charts::hcrf::CHCRFModule& service, QWidget
     auto* grid = new QGridLayout(box);
     m_updates = new QPushButton("&Updates");
     m_express = new QPushButton("&Express");
-    m_custom = new QPushButton("Cu&stom...");
+    m_custom = new QPushButton("&Custom...");
     m_updates->setObjectName("Updates");
     m_express->setObjectName("Express");
     m_custom->setObjectName("Custom");

@@ -22,7 +22,8 @@ QString CLCDisclaimerDlg::BoxText(const std::string& engineText)
 void CLCDisclaimerDlg::FillTexts()
 {
     m_editText = BoxText(vengine::DisclaimerText());
-    m_staticText = "This disclaimer is given by Quorwick Ltd for the Livechart vector charts.";
+    // The text line names the charts' provider.
+    m_staticText = "Livechart Limited";
 }
 
 void CLCDisclaimerDlg::reject()

@@ -52,7 +52,7 @@ private:
 
 // What the vector chart service gives the sheets: the management page and the
 // chart folder page. `update` runs the program's folio update; `folderChanged`
-// takes a folder applied on the Chart Options page.
+// takes the page's folder at each OK or Apply of the Chart Options sheet.
 class CLiveChartPagesUi final : public app::CModuleUi {
 public:
     CLiveChartPagesUi(charts::CLiveChartService& service, std::function<void()> update,

@@ -176,11 +176,37 @@ double CBlankChartDoc::LongitudeShare(const Span& s) const
     return std::cos(middle * M_PI / 180.0);
 }
 
-bool CBlankChartDoc::KeepsShapesTrue(const Span& s) const
+bool CBlankChartDoc::KeepsShapesTrue(const Span&) const
 {
-    // Less than a hemisphere from north to south: over more, no one
-    // latitude's proportions fit the view.
-    return s.north - s.south < 90.0;
+    // The blank chart maps positions linearly: a degree of longitude takes
+    // as many pixels as a degree of latitude, wherever the view lies.
+    return false;
+}
+
+std::optional<CBlankChartDoc::Span> CBlankChartDoc::WidenedToWindow(Span s) const
+{
+    // The extent takes the window's proportions by moving its east edge
+    // (too tall) or its north edge (too wide), each then held in the world.
+    const geo::IntRect client = ClientOf(GetChartFrame());
+    const double w = static_cast<double>(client.right) - client.left;
+    const double h = static_cast<double>(client.bottom) - client.top;
+    const double lon = s.east - s.west;
+    if (w <= 0 || !(lon != 0))
+        return std::nullopt;
+    const double c = h / w;
+    const double aspect = std::fabs((s.north - s.south) / lon);
+    if (aspect > c) {
+        if (c <= 0)
+            return std::nullopt;
+        s.east = s.west + (s.north - s.south) / c;
+    } else if (aspect < c) {
+        s.north = s.south + lon * c;
+    }
+    s.north = std::min(s.north, 90.0);
+    s.south = std::max(s.south, -90.0);
+    s.east = std::min(s.east, 180.0);
+    s.west = std::max(s.west, -180.0);
+    return s;
 }
 
 CBlankChartDoc::Span CBlankChartDoc::GrownToWindow(Span s) const
@@ -422,8 +448,16 @@ std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
     const double midLon = (s.west + s.east) / 2;
     const double halfLat = (s.north - s.south) * keep / 2;
     const double halfLon = (s.east - s.west) * keep / 2;
-    const Span next = KeptToMinimumResolution(KeptInWorld(
-        GrownToWindow({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon})));
+    const Span shrunk{midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon};
+    Span next;
+    if (KeepsShapesTrue(shrunk)) {
+        next = KeptToMinimumResolution(KeptInWorld(GrownToWindow(shrunk)));
+    } else {
+        const std::optional<Span> widened = WidenedToWindow(shrunk);
+        if (!widened)
+            return std::nullopt;
+        next = KeptToMinimumResolution(*widened);
+    }
     if (IsExtentDegenerate(geo::CPosition(next.north, next.west),
                            geo::CPosition(next.south, next.east)))
         return std::nullopt;
@@ -437,7 +471,9 @@ bool CBlankChartDoc::IsAtMaxZoom()
 
 bool CBlankChartDoc::IsAtMinZoom()
 {
-    return ShowsWholeWorld();
+    // Zooming out is always offered: on the whole world it leaves the view
+    // as it is.
+    return false;
 }
 
 bool CBlankChartDoc::ZoomIn()
@@ -457,14 +493,17 @@ bool CBlankChartDoc::ZoomTo(Span s)
 
 bool CBlankChartDoc::ZoomOut()
 {
-    // What is shown grows about its middle, up to the whole world.
+    // What is shown grows about its middle; a side that would pass the
+    // world's edge stops there (the other sides still grow).
     const Span s = Shown();
     const double grow = 1.0 + GetZoomFactor();
     const double midLat = (s.north + s.south) / 2;
     const double midLon = (s.west + s.east) / 2;
     const double halfLat = (s.north - s.south) * grow / 2;
     const double halfLon = (s.east - s.west) * grow / 2;
-    SetWanted({midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon});
+    SetViewExtent(
+        geo::CPosition(std::min(midLat + halfLat, 90.0), std::max(midLon - halfLon, -180.0)),
+        geo::CPosition(std::max(midLat - halfLat, -90.0), std::min(midLon + halfLon, 180.0)));
     InvalidateChart();
     return true;
 }
@@ -509,9 +548,41 @@ bool CBlankChartDoc::ZoomToRect(int left, int top, int right, int bottom)
     const double vh = static_cast<double>(visible.bottom) - visible.top;
     if (vw <= 0 || vh <= 0)
         return false;
+    const double c = ch / cw;
+    if (!KeepsShapesTrue(s)) {
+        // Too tall, the rectangle widens to the window's proportions to the
+        // right where the view has the room, else to the left; too wide, it
+        // heightens upward where the view has the room, else downward while
+        // it stays in the window.
+        const int rectWidth = right - left;
+        const int rectHeight = bottom - top;
+        if (rectWidth <= 0)
+            return false;
+        const double q = static_cast<double>(rectHeight) / rectWidth;
+        if (q > c) {
+            const int need = static_cast<int>(std::trunc(rectHeight / c)) - rectWidth;
+            if (need < visible.right - right)
+                right += need;
+            else
+                left -= need;
+        } else if (q < c) {
+            const int need = static_cast<int>(std::trunc(rectWidth * c)) - rectHeight;
+            if (need < top - visible.top)
+                top -= need;
+            else if (bottom + need <= client.bottom)
+                bottom += need;
+        }
+        const double lonPerPixel = (s.east - s.west) / vw;
+        const double latPerPixel = (s.north - s.south) / vh;
+        // An extent past the world's edge (widened left of 180 W) is moved
+        // back into it.
+        return ZoomTo(KeptToMinimumResolution({s.north - (top - visible.top) * latPerPixel,
+                                               s.west + (left - visible.left) * lonPerPixel,
+                                               s.north - (bottom - visible.top) * latPerPixel,
+                                               s.west + (right - visible.left) * lonPerPixel}));
+    }
     // The rectangle is widened or heightened about its middle to the
     // window's proportions, so all of it stays in view.
-    const double c = ch / cw;
     double rw = static_cast<double>(right) - left;
     double rh = static_cast<double>(bottom) - top;
     if (rh / rw > c)

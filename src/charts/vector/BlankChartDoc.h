@@ -1,16 +1,15 @@
 #pragma once
 // A chart without chart data: a window onto the whole world drawn as the
 // latitude/longitude grid on the window colour, under the overlays. Positions
-// map linearly between the view's corners. The view's extent is chosen so
-// that, where it shows less than a hemisphere (under 90 degrees from north
-// to south), a degree of longitude takes cos(the middle latitude) times the
-// pixels of a degree of latitude, as on a Mercator chart at that latitude: a
-// mile is as long across as up and bearings read true; over more, a degree
-// takes as many pixels across as up. The view shows all of the current
-// extent in the largest rectangle of those proportions that the window holds,
-// at its bottom-left corner; zooming in and to a rectangle give the extent
-// the window's proportions where the world allows, so the whole world shows
-// 180 W to 180 E with the window's spare height or width left blank.
+// map linearly between the view's corners, a degree of longitude as many
+// pixels as a degree of latitude. The view shows all of the current extent
+// in the largest rectangle of those proportions that the window holds, at
+// its bottom-left corner; zooming in and to a rectangle give the extent the
+// window's proportions, widening it to the east (the right) or north (the
+// top), so the whole world shows 180 W to 180 E with the window's spare
+// height or width left blank. A kind drawn from chart data (the vector
+// chart) keeps shapes true instead: a degree of longitude cos(the middle
+// latitude) of a degree of latitude, the extent grown about its middle.
 
 #include <optional>
 
@@ -41,7 +40,7 @@ public:
     int PanHorizontal(int step) override;
     int PanVertical(int step) override;
     // Zoom In stops at the extent's micro-degree limit and at the kind's
-    // smallest metres per pixel; Zoom Out once the view cannot grow.
+    // smallest metres per pixel; Zoom Out is never at its limit.
     bool IsAtMaxZoom() override;
     bool IsAtMinZoom() override;
     bool ZoomIn() override;
@@ -95,6 +94,9 @@ protected:
     geo::IntRect VisibleRectOf(const Span& span) const;
     // The span grown about its middle to the window's proportions.
     Span GrownToWindow(Span span) const;
+    // The span given the window's proportions by moving its east or north
+    // edge, then held within the world; none for a window of no width.
+    std::optional<Span> WidenedToWindow(Span span) const;
     // Whether a view of `span` keeps shapes true (see the class comment).
     virtual bool KeepsShapesTrue(const Span& span) const;
     // The pixels of a degree of longitude over those of a degree of latitude
@@ -102,13 +104,13 @@ protected:
     double LongitudeShare(const Span& span) const;
     // Whether the view shows every latitude and every longitude: it cannot grow.
     bool ShowsWholeWorld() const;
+    // The span grown about its middle until a pixel shows at least the
+    // kind's smallest metres per pixel.
+    Span KeptToMinimumResolution(Span span) const;
 
 private:
     // Metres per pixel the view would show for an extent; 0 without a view.
     double MetresPerPixelOf(Span span) const;
-    // The span grown about its middle until a pixel shows at least the
-    // kind's smallest metres per pixel.
-    Span KeptToMinimumResolution(Span span) const;
     // The wanted extent after one Zoom In; none when zooming in is not possible.
     std::optional<Span> ZoomedInSpan() const;
     // Makes the span the wanted extent unless its corners share a micro-degree.

@@ -40,6 +40,22 @@ CLiveChartService* CLiveChartDoc::Service() const
     return nullptr;
 }
 
+bool CLiveChartDoc::IsChartLoaded() const
+{
+    if (!CBlankChartDoc::IsChartLoaded())
+        return false;
+    const std::filesystem::path folder = std::filesystem::path(GetPathName()).parent_path();
+    std::error_code ec;
+    return std::filesystem::is_regular_file(folder / vengine::kFolioName, ec) ||
+           std::filesystem::is_regular_file(folder / "lc.fol", ec);
+}
+
+bool CLiveChartDoc::TakeOverViewState(chart::CChartDoc& other)
+{
+    other.ZoomFull();
+    return true;
+}
+
 bool CLiveChartDoc::OpenChart(const std::string& path)
 {
     m_notes.reset();
@@ -228,87 +244,91 @@ int CLiveChartDoc::OnVScroll(int position)
     return position;
 }
 
+int CLiveChartDoc::PanHorizontal(int step)
+{
+    return m_file ? PanBy(step, 0) : CBlankChartDoc::PanHorizontal(step);
+}
+
+int CLiveChartDoc::PanVertical(int step)
+{
+    return m_file ? PanBy(0, step) : CBlankChartDoc::PanVertical(step);
+}
+
+int CLiveChartDoc::PanBy(int dx, int dy)
+{
+    if ((dx < 0 && IsWestEdgeInView()) || (dx > 0 && IsEastEdgeInView()) ||
+        (dy < 0 && IsNorthEdgeInView()) || (dy > 0 && IsSouthEdgeInView()))
+        return 0;
+    const geo::IntRect client = ViewClientRect();
+    geo::CPosition to;
+    if (!PointToPosition(geo::IntPoint{(client.left + client.right) / 2 + dx,
+                                       (client.top + client.bottom) / 2 + dy},
+                         to))
+        return 0;
+    return CentreOnPosition(to, false) ? 1 : 0;
+}
+
 chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& position)
 {
     if (!position.IsValid() || !m_file)
         return nullptr;
     geo::CPosition nw;
     geo::CPosition se;
-    if (ViewSizedAreaAt(position, nw, se)) {
-        const std::optional<FolioRecord> covering = ChartCovering(nw, se);
-        // A view larger than this chart is covered only by smaller-scale
-        // charts: while the vessel is on this chart it stays. A view that
-        // fits on this chart goes to the chart covering it as soon as the
-        // view round the vessel runs past this chart's edge, so the water
-        // ahead is never shown blank.
-        const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
-        const double margin = 1e-9;
-        const bool viewFits = nw.GetLatitude() - se.GetLatitude() <=
-                                  wholeNw.GetLatitude() - wholeSe.GetLatitude() + margin &&
-                              se.GetLongitude() - nw.GetLongitude() <=
-                                  wholeSe.GetLongitude() - wholeNw.GetLongitude() + margin;
-        const bool areaOnChart = nw.GetLatitude() <= wholeNw.GetLatitude() + margin &&
-                                 se.GetLatitude() >= wholeSe.GetLatitude() - margin &&
-                                 nw.GetLongitude() >= wholeNw.GetLongitude() - margin &&
-                                 se.GetLongitude() <= wholeSe.GetLongitude() + margin;
-        const bool better = covering &&
-                            !platform::EqualNoCaseAscii(covering->name, GetChartNumber()) &&
-                            (covering->scale < Scale() || !IsPositionOnChart(position) ||
-                             (viewFits && !areaOnChart));
-        // The new chart shows the area, the vessel in its middle; this
-        // document is closed later through the frame's messages.
-        if (better)
-            if (CLiveChartDoc* opened = OpenFolioChart(covering->name, nw, se))
-                return opened;
-    }
-    // With best chart selection on, the largest-scale chart holding the vessel
-    // is shown, as on raster charts. A view wider than every larger-scale chart
-    // (a window zoomed out over the world chart) is covered by no other chart,
-    // so the search above alone would keep it on the small-scale chart for good.
+    const bool haveArea = ViewSizedAreaAt(position, nw, se);
+    // One rule picks the chart, so the window never goes back and forth
+    // between two charts that two rules would each prefer. With best chart
+    // selection on it is the largest-scale chart holding the vessel, as on
+    // raster charts; with it off, the largest-scale chart covering a view of
+    // this size round the vessel.
+    std::optional<FolioRecord> best;
     if (Module() && Module()->IsAutoscrollOn())
-        if (CLiveChartDoc* opened = OpenLargestScaleChartAt(position))
+        best = LargestScaleChartAt(position);
+    else if (haveArea)
+        best = ChartCovering(nw, se);
+    if (best && haveArea && !platform::EqualNoCaseAscii(best->name, GetChartNumber()))
+        if (CLiveChartDoc* opened = OpenFolioChart(best->name, nw, se)) {
+            opened->KeepDisplayScale(position);
             return opened;
-    // No better chart: the view follows the vessel, over this chart or past it.
+        }
+    // The chart stays: the view follows the vessel, over this chart or past it.
     if (!IsInAutoscrollArea(position))
         CBlankChartDoc::CentreOnPosition(position, true);
     return nullptr;
 }
 
-CLiveChartDoc* CLiveChartDoc::OpenLargestScaleChartAt(const geo::CPosition& position)
+std::optional<FolioRecord> CLiveChartDoc::LargestScaleChartAt(const geo::CPosition& position) const
 {
     const auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
     if (!records)
-        return nullptr;
+        return std::nullopt;
     const std::int32_t lat = DegreesToUnits(position.GetLatitude());
     const std::int32_t lon = DegreesToUnits(position.GetLongitude());
     const auto found = FindBestChart(*records, FolioQuery{lon, lon, lat, lat, true, 0});
     if (!found)
-        return nullptr;
-    const FolioRecord& best = (*records)[*found];
-    if (platform::EqualNoCaseAscii(best.name, GetChartNumber()) ||
-        (best.scale >= Scale() && IsPositionOnChart(position)))
-        return nullptr;
-    // The new chart shows as much of this view as it holds, the vessel in it.
-    geo::CPosition nw(best.north * 1e-7, best.west * 1e-7);
-    geo::CPosition se(best.south * 1e-7, best.east * 1e-7);
-    geo::CPosition viewNw, viewSe;
-    if (best.west < best.east && GetExtent(viewNw, viewSe) &&
-        viewNw.GetLongitude() < viewSe.GetLongitude()) {
-        const geo::CPosition cutNw(std::min(nw.GetLatitude(), viewNw.GetLatitude()),
-                                   std::max(nw.GetLongitude(), viewNw.GetLongitude()));
-        const geo::CPosition cutSe(std::max(se.GetLatitude(), viewSe.GetLatitude()),
-                                   std::min(se.GetLongitude(), viewSe.GetLongitude()));
-        // A view beside the new chart (the vessel out of it) shows the whole chart.
-        if (cutNw.GetLatitude() > cutSe.GetLatitude() &&
-            cutNw.GetLongitude() < cutSe.GetLongitude()) {
-            nw = cutNw;
-            se = cutSe;
-        }
+        return std::nullopt;
+    return (*records)[*found];
+}
+
+void CLiveChartDoc::KeepDisplayScale(const geo::CPosition& position)
+{
+    // The area came at the old chart's display scale. A view wider than this
+    // whole chart (the world chart zoomed out) shrinks to the chart's size,
+    // and one finer than this chart's most overscaled view grows to it: the
+    // range Zoom Out and Zoom In keep this chart in.
+    Span s = Shown();
+    const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
+    const Span whole = GrownToWindow({wholeNw.GetLatitude(), wholeNw.GetLongitude(),
+                                      wholeSe.GetLatitude(), wholeSe.GetLongitude()});
+    const double lat = s.north - s.south, wholeLat = whole.north - whole.south;
+    if (lat > 0 && wholeLat > 0 && lat > wholeLat) {
+        const double keep = wholeLat / lat;
+        const double midLat = (s.north + s.south) / 2, midLon = (s.west + s.east) / 2;
+        const double halfLat = lat * keep / 2, halfLon = (s.east - s.west) * keep / 2;
+        s = {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon};
     }
-    CLiveChartDoc* opened = OpenFolioChart(best.name, nw, se);
-    if (opened && !opened->IsInAutoscrollArea(position))
-        opened->CentreOnPosition(position, true);
-    return opened;
+    SetWanted(KeptToMinimumResolution(s));
+    CBlankChartDoc::CentreOnPosition(position, true);
+    InvalidateChart();
 }
 
 bool CLiveChartDoc::ZoomIn()

@@ -33,6 +33,13 @@ public:
     bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }
     bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
+    // Loaded once the chart opened and while the folio file lies in the
+    // chart's folder: without a folio the folder's charts cannot be found
+    // for one another, and the chart is neither drawn nor zoomed.
+    bool IsChartLoaded() const override;
+    // The other document (the one whose view would be taken over) shows its
+    // whole chart; this one keeps the view it opened with.
+    bool TakeOverViewState(chart::CChartDoc& other) override;
     // The vector world chart "LCWORLD.b" of the chart folder, whole, in place
     // of this window (argument set) or beside it; 0 when it is not there.
     int OpenWorldChart(int argument, bool flag) override;
@@ -76,12 +83,17 @@ public:
     // or -1 when it shows the chart's whole width (height).
     int OnHScroll(int position) override;
     int OnVScroll(int position) override;
-    // The largest-scale folio chart covering a view of this size round the
-    // vessel takes this window's place, showing that area, when its scale is
-    // larger than this chart's or the vessel has left this chart; with best
-    // chart selection on, else the largest-scale chart holding the vessel
-    // does. Otherwise the view is re-centred once the vessel leaves its
-    // autoscroll area.
+    // A pan step centres the view on the point the step away from its middle
+    // (off this chart, a neighbouring folio chart takes over); no step is
+    // taken toward an edge of the chart already in view.
+    int PanHorizontal(int step) override;
+    int PanVertical(int step) override;
+    // The chart for the vessel takes this window's place, showing a view of
+    // this size round the vessel (within the new chart's own zoom range), when
+    // it is not this chart: with best chart selection on the folio's
+    // largest-scale chart holding the vessel, else its largest-scale chart
+    // covering that view. Otherwise the view is re-centred once the vessel
+    // leaves its autoscroll area.
     chart::CChartDoc* AutoscrollToPosition(const geo::CPosition& position) override;
 
     const vengine::CVChartFile* File() const { return m_file.get(); }
@@ -106,14 +118,16 @@ private:
     // The area of the current view's size with `position` in its middle.
     bool ViewSizedAreaAt(const geo::CPosition& position, geo::CPosition& northWest,
                          geo::CPosition& southEast) const;
-    // The folio's largest-scale chart holding the position opens in this
-    // window's place when its scale is larger than this chart's (or this one
-    // does not hold the position); none when this chart is that chart.
-    CLiveChartDoc* OpenLargestScaleChartAt(const geo::CPosition& position);
+    // The folio's largest-scale chart holding the position.
+    std::optional<vengine::FolioRecord> LargestScaleChartAt(const geo::CPosition& position) const;
+    // After a chart change: the view shown kept within this chart's zoom
+    // range, the vessel in its middle.
+    void KeepDisplayScale(const geo::CPosition& position);
     // The folio's largest-scale chart covering the area, whatever its scale.
     std::optional<vengine::FolioRecord> ChartCovering(const geo::CPosition& northWest,
                                                       const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
+    int PanBy(int dx, int dy);
     // After zooming in: the folio's largest-scale chart covering the view,
     // when its scale is larger than this chart's, takes this window's place;
     // at the most overscaled view, the larger-scale chart under its centre.

@@ -5,7 +5,7 @@
 namespace charts {
 
 CLiveChartFolderModel::CLiveChartFolderModel(std::string current, ApplyFn apply)
-    : m_folder(std::move(current)), m_applied(m_folder), m_apply(std::move(apply))
+    : m_folder(std::move(current)), m_apply(std::move(apply))
 { }
 
 std::vector<app::CFieldError> CLiveChartFolderModel::Validate() const
@@ -21,9 +21,8 @@ std::vector<app::CFieldError> CLiveChartFolderModel::Validate() const
 
 void CLiveChartFolderModel::Apply()
 {
-    if (m_folder != m_applied && m_apply)
+    if (m_apply)
         m_apply(m_folder);
-    m_applied = m_folder;
 }
 
 }   // namespace charts

@@ -1,7 +1,8 @@
 #pragma once
-// The vector charts' page of the Chart Options sheet: the chart folder. A
-// changed folder is handed on when the sheet applies; the program then makes
-// it, keeps it and rebuilds the folio from what it holds.
+// The vector charts' page of the Chart Options sheet: the chart folder. Every
+// OK or Apply of the sheet hands the folder on, changed or not (the sheet
+// applies every page); the program then makes it, keeps it, opens its folio
+// and updates it from what the folder holds.
 
 #include <functional>
 #include <string>
@@ -12,7 +13,7 @@ namespace charts {
 
 class CLiveChartFolderModel : public app::COptionPageModel {
 public:
-    // Called with the new folder only when its text changed.
+    // Called with the page's folder at each apply.
     using ApplyFn = std::function<void(const std::string& folder)>;
     CLiveChartFolderModel(std::string current, ApplyFn apply);
 
@@ -23,7 +24,6 @@ public:
 
 private:
     std::string m_folder;
-    std::string m_applied;
     ApplyFn m_apply;
 };
 

@@ -123,7 +123,27 @@ std::unique_ptr<chart::CChartDoc> CLiveChartService::CreateChartDoc(chart::CChar
     return std::make_unique<CLiveChartDoc>(&module);
 }
 
-int CLiveChartService::BuildFolio(chart::Folio& folio)
+std::optional<std::filesystem::path> CLiveChartService::LargestScaleChartAt(
+    const geo::CPosition& position) const
+{
+    if (!position.IsValid())
+        return std::nullopt;
+    const auto records = vengine::ReadFolio(Folder());
+    if (!records)
+        return std::nullopt;
+    const std::int32_t lat = vengine::DegreesToUnits(position.GetLatitude());
+    const std::int32_t lon = vengine::DegreesToUnits(position.GetLongitude());
+    const auto found =
+        vengine::FindBestChart(*records, vengine::FolioQuery{lon, lon, lat, lat, true, 0});
+    if (!found)
+        return std::nullopt;
+    const std::filesystem::path path = Folder() / ((*records)[*found].name + ".b");
+    if (!std::filesystem::exists(path))
+        return std::nullopt;
+    return path;
+}
+
+int CLiveChartService::BuildFolio(chart::Folio& folio, const std::function<void()>& /*recordRead*/)
 {
     // What an update killed while it wrote left: nothing else would take it.
     vengine::RemoveLeftoverFolioTemps(Folder());

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 
 #include "chart/ChartModule.h"
@@ -30,7 +31,8 @@ public:
     void SetChartsFolder(const std::string& folder) override;
     bool OpensExtension(std::string_view extension) const override;
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;
-    int BuildFolio(chart::Folio& folio) override;
+    using chart::CChartModule::BuildFolio;
+    int BuildFolio(chart::Folio& folio, const std::function<void()>& recordRead) override;
     void RemoveFolioItems(chart::Folio& folio) override;
 
     // The program's windows for this service (its management page), if any.
@@ -38,6 +40,9 @@ public:
     app::CModuleUi* Ui() override { return m_ui.get(); }
 
     std::filesystem::path Folder() const { return GetDataFolder(); }
+    // The chart file of the folio's largest-scale chart holding the position;
+    // none without a folio or a chart there.
+    std::optional<std::filesystem::path> LargestScaleChartAt(const geo::CPosition& position) const;
     // The folder the Chart Options page names: created when missing and
     // kept in the settings. False (the folder unchanged) when it cannot be made.
     bool SetFolder(const std::string& folder);

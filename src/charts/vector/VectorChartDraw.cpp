@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "app/DisplayPalettes.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/BufferDC.h"
@@ -11,8 +9,6 @@ namespace charts {
 namespace {
 
 constexpr chart::COLORREF kGridColour = app::RGB(127, 0, 0);
-// Pixels kept clear between two grid labels.
-constexpr int kLabelGap = 2;
 
 }   // namespace
 
@@ -44,9 +40,7 @@ bool CVectorChartDoc::DrawGrid(chart::CXDC& dc)
     // Meridian labels run downward beside their line, parallel labels above theirs.
     const chart::Font meridianFont{"Arial", 14, 400, true, false, -900};
     const chart::Font parallelFont{"Arial", 16, 400, true, false, 0};
-    // A label that would touch one already written is left out, so small
-    // windows show fewer labels rather than labels over labels.
-    std::vector<geo::IntRect> written;
+    // Every line is labelled where it meets the rectangle's top or left edge.
     for (const CGridLine& line : lines) {
         if (line.meridian) {
             if (line.at >= r.left && line.at <= r.right)
@@ -57,14 +51,6 @@ bool CVectorChartDoc::DrawGrid(chart::CXDC& dc)
                 dc.DrawLine(r.left, line.at, r.right, line.at);
             dc.SelectFont(parallelFont);
         }
-        const geo::IntRect box = GridLabelBox(line, dc.GetTextExtent(line.label));
-        const bool touches = std::any_of(written.begin(), written.end(), [&box](const auto& w) {
-            return box.left <= w.right + kLabelGap && w.left <= box.right + kLabelGap &&
-                   box.top <= w.bottom + kLabelGap && w.top <= box.bottom + kLabelGap;
-        });
-        if (touches)
-            continue;
-        written.push_back(box);
         dc.TextOut(line.labelAt.x, line.labelAt.y, line.label);
     }
     dc.SelectFont(oldFont);

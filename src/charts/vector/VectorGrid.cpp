@@ -95,13 +95,4 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
     return lines;
 }
 
-geo::IntRect GridLabelBox(const CGridLine& line, chart::IntSize text)
-{
-    // A meridian's label reads downward from its point, the tops of its
-    // letters to the right: it lies left of the point.
-    if (line.meridian)
-        return {line.labelAt.x - text.cy, line.labelAt.y, line.labelAt.x, line.labelAt.y + text.cx};
-    return {line.labelAt.x, line.labelAt.y, line.labelAt.x + text.cx, line.labelAt.y + text.cy};
-}
-
 }   // namespace charts

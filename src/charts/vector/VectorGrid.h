@@ -40,7 +40,4 @@ struct CGridInput {
 // Meridians west to east, then parallels south to north.
 std::vector<CGridLine> ComputeGrid(const CGridInput& in);
 
-// The client rectangle a grid label covers, given its text's extent in its font.
-geo::IntRect GridLabelBox(const CGridLine& line, chart::IntSize text);
-
 }   // namespace charts

@@ -16,7 +16,7 @@ struct CReportColumn {
     double width = 1.0;   // share of the printable width, relative to the other columns
     Align align = Align::Left;
     std::string field;   // the report table's field shown, when rows come from one
-    bool wrap = true;   // else one line, cut with an ellipsis
+    bool wrap = true;   // else one line, narrowed to fit or cut with an ellipsis
 };
 
 // A column's figure on the total line: the sum of its numbers, or its last value.

@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 
 #include "platform/LocaleFreeNumbers.h"
 
@@ -21,17 +22,77 @@ constexpr double kCellPad = 2.0;   // points either side of a cell's text
 // as one space ("0.88 Pass the light").
 constexpr double kAfterRightAligned = 8.0;
 
-// Cells wrap at word boundaries; a word longer than its column is broken
-// anywhere rather than drawn past the column's edge.
-int WrapFlags(const QFontMetricsF& metrics, double width, const QString& text)
+// Cells wrap where a line may break (blanks, after a path's slashes). A piece
+// between two such places that is wider than its column is broken where the
+// column ends rather than drawn past its edge, and only that piece: the
+// words beside it still wrap whole.
+QString BreakLongWords(const QFontMetricsF& metrics, double width, const QString& text)
 {
-    const QRectF words = metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text);
-    return words.width() > width + 0.5 ? Qt::TextWrapAnywhere : Qt::TextWordWrap;
+    // Qt lays text out in fixed point: a piece that only just fits by our
+    // measure may not by its own.
+    width -= 0.5;
+    QString out;
+    out.reserve(text.size() + 8);
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype from = 0;
+    while (from < text.size()) {
+        breaks.setPosition(from);
+        qsizetype to = breaks.toNextBoundary();
+        if (to <= from)
+            to = text.size();
+        const QString piece = text.mid(from, to - from);
+        if (metrics.horizontalAdvance(piece.trimmed()) <= width) {
+            out += piece;
+        } else {
+            QString line;
+            for (const QChar c : piece) {
+                if (!line.isEmpty() && !c.isSpace() &&
+                    metrics.horizontalAdvance(line + c) > width) {
+                    out += line + QLatin1Char('\n');
+                    line.clear();
+                }
+                line += c;
+            }
+            out += line;
+        }
+        from = to;
+    }
+    return out;
+}
+
+// One-line cells (positions, dates, times) must print whole: a value wider
+// than its column, such as a position with four decimals of seconds, is drawn
+// narrower to fit, down to this share of its width. Only a value that would
+// need more squeezing is cut, with an ellipsis.
+constexpr int kNarrowestStretch = 72;   // per cent
+
+void DrawOneLine(QPainter& painter, const QFont& font, const QRectF& box, int flags,
+                 const QString& text)
+{
+    const double advance = QFontMetricsF(font).horizontalAdvance(text);
+    if (advance <= box.width()) {
+        painter.drawText(box, flags, text);
+        return;
+    }
+    // Glyph advances are rounded at a stretch: narrower by a step until the
+    // text fits. Whatever still does not fit is cut rather than drawn over
+    // the next column.
+    QFont narrow(font);
+    int stretch = std::max(static_cast<int>(100.0 * box.width() / advance), kNarrowestStretch);
+    narrow.setStretch(stretch);
+    while (stretch > kNarrowestStretch &&
+           QFontMetricsF(narrow).horizontalAdvance(text) > box.width())
+        narrow.setStretch(--stretch);
+    const QFontMetricsF metrics(narrow);
+    painter.setFont(narrow);
+    painter.drawText(box, flags, metrics.elidedText(text, Qt::ElideRight, box.width()));
+    painter.setFont(font);
 }
 
 QRectF Measure(const QFontMetricsF& metrics, double width, const QString& text)
 {
-    return metrics.boundingRect(QRectF(0, 0, width, 1e6), WrapFlags(metrics, width, text), text);
+    return metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap,
+                                BreakLongWords(metrics, width, text));
 }
 
 QFont MakeFont(double size, bool bold)
@@ -129,7 +190,7 @@ double CReportLayout::RowHeight(const std::vector<std::string>& cells) const
     double height = metrics.height();
     for (std::size_t c = 0; c < cells.size() && c < m_def.columns.size(); ++c) {
         if (!m_def.columns[c].wrap)
-            continue;   // one line, cut to the column
+            continue;   // one line, narrowed or cut to the column
         const double width = TextWidth(c);
         height =
             std::max(height, Measure(metrics, width, QString::fromStdString(cells[c])).height());
@@ -252,9 +313,8 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
         const QRectF box(TextX(c), headingTop + kCellPad, TextWidth(c), 1e6);
         const QString text = QString::fromStdString(m_def.columns[c].heading);
         QRectF used;
-        const int wrap = WrapFlags(QFontMetricsF(m_boldFont), box.width(), text);
-        painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text,
-                         &used);
+        painter.drawText(box, Qt::TextWordWrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop,
+                         BreakLongWords(QFontMetricsF(m_boldFont), box.width(), text), &used);
         headingBottom = std::max(headingBottom, used.bottom() + kCellPad);
     }
     painter.drawLine(QPointF(left, headingBottom + 1), QPointF(right, headingBottom + 1));
@@ -288,13 +348,13 @@ void CReportLayout::DrawPage(QPainter& painter, int page) const
             const QRectF box(TextX(c), y + kCellPad, TextWidth(c), height);
             QString text = QString::fromStdString(cells[c]);
             if (!m_def.columns[c].wrap) {
-                text = QFontMetricsF(m_font).elidedText(text.simplified(), Qt::ElideRight,
-                                                        box.width());
-                painter.drawText(box, AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
+                DrawOneLine(painter, m_font, box, AlignFlags(m_def.columns[c].align) | Qt::AlignTop,
+                            text.simplified());
                 continue;
             }
-            const int wrap = WrapFlags(QFontMetricsF(m_font), box.width(), text);
-            painter.drawText(box, wrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop, text);
+            painter.drawText(box,
+                             Qt::TextWordWrap | AlignFlags(m_def.columns[c].align) | Qt::AlignTop,
+                             BreakLongWords(QFontMetricsF(m_font), box.width(), text));
         }
         y += height;
     }

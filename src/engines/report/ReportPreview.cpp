@@ -3,6 +3,7 @@
 #include "engines/report/ReportOutput.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QResizeEvent>
@@ -17,7 +19,9 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <functional>
@@ -132,9 +136,11 @@ void CReportPreview::Build()
     m_search->setMaximumWidth(160);
     bar->addWidget(m_search);
     auto find = [this] {
-        if (!Find(m_search->text()))
+        if (!Find(m_search->text())) {
             QMessageBox::information(this, windowTitle(),
                                      tr("\"%1\" was not found.").arg(m_search->text()));
+            TakeKeyboardBack();
+        }
     };
     connect(m_search, &QLineEdit::returnPressed, this, find);
     bar->addAction(tr("Find"), this, find);
@@ -222,14 +228,39 @@ bool CReportPreview::SaveAsPdf(const QString& path, QString& error)
     return WriteReportPdf(*m_layout, path, error);
 }
 
+void CReportPreview::TakeKeyboardBack()
+{
+    // A window manager may leave the keyboard with no window once a dialog
+    // has closed, also after the preview's window asked for it: the program
+    // would then not count its own window active, and Alt and the menu
+    // letters would be typed into the search field instead of opening the
+    // menus. For a moment after the dialog the window asks again whenever
+    // the keyboard goes nowhere; a click into another program's window
+    // gives the keyboard somewhere and is left alone.
+    QPointer<QWidget> top = window();
+    if (!top || !top->isVisible())
+        return;
+    top->activateWindow();
+    auto* watch = new QObject(this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, watch, [top](QWindow* now) {
+        if (!now && top && top->isVisible() && !QApplication::activeModalWidget())
+            top->activateWindow();
+    });
+    QTimer::singleShot(1500, watch, &QObject::deleteLater);
+}
+
 void CReportPreview::OnPrint()
 {
     QPrintDialog dialog(m_printer, this);
-    if (dialog.exec() != QDialog::Accepted)
+    const int answer = dialog.exec();
+    TakeKeyboardBack();
+    if (answer != QDialog::Accepted)
         return;
     QString error;
-    if (!PrintReport(*m_layout, *m_printer, error))
+    if (!PrintReport(*m_layout, *m_printer, error)) {
         QMessageBox::warning(this, windowTitle(), error);
+        TakeKeyboardBack();
+    }
 }
 
 void CReportPreview::OnSaveAs()
@@ -240,11 +271,14 @@ void CReportPreview::OnSaveAs()
         folder = QDir::homePath();
     const QString path = QFileDialog::getSaveFileName(
         this, tr("Save As PDF"), QDir(folder).filePath(m_pdfName), tr("PDF files (*.pdf)"));
+    TakeKeyboardBack();
     if (path.isEmpty())
         return;
     QString error;
-    if (!SaveAsPdf(path, error))
+    if (!SaveAsPdf(path, error)) {
         QMessageBox::warning(this, windowTitle(), error);
+        TakeKeyboardBack();
+    }
 }
 
 }   // namespace report

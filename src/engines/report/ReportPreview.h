@@ -48,6 +48,8 @@ private:
     void SetZoom(double zoom);
     void FitPageWidth(int windowWidth);
     void OnPrint();
+    // Makes the preview's window the active one again after a dialog.
+    void TakeKeyboardBack();
     void OnSaveAs();
 
     std::unique_ptr<CReportRows> m_rows;

@@ -1,7 +1,7 @@
 #include "geo/ui/DegrEdit.h"
 
 #include <QApplication>
-#include <QToolTip>
+#include <QKeyEvent>
 #include <QValidator>
 
 #include "geo/PositionEntry.h"
@@ -19,7 +19,7 @@ bool CharacterAllowed(CDegrEdit::Kind kind, QChar c)
     switch (kind) {
     case CDegrEdit::Kind::Deviation: return c == '.' || c == 'E' || c == 'W';
     case CDegrEdit::Kind::SignedDecimal: return c == '.';
-    case CDegrEdit::Kind::ZoneTime: return c == '+';
+    case CDegrEdit::Kind::ZoneTime: return false;   // whole hours: digits and '-' only
     }
     return false;
 }
@@ -32,7 +32,8 @@ public:
 
     State validate(QString& input, int&) const override
     {
-        // A comma typed as the decimal mark is the point.
+        // A comma typed as the decimal mark (a decimal-comma keyboard) is the
+        // point: refused, the digits after it would run on and 12,5 read as 125.
         if (m_kind != CDegrEdit::Kind::ZoneTime)
             input.replace(QLatin1Char(','), QLatin1Char('.'));
         for (const QChar c : input)
@@ -52,7 +53,7 @@ public:
             return Invalid;
         }
         // A lone sign or point is a number being typed.
-        if (input.isEmpty() || input == "-" || input == "+" || input == "." || input == "-.")
+        if (input.isEmpty() || input == "-" || input == "." || input == "-.")
             return Intermediate;
         return Acceptable;
     }
@@ -64,12 +65,38 @@ private:
 
 }   // namespace
 
+void CDegrEdit::keyPressEvent(QKeyEvent* event)
+{
+    // A deviation's E or W is its side: typed anywhere, it goes to the end of
+    // the number, in place of the side letter already there.
+    const QString typed = event->text().toUpper();
+    if (m_kind == Kind::Deviation && !isReadOnly() && (typed == "E" || typed == "W") &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QString number = text();
+        if (number.endsWith('E', Qt::CaseInsensitive) || number.endsWith('W', Qt::CaseInsensitive))
+            number.chop(1);
+        const QString placed = number + event->text();
+        if (const auto bad = geo::CheckDegreeText(placed.toStdString(), true)) {
+            m_message = QString::fromStdString(*bad);
+            QApplication::beep();
+            emit refused(m_message);
+            return;
+        }
+        if (placed != text()) {
+            setText(placed);
+            emit textEdited(placed);
+        }
+        setCursorPosition(static_cast<int>(placed.size()));
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
 CDegrEdit::CDegrEdit(Kind kind, QWidget* parent) : QLineEdit(parent), m_kind(kind)
 {
     setValidator(new CDegreeValidator(kind, m_message, this));
     connect(this, &QLineEdit::inputRejected, this, [this] {
         QApplication::beep();
-        QToolTip::showText(mapToGlobal(rect().bottomLeft()), m_message, this);
         emit refused(m_message);
     });
     connect(this, &QLineEdit::textChanged, this, [this] { m_message.clear(); });

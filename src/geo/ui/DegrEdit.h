@@ -3,8 +3,9 @@
 // '.', '-', E and W as the kind allows) and the text must stay a number of
 // its kind: a compass deviation ("3.5W"), a signed decimal ("-2.5") or a
 // zone time in whole hours (-11 to +12); a comma typed as the decimal mark
-// becomes the point. A refused key or paste keeps the
-// previous text, beeps and shows the reason at the field.
+// becomes the point. A deviation's E or W, typed
+// anywhere, becomes the number's last character. A refused key or paste
+// keeps the previous text and beeps.
 
 #include <QLineEdit>
 
@@ -21,6 +22,9 @@ public:
 
 signals:
     void refused(const QString& message);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Kind m_kind;

@@ -7,8 +7,9 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QStyle>
-#include <QToolTip>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <utility>
 
 namespace geo {
 
@@ -21,34 +22,84 @@ constexpr int kDatumWindow = 5;   // datums the menu shows at once
 
 CPositionCtrl::CPositionCtrl(QWidget* parent) : QLineEdit(parent)
 {
-    QAction* down = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
-    QAction* up = addAction(style()->standardIcon(QStyle::SP_ArrowUp), TrailingPosition);
-    down->setToolTip(tr("Step the field down"));
-    up->setToolTip(tr("Step the field up"));
-    // A held arrow repeats as a held Up or Down key does: its button's press
-    // starts the spin, the release stops it.
-    for (const auto& arrow : {std::pair{up, true}, std::pair{down, false}})
-        for (QObject* shown : arrow.first->associatedObjects())
-            if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
-                connect(button, &QAbstractButton::pressed, this, [this, upwards = arrow.second] {
-                    if (isReadOnly())
-                        return;
-                    setFocus(Qt::MouseFocusReason);
-                    StartSpin(upwards);
-                });
-                connect(button, &QAbstractButton::released, this, &CPositionCtrl::StopSpin);
+    // The spin arrows share one square of the field's height at the right, the
+    // up arrow in its upper half and the down arrow in its lower half; the
+    // datum button is a further square beside it. Neither takes the focus.
+    auto makeButton = [this](Qt::ArrowType arrow) {
+        auto* button = new QToolButton(this);
+        button->setArrowType(arrow);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::ArrowCursor);
+        button->setAutoRaise(false);
+        return button;
+    };
+    m_upButton = makeButton(Qt::UpArrow);
+    m_downButton = makeButton(Qt::DownArrow);
+    m_upButton->setToolTip(tr("Step the field up"));
+    m_downButton->setToolTip(tr("Step the field down"));
+    // A held arrow repeats as a held Up or Down key does: its press starts
+    // the spin, the release (or leaving the arrow) stops it. The arrows spin
+    // only a field that has the focus; a click in an unfocused field focuses it.
+    for (const auto& arrow : {std::pair{m_upButton, true}, std::pair{m_downButton, false}}) {
+        connect(arrow.first, &QAbstractButton::pressed, this, [this, upwards = arrow.second] {
+            if (isReadOnly())
+                return;
+            // The press that brought the focus (Qt focuses the field before
+            // the arrow sees the press) only focuses it.
+            if (!hasFocus() || std::exchange(m_focusedByArrow, false)) {
+                setFocus(Qt::MouseFocusReason);
+                return;
             }
-    m_datumAction =
-        addAction(style()->standardIcon(QStyle::SP_TitleBarUnshadeButton), TrailingPosition);
-    m_datumAction->setToolTip(tr("Datum"));
-    m_datumAction->setVisible(false);
-    connect(m_datumAction, &QAction::triggered, this, [this] {
-        QMenu menu(this);
-        FillDatumMenu(menu);
-        menu.exec(mapToGlobal(rect().bottomRight()));
-    });
+            StartSpin(upwards);
+        });
+        connect(arrow.first, &QAbstractButton::released, this, &CPositionCtrl::StopSpin);
+    }
+    m_datumButton = new QToolButton(this);
+    m_datumButton->setText(QString::fromUtf8("\u25BE"));
+    m_datumButton->setFocusPolicy(Qt::NoFocus);
+    m_datumButton->setCursor(Qt::ArrowCursor);
+    m_datumButton->setToolTip(tr("Datum"));
+    m_datumButton->hide();
+    connect(m_datumButton, &QAbstractButton::clicked, this, &CPositionCtrl::OpenDatumMenu);
     connect(&m_spinTimer, &QTimer::timeout, this, &CPositionCtrl::OnSpinTick);
+    PlaceButtons();
     Show();
+}
+
+int CPositionCtrl::ButtonSquares() const
+{
+    return 1 + (m_datumShown ? 1 : 0);
+}
+
+void CPositionCtrl::PlaceButtons()
+{
+    // Each square narrows the text's room by the field's height.
+    const int side = height();
+    setTextMargins(0, 0, side * ButtonSquares(), 0);
+    int right = width();
+    if (m_datumShown) {
+        right -= side;
+        m_datumButton->setGeometry(right, 0, side, side);
+    }
+    right -= side;
+    const int upper = side / 2;
+    m_upButton->setGeometry(right, 0, side, upper);
+    m_downButton->setGeometry(right, upper, side, side - upper);
+}
+
+void CPositionCtrl::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    PlaceButtons();
+}
+
+void CPositionCtrl::OpenDatumMenu()
+{
+    if (isReadOnly())
+        return;
+    QMenu menu(this);
+    FillDatumMenu(menu);
+    menu.exec(mapToGlobal(rect().bottomRight()));
 }
 
 bool CPositionCtrl::SetFormat(const QString& format)
@@ -56,7 +107,10 @@ bool CPositionCtrl::SetFormat(const QString& format)
     if (!m_entry.SetFormat(format.toStdString()))
         return false;
     // The datum is the format's last field, written as an unescaped C.
-    m_datumAction->setVisible(format.endsWith('C') && !format.endsWith("\\C"));
+    m_datumShown = format.endsWith('C') && !format.endsWith("\\C");
+    m_datumButton->setVisible(m_datumShown);
+    PlaceButtons();
+    updateGeometry();
     Show();
     return true;
 }
@@ -99,10 +153,9 @@ void CPositionCtrl::Report(const std::optional<std::string>& message)
         emit edited();
         return;
     }
+    // The refused change is simply not made: the previous text and selection
+    // stay, without a sound or a box. The reason is kept for the owner.
     m_message = QString::fromStdString(*message);
-    QApplication::beep();
-    // The message stands under the field, where the user is looking.
-    QToolTip::showText(mapToGlobal(rect().bottomLeft()), m_message, this);
     emit refused(m_message);
 }
 
@@ -128,13 +181,15 @@ void CPositionCtrl::StopSpin()
 
 QSize CPositionCtrl::sizeHint() const
 {
-    // The plain edit's hint is room for 17 characters beside the buttons;
-    // the position takes room for its own text instead, and a blank either side.
+    // The plain edit's hint is room for 17 characters and the text margins;
+    // the position takes room for its own text instead, a blank either side,
+    // and a square of the hint's height for each button square.
     QSize hint = QLineEdit::sizeHint();
     const QFontMetrics metrics(font());
     const int text = metrics.horizontalAdvance(QString::fromStdString(m_entry.Text()));
-    hint.setWidth(hint.width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17 + text +
-                  metrics.horizontalAdvance(QLatin1Char(' ')) * 2);
+    hint.setWidth(
+        hint.width() - textMargins().right() - metrics.horizontalAdvance(QLatin1Char('x')) * 17 +
+        text + metrics.horizontalAdvance(QLatin1Char(' ')) * 2 + hint.height() * ButtonSquares());
     return hint;
 }
 
@@ -145,13 +200,12 @@ QSize CPositionCtrl::minimumSizeHint() const
 
 QAbstractButton* CPositionCtrl::SpinButton(bool up) const
 {
-    // The arrows are the first two trailing actions: down, then up.
-    const QList<QAction*> all = actions();
-    QAction* arrow = all.value(up ? 1 : 0);
-    for (QObject* shown : arrow ? arrow->associatedObjects() : QObjectList())
-        if (auto* button = qobject_cast<QAbstractButton*>(shown))
-            return button;
-    return nullptr;
+    return up ? m_upButton : m_downButton;
+}
+
+QAbstractButton* CPositionCtrl::DatumButton() const
+{
+    return m_datumButton;
 }
 
 void CPositionCtrl::ClearSelection(bool backwards)
@@ -196,7 +250,7 @@ int CPositionCtrl::CurrentDatum() const
 void CPositionCtrl::ChooseDatum(int index)
 {
     // The datum field (always last) steps along the list to the chosen entry.
-    if (index < 0 || index >= static_cast<int>(m_datums.size()))
+    if (isReadOnly() || index < 0 || index >= static_cast<int>(m_datums.size()))
         return;
     if (auto message = m_entry.SelectFieldAt(m_entry.Length())) {
         Report(message);
@@ -223,7 +277,7 @@ void CPositionCtrl::FillDatumMenu(QMenu& menu)
     earlier->setEnabled(m_datumFirst > 0);
     connect(earlier, &QAction::triggered, this, [this] {
         m_datumFirst = std::max(0, m_datumFirst - (kDatumWindow - 1));
-        m_datumAction->trigger();
+        OpenDatumMenu();
     });
     for (int i = m_datumFirst; i < std::min(count, m_datumFirst + kDatumWindow); ++i) {
         QString name = QString::fromStdString(m_datums[static_cast<std::size_t>(i)]);
@@ -238,13 +292,19 @@ void CPositionCtrl::FillDatumMenu(QMenu& menu)
     connect(later, &QAction::triggered, this, [this, count] {
         m_datumFirst =
             std::max(0, std::min(m_datumFirst + (kDatumWindow - 1), count - kDatumWindow));
-        m_datumAction->trigger();
+        OpenDatumMenu();
     });
 }
 
 void CPositionCtrl::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
+    // A read-only field keeps its text and the clipboard: no undo, redo,
+    // cut, copy or paste.
+    if (isReadOnly() && (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+                         event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy) ||
+                         event->matches(QKeySequence::Paste)))
+        return;
     if (event->matches(QKeySequence::Undo)) {
         m_entry.Undo();
         Report(std::nullopt);
@@ -297,7 +357,8 @@ void CPositionCtrl::keyPressEvent(QKeyEvent* event)
     const QString typed = event->text().toUpper();
     if (typed.size() == 1 && !isReadOnly() && !(event->modifiers() & Qt::ControlModifier)) {
         const QChar c = typed.front();
-        if (c.isDigit() || c == '-' || c == '+' || c == 'N' || c == 'S' || c == 'E' || c == 'W') {
+        // Only digits, '-' and the hemisphere letters are typed into a position.
+        if (c.isDigit() || c == '-' || c == 'N' || c == 'S' || c == 'E' || c == 'W') {
             Report(m_entry.Type(c.unicode()));
             return;
         }
@@ -325,6 +386,8 @@ void CPositionCtrl::mouseReleaseEvent(QMouseEvent* event)
 
 void CPositionCtrl::focusInEvent(QFocusEvent* event)
 {
+    m_focusedByArrow = event->reason() == Qt::MouseFocusReason &&
+                       (m_upButton->underMouse() || m_downButton->underMouse());
     QLineEdit::focusInEvent(event);
     // The field under the selection's start (the caret stands after a selected field).
     const int at = hasSelectedText() ? selectionStart() : cursorPosition();
@@ -333,6 +396,7 @@ void CPositionCtrl::focusInEvent(QFocusEvent* event)
 
 void CPositionCtrl::focusOutEvent(QFocusEvent* event)
 {
+    m_focusedByArrow = false;
     StopSpin();
     QLineEdit::focusOutEvent(event);
 }
@@ -360,7 +424,12 @@ void CPositionCtrl::contextMenuEvent(QContextMenuEvent* event)
                        ClearSelection(false);
                    })
         ->setEnabled(editable && hasSelectedText());
-    menu.addAction(tr("Copy"), this, [this] { copy(); })->setEnabled(hasSelectedText());
+    menu.addAction(tr("Copy"), this,
+                   [this] {
+                       if (!isReadOnly())
+                           copy();
+                   })
+        ->setEnabled(hasSelectedText());
     menu.addAction(tr("Paste"), this, [this] { PasteClipboard(); })
         ->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
     menu.addSeparator();

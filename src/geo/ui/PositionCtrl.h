@@ -4,7 +4,8 @@
 // fields; Up and Down spin, repeating while held; Backspace, Delete and Cut
 // blank the selected field), spin arrows that repeat while held and a datum
 // button sit at the right. A refused change leaves the previous text and
-// shows its message at the field.
+// selection; the reason goes to the owner only. A read-only field takes no
+// typing, pasting, spinning or datum choice.
 
 #include <QLineEdit>
 #include <QTimer>
@@ -15,7 +16,6 @@
 #include "geo/PositionEntry.h"
 
 class QAbstractButton;
-class QAction;
 class QMenu;
 
 namespace geo {
@@ -47,8 +47,10 @@ public:
     // Wide enough for the whole text beside the arrows and the datum button.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    // The arrow buttons at the right (tests press them).
+    // The arrow buttons at the right, stacked in one square (tests press them).
     QAbstractButton* SpinButton(bool up) const;
+    // The datum button, a further square at the right; shown with a datum field.
+    QAbstractButton* DatumButton() const;
 
 signals:
     void refused(const QString& message);
@@ -61,6 +63,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Show();
@@ -73,6 +76,10 @@ private:
     void ChooseDatum(int index);
     int CurrentDatum() const;
     void OnSpinTick();
+    void OpenDatumMenu();
+    int ButtonSquares() const;
+    // Puts the arrows and the datum button at the right and narrows the text.
+    void PlaceButtons();
 
     geo::CPositionEntry m_entry;
     std::vector<std::string> m_datums;
@@ -81,7 +88,11 @@ private:
     bool m_spinUp = true;
     int m_spinTicks = 0;
     int m_datumFirst = 0;
-    QAction* m_datumAction = nullptr;
+    QAbstractButton* m_upButton = nullptr;
+    QAbstractButton* m_downButton = nullptr;
+    QAbstractButton* m_datumButton = nullptr;
+    bool m_datumShown = false;
+    bool m_focusedByArrow = false;   // the focus came with a press on an arrow
 };
 
 }   // namespace geo

@@ -68,7 +68,8 @@ std::vector<std::string> VesselLogTables(const CVesselLogbook& log, std::uint32_
 }
 
 report::CReportRequest VesselLogReport(const std::string& indexPath,
-                                       std::vector<std::string> tables)
+                                       std::vector<std::string> tables,
+                                       const geo::CPositionFormat& format)
 {
     report::CReportRequest request;
     request.name = "VesselLog";
@@ -77,7 +78,7 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
     request.formulas = {{"FileName", app::CompactPath(indexPath, 47)}};
     request.fields = db::ReportLogFields();
     request.makeTable = db::MakeReportTable;
-    request.fill = [tables = std::move(tables)](report::CReportSink& sink, std::string&) {
+    request.fill = [tables = std::move(tables), format](report::CReportSink& sink, std::string&) {
         // Each logbook is read up to the rows it had when the run began; a
         // growing log's later rows wait for the next report.
         std::vector<std::unique_ptr<db::CDBLog>> logs;
@@ -95,17 +96,19 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
         sink.Expect(total);
         for (std::size_t i = 0; i < logs.size(); ++i) {
             db::CDBLog& log = *logs[i];
-            // Rows are kept in the order they were written: the n-th row is record n.
-            for (long r = 1; r <= counts[i]; ++r) {
-                if (!log.GoRecord(r))
-                    continue;
+            // Rows in date-time order, whatever order they were written in;
+            // the tag leaves out rows marked deleted.
+            log.SelectTag("T_DT_TM");
+            for (bool more = log.GoTop(); more; more = log.SkipForward()) {
+                if (log.GetRecNo() > counts[i])
+                    continue;   // written after the run began
                 const app::CDateTimeEx local = LocalFromUtc(log.m_time);
                 sink.Cell("DATE") = local.FormatDate(false);
                 sink.Cell("TIME") = local.FormatTime(true);
                 // A row written before any position was known has no place.
                 const bool placed = log.m_positionKnown;
-                sink.Cell("LAT") = placed ? log.m_position.FormatLatitude() : std::string();
-                sink.Cell("LNG") = placed ? log.m_position.FormatLongitude() : std::string();
+                sink.Cell("LAT") = placed ? log.m_position.FormatLatitude(format) : std::string();
+                sink.Cell("LNG") = placed ? log.m_position.FormatLongitude(format) : std::string();
                 sink.Cell("DSHIFT") = placed ? log.m_position.GetDatumName() : std::string();
                 sink.Cell("COG") = Bearing(log.m_cog);
                 sink.Cell("SOG") = Speed(log.m_sog);

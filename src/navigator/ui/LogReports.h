@@ -6,6 +6,7 @@
 // each logbook up to the count it had when the run began.
 
 #include "engines/report/ReportRun.h"
+#include "geo/Position.h"
 
 #include <cstdint>
 #include <string>
@@ -22,8 +23,10 @@ std::uint32_t VesselLogKey(const CVesselLogbook& log);
 // The logbook tables (paths without extension) of the vessel, in list order.
 std::vector<std::string> VesselLogTables(const CVesselLogbook& log, std::uint32_t vesselId);
 
+// Positions are printed in the form the user chose in Tools > Options.
 report::CReportRequest VesselLogReport(const std::string& indexPath,
-                                       std::vector<std::string> tables);
+                                       std::vector<std::string> tables,
+                                       const geo::CPositionFormat& format = {});
 report::CReportRequest LogListReport(const std::string& indexPath);
 
 }   // namespace navigator

@@ -111,10 +111,13 @@ void CMonitorPanel::InitPanel()
     m_waypoint->setReadOnly(true);
     m_waypoint->setMaxLength(3);
     auto* previous = new QPushButton(QStringLiteral("<"), body);
+    previous->setObjectName("previousWaypoint");
     auto* next = new QPushButton(QStringLiteral(">"), body);
+    next->setObjectName("nextWaypoint");
+    m_previous = previous;
+    m_next = next;
     m_auto = new QCheckBox(QStringLiteral("Auto"), body);
     m_auto->setObjectName("auto");
-    m_auto->setEnabled(bool(m_setAuto));   // needs the route module
     connect(m_auto, &QCheckBox::clicked, this, [this](bool on) {
         if (m_setAuto)
             m_setAuto(on);
@@ -267,14 +270,30 @@ void CMonitorPanel::ApplyFixedColours()
     }
 }
 
-void CMonitorPanel::SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn)
+void CMonitorPanel::SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn,
+                                  std::function<bool()> canSwitch)
 {
     m_setAuto = std::move(set);
     m_isAutoOn = std::move(isOn);
-    if (m_auto) {
-        m_auto->setEnabled(bool(m_setAuto));
+    m_canSwitchAuto = std::move(canSwitch);
+    if (m_auto)
         m_auto->setChecked(m_isAutoOn && m_isAutoOn());
-    }
+    UpdateRouteControls();
+}
+
+void CMonitorPanel::UpdateRouteControls()
+{
+    if (!m_auto)
+        return;
+    // "Auto" needs the route module and its leave: an arrival or perpendicular
+    // alarm to advance on, no editing here or at another station, and a
+    // route of more than one waypoint.
+    m_auto->setEnabled(m_setAuto && m_canSwitchAuto && m_canSwitchAuto());
+    const bool waypoints = m_nav.Monitor().RouteHasWaypoints();
+    for (QWidget* w : {static_cast<QWidget*>(m_leg), static_cast<QWidget*>(m_waypoint),
+                       static_cast<QWidget*>(m_previous), static_cast<QWidget*>(m_next)})
+        if (w && w->isEnabled() != waypoints)
+            w->setEnabled(waypoints);
 }
 
 void CMonitorPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
@@ -282,6 +301,7 @@ void CMonitorPanel::UpdatePanelControls(app::CCommandTable& /*commands*/,
 {
     if (m_auto && m_isAutoOn && m_auto->isChecked() != m_isAutoOn())
         m_auto->setChecked(m_isAutoOn());
+    UpdateRouteControls();
 }
 
 void CMonitorPanel::RefreshFromModel()
@@ -290,6 +310,7 @@ void CMonitorPanel::RefreshFromModel()
         return;
     if (m_auto && m_isAutoOn)
         m_auto->setChecked(m_isAutoOn());
+    UpdateRouteControls();
     const navigator::CMonitorTexts& t = m_nav.Monitor().Texts();
     // The panel refreshes once a second: only what changed is set, since a
     // tab title set again lays out and repaints the whole tab widget.

@@ -11,12 +11,14 @@
 #include <functional>
 #include <memory>
 
+#include "app/CommandIds.h"
 #include "app/ui/SidePanel.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 class QTabWidget;
 class QDialog;
@@ -33,7 +35,7 @@ namespace navigator {
 class CMonitorPanel final : public app::CSidePanel {
     Q_OBJECT
 public:
-    static constexpr unsigned kBarId = 257;
+    static constexpr unsigned kBarId = app::cmd::kPanelMonitor;
 
     CMonitorPanel(navigator::CNavigatorModule& navigator, QWidget* parent = nullptr);
     ~CMonitorPanel() override;
@@ -51,9 +53,10 @@ public:
     // Copies the model's texts into the controls.
     void RefreshFromModel();
     // The route module's automatic waypoint advance behind "Auto": `set`
-    // switches it (false when refused), `isOn` reads it. Without them the
-    // box stays disabled.
-    void SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn);
+    // switches it (false when refused), `isOn` reads it, `canSwitch` says
+    // whether it may be switched now. Without them the box stays disabled.
+    void SetAutoSwitch(std::function<bool(bool)> set, std::function<bool()> isOn,
+                       std::function<bool()> canSwitch);
     // The text of a named value ("status", "latitude", "cog", "tab", ...), as shown.
     QString ValueText(const QString& name) const;
 
@@ -62,10 +65,13 @@ private:
                      int row);
     void ShowAlarms();
     void ApplyFixedColours();
+    // "Auto" and the waypoint controls enabled as the route allows.
+    void UpdateRouteControls();
 
     navigator::CNavigatorModule& m_nav;
     std::function<bool(bool)> m_setAuto;
     std::function<bool()> m_isAutoOn;
+    std::function<bool()> m_canSwitchAuto;
     std::unique_ptr<app::CPostedMessagePump> m_pump;
     QTabWidget* m_tabs = nullptr;
     QLabel* m_status = nullptr;
@@ -76,6 +82,8 @@ private:
     QLineEdit* m_leg = nullptr;
     QLineEdit* m_waypoint = nullptr;
     QCheckBox* m_auto = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_next = nullptr;
     QComboBox* m_source = nullptr;
     QLabel* m_leftArrow = nullptr;
     QLabel* m_rightArrow = nullptr;

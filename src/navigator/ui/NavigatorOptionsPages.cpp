@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
@@ -67,6 +68,12 @@ CAutoscrollOptionsPage::CAutoscrollOptionsPage(
     layout->addWidget(distance);
     layout->addWidget(best);
     layout->addStretch(1);
+
+    // "Select" follows the menu's best-chart switch while the sheet is open.
+    auto* follow = new QTimer(this);
+    follow->setInterval(500);
+    connect(follow, &QTimer::timeout, this, [this] { UpdateControls(); });
+    follow->start();
 }
 
 navigator::CAutoscrollOptionsModel& CAutoscrollOptionsPage::M() const
@@ -77,9 +84,6 @@ navigator::CAutoscrollOptionsModel& CAutoscrollOptionsPage::M() const
 void CAutoscrollOptionsPage::showEvent(QShowEvent* event)
 {
     app::CXPropertyPage::showEvent(event);
-    // The best-chart switch may have been changed from the menu meanwhile.
-    if (m_moduleSelect && M().FollowSelect(m_moduleSelect()))
-        m_select->setChecked(M().Values().select);
     UpdateControls();
 }
 
@@ -113,6 +117,9 @@ void CAutoscrollOptionsPage::ModelToControls()
 
 void CAutoscrollOptionsPage::UpdateControls()
 {
+    // The best-chart switch may have been changed from the menu meanwhile.
+    if (m_moduleSelect && M().FollowSelect(m_moduleSelect()))
+        m_select->setChecked(M().Values().select);
     const bool check = M().CheckEnabled();
     m_checkLabel->setEnabled(check);
     m_checkTime->setEnabled(check);
@@ -134,7 +141,7 @@ CAutopilotMonitoringPage::CAutopilotMonitoringPage(
         M().SpinRadius(up);
         return QString::fromStdString(M().radiusText);
     });
-    auto* radiusLabel = new QLabel(tr("R&adius"), detection);
+    auto* radiusLabel = new QLabel(tr("Radiu&s"), detection);
     radiusLabel->setBuddy(m_radius);
     m_perpendicular = new QCheckBox(tr("Passing Perpen&dicular"), detection);
     m_perpendicular->setObjectName("passingPerpendicular");

@@ -36,7 +36,7 @@ namespace navigator {
 CNavigatorWindows::CNavigatorWindows(app::CSettingsHome& settings, const platform::CClock& clock)
     : navigator::CNavigatorModule(settings, clock), m_clock(clock)
 {
-    SetGpsConfigurationAsker([this] { AskGpsConfigurationModeless(); });
+    SetGpsConfigurationAsker([this] { ShowGpsConfigurationQuestion(); });
     // Scripted checks: a file the panel's texts are written to on every refresh.
     if (const char* path = std::getenv("BRINE_NAV_STATE_FILE"))
         m_stateFile = path;
@@ -66,16 +66,18 @@ void CNavigatorWindows::SetInstrumentsModule(nmea::CInstrumentsModule* module)
 void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
 {
     m_instruments =
-        std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList);
+        std::make_unique<navigator::CInstruments>(Settings(), m_clock, &bar, m_portList, [this] {
+            return positionFormat ? static_cast<int>(positionFormat().decimalPlaces) : 2;
+        });
     SetGpsReceiver(&m_instruments->Receiver());
     SetReplayTarget(&m_instruments->ReplayTarget());
     SetDrDelay(m_instruments->DrDelay());
     SetLoggingPeriod(m_instruments->LoggingPeriod());
-    SetReceiveToggle([this](bool open) {
-        if (open)
-            return m_instruments->OpenGpsReceive();
-        m_instruments->Close();
-        return true;
+    SetReceiveToggle([this](bool open) { return m_instruments->SwitchGpsReceive(open); });
+    // NMEA input switched off: the chart views drop what they drew from it.
+    m_instruments->Gps().SetInputStoppedHandler([this] {
+        if (redrawCharts)
+            redrawCharts();
     });
     if (m_instrumentsModule)
         m_instruments->Gps().Parser().SetIgnoreWarningFlags(
@@ -106,7 +108,9 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) {
+            ui.SetCheck(m_host && m_host->IsActiveSidePanel(m_panel) ? 1 : 0);
+        });
     commands.Add(
         this, app::cmd::kNavGoToVessel, [this](unsigned) { GoToVessel(); },
         [this](app::CCmdUI& ui) {
@@ -333,9 +337,10 @@ void CNavigatorWindows::ShutDown()
         m_gpsQuestion->close();
 }
 
-// The datum question, asked once without stopping the cycle: the assumed
-// datum serves until it is answered.
-void CNavigatorWindows::AskGpsConfigurationModeless()
+// The datum question is modal: the user answers it before anything else in
+// the program takes input. It is shown without a nested event loop, so the
+// navigation cycle goes on with the assumed datum until the answer comes.
+void CNavigatorWindows::ShowGpsConfigurationQuestion()
 {
     if (m_gpsQuestion || m_window == nullptr)
         return;
@@ -356,7 +361,7 @@ void CNavigatorWindows::AskGpsConfigurationModeless()
         dlg->accept();
     });
     m_gpsQuestion = dlg;
-    dlg->setModal(false);
+    dlg->setModal(true);
     dlg->show();
 }
 

@@ -30,6 +30,7 @@ namespace app {
 class CSettingsHome;
 }
 class QDialog;
+class QTableView;
 namespace app {
 class CMsgBar;
 }
@@ -151,8 +152,11 @@ public:
         return chart::PropertiesOrder::PositionFixes;
     }
 
+    // The datum question ("GPS Configuration"), as the position source asks it once its
+    // wait for a datum is over.
+    void ShowGpsConfigurationQuestion();
+
 private:
-    void AskGpsConfigurationModeless();
     void ApplyScriptedStart(bool startReplay);
     void CreateInstruments(app::CMsgBar& bar);
     void AddNmeaPage(app::CModelessPropertySheet& sheet);
@@ -168,6 +172,7 @@ private:
     void RefreshLogbookWindow();
     void RepaintViews();
     QString LogbookTitle() const;
+    static void SizeLogbookColumns(QTableView& view);
 
     const platform::CClock& m_clock;
     std::unique_ptr<navigator::CInstruments> m_instruments;

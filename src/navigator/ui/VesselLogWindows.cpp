@@ -1,6 +1,7 @@
 // The navigator's vessel-log commands and windows: Start/End Voyage, data
 // logging, a logbook entry, the logbook window, Convert Log to Track, and the
 // log's Open, Save As and New of the File menu.
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -199,8 +200,27 @@ void CNavigatorWindows::OpenLogbookWindow()
     QObject::connect(window, &QObject::destroyed, [this] { m_logbookRows.reset(); });
     window->resize(760, 320);
     window->show();
-    window->View()->FitColumns();
-    window->View()->scrollToBottom();
+    app::CXListView* view = window->View();
+    // The log is listed in the order it was written: the headings do not sort it.
+    view->setSortingEnabled(false);
+    view->horizontalHeader()->setSortIndicatorShown(false);
+    view->horizontalHeader()->setStretchLastSection(false);
+    SizeLogbookColumns(*view);
+    view->scrollToBottom();
+}
+
+// Each column as wide as its heading and 60 pixels; the note 250.
+void CNavigatorWindows::SizeLogbookColumns(QTableView& view)
+{
+    QAbstractItemModel* model = view.model();
+    if (!model)
+        return;
+    const QFontMetrics metrics = view.horizontalHeader()->fontMetrics();
+    for (int c = 0; c < model->columnCount(); ++c)
+        view.setColumnWidth(
+            c, metrics.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 60);
+    if (model->columnCount() == 8)
+        view.setColumnWidth(7, 250);
 }
 
 QString CNavigatorWindows::LogbookTitle() const

@@ -17,6 +17,7 @@
 #include "app/ui/SpinEdit.h"
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "chart/overlays/OverlayServices.h"
+#include "chart/ui/OptionPageControls.h"
 #include "geo/ui/DegrEdit.h"
 
 namespace navigator {
@@ -244,8 +245,7 @@ void CVesselOverlayPage::ShowWells()
                                               &M().style.vector};
     for (std::size_t i = 0; i < m_wells.size(); ++i) {
         const chart::COLORREF c = kinds[i]->GetColours()[std::size_t(m_palette)];
-        m_wells[i]->setStyleSheet(
-            QStringLiteral("background-color: %1").arg(chart::ToQColor(c).name()));
+        chart::PaintWell(m_wells[i], c);
     }
 }
 

@@ -159,7 +159,7 @@ COptionsAutopilot::COptionsAutopilot(std::unique_ptr<nmea::CAutopilotOptionsMode
     m_port = new CPortCombo(ports, portsBox);
     m_port->setObjectName("transmitPort");
     auto* portsForm = new QFormLayout(portsBox);
-    portsForm->addRow(tr("T&ransmit port"), m_port);
+    portsForm->addRow(tr("T&ransmit"), m_port);
 
     m_transmit = new QCheckBox(tr("&Transmit"), this);
     m_transmit->setObjectName("transmit");

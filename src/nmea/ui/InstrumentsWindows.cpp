@@ -79,11 +79,9 @@ std::vector<app::COptionPageFactory> CInstrumentsWindows::OptionPages()
                      v, nmea::IsLocalIpv4,
                      [this](const std::string& folder, std::optional<nmea::Ipv4> address,
                             std::uint16_t port) { ApplyNetworkOptions(folder, address, port); });
-                 const std::optional<nmea::Ipv4> automatic = nmea::FirstNonLoopbackIpv4();
-                 return new CNetworkOptionsDlg(std::move(model), nmea::LocalIpv4Addresses(),
-                                               QString::fromStdString(nmea::Ipv4Text(
-                                                   automatic.value_or(nmea::Ipv4{127, 0, 0, 1}))),
-                                               parent);
+                 return new CNetworkOptionsDlg(
+                     std::move(model),
+                     QString::fromStdString(nmea::Ipv4Text(messaging.OwnAddress())), parent);
              }}};
 }
 

@@ -1,6 +1,5 @@
 #include "nmea/ui/NetworkOptionsPage.h"
 
-#include <QComboBox>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QFormLayout>
@@ -15,8 +14,7 @@
 namespace nmea {
 
 CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsModel> model,
-                                       const std::vector<nmea::Ipv4>& addresses,
-                                       const QString& automaticAddress, QWidget* parent)
+                                       const QString& ownAddress, QWidget* parent)
     : app::CXPropertyPage(std::move(model), parent)
 {
     auto* folderBox = new QGroupBox(tr("Server folder"), this);
@@ -35,23 +33,21 @@ CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsMode
     m_hostName = new QLineEdit(this);
     m_hostName->setObjectName("hostName");
     m_hostName->setReadOnly(true);
-    m_address = new QComboBox(this);
+    // The address this station is known by on the station network: shown,
+    // never edited here.
+    m_address = new QLineEdit(ownAddress, this);
     m_address->setObjectName("address");
-    m_address->setEditable(true);
-    m_address->setInsertPolicy(QComboBox::NoInsert);
-    m_address->addItem(QString());   // automatic
-    for (const nmea::Ipv4& a : addresses)
-        m_address->addItem(QString::fromStdString(nmea::Ipv4Text(a)));
-    m_address->lineEdit()->setPlaceholderText(tr("Automatic (%1)").arg(automaticAddress));
+    m_address->setReadOnly(true);
+    m_address->setEnabled(false);
     m_port = new QLineEdit(this);
     m_port->setObjectName("port");
     m_port->setMaximumWidth(80);
     m_port->installEventFilter(this);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("&Host name"), m_hostName);
-    form->addRow(tr("IP &address"), m_address);
-    form->addRow(tr("TCP po&rt"), m_port);
+    form->addRow(tr("Host &Name"), m_hostName);
+    form->addRow(tr("IP Address"), m_address);
+    form->addRow(tr("&TCP Port"), m_port);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folderBox);
@@ -94,7 +90,6 @@ std::optional<app::CFieldError> CNetworkOptionsDlg::ControlsToModel()
 {
     nmea::CNetworkOptions& v = M().Values();
     v.folder = m_folder->text().toStdString();
-    v.address = m_address->currentText().trimmed().toStdString();
     bool ok = false;
     const long long port = m_port->text().trimmed().toLongLong(&ok);
     if (!ok)
@@ -108,7 +103,6 @@ void CNetworkOptionsDlg::ModelToControls()
     const nmea::CNetworkOptions& v = M().Values();
     m_folder->setText(QString::fromStdString(v.folder));
     m_hostName->setText(QString::fromStdString(v.hostName));
-    m_address->setCurrentText(QString::fromStdString(v.address));
     m_port->setText(QString::number(v.tcpPort));
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 // The Tools Options page "Network" over its model: the server folder (typed
-// or browsed), the host name (shown only), this station's IP address (empty
-// for automatic, or one of this computer's) and its TCP port. A port outside
+// or browsed), the host name and this station's IP address (both shown only)
+// and its TCP port. A port outside
 // 1024 to 65535 is refused as the field is left: the focus goes back to it.
 
 #include "app/ui/PropertySheet.h"
 #include "nmea/NetworkOptions.h"
 
-class QComboBox;
 class QLineEdit;
 
 namespace nmea {
@@ -15,9 +14,8 @@ namespace nmea {
 class CNetworkOptionsDlg : public app::CXPropertyPage {
     Q_OBJECT
 public:
-    // `addresses`: this computer's addresses, offered in the address list.
-    CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsModel> model,
-                       const std::vector<nmea::Ipv4>& addresses, const QString& automaticAddress,
+    // `ownAddress`: the station's address as station messaging uses it.
+    CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsModel> model, const QString& ownAddress,
                        QWidget* parent = nullptr);
     nmea::CNetworkOptionsModel& M() const;
     std::optional<app::CFieldError> ControlsToModel() override;
@@ -31,7 +29,7 @@ private:
 
     QLineEdit* m_folder;
     QLineEdit* m_hostName;
-    QComboBox* m_address;
+    QLineEdit* m_address;
     QLineEdit* m_port;
 };
 

@@ -113,8 +113,14 @@ void CNmeaDumpView::paintEvent(QPaintEvent* event)
 
 void CNmeaDumpView::resizeEvent(QResizeEvent* event)
 {
+    // A view following the newest line keeps following it when it shrinks
+    // (a message bar appearing below it): a fixed value would leave it behind.
+    QScrollBar* bar = verticalScrollBar();
+    const bool atBottom = bar->value() >= bar->maximum();
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRange();
+    if (atBottom)
+        bar->setValue(bar->maximum());
 }
 
 void CNmeaDumpView::keyPressEvent(QKeyEvent* event)

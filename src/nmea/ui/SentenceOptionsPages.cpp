@@ -100,7 +100,7 @@ CNMEASentenceOptions::CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsMod
     m_file = new QLineEdit(simulation);
     m_file->setObjectName("replayFile");
     auto* browse = new QPushButton(tr("&Browse..."), simulation);
-    m_process = new QCheckBox(tr("Proce&ss"), simulation);
+    m_process = new QCheckBox(tr("&Process"), simulation);
     m_process->setObjectName("process");
     auto* fileLabel = new QLabel(tr("&File"), simulation);
     fileLabel->setBuddy(m_file);
@@ -150,7 +150,7 @@ void CNMEASentenceOptions::Browse()
     const QString folder = current.absolutePath().isEmpty() || m_file->text().isEmpty()
                                ? QDir::homePath()
                                : current.absolutePath();
-    app::COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)\nAll Files (*)"),
+    app::COpenFileDlg open(tr("Simulation file"), folder, tr("Text Files (*.txt)"),
                            current.completeBaseName(), this);
     if (open.exec() != QDialog::Accepted)
         return;

@@ -131,7 +131,7 @@ void CPlanCard::ShowPlanFields()
     m_departTime->setEnabled(depart);
     m_arriveTime->setEnabled(!depart);
     const CPlanList& plan = m_plan.Plan();
-    if (m_plan.IsCalculated() && !plan.empty()) {
+    if (m_plan.IsPlanValid() && !plan.empty()) {
         m_departTime->setDateTime(Local(plan.front().utc));
         m_arriveTime->setDateTime(Local(plan.back().utc));
     } else {
@@ -169,10 +169,14 @@ void CPlanCard::FieldChanged()
     const bool depart = m_depart->isChecked();
     m_departTime->setEnabled(depart);
     m_arriveTime->setEnabled(!depart);
+    const PlanMode before = m_plan.PlanSettings().mode;
     ReadPlanFields();
-    // A worked plan no longer matches what the card says.
-    if (m_plan.IsCalculated())
+    // A new mode clears a valid plan; any other edit leaves the plan as it
+    // was worked out, no longer valid for what the card now says.
+    if (m_plan.PlanSettings().mode != before && m_plan.IsPlanValid())
         m_plan.ClearPlan();
+    else
+        m_plan.SetCardModified();
     if (onChanged)
         onChanged();
 }

@@ -80,7 +80,7 @@ private:
     bool m_differences = false;
     bool m_usedBest = false;
     QCheckBox* m_showDifferences;
-    int m_top = 30;
+    int m_top = 24;
 };
 
 // "Calculating , Please Wait": the search's progress.

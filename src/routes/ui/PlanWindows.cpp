@@ -224,6 +224,7 @@ void CPlanWindows::OnRouteChange(int hint)
             to = texts.to;
         }
         planUtc = routes::ToWholeMinute(QDateTime::currentSecsSinceEpoch());
+        PlanSettings().mode = routes::PlanMode::DepartAt;
         if (const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr)
             if (routes::CPlanCalculator::IsUsableSpeed(vessel->speed))
                 PlanSettings().vesselSpeed = vessel->speed;

@@ -68,7 +68,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     m_size = new QComboBox(route);
     m_size->setObjectName("overlaySize");
     m_size->addItems({tr("Small"), tr("Medium"), tr("Large")});
-    auto* sizeLabel = new QLabel(tr("Overlay si&ze"), route);
+    auto* sizeLabel = new QLabel(tr("Overlay Si&ze"), route);
     sizeLabel->setBuddy(m_size);
     grid->addWidget(m_route, 0, 0);
     grid->addWidget(m_routeWell, 0, 1);
@@ -82,7 +82,7 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
 
     auto* legs = new QGroupBox(tr("Legs"), this);
     auto* legGrid = new QGridLayout(legs);
-    m_arrow = MakeCheck(tr("Direction &arrow for leg(s)"), "drawLegArrow", legs);
+    m_arrow = MakeCheck(tr("D&irection arrow for leg(s)"), "drawLegArrow", legs);
     m_course = MakeCheck(tr("&Leg course and speed-to-make-good"), "drawCourse", legs);
     m_toRun = MakeCheck(tr("&Distance-to-run ticks and labels"), "drawDistanceToRun", legs);
     m_entire = new QRadioButton(tr("&Entire route"), legs);
@@ -212,7 +212,7 @@ CRoutePathOptionsPage::CRoutePathOptionsPage(std::unique_ptr<CRoutePathOptionsMo
     auto* form = new QFormLayout(folders);
     m_dataFolder = MakeFolderRow(form, tr("&Database folder"), "databaseFolder",
                                  tr("Select Route database folder"), this);
-    m_attachmentsFolder = MakeFolderRow(form, tr("&Attachments folder"), "attachmentsFolder",
+    m_attachmentsFolder = MakeFolderRow(form, tr("A&ttachments folder"), "attachmentsFolder",
                                         tr("Select Route attachments folder"), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folders);

@@ -132,6 +132,12 @@ void CRoutePanel::InitPanel()
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setHeaderLabels(
         {"No.", "Name", "Leg Type", "Distance", "Course", "Latitude", "Longitude", "Datum"});
+    // Each column as wide as its heading and 30 pixels more, set once: a
+    // refill keeps the widths the user dragged.
+    for (int c = 0; c < m_list->columnCount(); ++c)
+        m_list->setColumnWidth(
+            c,
+            m_list->header()->fontMetrics().horizontalAdvance(m_list->headerItem()->text(c)) + 30);
     wpLayout->addWidget(m_list);
     auto* wpButtons = new QHBoxLayout();
     m_deleteWaypoint = new QPushButton(QStringLiteral("De&l"), waypoints);
@@ -281,6 +287,7 @@ void CRoutePanel::OnRouteChange(int hint)
     case routes::kHintWritten:
     case routes::kHintDeleting:
     case routes::kHintDragged:
+    case routes::kHintLegs:
         // Only the route's points or legs changed: the card follows them, and
         // the name, ends and memo keep what is typed and not yet applied.
         FillList();
@@ -407,7 +414,7 @@ void CRoutePanel::FillList()
         item->setText(0, RowNumber(n, count));
         item->setText(1, Q(wp.m_name));
         item->setText(2, QString::fromLatin1(routes::LegTypeText(wp.m_legType)));
-        const routes::CLegResult leg = m_module.LegFrom(n);
+        const routes::CLegResult leg = m_module.LegFromShown(n);
         if (leg.Computed()) {
             item->setText(3, QString::number(leg.range, 'f', 2) + QStringLiteral(" nm"));
             item->setText(4, QString::number(leg.bearing, 'f', 1) + QChar(0x00B0));
@@ -419,8 +426,6 @@ void CRoutePanel::FillList()
     const int active = m_module.State().activeIndex;
     if (active >= 1 && active <= count)
         m_list->setCurrentItem(m_list->topLevelItem(active - 1));
-    for (int c = 0; c < m_list->columnCount(); ++c)
-        m_list->resizeColumnToContents(c);
     m_list->setUpdatesEnabled(true);
 }
 

@@ -7,6 +7,7 @@
 // panel follows through its change notices. What is typed or attached is
 // kept in the panel until Apply.
 
+#include "app/CommandIds.h"
 #include "app/ui/SidePanel.h"
 #include "geo/Position.h"
 #include "routes/RouteServices.h"
@@ -32,7 +33,7 @@ namespace routes {
 class CRoutePanel final : public app::CSidePanel, public routes::CRouteListener {
     Q_OBJECT
 public:
-    static constexpr unsigned kBarId = 259;
+    static constexpr unsigned kBarId = app::cmd::kPanelRoute;
 
     CRoutePanel(routes::CRouteModule& module, QWidget* parent = nullptr);
     ~CRoutePanel() override;

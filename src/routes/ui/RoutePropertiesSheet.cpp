@@ -4,6 +4,7 @@
 #include "routes/RouteModule.h"
 
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace routes {
@@ -52,8 +53,10 @@ CRoutePropertiesSheet::CRoutePropertiesSheet(CRouteModule& module, QWidget* pare
     auto* waypoint = new app::CXPropertyPage(std::make_unique<CShownOnly>("Waypoint"), this);
     auto* waypointForm = new QFormLayout(waypoint);
     m_waypointName = ShownField(waypointForm, tr("Name"), "waypointName", waypoint);
-    m_latitude = ShownField(waypointForm, tr("Latitude"), "waypointLatitude", waypoint);
-    m_longitude = ShownField(waypointForm, tr("Longitude"), "waypointLongitude", waypoint);
+    // "Position" heads the latitude and the longitude, one under the other.
+    waypointForm->addRow(new QLabel(tr("Position"), waypoint));
+    m_latitude = ShownField(waypointForm, QString(), "waypointLatitude", waypoint);
+    m_longitude = ShownField(waypointForm, QString(), "waypointLongitude", waypoint);
     AddPage(general);
     AddPage(waypoint);
     ShowRoute();

@@ -56,7 +56,8 @@ app::CDateTimeEx LocalTime(std::int64_t utc)
 }   // namespace
 
 report::CReportRequest WaypointListReport(const CRouteState& state, const std::string& tablePath,
-                                          const std::string& from, const std::string& to)
+                                          const std::string& from, const std::string& to,
+                                          const geo::CPositionFormat& format)
 {
     report::CReportRequest request;
     request.name = "WaypointList";
@@ -72,15 +73,17 @@ report::CReportRequest WaypointListReport(const CRouteState& state, const std::s
     const std::vector<PlanWaypoint> legs = PlanWaypointsOf(state);
     for (std::size_t i = 0; i < state.waypoints.size(); ++i) {
         const CWaypoint& w = state.waypoints[i];
-        rows.push_back({w.m_name, w.m_position.FormatLatitude(), w.m_position.FormatLongitude(),
-                        w.m_position.GetDatumName(), LegTypeText(w.m_legType),
-                        app::FormatDistance(legs[i].distance), app::FormatBearing(legs[i].course)});
+        rows.push_back({w.m_name, w.m_position.FormatLatitude(format),
+                        w.m_position.FormatLongitude(format), w.m_position.GetDatumName(),
+                        LegTypeText(w.m_legType), app::FormatDistance(legs[i].distance),
+                        app::FormatBearing(legs[i].course)});
     }
     request.fill = CopiedRows(std::move(rows));
     return request;
 }
 
 report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
+                                       const std::string& dataFolder,
                                        const std::string& attachmentsFolder)
 {
     report::CReportRequest request;
@@ -90,7 +93,7 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
         std::string(fullDetails ? "Route List ( Full Details ) Report" : "Route List Report") +
         " - " + FileName(path);
     request.formulas = {{"File Name", app::CompactPath(FileName(path), 47)},
-                        {"Route Path", app::CompactPath(table.GetFolder(), 47)},
+                        {"Route Path", app::CompactPath(dataFolder, 47)},
                         {"Attach Path", app::CompactPath(attachmentsFolder, 47)}};
     request.fields = db::ReportRouteListFields();
     request.makeTable = db::MakeReportTable;
@@ -146,7 +149,8 @@ bool CustomPlanFlag(const std::filesystem::path& systemFolder)
 
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
                                          PlanReportKind kind, const std::string& customPair,
-                                         const std::string& vessel, const std::string& routeMemo)
+                                         const std::string& vessel, const std::string& routeMemo,
+                                         const geo::CPositionFormat& format)
 {
     report::CReportRequest request;
     request.name = PlanReportName(kind, customPair);
@@ -172,7 +176,7 @@ report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteSt
         request.formulas["RouteMemo"] = routeMemo;
     request.fields = db::ReportPlanFields();
     request.makeTable = db::MakeReportTable;
-    request.fill = CopiedRows(PlanRows(plan, state));
+    request.fill = CopiedRows(PlanRows(plan, state, format));
     return request;
 }
 

@@ -21,9 +21,13 @@ namespace routes {
 struct CRouteState;
 class CPlanModule;
 
+// The waypoint list and the plan print positions in the form the user chose
+// in Tools > Options.
 report::CReportRequest WaypointListReport(const CRouteState& state, const std::string& tablePath,
-                                          const std::string& from, const std::string& to);
+                                          const std::string& from, const std::string& to,
+                                          const geo::CPositionFormat& format = {});
 report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
+                                       const std::string& dataFolder,
                                        const std::string& attachmentsFolder);
 
 enum class PlanReportKind { Standard, Custom, CustomWithMemos };
@@ -37,6 +41,7 @@ bool CustomPlanFlag(const std::filesystem::path& systemFolder);
 std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
                                          PlanReportKind kind, const std::string& customPair,
-                                         const std::string& vessel, const std::string& routeMemo);
+                                         const std::string& vessel, const std::string& routeMemo,
+                                         const geo::CPositionFormat& format = {});
 
 }   // namespace routes

@@ -170,6 +170,10 @@ void CRouteUploadDlg::ShowProgress()
     if (!m_module.IsUploading()) {
         m_timer->stop();
         m_upload->setEnabled(true);
+        // Sent whole: the dialog closes and the uploaded route stays current.
+        // A failure keeps it open with the progress saying where it stopped.
+        if (m_module.LastUploadSent())
+            accept();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartDoc.h"
 #include "routes/ui/RouteOptionsPages.h"
@@ -9,7 +10,6 @@
 #include "routes/ui/RoutePropertiesSheet.h"
 #include "routes/ui/RouteUploadDlg.h"
 
-#include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
 
@@ -61,26 +61,35 @@ CRouteWindows::CRouteWindows(app::CSettingsHome& settings, platform::CPrompt& pr
     m_routeList.SetRoutes(&Database());
     AddListener(&m_windowFollower);
     const auto parent = [this]() -> QWidget* { return m_host ? &m_host->Window() : nullptr; };
+    // The program's own open and save dialogs: the program's temporary
+    // tables ("~" names) are neither listed nor taken.
     SetFileDialogs(
         [parent](const std::string& folder, const std::string&) -> std::optional<std::string> {
-            const QString path = QFileDialog::getOpenFileName(
-                parent(), QStringLiteral("Open Route Database"), QString::fromStdString(folder),
-                QStringLiteral("Route DB (*.dbf *.DBF);;Old Route DB (*.rdb *.RDB);;"
-                               "Coursemead DB (*.wpt *.WPT)"));
-            if (path.isEmpty())
+            app::COpenFileDlg dialog(QStringLiteral("Open Route Database"),
+                                     QString::fromStdString(folder),
+                                     QStringLiteral("Route DB (*.dbf)\nOld Route DB (*.rdb)\n"
+                                                    "Coursemead DB (*.wpt)"),
+                                     QString(), parent());
+            dialog.setObjectName("OpenRouteDatabase");
+            if (dialog.exec() != QDialog::Accepted || dialog.ChosenPath().empty())
                 return std::nullopt;
-            return path.toStdString();
+            return dialog.ChosenPath().string();
         },
-        [parent](const std::string& folder,
-                 const std::string& proposed) -> std::optional<std::string> {
-            const QString start =
-                QString::fromStdString((std::filesystem::path(folder) / proposed).string());
-            QString path =
-                QFileDialog::getSaveFileName(parent(), QStringLiteral("Save Route Database"), start,
-                                             QStringLiteral("Route DB (*.dbf)"));
-            if (path.isEmpty())
+        [this, parent](const std::string& folder,
+                       const std::string& proposed) -> std::optional<std::string> {
+            app::CSaveFileDlg dialog(QStringLiteral("Save Route Database"),
+                                     QString::fromStdString(folder), QStringLiteral("dbf"),
+                                     QString::fromStdString(proposed), parent());
+            dialog.setObjectName("SaveRouteDatabase");
+            // Room for the longest suffix a route table's files take and its
+            // two numbered companion tables.
+            dialog.SetCompanionFiles(false, 2, 12);
+            dialog.SetNetworkMode(IsStationNetworkOn());
+            // A folder is taken only when its disk can hold the table's files.
+            dialog.SetSource(folder, std::filesystem::path(proposed).stem().string());
+            if (dialog.exec() != QDialog::Accepted)
                 return std::nullopt;
-            return path.toStdString();
+            return dialog.GetPathName().string();
         });
 }
 
@@ -157,6 +166,7 @@ void CRouteWindows::FollowInLists(int hint)
     case kHintRoute:
     case kHintAdded:
     case kHintDeleted:
+    case kHintLegs:
         m_routeList.Refill();
         m_waypointList.Refill();
         break;
@@ -301,7 +311,9 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) {
+            ui.SetCheck(m_host && m_host->IsActiveSidePanel(m_panel) ? 1 : 0);
+        });
 }
 
 void CRouteWindows::OpenOptions()
@@ -397,10 +409,23 @@ bool CRouteWindows::Press(chart::CChartView& view, geo::IntPoint p)
 
 void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
 {
-    if (!m_drag.Follow(view, p))
+    geo::IntPoint dropAt;
+    switch (m_drag.Follow(view, p, dropAt)) {
+    case chart::CMarkDrag::Step::None: return;
+    case chart::CMarkDrag::Step::Follows:
+        m_layers[&view]->SetDragPoint(p);
+        view.InvalidateOverlays();
         return;
-    m_layers[&view]->SetDragPoint(p);
-    view.InvalidateOverlays();
+    case chart::CMarkDrag::Step::LeftChart: {
+        // Off the chart: the waypoint stays where it was last drawn on it.
+        m_layers[&view]->SetDragPoint(std::nullopt);
+        geo::CPosition position;
+        if (ClientToPosition(view.Doc(), dropAt, position))
+            MoveWaypoint(State().activeIndex, position);
+        view.InvalidateOverlays();
+        return;
+    }
+    }
 }
 
 void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
@@ -410,7 +435,7 @@ void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
         return;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (moved && ClientToPosition(view.Doc(), p, position))
+    if (moved && ClientToPosition(view.Doc(), m_drag.DropPoint(view, p), position))
         MoveWaypoint(State().activeIndex, position);
     view.InvalidateOverlays();
 }

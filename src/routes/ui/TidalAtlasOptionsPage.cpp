@@ -65,7 +65,7 @@ CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
 
     auto* spacing = new QGroupBox("Spacing", this);
     auto* spacingGrid = new QGridLayout(spacing);
-    m_automatic = new QRadioButton("&Automatic", spacing);
+    m_automatic = new QRadioButton("Au&tomatic", spacing);
     m_userSpacing = new QRadioButton("&User defined", spacing);
     auto* spacingSpin = new CSpacingSpin(spacing);
     spacingSpin->setObjectName("Spacing");

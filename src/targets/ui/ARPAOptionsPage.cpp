@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,9 +16,11 @@
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
+#include "chart/ui/OptionPageControls.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "targets/ARPARows.h"
 #include "targets/ui/OptionControls.h"
+#include "targets/ui/TargetColourWells.h"
 
 namespace targets {
 
@@ -43,6 +47,8 @@ CARPAOptionsPage::CARPAOptionsPage(std::unique_ptr<CARPAOptionsModel> model,
     tabs->addTab(MakeConfigurationCard(ports), tr("Configuration"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
+    // Targets that come, go or change while the page is open show at once.
+    M().SetOrderChanged([this] { FillDisplayList(m_order->currentIndex().row()); });
 }
 
 CARPAOptionsModel& CARPAOptionsPage::M() const
@@ -54,13 +60,18 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
 {
     auto* card = new QWidget(this);
     auto* form = new QFormLayout(card);
-    m_maxTargets = new QLineEdit(card);
-    m_maxTargets->setObjectName("maxTargets");
-    form->addRow(tr("&Maximum targets visible:"), m_maxTargets);
+    m_maxTargets = MakeCountEdit("maxTargets", 1, 100, 3, card);
+    auto* visible = new QHBoxLayout();
+    visible->addWidget(m_maxTargets);
+    visible->addWidget(new QLabel(tr("visible"), card));
+    auto* maxLabel = new QLabel(tr("&Maximum targets"), card);
+    maxLabel->setBuddy(m_maxTargets);
+    form->addRow(maxLabel, visible);
     m_lineWidth = new QComboBox(card);
     m_lineWidth->setObjectName("lineWidth");
+    m_lineWidth->setIconSize(QSize(60, 12));
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
-        m_lineWidth->addItem(QString::number(w));
+        m_lineWidth->addItem(chart::LineWidthIcon(w), QString::number(w));
     form->addRow(tr("&Line Width:"), m_lineWidth);
     m_autoDelete = MakeCheck(tr("&Delete 'lost' targets automatically"), "autoDelete", card);
     form->addRow(m_autoDelete);
@@ -82,9 +93,20 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
 
 QWidget* CARPAOptionsPage::MakeTargetCard()
 {
+    auto* card = new QWidget(this);
+    card->setObjectName("arpaTarget");
+    auto* columns = new QHBoxLayout(card);
     m_target = new CTargetPropertiesFields(
-        this,
+        card,
         CTargetFieldsLayout{.tender = false, .markerSize = true, .saveText = "&Save Targets"});
+    columns->addWidget(m_target);
+    // The five colours of the palette in use, written into the page's copy.
+    m_wells = new CTargetColourWells(M().Values().properties, false, card);
+    auto* right = new QVBoxLayout();
+    right->addWidget(m_wells);
+    right->addStretch(1);
+    columns->addLayout(right);
+    connect(m_wells, &CTargetColourWells::ColourChanged, this, [this] { UpdateControls(); });
     connect(m_target, &CTargetPropertiesFields::Toggled, this, [this] {
         ControlsToModel();
         UpdateControls();
@@ -94,7 +116,7 @@ QWidget* CARPAOptionsPage::MakeTargetCard()
         ModelToControls();
         UpdateControls();
     });
-    return m_target;
+    return card;
 }
 
 QWidget* CARPAOptionsPage::MakeDisplayCard()
@@ -125,6 +147,14 @@ QWidget* CARPAOptionsPage::MakeDisplayCard()
 void CARPAOptionsPage::FillDisplayList(int select)
 {
     const CARPAModuleOptions& v = M().Values();
+    // The selected target stays selected when rows come and go around it.
+    const QTreeWidgetItem* current = m_order->currentItem();
+    const auto* chosen =
+        current ? static_cast<const CTargetRecord*>(current->data(1, Qt::UserRole).value<void*>())
+                : nullptr;
+    for (std::size_t i = 0; chosen != nullptr && i < v.displayOrder.size(); ++i)
+        if (v.displayOrder[i].get() == chosen)
+            select = int(i);
     m_order->clear();
     const QIcon drawn = style()->standardIcon(QStyle::SP_DialogApplyButton);
     for (std::size_t i = 0; i < v.displayOrder.size(); ++i) {
@@ -140,9 +170,13 @@ void CARPAOptionsPage::FillDisplayList(int select)
         if (int(i) < v.pass.maxTargets)
             item->setIcon(0, drawn);
         item->setData(0, Qt::UserRole, int(i) < v.pass.maxTargets);
+        item->setData(1, Qt::UserRole,
+                      QVariant::fromValue(static_cast<void*>(const_cast<CTargetRecord*>(&record))));
     }
+    // Each column as wide as its heading and 20 pixels.
+    const QFontMetrics metrics(m_order->header()->font());
     for (int c = 0; c < m_order->columnCount(); ++c)
-        m_order->resizeColumnToContents(c);
+        m_order->setColumnWidth(c, metrics.horizontalAdvance(m_order->headerItem()->text(c)) + 20);
     // A row is always selected while there are rows, so UP and DOWN work from the keyboard.
     if (m_order->topLevelItemCount() > 0)
         m_order->setCurrentItem(
@@ -161,12 +195,25 @@ QWidget* CARPAOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* por
 {
     auto* card = new QWidget(this);
     auto* form = new QFormLayout(card);
-    m_receive = new nmea::CPortCombo(ports, card);
+    auto* group = new QGroupBox(tr("Communications port"), card);
+    group->setObjectName("communicationsPort");
+    auto* port = new QFormLayout(group);
+    m_receive = new nmea::CPortCombo(ports, group);
     m_receive->setObjectName("receivePort");
-    form->addRow(tr("&Receive:"), m_receive);
-    m_validTime = new QLineEdit(card);
-    m_validTime->setObjectName("validTime");
-    form->addRow(tr("&Valid Sentence Time (Secs):"), m_validTime);
+    auto* receive = new QLabel(tr("&Receive"), group);
+    receive->setObjectName("receiveLabel");
+    receive->setBuddy(m_receive);
+    // Offered only while there is a port to choose.
+    receive->setEnabled(m_receive->count() > 0);
+    port->addRow(receive, m_receive);
+    form->addRow(group);
+    m_validTime = MakeCountEdit("validTime", 1, 60, 2, card);
+    auto* seconds = new QHBoxLayout();
+    seconds->addWidget(m_validTime);
+    seconds->addWidget(new QLabel(tr("Secs"), card));
+    auto* validLabel = new QLabel(tr("&Valid Sentence Time"), card);
+    validLabel->setBuddy(m_validTime);
+    form->addRow(validLabel, seconds);
     return card;
 }
 
@@ -222,6 +269,7 @@ std::optional<app::CFieldError> CARPAOptionsPage::ControlsToModel()
 void CARPAOptionsPage::UpdateControls()
 {
     m_target->UpdateEnables(M().PropertiesDiffer());
+    m_wells->Refresh();
     m_radius->setEnabled(m_circles->isChecked());
     const int row = m_order->currentIndex().row();
     m_up->setEnabled(row > 0);

@@ -1,8 +1,9 @@
 #pragma once
 // The "ARPA" page of the Target Options sheet: the General, Target, Display
-// and Configuration cards over the ARPA options model. The Display card lists
-// the targets in display order, marks the first MaxTargets (those drawn) and
-// moves the selected one up or down.
+// and Configuration cards over the ARPA options model. The Target card has
+// the five colour wells of the palette in use. The Display card lists the
+// targets in display order, marks the first MaxTargets (those drawn), moves
+// the selected one up or down, and follows targets as they come and go.
 
 #include "app/ui/PropertySheet.h"
 #include "targets/ARPAOptionsModel.h"
@@ -24,6 +25,8 @@ class CPortDirectory;
 
 namespace targets {
 
+class CTargetColourWells;
+
 class CARPAOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
@@ -44,7 +47,7 @@ private:
     QWidget* MakeConfigurationCard(const nmea::CPortDirectory* ports);
 
     // General
-    QLineEdit* m_maxTargets = nullptr;
+    app::CSpinEdit* m_maxTargets = nullptr;
     QCheckBox* m_autoDelete = nullptr;
     QTimeEdit* m_autoDeleteLimit = nullptr;
     QTimeEdit* m_dangerous = nullptr;
@@ -58,9 +61,10 @@ private:
     QPushButton* m_down = nullptr;
     // Target
     CTargetPropertiesFields* m_target = nullptr;
+    CTargetColourWells* m_wells = nullptr;
     // Configuration
     nmea::CPortCombo* m_receive = nullptr;
-    QLineEdit* m_validTime = nullptr;
+    app::CSpinEdit* m_validTime = nullptr;
 };
 
 }   // namespace targets

@@ -32,28 +32,41 @@ void CARPAPanelRows::Write(const CTargetRecord& record)
             const auto texts =
                 ARPARowTexts(m_module.Store(), t, m_format ? m_format() : geo::CPositionFormat{},
                              m_module.LastNavigation().utc, m_local);
-            panel->UpdateRow(CTargetTrackingPanel::kArpa, record.Number(),
+            panel->UpdateRow(CTargetTrackingPanel::kArpa, KeyOf(record),
                              std::vector<std::string>(texts.begin(), texts.end()));
             return;
         }
 }
 
+int CARPAPanelRows::KeyOf(const CTargetRecord& record)
+{
+    const auto [at, added] = m_keys.try_emplace(&record, m_nextKey);
+    if (added)
+        ++m_nextKey;
+    return at->second;
+}
+
 void CARPAPanelRows::OnTargetRemoved(const CTargetRecord& record)
 {
+    const auto at = m_keys.find(&record);
+    if (at == m_keys.end())
+        return;
     if (CTargetTrackingPanel* panel = Panel())
-        panel->RemoveRow(CTargetTrackingPanel::kArpa, record.Number());
+        panel->RemoveRow(CTargetTrackingPanel::kArpa, at->second);
+    m_keys.erase(at);
 }
 
 void CARPAPanelRows::OnSelectionChanged(const CTargetRecord* record)
 {
     if (CTargetTrackingPanel* panel = Panel(); panel && record)
-        panel->SelectRow(CTargetTrackingPanel::kArpa, record->Number());
+        if (const auto at = m_keys.find(record); at != m_keys.end())
+            panel->SelectRow(CTargetTrackingPanel::kArpa, at->second);
 }
 
-void CARPAPanelRows::RowSelected(int number)
+void CARPAPanelRows::RowSelected(int key)
 {
     for (const CTrackedTarget& t : m_module.Targets())
-        if (t.record->Number() == number) {
+        if (const auto at = m_keys.find(t.record.get()); at != m_keys.end() && at->second == key) {
             m_module.SelectTarget(t.record.get());
             return;
         }

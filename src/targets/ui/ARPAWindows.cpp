@@ -33,6 +33,8 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
 CARPAWindows::~CARPAWindows()
 {
     chart::CChartView::RemoveExtension(this);
+    // An open options sheet's ARPA page watches the module: it goes first.
+    delete m_sheet;
 }
 
 bool CARPAWindows::Terminate()

@@ -37,6 +37,20 @@ app::CSpinEdit* MakeSteppedEdit(const char* name, double (*step)(double, bool), 
     return edit;
 }
 
+app::CSpinEdit* MakeCountEdit(const char* name, int least, int most, int digits, QWidget* parent)
+{
+    auto* edit = new app::CSpinEdit(name, parent);
+    edit->setMaxLength(digits);
+    edit->SetSpin([least, most](const QString& text, bool up) {
+        bool ok = false;
+        const int value = text.trimmed().toInt(&ok);
+        if (!ok)
+            return text;
+        return QString::number(std::clamp(value + (up ? 1 : -1), least, most));
+    });
+    return edit;
+}
+
 QTime TimeOfSpan(std::chrono::seconds span)
 {
     const long long clamped = std::clamp<long long>(span.count(), 0, 24 * 3600 - 1);

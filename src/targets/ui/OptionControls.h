@@ -25,6 +25,9 @@ QTimeEdit* MakeSpanEdit(const char* name, const char* format, QWidget* parent);
 // A spin edit whose arrows step its value by `step`, shown with `places` decimals.
 app::CSpinEdit* MakeSteppedEdit(const char* name, double (*step)(double, bool), int places,
                                 QWidget* parent);
+// A spin edit of a whole number from `least` to `most`: its arrows step by one
+// and stop at the ends; at most `digits` characters are typed.
+app::CSpinEdit* MakeCountEdit(const char* name, int least, int most, int digits, QWidget* parent);
 
 // A span as a time of day, held to 0:00:00-23:59:59.
 QTime TimeOfSpan(std::chrono::seconds span);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimeEdit>
 
@@ -24,8 +25,8 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     m_overlays = MakeCheck(tr("O&verlays"), "overlays", this);
     form->addRow(m_overlays);
     auto* texts = new QHBoxLayout();
-    m_number = MakeCheck(m_tender ? tr("C&hannel") : tr("&Number"), "drawNumber", this);
-    m_name = MakeCheck(tr("N&ame"), "drawName", this);
+    m_number = MakeCheck(m_tender ? tr("C&hannel") : tr("N&umber"), "drawNumber", this);
+    m_name = MakeCheck(tr("&Name"), "drawName", this);
     m_third = m_tender ? MakeCheck(tr("De&pth"), "drawDepth", this)
                        : MakeCheck(tr("&Label"), "drawLabel", this);
     texts->addWidget(m_number);
@@ -42,7 +43,11 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
         m_markerSize = new QComboBox(this);
         m_markerSize->setObjectName("markerSize");
         m_markerSize->addItems({tr("Small"), tr("Medium"), tr("Large")});
-        form->addRow(m_markers, m_markerSize);
+        m_markerSizeLabel = new QLabel(tr("Overlay Si&ze:"), this);
+        m_markerSizeLabel->setObjectName("markerSizeLabel");
+        m_markerSizeLabel->setBuddy(m_markerSize);
+        form->addRow(m_markers);
+        form->addRow(m_markerSizeLabel, m_markerSize);
     } else {
         form->addRow(m_markers);
     }
@@ -131,8 +136,10 @@ void CTargetPropertiesFields::UpdateEnables(bool differs)
     m_pathDistance->setEnabled(overlays && m_path->isChecked());
     const bool track = overlays && m_track->isChecked();
     m_markers->setEnabled(track);
-    if (m_markerSize != nullptr)
+    if (m_markerSize != nullptr) {
         m_markerSize->setEnabled(track && m_markers->isChecked());
+        m_markerSizeLabel->setEnabled(m_markerSize->isEnabled());
+    }
     m_limit->setEnabled(track);
     m_limitSpan->setEnabled(track && m_limit->isChecked());
     m_default->setEnabled(m_shown && differs);

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTimeEdit;
 namespace app {
@@ -67,6 +68,7 @@ private:
     QCheckBox* m_track = nullptr;
     QCheckBox* m_markers = nullptr;
     QComboBox* m_markerSize = nullptr;
+    QLabel* m_markerSizeLabel = nullptr;   // "Overlay Size", enabled with the combo
     QTimeEdit* m_markerEvery = nullptr;
     QCheckBox* m_limit = nullptr;
     QTimeEdit* m_limitSpan = nullptr;

@@ -53,6 +53,14 @@ void CTargetConfigurationPage::Show(const chart::CTargetProperties* properties,
     UpdateControls();
 }
 
+void CTargetConfigurationPage::SetClearPanicEnabled(bool enabled)
+{
+    if (enabled == m_clearPanicEnabled)
+        return;
+    m_clearPanicEnabled = enabled;
+    UpdateControls();
+}
+
 std::optional<app::CFieldError> CTargetConfigurationPage::ControlsToModel()
 {
     return m_fields->Store(M().Values());

@@ -29,6 +29,8 @@ public:
     // copy; null properties: none shown.
     void Show(const chart::CTargetProperties* properties, CTargetConfigModel::ApplyTo apply,
               bool clearPanicEnabled = false);
+    // "&Clear Panic" follows the shown tender's man-overboard flag.
+    void SetClearPanicEnabled(bool enabled);
 
     std::optional<app::CFieldError> ControlsToModel() override;
     void ModelToControls() override;

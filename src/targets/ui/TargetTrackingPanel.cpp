@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -103,6 +104,9 @@ void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>&
     const int extra = card == kArpa ? 30 : 40;
     for (int i = 0; i < labels.size(); ++i)
         list->setColumnWidth(i, metrics.horizontalAdvance(labels[i]) + extra);
+    // The ARPA card's "Local Time" holds a date and a time.
+    if (card == kArpa && labels.size() > kArpaLocalTimeColumn)
+        list->setColumnWidth(kArpaLocalTimeColumn, 120);
 }
 
 void CTargetTrackingPanel::UpdateRow(Card card, int key, const std::vector<std::string>& texts)
@@ -128,8 +132,16 @@ void CTargetTrackingPanel::UpdateCells(Card card, int key, int firstColumn,
 void CTargetTrackingPanel::RemoveRow(Card card, int key)
 {
     QTreeWidgetItem* row = m_rows[card].take(key);
-    if (row)
-        delete m_lists[card]->takeTopLevelItem(m_lists[card]->indexOfTopLevelItem(row));
+    if (!row)
+        return;
+    QTreeWidget* list = m_lists[card];
+    // A removed selected row leaves no selection: the list would otherwise
+    // select its neighbour, and that target would become the selected one.
+    if (list->currentItem() == row || row->isSelected()) {
+        const QSignalBlocker quiet(list);
+        list->selectionModel()->clear();
+    }
+    delete list->takeTopLevelItem(list->indexOfTopLevelItem(row));
 }
 
 void CTargetTrackingPanel::SelectRow(Card card, int key)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandIds.h"
 #include "app/ui/SidePanel.h"
 
 class QLabel;
@@ -25,8 +26,9 @@ namespace targets {
 class CTargetTrackingPanel : public app::CSidePanel {
     Q_OBJECT
 public:
-    static constexpr unsigned kBarId = 260;
+    static constexpr unsigned kBarId = app::cmd::kPanelTargetTracking;
     enum Card { kArpa = 0, kTender = 1 };
+    static constexpr int kArpaLocalTimeColumn = 2;
 
     explicit CTargetTrackingPanel(QWidget* parent = nullptr);
 

@@ -203,9 +203,9 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
     m_port = new nmea::CPortCombo(ports, card);
     m_port->setObjectName("receivePort");
     form->addRow(tr("Communications &port (Receive/Transmit):"), m_port);
-    m_validTime = Edit("validTime", 2, card);
+    m_validTime = MakeCountEdit("validTime", 1, 60, 2, card);
     form->addRow(tr("&Valid Sentence Time (Secs):"), m_validTime);
-    m_channelDuration = Edit("channelDuration", 2, card);
+    m_channelDuration = MakeCountEdit("channelDuration", 1, 30, 2, card);
     form->addRow(tr("C&hannel Duration (Secs):"), m_channelDuration);
     m_tender = new QComboBox(card);
     m_tender->setObjectName("tender");

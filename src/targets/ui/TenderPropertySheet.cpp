@@ -5,14 +5,14 @@
 namespace targets {
 
 CTenderPropertySheet::CTenderPropertySheet(CTenderTracking& tracking, QWidget* window,
-                                           std::function<void()> applied)
+                                           std::function<void()> applied, LocalTimeText local)
     : m_tracking(tracking),
       m_sheet({"Target Properties",
                "targetProperties",
                CTargetFieldsLayout{.tender = true, .markerSize = false, .saveText = "&Save Target"},
                {std::begin(kTenderSummaryLabels), std::end(kTenderSummaryLabels)}},
               window),
-      m_applied(std::move(applied))
+      m_applied(std::move(applied)), m_local(std::move(local))
 { }
 
 CTender* CTenderPropertySheet::Tender() const
@@ -54,10 +54,12 @@ void CTenderPropertySheet::Refresh()
 {
     if (!m_sheet.IsOpen() || m_channel < 0)
         return;
-    if (Tender() == nullptr) {
+    if (const CTender* t = Tender(); t == nullptr) {
         m_channel = -1;
         m_record.reset();
         ShowConfiguration();
+    } else if (CTargetConfigurationPage* page = m_sheet.Configuration()) {
+        page->SetClearPanicEnabled(t->manOverboard);
     }
     ShowSummary();
 }
@@ -101,7 +103,8 @@ void CTenderPropertySheet::ShowSummary()
         page->Show(nullptr);
         return;
     }
-    const auto texts = TenderSummaryTexts(*t);
+    const std::string captured = t->captured && m_local ? m_local(*t->captured) : "";
+    const auto texts = TenderSummaryTexts(*t, captured);
     const std::vector<std::string> fields(texts.begin(), texts.end());
     page->Show(&fields);
 }

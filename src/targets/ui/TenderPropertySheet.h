@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "targets/TenderRows.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetPropertySheet.h"
 
@@ -17,7 +18,9 @@ namespace targets {
 class CTenderPropertySheet final {
 public:
     // `applied` runs after Apply changed a tender (redraw, messages).
-    CTenderPropertySheet(CTenderTracking& tracking, QWidget* window, std::function<void()> applied);
+    // `local` writes the time a tender was captured (its vessel-log row).
+    CTenderPropertySheet(CTenderTracking& tracking, QWidget* window, std::function<void()> applied,
+                         LocalTimeText local = {});
 
     // Opens the sheet (or raises it) showing the tender on `channel`; -1: none.
     void Show(int channel);
@@ -41,6 +44,7 @@ private:
     CTenderTracking& m_tracking;
     CTargetPropertySheet m_sheet;
     std::function<void()> m_applied;
+    LocalTimeText m_local;
     int m_channel = -1;
     // The shown tender's record: a weak reference, so that a tender adopted
     // later on the same channel (a new record, perhaps at the old address

@@ -139,10 +139,15 @@ bool CTenderWindows::CreateSidePanels(app::CModuleHost& host, std::vector<app::C
     };
     m_panel = panel;
     panels.push_back(panel);
-    m_propertySheet = std::make_unique<CTenderPropertySheet>(m_tracking, &host.Window(), [this] {
-        UpdateMessages();
-        RepaintViews();
-    });
+    m_propertySheet = std::make_unique<CTenderPropertySheet>(
+        m_tracking, &host.Window(),
+        [this] {
+            UpdateMessages();
+            RepaintViews();
+        },
+        [this](std::chrono::system_clock::time_point utc) {
+            return localTime ? localTime(utc) : std::string();
+        });
     return true;
 }
 
@@ -155,7 +160,9 @@ void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
             if (m_host && m_panel)
                 m_host->ActivateSidePanel(m_panel);
         },
-        [this](app::CCmdUI& ui) { ui.SetCheck(m_panel && m_panel->isVisible() ? 1 : 0); });
+        [this](app::CCmdUI& ui) {
+            ui.SetCheck(m_host && m_host->IsActiveSidePanel(m_panel) ? 1 : 0);
+        });
     commands.Add(
         this, cmd::kTenderActivate, [this](unsigned) { ToggleActive(); },
         [this](app::CCmdUI& ui) {

@@ -61,6 +61,12 @@ public:
     }
 
     CTenderTracking& Tracking() { return m_tracking; }
+    // Tenders' vessel-log rows go there (kept as long as the module).
+    void KeepLogRows(std::unique_ptr<CTargetLogRows> rows)
+    {
+        m_keptLogRows = std::move(rows);
+        m_tracking.SetLogRows(m_keptLogRows.get());
+    }
     CTargetTrackingPanel* Panel() const { return m_panel; }
     CTenderLogWindow* LogWindow() const { return m_log; }
     // Made with the side panels (it needs the program window).
@@ -72,8 +78,8 @@ public:
     std::function<geo::CPositionFormat()> positionFormat;
     std::function<bool(const CTargetPosition&)> goToPosition;
     LocalTimeText localTime;
-    // A row of the panel's "ARPA" card was selected (its target number).
-    std::function<void(int number)> arpaRowSelected;
+    // A row of the panel's "ARPA" card was selected (the row's key).
+    std::function<void(int key)> arpaRowSelected;
     // The middle of the active chart, where a new simulated tender starts.
     std::function<std::optional<CTargetPosition>()> chartCentre;
     // Opens "Position Marker Properties" on one fix of a tender's track.
@@ -136,6 +142,7 @@ private:
 
     const platform::CClock& m_clock;
     nmea::CPortDirectory& m_ports;
+    std::unique_ptr<CTargetLogRows> m_keptLogRows;   // outlives m_tracking's use of it
     CTenderTracking m_tracking;
     app::CModuleHost* m_host = nullptr;
     QPointer<CTargetTrackingPanel> m_panel;

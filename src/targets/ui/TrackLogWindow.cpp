@@ -95,7 +95,7 @@ CTrackLogWindow::CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackL
     for (int i = 0; i < m_model->columnCount(); ++i)
         m_view->setColumnWidth(i,
                                metrics.horizontalAdvance(m_model->Headers()[std::size_t(i)]) + 30);
-    m_view->setColumnWidth(0, 160);
+    m_view->setColumnWidth(0, 120);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

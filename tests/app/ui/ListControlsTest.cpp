@@ -64,4 +64,29 @@ TEST(ListControls, AHundredThousandRowsAskOnlyForTheRowsInView)
     EXPECT_EQ(view->Model().data(view->Model().index(99999, 0)).toString(), "100000");
 }
 
+// A list in a dialog or panel keeps its selection when a click lands below
+// the last row; a click on a row still selects it.
+TEST(ListControls, AClickOffTheRowsKeepsTheSelection)
+{
+    App();
+    class Three : public Chartpoints {
+    public:
+        std::size_t RowCount() const override { return 3; }
+    };
+    app::CListCtrlEx list(std::make_shared<Three>());
+    list.resize(300, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.SelectRange(1, 1);
+    const QPoint below(20, list.viewport()->height() - 5);
+    ASSERT_FALSE(list.indexAt(below).isValid());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(list.SelectedCount(), 1);
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(1, {}));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(2, 0)).center());
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(2, {}));
+    EXPECT_FALSE(list.selectionModel()->isRowSelected(1, {}));
+}
+
 }   // namespace

@@ -42,11 +42,22 @@ TEST(OpenFileDlg, TypesListFilesAndAMissingFileIsNotOpened)
     std::ofstream(dir.Path() / "notes.log") << "x";
     app::COpenFileDlg dlg("Simulation file", Q(dir.Path()), "Text Files (*.txt)\nAll (*.txt;*.log)",
                           "");
+    // A missing file is told in an exclamation message box.
+    std::vector<QMessageBox::Icon> told;
+    dlg.SetTeller([&](QMessageBox::Icon icon, const QString&) { told.push_back(icon); });
     EXPECT_EQ(dlg.Files()->topLevelItemCount(), 1);
     dlg.TypeCombo()->setCurrentIndex(1);
     EXPECT_EQ(dlg.Files()->topLevelItemCount(), 2);
     dlg.TypeCombo()->setCurrentIndex(0);
     EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4);
+
+    // A click on the listed file names it, also when it is the first one.
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QTreeWidget* files = dlg.Files();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->topLevelItem(0)).center());
+    EXPECT_EQ(dlg.NameEdit()->text(), "harbour");
 
     dlg.NameEdit()->setText("gone");
     emit dlg.NameEdit()->textEdited("gone");
@@ -54,8 +65,13 @@ TEST(OpenFileDlg, TypesListFilesAndAMissingFileIsNotOpened)
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Rejected);   // still open
     EXPECT_EQ(dlg.LastMessage(), "gone.txt does not exist.");
-    dlg.NameEdit()->setText("harbour");
-    emit dlg.NameEdit()->textEdited("harbour");
+    EXPECT_EQ(told, std::vector<QMessageBox::Icon>{QMessageBox::Warning});
+    // A click on a listed file gives the name and enables Open.
+    ASSERT_EQ(files->topLevelItemCount(), 1);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->topLevelItem(0)).center());
+    EXPECT_EQ(dlg.NameEdit()->text(), "harbour");
+    EXPECT_TRUE(dlg.OkButton()->isEnabled());
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.GetPathName(), dir.Path() / "harbour.txt");
@@ -87,6 +103,9 @@ TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)
     brine_test::TempFolder dir;
     std::ofstream(dir.Path() / "route.rte") << "old";
     app::CSaveFileDlg dlg("Save", Q(dir.Path()), "rte", "route.rte");
+    // The network refusal is a stop message box.
+    std::vector<QMessageBox::Icon> told;
+    dlg.SetTeller([&](QMessageBox::Icon icon, const QString&) { told.push_back(icon); });
     EXPECT_EQ(dlg.NameEdit()->text(), "route");
     EXPECT_EQ(dlg.NameEdit()->maxLength(), NAME_MAX - 4);
     dlg.SetCompanionFiles(false, 2, 0);
@@ -105,6 +124,7 @@ TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)
     dlg.accept();
     EXPECT_EQ(asked, 1);   // no question: refused outright
     EXPECT_EQ(dlg.LastMessage(), "A file cannot be overwritten whilst running in Network mode.");
+    EXPECT_EQ(told, std::vector<QMessageBox::Icon>{QMessageBox::Critical});
 
     // The files being saved are larger than any disk: the folder is refused.
     brine_test::TempFolder other;

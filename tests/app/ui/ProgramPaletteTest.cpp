@@ -127,4 +127,32 @@ TEST_F(ProgramPaletteTest, IconsDimWithThePalette)
     EXPECT_LE(disabled.pixelColor(5, 5).red(), 64);
 }
 
+// A disabled button (the route panel's New, Reverse, Apply outside editing)
+// must never paint as its enabled self: under Night the palette's disabled
+// text and button text are one grey.
+TEST_F(ProgramPaletteTest, DisabledButtonsLookDisabledInEveryPalette)
+{
+    for (int palette :
+         {CDisplayPalettes::kDay, CDisplayPalettes::kDusk, CDisplayPalettes::kNight}) {
+        Select(palette);
+        QPushButton enabled("Reverse"), disabled("Reverse");
+        disabled.setEnabled(false);
+        QLineEdit edit("Route 1"), greyEdit("Route 1");
+        greyEdit.setEnabled(false);
+        for (QWidget* w : {static_cast<QWidget*>(&enabled), static_cast<QWidget*>(&disabled),
+                           static_cast<QWidget*>(&edit), static_cast<QWidget*>(&greyEdit)})
+            w->resize(90, 26);
+        EXPECT_NE(enabled.grab().toImage(), disabled.grab().toImage()) << "palette " << palette;
+        EXPECT_NE(edit.grab().toImage(), greyEdit.grab().toImage()) << "palette " << palette;
+        // The disabled text stands apart from the enabled text, not merely from the face.
+        const QPalette p = QApplication::palette();
+        const QColor on = p.color(QPalette::Active, QPalette::ButtonText);
+        const QColor off = p.color(QPalette::Disabled, QPalette::ButtonText);
+        EXPECT_GE(std::max({std::abs(on.red() - off.red()), std::abs(on.green() - off.green()),
+                            std::abs(on.blue() - off.blue())}),
+                  48)
+            << "palette " << palette;
+    }
+}
+
 }   // namespace

@@ -1,11 +1,11 @@
 // Texts the user reads as given: About's release date in the program's long
 // date form, and the attachment file dialog's accept button.
 #include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,6 +14,7 @@
 #include "app/DateTimeEx.h"
 #include "app/ui/AttachmentChooser.h"
 #include "app/ui/InfoDialogs.h"
+#include "app/ui/OpenSaveDlgs.h"
 
 namespace {
 
@@ -51,22 +52,30 @@ TEST(QuotedTexts, AttachDialogAcceptsWithAttachAndReturnsTheFileChosen)
     brine_test::TempFolder dir;
     const std::filesystem::path picture = dir / "harbour.bmp";
     std::ofstream(picture) << "BM";
+    std::ofstream(dir / "Chart.TIF") << "II";
+    std::ofstream(dir / "~scratch.bmp") << "BM";
     QString caption, accept;
+    QStringList listed;
+    bool own = false;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        // The program's own open dialog, never the toolkit's or the desktop's.
+        auto* dialog = qobject_cast<app::COpenFileDlg*>(QApplication::activeModalWidget());
+        own = dialog != nullptr;
         ASSERT_NE(dialog, nullptr);
         caption = dialog->windowTitle();
-        auto* buttons = dialog->findChild<QDialogButtonBox*>();
-        ASSERT_NE(buttons, nullptr);
-        QPushButton* ok = buttons->button(QDialogButtonBox::Open);
-        ASSERT_NE(ok, nullptr);
-        accept = ok->text();
-        dialog->selectFile(QString::fromStdString(picture.string()));
-        ok->click();
+        accept = dialog->OkButton()->text();
+        // Names keep their extensions; a "~" file is never listed.
+        for (int i = 0; i < dialog->Files()->topLevelItemCount(); ++i)
+            listed << dialog->Files()->topLevelItem(i)->text(0);
+        dialog->NameEdit()->setText("harbour.bmp");
+        emit dialog->NameEdit()->textEdited("harbour.bmp");
+        dialog->OkButton()->click();
     });
     const QString chosen = app::AskAttachmentFile(nullptr, dir.Path().string());
+    EXPECT_TRUE(own);
     EXPECT_EQ(caption, "Attach Attachment");
     EXPECT_EQ(accept, "&Attach");
+    EXPECT_EQ(listed, QStringList({"Chart.TIF", "harbour.bmp"}));
     EXPECT_EQ(chosen.toStdString(), picture.string());
 }
 

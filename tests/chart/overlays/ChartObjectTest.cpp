@@ -5,6 +5,7 @@
 
 #include "OverlayTestSupport.h"
 #include "chart/overlays/ChartpointLayer.h"
+#include "chart/overlays/OverlayText.h"
 #include "chart/overlays/SelectedRoute.h"
 #include "chart/overlays/TidalVector.h"
 #include "geo/NavMaths.h"
@@ -107,7 +108,7 @@ TEST(ChartpointLayer, LabelsAndTheSelectedOne)
     EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].pen.colour, props.GetColour());
 }
 
-TEST(ChartpointLayer, ALabelCoveringOneDrawnBeforeIsLeftOut)
+TEST(ChartpointLayer, EveryLabelIsDrawnAboveItsMarkEvenWhereLabelsMeet)
 {
     // Half a degree to a pixel. Labels as wide as `width` pixels: marks
     // width/2 apart cover each other's labels, marks width apart only touch.
@@ -123,9 +124,9 @@ TEST(ChartpointLayer, ALabelCoveringOneDrawnBeforeIsLeftOut)
     const struct {
         CPosition at;
         const char* id;
-    } marks[] = {{CPosition(10, 0), "1"},   // drawn
-                 {CPosition(10, half), "2"},   // covers 1's label: left out
-                 {CPosition(10, 2 * half), "3"},   // touches 1's, covers 2's (not drawn)
+    } marks[] = {{CPosition(10, 0), "1"},
+                 {CPosition(10, half), "2"},   // covers 1's label
+                 {CPosition(10, 2 * half), "3"},   // touches 1's, covers 2's
                  {CPosition(-30, half), "4"},   // clear of all
                  {CPosition(-30, half + 0.5), "5"}};   // a pixel beside 4
     for (const auto& m : marks) {
@@ -136,19 +137,24 @@ TEST(ChartpointLayer, ALabelCoveringOneDrawnBeforeIsLeftOut)
         layer.Overlays().Add(std::move(cp));
     }
     layer.Draw(rec.dc);
-    EXPECT_EQ(rec.Of(DrawOp::Ellipse).size(), 5u);   // every symbol stays
-    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"CP1 Mid-channel buoy", "CP3 Mid-channel buoy",
-                                                     "CP4 Mid-channel buoy"}));
-    // Each drawn label stands centred above its own mark.
-    const DrawRecord third = rec.Of(DrawOp::Text)[1];
+    EXPECT_EQ(rec.Of(DrawOp::Ellipse).size(), 5u);
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"CP1 Mid-channel buoy", "CP2 Mid-channel buoy",
+                                                     "CP3 Mid-channel buoy", "CP4 Mid-channel buoy",
+                                                     "CP5 Mid-channel buoy"}));
+    // Each label stands centred above its own mark, placed as a text overlay
+    // above its point places it.
+    const DrawRecord third = rec.Of(DrawOp::Text)[2];
     const IntPoint mark = chart.ClientPoint(CPosition(10, 2 * half));
-    EXPECT_EQ(third.points[0].x, mark.x - widthOf(third.text) / 2);
-    EXPECT_LT(third.points[0].y, mark.y);
+    const chart::IntSize extent =
+        chart::CRecordingBackend::TextExtentFor(props.Text().GetFont(), third.text);
+    const IntPoint corner = chart::COverlayText::PlaceText(mark, extent, chart::kPlaceAbove);
+    EXPECT_EQ(third.points[0].x, corner.x);
+    EXPECT_EQ(third.points[0].y, corner.y);
 
-    // A second paint draws the same: nothing is remembered between paints.
+    // A second paint draws the same.
     rec.Clear();
     layer.Draw(rec.dc);
-    EXPECT_EQ(rec.Texts().size(), 3u);
+    EXPECT_EQ(rec.Texts().size(), 5u);
 }
 
 TEST(SelectedRoute, DistanceToRunFromTheFirstMarkAndLabels)

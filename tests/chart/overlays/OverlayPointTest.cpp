@@ -1,6 +1,7 @@
 // Point markers on a blank chart, drawn through the recording backend.
 
 #include "chart/overlays/OverlayPoint.h"
+#include "chart/overlays/OverlayLine.h"
 
 #include "OverlayTestSupport.h"
 #include "chart/ChartDoc.h"
@@ -199,4 +200,28 @@ TEST(OverlayPoint, PositionFixCopiesAndResets)
     EXPECT_EQ(COverlayPoint().GetDisplayName(), "");
     EXPECT_EQ(COverlayChartpoint().GetDisplayName(), "Chartpoint overlay");
     EXPECT_EQ(a.GetDisplayName(), "Position fix overlay");
+}
+
+// An overlay never given a position, and a line never given its ends, stand
+// nowhere: not at 0 N 0 E, which the whole-world chart shows.
+TEST(OverlayPoint, NeverPlacedOverlaysAreNowhere)
+{
+    Chart chart;
+    Recorder rec;
+    COverlayChartpoint symbol;
+    symbol.SetOwner(chart.doc.get());
+    const IntPoint origin = chart.ClientPoint(CPosition(0.0, 0.0));
+    EXPECT_FALSE(symbol.GetPosition().IsValid());
+    EXPECT_FALSE(symbol.HitTest(origin));
+    symbol.DrawAtScreenPoints(rec.dc);
+    chart::COverlayLine line;
+    line.SetOwner(chart.doc.get());
+    EXPECT_FALSE(line.GetPosition().IsValid());
+    EXPECT_FALSE(line.GetEnd().IsValid());
+    line.Draw(rec.dc);
+    EXPECT_TRUE(rec.Records().empty());
+
+    // Placed, the same symbol is found there.
+    symbol.SetPositionAndId(CPosition(0.0, 0.0), 1);
+    EXPECT_TRUE(symbol.HitTest(origin));
 }

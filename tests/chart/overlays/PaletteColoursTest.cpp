@@ -64,14 +64,14 @@ std::vector<COLORREF> TextColours(const std::vector<DrawRecord>& records)
 TEST(PaletteColours, FinishedMeasurementLineBoxAndText)
 {
     // Line and range arc black by day, white at dusk and night; the label
-    // box yellow, a quarter dimmer at dusk, half at night; its text black.
+    // box yellow under every palette; its text black.
     struct Row {
         COLORREF line, box, text;
     };
     const Row rows[] = {
         {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 0, 0)},
-        {RGB(255, 255, 255), RGB(191, 191, 0), RGB(0, 0, 0)},
-        {RGB(255, 255, 255), RGB(127, 127, 0), RGB(0, 0, 0)},
+        {RGB(255, 255, 255), RGB(255, 255, 0), RGB(0, 0, 0)},
+        {RGB(255, 255, 255), RGB(255, 255, 0), RGB(0, 0, 0)},
     };
     brine_test::TempFolder dir;
     platform::CSettingsStore store(dir / "s.conf");

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
@@ -15,6 +16,7 @@
 
 #include "app/ui/SpinEdit.h"
 #include "chart/ui/ChartOptionsPages.h"
+#include "chart/ui/OptionPageControls.h"
 
 namespace {
 
@@ -29,9 +31,16 @@ QApplication& App()
 
 void ExpectOwnKeys(app::CModelessPropertySheet& sheet)
 {
+    // The sheet's own buttons, with their letters as the sheet shows them.
+    QStringList buttons;
+    for (const char* name : {"sheetOk", "sheetCancel", "sheetApply"}) {
+        const auto* button = sheet.findChild<QAbstractButton*>(name);
+        buttons << (button ? button->text() : QString());
+    }
+    EXPECT_EQ(buttons, (QStringList{"&OK", "&Cancel", "&Apply"}));
     const QRegularExpression mnemonic("&([^&])");
     for (int i = 0; i < sheet.PageCount(); ++i) {
-        QStringList keys{"o", "c", "p"};   // the sheet's OK, Cancel, Apply
+        QStringList keys{"o", "c", "a"};   // the sheet's OK, Cancel, Apply
         QStringList texts;
         for (auto* b : sheet.Page(i)->findChildren<QAbstractButton*>())
             texts << b->text();
@@ -134,6 +143,32 @@ TEST(ChartOptionsPages, ManagementReloadsOnlyForAChangedFolder)
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(seen.chartsFolder, "/data/other");
     delete sheet;
+}
+
+// A colour well shows its colour while it can be used and not once disabled
+// (the chartpoint, route and plan pages grey theirs while their overlays are off).
+TEST(OptionPageControls, ADisabledWellLosesItsColour)
+{
+    App();
+    QWidget page;
+    QPushButton* well = chart::MakeWell("well", "Symbol colour", &page);
+    well->resize(48, 24);
+    chart::PaintWell(well, app::RGB(255, 0, 0));
+    page.show();
+    // Pixels of a strong colour (the style shades the well's face).
+    const auto reds = [&] {
+        const QImage image = well->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y).hsvSaturation() > 100 ? 1 : 0;
+        return count;
+    };
+    EXPECT_GT(reds(), 200);
+    well->setEnabled(false);
+    EXPECT_EQ(reds(), 0);
+    well->setEnabled(true);
+    EXPECT_GT(reds(), 200);
 }
 
 }   // namespace

@@ -16,6 +16,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 using namespace chartpoints;
 namespace fs = std::filesystem;
@@ -93,10 +95,27 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
     QTest::keyClick(list.View(), Qt::Key_End);
     EXPECT_EQ(list.SelectedRow(), -1);
     EXPECT_EQ(list.windowTitle().toStdString(), "Chartpoint Database - Sound");
+    // Each column as wide as its title and 50 pixels, opened empty (the last
+    // one stretches to the window's edge).
+    const QFontMetrics metrics = list.View()->horizontalHeader()->fontMetrics();
+    std::vector<int> widths;
+    for (int c = 0; c + 1 < list.View()->model()->columnCount(); ++c) {
+        widths.push_back(list.View()->columnWidth(c));
+        EXPECT_EQ(widths.back(),
+                  metrics.horizontalAdvance(
+                      list.View()->model()->headerData(c, Qt::Horizontal).toString()) +
+                      50)
+            << c;
+    }
 
     AddFive();
     list.Update(kHintDeleted);   // what the module sends after appends
     EXPECT_EQ(list.View()->model()->rowCount(), 5);
+    // The rows that came keep the widths the list opened with.
+    for (int c = 0; c + 1 < list.View()->model()->columnCount(); ++c)
+        EXPECT_EQ(list.View()->columnWidth(c), widths[std::size_t(c)]) << c;
+    list.Rebuild();
+    EXPECT_EQ(list.View()->columnWidth(2), widths[2]);
     EXPECT_TRUE(list.View()->horizontalHeader()->isEnabled());
     EXPECT_EQ(list.SelectedRow(), 4);   // the last added is current
 
@@ -177,6 +196,26 @@ TEST_F(ChartpointWindowsTest, UploadDialogButtonsIdentifiersAndWhatIsSent)
               (std::vector<std::string>{"10 West Point m3", "11 Duwamish Head m3"}));
     EXPECT_EQ(dialog.SentCount(), 2);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// Every button and box of the upload dialog has an Alt key of its own, so
+// Alt+C cancels rather than only moving the focus between two owners.
+TEST_F(ChartpointWindowsTest, UploadDialogAltKeysAreEachTheirOwn)
+{
+    AddFive();
+    chartpoints::CChartpointUploadDialog dialog(*module);
+    std::map<QChar, QString> owners;
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
+        const QString text = b->text();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size())
+            continue;
+        const QChar key = text.at(at + 1).toLower();
+        const auto [it, fresh] = owners.emplace(key, text);
+        EXPECT_TRUE(fresh) << text.toStdString() << " shares Alt+" << QString(key).toStdString()
+                           << " with " << it->second.toStdString();
+    }
+    EXPECT_EQ(owners.count(QLatin1Char('c')), 1u);
 }
 
 TEST_F(ChartpointWindowsTest, OptionsPageSwitchesPaletteAndOk)

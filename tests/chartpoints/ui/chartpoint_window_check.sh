@@ -8,8 +8,10 @@
 #      attached and viewed;
 #   3. Locked unticked, the mark dragged 100 px lands at the drop and Locked
 #      is ticked again; dbfread finds the stored position where the mark is drawn;
-#   4. Delete: No keeps the mark, Yes removes it;
-#   5. the Night palette.
+#   4. dragged up off the chart, the mark stays at the last place on the
+#      chart the drag passed;
+#   5. Delete: No keeps the mark, Yes removes it;
+#   6. the Night palette.
 # Given the sample chart media as a third argument, the program starts on the
 # raster overview the media install instead, and the check ends once the mark
 # added by the right click lies at the click: a raster chart's client and
@@ -62,10 +64,8 @@ chartpoint_menu() {
     done
 }
 
-# The program folder: what lies beside the program, but for the chartpoint folders.
-for f in "$(dirname "$PROGRAM")"/*; do
-    case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/";; esac
-done
+# The program folder: what lies beside the program, but for what it writes there.
+program_folder_links "$work/prog"
 blank_chart_settings "$work/config/Quorwick/Brinevane/settings.conf"
 # A station port and folder of its own: a program of another check on the
 # default port would be a station holding the chartpoint lock.
@@ -147,8 +147,13 @@ xdotool key alt+m Tab Tab space
 dlg() { window_named "Attach Attachment"; }
 wait_for "the Attach Attachment dialog" dlg
 ATT=$FOUND
-sleep 0.5
-xdotool type --delay 20 "$work/prog/Attach/PointWilson.jpg"
+activate "$ATT"
+# The program's own dialog: the folder in its Folder field, the name (with its
+# extension: the types share several) in its name field.
+xdotool key alt+d ctrl+a
+xdotool type --delay 20 "$work/prog/Attach"
+xdotool key alt+n ctrl+a
+xdotool type --delay 20 "PointWilson.jpg"
 # The accept button is "&Attach": its key takes the file.
 xdotool key alt+a
 att_gone() { is_gone "$ATT"; }
@@ -228,6 +233,29 @@ PY
 }
 same_place "$STORED" "$DRAWN" || fail "the stored position is not the one drawn at the drop"
 
+step "Locked unticked, the mark dragged up off the chart stays at its last place on it"
+activate "$MAIN"
+xdotool key alt+k
+sleep 1
+LINES=$(state_lines)
+pointer_to $MX $MY
+xdotool mousedown 1
+# Straight up in 20 px steps to the screen's top, over the menus.
+STEPS=$(( (MY - 2) / 20 ))
+for i in $(seq 1 $STEPS); do xdotool mousemove --sync $MX $((MY - i * 20)); done
+xdotool mousemove --sync $MX 2
+xdotool mouseup 1
+expect_state "the mark moved to the chart's edge" hint 5
+OX=$(field x) OY=$(field y)
+echo "   mark at $OX,$OY after a drag from $MX,$MY up to $MX,2"
+[ $(( (OX - MX) * (OX - MX) )) -le 4 ] || fail "the mark left the line it was dragged along"
+[ $(( (MY - OY) % 20 )) -le 2 ] || [ $(( (MY - OY) % 20 )) -ge 18 ] ||
+    fail "the mark is not where the drag passed on the chart"
+[ "$OY" -lt $((MY - 10)) ] || fail "the mark stayed where it was: the move was cancelled"
+[ "$OY" -gt 10 ] || fail "the mark went off the chart with the pointer"
+pointer_to 2 2
+settled "$SHOTS/chartpoints_3b_dragged_off.png"
+
 step "Delete: No keeps the mark, Yes removes it"
 ask() { window_named "Chartpoint"; }
 chartpoint_menu d
@@ -241,6 +269,98 @@ xdotool key y
 expect_state "the chartpoint deleted" count 12
 pointer_to 2 2
 settled "$SHOTS/chartpoints_4_deleted.png"
+
+step "File > Open, Chartpoint Database: the program's own dialog takes no \"~\" table"
+# A table under the name the program gives its own temporary tables.
+cp "$work/prog/Chartpoints/PugetSound.dbf" "$work/prog/Chartpoints/~dA761F8.dbf"
+activate "$MAIN"
+xdotool key ctrl+o
+chooser() { window_named "Open"; }
+wait_for "the Open chooser" chooser
+activate "$FOUND"
+xdotool key d Return   # the first "Database": the chartpoint one
+cpt_open() { window_named "Open Chartpoint Database"; }
+wait_for "the Open Chartpoint Database dialog" cpt_open
+DLG=$FOUND
+activate "$DLG"
+LINES=$(state_lines)
+xdotool type --delay 20 "~dA761F8"
+xdotool key Return
+sleep 1.5
+is_gone "$DLG" && fail "the open dialog took the temporary table ~dA761F8"
+[ "$(state_lines)" = "$LINES" ] || fail "a table was opened for ~dA761F8"
+xwin_shot chartpoints_6_open_refuses_tilde
+xdotool key ctrl+a
+xdotool type --delay 20 "PugetSound"
+xdotool key Return
+dlg_gone() { is_gone "$DLG"; }
+wait_for "the open dialog to close on PugetSound" dlg_gone
+# Opened afresh: closed and opened again, the same table's name reported.
+expect_state "PugetSound opened again" table PugetSound
+
+step "File > Save As, Chartpoint Database: no overwrite in network mode, a \"~\" name refused"
+activate "$MAIN"
+xdotool key alt+f
+sleep 0.4
+xdotool key a
+chooser() { window_named "Save As"; }
+wait_for "the Save As chooser" chooser
+activate "$FOUND"
+xdotool key Return   # Chartpoint Database comes first
+cpt_save() { window_named "Save Chartpoint Database"; }
+wait_for "the Save Chartpoint Database dialog" cpt_save
+DLG=$FOUND
+activate "$DLG"
+# The name proposed is the open table's own. Stations share files here
+# (station messaging runs): it is refused with a stop message, no question.
+PUGET=$(stat -c %Y.%s "$work/prog/Chartpoints/PugetSound.dbf")
+xdotool key Return
+refusal() { other_windows "$MAIN" "$DLG" | head -1 | grep .; }
+wait_for "the network mode refusal" refusal
+BOX=$FOUND
+xwin_shot chartpoints_7_overwrite_refused
+xdotool windowfocus --sync "$BOX"
+xdotool key Return
+box_gone() { is_gone "$BOX"; }
+wait_for "the refusal to close" box_gone
+is_gone "$DLG" && fail "the save dialog wrote over the open table in network mode"
+[ "$(stat -c %Y.%s "$work/prog/Chartpoints/PugetSound.dbf")" = "$PUGET" ] ||
+    fail "PugetSound.dbf was written over"
+activate "$DLG"
+BEFORE=$(stat -c %Y.%s "$work/prog/Chartpoints/~dA761F8.dbf")
+xdotool key ctrl+a
+xdotool type --delay 20 "~dA761F8"
+xdotool key Return
+sleep 1.5
+is_gone "$DLG" && fail "the save dialog took the name ~dA761F8"
+[ "$(stat -c %Y.%s "$work/prog/Chartpoints/~dA761F8.dbf")" = "$BEFORE" ] ||
+    fail "the table ~dA761F8 was written over"
+LINES=$(state_lines)
+xdotool key ctrl+a
+xdotool type --delay 20 "Harbour"
+xdotool key Return
+wait_for "the save dialog to close on Harbour" dlg_gone
+saved() { [ -f "$work/prog/Chartpoints/Harbour.dbf" ] && echo yes; }
+wait_for "Harbour.dbf written" saved
+HARBOUR=$(/usr/bin/python3 -c 'import sys; from dbfread import DBF; print(len(list(DBF(sys.argv[1], encoding="cp1252"))))' \
+    "$work/prog/Chartpoints/Harbour.dbf")
+[ "$HARBOUR" = 12 ] || fail "Harbour.dbf holds $HARBOUR chartpoints, not the 12 of PugetSound"
+
+step "the list window active: Print Preview runs the chartpoint report at once"
+chartpoint_menu w
+sleep 1
+pointer_to 2 2
+settled "$SHOTS/chartpoints_8_list.png"
+activate "$MAIN"
+xdotool key alt+f
+sleep 0.4
+xdotool key v
+sleep 2
+window_named "Print Preview" >/dev/null && fail "Print Preview asked which report with the list window active"
+settled "$SHOTS/chartpoints_9_list_preview.png"
+changed=$(/usr/bin/compare -metric AE "$SHOTS/chartpoints_8_list.png" "$SHOTS/chartpoints_9_list_preview.png" null: 2>&1)
+echo "   pixels changed by the preview: $changed"
+[ "${changed%%.*}" -gt 50000 ] 2>/dev/null || fail "no report window came ($changed pixels changed)"
 
 step "the Night palette"
 activate "$MAIN"

@@ -26,13 +26,8 @@ xwin_enter "$0" "$PROGRAM" "$SAMPLES"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$work/prog" "$SHOTS"
-# The program folder: what lies beside the program, but for the chartpoint folders.
-for f in "$(dirname "$PROGRAM")"/*; do
-    case "$(basename "$f")" in
-    Chartpoints | Attach) ;;
-    *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/" ;;
-    esac
-done
+# The program folder: what lies beside the program, but for what it writes there.
+program_folder_links "$work/prog"
 # The blank chart reopens maximised.
 blank_chart_settings "$CONF"
 sed -i 's/^BottomRightLongitude=.*/&\nShow=dword:3/' "$CONF"

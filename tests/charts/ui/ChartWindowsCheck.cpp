@@ -3,10 +3,13 @@
 // the document, nothing without one, and the active chart followed at the
 // next update pass. The vector charts' disclaimer and management page.
 #include <QApplication>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -23,6 +26,7 @@
 #include "charts/vector/LiveChartDoc.h"
 #include "charts/vector/LiveChartService.h"
 #include "engines/vector/Disclaimer.h"
+#include "engines/vector/FolioUpdate.h"
 #include "engines/vector/S57Import.h"
 #include "engines/vector/VChartStore.h"
 #include "geo/DatumInfo.h"
@@ -43,7 +47,8 @@ QApplication& App()
     return *app;
 }
 
-// The harbour cell with its update, imported and opened in an 800 x 600 window.
+// The harbour cell with its update, imported with its folder's folio and
+// opened in an 800 x 600 window.
 struct Harbour {
     Harbour() : window(geo::IntRect{0, 0, 800, 600})
     {
@@ -53,7 +58,8 @@ struct Harbour {
             std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000";
         vengine::VChartData chart;
         if (!vengine::ImportS57Cell(cell.string(), true, chart).ok ||
-            !vengine::WriteVChartFile(dir / "US5WA03M.b", chart, nullptr))
+            !vengine::WriteVChartFile(dir / "US5WA03M.b", chart, nullptr) ||
+            vengine::UpdateFolio(dir.Path(), {}, {}).recordsWritten <= 0)
             return;
         window.doc = &doc;
         doc.AttachWindow(&window);
@@ -135,6 +141,13 @@ TEST(ChartInfoPanel, FollowsTheActiveChartAndShowsNothingWithout)
     EXPECT_EQ(panel->ValueText("buoyage"), "IALA B");
     EXPECT_EQ(panel->ValueText("title"), "SAMPLE - NOT FOR NAVIGATION - Seattle Harbour");
     EXPECT_TRUE(panel->ValueText("cautions").contains("depths invented"));
+    // The title line is drawn in the caption colours.
+    auto* title = panel->findChild<QLabel*>("title");
+    ASSERT_NE(title, nullptr);
+    const QImage line = title->grab().toImage();
+    EXPECT_EQ(line.pixelColor(1, 1), title->palette().color(QPalette::Highlight));
+    EXPECT_NE(title->palette().color(QPalette::Highlight),
+              panel->palette().color(QPalette::Window));
 
     // Another chart becomes active: every text changes at the next pass.
     active = &blank;
@@ -169,6 +182,10 @@ TEST(LiveChartDisclaimer, DecliningClosesTheChartsACancelDoesNot)
     dlg->SetResultFlag(&accepted);
     dlg->Open();
     EXPECT_TRUE(dlg->findChild<QPlainTextEdit*>()->toPlainText().contains("Quorwick Ltd"));
+    // The text line names the provider of the vector charts.
+    const auto labels = dlg->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                            [](const QLabel* l) { return l->text() == "Livechart Limited"; }));
     dlg->reject();   // "I do not agree"
     EXPECT_FALSE(accepted);
     EXPECT_EQ(closed, 1);
@@ -265,7 +282,9 @@ TEST(LiveChartService, FirstStartInstallsTheHarbourWithItsUpdateApplied)
     EXPECT_EQ(after.redLightsEverySixSeconds, 1);
 }
 
-TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
+// The page hands its folder on at every OK or Apply of the sheet, changed or
+// not; a folder refused hands nothing on.
+TEST(LiveChartFolderPage, ShowsTheFolderAndHandsItOnAtEachApply)
 {
     App();
     TempFolder dir;
@@ -286,12 +305,15 @@ TEST(LiveChartFolderPage, ShowsTheFolderAndHandsOnAChangedOne)
     auto* edit = sheet->findChild<QLineEdit*>("liveChartFolder");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text().toStdString(), service.Folder().string());
+    const std::string same = service.Folder().string();
+    EXPECT_TRUE(sheet->OnApply());
+    EXPECT_EQ(changed, std::vector<std::string>{same}) << "the folder as it was";
     edit->setText("charts");   // not a full path: refused, nothing handed on
     EXPECT_FALSE(sheet->OnApply());
     EXPECT_EQ(refusals.size(), 1);
-    EXPECT_TRUE(changed.empty());
+    EXPECT_EQ(changed.size(), 1u);
     edit->setText(QString::fromStdString((dir / "elsewhere").string()));
     EXPECT_TRUE(sheet->OnApply());
-    EXPECT_EQ(changed, std::vector<std::string>{(dir / "elsewhere").string()});
+    EXPECT_EQ(changed, (std::vector<std::string>{same, (dir / "elsewhere").string()}));
     delete sheet;
 }

@@ -328,6 +328,64 @@ TEST(LiveChartDoc, EachDocumentKeepsItsOwnChartAndView)
     EXPECT_NE(a.doc.File(), b.doc.File());
 }
 
+// A second window on a chart (the one that follows the vessel) takes over
+// the first's view by showing the first's whole chart; its own view stays.
+TEST(LiveChartDoc, TakingOverAViewShowsTheOtherDocumentsWholeChart)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA98M"));
+    OpenLive a(dir / "US5WA98M.b");
+    OpenLive b(dir / "US5WA98M.b");
+    ASSERT_TRUE(a.opened && b.opened);
+    auto extent = [](CLiveChartDoc& d) {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(d.GetExtent(nw, se));
+        return std::array{nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude()};
+    };
+    auto whole = [](CLiveChartDoc& d) {
+        return d.IsWestEdgeInView() && d.IsNorthEdgeInView() && d.IsEastEdgeInView() &&
+               d.IsSouthEdgeInView();
+    };
+    ASSERT_TRUE(b.doc.ZoomIn());
+    const auto ownView = extent(b.doc);
+    ASSERT_TRUE(a.doc.ZoomIn());
+    ASSERT_TRUE(a.doc.ZoomIn());
+    ASSERT_FALSE(whole(a.doc));
+    EXPECT_TRUE(b.doc.TakeOverViewState(a.doc));
+    EXPECT_TRUE(whole(a.doc));
+    EXPECT_EQ(extent(b.doc), ownView) << "the taking document keeps its view";
+    ASSERT_TRUE(b.doc.ZoomFull());
+    EXPECT_EQ(extent(a.doc), extent(b.doc)) << "the whole chart, as Full shows it";
+}
+
+// A vector chart counts as loaded only while the folio file lies in its
+// folder: without it the chart is neither drawn nor zoomed, and the chart's
+// range text is empty.
+TEST(LiveChartDoc, LoadedOnlyWithTheFolioInItsFolder)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA98M"));
+    std::filesystem::remove(dir / "LC.FOL");
+    OpenLive live(dir / "US5WA98M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    EXPECT_FALSE(live.doc.IsChartLoaded());
+    EXPECT_EQ(live.doc.GetExtentText(), "");
+    const std::string folio = vengine::EncodeFolio({{"US5WA98M", 0, 0, 1, 1, 20000}});
+    std::ofstream(dir / "lc.fol", std::ios::binary) << folio;
+    EXPECT_TRUE(live.doc.IsChartLoaded()) << "the folio's name in small letters";
+    EXPECT_NE(live.doc.GetExtentText(), "");
+    std::filesystem::remove(dir / "lc.fol");
+    std::ofstream(dir / "LC.FOL", std::ios::binary) << folio;
+    EXPECT_TRUE(live.doc.IsChartLoaded());
+    std::filesystem::remove(dir / "LC.FOL");
+    EXPECT_FALSE(live.doc.IsChartLoaded());
+    // A chart that did not open is not loaded, folio or none.
+    std::ofstream(dir / "LC.FOL", std::ios::binary) << folio;
+    OpenLive bad(dir / "NONE.b");
+    EXPECT_FALSE(bad.opened);
+    EXPECT_FALSE(bad.doc.IsChartLoaded());
+}
+
 TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
 {
     TempFolder dir;
@@ -362,12 +420,14 @@ TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
     later.LoadSettings();
     EXPECT_EQ(later.Folder(), dir / "mine" / "vector");
 
-    // The page's model: full paths of folders only; a change applied once.
+    // The page's model: full paths of folders only; every apply hands the
+    // folder on, changed or not.
     std::vector<std::string> applied;
     CLiveChartFolderModel model(later.Folder().string(),
                                 [&applied](const std::string& f) { applied.push_back(f); });
     model.Apply();
-    EXPECT_TRUE(applied.empty());   // unchanged
+    EXPECT_EQ(applied, std::vector<std::string>{later.Folder().string()});   // unchanged
+    applied.clear();
     for (const std::string& bad :
          std::vector<std::string>{"", "relative/charts", (samples / "README.txt").string()}) {
         model.Folder() = bad;
@@ -377,7 +437,7 @@ TEST(LiveChartService, ChartFolderSettingAndFirstStartSamples)
     EXPECT_TRUE(model.Validate().empty());
     model.Apply();
     model.Apply();
-    EXPECT_EQ(applied, std::vector<std::string>{(dir / "other").string()});
+    EXPECT_EQ(applied, std::vector<std::string>(2, (dir / "other").string()));
 }
 
 TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
@@ -574,13 +634,23 @@ TEST(LiveChartDoc, AutoscrollLeavesOnceTheViewRunsPastTheChartsEdge)
     const double north = edge(1.0), south = edge(-1.0);
     ASSERT_LT(4 * halfLat, north - south) << "the view must fit on the chart with room";
 
-    // In the middle the chart stays.
-    EXPECT_EQ(f.doc.AutoscrollToPosition(middle), nullptr);
-    EXPECT_TRUE(f.docs.empty());
-    // On the chart, half a view's height short of its north edge: the view
-    // round the vessel runs past the edge, and the overview takes over.
+    // On the chart, half a view's height short of its north edge.
     const geo::CPosition nearEdge(north - halfLat / 2, middle.GetLongitude());
     ASSERT_TRUE(f.doc.IsPositionOnChart(nearEdge));
+    // With best chart selection on, the chart holding the vessel stays the
+    // best one up to its edge: no other chart takes over, however often asked.
+    ASSERT_TRUE(f.charting.IsAutoscrollOn());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(f.doc.AutoscrollToPosition(nearEdge), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+
+    // With it off the chart covering a view of this size round the vessel is
+    // chosen. In the middle the chart stays.
+    f.charting.SetAutoscroll(false);
+    EXPECT_EQ(f.doc.AutoscrollToPosition(middle), nullptr);
+    EXPECT_TRUE(f.docs.empty());
+    // Near the edge the view round the vessel runs past it, and the overview
+    // takes over.
     chart::CChartDoc* next = f.doc.AutoscrollToPosition(nearEdge);
     ASSERT_EQ(f.docs.size(), 1u);
     ASSERT_EQ(next, f.docs[0].get());
@@ -588,6 +658,48 @@ TEST(LiveChartDoc, AutoscrollLeavesOnceTheViewRunsPastTheChartsEdge)
     const auto after = f.Extent(*next);
     EXPECT_NEAR((after[0] - after[2]) / 2, halfLat, halfLat * 0.01) << "the same view size";
     EXPECT_NEAR((after[0] + after[2]) / 2, nearEdge.GetLatitude(), 1e-9);
+}
+
+// A pan step moves the view by the step's pixels; once an edge of the chart is
+// in view no step goes further toward it.
+TEST(LiveChartDoc, PanningStopsAtTheChartsEdgeInView)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
+    OpenLive live(dir / "US5WA99M.b");
+    ASSERT_TRUE(live.opened);
+    CLiveChartDoc& doc = live.doc;
+    auto middle = [&doc] {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(doc.GetExtent(nw, se));
+        return std::array<double, 3>{(nw.GetLatitude() + se.GetLatitude()) / 2,
+                                     (nw.GetLongitude() + se.GetLongitude()) / 2,
+                                     (se.GetLongitude() - nw.GetLongitude()) / 800};
+    };
+    // The whole chart in view: every edge is, and nothing moves.
+    ASSERT_TRUE(doc.ZoomFull());
+    const auto whole = middle();
+    EXPECT_EQ(doc.PanHorizontal(-40), 0);
+    EXPECT_EQ(doc.PanHorizontal(40), 0);
+    EXPECT_EQ(doc.PanVertical(-40), 0);
+    EXPECT_EQ(doc.PanVertical(40), 0);
+    EXPECT_NEAR(middle()[1], whole[1], 1e-9);
+    ASSERT_TRUE(doc.ZoomIn());
+    ASSERT_TRUE(doc.ZoomIn());
+    // Zoomed in: a step west moves the middle the step's pixels west.
+    const auto before = middle();
+    EXPECT_EQ(doc.PanHorizontal(-40), 1);
+    EXPECT_NEAR(middle()[1], before[1] - 40 * before[2], before[2] * 2);
+    EXPECT_NEAR(middle()[0], before[0], 1e-6);
+    // Westward until the chart's west edge is in view, then no further.
+    int steps = 0;
+    while (doc.PanHorizontal(-40) == 1 && ++steps < 200) { }
+    EXPECT_LT(steps, 200);
+    EXPECT_TRUE(doc.IsWestEdgeInView());
+    const auto stopped = middle();
+    EXPECT_EQ(doc.PanHorizontal(-40), 0);
+    EXPECT_NEAR(middle()[1], stopped[1], 1e-9);
+    EXPECT_EQ(doc.PanHorizontal(40), 1) << "away from the edge it moves again";
 }
 
 // Centring on a position off the chart opens the folio's chart covering it in

@@ -187,8 +187,8 @@ TEST(LongReport, TheSampleRoutesInBothRouteLists)
 
     for (const bool full : {true, false}) {
         const std::string pdf = (folder / (full ? "full.pdf" : "plain.pdf")).string();
-        const int pages =
-            WritePdf(routes::RouteListReport(table, full, folder.string()), folder, pdf);
+        const int pages = WritePdf(
+            routes::RouteListReport(table, full, folder.string(), folder.string()), folder, pdf);
         ASSERT_GE(pages, 1);
         EXPECT_EQ(PdfPages(pdf), pages);
         const std::string text = CommandOutput("pdftotext -layout '" + pdf + "' -");

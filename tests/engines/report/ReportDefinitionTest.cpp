@@ -57,8 +57,8 @@ TEST(ReportDefinition, EveryShippedFileReadsAgainstItsReport)
         navigator::VesselLogReport("Voyage", {}),
         navigator::LogListReport("Voyage"),
         routes::WaypointListReport(route, "Routes", "A", "B"),
-        routes::RouteListReport(routeTable, false, "Attachments"),
-        routes::RouteListReport(routeTable, true, "Attachments")};
+        routes::RouteListReport(routeTable, false, "Routes", "Attachments"),
+        routes::RouteListReport(routeTable, true, "Routes", "Attachments")};
     for (const char* plan : {"PssgPln", "PlnCstm1", "PlnCstm2", "PlnIntl1", "PlnIntl2"}) {
         report::CReportRequest request;
         request.name = plan;

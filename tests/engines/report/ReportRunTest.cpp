@@ -264,6 +264,54 @@ TEST(ReportRun, VesselLogPrintsLocalTimesAndBlankUnsetValues)
     EXPECT_EQ(FilesIn(dir.filePath("reports").toStdString()), 0u);
 }
 
+// An older log taken over may hold its rows out of time order, and a row
+// may be marked deleted: the report prints by date and time, without it.
+TEST(ReportRun, VesselLogPrintsInTimeOrderWithoutDeletedRows)
+{
+    App();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    QTemporaryDir dir;
+    const std::string logPath = dir.filePath("00000002").toStdString();
+    {
+        db::CDBLog log;
+        log.SetFilePath(logPath);
+        ASSERT_TRUE(log.Open());
+        const std::pair<app::CDateTimeEx, const char*> rows[] = {
+            {app::CDateTimeEx(2026, 6, 2, 9, 0, 0), "third"},
+            {app::CDateTimeEx(2026, 6, 1, 23, 15, 0), "second"},
+            {app::CDateTimeEx(2026, 6, 2, 7, 0, 0), "struck out"},
+            {app::CDateTimeEx(2026, 6, 1, 8, 45, 0), "first"},
+        };
+        for (const auto& [when, note] : rows) {
+            log.ClearRecord();
+            log.m_time = when;
+            log.m_position = geo::CPosition(48.1, -122.6);
+            log.m_note = note;
+            ASSERT_TRUE(log.AppendNew());
+        }
+        ASSERT_TRUE(log.GoRecord(3));
+        ASSERT_TRUE(log.DeleteRecord());
+        ASSERT_TRUE(log.FlushIfOpen());
+    }
+    report::CRunProgress progress;
+    std::string error;
+    report::CReportRequest request =
+        navigator::VesselLogReport(dir.filePath("Voyage").toStdString(), {logPath});
+    request.folder = dir.filePath("reports").toStdString();
+    ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
+    auto filled = report::FillReport(std::move(request), report::DefaultPageSize(),
+                                     std::stop_token(), progress, error);
+    ASSERT_TRUE(filled) << error;
+    std::vector<std::string> notes;
+    std::vector<std::string> cells;
+    for (std::size_t r = 0; r < filled->rows->Count(); ++r) {
+        filled->rows->Row(r, cells);
+        notes.push_back(cells[8]);
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"first", "second", "third"}));
+}
+
 // The log list: a voyage still under way has no end yet and prints
 // "Unknown" for it, with no time.
 TEST(ReportRun, LogListPrintsUnknownForAVoyageNotEnded)

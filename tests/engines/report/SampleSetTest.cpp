@@ -24,6 +24,7 @@
 #include "routes/ui/RouteReports.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include "../../support/FileSettingsHome.h"
@@ -79,13 +80,16 @@ void KeepPictures(const std::string& pdf, int pages, const std::string& name)
     }
 }
 
-// The sample plan of a route, its module and settings together.
+// The sample plan of a route, its module and settings together; the module's folder (its
+// "Plans") is the settings file's, the test's own.
 struct SamplePlan {
-    explicit SamplePlan(const fs::path& settingsFile) : settings(settingsFile) { }
+    explicit SamplePlan(const fs::path& settingsFile)
+        : settings(settingsFile), plan(settings, settingsFile.parent_path().string())
+    { }
 
     brine_test::FileSettingsHome settings;
     brine_test::ScriptedPrompt prompt;
-    routes::CPlanModule plan{settings, std::string()};
+    routes::CPlanModule plan;
 
     bool Calculate(const routes::CRouteState& state)
     {
@@ -370,7 +374,8 @@ TEST_F(SampleSetTest, RouteListsAndTheWaypointList)
     table.SetFilePath(Set(report_sample::kSetRoutes).string());
     ASSERT_TRUE(table.Open(true));
     for (const bool full : {true, false}) {
-        const Printed p = Print(routes::RouteListReport(table, full, "/home/navigator/Attach"),
+        const Printed p = Print(routes::RouteListReport(table, full, "/home/navigator/Routes",
+                                                        "/home/navigator/Attach"),
                                 full ? "routes_full" : "routes");
         EXPECT_EQ(p.pdfPages, p.measured);
         ExpectInOrder(p.text, {full ? "Route List ( Full Details ) Report" : "Route List Report",
@@ -472,6 +477,16 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
             EXPECT_NE(LineWith(p.text, "Point Wilson").find("0d 00h 30m"), std::string::npos);
         }
     }
+    // On Letter, the paper of a US locale and narrower than A4, the names'
+    // words still print whole ("Marrowstone", "Foulweather").
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const Printed letter =
+        Print(routes::PassagePlanReport(plan, state, K::Standard, "", "Sound Sampler", memo),
+              "plan_letter");
+    QLocale::setDefault(locale);
+    EXPECT_EQ(letter.pdfPages, letter.measured);
+    ExpectInOrder(letter.text, names);
 }
 
 // The log tow's plan, calculated by the plan module at the tow's speed: its

@@ -1,14 +1,16 @@
 // The position entry field and the degree field offscreen: keys reach the
-// model field by field, a refused change leaves the previous text and says
-// why at the field, held arrows repeat on their timetable, the datum menu
-// shows five at a time, and degree fields keep to their kind.
+// model field by field, a refused change leaves the previous text and hands
+// the reason to the owner, held arrows repeat on their timetable, the datum
+// menu shows five at a time, and degree fields keep to their kind.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include "geo/ui/DegrEdit.h"
@@ -23,6 +25,16 @@ QApplication& App()
 {
     static auto* app = new QApplication(g_argc, g_argv);   // never destroyed: see Qt's exit order
     return *app;
+}
+
+// Shown in an active window with the keyboard focus, as a field the user works in.
+void Focus(QWidget& field)
+{
+    field.show();
+    field.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
+    field.setFocus();
+    ASSERT_TRUE(field.hasFocus());
 }
 
 geo::CEntryPosition Solent()
@@ -90,8 +102,8 @@ TEST(PositionCtrl, AHeldArrowButtonRepeatsAsAHeldKey)
 {
     App();
     geo::CPositionCtrl field;
-    field.show();
     ASSERT_TRUE(field.SetPosition(Solent()));
+    Focus(field);
     QTest::keyClick(&field, Qt::Key_Home);   // latitude degrees
     QAbstractButton* up = field.SpinButton(true);
     ASSERT_NE(up, nullptr);
@@ -207,12 +219,134 @@ TEST(DegrEdit, EachKindKeepsToItsNumbers)
     QTest::keyClicks(&zone, "-11");
     EXPECT_EQ(zone.text(), "-11");
     zone.clear();
-    QTest::keyClicks(&zone, "+12");
-    EXPECT_EQ(zone.text(), "+12");
+    QTest::keyClicks(&zone, "+12");   // digits and '-' only: the '+' is refused
+    EXPECT_EQ(zone.text(), "12");
     zone.clear();
     QTest::keyClicks(&zone, "13");
     EXPECT_EQ(zone.text(), "1");
     EXPECT_GE(zoneRefusals.count(), 2);
+}
+
+TEST(PositionCtrl, OnlyDigitsMinusAndHemispheresAreTypedAndRefusalsAreSilent)
+{
+    App();
+    geo::CPositionCtrl field;
+    field.show();
+    geo::CEntryPosition high = Solent();
+    high.altitude = 12.0;
+    ASSERT_TRUE(field.SetPosition(high));
+    QSignalSpy refusals(&field, &geo::CPositionCtrl::refused);
+    QTest::keyClick(&field, Qt::Key_End);   // the altitude
+    QTest::keyClicks(&field, "-");
+    EXPECT_DOUBLE_EQ(field.GetPosition()->altitude, -12.0);
+    // '+' has no place in a typed position, not even in the altitude.
+    const QString before = field.text();
+    QTest::keyClicks(&field, "+");
+    EXPECT_EQ(field.text(), before);
+    EXPECT_DOUBLE_EQ(field.GetPosition()->altitude, -12.0);
+    EXPECT_EQ(refusals.count(), 0);
+
+    // A refused character leaves the text and shows nothing over the field.
+    QTest::keyClick(&field, Qt::Key_Home);
+    QTest::keyClick(&field, Qt::Key_Right);   // the latitude minutes
+    QTest::keyClicks(&field, "7500");
+    EXPECT_EQ(refusals.count(), 1);
+    EXPECT_FALSE(field.text().contains(QString::fromUtf8("75'00")));
+    EXPECT_FALSE(QToolTip::isVisible());
+}
+
+TEST(PositionCtrl, AReadOnlyFieldTakesNoDatumChoiceTypingOrSpin)
+{
+    App();
+    geo::CPositionCtrl field;
+    ASSERT_TRUE(field.SetFormat(QString::fromUtf8("DD\u00B0MM'MMN ddd\u00B0mm'mmE C")));
+    field.SetDatums({"WGS 84", "OSGB 36", "ED 50"}, 0);
+    ASSERT_TRUE(field.SetPosition(Solent()));
+    field.setReadOnly(true);
+    field.show();
+    const QString before = field.text();
+    QMenu menu;
+    field.FillDatumMenu(menu);
+    ASSERT_EQ(menu.actions().size(), 5);   // earlier, three datums, later
+    menu.actions()[2]->trigger();
+    EXPECT_EQ(field.GetPosition()->datum, 0);
+    QTest::keyClick(&field, Qt::Key_Home);
+    QTest::keyClicks(&field, "12");
+    QTest::keyClick(&field, Qt::Key_Up);
+    EXPECT_EQ(field.text(), before);
+    // Nor does it cut, copy, paste or undo.
+    QApplication::clipboard()->setText("kept");
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(&field, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field.text(), before);
+}
+
+TEST(PositionCtrl, TheArrowsShareOneSquareAndSpinOnlyAFocusedField)
+{
+    App();
+    geo::CPositionCtrl field;
+    ASSERT_TRUE(field.SetPosition(Solent()));
+    field.resize(field.sizeHint());
+    field.show();
+    const int side = field.height();
+    const QRect up = field.SpinButton(true)->geometry();
+    const QRect down = field.SpinButton(false)->geometry();
+    // One square of the field's height at the right: up above, down below.
+    EXPECT_EQ(up.left(), down.left());
+    EXPECT_EQ(up.width(), side);
+    EXPECT_EQ(down.width(), side);
+    EXPECT_EQ(up.top(), 0);
+    EXPECT_EQ(up.bottom() + 1, down.top());
+    EXPECT_EQ(down.bottom() + 1, side);
+    EXPECT_EQ(up.right() + 1, field.width());
+    EXPECT_EQ(field.textMargins().right(), side);
+    EXPECT_FALSE(field.DatumButton()->isVisible());
+
+    // In a window where another field has the focus, a click on an arrow
+    // only focuses the position field; the next click spins.
+    QWidget window;
+    auto* other = new QLineEdit(&window);
+    auto* inWindow = new geo::CPositionCtrl(&window);
+    ASSERT_TRUE(inWindow->SetPosition(Solent()));
+    inWindow->setGeometry(0, 40, inWindow->sizeHint().width(), inWindow->sizeHint().height());
+    Focus(window);
+    other->setFocus();
+    const QString before = inWindow->text();
+    QAbstractButton* arrow = inWindow->SpinButton(true);
+    QTest::mouseMove(arrow, arrow->rect().center());
+    QTest::mouseClick(arrow, Qt::LeftButton, {}, arrow->rect().center());
+    EXPECT_TRUE(inWindow->hasFocus());
+    EXPECT_EQ(inWindow->text(), before);
+    QTest::mouseClick(arrow, Qt::LeftButton, {}, arrow->rect().center());
+    EXPECT_NE(inWindow->text(), before);
+
+    // A datum field adds a further square at the right for the datum button.
+    ASSERT_TRUE(field.SetFormat(QString::fromUtf8("DD\u00B0MM'MMN ddd\u00B0mm'mmE C")));
+    field.SetDatums({"WGS 84", "OSGB 36"}, 0);
+    field.resize(field.sizeHint());
+    EXPECT_TRUE(field.DatumButton()->isVisible());
+    EXPECT_EQ(field.textMargins().right(), 2 * field.height());
+    EXPECT_EQ(field.DatumButton()->geometry().right() + 1, field.width());
+    EXPECT_EQ(field.SpinButton(true)->geometry().right() + 1,
+              field.DatumButton()->geometry().left());
+}
+
+TEST(DegrEdit, ADeviationSideLetterGoesToTheEnd)
+{
+    App();
+    geo::CDegrEdit deviation(geo::CDegrEdit::Kind::Deviation);
+    QTest::keyClicks(&deviation, "3.5");
+    deviation.setCursorPosition(1);
+    QTest::keyClicks(&deviation, "W");
+    EXPECT_EQ(deviation.text(), "3.5W");
+    deviation.setCursorPosition(0);
+    QTest::keyClicks(&deviation, "e");   // the other side replaces it
+    EXPECT_EQ(deviation.text(), "3.5e");
+    QTest::keyClicks(&deviation, "1");   // nothing follows the side letter
+    EXPECT_EQ(deviation.text(), "3.5e");
 }
 
 }   // namespace

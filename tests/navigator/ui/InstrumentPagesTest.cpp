@@ -2,16 +2,19 @@
 // the spin keys, the port combo boxes and the GPS delay text.
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/ui/SpinEdit.h"
+#include "nmea/GPSModule.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
 #include "nmea/ui/NetworkOptionsPage.h"
+#include "nmea/ui/SentenceOptionsPages.h"
 
 namespace {
 
@@ -124,7 +127,7 @@ TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
     values.tcpPort = 5000;
     auto* sheet = new app::CModelessPropertySheet("Options");
     auto* page = new nmea::CNetworkOptionsDlg(
-        std::make_unique<nmea::CNetworkOptionsModel>(values, nullptr, nullptr), {}, "192.0.2.1");
+        std::make_unique<nmea::CNetworkOptionsModel>(values, nullptr, nullptr), "192.0.2.1");
     sheet->AddPage(page);
     sheet->ShowModeless();
     QApplication::setActiveWindow(sheet);
@@ -147,6 +150,62 @@ TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
     EXPECT_EQ(leave("1024"), folder);
     EXPECT_EQ(leave("65535"), folder);
     delete sheet;
+}
+
+// The labels and check boxes as the user reads them, mnemonics aside.
+QStringList ShownTexts(const QWidget& page)
+{
+    QStringList texts;
+    for (const QLabel* l : page.findChildren<QLabel*>())
+        texts << l->text().remove('&');
+    for (const QAbstractButton* b : page.findChildren<QAbstractButton*>())
+        texts << b->text().remove('&');
+    return texts;
+}
+
+TEST(InstrumentPages, PagesCarryTheirTextsAsGiven)
+{
+    App();
+    TwoPorts ports;
+    nmea::CAutopilotOptions pilot;
+    const nmea::COptionsAutopilot autopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(pilot, false, nullptr), &ports);
+    // The port combo box and the check box are both "Transmit".
+    EXPECT_EQ(ShownTexts(autopilot).count("Transmit"), 2)
+        << ShownTexts(autopilot).join('|').toStdString();
+
+    nmea::CNMEAOptions sentences;
+    const nmea::CNMEASentenceOptions nmeaPage(
+        std::make_unique<nmea::CNMEAOptionsModel>(sentences, nullptr), &ports);
+    EXPECT_TRUE(ShownTexts(nmeaPage).contains("Process"))
+        << ShownTexts(nmeaPage).join('|').toStdString();
+    auto* process = nmeaPage.findChild<QCheckBox*>("process");
+    ASSERT_NE(process, nullptr);
+    // "a" is the sheet's Apply, so "p" is free for the page.
+    EXPECT_EQ(process->text(), "&Process");
+
+    nmea::CNetworkOptions values;
+    values.address = "127.0.0.2";   // chosen in the settings for a second station here
+    nmea::CNetworkOptionsDlg network(
+        std::make_unique<nmea::CNetworkOptionsModel>(values, nullptr, nullptr), "192.0.2.1");
+    const QStringList shown = ShownTexts(network);
+    for (const char* text : {"Host Name", "IP Address", "TCP Port"})
+        EXPECT_TRUE(shown.contains(text)) << text << " among " << shown.join('|').toStdString();
+    // The address is the station's own, shown and never edited; OK carries
+    // the stored choice through as it was.
+    network.ModelToControls();
+    const auto* address = network.findChild<QLineEdit*>("address");
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->text(), "192.0.2.1");
+    EXPECT_FALSE(address->isEnabled());
+    EXPECT_FALSE(network.ControlsToModel());
+    EXPECT_EQ(network.M().Values().address, "127.0.0.2");
+
+    // The sentence list's descriptions as the receivers' documentation words them.
+    const nmea::SentenceList gpsSentences = nmea::GpsSentences();
+    ASSERT_EQ(gpsSentences.size(), 19u);
+    EXPECT_EQ(gpsSentences[9].description, "Recommended Minimum Specfic Loran-C Data");
+    EXPECT_EQ(gpsSentences[11].description, "Recommended Minimum Specfic GNSS Data");
 }
 
 }   // namespace

@@ -192,7 +192,7 @@ TEST(LoggingOptionsPage, OkMakesTheFolderAndTheNextTickUsesTheInterval)
 TEST(LoggingOptionsPage, KeysAreTheirOwn)
 {
     Rig r;
-    QStringList keys{"o", "c", "p"};
+    QStringList keys{"o", "c", "a"};
     QStringList texts;
     for (auto* label : r.sheet->Page(0)->findChildren<QLabel*>())
         texts << label->text();

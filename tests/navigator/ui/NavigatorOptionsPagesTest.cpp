@@ -7,15 +7,20 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/SpinEdit.h"
 #include "navigator/ui/NavigatorOptionsPages.h"
 #include "nmea/NMEADevice.h"
@@ -193,7 +198,7 @@ TEST(NavigatorOptionsPages, SentenceTreeAndMonitoringRules)
     // Each page's keys are its own, and none is taken from the sheet's buttons.
     const QRegularExpression mnemonic("&([^&])");
     for (int i = 0; i < sheet->PageCount(); ++i) {
-        QStringList keys{"o", "c", "p"};
+        QStringList keys{"o", "c", "a"};
         QStringList texts;
         for (auto* b : sheet->Page(i)->findChildren<QAbstractButton*>())
             texts << b->text();
@@ -230,6 +235,70 @@ TEST(NavigatorOptionsPages, BestChartSwitchChangedFromTheMenuIsShown)
     sheet->Tabs()->setCurrentIndex(0);
     EXPECT_TRUE(sheet->Page(0)->findChild<QCheckBox*>("select")->isChecked());
     EXPECT_TRUE(sheet->Page(0)->findChild<QLineEdit*>("checkTime")->isEnabled());
+
+    // Switched off again while the page stays on screen: the page follows
+    // within its update pass, without being shown anew.
+    moduleSelect = false;
+    auto* select = sheet->Page(0)->findChild<QCheckBox*>("select");
+    for (int waited = 0; select->isChecked() && waited < 3000; waited += 50)
+        QTest::qWait(50);
+    EXPECT_FALSE(select->isChecked());
+    EXPECT_FALSE(sheet->Page(0)->findChild<QLineEdit*>("checkTime")->isEnabled());
+    delete sheet;
+}
+
+// The replay file is browsed for among text files only: another kind is not
+// listed, and a name typed without its extension is the text file's.
+TEST(NavigatorOptionsPages, ReplayFileIsBrowsedAmongTextFiles)
+{
+    App();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const char* name : {"notes.txt", "notes.log"}) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("$GPTXT,01,01,02,text*00\r\n");
+    }
+    TwoPorts ports;
+    Applied a;
+    bool moduleSelect = false;
+    app::CModelessPropertySheet* sheet = MakeSheet(ports, a, moduleSelect);
+    sheet->ShowModeless();
+    auto* page = sheet->Page(2);
+    sheet->Tabs()->setCurrentWidget(page);
+    page->findChild<QLineEdit*>("replayFile")->setText(folder.filePath("notes.txt"));
+
+    QStringList types;
+    QStringList listed;
+    QTimer::singleShot(200, [&] {
+        auto* open = qobject_cast<app::COpenFileDlg*>(QApplication::activeModalWidget());
+        if (open == nullptr)
+            return;
+        for (int i = 0; i < open->TypeCombo()->count(); ++i)
+            types << open->TypeCombo()->itemText(i);
+        for (int i = 0; i < open->Files()->topLevelItemCount(); ++i)
+            listed << open->Files()->topLevelItem(i)->text(0);
+        open->NameEdit()->setText("notes");
+        open->accept();
+        if (open->isVisible())
+            open->reject();
+    });
+    QPushButton* browse = nullptr;
+    for (auto* b : page->findChildren<QPushButton*>())
+        if (b->text() == "&Browse...")
+            browse = b;
+    ASSERT_NE(browse, nullptr);
+    QTest::mouseClick(browse, Qt::LeftButton);
+
+    EXPECT_EQ(types.join(" | ").toStdString(), "Text Files (*.txt)");
+    EXPECT_FALSE(listed.contains("notes.log")) << listed.join(' ').toStdString();
+    EXPECT_EQ(page->findChild<QLineEdit*>("replayFile")->text(), folder.filePath("notes.txt"));
+    EXPECT_TRUE(page->findChild<QCheckBox*>("process")->isEnabled());
+    // A typed name of another kind of file leaves "Process" off.
+    auto* edit = page->findChild<QLineEdit*>("replayFile");
+    edit->setText(folder.filePath("notes.log"));
+    emit edit->textEdited(edit->text());
+    EXPECT_FALSE(page->findChild<QCheckBox*>("process")->isEnabled());
     delete sheet;
 }
 

@@ -85,6 +85,15 @@ TEST(NmeaDumpView, ReaderLinesReachTheHistoryAndTheViewFollowsTheNewest)
     EXPECT_GT(view.LastCopiedLines(), 0u);
     EXPECT_LE(view.LastCopiedLines(), 22u);
 
+    // Made smaller while it follows the newest (a message bar appearing under
+    // it), it goes on following what arrives.
+    view.resize(500, 12 * view.LineHeight());
+    QApplication::processEvents();
+    port.DeliverReceived("$GPGLL,4807.0380,N,12234.0000,W,120001,A*00");
+    QTRY_COMPARE(view.LineCount(), std::min(capture.size() + 1, nmea::CPort::kHistoryLimit) + 1);
+    QApplication::processEvents();
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+
     // Scrolled up, new lines no longer move the view.
     view.verticalScrollBar()->setValue(0);
     port.DeliverReceived("$GPGLL,5030.2500,S,00115.5000,W,120000,A*00");

@@ -59,6 +59,9 @@ TEST(BestTimeDialog, AxisArrowAndFiguresInLine)
     if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)
         image.save(QString::fromLocal8Bit(shots) + "/best_time_chart.png");
     brine_test::ExpectAxisArrowAndFiguresInLine(image, d.PlotRect(), d.font());
+    // The plot starts 24 pixels down and holds a 24-pixel row per plan.
+    EXPECT_EQ(d.PlotRect().top(), 24);
+    EXPECT_EQ(d.PlotRect().bottom(), 3 * 24 + 26);
 }
 
 }   // namespace

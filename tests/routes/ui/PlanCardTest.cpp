@@ -73,13 +73,27 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     EXPECT_TRUE(arriveTime->isEnabled());
     EXPECT_EQ(changes, 1);
 
-    // A typed speed goes into the module and clears a plan worked again.
+    // A typed speed goes into the module; the plan worked again stays, but
+    // is no longer valid: no waypoint times until it is worked out anew.
     ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    ASSERT_TRUE(plan.IsPlanValid());
+    ASSERT_TRUE(plan.GetWaypointTime(1));
     speed->setValue(5.0);
     EXPECT_DOUBLE_EQ(plan.PlanSettings().vesselSpeed, 5.0);
-    EXPECT_FALSE(plan.IsCalculated());
+    EXPECT_TRUE(plan.IsCalculated());
+    EXPECT_FALSE(plan.IsPlanValid());
+    EXPECT_FALSE(plan.GetWaypointTime(1));
+    EXPECT_EQ(plan.Plan().size(), 2u);
     nameEdit->setText("Inlet");   // set by the program, not typed: not a change
     EXPECT_EQ(changes, 2);
+    // A new mode on a plan that is no longer valid leaves it as it is; the
+    // next calculation makes it valid again.
+    arrive->click();
+    EXPECT_TRUE(plan.IsCalculated());
+    depart->click();
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    EXPECT_TRUE(plan.IsPlanValid());
+    EXPECT_TRUE(plan.GetWaypointTime(1));
 
     // Report follows its command's state and opens the short form plan.
     auto* report = card.findChild<QPushButton*>("PlanReport");

@@ -13,6 +13,7 @@
 #include "app/CommandTable.h"
 #include "db/DBRoute.h"
 #include "routes/RouteModule.h"
+#include "routes/RouteOptions.h"
 #include "routes/TidalModule.h"
 
 #include <QApplication>
@@ -83,8 +84,11 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     ASSERT_EQ(
         plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
         0);
+    // A new route starts a fresh plan: departing, from now.
+    plan.PlanSettings().mode = routes::PlanMode::ArriveFor;
     ASSERT_TRUE(module.NewRoute());
     EXPECT_FALSE(plan.IsCalculated());
+    EXPECT_EQ(plan.PlanSettings().mode, routes::PlanMode::DepartAt);
     EXPECT_EQ(plan.planName, module.RouteTexts().name);
     EXPECT_NE(plan.planName, "Admiralty Inlet");
 
@@ -132,6 +136,86 @@ TEST(PlanFollowsRoute, BestTimeIsOfferedOnlyWithTidalStreamsOn)
     plan.PlanSettings().tidesOn = true;
     EXPECT_TRUE(commands.Update(app::cmd::kPlanBestTime).enabled);
     commands.Remove(&plan);
+}
+
+// The great-circle page applied with a new limit: the legs are measured with
+// that limit (a composite track is longer than the great circle it replaces),
+// the worked plan is cleared, and a leg beyond the limit tells the user so.
+// Applied unchanged, the plan stays.
+TEST(PlanFollowsRoute, GreatCircleLimitsAppliedMeasureTheLegsAgain)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteModule module(settings, prompt, dir.Path());
+    ASSERT_TRUE(module.Initialise());
+    routes::CPlanWindows::Links links;
+    links.routes = [&module] { return &module; };
+    routes::CPlanWindows plan(settings, dir.Path().string(), prompt, links);
+    ASSERT_TRUE(plan.Initialise());
+    module.AddListener(&plan);
+
+    // Across the North Pacific: the great circle runs far north of 40 N.
+    const std::filesystem::path path = dir.Path() / "Pacific";
+    {
+        db::CDBRoute table;
+        table.SetFilePath(path.string());
+        ASSERT_TRUE(table.Open());
+        table.ClearRecord();
+        table.m_name = "Tokyo Bay to Juan de Fuca";
+        ASSERT_TRUE(table.AppendNew());
+        for (const auto& [lat, lon] : {std::pair{35.0, 140.0}, std::pair{48.3, -125.0}}) {
+            table.Points().Waypoints().ClearRecord();
+            table.Points().Waypoints().m_position = geo::CPosition(lat, lon);
+            ASSERT_TRUE(table.Points().AppendPoint());
+        }
+        table.Close();
+    }
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    module.OnEdit();
+    ASSERT_TRUE(module.SelectWaypoint(1));
+    ASSERT_TRUE(module.SetLegType(1));
+    const double greatCircle = module.LegFrom(1).range;
+    ASSERT_GT(greatCircle, 4000.0);
+
+    plan.PlanSettings().vesselSpeed = 12.0;
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
+    ASSERT_TRUE(plan.IsCalculated());
+
+    routes::CGreatCircleOptionsModel page(module);
+    page.Values().applyNorthLimit = true;
+    page.Values().northDegrees = 50;
+    page.Values().northMinutes = 0;
+    page.Apply();
+    EXPECT_FALSE(plan.IsCalculated());
+    const routes::CLegResult composite = module.LegFromShown(1);
+    EXPECT_GT(composite.range, greatCircle + 10.0);
+    EXPECT_TRUE(prompt.AskedPrompts().empty());
+
+    // The same settings again change nothing: a worked plan stays.
+    ASSERT_EQ(
+        plan.Calculate(routes::PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+        0);
+    routes::CGreatCircleOptionsModel same(module);
+    same.Apply();
+    EXPECT_TRUE(plan.IsCalculated());
+
+    // A limit south of the destination: the list's leg is a plain great
+    // circle again and the user is warned.
+    routes::CGreatCircleOptionsModel lower(module);
+    lower.Values().northDegrees = 45;
+    lower.Apply();
+    EXPECT_FALSE(plan.IsCalculated());
+    prompt.Expect(platform::PromptAnswer::Ok, "beyond an active limiting latitude");
+    EXPECT_NEAR(module.LegFromShown(1).range, greatCircle, 0.01);
+    ASSERT_EQ(prompt.AskedPrompts().size(), 1u);
+    EXPECT_EQ(prompt.AskedPrompts().back().icon, platform::PromptIcon::Exclamation);
+
+    plan.Terminate();
+    module.Terminate();
 }
 
 }   // namespace

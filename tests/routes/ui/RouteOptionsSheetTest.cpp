@@ -34,7 +34,7 @@ char* argv[] = {name, nullptr};
 QStringList PageKeys(QWidget& page)
 {
     const QRegularExpression mnemonic("&([^&])");
-    QStringList keys{"o", "c", "p"};   // the sheet's OK, Cancel, Apply
+    QStringList keys{"o", "c", "a"};   // the sheet's OK, Cancel, Apply
     QStringList texts;
     for (auto* b : page.findChildren<QAbstractButton*>())
         texts << b->text();
@@ -77,6 +77,10 @@ TEST(RouteOptionsSheet, KeysAreOwnAndMonitoringReachesTheRoute)
     // the palette in use.
     auto* general = static_cast<routes::CRouteGeneralOptionsPage*>(sheet->Page(0));
     ASSERT_NE(general->findChild<QPushButton*>("routeColour"), nullptr);
+    QStringList labels;
+    for (const QLabel* l : general->findChildren<QLabel*>())
+        labels << l->text().remove('&');
+    EXPECT_TRUE(labels.contains("Overlay Size")) << labels.join('|').toStdString();
     general->M().Values().routeColour = 0x00123456;
     sheet->findChild<QAbstractButton*>("sheetApply")->click();
     EXPECT_EQ(module.Views().WaypointProperties().Text().GetColour(), 0x00123456u);

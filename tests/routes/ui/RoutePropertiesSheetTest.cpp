@@ -14,6 +14,7 @@
 #include "routes/ui/RouteWindows.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 
 #include <cmath>
@@ -108,6 +109,12 @@ TEST(RoutePropertiesSheet, ShowsTheChosenWaypointAndFollowsTheRoute)
     EXPECT_EQ(Field(sheet, "routeFrom"), "Point Wilson");
     EXPECT_EQ(Field(sheet, "routeTo"), "West Point");
     EXPECT_EQ(Field(sheet, "waypointName"), "Point Wilson");
+    // "Position" heads the waypoint's latitude and longitude.
+    QStringList labels;
+    for (const QLabel* l : sheet.findChildren<QLabel*>())
+        labels << l->text();
+    EXPECT_TRUE(labels.contains("Position")) << labels.join('|').toStdString();
+    EXPECT_FALSE(labels.contains("Latitude") || labels.contains("Longitude"));
 
     // The chart's Properties over waypoint 2 opens it in the same sheet;
     // between waypoints the route has nothing to show.

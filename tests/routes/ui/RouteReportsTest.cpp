@@ -115,7 +115,11 @@ TEST(RouteReports, RouteListShowsUnusedAttachmentSlots)
     ASSERT_TRUE(table.AppendNew());
 
     for (const bool full : {true, false}) {
-        report::CReportRequest request = routes::RouteListReport(table, full, "/home/mate");
+        report::CReportRequest request =
+            routes::RouteListReport(table, full, "/home/mate/Routes", "/home/mate");
+        // The route module's folders, wherever the table itself was opened from.
+        EXPECT_EQ(request.formulas["Route Path"], "/home/mate/Routes");
+        EXPECT_EQ(request.formulas["Attach Path"], "/home/mate");
         request.folder = dir.filePath(full ? "full" : "plain").toStdString();
         std::string error;
         ASSERT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
@@ -159,7 +163,8 @@ routes::CRouteState SampleRoute()
     return state;
 }
 
-std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName)
+std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName,
+                        const geo::CPositionFormat& format = {})
 {
     brine_test::TempFolder dir;
     brine_test::FolderSettings settings(dir.Path());
@@ -174,7 +179,7 @@ std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName
     plan.PlanSettings().vesselSpeed = 6.0;
     EXPECT_EQ(plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr), 0);
     report::CReportRequest request = routes::PassagePlanReport(
-        plan, state, kind, "PlnCstm", "Brine Lady", "Keep clear of the ferry lanes");
+        plan, state, kind, "PlnCstm", "Brine Lady", "Keep clear of the ferry lanes", format);
     request.folder = (dir.Path() / "reports").string();
     std::string error;
     EXPECT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
@@ -209,6 +214,16 @@ TEST(RouteReports, PassagePlanAndTheCustomPair)
     EXPECT_NE(standard.find("000:00:00"), std::string::npos);
     EXPECT_NE(standard.find("0.0W"), std::string::npos);
     EXPECT_LT(standard.find("Point Wilson"), standard.find("Elliott Bay"));
+    EXPECT_NE(standard.find("48\u00B008.70'N"), std::string::npos) << standard;
+
+    // Positions in the form chosen in Tools > Options, four decimals of
+    // seconds, print whole in every plan.
+    for (const auto kind : {routes::PlanReportKind::Standard, routes::PlanReportKind::Custom,
+                            routes::PlanReportKind::CustomWithMemos}) {
+        const std::string seconds = PlanPdfText(kind, "Inlet", {4, true});
+        EXPECT_NE(seconds.find("48\u00B008'42.0000N"), std::string::npos) << seconds;
+        EXPECT_NE(seconds.find("122\u00B045'18.0000W"), std::string::npos) << seconds;
+    }
 
     const std::string custom = PlanPdfText(routes::PlanReportKind::Custom, "Inlet");
     EXPECT_NE(custom.find("Custom Plan Report"), std::string::npos) << custom;

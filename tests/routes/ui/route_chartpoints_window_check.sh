@@ -73,11 +73,9 @@ blank_chart_settings "$CONF"
       '[Software\Quorwick\Brinevane\Default\Route\Monitoring]' 'AutoWptAdvanceOn=str:False' \
       '#end'; } > "$CONF.new" && mv "$CONF.new" "$CONF"
 station_settings "$CONF"
-# The program folder: what lies beside the program, but the chartpoint folders,
-# where the sample chartpoints are installed as scripts/run installs them.
-for f in "$(dirname "$PROGRAM")"/*; do
-    case "$(basename "$f")" in Chartpoints | Attach) ;; *) ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/prog/";; esac
-done
+# The program folder: what lies beside the program, but for what it writes
+# there; the sample chartpoints are installed there as scripts/run installs them.
+program_folder_links "$work/prog"
 "$(dirname "$PROGRAM")/sample-chartpoints" install "$SAMPLES" "$work/prog" "$CONF" ||
     fail "the sample chartpoints did not install"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \

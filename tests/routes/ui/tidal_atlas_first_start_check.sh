@@ -38,15 +38,17 @@ export XDG_RUNTIME_DIR="$work/runtime" TZ=America/Los_Angeles
 export BRINE_INSTANCE_NAME="brine-atlas-$$-$RANDOM"
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$SETTINGS"
-# What scripts/run installs before it starts the program. The model goes
-# where the program looks on a first start; this build's model, always.
-"$BUILD/bin/sample-chartpoints" install "$BUILD/sample-chartpoints" "$BUILD/bin" "$SETTINGS" \
-    > /dev/null || fail "cannot install the sample chartpoints"
+# What scripts/run installs before it starts the program, into the run's own
+# program folder. The model goes where the program looks on a first start;
+# this build's model, always.
+"$BUILD/bin/sample-chartpoints" install "$BUILD/sample-chartpoints" "$BRINE_PROGRAM_FOLDER" \
+    "$SETTINGS" > /dev/null || fail "cannot install the sample chartpoints"
 "$BUILD/bin/route-sample" install "$BUILD/sample-routes/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$SETTINGS" > /dev/null ||
     fail "cannot install the sample route"
-mkdir -p "$BUILD/bin/Tides"
-cp "$BUILD"/sample-tides/PugetSound.tid "$BUILD"/sample-tides/PugetSound.dat "$BUILD/bin/Tides/"
+mkdir -p "$BRINE_PROGRAM_FOLDER/Tides"
+cp "$BUILD"/sample-tides/PugetSound.tid "$BUILD"/sample-tides/PugetSound.dat \
+    "$BRINE_PROGRAM_FOLDER/Tides/"
 
 # The message bar may flash "NMEA not received" (no instruments on a first
 # start), so the screen is taken once the arrows are known drawn.
@@ -197,8 +199,12 @@ xdotool key Down Down Return
 lc_dialog() { window_named "Open Livechart"; }
 wait_for "the Open Livechart dialog" lc_dialog
 activate "$FOUND"
-xdotool key ctrl+a
-xdotool type --delay 2 "$work/data/Quorwick/Brinevane/Charts/LIVECHART/US5WA03M.b"
+# The program's own dialog: the folder in its Folder field, the cell's name
+# without the extension its one file type gives.
+xdotool key alt+d ctrl+a
+xdotool type --delay 2 "$work/data/Quorwick/Brinevane/Charts/LIVECHART"
+xdotool key alt+n ctrl+a
+xdotool type --delay 2 "US5WA03M"
 xdotool key Return
 harbour() { grep "chart opened: " "$work/program.log" | tail -n 1 | grep US5WA03M |
     sed 's/^.*chart opened: //'; }

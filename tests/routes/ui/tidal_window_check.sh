@@ -33,7 +33,7 @@ cat > "$work/config/Quorwick/Brinevane/settings.conf" <<CONF
 [Software\\Quorwick\\Brinevane\\Default\\Tidal]
 StartTimeMethod=dword:2
 StartTime=str:20300307 120000
-[Software\\Quorwick\\Brinevane\\Default\\Tidal\\TidalModel]
+[Software\\Quorwick\\Brinevane\\Default\\TidalModel]
 DataFolder=str:$TIDES
 [Software\\Quorwick\\Brinevane\\Default\\Route\\Plan\\Settings]
 TidesOn=str:True

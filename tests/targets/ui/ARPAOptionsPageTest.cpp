@@ -1,13 +1,22 @@
 // The ARPA options page's Display card over two targets from a TTM feed:
 // the first MaxTargets rows are marked as drawn, UP and DOWN follow the
 // selected row, and the order applied is the one the chart draws; the
-// General card's Line Width reaches the targets' track line.
+// General card's Line Width reaches the targets' track line. An open Display
+// card follows targets as they come and go; the Target card's colour wells
+// edit the palette in use and reach the module on apply; the whole-number
+// fields spin within their ranges.
 #include "targets/ui/ARPAOptionsPage.h"
 
 #include "ARPARig.h"
+#include "app/DisplayPalettes.h"
+#include "app/ui/SpinEdit.h"
+#include "targets/ui/TargetColourWells.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -23,7 +32,8 @@ char* g_argv[] = {g_arg0, nullptr};
 
 TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
 {
-    QApplication app(g_argc, g_argv);
+    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+    (void)app;
     brine_test::ARPARig<targets::CARPAModule> rig;
     auto options = rig.module.GetOptions();
     options.pass.maxTargets = 1;
@@ -89,6 +99,96 @@ TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
     EXPECT_FALSE(rig.module.IsShown(*rig.Target(1)));
     EXPECT_EQ(rig.Target(2)->displayOrder, 1);
     EXPECT_EQ(rig.module.Properties().Line().GetWidth(), 3);
+}
+
+TEST(ARPAOptionsPage, OpenPageFollowsTargetsAndItsWellsAndSpinsEditTheOptions)
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+    (void)app;
+    app::CDisplayPalettes palettes;
+    app::SetProgramPalettes(&palettes);
+    brine_test::ARPARig<targets::CARPAModule> rig;
+    ASSERT_TRUE(rig.Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"}));
+    rig.Pass();
+    targets::CARPAOptionsPage page(
+        std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
+        &rig.ports);
+    page.ModelToControls();
+    page.show();
+    auto* tabs = page.findChild<QTabWidget*>("arpaCards");
+    auto* list = page.findChild<QTreeWidget*>("displayOrder");
+    ASSERT_TRUE(tabs && list);
+    tabs->setCurrentIndex(2);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+
+    // A target that comes while the card is open gets its row at the end;
+    // one lost has its status written; a removed one loses its row and the
+    // rows after it move up.
+    ASSERT_TRUE(rig.Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A",
+                             "RATTM,03,2.0,180.0,T,10.0,045.0,T,,,N,THREE,T,,,A"}));
+    rig.Pass();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(2)->text(2), "THREE");
+    EXPECT_EQ(list->topLevelItem(2)->text(0), "3");
+    list->setCurrentItem(list->topLevelItem(2));
+    ASSERT_TRUE(rig.Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,L,,,A"}));
+    rig.Pass();
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "Lost");
+    rig.module.RemoveTarget(*rig.Target(1)->record);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "TWO");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "2");
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(1));   // THREE stays selected
+
+    // The Target card: five wells for the palette in use, greyed by their switches.
+    tabs->setCurrentIndex(1);
+    auto* wells = page.findChild<targets::CTargetColourWells*>();
+    ASSERT_NE(wells, nullptr);
+    constexpr chart::COLORREF kMagenta = app::RGB(200, 0, 200);
+    wells->SetChooser([&](chart::COLORREF, const QString&) { return kMagenta; });
+    using targets::TargetColour;
+    auto* track = page.findChild<QCheckBox*>("track");
+    ASSERT_NE(track, nullptr);
+    if (!track->isChecked())
+        track->click();
+    EXPECT_TRUE(wells->Well(TargetColour::Track)->isEnabled());
+    track->click();
+    EXPECT_FALSE(wells->Well(TargetColour::Track)->isEnabled());
+    EXPECT_FALSE(wells->Well(TargetColour::Marker)->isEnabled());
+    EXPECT_FALSE(page.findChild<QLabel*>("markerSizeLabel")->isEnabled());
+    track->click();
+    palettes.SetActive(app::CDisplayPalettes::kNight);
+    wells->Refresh();
+    const chart::CTargetProperties before = rig.module.Properties();
+    wells->Well(TargetColour::Symbol)->click();
+    ASSERT_FALSE(page.ControlsToModel());
+    page.Model().Apply();
+    EXPECT_EQ(rig.module.Properties().GetColours()[2], kMagenta);
+    EXPECT_EQ(rig.module.Properties().GetColours()[0], before.GetColours()[0]);
+    EXPECT_EQ(rig.module.TargetProperties(*rig.Target(3)).GetColours()[2], kMagenta);
+
+    // Spins: Maximum targets 1 to 100, Valid Sentence Time 1 to 60.
+    auto* maxTargets = page.findChild<app::CSpinEdit*>("maxTargets");
+    auto* validTime = page.findChild<app::CSpinEdit*>("validTime");
+    ASSERT_TRUE(maxTargets && validTime);
+    maxTargets->setText("100");
+    maxTargets->Spin(true);
+    EXPECT_EQ(maxTargets->text(), "100");
+    maxTargets->setText("1");
+    maxTargets->Spin(false);
+    EXPECT_EQ(maxTargets->text(), "1");
+    maxTargets->Spin(true);
+    EXPECT_EQ(maxTargets->text(), "2");
+    validTime->setText("60");
+    validTime->Spin(true);
+    EXPECT_EQ(validTime->text(), "60");
+    validTime->Spin(false);
+    EXPECT_EQ(validTime->text(), "59");
+    auto* port = page.findChild<QGroupBox*>("communicationsPort");
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->title(), "Communications port");
+    EXPECT_NE(page.findChild<QComboBox*>("lineWidth")->itemIcon(0).isNull(), true);
+    app::SetProgramPalettes(nullptr);
 }
 
 }   // namespace

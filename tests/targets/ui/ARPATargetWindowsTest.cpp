@@ -4,19 +4,26 @@
 // target alone, turns "Dangerous" when it goes silent and empties at once
 // when it is removed; "Current Target > View" opens one "Target Log" that
 // follows the selection, grows by rows as fixes come and empties on removal.
+// The panel's "ARPA" card: a row per target object, written when a report
+// came, and a delete there empties the sheet instead of moving on.
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "ARPARig.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "targets/ARPARows.h"
+#include "targets/ui/ARPAPanelRows.h"
 #include "targets/ui/ARPAWindows.h"
+#include "targets/ui/TargetTrackingPanel.h"
 
 using namespace targets;
 using namespace std::chrono_literals;
@@ -101,6 +108,61 @@ TEST_F(WindowsTest, PropertiesShowApplyAndEmptyWithTheTarget)
     EXPECT_TRUE(arpa.PropertySheet().Sheet().Sheet()->OnApply());   // applies to nothing
 }
 
+TEST_F(WindowsTest, PanelRowsBelongToTargetObjectsAndDeletingThereEmptiesTheSheet)
+{
+    CTargetTrackingPanel panel;
+    CARPAPanelRows rows(arpa, [&panel] { return &panel; }, {}, {});
+    panel.selected = [&rows](CTargetTrackingPanel::Card, int key) { rows.RowSelected(key); };
+    QTreeWidget* list = panel.List(CTargetTrackingPanel::kArpa);
+    const auto rowText = [list](int row) {
+        QStringList cells;
+        for (int c = 0; c < list->columnCount(); ++c)
+            cells << list->topLevelItem(row)->text(c);
+        return cells.join('|');
+    };
+    list->setColumnCount(kArpaColumns);
+    Report(1);
+    ASSERT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
+    const QString ferryRow = rowText(0);
+    ASSERT_TRUE(ferryRow.contains("FERRY"));
+    // The ferry falls silent past the values' 5 s: its row keeps its texts.
+    for (int s = 0; s < 8; ++s) {
+        ASSERT_TRUE(rig.Receive({"RATTM,08,2.0,300.0,T,12.0,100.0,T,,,N,TUG,T,,,M"}));
+        rig.Pass();
+    }
+    EXPECT_EQ(rowText(0), ferryRow);
+
+    // Lost, then tracked again: the lost ferry keeps its "Lost" row, the new
+    // one has its own.
+    ASSERT_TRUE(rig.Receive({"RATTM,07,1.2,045.0,T,8.0,200.0,T,0.3,6.5,N,FERRY,L,,,A"}));
+    rig.Pass();
+    for (int s = 0; s < 3; ++s) {
+        ASSERT_TRUE(rig.Receive({"RATTM,07,1.2,045.0,T,8.0,200.0,T,0.3,6.5,N,FERRY,L,,,A"}));
+        rig.Pass();
+    }
+    EXPECT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
+    EXPECT_TRUE(rowText(0).contains("Lost"));
+    Report(1);
+    ASSERT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 3);
+    EXPECT_TRUE(rowText(0).contains("Lost"));
+    EXPECT_TRUE(rowText(2).contains("FERRY"));
+    EXPECT_TRUE(rowText(2).contains("Tracking"));
+
+    // The new ferry chosen in the panel and shown on the sheet, then deleted
+    // there: the sheet empties and no other target is chosen in its place.
+    list->setCurrentItem(list->topLevelItem(2));
+    ASSERT_NE(arpa.Selected(), nullptr);
+    EXPECT_EQ(arpa.Selected()->Number(), 7);
+    EXPECT_TRUE(arpa.Selected()->live);
+    arpa.ShowProperties(arpa.Selected());
+    EXPECT_EQ(Summary().Text(1), "7");
+    arpa.RemoveTarget(*arpa.Selected());
+    EXPECT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
+    EXPECT_EQ(arpa.Selected(), nullptr);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_TRUE(Summary().Text(1).isEmpty());
+}
+
 TEST_F(WindowsTest, OneTargetLogFollowsTheSelectionAndItsFixes)
 {
     app::CCommandTable commands;
@@ -121,6 +183,10 @@ TEST_F(WindowsTest, OneTargetLogFollowsTheSelectionAndItsFixes)
 
     CTrackLogWindow& log = *arpa.LogWindow().Window();
     EXPECT_EQ(log.windowTitle(), "Target Log : Target number 7 - FERRY");
+    // Headings plus 30 pixels, the time column then 120.
+    const QFontMetrics heading(log.View()->horizontalHeader()->font());
+    EXPECT_EQ(log.View()->columnWidth(0), 120);
+    EXPECT_EQ(log.View()->columnWidth(4), heading.horizontalAdvance("Speed") + 30);
     EXPECT_EQ(log.Rows(), 1);
     Report(25);   // fixes at 10 and 20 s
     EXPECT_EQ(log.Rows(), int(rig.Target(7)->track.size()));

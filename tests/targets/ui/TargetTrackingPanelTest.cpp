@@ -30,7 +30,8 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     panel.selected = [&](CTargetTrackingPanel::Card card, int key) {
         chosen.emplace_back(card, key);
     };
-    panel.SetHeaders(CTargetTrackingPanel::kArpa, {"Number", "Name"});
+    panel.SetHeaders(CTargetTrackingPanel::kArpa, {"Number", "Name", "Local Time"});
+    EXPECT_EQ(panel.List(CTargetTrackingPanel::kArpa)->columnWidth(2), 120);
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 7, {"7", "FERRY"});
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 3, {"3", "TUG"});
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 7, {"7", "FERRY II"});

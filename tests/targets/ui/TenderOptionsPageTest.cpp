@@ -16,6 +16,7 @@
 
 #include "FakeClock.h"
 #include "app/DisplayPalettes.h"
+#include "app/ui/SpinEdit.h"
 #include "geo/ui/PositionCtrl.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetColourWells.h"
@@ -163,6 +164,24 @@ TEST(TenderOptionsPage, ConfigurationListsTheTickedTenders)
     ASSERT_EQ(tender->count(), 1);
     EXPECT_EQ(tender->itemText(0), "Tender 3");
     EXPECT_FALSE(f.Child<QCheckBox>("simulate")->isChecked());
+
+    // Valid Sentence Time spins within 1 to 60, Channel Duration within 1 to 30.
+    auto* validTime = f.Child<app::CSpinEdit>("validTime");
+    auto* duration = f.Child<app::CSpinEdit>("channelDuration");
+    ASSERT_TRUE(validTime && duration);
+    validTime->setText("60");
+    validTime->Spin(true);
+    EXPECT_EQ(validTime->text(), "60");
+    validTime->Spin(false);
+    EXPECT_EQ(validTime->text(), "59");
+    duration->setText("30");
+    duration->Spin(true);
+    EXPECT_EQ(duration->text(), "30");
+    duration->setText("1");
+    duration->Spin(false);
+    EXPECT_EQ(duration->text(), "1");
+    duration->Spin(true);
+    EXPECT_EQ(duration->text(), "2");
 }
 
 TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
@@ -247,11 +266,11 @@ TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
     app::SetProgramPalettes(nullptr);
 }
 
-TEST(TenderOptionsPage, ASimulatedChannelNeedsNoSerialAndPositionsAreWrittenAsThePrograms)
+TEST(TenderOptionsPage, AChannelWithoutSerialStandsAndPositionsAreWrittenAsThePrograms)
 {
     Fixture f;
-    // Channel A ticked with no serial number: refused while it is polled,
-    // taken once its tender is simulated.
+    // Channel A ticked with no serial number stands, polled or simulated (a
+    // polled one never matches a reply).
     f.page->M().Values().settings.channels[0].serial.clear();
     f.page->M().Values().simulation[0].simulate = false;
     const auto fields = [&f] {
@@ -260,7 +279,7 @@ TEST(TenderOptionsPage, ASimulatedChannelNeedsNoSerialAndPositionsAreWrittenAsTh
             out.push_back(e.field);
         return out;
     };
-    EXPECT_EQ(fields(), std::vector<std::string>{"transceiver"});
+    EXPECT_TRUE(fields().empty());
     f.page->M().Values().simulation[0].simulate = true;
     EXPECT_TRUE(fields().empty());
 

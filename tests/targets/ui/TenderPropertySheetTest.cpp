@@ -171,6 +171,63 @@ TEST_F(TenderSheetTest, FollowsTheCurrentTenderAndEmptiesWhenItGoes)
     EXPECT_EQ(applied, 0);
 }
 
+// The vessel log's rows of tenders: one starts when the tender is tracked
+// and is shown as "Target Captured"; removal ends it with the last report.
+struct Rows : CTargetLogRows {
+    std::vector<std::pair<int, int>> started;   // kind, channel
+    std::vector<std::pair<long, std::chrono::system_clock::time_point>> ended;
+    std::chrono::system_clock::time_point start{};
+    std::optional<CRow> StartRow(int kind, int number, const std::string&) override
+    {
+        started.emplace_back(kind, number);
+        return CRow{long(started.size()) + 40, start};
+    }
+    void EndRow(long row, std::chrono::system_clock::time_point last) override
+    {
+        ended.emplace_back(row, last);
+    }
+};
+
+TEST_F(TenderSheetTest, CapturedFromTheLogRowAndClearPanicFollowsThePanicWhileOpen)
+{
+    Rows rows;
+    rows.start = clock.UtcNow() - 90s;
+    tracking.SetLogRows(&rows);
+    CTenderPropertySheet local{
+        tracking, nullptr, {}, [](std::chrono::system_clock::time_point t) {
+            return std::to_string(
+                std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count());
+        }};
+    Report(0, "0001");
+    Pass();
+    ASSERT_EQ(rows.started, (std::vector<std::pair<int, int>>{{4, 0}}));
+    local.Show(0);
+    const auto captured =
+        std::chrono::duration_cast<std::chrono::seconds>(rows.start.time_since_epoch()).count();
+    EXPECT_EQ(local.Sheet().Summary()->Text(3).toStdString(), std::to_string(captured));
+    auto* clearPanic = local.Sheet().Configuration()->findChild<QPushButton*>("clearPanic");
+    ASSERT_NE(clearPanic, nullptr);
+    EXPECT_FALSE(clearPanic->isEnabled());
+
+    // The panic comes while the sheet is open: offered at the next pass.
+    ASSERT_TRUE(tracking.Store().ParseTargetLine(0, "$PABX,0001,MOVB"));
+    tracking.OnTimer({});
+    local.Refresh();
+    EXPECT_TRUE(clearPanic->isEnabled());
+    // Cleared elsewhere ("Reset MOB"): no longer offered.
+    tracking.SetManOverboard(0, false);
+    local.Refresh();
+    EXPECT_FALSE(clearPanic->isEnabled());
+
+    const auto lastReport = tracking.Find(0)->lastReport;
+    tracking.Remove(0);
+    ASSERT_EQ(rows.ended.size(), 1u);
+    EXPECT_EQ(rows.ended[0].first, 41);
+    EXPECT_EQ(rows.ended[0].second, lastReport);
+    local.Close();
+    tracking.SetLogRows(nullptr);
+}
+
 // Options applied are kept at once: a new start finds the channels, serials,
 // port and display properties as they were set, with no workspace saved.
 TEST(TenderWindows, AppliedOptionsAreThereAtTheNextStart)

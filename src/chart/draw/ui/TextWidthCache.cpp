@@ -6,9 +6,11 @@ namespace chart {
 
 namespace {
 
-// Enough for every text of a busy chart; emptied whole when full, so a
-// program that writes ever new texts keeps a bounded table.
-constexpr std::size_t kMaxWidths = 8192;
+// Enough for the ID and name labels of tens of thousands of chartpoints in
+// one paint (a table emptied whole every paint measures every label again);
+// emptied whole when full, so a program that writes ever new texts keeps a
+// bounded table.
+constexpr std::size_t kMaxWidths = 32768;
 
 // The font and the text as one key, in a buffer this thread reuses.
 const std::string& CacheKey(const std::string& fontKey, std::string_view text)
