@@ -14,6 +14,7 @@ BRINE_PACKAGES=(
   gmt gmt-gshhg-high gmt-gshhg-full
   libgdal-dev gdal-data gdal-bin
   libtcd-dev xtide-data tcd-utils geographiclib-tools
+  pulseaudio pulseaudio-utils
 )
 
 brine_install_packages() {

@@ -2,8 +2,8 @@
 # The waypoint alarm's sound on the real program window: a GPS on COM1 (a socat pty pair)
 # lies inside the arrival circle of the sample route's current waypoint. The "Waypoint Arrival
 # Alarms" window opens and the program hands its player the arrival sound's wave file from the
-# Audio folder beside it; the file is there, a PCM wave (a machine without sound output beeps
-# instead, and says so in the same log line).
+# Audio folder beside it; the file is there, a PCM wave. The run has a sound output of its own
+# (a PulseAudio null sink): without one the program keeps its audio alerts off.
 # Screenshots go to BRINE_SHOTS_DIR when it is set.
 #
 # Usage: alarm_sound_check.sh [path/to/brinevane [sample-routes folder]]
@@ -15,7 +15,7 @@ PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 BUILT=${2:-$(dirname "$PROGRAM")/../sample-routes}
 SHOTS=${BRINE_SHOTS_DIR:-}
 XWIN_NAME=alarmsound
-XWIN_TOOLS="evilwm socat"
+XWIN_TOOLS="evilwm socat pulseaudio pactl"
 XWIN_FILES="$BUILT/Sample.dbf /usr/bin/python3"
 # shellcheck source=../support/xwin.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
@@ -38,6 +38,7 @@ station_settings "$CONF"
 "$(dirname "$PROGRAM")/route-sample" install "$BUILT/Sample" \
     "$work/data/Quorwick/Brinevane/Routes" "$CONF" >/dev/null || fail "route-sample install"
 gps_writer "$work/feed1" 48.1525 -122.7370
+sound_output
 start_wm
 start_past_disclaimer
 
@@ -52,6 +53,8 @@ wait_for "the arrival sound asked of the player" asked
 echo "   $FOUND"
 case "$FOUND" in
 *"no such file"*) fail "the sound file is missing" ;;
+*": playing"*) ;;
+*) fail "the sound was not played on the run's sound output" ;;
 esac
 /usr/bin/python3 - "$AUDIO/Warning, arrival circle entered.wav" <<'PY' || fail "no playable wave"
 import sys, wave

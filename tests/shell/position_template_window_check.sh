@@ -40,9 +40,10 @@ mkdir -p "$work/prog"
 program_folder_links "$work/prog"
 blank_chart_settings "$SETTINGS"
 station_settings "$SETTINGS"
-# Three decimal places of seconds, stored as the Workspace page stores them.
+# Three decimal places of seconds, stored under the workspace's key as the
+# Workspace page stores them.
 { grep -v '^#end$' "$SETTINGS"
-  printf '%s\n' '[Software\Quorwick\Brinevane\Default\WorkSpace]' 'DecimalPlaces=str:3' \
+  printf '%s\n' '[Software\Quorwick\Brinevane\Default]' 'DecimalPlaces=dword:3' \
       'DisplayDegMinSecPosition=str:True' '#end'; } > "$SETTINGS.new" && mv "$SETTINGS.new" "$SETTINGS"
 "$(dirname "$PROGRAM")/sample-chartpoints" install "$SAMPLES" "$work/prog" "$SETTINGS" ||
     fail "the sample chartpoints did not install"

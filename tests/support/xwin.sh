@@ -523,6 +523,24 @@ start_past_disclaimer() {
     pointer_to 2 2
 }
 
+# A sound output for the program: a PulseAudio server of the run's own, in
+# its runtime folder, playing into a null sink. Without one the program finds
+# no wave output and keeps its audio alerts off, as on a machine without
+# speakers.
+sound_output() {
+    command -v pulseaudio >/dev/null 2>&1 || fail "pulseaudio is not installed"
+    mkdir -p "$work/home"
+    HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" \
+        pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+        -L module-null-sink -L module-native-protocol-unix > "$work/pulseaudio.log" 2>&1 &
+    XWIN_PIDS="$XWIN_PIDS $!"
+    sink_ready() {
+        HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" pactl list short sinks 2>/dev/null |
+            grep null
+    }
+    wait_for "the sound server's null sink" sink_ready
+}
+
 # The GPS off its serial ports, as the first lines of a settings file.
 gps_off_lines() {
     printf '%s\n' '[Software\Quorwick\Brinevane\Default\Navigator\GPS]' \
