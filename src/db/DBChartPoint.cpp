@@ -67,15 +67,21 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
             kind = kNone;
     }
     if (kind != kNone) {
+        // An open or import that fails keeps the import pending: the next
+        // open tries again rather than opening an empty table in its place.
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
-            if (!CDBPoint::Open(readOnly, recreate))
+            if (!CDBPoint::Open(readOnly, recreate)) {
+                m_pendingConversion = kind;
                 return false;
+            }
             if (!IsEmpty())
                 return true;   // taken over before: the table's own records stand
             Close();
         }
-        if (!Import(kind))
+        if (!Import(kind)) {
+            m_pendingConversion = kind;
             return false;
+        }
         const std::string note = m_importNote;   // rows left behind, damage found
         if (!CDBPoint::Open(readOnly, recreate))
             return false;

@@ -117,16 +117,22 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
         kind = kNone;   // without the older file there is nothing to take over
     if (kind != kNone) {
         bool needed = true;
+        // An open or import that fails keeps the import pending: the next
+        // open tries again rather than opening an empty database in its place.
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
-            if (!Open(readOnly, recreate))
+            if (!Open(readOnly, recreate)) {
+                m_importKind = kind;
                 return false;
+            }
             needed = IsEmpty();   // a database taken over before keeps its routes
             if (!needed)
                 return true;
             Close();
         }
-        if (!Import(kind))
+        if (!Import(kind)) {
+            m_importKind = kind;
             return false;
+        }
         const std::string note = m_message;
         if (!Open(readOnly, recreate))
             return false;

@@ -472,6 +472,10 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
         EXPECT_FALSE(points.Open()) << c.name;
         EXPECT_NE(points.GetMessage().find(c.name), std::string::npos) << points.GetMessage();
         EXPECT_NE(points.GetMessage().find(c.fault), std::string::npos) << points.GetMessage();
+        // Asked again, the same object tries the import again: no empty
+        // table opens in the older file's place.
+        EXPECT_FALSE(points.Open()) << c.name;
+        EXPECT_NE(points.GetMessage().find(c.fault), std::string::npos) << points.GetMessage();
     }
     EXPECT_EQ(Snapshot(dir.Path()), before);
 
@@ -486,9 +490,11 @@ TEST(Import, DamagedOlderFilesAreRefusedAndNothingChanges)
     EXPECT_NE(log.GetMessage().find("shorter"), std::string::npos) << log.GetMessage();
     CDBRoute routes;
     routes.SetFilePath(dir / "good.rdb");
-    EXPECT_FALSE(routes.Open());
-    EXPECT_NE(routes.GetMessage().find("memo file is missing"), std::string::npos)
-        << routes.GetMessage();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_FALSE(routes.Open()) << attempt;
+        EXPECT_NE(routes.GetMessage().find("memo file is missing"), std::string::npos)
+            << routes.GetMessage();
+    }
     EXPECT_EQ(Snapshot(dir.Path()), before2);
 }
 

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -201,6 +203,35 @@ TEST(TenderOptionsPage, ClearPanicOnlyWhileATenderIsInPanic)
     ASSERT_FALSE(f.page->ControlsToModel());
     f.page->M().Apply();
     EXPECT_EQ(f.tracking.ManOverboardCount(), 0);
+}
+
+// The tender symbol's size on the General card and the position markers'
+// size on the Target card are both labelled "Overlay Size"; the markers' one
+// is offered only while overlays, the track and position markers are on.
+TEST(TenderOptionsPage, BothSizeChoicesAreLabelledOverlaySize)
+{
+    Fixture f;
+    const auto plain = [](const QLabel* label) {
+        return label ? label->text().remove('&').remove(':').toStdString() : std::string("none");
+    };
+    QWidget* size = f.Child<QComboBox>("overlaySize");
+    auto* form = qobject_cast<QFormLayout*>(size->parentWidget()->layout());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(plain(qobject_cast<QLabel*>(form->labelForField(size))), "Overlay Size");
+
+    f.ShowCard(1);
+    auto* markerLabel = f.Child<QLabel>("markerSizeLabel");
+    EXPECT_EQ(plain(markerLabel), "Overlay Size");
+    for (const char* name : {"overlays", "track", "positionMarkers"}) {
+        auto* box = f.Child<QCheckBox>(name);
+        ASSERT_NE(box, nullptr);
+        box->setChecked(true);
+    }
+    f.page->UpdateControls();
+    EXPECT_TRUE(markerLabel->isEnabled());
+    f.Child<QCheckBox>("positionMarkers")->setChecked(false);
+    f.page->UpdateControls();
+    EXPECT_FALSE(markerLabel->isEnabled());
 }
 
 // Numbers typed with a comma for the decimal point (a German keyboard, or a
