@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
@@ -402,6 +403,40 @@ TEST(MonitorModel, WindCard)
     EXPECT_EQ(t.windUnit[0], "");
     EXPECT_EQ(data.flags[0], 0);
     EXPECT_EQ(data.entries[0].second, nmea::kNoValue);
+}
+
+// The records' resets, on which their owners rely to tell a missing number
+// from a value: the instrument record's position is valid at 0, 0 on the
+// default datum and its further numbers read "no value"; the navigation
+// record keeps the vessel's own position and drops the other three.
+TEST(MonitorModel, RecordsResetToTheirMarks)
+{
+    nmea::CNMEAData data;
+    data.position = geo::CPosition(50.5, -4.25);
+    data.position.Invalidate();
+    data.furtherNumbers.fill(3.0);
+    data.changed = 0;
+    data.firstTexts[1] = "kn";
+    data.Reset();
+    EXPECT_TRUE(data.position == geo::CPosition());
+    EXPECT_TRUE(data.position.IsValid());
+    EXPECT_EQ(data.positionFlag, 1);
+    for (const double n : data.furtherNumbers)
+        EXPECT_EQ(n, std::numeric_limits<double>::max());
+    EXPECT_EQ(data.changed, 1);
+    EXPECT_EQ(data.firstTexts[1], "");
+
+    nmea::CNavData nav;
+    const geo::CPosition own(50.5, -4.25);
+    for (auto& p : nav.positions)
+        p = own;
+    nav.numbers.fill(1.0);
+    nav.Reset();
+    EXPECT_TRUE(nav.positions[0] == own);
+    for (std::size_t i = 1; i < nav.positions.size(); ++i)
+        EXPECT_FALSE(nav.positions[i].IsValid()) << i;
+    for (const double n : nav.numbers)
+        EXPECT_EQ(n, std::numeric_limits<double>::max());
 }
 
 // The panel's two records follow each refresh: the geometry of the active leg, the

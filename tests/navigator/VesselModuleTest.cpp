@@ -183,6 +183,44 @@ TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)
     EXPECT_EQ(first, "Default");
 }
 
+// The user's own vessel with a damaged file: what comes before the damaged
+// line is kept, the message names the file and line, and the vessel stays
+// the user's, so a later change is written to its file, not a "Default" one.
+TEST(VesselModule, DamagedFileOfTheUsersVesselKeepsItsNameAndLeadingValues)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    fs::create_directories(dir / "Vessel");
+    Store(home, [&](app::CRegistry& key) { key.WriteString("Name", "Sea Lion"); });
+    {
+        std::ofstream(dir / "Vessel" / "Sea Lion.vsl") << "Sea Lion\n31.4\n2.1\nwide\n12.5\n";
+    }
+    CVesselModule module(home, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    const std::string& message = module.LastFileMessage();
+    EXPECT_EQ(message.rfind("Unable to open vessel file", 0), 0u) << message;
+    EXPECT_NE(message.find("Sea Lion.vsl"), std::string::npos) << message;
+    EXPECT_NE(message.find("line 4 "), std::string::npos) << message;
+    EXPECT_EQ(module.VesselName(), "Sea Lion");
+    EXPECT_EQ(module.Vessel().name, "Sea Lion");
+    EXPECT_EQ(module.Vessel().length, 31.4);
+    EXPECT_EQ(module.Vessel().draft, 2.1);
+    EXPECT_EQ(module.Vessel().beam, 1.0);
+    EXPECT_EQ(module.Vessel().speed, 1.0);
+
+    std::array<double, kDeviationPoints> card{};
+    card[4] = 1.5;
+    ASSERT_TRUE(module.ApplyDeviation(card));
+    EXPECT_FALSE(fs::exists(dir / "Vessel" / "Default.vsl"));
+    std::ifstream in(dir / "Vessel" / "Sea Lion.vsl");
+    std::string first, length;
+    std::getline(in, first);
+    std::getline(in, length);
+    EXPECT_EQ(first, "Sea Lion");
+    EXPECT_EQ(length, "31.4");
+}
+
 TEST(VesselOptions, DeviationEntryTexts)
 {
     EXPECT_EQ(FormatDeviationEntry(2.5), "2.5E");

@@ -45,6 +45,31 @@ TEST_F(ValueTest, ValidUntilTheAgeReachesTheSpan)
     EXPECT_FALSE(value.IsValid());
 }
 
+// The four payload fields are independent: a write changes its own field and
+// the stamp; a reset empties all four.
+TEST_F(ValueTest, PayloadFieldsAreSeparateAndResetEmptiesThemAll)
+{
+    const auto expectEmpty = [&] {
+        EXPECT_FALSE(value.IsValid());
+        EXPECT_EQ(value.GetDouble(), 0.0);
+        EXPECT_EQ(value.GetString(), "");
+        EXPECT_EQ(value.GetInt(), 0);
+        EXPECT_EQ(value.GetByte(), 0);
+        EXPECT_FALSE(value.GetUtcStamp().has_value());
+    };
+    expectEmpty();
+    value.SetDouble(48.5);
+    value.SetString("W84");
+    value.SetInt('T');
+    value.SetByte(1);
+    EXPECT_EQ(value.GetDouble(), 48.5);
+    EXPECT_EQ(value.GetString(), "W84");
+    EXPECT_EQ(value.GetInt(), 'T');
+    EXPECT_EQ(value.GetByte(), 1);
+    value.Reset();
+    expectEmpty();
+}
+
 TEST_F(ValueTest, WallClockStepsDoNotChangeValidity)
 {
     value.SetDouble(1.0);

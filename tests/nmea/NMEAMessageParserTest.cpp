@@ -19,6 +19,7 @@
 
 #include "FakeClock.h"
 #include "nmea/FieldSplit.h"
+#include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 
 using nmea::CNMEAGPSParser;
@@ -481,6 +482,36 @@ TEST(ChecksumRule, OnePassAgreesWithTheChecksumAndTheSplit)
 // Ids are looked up by their letters in either case; a byte next to the
 // letters in the code table ('@', '[', '`', '{', digits, bytes above 0x7F)
 // is no letter and finds nothing.
+// The readers' conversions of stored numbers: times padded to six digits with
+// whole days carried out of the hours, two-digit years pivoting at 70, and
+// signed degrees and minutes both ways.
+TEST(StoredForms, TimesDatesAndDegreesConvertForReaders)
+{
+    const struct {
+        double value;
+        int carry, h, m, s;
+    } times[] = {{123519.75, 0, 12, 35, 19}, {5.0, 0, 0, 0, 5}, {263015.0, 1, 2, 30, 15}};
+    for (const auto& t : times) {
+        const auto hms = nmea::NmeaTimeToHMS(t.value);
+        EXPECT_EQ(std::tuple(hms.dayCarry, hms.hours, hms.minutes, hms.seconds),
+                  std::tuple(t.carry, t.h, t.m, t.s))
+            << t.value;
+    }
+    const struct {
+        double value;
+        int d, m, y;
+    } dates[] = {{230394, 23, 3, 1994}, {10170, 1, 1, 1970}, {311269, 31, 12, 2069}};
+    for (const auto& d : dates) {
+        const auto dmy = nmea::NmeaDateToDMY(d.value);
+        EXPECT_EQ(std::tuple(dmy.day, dmy.month, dmy.year), std::tuple(d.d, d.m, d.y)) << d.value;
+    }
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(-4916.45), -(49 + 16.45 / 60));
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(12311.12), 123 + 11.12 / 60);
+    EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(-30.0), -0.5);
+    EXPECT_DOUBLE_EQ(nmea::DegreesToNmeaDegMin(-0.5), -30.0);
+    EXPECT_NEAR(nmea::DegreesToNmeaDegMin(49 + 16.45 / 60), 4916.45, 1e-9);
+}
+
 TEST(SentenceTable, IdsOfEitherCaseAndNothingElse)
 {
     EXPECT_EQ(nmea::NmeaSentenceIndex("GGA"), nmea::sentence::GGA);
@@ -656,6 +687,11 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
           {49, 84.4},
           {67, -3.1}}},
         {"GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false, {}},
+        // Without its date the time is not stored either; the rest is.
+        {"GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,,003.1,W",
+         true,
+         {{58, -4807.038}, {59, -1131.0}, {51, 22.4}, {49, 84.4}, {67, -3.1}}},
+        {"WIMWD,,,,,,,,", true, {{15, 'A'}}},   // the status reads good with every field empty
         {"GPXTE,A,A,0.67,L,N", true, {{54, -0.67}}},
         {"GPXTE,A,V,0.67,L,N", false, {}},
         {"GPZDA,201530.00,04,07,2002,-05,00",

@@ -2,7 +2,8 @@
 // the vessel and only there, not while the position is unknown or the symbol
 // is off; the "Vessel Properties" sheet shows the particulars with one
 // decimal, is reused while open, follows a change of particulars, and greys
-// its fields when it has no vessel.
+// its fields when it has no vessel; "Vessel > Options..." is greyed while
+// its own sheet is open.
 #include "navigator/ui/VesselWindows.h"
 
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include "NavigatorFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "navigator/ui/VesselPropDlg.h"
 
 using namespace navigator;
@@ -101,6 +104,24 @@ TEST_F(VesselPropertiesTest, TheSheetShowsTheParticularsAndIsReused)
     EXPECT_EQ(vessel.PropertiesSheet(), sheet);
     EXPECT_EQ(Field(*sheet, "vesselName"), "Kittiwake II");
     vessel.CloseWorkspaceWindows();
+}
+
+// "Vessel > Options..." is greyed while its sheet is open and offered again
+// once it has closed.
+TEST_F(VesselPropertiesTest, OptionsAreGreyedWhileTheirSheetIsOpen)
+{
+    app::CCommandTable commands;
+    vessel.RegisterCommands(commands);
+    const unsigned options = app::cmd::kVesselOptions;
+    EXPECT_TRUE(commands.Update(options).enabled);
+    commands.Execute(options);
+    ASSERT_TRUE(vessel.IsOptionsOpen());
+    EXPECT_FALSE(commands.Update(options).enabled);
+    vessel.CloseWorkspaceWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_FALSE(vessel.IsOptionsOpen());
+    EXPECT_TRUE(commands.Update(options).enabled);
 }
 
 TEST(VesselPropDlg, NoVesselGreysAndEmptiesEveryField)
