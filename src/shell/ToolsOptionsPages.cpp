@@ -50,7 +50,7 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     m_applyToDesktop = new QCheckBox(tr("&Apply to desktop"), paletteBox);
     m_applyToDesktop->setObjectName("applyToDesktop");
     paletteLayout->addWidget(m_applyToDesktop);
-    m_edit = new QPushButton(tr("&Edit..."), paletteBox);
+    m_edit = new QPushButton(tr("&Edit"), paletteBox);
     m_edit->setObjectName("editColours");
     m_default = new QPushButton(tr("Defaul&t"), paletteBox);
     m_default->setObjectName("defaultColours");

@@ -402,7 +402,12 @@ void CARPAModule::AddTrackFix(CTrackedTarget& target, std::chrono::system_clock:
 
 void CARPAModule::CheckTargetAges(bool ownFixReal)
 {
-    m_pass.CheckTargetAges(m_arpaOn ? ownFixReal : true, m_nav.utc);
+    // Switched off, the targets are no longer updated: they keep their
+    // up-to-date state and the own fix counts as real (no warning).
+    if (m_arpaOn)
+        m_pass.CheckTargetAges(ownFixReal, m_nav.utc);
+    else
+        m_pass.SetOwnFixReal(true);
     UpdateWarnings();
 }
 

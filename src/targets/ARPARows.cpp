@@ -102,10 +102,8 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
         if (const auto speed = r.SpeedKnots())
             row[5] = app::FormatDouble(*speed, 2, 0) + " kn";
         row[6] = Bearing(Number(r, item::TtmTargetCourse));
-        const auto unit = Code(r, item::TtmUnit);
-        if (const auto d = Number(r, item::TtmTargetDistance); d && unit)
-            if (const auto nm = ConvertToNauticalUnits(*unit, *d))
-                row[7] = DistanceText(*nm) + " nm";
+        if (const auto nm = r.DistanceNm())
+            row[7] = DistanceText(*nm) + " nm";
         row[8] = Bearing(Number(r, item::TtmTargetBearing));
         if (const auto tcpa = Number(r, item::TtmTimeToClosestApproach))
             row[9] = app::FormatDouble(*tcpa, 2, 0);

@@ -87,6 +87,8 @@ public:
     bool IsShown(const CTrackedTarget& target) const;
     int InsideCount() const { return m_insideCount; }
     bool OwnFixReal() const { return m_ownFixReal; }
+    // Sets the own-fix state alone, leaving the targets' states as they are.
+    void SetOwnFixReal(bool real) { m_ownFixReal = real; }
 
 private:
     void UpdateWarningCircle(CTrackedTarget& target);

@@ -48,12 +48,9 @@ std::optional<std::pair<double, double>> ReportedRangeBearing(const CTargetRecor
                                                               const COwnShip& own)
 {
     const auto distance = ValidDouble(record.Value(item::TtmTargetDistance));
-    const auto unit = ValidLetter(record.Value(item::TtmUnit));
+    const auto range = record.DistanceNm();
     auto bearing = ValidDouble(record.Value(item::TtmTargetBearing));
-    if (!distance || !unit || !bearing || *distance < 0.0 || !IsDirection(*bearing))
-        return std::nullopt;
-    const auto range = ConvertToNauticalUnits(*unit, *distance);
-    if (!range)
+    if (!distance || !range || !bearing || *distance < 0.0 || !IsDirection(*bearing))
         return std::nullopt;
     if (IsRelative(ValidLetter(record.Value(item::TtmBearingReference)))) {
         if (!own.heading)

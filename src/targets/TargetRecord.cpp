@@ -112,22 +112,27 @@ bool IsReportUnit(std::optional<int> unit)
 
 }   // namespace
 
-std::optional<double> CTargetRecord::SpeedKnots() const
+std::optional<double> CTargetRecord::InReportUnits(int itemNumber) const
 {
     const auto unit = ValidCode(item::TtmUnit);
-    if (!IsReportUnit(unit) || !Value(item::TtmTargetSpeed).IsValid())
+    if (!IsReportUnit(unit) || !Value(itemNumber).IsValid())
         return std::nullopt;
-    return ConvertToNauticalUnits(static_cast<char>(*unit),
-                                  Value(item::TtmTargetSpeed).GetDouble());
+    return ConvertToNauticalUnits(static_cast<char>(*unit), Value(itemNumber).GetDouble());
+}
+
+std::optional<double> CTargetRecord::SpeedKnots() const
+{
+    return InReportUnits(item::TtmTargetSpeed);
 }
 
 std::optional<double> CTargetRecord::ClosestApproachNm() const
 {
-    const auto unit = ValidCode(item::TtmUnit);
-    if (!IsReportUnit(unit) || !Value(item::TtmClosestApproach).IsValid())
-        return std::nullopt;
-    return ConvertToNauticalUnits(static_cast<char>(*unit),
-                                  Value(item::TtmClosestApproach).GetDouble());
+    return InReportUnits(item::TtmClosestApproach);
+}
+
+std::optional<double> CTargetRecord::DistanceNm() const
+{
+    return InReportUnits(item::TtmTargetDistance);
 }
 
 std::optional<CTargetPosition> CTargetRecord::ReportedPosition() const

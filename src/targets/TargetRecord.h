@@ -74,6 +74,8 @@ public:
     std::optional<double> SpeedKnots() const;
     // Closest point of approach (item 141) in nautical miles.
     std::optional<double> ClosestApproachNm() const;
+    // Target distance (item 135) in nautical miles.
+    std::optional<double> DistanceNm() const;
     // The TLL position while both halves are valid.
     std::optional<CTargetPosition> ReportedPosition() const;
 
@@ -91,6 +93,9 @@ public:
 
 private:
     std::optional<int> ValidCode(int item) const;
+    // An item in the report's unit (item 143, "K", "S" or "N" as sent) in
+    // nautical miles; nothing while either is invalid or the letter is other.
+    std::optional<double> InReportUnits(int item) const;
 
     const int m_number;
     std::array<nmea::CNMEADataValue, nmea::kValueCount> m_values;

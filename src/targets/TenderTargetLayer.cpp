@@ -71,13 +71,17 @@ std::size_t FirstDrawnFix(const CTender& tender)
 {
     const auto& track = tender.track;
     const chart::CTargetProperties& properties = tender.properties;
+    if (!properties.limitTrackDisplay || track.empty())
+        return 0;
+    // Fixes at least the limit older than the newest are left out; a limit
+    // of zero or less leaves out every fix.
+    const auto limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
+    if (limit <= std::chrono::seconds::zero())
+        return track.size();
+    const auto from = track.back().utc - limit;
     std::size_t first = 0;
-    if (properties.limitTrackDisplay && !track.empty()) {
-        const auto limit = std::chrono::seconds(properties.trackTimeLimit.GetTotalSeconds());
-        const auto from = track.back().utc - limit;
-        while (first + 1 < track.size() && track[first].utc < from)
-            ++first;
-    }
+    while (first < track.size() && track[first].utc <= from)
+        ++first;
     return first;
 }
 
@@ -204,10 +208,12 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         for (std::size_t i = 1; i < line.size(); ++i)
             if (line[i - 1] && line[i])
                 doc.DrawLine(dc, *line[i - 1], *line[i]);
-        // The closing line from the newest fix to where the tender is now.
-        if (const auto now = tender.Position(); now && line.back())
-            if (const auto p = LinePoint(doc, *now))
-                doc.DrawLine(dc, *line.back(), *p);
+        // The closing line from the newest fix to where the tender is now,
+        // whatever "Limit to previous" leaves of the track.
+        if (const auto now = tender.Position())
+            if (const auto newest = LinePoint(doc, track.back().position))
+                if (const auto p = LinePoint(doc, *now))
+                    doc.DrawLine(dc, *newest, *p);
     }
     if (!properties.FixMarker().GetDraw())
         return;

@@ -209,6 +209,9 @@ TEST_F(ToolsOptionsTest, CaptionAndDecimalPlacesArrows)
     app::CModelessPropertySheet* sheet = OpenSheet(frame);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->windowTitle(), "Tools Options");
+    auto* edit = sheet->Page(0)->findChild<QAbstractButton*>("editColours");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text().toStdString(), "&Edit");
     auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
     auto* up = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesUp");
     auto* down = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesDown");

@@ -206,6 +206,25 @@ TEST_F(ModuleTest, LinesBecomeTargetsWithPositionsWarningsAndObserverCalls)
     EXPECT_TRUE(module.Targets().empty());
 }
 
+// While ARPA is off its targets are no longer updated: an own-vessel update
+// only counts the own fix as real (no dead-reckoning warning) and leaves
+// every target's up-to-date state as it was.
+TEST_F(ModuleTest, SwitchedOffTargetsKeepTheirStateThroughAgeChecks)
+{
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.0,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 1u);
+    ASSERT_TRUE(module.Targets()[0].record->current);
+    ASSERT_EQ(module.OnActivate(), "");   // off
+    nav.ownFixReal = false;
+    nav.cycle = 2;
+    Pass(2min);
+    EXPECT_FALSE(bar.IsMessageActive(module.DeadReckoningMessage()));
+    EXPECT_TRUE(module.Targets()[0].record->current);
+}
+
 TEST_F(ModuleTest, LostReportsMakeNoTargetsAndRowsAreWrittenOnlyWhenAReportCame)
 {
     Observer observer;

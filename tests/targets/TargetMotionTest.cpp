@@ -91,6 +91,12 @@ TEST_F(MotionTest, TrueRangeAndBearingLandWhereGeographicLibPutsThemInEveryUnit)
         EXPECT_DOUBLE_EQ(*fix->course, 90.0);
         store.Reset();
     }
+    // The unit letters are upper case: a "k" report places no target.
+    const auto record = Feed("TTM,01,1.5,45.0,T,10.0,90.0,T,,,k,,T,,,A", 1);
+    ASSERT_NE(record, nullptr);
+    COwnShip own;
+    own.position = CTargetPosition{47.60, -122.40};
+    EXPECT_FALSE(targets::TargetFixNow(*record, own).has_value());
 }
 
 TEST_F(MotionTest, RelativeBearingsTurnWithTheHeadingAndWithoutOneTheTargetStaysPut)

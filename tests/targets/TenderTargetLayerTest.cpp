@@ -224,4 +224,12 @@ TEST_F(TenderLayerTest, APositionMarkerIsHitOnlyWhereItIsDrawn)
     });
     EXPECT_FALSE(layer.HitTestFix(*chart.doc, first));
     EXPECT_TRUE(layer.HitTestFix(*chart.doc, second));
+    // A fix exactly the limit older than the newest is left out too; a limit
+    // of zero leaves out even the newest.
+    const geo::IntPoint third = chart.ClientPoint(geo::CPosition(50.1, -1.0));
+    Change([](auto& p) { p.trackTimeLimit = app::CDateTimeSpanEx(10); });
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, second));
+    EXPECT_EQ(layer.HitTestFix(*chart.doc, third)->fix, 2u);
+    Change([](auto& p) { p.trackTimeLimit = app::CDateTimeSpanEx(0); });
+    EXPECT_FALSE(layer.HitTestFix(*chart.doc, third));
 }

@@ -31,8 +31,9 @@ void COpenSaveDlgBase::Build(const QString& okText, QComboBox* types)
     m_folder = new QLineEdit(QString::fromStdString(m_model.folder.string()), this);
     m_folder->setObjectName("folder");
     auto* browse = new QPushButton(tr("&Browse..."), this);
+    browse->setObjectName("browseFolder");
     connect(browse, &QPushButton::clicked, this, [this] {
-        QFileDialog picker(this, tr("Select folder"), m_folder->text());
+        QFileDialog picker(this, tr("Select temporary folder"), m_folder->text());
         picker.setFileMode(QFileDialog::Directory);
         picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty())

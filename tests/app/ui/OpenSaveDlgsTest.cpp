@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -95,6 +96,19 @@ TEST(OpenFileDlg, AFolderWithNoRoomForANameIsRefused)
     EXPECT_GT(dlg.NameRoom(), 0);
     EXPECT_LT(dlg.NameEdit()->maxLength(),
               NAME_MAX);   // the long path leaves less than the name maximum
+
+    // The folder button opens a folder chooser with its given caption.
+    auto* browse = dlg.findChild<QPushButton*>("browseFolder");
+    ASSERT_NE(browse, nullptr);
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* chooser = QApplication::activeModalWidget()) {
+            caption = chooser->windowTitle();
+            chooser->close();
+        }
+    });
+    browse->click();
+    EXPECT_EQ(caption.toStdString(), "Select temporary folder");
 }
 
 TEST(SaveFileDlg, OverwriteAskedExceptInNetworkModeAndTheDiskMustTakeTheFiles)

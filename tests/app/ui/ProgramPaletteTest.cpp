@@ -144,6 +144,23 @@ TEST_F(ProgramPaletteTest, DisabledButtonsLookDisabledInEveryPalette)
             w->resize(90, 26);
         EXPECT_NE(enabled.grab().toImage(), disabled.grab().toImage()) << "palette " << palette;
         EXPECT_NE(edit.grab().toImage(), greyEdit.grab().toImage()) << "palette " << palette;
+        // A colour well (a button showing its colour as a swatch) shows its
+        // swatch grey when disabled, its colour when enabled.
+        QPixmap swatch(32, 12);
+        swatch.fill(QColor(0, 160, 0));
+        QPushButton well, greyWell;
+        for (QPushButton* w : {&well, &greyWell}) {
+            w->setIcon(QIcon(swatch));
+            w->setIconSize(swatch.size());
+            w->resize(60, 26);
+        }
+        greyWell.setEnabled(false);
+        const QImage wellShot = well.grab().toImage(), greyShot = greyWell.grab().toImage();
+        const QColor onWell = wellShot.pixelColor(30, 13), offWell = greyShot.pixelColor(30, 13);
+        EXPECT_GT(onWell.hsvSaturation(), 128) << "palette " << palette;
+        EXPECT_LT(offWell.hsvSaturation(), 64)
+            << "palette " << palette << ": " << onWell.name().toStdString() << " and "
+            << offWell.name().toStdString();
         // The disabled text stands apart from the enabled text, not merely from the face.
         const QPalette p = QApplication::palette();
         const QColor on = p.color(QPalette::Active, QPalette::ButtonText);

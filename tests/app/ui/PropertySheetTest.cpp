@@ -1,4 +1,5 @@
-// The options sheet's window: refusal on a page never shown, Ctrl+Tab and Escape.
+// The options sheet's window: refusal on a page never shown, Ctrl+Tab and Escape,
+// and the frame told of the sheet as it shows and goes.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include "app/PostedMessageQueue.h"
 #include "app/ui/PropertySheet.h"
 
 namespace {
@@ -141,6 +143,39 @@ TEST(ModelessPropertySheet, ReturnPressesOkWhichAppliesAndCloses)
     EXPECT_EQ(f.first->M().stored, 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(f.sheet.isNull());
+}
+
+// The frame is told of the sheet: 0x504 with 1 when it shows, and with 0
+// when it goes, also when the caption's close box closes it (a cancel).
+TEST(ModelessPropertySheet, TheFrameHearsOfTheSheetShownAndClosedByItsCloseBox)
+{
+    App();
+    app::CPostedMessageQueue queue;
+    int applies = 0, resets = 0;
+    QPointer<app::CModelessPropertySheet> sheet = new app::CModelessPropertySheet("Options");
+    sheet->SetFrameQueue(&queue);
+    sheet->AddPage(new CountPage(std::make_unique<CountModel>("First", applies, resets)));
+    sheet->AddPage(new CountPage(std::make_unique<CountModel>("Second", applies, resets)));
+    std::vector<std::pair<std::uint64_t, std::int64_t>> told;
+    const auto drain = [&] {
+        queue.Drain([&](const app::CPostedMessage& m) {
+            if (m.id == app::kMsgModelessSheet)
+                told.emplace_back(m.wParam, m.lParam);
+        });
+    };
+    sheet->ShowModeless();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    drain();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].first, 1u);
+    sheet->close();   // as the caption's close box does
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_EQ(resets, 2);
+    EXPECT_EQ(applies, 0);
+    drain();
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1], std::make_pair(std::uint64_t{0}, told[0].second));
 }
 
 }   // namespace
