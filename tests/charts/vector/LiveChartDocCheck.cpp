@@ -203,6 +203,37 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
               "Update Folio failed\nCharts and S-57 cells are read from /charts/LIVECHART");
 }
 
+// Charts an older installation kept in the program folder's "LIVECHART" move
+// into the chart folder at start while that is empty, their folio deleted for
+// the next update to rebuild; a chart folder already holding charts keeps them.
+TEST(LiveChartService, AnOlderInstallationsChartsMoveIntoAnEmptyChartFolder)
+{
+    namespace fs = std::filesystem;
+    for (const bool filled : {false, true}) {
+        TempFolder dir;
+        brine_test::FileSettingsHome home(dir / "s.conf");
+        const fs::path old = dir / "program" / "LIVECHART";
+        const fs::path folder = dir / "Charts" / "LIVECHART";
+        fs::create_directories(old);
+        std::ofstream(old / "US5WA01M.b") << "chart";
+        std::ofstream(old / "lc.fol") << "folio";
+        if (filled) {
+            fs::create_directories(folder);
+            std::ofstream(folder / "US4WA02M.b") << "the user's";
+        }
+        chart::CChartingServices services;
+        services.programFolder = (dir / "program").string();
+        services.defaultChartsFolder = (dir / "Charts").string();
+        services.chartServices.push_back(std::make_unique<CLiveChartService>(home));
+        chart::CChartingModule charting{home, std::move(services)};
+        ASSERT_TRUE(charting.Initialise());
+        EXPECT_EQ(fs::exists(folder / "US5WA01M.b"), !filled) << filled;
+        EXPECT_FALSE(fs::exists(folder / "lc.fol")) << filled;
+        EXPECT_EQ(fs::exists(old), filled) << filled;
+        EXPECT_EQ(fs::exists(folder / "US4WA02M.b"), filled) << filled;
+    }
+}
+
 // A folio update killed while it writes a chart store or the folio leaves
 // its temp file in the chart folder; the next start's folio build takes it
 // away. A write still going on (its temp file locked) and other files stay.
