@@ -1045,6 +1045,45 @@ TEST_F(ChartWindowsTest, TheFollowerTakesAnOpenChartHoldingTheVesselWhenNoChartI
     frame->CloseWithoutConfirmation();
 }
 
+#ifdef BRINE_SAMPLE_CELLS_DIR
+// A following window the workspace brought back on the vector world chart
+// (the voyage taken up again at a restart) moves at once to the folio's
+// largest-scale chart holding the vessel.
+TEST_F(ChartWindowsTest, ABroughtBackFollowerOnTheWorldChartMovesToTheBestChartAtOnce)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    charts::CLiveChartService* live = nullptr;
+    for (const auto& service : charting.ChartServices())
+        if (auto* l = dynamic_cast<charts::CLiveChartService*>(service.get()))
+            live = l;
+    ASSERT_NE(live, nullptr);
+    ASSERT_TRUE(live->SetFolder((dir / "LIVECHART").string()));
+    for (const auto& cell : std::filesystem::directory_iterator(BRINE_SAMPLE_CELLS_DIR))
+        std::filesystem::copy_file(cell.path(), live->Folder() / cell.path().filename());
+    ASSERT_GT(live->UpdateFolio({}, {}).recordsWritten, 0);
+    charting.BuildChartFolio();
+    chart::CChartDoc* world =
+        frame->OpenChart((live->Folder() / "LCWORLD.b").string(), false, chart::kFrameAutoscroll);
+    ASSERT_NE(world, nullptr);
+    Pump();
+    ASSERT_EQ(charting.FindChartDocInState(chart::kFrameAutoscroll), world);
+
+    shell::CAutoscrollWindowHost host(charting, [&](const std::string& path, int state) {
+        return frame->OpenChart(path, false, state);
+    });
+    const geo::CPosition vessel(47.79, -122.80);   // held by US4WA02M (1:80,000)
+    ASSERT_TRUE(host.AttachAutoscrollWindow(vessel));
+    Pump();
+    chart::CChartDoc* follower = charting.FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(follower, nullptr);
+    EXPECT_EQ(std::filesystem::path(follower->GetPathName()).stem(), "US4WA02M");
+    EXPECT_TRUE(follower->IsPositionVisible(vessel));
+    host.ReleaseAutoscrollWindow();
+    frame->CloseWithoutConfirmation();
+}
+#endif
+
 TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFollowsIt)
 {
     withNavigator = true;
