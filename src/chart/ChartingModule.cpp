@@ -494,14 +494,18 @@ void CChartingModule::BuildChartFolio()
     ClearFolioItems();
     long used = 0;
     const std::function<void()> recordRead = [&progress] { progress.Step(); };
-    for (auto& service : m_services.chartServices) {
-        // A catalogue service builds while records remain for it.
-        const bool fromCatalogue = service->CatalogueRecordCount() > 0;
-        if (fromCatalogue && used >= records)
-            continue;
-        const int n = service->BuildFolio(m_folio, recordRead);
-        if (fromCatalogue)
-            used += n;
+    // The services with a folio of their own (the vector charts' folio file)
+    // open it first; then each catalogue service builds in turn while records
+    // remain for it.
+    for (const bool catalogues : {false, true}) {
+        for (auto& service : m_services.chartServices) {
+            const bool fromCatalogue = service->CatalogueRecordCount() > 0;
+            if (fromCatalogue != catalogues || (fromCatalogue && used >= records))
+                continue;
+            const int n = service->BuildFolio(m_folio, recordRead);
+            if (fromCatalogue)
+                used += n;
+        }
     }
     for (CChartWindow* f : m_frames) {
         if (CChartDoc* doc = f->GetChartDoc())

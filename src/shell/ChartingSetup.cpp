@@ -186,9 +186,11 @@ std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& fram
     auto service = std::make_unique<charts::CLiveChartService>(frame.SettingsHome());
     charts::CLiveChartService* live = service.get();
     // The folder of the Chart Options page, at each OK or Apply: made and
-    // kept, the folio opened from it, then updated from the charts and cells
-    // it holds. The update says how that went; a folder with nothing to
-    // update from fails, and says so once the sheet has closed.
+    // kept, the folio updated from the charts and cells it holds, then
+    // opened from it. The update (progress, then its outcome) runs once the
+    // sheet's OK is done; a folder with nothing to update from fails and says
+    // so. A successful update builds the chart folio itself, which opens the
+    // new folder's folio; after a failed one the folio is opened all the same.
     auto folderChanged = [&frame, live](const std::string& folder) {
         if (!live->SetFolder(folder)) {
             QMessageBox::critical(&frame, QStringLiteral("Livechart"),
@@ -196,17 +198,12 @@ std::unique_ptr<charts::CLiveChartService> MakeLiveChartService(CMainFrame& fram
                                       .arg(QString::fromStdString(folder)));
             return;
         }
-        if (frame.Charting())
-            frame.Charting()->BuildChartFolio();
-        if (live->HasChartsOrCells()) {
-            frame.PostCommand(app::cmd::kChartUpdateFolio);
-            return;
-        }
-        const QString text =
-            QString::fromStdString(charts::CLiveChartService::UpdateMessage({}, live->Folder()));
         QMetaObject::invokeMethod(
             &frame,
-            [&frame, text] { QMessageBox::critical(&frame, QStringLiteral("Livechart"), text); },
+            [&frame] {
+                if (!frame.UpdateVectorFolio() && frame.Charting())
+                    frame.Charting()->BuildChartFolio();
+            },
             Qt::QueuedConnection);
     };
     auto pages = std::make_shared<charts::CLiveChartPagesUi>(

@@ -306,6 +306,10 @@ public:
     void ShowChartProperties();
     // The modeless option sheets open now, each once, in the order they came.
     std::vector<QWidget*> ModelessSheets();
+    // Update Folio: the vector chart folder's folio rebuilt under a progress
+    // dialog, its outcome shown; after a folio with charts the chart folio is
+    // built again. True for such a folio.
+    bool UpdateVectorFolio();
 
     // Tools > Customise and the toolbars' buttons kept with the workspace.
     void OpenCustomise();
@@ -375,7 +379,6 @@ private:
     bool HasVectorCharts() const;
     // File > New (a window of its own) and File > Open (in the ordinary chart window's place).
     void OpenVectorChartFile(bool replace);
-    void UpdateVectorFolio();
     void OpenRasterChartFile(bool replace);
     void ActivateNextChartFrame();
     void UpdatePositionPane();

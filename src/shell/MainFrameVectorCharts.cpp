@@ -80,11 +80,11 @@ void CMainFrame::OpenVectorChartFile(bool replace)
         OpenChart(path.string(), replace, chart::kFrameNormal);
 }
 
-void CMainFrame::UpdateVectorFolio()
+bool CMainFrame::UpdateVectorFolio()
 {
     charts::CLiveChartService* service = FindVectorService(m_charting);
     if (!service)
-        return;
+        return false;
     QProgressDialog progress(tr("Updating the folio..."), tr("Cancel"), 0, 0, this);
     progress.setWindowTitle(tr("Update Folio"));
     progress.setWindowModality(Qt::ApplicationModal);
@@ -135,9 +135,10 @@ void CMainFrame::UpdateVectorFolio()
         QMessageBox::information(this, tr("Livechart"), QString::fromStdString(text));
         if (m_charting)
             m_charting->BuildChartFolio();
-    } else {
-        QMessageBox::critical(this, tr("Livechart"), QString::fromStdString(text));
+        return true;
     }
+    QMessageBox::critical(this, tr("Livechart"), QString::fromStdString(text));
+    return false;
 }
 
 }   // namespace shell

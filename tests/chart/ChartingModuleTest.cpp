@@ -470,9 +470,30 @@ public:
     void OnCataloguesOpened() override { m_log.push_back(m_name + " catalogues opened"); }
     void OnCataloguesClosing() override { m_log.push_back(m_name + " catalogues closing"); }
 
-private:
+protected:
     std::string m_name;
     std::vector<std::string>& m_log;
+};
+
+// A chart service that notes the folio build's steps: its catalogue's record
+// count and how many of them its build uses are given.
+class FolioRecordingService : public RecordingService {
+public:
+    FolioRecordingService(app::CSettingsHome& home, std::string name, std::vector<std::string>& log,
+                          long records, int used)
+        : RecordingService(home, std::move(name), log), m_records(records), m_used(used)
+    { }
+    long CatalogueRecordCount() override { return m_records; }
+    int BuildFolio(chart::Folio&, const std::function<void()>&) override
+    {
+        m_log.push_back(m_name + " builds");
+        return m_used;
+    }
+    void RemoveFolioItems(chart::Folio&) override { m_log.push_back(m_name + " removes"); }
+
+private:
+    long m_records;
+    int m_used;
 };
 
 }   // namespace
@@ -495,4 +516,40 @@ TEST_F(ChartingModuleTest, ServicesHearOfTheCataloguesBetweenTheirStartAndEnd)
               (std::vector<std::string>{"ARCS catalogues closing", "Seafarer catalogues closing",
                                         "Livechart catalogues closing", "Livechart terminated",
                                         "Seafarer terminated", "ARCS terminated"}));
+}
+
+// The folio build clears the services' items newest service first, opens the
+// vector charts' own folio, then builds the raster services' from their shared
+// catalogue: the second only while the first left records of it unvisited.
+TEST_F(ChartingModuleTest, FolioBuildOpensTheVectorFolioBeforeTheCatalogueServices)
+{
+    struct Row {
+        int arcsUsed;
+        std::vector<std::string> built;
+    };
+    const Row rows[] = {
+        {3, {"Livechart builds", "ARCS builds"}},
+        {2, {"Livechart builds", "ARCS builds", "Seafarer builds"}},
+    };
+    std::vector<std::string> log;   // outlives each row's module
+    for (const Row& r : rows) {
+        module.reset();
+        services = chart::CChartingServices{};
+        services.frameMsgBar = &bar;
+        services.programFolder = dir.Path().string();
+        services.defaultChartsFolder = (dir / "Charts").string();
+        services.chartServices.push_back(
+            std::make_unique<FolioRecordingService>(home, "ARCS", log, 3, r.arcsUsed));
+        services.chartServices.push_back(
+            std::make_unique<FolioRecordingService>(home, "Seafarer", log, 3, 3 - r.arcsUsed));
+        services.chartServices.push_back(
+            std::make_unique<FolioRecordingService>(home, "Livechart", log, 0, 0));
+        Module();
+        log.clear();
+        Module().BuildChartFolio();
+        std::vector<std::string> expected{"Livechart removes", "Seafarer removes", "ARCS removes"};
+        expected.insert(expected.end(), r.built.begin(), r.built.end());
+        EXPECT_EQ(log, expected) << r.arcsUsed;
+    }
+    module.reset();
 }

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
@@ -40,7 +41,9 @@
 #include "chart/ui/ChartPreview.h"
 #include "chart/ui/ChartPropDlg.h"
 #include "chart/ui/ChartView.h"
+#include "charts/ui/LiveChartPages.h"
 #include "charts/vector/BlankChartDoc.h"
+#include "charts/vector/LiveChartFolderModel.h"
 #include "charts/vector/LiveChartService.h"
 #include "navigator/NavigatorModule.h"
 #include "platform/SettingsStore.h"
@@ -704,6 +707,91 @@ TEST_F(ChartWindowsTest, GoToPositionOffAVectorChartMovesToTheFoliosChartThere)
     EXPECT_EQ(charting.GetActiveChartDoc(), shown);
     frame->CloseWithoutConfirmation();
 }
+
+// The Chart Options page's vector chart folder: the folio is updated from the
+// new folder first (its outcome shown while the chart folio still holds the
+// old folder's charts), then opened from it; a folder with nothing in it
+// fails the update and still has its folio opened (so holds no chart).
+TEST_F(ChartWindowsTest, NewVectorChartFolderIsUpdatedThenOpened)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    charts::CLiveChartService* live = nullptr;
+    for (const auto& service : charting.ChartServices())
+        if (auto* l = dynamic_cast<charts::CLiveChartService*>(service.get()))
+            live = l;
+    ASSERT_NE(live, nullptr);
+    const auto cellsIn = [](const std::filesystem::path& folder,
+                            std::initializer_list<const char*> cells) {
+        std::filesystem::create_directories(folder);
+        for (const char* cell : cells)
+            std::filesystem::copy_file(std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / cell,
+                                       folder / cell);
+    };
+    const auto vectorCharts = [&charting] {
+        std::vector<std::string> names;
+        for (const auto& item : charting.GetFolio())
+            if (item && item->chartKind == chart::kChartLivechart)
+                names.push_back(item->fileName);
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    cellsIn(dir / "old", {"US2WA01M.000", "US5WA03M.000"});
+    ASSERT_TRUE(live->SetFolder((dir / "old").string()));
+    ASSERT_EQ(live->UpdateFolio({}, {}).recordsWritten, 2);
+    charting.BuildChartFolio();
+    const std::vector<std::string> old{"US2WA01M.b", "US5WA03M.b"};
+    ASSERT_EQ(vectorCharts(), old);
+
+    // Each message box shown is read with the chart folio of that moment, then closed.
+    struct Shown {
+        QString text;
+        std::vector<std::string> folio;
+    };
+    std::vector<Shown> shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.push_back({box->text(), vectorCharts()});
+            box->accept();
+        }
+    });
+    answer.start(20);
+    const auto applyFolder = [&](const std::filesystem::path& folder) {
+        auto* pages = dynamic_cast<charts::CLiveChartPagesUi*>(live->Ui());
+        ASSERT_NE(pages, nullptr);
+        const auto factories = pages->ChartOptionPages();
+        ASSERT_EQ(factories.size(), 1u);
+        std::unique_ptr<QWidget> widget(factories.front().create(nullptr));
+        auto* page = qobject_cast<charts::CLiveChartFolderPage*>(widget.get());
+        ASSERT_NE(page, nullptr);
+        page->findChild<QLineEdit*>("liveChartFolder")
+            ->setText(QString::fromStdString(folder.string()));
+        ASSERT_FALSE(page->ControlsToModel());
+        page->M().Apply();
+        for (int i = 0; i < 100 && shown.empty(); ++i)
+            QTest::qWait(50);
+        Pump();
+    };
+
+    cellsIn(dir / "new", {"US5WA03M.000"});
+    applyFolder(dir / "new");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.startsWith("Folio Updated OK: one file added"))
+        << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].folio, old) << "the folio opened before the update";
+    EXPECT_EQ(vectorCharts(), std::vector<std::string>{"US5WA03M.b"});
+    EXPECT_EQ(live->Folder(), dir / "new");
+
+    shown.clear();
+    applyFolder(dir / "empty");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.startsWith("Update Folio failed")) << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].folio, std::vector<std::string>{"US5WA03M.b"});
+    EXPECT_TRUE(vectorCharts().empty()) << "the empty folder's folio opened after the update";
+    answer.stop();
+    frame->CloseWithoutConfirmation();
+}
 #endif
 
 TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
@@ -956,6 +1044,45 @@ TEST_F(ChartWindowsTest, TheFollowerTakesAnOpenChartHoldingTheVesselWhenNoChartI
     EXPECT_LT(bottom.GetLatitude(), 47.6);
     frame->CloseWithoutConfirmation();
 }
+
+#ifdef BRINE_SAMPLE_CELLS_DIR
+// A following window the workspace brought back on the vector world chart
+// (the voyage taken up again at a restart) moves at once to the folio's
+// largest-scale chart holding the vessel.
+TEST_F(ChartWindowsTest, ABroughtBackFollowerOnTheWorldChartMovesToTheBestChartAtOnce)
+{
+    auto frame = Start();
+    chart::CChartingModule& charting = *frame->Charting();
+    charts::CLiveChartService* live = nullptr;
+    for (const auto& service : charting.ChartServices())
+        if (auto* l = dynamic_cast<charts::CLiveChartService*>(service.get()))
+            live = l;
+    ASSERT_NE(live, nullptr);
+    ASSERT_TRUE(live->SetFolder((dir / "LIVECHART").string()));
+    for (const auto& cell : std::filesystem::directory_iterator(BRINE_SAMPLE_CELLS_DIR))
+        std::filesystem::copy_file(cell.path(), live->Folder() / cell.path().filename());
+    ASSERT_GT(live->UpdateFolio({}, {}).recordsWritten, 0);
+    charting.BuildChartFolio();
+    chart::CChartDoc* world =
+        frame->OpenChart((live->Folder() / "LCWORLD.b").string(), false, chart::kFrameAutoscroll);
+    ASSERT_NE(world, nullptr);
+    Pump();
+    ASSERT_EQ(charting.FindChartDocInState(chart::kFrameAutoscroll), world);
+
+    shell::CAutoscrollWindowHost host(charting, [&](const std::string& path, int state) {
+        return frame->OpenChart(path, false, state);
+    });
+    const geo::CPosition vessel(47.79, -122.80);   // held by US4WA02M (1:80,000)
+    ASSERT_TRUE(host.AttachAutoscrollWindow(vessel));
+    Pump();
+    chart::CChartDoc* follower = charting.FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(follower, nullptr);
+    EXPECT_EQ(std::filesystem::path(follower->GetPathName()).stem(), "US4WA02M");
+    EXPECT_TRUE(follower->IsPositionVisible(vessel));
+    host.ReleaseAutoscrollWindow();
+    frame->CloseWithoutConfirmation();
+}
+#endif
 
 TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFollowsIt)
 {

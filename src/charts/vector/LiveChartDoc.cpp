@@ -110,6 +110,43 @@ int CLiveChartDoc::DrawChart(chart::CXDC& dc)
     return 1;
 }
 
+bool CLiveChartDoc::DrawFolioBoxes(chart::CXDC& dc)
+{
+    if (!m_file)
+        return false;
+    const std::filesystem::path path(GetPathName());
+    const auto records = ReadFolio(path.parent_path());
+    if (!records)
+        return false;
+    const std::string own = path.stem().string();
+    const std::int32_t scale = Scale();
+    const auto degrees = [](std::int32_t units) { return units * 1e-7; };
+    std::vector<geo::IntPoint> larger, others;
+    for (const FolioRecord& r : *records) {
+        if (!r.inUse || platform::EqualNoCaseAscii(r.name, own))
+            continue;
+        std::vector<geo::IntPoint>& list = r.scale < scale ? larger : others;
+        const double north = degrees(r.north), south = degrees(r.south);
+        const auto box = [&](double west, double east) {
+            ClipPolygon({geo::CPosition(north, west), geo::CPosition(north, east),
+                         geo::CPosition(south, east), geo::CPosition(south, west)},
+                        list);
+        };
+        // A chart across the 180-degree meridian is outlined on each side of it.
+        if (r.east < r.west) {
+            box(degrees(r.west), 180.0);
+            box(-180.0, degrees(r.east));
+        } else {
+            box(degrees(r.west), degrees(r.east));
+        }
+    }
+    const chart::Pen cyan{chart::PenStyle::Solid, 1, 0x00FFFF00};
+    const chart::Pen magenta{chart::PenStyle::Solid, 1, 0x00FF00FF};
+    DrawPointPairs(dc, larger, &cyan);
+    DrawPointPairs(dc, others, &magenta);
+    return true;
+}
+
 std::int32_t CLiveChartDoc::Scale() const
 {
     return m_file ? m_file->View().Info().I32(info::kScale) : 0;

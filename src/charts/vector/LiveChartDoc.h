@@ -28,6 +28,9 @@ public:
     bool OpenChart(const std::string& path) override;
     bool LoadChart() override;
     int DrawChart(chart::CXDC& dc) override;
+    // "Chart boundaries": the outlines of the folio's other charts where they
+    // cross the view, larger-scale charts in cyan, the others in magenta.
+    bool DrawFolioBoxes(chart::CXDC& dc) override;
     // Land (buff, brown) and water (white, blues) by hue, as on raster
     // charts, so tidal arrows draw over the chart's water.
     bool IsColourInFirstClass(app::COLORREF c) const override { return chart::IsLandHue(c); }

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 #include "chart/ChartingModule.h"
 #include "charts/vector/LiveChartDoc.h"
 #include "platform/Ascii.h"
+#include "platform/Files.h"
 
 namespace charts {
 
@@ -103,6 +105,28 @@ bool CLiveChartFolioItem::Matches(const vengine::FolioRecord& record) const
 {
     const fs::path name(fileName);
     return scale == record.scale && name.stem().string() == record.name;
+}
+
+bool CLiveChartService::Initialise()
+{
+    const bool ok = CChartModule::Initialise();
+    if (!m_charting || m_charting->Services().programFolder.empty() || GetDataFolder().empty())
+        return ok;
+    const fs::path old = fs::path(m_charting->Services().programFolder) / "LIVECHART";
+    std::error_code ec;
+    if (!fs::is_directory(old, ec) || app::IsReadOnlyPath(old) ||
+        fs::equivalent(old, Folder(), ec) || !app::IsFolderEmpty(Folder()))
+        return ok;
+    // The empty chart folder gives way to the older one.
+    fs::remove(Folder(), ec);
+    fs::rename(old, Folder(), ec);
+    if (ec) {
+        fs::create_directories(Folder(), ec);
+        return ok;
+    }
+    if (const auto folio = platform::FindNoCase(Folder(), vengine::kFolioName))
+        fs::remove(*folio, ec);
+    return ok;
 }
 
 void CLiveChartService::SetChartsFolder(const std::string& folder)

@@ -28,6 +28,10 @@ public:
     explicit CLiveChartService(app::CSettingsHome& home);
 
     std::string GetName() const override { return "Livechart"; }
+    // The folder "LIVECHART" of the program folder, where an older
+    // installation kept the charts, moves to the chart folder while that is
+    // empty; its folio is deleted there, so the next update rebuilds it.
+    bool Initialise() override;
     void SetChartsFolder(const std::string& folder) override;
     bool OpensExtension(std::string_view extension) const override;
     std::unique_ptr<chart::CChartDoc> CreateChartDoc(chart::CChartingModule& module) override;

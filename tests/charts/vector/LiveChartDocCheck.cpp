@@ -1,5 +1,6 @@
 // The vector chart document: its information texts, opening a ".b" made from
 // a cell, and its drawing recorded where overlays are placed.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <csignal>
@@ -155,6 +156,71 @@ TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
     EXPECT_NE(bad.doc.OpenError().find("damaged"), std::string::npos) << bad.doc.OpenError();
 }
 
+// "Chart boundaries" on a vector chart: the folio's other charts are outlined
+// where they cross the view, one of larger scale in cyan, one of smaller scale
+// in magenta (also across the 180-degree meridian's other side); the chart's
+// own outline and a record not in use are not drawn.
+TEST(LiveChartDoc, FolioBoxesOutlineTheOtherChartsByTheirScale)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
+    ASSERT_GT(vengine::UpdateFolio(dir.Path(), {}, {}).recordsWritten, 0);
+    OpenLive live(dir / "US5WA99M.b");
+    ASSERT_TRUE(live.opened) << live.doc.OpenError();
+    CLiveChartDoc& doc = live.doc;
+    geo::CPosition nw, se;
+    ASSERT_TRUE(doc.GetExtent(nw, se));
+    const auto units = [](double degrees) { return vengine::DegreesToUnits(degrees); };
+    const double midLat = (nw.GetLatitude() + se.GetLatitude()) / 2;
+    const double midLon = (nw.GetLongitude() + se.GetLongitude()) / 2;
+    const double dLat = (nw.GetLatitude() - se.GetLatitude()) / 8;
+    const double dLon = (se.GetLongitude() - nw.GetLongitude()) / 8;
+    auto records = *vengine::ReadFolio(dir.Path());
+    ASSERT_EQ(records.size(), 1u);
+    // A harbour plan in the middle of the view, an approach chart over its
+    // west half, and an unused record over its east half.
+    records.push_back({"HARBOUR", units(midLon - dLon), units(midLat - dLat), units(midLon + dLon),
+                       units(midLat + dLat), 5000, true});
+    records.push_back({"APPROACH", units(nw.GetLongitude() - 1), units(midLat - 2 * dLat),
+                       units(midLon - 2 * dLon), units(midLat + 2 * dLat), 80000, true});
+    records.push_back({"UNUSED", units(midLon + 2 * dLon), units(midLat - dLat),
+                       units(se.GetLongitude() - dLon), units(midLat + dLat), 1000, false});
+    std::ofstream(dir / "LC.FOL", std::ios::binary | std::ios::trunc)
+        << vengine::EncodeFolio(records);
+
+    auto backend = std::make_unique<chart::CRecordingBackend>();
+    auto* recorder = backend.get();
+    chart::CXDC dc(std::move(backend));
+    ASSERT_TRUE(doc.DrawFolioBoxes(dc));
+    std::vector<std::pair<geo::IntPoint, geo::IntPoint>> cyan, magenta;
+    for (const auto& r : recorder->Records()) {
+        if (r.op != chart::DrawOp::Line || r.points.size() != 2)
+            continue;
+        if (r.pen.colour == 0x00FFFF00)
+            cyan.emplace_back(r.points[0], r.points[1]);
+        else if (r.pen.colour == 0x00FF00FF)
+            magenta.emplace_back(r.points[0], r.points[1]);
+        else
+            ADD_FAILURE() << r.Describe();
+    }
+    const auto near = [](geo::IntPoint a, geo::IntPoint b) {
+        return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1;
+    };
+    // The harbour plan's four sides, at its corners.
+    geo::IntPoint corner;
+    ASSERT_TRUE(doc.PositionToPoint(geo::CPosition(midLat + dLat, midLon - dLon), corner));
+    ASSERT_EQ(cyan.size(), 4u);
+    EXPECT_TRUE(std::any_of(cyan.begin(), cyan.end(), [&](const auto& line) {
+        return near(line.first, corner) || near(line.second, corner);
+    }));
+    // The approach chart: its east side and the parts of its north and south
+    // sides inside the view, its west side off the view.
+    EXPECT_EQ(magenta.size(), 3u);
+    ASSERT_TRUE(doc.PositionToPoint(geo::CPosition(midLat, midLon - 2 * dLon), corner));
+    for (const auto& line : magenta)
+        EXPECT_LE(std::max(line.first.x, line.second.x), corner.x + 1);
+}
+
 TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
 {
     TempFolder dir;
@@ -201,6 +267,37 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     r.recordsWritten = -1;
     EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
               "Update Folio failed\nCharts and S-57 cells are read from /charts/LIVECHART");
+}
+
+// Charts an older installation kept in the program folder's "LIVECHART" move
+// into the chart folder at start while that is empty, their folio deleted for
+// the next update to rebuild; a chart folder already holding charts keeps them.
+TEST(LiveChartService, AnOlderInstallationsChartsMoveIntoAnEmptyChartFolder)
+{
+    namespace fs = std::filesystem;
+    for (const bool filled : {false, true}) {
+        TempFolder dir;
+        brine_test::FileSettingsHome home(dir / "s.conf");
+        const fs::path old = dir / "program" / "LIVECHART";
+        const fs::path folder = dir / "Charts" / "LIVECHART";
+        fs::create_directories(old);
+        std::ofstream(old / "US5WA01M.b") << "chart";
+        std::ofstream(old / "lc.fol") << "folio";
+        if (filled) {
+            fs::create_directories(folder);
+            std::ofstream(folder / "US4WA02M.b") << "the user's";
+        }
+        chart::CChartingServices services;
+        services.programFolder = (dir / "program").string();
+        services.defaultChartsFolder = (dir / "Charts").string();
+        services.chartServices.push_back(std::make_unique<CLiveChartService>(home));
+        chart::CChartingModule charting{home, std::move(services)};
+        ASSERT_TRUE(charting.Initialise());
+        EXPECT_EQ(fs::exists(folder / "US5WA01M.b"), !filled) << filled;
+        EXPECT_FALSE(fs::exists(folder / "lc.fol")) << filled;
+        EXPECT_EQ(fs::exists(old), filled) << filled;
+        EXPECT_EQ(fs::exists(folder / "US4WA02M.b"), filled) << filled;
+    }
 }
 
 // A folio update killed while it writes a chart store or the folio leaves
