@@ -199,9 +199,14 @@ int CChartDoc::AutoscrollAreaPercent()
 
 bool CChartDoc::IsInAutoscrollArea(const geo::CPosition& position)
 {
+    // An area of 0 per cent holds no point, also where halving an odd width
+    // or height would leave a line of pixels in the middle.
+    const int percent = AutoscrollAreaPercent();
+    if (percent == 0)
+        return false;
     geo::IntRect rect;
     GetVisibleRect(rect);
-    const double f = (100 - AutoscrollAreaPercent()) * 0.005;
+    const double f = (100 - percent) * 0.005;
     const auto dx = static_cast<std::int32_t>(static_cast<double>(rect.right - rect.left) * f);
     const auto dy = static_cast<std::int32_t>(static_cast<double>(rect.bottom - rect.top) * f);
     rect.left += dx;

@@ -164,11 +164,15 @@ TEST(ChartDocAutoscroll, AreaIsTheCentredPercentOfTheVisibleRectangle)
     struct Row {
         int percent;
         std::vector<std::pair<IntPoint, bool>> points;
+        geo::IntRect visible{0, 0, 100, 100};
     };
     const Row rows[] = {
         {100, {{{0, 0}, true}, {{99, 99}, true}, {{100, 50}, false}}},
         {50, {{{25, 25}, true}, {{74, 74}, true}, {{75, 75}, false}, {{24, 50}, false}}},
         {0, {{{50, 50}, false}, {{49, 49}, false}, {{0, 0}, false}}},
+        // Odd sides: halving them must not leave the middle pixel inside.
+        {0, {{{50, 50}, false}, {{49, 49}, false}}, {0, 0, 101, 101}},
+        {100, {{{100, 100}, true}, {{101, 50}, false}}, {0, 0, 101, 101}},
     };
     for (const Row& row : rows) {
         brine_test::TempFolder dir;
@@ -178,6 +182,7 @@ TEST(ChartDocAutoscroll, AreaIsTheCentredPercentOfTheVisibleRectangle)
         services.autoscrollAreaPercent = [p = row.percent] { return p; };
         CChartingModule module(home, std::move(services));
         TestDoc doc(&module);
+        doc.visible = row.visible;
         for (const auto& [pt, inside] : row.points)
             EXPECT_EQ(doc.IsInAutoscrollArea(CPosition(pt.y, pt.x)), inside)
                 << row.percent << "% at " << pt.x << "," << pt.y;

@@ -222,6 +222,45 @@ TEST_F(ChartWindowsTest, TheAutoscrollWindowIsRestoredWhenMinimised)
     frame->CloseWithoutConfirmation();
 }
 
+// The following window moving to another chart leaves every chart window as it was: maximised
+// windows stay maximised, whichever window is in front, and none is restored or stacked.
+TEST_F(ChartWindowsTest, TheFollowingWindowChangingItsChartLeavesTheWindowsMaximised)
+{
+    auto frame = Start();
+    frame->show();
+    ASSERT_NE(frame->OpenChart("", false, chart::kFrameAutoscroll), nullptr);
+    Pump();
+    for (const bool followerInFront : {true, false}) {
+        SCOPED_TRACE(followerInFront ? "the following window in front" : "the ordinary in front");
+        chart::CChartFrame* follower = nullptr;
+        chart::CChartFrame* ordinary = nullptr;
+        for (chart::CChartFrame* f : Frames(*frame))
+            (f->GetState() == chart::kFrameAutoscroll ? follower : ordinary) = f;
+        ASSERT_NE(follower, nullptr);
+        ASSERT_NE(ordinary, nullptr);
+        chart::CChartFrame* front = followerInFront ? follower : ordinary;
+        frame->MdiArea()->setActiveSubWindow(front);
+        front->showMaximized();
+        Pump();
+        ASSERT_TRUE(front->isMaximized());
+
+        chart::CChartDoc* moved = frame->OpenChart("", true, chart::kFrameAutoscroll);
+        ASSERT_NE(moved, nullptr);
+        Pump();
+        const auto frames = Frames(*frame);
+        ASSERT_EQ(frames.size(), 2u);
+        // A window behind the maximised one comes forward maximised: its placement says so.
+        for (chart::CChartFrame* f : frames)
+            EXPECT_EQ(f->GetPlacement().showCmd, 3u) << f->GetState();
+        auto* active = qobject_cast<chart::CChartFrame*>(frame->MdiArea()->activeSubWindow());
+        ASSERT_NE(active, nullptr);
+        EXPECT_TRUE(active->isMaximized());
+        EXPECT_EQ(active->GetState(),
+                  followerInFront ? chart::kFrameAutoscroll : chart::kFrameNormal);
+    }
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, CloseMessagePostedTwiceClosesOnceAndActivatesTheNext)
 {
     auto frame = Start();

@@ -389,6 +389,24 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     EXPECT_EQ(routes->State().waypoints.size(), 5u) << "Del in the waypoint list deleted nothing";
     EXPECT_TRUE(cardMatchesRoute());
 
+    // Delete in the chart window deletes the current waypoint while the route panel is the
+    // active one, and the current chartpoint while the chartpoint panel is, each after its
+    // question.
+    ASSERT_TRUE(routes->SelectWaypoint(2));
+    view->setFocus();
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this waypoint");
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(routes->State().waypoints.size(), 4u) << "Delete in the chart deleted no waypoint";
+    EXPECT_TRUE(cardMatchesRoute());
+    frame.Action(app::cmd::kViewChartpointPanel)->trigger();
+    const long marksBefore = marks->Table().GetRecordCount();
+    prompt.Expect(platform::PromptAnswer::Yes, "delete this Chartpoint");
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(marks->Table().GetRecordCount(), marksBefore - 1)
+        << "Delete in the chart deleted no chartpoint";
+    EXPECT_EQ(routes->State().waypoints.size(), 4u);
+    frame.Action(app::cmd::kViewRoutePanel)->trigger();
+
     // Out of edit mode the memo cannot be typed in.
     routes->OnEdit();
     frame.UpdateModuleCmdUI(true);

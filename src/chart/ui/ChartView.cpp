@@ -547,6 +547,16 @@ void CChartView::keyPressEvent(QKeyEvent* e)
             Post(cmd::kChartZoomOut);
         return;
     case Qt::Key_Home: Post(cmd::kChartFull); return;
+    case Qt::Key_Delete: {
+        // The active side panel's selected object: its waypoint or chartpoint.
+        const QWidget* panel = m_services.activeSidePanel ? m_services.activeSidePanel() : nullptr;
+        if (panel == nullptr)
+            return;
+        for (CChartViewExtension* ext : Extensions())
+            if (ext->SidePanel() == panel && ext->DeleteSelected(*this))
+                return;
+        return;
+    }
     case Qt::Key_Escape:
         if (m_pipeline.IsDragging()) {
             m_pipeline.SetDragging(false);

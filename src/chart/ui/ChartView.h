@@ -98,6 +98,10 @@ public:
     // The side panel the extension's SidePanel entries belong to: they join
     // the menu only while it is the frame's active side panel.
     virtual const QWidget* SidePanel() const { return nullptr; }
+    // The Delete key in a chart view, offered to the extension whose side
+    // panel is the frame's active one: it deletes its selected object (with
+    // its module's confirmation). True when it took the key.
+    virtual bool DeleteSelected(CChartView& /*view*/) { return false; }
     // The hit test of Properties: a call that opens the properties of what the
     // extension has under p, or an empty one when it has nothing there. Only
     // the winning call runs.

@@ -549,6 +549,12 @@ const QWidget* CChartpointWindows::SidePanel() const
     return m_panel;
 }
 
+bool CChartpointWindows::DeleteSelected(chart::CChartView& /*view*/)
+{
+    OnDelete();
+    return true;
+}
+
 void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                                         chart::MenuSection section)
 {

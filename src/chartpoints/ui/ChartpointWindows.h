@@ -66,6 +66,8 @@ public:
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                         chart::MenuSection section) override;
     const QWidget* SidePanel() const override;
+    // The Delete key in a chart view: the current chartpoint, after the question.
+    bool DeleteSelected(chart::CChartView& view) override;
     // Properties over a chartpoint mark: the "Chartpoint Properties" sheet.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override

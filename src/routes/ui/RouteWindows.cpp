@@ -460,6 +460,12 @@ const QWidget* CRouteWindows::SidePanel() const
     return m_panel;
 }
 
+bool CRouteWindows::DeleteSelected(chart::CChartView& /*view*/)
+{
+    DeleteCurrentWaypoint();
+    return true;
+}
+
 void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                                    chart::MenuSection section)
 {

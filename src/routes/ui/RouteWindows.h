@@ -88,6 +88,8 @@ public:
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
                         chart::MenuSection section) override;
     const QWidget* SidePanel() const override;
+    // The Delete key in a chart view: the current waypoint, after the question.
+    bool DeleteSelected(chart::CChartView& view) override;
     // Properties over a drawn waypoint: the "Route Properties" sheet at it.
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override

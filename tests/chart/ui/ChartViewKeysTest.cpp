@@ -1,7 +1,7 @@
 // The chart view's Enter key is its left button at the pointer: Enter over a mark picks it as a
 // click does, Ctrl+Enter presses it and the next Enter lets go, and away from every mark
 // Ctrl+Enter then Enter without moving is a double click, which opens the chart that best
-// shows the place.
+// shows the place. Delete goes to the extension of the active side panel.
 
 #include "FakeChartWindow.h"
 #include "chart/ChartDoc.h"
@@ -21,6 +21,13 @@ namespace {
 int g_argc = 1;
 char g_arg0[] = "chart_ui_ChartViewKeysTest";
 char* g_argv[] = {g_arg0, nullptr};
+
+// One application for every test of the run.
+void App()
+{
+    static auto* app = new QApplication(g_argc, g_argv);
+    (void)app;
+}
 
 // On the chart left of x = 200; records the places asked for a better chart.
 class LoadedChart final : public chart::CChartDoc {
@@ -54,8 +61,16 @@ public:
         return true;
     }
     void Release(chart::CChartView&, geo::IntPoint) override { ++releases; }
+    const QWidget* SidePanel() const override { return panel; }
+    bool DeleteSelected(chart::CChartView&) override
+    {
+        ++deletes;
+        return true;
+    }
     int presses = 0;
     int releases = 0;
+    int deletes = 0;
+    const QWidget* panel = nullptr;
 
 private:
     geo::IntPoint m_at;
@@ -63,7 +78,7 @@ private:
 
 TEST(ChartViewKeys, EnterPicksAMarkAndAnEmptyKeyboardDragIsADoubleClick)
 {
-    QApplication app(g_argc, g_argv);
+    App();
     LoadedChart doc;
     brine_test::FakeChartWindow window({0, 0, 400, 300});
     window.doc = &doc;
@@ -100,6 +115,45 @@ TEST(ChartViewKeys, EnterPicksAMarkAndAnEmptyKeyboardDragIsADoubleClick)
     EXPECT_DOUBLE_EQ(doc.asked[0].GetLatitude(), 47.15);
     EXPECT_DOUBLE_EQ(doc.asked[0].GetLongitude(), -122.172);
     chart::CChartView::RemoveExtension(&mark);
+    doc.AttachWindow(nullptr);
+}
+
+// Delete in a chart view deletes the selected object of the active side panel's extension only,
+// and nothing while no side panel is active.
+TEST(ChartViewKeys, DeleteGoesToTheActiveSidePanelsExtension)
+{
+    App();
+    LoadedChart doc;
+    brine_test::FakeChartWindow window({0, 0, 400, 300});
+    window.doc = &doc;
+    doc.AttachWindow(&window);
+    chart::CChartView view(doc, nullptr);
+    QWidget routePanel, chartpointPanel;
+    const QWidget* active = &chartpointPanel;
+    chart::CChartViewServices services;
+    services.activeSidePanel = [&active] { return active; };
+    view.SetServices(services);
+    view.resize(400, 300);
+    view.show();
+    Mark route({10, 10}), chartpoints({20, 20});
+    route.panel = &routePanel;
+    chartpoints.panel = &chartpointPanel;
+    chart::CChartView::AddExtension(&route);
+    chart::CChartView::AddExtension(&chartpoints);
+
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(chartpoints.deletes, 1);
+    EXPECT_EQ(route.deletes, 0);
+    active = &routePanel;
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(chartpoints.deletes, 1);
+    EXPECT_EQ(route.deletes, 1);
+    active = nullptr;
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(chartpoints.deletes + route.deletes, 2);
+
+    chart::CChartView::RemoveExtension(&chartpoints);
+    chart::CChartView::RemoveExtension(&route);
     doc.AttachWindow(nullptr);
 }
 
