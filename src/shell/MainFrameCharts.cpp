@@ -62,6 +62,8 @@
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
+#include "targets/ARPAModule.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace shell {
 
@@ -138,6 +140,11 @@ void CMainFrame::GivePositionTemplate()
         marks->SetPositionTemplate(GetPositionTemplate());
     if (auto* routes = FirstModuleOf<routes::CRouteWindows>(m_modules))
         routes->PositionFormatChanged();
+    // The target lists' position columns, radar targets then tenders.
+    if (auto* arpa = FirstModuleOf<targets::CARPAModule>(m_modules))
+        arpa->PositionFormatChanged();
+    if (auto* tenders = FirstModuleOf<targets::CTenderWindows>(m_modules))
+        tenders->RefreshPositions();
 }
 
 chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, int windowId)
