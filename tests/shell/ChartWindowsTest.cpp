@@ -146,14 +146,14 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
             return;
         for (QTreeWidgetItemIterator it(chooser->Tree()); *it; ++it) {
             offered << (*it)->text(0);
-            if ((*it)->text(0) == "Blank Chart")
+            if ((*it)->text(0) == "Blank chart")
                 chooser->Tree()->setCurrentItem(*it);
         }
         chooser->OkButton()->click();
     });
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
-    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank Chart,Livechart");
+    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank chart,Livechart");
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);
     EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
