@@ -1145,8 +1145,14 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     frame->UpdateModuleCmdUI(true);
     EXPECT_TRUE(options->isEnabled());
 
-    // The Chart toolbar's label shows the position under the pointer.
+    // The cursor position label, added to the Chart toolbar (as Tools > Customise's "Chart"
+    // group offers it), shows the position under the pointer.
     ZoomInUntilTheChartFillsTheView(*Frames(*frame).front());
+    std::vector<app::CToolbarButtons> layout = frame->CurrentToolbarButtons();
+    for (app::CToolbarButtons& b : layout)
+        if (b.id == app::cmd::kBarChart)
+            b.buttons.insert(b.buttons.end(), {0u, app::cmd::kChartCursorPosition});
+    frame->ApplyToolbarButtons(layout);
     QToolBar* bar = frame->ToolBar(app::cmd::kBarChart);
     ASSERT_NE(bar, nullptr);
     bar->show();
