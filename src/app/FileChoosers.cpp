@@ -26,7 +26,7 @@ CChooserItem Item(const char* text, int image, int id, std::string why = {})
 
 std::vector<CChooserItem> ChartItems(const CChooserState& s)
 {
-    std::vector<CChooserItem> items{Item("Blank Chart", kImageChart, choose::kBlankChart)};
+    std::vector<CChooserItem> items{Item("Blank chart", kImageChart, choose::kBlankChart)};
     if (s.rasterCatalogue)
         items.push_back(Item("ARCS/Seafarer", kImageChart, choose::kRasterChart));
     if (s.vectorEngine)

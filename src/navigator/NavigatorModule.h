@@ -182,9 +182,6 @@ public:
     // voyage switches it with logging.
     void SetAutoscrollWindow(bool on);
     bool IsMonitorWindowOn() const { return m_monitorWindowOn; }
-    // The settings asked for the window that follows the vessel (it was
-    // attached when they were saved) and it is not attached yet.
-    bool IsMonitorWindowPending() const { return m_openMonitorWindowPending; }
     // "MonitorWindowOn" as the settings gave it: the frame ends its start-up
     // with the monitor panel in front when it was set.
     bool MonitorWindowSetting() const { return m_monitorWindowSetting; }

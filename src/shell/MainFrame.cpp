@@ -261,21 +261,17 @@ bool CMainFrame::OnCreate()
         LoadWorkspaceValues();
     if (m_workspace)
         m_workspace->EndStartUp();
-    // A vessel followed by its monitor window when the program last ended:
-    // the monitor panel is the side panel in front, shown.
-    bool monitorInFront = false;
-    if (navigator::CNavigatorWindows* nav = Navigator();
-        nav && nav->MonitorWindowSetting() && nav->Panel()) {
-        m_activeSidePanel = nav->Panel();
-        monitorInFront = true;
-    }
     // A restored layout brings its own size and state (maximised or not).
-    // A first start fills the desktop's available area (whatever the window
-    // manager makes of a maximise request).
-    if (!m_layoutRestored)
+    // Without one the frame is shown maximised; its normal size is the
+    // desktop's available area, so a window manager that ignores the
+    // maximise request still shows the whole frame.
+    if (!m_layoutRestored) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             setGeometry(screen->availableGeometry());
-    show();
+        showMaximized();
+    } else {
+        show();
+    }
     if (m_pendingLayout) {
         RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
     }
@@ -296,7 +292,7 @@ bool CMainFrame::OnCreate()
         Desktop().AreMouseButtonsSwapped())
         m_activeSidePanel->SetAlignment(false);
     SetActiveSidePanel(m_activeSidePanel);
-    if (m_activeSidePanel && (!reopened || anyPanelVisible || monitorInFront))
+    if (m_activeSidePanel && (!reopened || anyPanelVisible))
         m_activeSidePanel->show();
     if (!reopened)
         m_statusBar->show();
@@ -311,10 +307,11 @@ bool CMainFrame::CompleteStartUp()
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
     RestoreWindows();
-    // A workspace saved while the chart window followed the vessel comes
-    // back with the monitor panel as the side panel, shown.
+    // Settings saved while the chart window followed the vessel
+    // ("MonitorWindowOn") end the start with the monitor panel as the side
+    // panel, shown, whichever panel the workspace had in front.
     if (navigator::CNavigatorWindows* navigator = Navigator();
-        navigator && navigator->IsMonitorWindowPending())
+        navigator && navigator->MonitorWindowSetting())
         if (app::CSidePanel* monitor = navigator->Panel()) {
             SetActiveSidePanel(monitor);
             monitor->show();

@@ -62,6 +62,8 @@
 #include "shell/ChartListReports.h"
 #include "shell/MainFrame.h"
 #include "shell/ModuleReports.h"
+#include "targets/ARPAModule.h"
+#include "targets/ui/TenderWindows.h"
 
 namespace shell {
 
@@ -138,6 +140,11 @@ void CMainFrame::GivePositionTemplate()
         marks->SetPositionTemplate(GetPositionTemplate());
     if (auto* routes = FirstModuleOf<routes::CRouteWindows>(m_modules))
         routes->PositionFormatChanged();
+    // The target lists' position columns, radar targets then tenders.
+    if (auto* arpa = FirstModuleOf<targets::CARPAModule>(m_modules))
+        arpa->PositionFormatChanged();
+    if (auto* tenders = FirstModuleOf<targets::CTenderWindows>(m_modules))
+        tenders->RefreshPositions();
 }
 
 chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, int windowId)
@@ -456,7 +463,7 @@ void CMainFrame::RegisterChartCommands()
             QPageSetupDialog dialog(&Printer(), this);
             dialog.exec();
         },
-        hasChart);
+        [](app::CCmdUI& ui) { ui.Enable(true); });
     // File > Print and Print Preview: the active window, a chart, a sentence window or the
     // logbook.
     auto activeDump = [this]() -> nmea::CNmeaDumpView* {
@@ -482,13 +489,10 @@ void CMainFrame::RegisterChartCommands()
         shell::AddModuleReportChoices(s, reportHost());
         return s;
     };
-    // The module reports are looked for only when the frame's own choices
-    // are empty: this runs on every idle pass.
-    auto printable = [activeDump, activeLogbook, activeChartpointList, state,
-                      printState](app::CCmdUI& ui) {
-        ui.Enable(activeDump() || activeLogbook() || activeChartpointList() ||
-                  !app::PrintChoices(state()).empty() || !app::PrintChoices(printState()).empty());
-    };
+    // File > Print, Print Preview and Print Setup are offered while a printer
+    // is there. The print dialog can always print to a PDF file, so here they
+    // always are; a chooser with nothing to list shows nothing.
+    auto printerPresent = [](app::CCmdUI& ui) { ui.Enable(true); };
     m_commands.Add(
         me, cmd::kFilePrint,
         [this, activeDump, activeLogbook, activeChartpointList, printState, reportHost,
@@ -513,7 +517,7 @@ void CMainFrame::RegisterChartCommands()
                                    Printer(), reportHost().reportsFolder);
             }
         },
-        printable);
+        printerPresent);
     m_commands.Add(
         me, cmd::kFilePrintPreview,
         [this, activeDump, activeLogbook, activeChartpointList, printState, reportHost,
@@ -541,7 +545,7 @@ void CMainFrame::RegisterChartCommands()
                 PreviewChartList(*m_charting, chosen == app::choose::kPrintFullChartList, *m_mdi,
                                  Printer(), reportHost().reportsFolder);
         },
-        printable);
+        printerPresent);
     // View > Refresh (F2): the modules first (station messaging restarted,
     // databases read again at their records), then range and bearing lines
     // off every chart but a preview, the read-out cleared, every chart view

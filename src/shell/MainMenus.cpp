@@ -342,8 +342,6 @@ constexpr ToolBarButton kChartBar[] = {
     O(kChartWorld, "World chart", "world-chart"),
     S,
     O(kChartRangeBearing, "Range and bearing", "range-bearing"),
-    S,
-    O(kChartCursorPosition, "Current Cursor Position", "world-chart"),
 };
 constexpr ToolBarButton kVoyage[] = {
     O(kNavVoyage, "Start or end voyage", "voyage"),

@@ -605,6 +605,11 @@ void CARPAModule::RemoveObserver(CARPAObserver* observer)
     std::erase(m_observers, observer);
 }
 
+void CARPAModule::PositionFormatChanged()
+{
+    Notify([](CARPAObserver& o) { o.OnPositionFormatChanged(); });
+}
+
 template <class F>
 void CARPAModule::Notify(F f)
 {

@@ -85,6 +85,8 @@ public:
     virtual void OnSelectionChanged(const CTargetRecord*) { }
     // A target's own display properties changed (its page, Save, options applied).
     virtual void OnTargetPropertiesChanged(const CTargetRecord&) { }
+    // The program's position format changed: positions shown are written again in it.
+    virtual void OnPositionFormatChanged() { }
 };
 
 class CARPAModule : public app::CModule, public navigator::CTargetModuleCalls {
@@ -122,6 +124,9 @@ public:
     void SetLogRows(CTargetLogRows* rows) { m_logRows = rows; }
     void AddObserver(CARPAObserver* observer);
     void RemoveObserver(CARPAObserver* observer);
+    // Tells the windows that the program's position format changed (Tools >
+    // Options applied), so their position texts follow at once.
+    void PositionFormatChanged();
 
     // Switches ARPA on or off. On follows the outcome: a port that will not
     // open leaves ARPA off and the reason is returned (and shown on the bar).

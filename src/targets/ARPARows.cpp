@@ -52,8 +52,8 @@ void PositionCells(std::array<std::string, kArpaColumns>& row, const CTargetPosi
                    const geo::CPositionFormat& format)
 {
     const geo::CPosition position(p.latitude, p.longitude, 0.0);
-    row[3] = position.FormatLatitude(format);
-    row[4] = position.FormatLongitude(format);
+    row[kArpaLatitudeColumn] = position.FormatLatitude(format);
+    row[kArpaLatitudeColumn + 1] = position.FormatLongitude(format);
 }
 
 }   // namespace

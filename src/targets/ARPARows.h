@@ -22,6 +22,8 @@ inline constexpr int kArpaColumns = 14;
 inline constexpr const char* kArpaHeaders[kArpaColumns] = {
     "Number",   "Name",    "Local Time", "Latitude",     "Longitude",   "Speed",  "Course",
     "Distance", "Bearing", "Time CPA",   "Distance CPA", "Acquisition", "Status", "Reference"};
+// The row's "Latitude" cell; "Longitude" follows it.
+inline constexpr int kArpaLatitudeColumn = 3;
 
 std::array<std::string, kArpaColumns> ARPARowTexts(
     const CTrackedTarget& target, const geo::CPositionFormat& format,

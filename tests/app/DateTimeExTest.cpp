@@ -156,6 +156,8 @@ TEST(DateTimeEx, NthWeekdayOfMonth)
     };
     const Row rows[] = {
         {2000, 10, 0, 1, "2000-10-01 00:00:00"},   // month that begins on a Sunday
+        {2000, 10, 0, 5, "2000-10-29 00:00:00"},   // its last Sunday
+        {2000, 3, 0, 5, "2000-03-26 00:00:00"},   // March's last Sunday, the spring change
         {2024, 2, 4, 5, "2024-02-29 00:00:00"},   // fifth Thursday, leap day
         {2024, 2, 5, 5, "2024-02-23 00:00:00"},   // only four Fridays: the last
         {2024, 3, 7, 1, "invalid"},

@@ -47,6 +47,12 @@ TEST(FileChoosers, ChartItemsFollowMemoryWindowsAndServices)
     // A heading comes only with items: no chart, no "Chart" heading.
     EXPECT_TRUE(app::NewChoices(low).empty());
     EXPECT_EQ(app::NewChoices(base).front(), (CChooserItem{0, "Chart", app::kImageChart, 0}));
+    // The chart items read as the chart kinds' own names.
+    std::vector<std::string> texts;
+    for (const CChooserItem& i : app::OpenChoices(services))
+        if (i.image == app::kImageChart && i.id != 0)
+            texts.push_back(i.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Blank chart", "ARCS/Seafarer", "Livechart"}));
 }
 
 TEST(FileChoosers, ModulesAbsentFromThisBuildAreNotListed)

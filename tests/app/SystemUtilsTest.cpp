@@ -1,4 +1,5 @@
 #include "app/SystemUtils.h"
+#include "app/MediaFileType.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,23 @@ protected:
     brine_test::TempFolder m_dir;
     const fs::path m_root = m_dir.Path();
 };
+
+// Attachments are opened by the kind their extension names, case and blanks around the name
+// aside; a dot in a folder name is no extension.
+TEST(SystemUtils, MediaFileKindsByExtension)
+{
+    using app::MediaFileType;
+    const std::pair<const char*, MediaFileType> names[] = {
+        {"Picture.JPG", MediaFileType::Image},        {"  scan.tif  ", MediaFileType::Image},
+        {"chart.bmp", MediaFileType::Image},          {"photo.tga", MediaFileType::Image},
+        {"plan.pcx", MediaFileType::Image},           {"clip.AVI", MediaFileType::Video},
+        {"alarm.wav", MediaFileType::Wave},           {"tune.mid", MediaFileType::Midi},
+        {"notes.txt", MediaFileType::Other},          {"README", MediaFileType::Other},
+        {"C:\\pics.jpg\\scan", MediaFileType::Other},
+    };
+    for (const auto& [name, kind] : names)
+        EXPECT_EQ(app::GetMediaFileType(name), kind) << name;
+}
 
 TEST(SystemUtils, DisplayForms)
 {

@@ -149,14 +149,14 @@ TEST_F(ChartWindowsTest, FirstStartShowsABlankChartAndFileNewStopsAtMaxCharts)
             return;
         for (QTreeWidgetItemIterator it(chooser->Tree()); *it; ++it) {
             offered << (*it)->text(0);
-            if ((*it)->text(0) == "Blank Chart")
+            if ((*it)->text(0) == "Blank chart")
                 chooser->Tree()->setCurrentItem(*it);
         }
         chooser->OkButton()->click();
     });
     frame->Action(app::cmd::kFileNew)->trigger();
     Pump();
-    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank Chart,Livechart");
+    EXPECT_EQ(offered.join(",").toStdString(), "Chart,Blank chart,Livechart");
     EXPECT_EQ(Frames(*frame).size(), 2u);
     frame->UpdateModuleCmdUI(false);
     EXPECT_FALSE(frame->Action(app::cmd::kFileNew)->isEnabled());
@@ -865,13 +865,26 @@ TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
     preview->close();
     Pump();
 
-    // Without a chart window nothing is there to print.
+    // Without a chart window nothing is there to print: the commands stay offered (the print
+    // dialog always has a printer, a PDF file), and Print and Print Preview show nothing.
     frame->PostedMessages().Post(app::kMsgChartWindowClosed, chartFrame->Document().DocumentId());
     Pump();
     frame->UpdateModuleCmdUI(false);
     for (unsigned id :
          {app::cmd::kFilePrint, app::cmd::kFilePrintPreview, app::cmd::kFilePrintSetup})
-        EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+        EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+    seen.clear();
+    QTimer::singleShot(0, [&seen] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen = modal->objectName();
+            modal->close();
+        }
+    });
+    frame->Action(app::cmd::kFilePrint)->trigger();
+    frame->Action(app::cmd::kFilePrintPreview)->trigger();
+    Pump();
+    EXPECT_TRUE(seen.isEmpty()) << seen.toStdString();
+    EXPECT_EQ(frame->findChild<chart::CChartPreview*>(), nullptr);
     frame->CloseWithoutConfirmation();
 }
 
@@ -1311,8 +1324,14 @@ TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositi
     frame->UpdateModuleCmdUI(true);
     EXPECT_TRUE(options->isEnabled());
 
-    // The Chart toolbar's label shows the position under the pointer.
+    // The cursor position label, added to the Chart toolbar (as Tools > Customise's "Chart"
+    // group offers it), shows the position under the pointer.
     ZoomInUntilTheChartFillsTheView(*Frames(*frame).front());
+    std::vector<app::CToolbarButtons> layout = frame->CurrentToolbarButtons();
+    for (app::CToolbarButtons& b : layout)
+        if (b.id == app::cmd::kBarChart)
+            b.buttons.insert(b.buttons.end(), {0u, app::cmd::kChartCursorPosition});
+    frame->ApplyToolbarButtons(layout);
     QToolBar* bar = frame->ToolBar(app::cmd::kBarChart);
     ASSERT_NE(bar, nullptr);
     bar->show();

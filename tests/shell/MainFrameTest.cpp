@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 
 #include "FakeClock.h"
@@ -146,6 +147,23 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     for (unsigned id : {cmd::kBarStandard, cmd::kBarDisplay, cmd::kBarChart, cmd::kBarVoyage,
                         cmd::kBarChartpoint, cmd::kBarRoute, cmd::kBarArpa, cmd::kBarTender})
         EXPECT_NE(frame.ToolBar(id), nullptr) << id;
+    // Each program toolbar's buttons (0: a separator); the other commands, the cursor
+    // position label among them, are the user's to add through Tools > Customise.
+    const std::map<unsigned, std::vector<unsigned>> buttons = {
+        {59392, {57600, 57601, 57604, 2035, 0, 628, 629, 630}},
+        {59397, {2050, 601, 613, 614, 2319, 0, 43107, 0, 32791}},
+        {59398, {607, 618, 0, 2150, 2149, 0, 610, 611, 0, 615}},
+        {59399, {2156, 2159, 0, 2164, 619, 625, 32807, 0, 2157}},
+        {59400, {323, 322, 321, 320, 815, 324, 325, 326, 327, 0, 612, 0, 2189}},
+        {59401,
+         {2029, 2028, 2027, 2030, 814, 733, 734, 735, 736, 0, 971, 970, 969, 968, 964, 0, 2211}},
+        {59402, {2248, 0, 2246, 2249, 2255, 0, 2250}},
+        {59404, {2320, 0, 2321, 2324, 2322}}};
+    std::map<unsigned, std::vector<unsigned>> defined;
+    for (const shell::ToolBarDef& bar : shell::MainToolBars())
+        for (const shell::ToolBarButton& b : bar.buttons)
+            defined[bar.id].push_back(b.id);
+    EXPECT_EQ(defined, buttons);
     EXPECT_GT(geo::CDatumInfo::RowCount(), 0u);
     // The clock's date in the user's conventions, as the monitor and every other date shows it.
     const QString pane = frame.StatusBar()->PaneText(app::CXStatusBar::ClockPane);

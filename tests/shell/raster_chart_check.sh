@@ -259,7 +259,7 @@ page_enabled_again() { progress_gone && [ -f "$1" ] && echo ok; }
 open_chart() {
     focus_main
     xdotool key ctrl+o
-    # File > Open offers the chart kinds first: ARCS/Seafarer after Blank Chart.
+    # File > Open offers the chart kinds first: ARCS/Seafarer after Blank chart.
     chooser_visible() { window_named "Open"; }
     wait_for "the Open chooser" chooser_visible
     focus "$FOUND"

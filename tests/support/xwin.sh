@@ -364,7 +364,7 @@ open_livechart_file() {
     lc_chooser() { window_named "Open"; }
     wait_for "the Open chooser" lc_chooser
     activate "$FOUND"
-    # The chart kinds: Blank Chart, then Livechart.
+    # The chart kinds: Blank chart, then Livechart.
     xdotool key Down Return
     lc_dialog() { window_named "Open Livechart"; }
     wait_for "the Open Livechart dialog" lc_dialog

@@ -127,10 +127,16 @@ QString CXStatusBar::IndicatorText(unsigned id) const
 bool CXStatusBar::ShowProgress(const QString& text, int low, int high)
 {
     HideProgress();   // an unpaired call must not leak the earlier control
-    // The control fills the space between the text and the position pane,
-    // less 10 pixels each side; a long text leaves it no width at all.
+    // The control fills the space between the text and the first pane shown
+    // after the message pane (a vessel indicator with a reading, else the
+    // position pane), less 10 pixels each side; a long text leaves it no
+    // width at all.
     const int textWidth = QFontMetrics(m_panes[MessagePane]->font()).horizontalAdvance(text);
-    const int right = m_panes[PositionPane]->geometry().left() - 10;
+    int nextPane = m_panes[PositionPane]->geometry().left();
+    for (const auto& [id, pane] : m_indicators)
+        if (!pane->isHidden())
+            nextPane = std::min(nextPane, pane->geometry().left());
+    const int right = nextPane - 10;
     const int left = std::min(textWidth + 10, right);
     m_savedText = m_panes[MessagePane]->text();
     m_panes[MessagePane]->setText(text);

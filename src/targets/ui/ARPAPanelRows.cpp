@@ -38,6 +38,23 @@ void CARPAPanelRows::Write(const CTargetRecord& record)
         }
 }
 
+void CARPAPanelRows::OnPositionFormatChanged()
+{
+    CTargetTrackingPanel* panel = Panel();
+    if (panel == nullptr)
+        return;
+    const geo::CPositionFormat format = m_format ? m_format() : geo::CPositionFormat{};
+    for (const CTrackedTarget& t : m_module.Targets()) {
+        const auto at = m_keys.find(t.record.get());
+        if (at == m_keys.end())
+            continue;
+        const auto texts =
+            ARPARowTexts(m_module.Store(), t, format, m_module.LastNavigation().utc, m_local);
+        panel->UpdateCells(CTargetTrackingPanel::kArpa, at->second, kArpaLatitudeColumn,
+                           {texts[kArpaLatitudeColumn], texts[kArpaLatitudeColumn + 1]});
+    }
+}
+
 int CARPAPanelRows::KeyOf(const CTargetRecord& record)
 {
     const auto [at, added] = m_keys.try_emplace(&record, m_nextKey);

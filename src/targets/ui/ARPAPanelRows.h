@@ -1,7 +1,8 @@
 #pragma once
 // The "ARPA" card's rows: one per radar target object, written whole from
 // ARPARowTexts when the target joins and whenever a report came from it (or
-// it was reported lost), removed with it, and selected with the module's
+// it was reported lost), its position cells again when the position format
+// changes, removed with it, and selected with the module's
 // selection. A lost target keeps its own row: a later target of the same
 // number gets another.
 
@@ -26,6 +27,9 @@ public:
     void OnTargetReported(const CTargetRecord& record) override { Write(record); }
     void OnTargetRemoved(const CTargetRecord& record) override;
     void OnSelectionChanged(const CTargetRecord* record) override;
+    // Every row's latitude and longitude cells written again in the current
+    // format; the other cells keep the texts of the target's last report.
+    void OnPositionFormatChanged() override;
 
     // The user selected the row of `key` (-1: none): its target becomes the
     // module's selection.

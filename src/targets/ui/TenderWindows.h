@@ -71,6 +71,10 @@ public:
     CTenderLogWindow* LogWindow() const { return m_log; }
     // Made with the side panels (it needs the program window).
     CTenderPropertySheet* PropertySheet() const { return m_propertySheet.get(); }
+    // The rows' latitude and longitude cells written again when the position
+    // format differs from the one they were written in: at once when Tools >
+    // Options applies a new format, and on each pass after a workspace change.
+    void RefreshPositions();
 
     // What the program offers: the own vessel for the circles, the position
     // format, going to a position, local time texts.
@@ -136,7 +140,6 @@ private:
     void WriteRow(const CTender& tender);
     // True when a row went.
     bool RemoveRows();
-    void RefreshPositions();
     void RepaintViews();
     void DropLayers();
 

@@ -89,6 +89,16 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
     status->HideProgress();
     EXPECT_EQ(status->Progress(), nullptr);
     EXPECT_EQ(pane(), "Ready");
+    // With a vessel indicator shown after the message pane, the control stops short of it.
+    status->AddIndicator(2312, "SOG", "00.0 kn");
+    status->SetIndicator(2312, "12.3 kn", true);
+    App().processEvents();
+    QWidget* indicator = status->findChild<QWidget*>("Indicator2312");
+    ASSERT_NE(indicator, nullptr);
+    status->ShowProgress("Installing charts", 0, 3);
+    EXPECT_GT(status->Progress()->width(), 0);
+    EXPECT_EQ(status->Progress()->geometry().right() + 1, indicator->geometry().left() - 10);
+    status->HideProgress();
 
     app::CQtWaitStatusPane waitPane(status);
     app::CQtWaitCursor cursor;

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
@@ -149,6 +150,41 @@ TEST_F(SidePanelFocus, ACardHiddenUnderTheKeyboardKeepsItInThePanel)
     ASSERT_NE(focus, nullptr);
     EXPECT_TRUE(panel->isAncestorOf(focus));
     EXPECT_TRUE(focus->isVisible());
+}
+
+// A panel that overrides nothing stays hidden once created, has no title, hits nothing and
+// handles neither properties, deletion nor the context menu. Only its edit controls report
+// and take the modified flag, found by their control id.
+TEST(SidePanelBase, APanelOfItsOwnDoesNothingAndOnlyEditsAreModified)
+{
+    App();
+    QMainWindow frame;
+    auto* panel = new app::CSidePanel;
+    ASSERT_TRUE(panel->Create(2099, &frame));
+    frame.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_TRUE(panel->GetTitle().isEmpty());
+    EXPECT_EQ(panel->HitTestActiveChart(QPoint(5, 5)), nullptr);
+    EXPECT_FALSE(panel->ShowProperties(nullptr));
+    EXPECT_FALSE(panel->DeleteSelected());
+    QMenu menu;
+    EXPECT_FALSE(panel->ShowContextMenu(menu, true));
+    EXPECT_TRUE(menu.isEmpty());
+    EXPECT_TRUE(panel->GetPanelFlag());
+
+    auto* body = new QWidget(panel);
+    auto* field = new QLineEdit(body);
+    field->setProperty("controlId", 1001);
+    auto* button = new QPushButton(QStringLiteral("Apply"), body);
+    button->setProperty("controlId", 1002);
+    panel->setWidget(body);
+    EXPECT_FALSE(panel->IsEditModified(1001));
+    panel->SetEditModified(1001, true);
+    EXPECT_TRUE(panel->IsEditModified(1001));
+    panel->SetEditModified(1002, true);
+    EXPECT_FALSE(panel->IsEditModified(1002));   // a button
+    EXPECT_FALSE(panel->IsEditModified(1003));   // no such control
 }
 
 }   // namespace

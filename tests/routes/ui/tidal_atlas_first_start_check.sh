@@ -194,7 +194,7 @@ xdotool key ctrl+o
 chooser() { window_named "Open"; }
 wait_for "the Open chooser" chooser
 activate "$FOUND"
-# The chart kinds: Blank Chart, ARCS/Seafarer, then Livechart.
+# The chart kinds: Blank chart, ARCS/Seafarer, then Livechart.
 xdotool key Down Down Return
 lc_dialog() { window_named "Open Livechart"; }
 wait_for "the Open Livechart dialog" lc_dialog

@@ -243,3 +243,41 @@ TEST(TargetConfigurationPage, ClearPanicIsAskedForOnceAtApply)
 }
 
 }   // namespace
+
+// A new position format (Tools > Options applied) rewrites the rows'
+// latitude and longitude at once, before any target reports again; the
+// other cells keep their texts.
+TEST_F(WindowsTest, PanelRowsTakeANewPositionFormatAtOnce)
+{
+    CTargetTrackingPanel panel;
+    geo::CPositionFormat format;
+    format.decimalPlaces = 2;
+    format.degMinSec = false;
+    CARPAPanelRows rows(
+        arpa, [&panel] { return &panel; }, [&format] { return format; }, {});
+    QTreeWidget* list = panel.List(CTargetTrackingPanel::kArpa);
+    list->setColumnCount(kArpaColumns);
+    Report(1);
+    ASSERT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
+    const auto cells = [list](int column) {
+        QStringList texts;
+        for (int row = 0; row < list->topLevelItemCount(); ++row)
+            texts << list->topLevelItem(row)->text(column);
+        return texts;
+    };
+    const QStringList latitudes = cells(kArpaLatitudeColumn);
+    const QStringList speeds = cells(5);
+    ASSERT_FALSE(latitudes.first().isEmpty());
+
+    format.degMinSec = true;
+    format.decimalPlaces = 1;
+    arpa.PositionFormatChanged();
+    const CTrackedTarget* ferry = rig.Target(7);
+    ASSERT_NE(ferry, nullptr);
+    ASSERT_TRUE(ferry->fix);
+    const geo::CPosition at(ferry->fix->position.latitude, ferry->fix->position.longitude, 0.0);
+    EXPECT_NE(cells(kArpaLatitudeColumn), latitudes);
+    EXPECT_EQ(cells(kArpaLatitudeColumn).first().toStdString(), at.FormatLatitude(format));
+    EXPECT_EQ(cells(kArpaLatitudeColumn + 1).first().toStdString(), at.FormatLongitude(format));
+    EXPECT_EQ(cells(5), speeds);
+}
