@@ -76,6 +76,7 @@ TEST(ComPortMenu, TheFramesViewMenuItemOpensTheSubmenu)
     QAction* item = frame.Action(app::cmd::kViewPortWindow);
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->menu(), nullptr);
+    EXPECT_EQ(item->toolTip(), "View COM Port Receive/Transmit Window");
     // Without the instruments no port exists: the item is greyed.
     frame.UpdateModuleCmdUI(true);
     EXPECT_FALSE(item->isEnabled());
