@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/SystemUtils.h"
+
 namespace navigator {
 namespace {
 
@@ -122,7 +124,9 @@ std::string FormatCursorRangeBearing(double rangeNm, double bearing)
         return {};
     const int b = WholeDegrees(bearing);
     const int reciprocal = (b + 180) % 360;
-    return TrimLeft(FormatIndicatorDistance(rangeNm)) + "nm, " + Printf("%03d", b) + "\u00b0, (" +
+    // The general distance text: a cursor 10000 nm or more away still reads
+    // as its number, not as the indicators' capped "9999+".
+    return TrimLeft(app::FormatDistance(rangeNm)) + "nm, " + Printf("%03d", b) + "\u00b0, (" +
            Printf("%03d", reciprocal) + "\u00b0)";
 }
 

@@ -51,9 +51,6 @@ void CSimulationModule::LoadSettings()
     std::string path;
     if (reg.ReadString("FilePath", path))
         m_filePath = path;
-    std::uint32_t speed = 1;
-    if (reg.ReadDWord("SpeedFactor", speed))
-        SetSpeedFactor(static_cast<int>(std::min<std::uint32_t>(speed, 100)));
 }
 
 void CSimulationModule::SaveSettings()
@@ -62,7 +59,6 @@ void CSimulationModule::SaveSettings()
     if (!OpenSettings(reg, true))
         return;
     reg.WriteString("FilePath", m_filePath.string());
-    reg.WriteDWord("SpeedFactor", static_cast<std::uint32_t>(m_speed));
 }
 
 void CSimulationModule::SetSpeedFactor(int speed)

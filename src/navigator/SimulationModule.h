@@ -1,7 +1,8 @@
 #pragma once
-// The NMEA replay as a sub-module of the navigator: its settings ("FilePath"
-// and the speed factor beside it), its message-bar text with the run's
-// progress, and the start, stop and end of a run. Runs on the user-interface
+// The NMEA replay as a sub-module of the navigator: its setting "FilePath"
+// (the speed factor is a scripted check's start-up choice, never stored),
+// its message-bar text with the run's progress, and the start, stop and end
+// of a run. Runs on the user-interface
 // thread; the replay thread only posts its end notice.
 
 #include <cstdint>

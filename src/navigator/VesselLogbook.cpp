@@ -295,8 +295,9 @@ bool CVesselLogbook::Open(const std::string& requested)
     m_index.SetFilePath(path);
     std::error_code ec;
     if (IsTemporaryName(path) && fs::exists(db::ResolveNoCase(path + ".dbf"), ec)) {
+        // The question follows the file name without a separator.
         const std::string question = "The last log file used was " + path +
-                                     ".dbf\n\nDo you want to continue to use this log?\n\n"
+                                     ".dbfDo you want to continue to use this log?\n\n"
                                      "Selecting No will start a new log.";
         const bool yes =
             m_services.prompt &&

@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/CommandTable.h"
+#include "navigator/ui/PortDumpWindows.h"
 
 namespace shell {
 
@@ -29,11 +30,11 @@ bool FillComPortMenu(QMenu& menu, const app::CCommandTable& commands)
         QObject::connect(a, &QAction::triggered, &menu, [&commands, id] { commands.Execute(id); });
     };
     for (unsigned n = 1; n <= kSerialPorts; ++n) {
-        add(kFirstReceive + n - 1, QString("COM%1 Receive").arg(n));
-        add(kFirstTransmit + n - 1, QString("COM%1 Transmit").arg(n));
+        add(kFirstReceive + n - 1, navigator::PortWindowCommandText(kFirstReceive + n - 1));
+        add(kFirstTransmit + n - 1, navigator::PortWindowCommandText(kFirstTransmit + n - 1));
     }
-    add(kNetworkReceive, QStringLiteral("Network Receive"));
-    add(kNetworkTransmit, QStringLiteral("Network Transmit"));
+    add(kNetworkReceive, navigator::PortWindowCommandText(kNetworkReceive));
+    add(kNetworkTransmit, navigator::PortWindowCommandText(kNetworkTransmit));
     return !menu.isEmpty();
 }
 

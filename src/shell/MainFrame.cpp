@@ -239,8 +239,10 @@ bool CMainFrame::OnCreate()
             qWarning("Brinevane: %s", problem.c_str());
     }
     BuildMenus();
-    if (QAction* ports = Action(cmd::kViewPortWindow))
+    if (QAction* ports = Action(cmd::kViewPortWindow)) {
         shell::BuildComPortMenu(*ports, m_commands);
+        ports->setToolTip(QStringLiteral("View COM Port Receive/Transmit Window"));
+    }
     BuildToolBars();
 
     // Until a workspace names another, the chart information panel is the

@@ -349,7 +349,7 @@ constexpr ToolBarButton kVoyage[] = {
     S,
     O(kNavAutoscroll, "Autoscroll", "autoscroll"),
     O(kNavVesselTrack, "Vessel track", "vessel-track"),
-    T(kNavDataLogging, "Data logging", "media-record"),
+    T(kNavDataLogging, "Turn Logging ON or OFF", "media-record"),
     O(kNavLogbookWindow, "View log", "log-window"),
     S,
     O(kNavGoToVessel, "Best chart for vessel", "best-chart"),

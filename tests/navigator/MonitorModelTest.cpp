@@ -530,6 +530,7 @@ TEST(NavTexts, Formats)
         {FormatTimeToGo({}), ""},
         {FormatCursorRangeBearing(1.234, 359.7), "1.23nm, 000\u00b0, (180\u00b0)"},
         {FormatCursorRangeBearing(12.0, 200.2), "12.0nm, 200\u00b0, (020\u00b0)"},
+        {FormatCursorRangeBearing(10512.4, 90.0), "10512nm, 090\u00b0, (270\u00b0)"},
         {FormatWindAngle(359.6), "000"},
         {FormatWindAngle(0.4), "000"},
         {FormatWindAngle(45.2), "045"},

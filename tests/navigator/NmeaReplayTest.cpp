@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "FakeClock.h"
+#include "FileSettingsHome.h"
 #include "NavigatorFakes.h"
 #include "TempFolder.h"
 #include "navigator/NavigatorModule.h"
@@ -258,6 +259,14 @@ TEST(NmeaReplay, RunsThatEndEarly)
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(sim.OnFinished(sim.Replay().Generation()));
     EXPECT_EQ(sim.StatusText(), "NMEA replay reached no device: no port receives NMEA.");
+
+    // The module's one stored value is the replay file.
+    brine_test::FileSettingsHome home(folder.Path() / "settings.conf");
+    CSimulationModule saved(home, "Navigator", target, pacer, [](std::uint64_t) {});
+    saved.SetFilePath(folder.Path() / "voyage.nmea");
+    saved.SaveSettings();
+    EXPECT_EQ(home.GetStore().ValueNames("W\\Navigator\\Simulation"),
+              std::vector<std::string>{"FilePath"});
 }
 
 // The replay thread runs a step (five nice levels) below the thread that

@@ -127,9 +127,12 @@ TEST(VesselLogbook, TemporaryLogIsContinuedOrStartedAfreshAndDeletedByItsOwnName
 
     Harness h(dir.Path());
     h.log.SetInitialLog(title);
-    h.prompt.Expect(PromptAnswer::Yes, "Do you want to continue to use this log?");
+    h.prompt.Expect(PromptAnswer::Yes, ".dbfDo you want to continue to use this log?\n\n"
+                                       "Selecting No will start a new log.");
     ASSERT_TRUE(h.log.Open(""));
     EXPECT_TRUE(h.prompt.Done());
+    ASSERT_FALSE(h.prompt.AskedPrompts().empty());
+    EXPECT_EQ(h.prompt.AskedPrompts().back().text.rfind("The last log file used was ", 0), 0u);
     EXPECT_TRUE(h.log.IsTemporary());
     EXPECT_TRUE(h.log.AppendToExisting());
     ASSERT_EQ(h.log.Vessels().size(), 1u);

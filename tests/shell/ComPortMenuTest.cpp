@@ -10,6 +10,7 @@
 #include "FrameTestServices.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "navigator/ui/PortDumpWindows.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -45,12 +46,19 @@ TEST(ComPortMenu, ListsThePortsThereAreCheckedWhileOpenAndRunsTheirCommands)
     QStringList texts;
     for (QAction* a : menu->actions())
         texts << a->text();
-    EXPECT_EQ(texts, (QStringList{"COM1 Receive", "COM1 Transmit", "Network Receive",
-                                  "Network Transmit"}));
+    EXPECT_EQ(texts, (QStringList{"Show/Hide COM1 Receive window", "Show/Hide COM1 Transmit window",
+                                  "Show/Hide Network Receive window",
+                                  "Show/Hide Network Transmit window"}));
     EXPECT_TRUE(menu->actions()[0]->isChecked());
     EXPECT_FALSE(menu->actions()[1]->isChecked());
     menu->actions()[1]->trigger();
     EXPECT_EQ(ran, (std::vector<unsigned>{2281}));
+
+    // The last serial port and the ends of each range.
+    EXPECT_EQ(navigator::PortWindowCommandText(2280), "Show/Hide COM12 Receive window");
+    EXPECT_EQ(navigator::PortWindowCommandText(2292), "Show/Hide COM12 Transmit window");
+    EXPECT_EQ(navigator::PortWindowCommandText(2268), "");
+    EXPECT_EQ(navigator::PortWindowCommandText(2295), "");
 
     // No port at all: nothing to list.
     app::CCommandTable none;
@@ -68,6 +76,7 @@ TEST(ComPortMenu, TheFramesViewMenuItemOpensTheSubmenu)
     QAction* item = frame.Action(app::cmd::kViewPortWindow);
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->menu(), nullptr);
+    EXPECT_EQ(item->toolTip(), "View COM Port Receive/Transmit Window");
     // Without the instruments no port exists: the item is greyed.
     frame.UpdateModuleCmdUI(true);
     EXPECT_FALSE(item->isEnabled());

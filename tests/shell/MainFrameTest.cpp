@@ -304,6 +304,9 @@ TEST_F(MainFrameTest, EveryToolbarButtonHasAPictureAndATooltip)
         }
     }
     EXPECT_GT(buttons, 50);
+    // The logging switch says what pressing it does.
+    ASSERT_NE(frame.Action(625), nullptr);
+    EXPECT_EQ(frame.Action(625)->toolTip(), "Turn Logging ON or OFF");
 }
 
 TEST_F(MainFrameTest, CommandsPanelsAndBars)

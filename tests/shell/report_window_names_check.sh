@@ -4,8 +4,8 @@
 # socat pty pair:
 #   - File > Print Preview > Installed Chart List, and its Full Details
 #     form, open titled by their reports as the other report windows are;
-#   - View > COM Port Window > COM1 Receive opens the sentence window with a
-#     picture of its own at the maximised window's corner of the menu bar,
+#   - View > COM Port Window > Show/Hide COM1 Receive window opens the
+#     sentence window with a picture of its own at the maximised window's corner of the menu bar,
 #     not the one a chart window or a report window shows there;
 #   - after the preview's Save As PDF dialog, and after its search has
 #     found nothing, Alt+F and X reach the menus (File > Exit asks its
@@ -154,7 +154,7 @@ xdotool key alt+f
 wait_for "Alt+F after the not-found box to open the File menu" menu_moved
 xdotool key Escape
 
-step "View > COM Port Window > COM1 Receive"
+step "View > COM Port Window > Show/Hide COM1 Receive window"
 activate "$MAIN"
 xdotool key alt+v
 sleep 0.4

@@ -106,6 +106,21 @@ void CPortDumpWindows::RegisterCommands(app::CCommandTable& commands, const void
         });
 }
 
+QString PortWindowCommandText(unsigned id)
+{
+    using W = CPortDumpWindows;
+    const unsigned serialPorts = nmea::CPort::kLastSerialPort;
+    if (id >= W::kFirstReceive && id < W::kFirstReceive + serialPorts)
+        return QStringLiteral("Show/Hide COM%1 Receive window").arg(id - W::kFirstReceive + 1);
+    if (id >= W::kFirstTransmit && id < W::kFirstTransmit + serialPorts)
+        return QStringLiteral("Show/Hide COM%1 Transmit window").arg(id - W::kFirstTransmit + 1);
+    if (id == W::kNetworkReceive)
+        return QStringLiteral("Show/Hide Network Receive window");
+    if (id == W::kNetworkTransmit)
+        return QStringLiteral("Show/Hide Network Transmit window");
+    return {};
+}
+
 void CPortDumpWindows::ShowMenu(app::CCommandTable& commands)
 {
     QMenu menu;
@@ -118,11 +133,11 @@ void CPortDumpWindows::ShowMenu(app::CCommandTable& commands)
         QObject::connect(a, &QAction::triggered, [&commands, id] { commands.Execute(id); });
     };
     for (unsigned n = 1; n <= nmea::CPort::kLastSerialPort; ++n) {
-        add(kFirstReceive + n - 1, QString("COM%1 &Receive").arg(n));
-        add(kFirstTransmit + n - 1, QString("COM%1 &Transmit").arg(n));
+        add(kFirstReceive + n - 1, PortWindowCommandText(kFirstReceive + n - 1));
+        add(kFirstTransmit + n - 1, PortWindowCommandText(kFirstTransmit + n - 1));
     }
-    add(kNetworkReceive, QObject::tr("Network Receive"));
-    add(kNetworkTransmit, QObject::tr("Network Transmit"));
+    add(kNetworkReceive, PortWindowCommandText(kNetworkReceive));
+    add(kNetworkTransmit, PortWindowCommandText(kNetworkTransmit));
     if (!menu.isEmpty())
         menu.exec(QCursor::pos());
 }

@@ -4,6 +4,7 @@
 // 2269-2294 and listed by "COM Port Window".
 
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <map>
@@ -19,6 +20,10 @@ class CPortDirectory;
 }   // namespace nmea
 
 namespace navigator {
+
+// The menu text of a port window command: "Show/Hide COM3 Receive window",
+// "Show/Hide Network Transmit window"; empty for any other id.
+QString PortWindowCommandText(unsigned id);
 
 class CPortDumpWindows {
 public:
