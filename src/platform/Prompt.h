@@ -18,6 +18,16 @@ public:
     // Shows `text` under `caption` and waits for one of the buttons' answers.
     virtual PromptAnswer Ask(std::string_view text, std::string_view caption, PromptIcon icon,
                              PromptButtons buttons) = 0;
+    // As Ask, with `defaultAnswer`'s button the one Return presses (a
+    // question whose careless answer would lose work names Cancel here).
+    // A service without default buttons asks as Ask does.
+    virtual PromptAnswer AskWithDefault(std::string_view text, std::string_view caption,
+                                        PromptIcon icon, PromptButtons buttons,
+                                        PromptAnswer defaultAnswer)
+    {
+        (void)defaultAnswer;
+        return Ask(text, caption, icon, buttons);
+    }
 };
 
 }   // namespace platform

@@ -331,9 +331,10 @@ platform::PromptAnswer CRouteModule::QuerySaveDatabase(bool ask)
     if (!m_db->IsOpen())
         return PromptAnswer::No;
     if (ask) {
+        // Return answers Cancel: the route database stays open as it is.
         const PromptAnswer a =
-            m_prompt.Ask("Save Route database?", "Route", platform::PromptIcon::Question,
-                         platform::PromptButtons::YesNoCancel);
+            m_prompt.AskWithDefault("Save Route database?", "Route", platform::PromptIcon::Question,
+                                    platform::PromptButtons::YesNoCancel, PromptAnswer::Cancel);
         if (a != PromptAnswer::Yes)
             return a;
     }

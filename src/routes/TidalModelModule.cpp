@@ -256,11 +256,14 @@ bool CTidalModelModule::LoadModels()
     // model on every machine.
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
+        // A header that cannot be read or parsed leaves the file out quietly.
         auto area = ReadTidalArea(file.string());
-        std::int16_t code = area ? 0 : 2;
-        // Both files are checked by the library itself before the model counts.
-        if (area)
-            code = CTidalModelDLL::SetDataFileName(file.filename().string());
+        if (!area)
+            continue;
+        // Both files are checked by the library itself before the model
+        // counts: a model it cannot load would otherwise be chosen for its
+        // area and fail every prediction there. That one is named.
+        const std::int16_t code = CTidalModelDLL::SetDataFileName(file.filename().string());
         if (code != 0) {
             if (m_notice)
                 m_notice("Tidal model " + file.filename().string() +

@@ -57,7 +57,7 @@ public:
     void LoadSettings() override;
     void SaveSettings() override;
 
-    // A line for the message bar when a model is left out.
+    // A line for the message bar when the library refuses a model's files.
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_notice = std::move(sink); }
 
     void ClearModels();

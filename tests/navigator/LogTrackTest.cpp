@@ -1,6 +1,7 @@
 // A recorded track on a chart view (recording backend): time marks where
 // they fall, a display limit of 0 drawing nothing, the window read from the
-// file by the worker, and the thinned line within a pixel of the full one.
+// file by the worker, and the thinned line within a pixel of the full one;
+// the plain track they build on, with its segment starts and drawing hooks.
 #include "navigator/LogTrack.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +9,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <random>
+#include <utility>
 
 #include "PlainChartDoc.h"
 #include "TempFolder.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "chart/overlays/OverlayProperties.h"
+#include "chart/overlays/PlanTrack.h"
 
 using namespace navigator;
 using namespace std::chrono;
@@ -269,4 +273,111 @@ TEST_F(LogTrackTest, APressOnAMarkerFindsItsFix)
     EXPECT_FALSE(track.FixAt(doc, {third.x + 10, third.y + 8}));
     properties.SetDraw(false);
     EXPECT_FALSE(track.FixAt(doc, third));
+}
+
+namespace {
+
+// A plain track with every hook counted; `none` makes it draw from no node.
+class HookedTrack final : public chart::CPlanTrack {
+public:
+    bool none = false;
+    std::vector<std::pair<char, std::optional<std::size_t>>> hooks;
+    chart::Pen markerPen, linePen;
+
+    std::optional<std::size_t> GetFirstNodeToDraw(bool limit) const override
+    {
+        return none ? std::nullopt : chart::CPlanTrack::GetFirstNodeToDraw(limit);
+    }
+    void DrawFixes(chart::CChartDoc&, chart::CXDC& dc, std::optional<std::size_t> first) override
+    {
+        markerPen = dc.GetCurrentPen();
+        hooks.emplace_back('f', first);
+    }
+    void DrawTimeMarks(chart::CChartDoc&, chart::CXDC& dc,
+                       std::optional<std::size_t> first) override
+    {
+        linePen = dc.GetCurrentPen();
+        hooks.emplace_back('t', first);
+    }
+    void Point(double lon, bool segmentStart = false)
+    {
+        auto fix = std::make_unique<chart::COverlayPositionFix>(
+            geo::CPosition(47.6, lon, 0.0, 0xFFFF), chart::COverlayPositionFix::NoFixTime(),
+            nullptr);
+        fix->segmentStart = segmentStart;
+        Add(std::move(fix));
+    }
+};
+
+}   // namespace
+
+// A point marked as a segment start is not joined to the one before it, also
+// when it is the first; the hooks run only when decorated, time marks with
+// the line pen and fixes with the 1-pixel marker pen, and the pen in the dc
+// before is put back.
+TEST_F(LogTrackTest, PlanTrackBreaksAtSegmentStartsAndRunsTheHooksWhenDecorated)
+{
+    PlainDoc doc;
+    HookedTrack track;
+    track.SetPlannedStyle({app::RGB(0, 0, 0), 3, app::RGB(200, 0, 0), false});
+    const chart::Pen before{chart::PenStyle::Solid, 2, app::RGB(1, 2, 3)};
+
+    Drawn empty;
+    empty.dc.SelectPen(before);
+    empty.backend->Clear();
+    track.Draw(doc, empty.dc, true);
+    EXPECT_TRUE(empty.backend->Records().empty());
+    EXPECT_TRUE(track.hooks.empty()) << "an empty list draws nothing at all";
+    EXPECT_EQ(empty.dc.GetCurrentPen(), before);
+
+    track.Point(-122.44, true);   // the first drawn node starts a segment
+    track.Point(-122.43);
+    track.Point(-122.42);
+    track.Point(-122.41, true);   // a gap before this one
+    track.Point(-122.40);
+    Drawn plain;
+    plain.dc.SelectPen(before);
+    track.Draw(doc, plain.dc, false);
+    const auto runs = plain.Of(chart::DrawOp::Polyline);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].points, (std::vector<geo::IntPoint>{PlainDoc::Project(47.6, -122.44),
+                                                          PlainDoc::Project(47.6, -122.43),
+                                                          PlainDoc::Project(47.6, -122.42)}));
+    EXPECT_EQ(runs[1].points, (std::vector<geo::IntPoint>{PlainDoc::Project(47.6, -122.41),
+                                                          PlainDoc::Project(47.6, -122.40)}));
+    EXPECT_EQ(runs[0].pen.width, 3);
+    EXPECT_EQ(runs[0].pen.colour, app::RGB(200, 0, 0));
+    EXPECT_TRUE(track.hooks.empty());
+    EXPECT_EQ(plain.dc.GetCurrentPen(), before);
+
+    Drawn decorated;
+    track.Draw(doc, decorated.dc, true);
+    ASSERT_EQ(track.hooks.size(), 2u);
+    EXPECT_EQ(track.hooks[0], std::make_pair('t', std::optional<std::size_t>(0)));
+    EXPECT_EQ(track.hooks[1], std::make_pair('f', std::optional<std::size_t>(0)));
+    EXPECT_EQ(track.linePen.width, 3);
+    EXPECT_EQ(track.markerPen.width, 1);
+    EXPECT_EQ(track.markerPen.colour, app::RGB(0, 0, 0));
+
+    // No first node: no line, but both hooks are still asked, with none.
+    track.none = true;
+    track.hooks.clear();
+    Drawn nothing;
+    track.Draw(doc, nothing.dc, true);
+    EXPECT_TRUE(nothing.Of(chart::DrawOp::Polyline).empty());
+    EXPECT_TRUE(nothing.Of(chart::DrawOp::Line).empty());
+    ASSERT_EQ(track.hooks.size(), 2u);
+    EXPECT_FALSE(track.hooks[0].second);
+    EXPECT_FALSE(track.hooks[1].second);
+
+    // A copy replaces what the list held, segment starts included; a copy of
+    // an empty list empties it.
+    HookedTrack copy;
+    copy.Point(10.0);
+    copy.CopyFrom(track);
+    ASSERT_EQ(copy.Size(), 5u);
+    EXPECT_TRUE(copy.Points()[3]->segmentStart);
+    EXPECT_EQ(copy.Points()[4]->GetPosition().GetLongitude(), -122.40);
+    copy.CopyFrom(HookedTrack());
+    EXPECT_TRUE(copy.IsEmpty());
 }

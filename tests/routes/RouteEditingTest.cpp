@@ -396,6 +396,10 @@ TEST_F(RouteEditingTest, ANewDatabaseOverAFilledTemporaryOneAsksFirst)
     prompt.Expect(PromptAnswer::Cancel, "Save Route database?");
     EXPECT_FALSE(module.OnNewDatabase());
     EXPECT_EQ(module.Database().GetName(), first);
+    // Return in the question presses Cancel.
+    ASSERT_FALSE(prompt.AskedPrompts().empty());
+    EXPECT_EQ(prompt.AskedPrompts().back().defaultAnswer, PromptAnswer::Cancel);
+    EXPECT_EQ(prompt.AskedPrompts().back().icon, platform::PromptIcon::Question);
     prompt.Expect(PromptAnswer::No, "Save Route database?");
     EXPECT_TRUE(module.OnNewDatabase());
     EXPECT_NE(module.Database().GetName(), first);

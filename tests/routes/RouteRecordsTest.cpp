@@ -10,6 +10,7 @@
 #include "routes/RouteRepair.h"
 #include "routes/RouteSettings.h"
 #include "routes/RouteViews.h"
+#include "routes/Waypoint.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,20 @@ TEST(RouteLegTypes, ConvertBothWaysAndGreatCircleWaypointsStoreRhumb)
     EXPECT_EQ(WaypointLegFromLink(7), kLegRhumb);   // damaged field: rhumb, never GC
     EXPECT_STREQ(LegTypeText(kLegGreatCircleWaypoints), "GC");
     EXPECT_STREQ(LegTypeText(kLegRhumb), "Rh");
+
+    // A waypoint's leg type travels with its copies but is no part of the
+    // chartpoint's emptiness test or clearing.
+    CWaypoint waypoint(geo::CPosition(47.6, -122.4, 0.0, 0xFFFF));
+    EXPECT_EQ(waypoint.m_legType, kLegRhumb);
+    waypoint.m_legType = kLegGreatCircleWaypoints;
+    EXPECT_TRUE(waypoint.IsEmpty());
+    waypoint.m_name = "Alki Point";
+    const CWaypoint copy(waypoint);
+    EXPECT_EQ(copy.m_legType, kLegGreatCircleWaypoints);
+    EXPECT_EQ(copy.m_name, "Alki Point");
+    waypoint.Clear();
+    EXPECT_EQ(waypoint.m_legType, kLegGreatCircleWaypoints);
+    EXPECT_TRUE(waypoint.m_name.empty());
 }
 
 TEST(RouteSettingsRecords, LoadClampsInterceptAndDerivesDegrees)

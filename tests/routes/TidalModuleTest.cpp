@@ -1,5 +1,6 @@
 // The tidal module over written models: areas from the header lines, models
-// left out with their message, the first covering model chosen, failed
+// the library refuses left out with their message (an unreadable header
+// quietly), the first covering model chosen, failed
 // switches keeping the working model, settings defaults and clamps, the atlas
 // grid's steps, bounds, cache and stop text, the stream window's texts.
 
@@ -92,10 +93,11 @@ TEST_F(TidalFixture, BadPairsAreLeftOutByNameAndTheFirstModelWins)
     EXPECT_TRUE(module->CheckAvailability());
     EXPECT_TRUE(module->IsDataAvailable());
     ASSERT_EQ(module->Models().Areas().size(), 3u);
-    ASSERT_EQ(notices.size(), 2u);
+    // D, whose data the library refuses, is named; E, whose header does not
+    // parse, is left out without a word.
+    ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find("D.tid"), std::string::npos);
     EXPECT_NE(notices[0].find("reading tidal model file"), std::string::npos);
-    EXPECT_NE(notices[1].find("E.tid"), std::string::npos);
     EXPECT_EQ(module->Models().ModelYears(), "2000-2099");
 
     EXPECT_NEAR(EastAt(48.02, -122.98), 0.5, 0.001);

@@ -23,6 +23,8 @@ public:
         std::string caption;
         platform::PromptIcon icon;
         platform::PromptButtons buttons;
+        // The button Return presses, when the asker named one.
+        std::optional<platform::PromptAnswer> defaultAnswer;
     };
 
     // Expects one more prompt and answers it with `answer`. When
@@ -51,6 +53,16 @@ public:
             return platform::PromptAnswer::Cancel;
         }
         return step.answer;
+    }
+
+    platform::PromptAnswer AskWithDefault(std::string_view text, std::string_view caption,
+                                          platform::PromptIcon icon,
+                                          platform::PromptButtons buttons,
+                                          platform::PromptAnswer defaultAnswer) override
+    {
+        const platform::PromptAnswer answer = Ask(text, caption, icon, buttons);
+        m_asked.back().defaultAnswer = defaultAnswer;
+        return answer;
     }
 
     const std::vector<Asked>& AskedPrompts() const { return m_asked; }

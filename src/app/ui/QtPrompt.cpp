@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <optional>
+
 namespace app {
 
 using platform::PromptAnswer;
@@ -56,16 +58,45 @@ PromptAnswer FromButton(int b, PromptButtons buttons)
     return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
 }
 
+QMessageBox::StandardButton ToButton(PromptAnswer a)
+{
+    switch (a) {
+    case PromptAnswer::Ok: return QMessageBox::Ok;
+    case PromptAnswer::Cancel: return QMessageBox::Cancel;
+    case PromptAnswer::Yes: return QMessageBox::Yes;
+    case PromptAnswer::No: return QMessageBox::No;
+    case PromptAnswer::Retry: return QMessageBox::Retry;
+    case PromptAnswer::Abort: return QMessageBox::Abort;
+    case PromptAnswer::Ignore: return QMessageBox::Ignore;
+    }
+    return QMessageBox::NoButton;
+}
+
+PromptAnswer Show(QWidget* parent, std::string_view text, std::string_view caption, PromptIcon icon,
+                  PromptButtons buttons, std::optional<PromptAnswer> preferred)
+{
+    QMessageBox box(ToIcon(icon), QString::fromUtf8(caption.data(), qsizetype(caption.size())),
+                    QString::fromUtf8(text.data(), qsizetype(text.size())), ToButtons(buttons),
+                    parent ? parent : QApplication::activeWindow());
+    // Only a button the box shows can be its default.
+    if (preferred && (ToButtons(buttons) & ToButton(*preferred)))
+        box.setDefaultButton(ToButton(*preferred));
+    return FromButton(box.exec(), buttons);
+}
+
 }   // namespace
 
 PromptAnswer CQtPrompt::Ask(std::string_view text, std::string_view caption, PromptIcon icon,
                             PromptButtons buttons)
 {
-    QWidget* parent = m_parent ? m_parent : QApplication::activeWindow();
-    QMessageBox box(ToIcon(icon), QString::fromUtf8(caption.data(), qsizetype(caption.size())),
-                    QString::fromUtf8(text.data(), qsizetype(text.size())), ToButtons(buttons),
-                    parent);
-    return FromButton(box.exec(), buttons);
+    return Show(m_parent, text, caption, icon, buttons, std::nullopt);
+}
+
+PromptAnswer CQtPrompt::AskWithDefault(std::string_view text, std::string_view caption,
+                                       PromptIcon icon, PromptButtons buttons,
+                                       PromptAnswer defaultAnswer)
+{
+    return Show(m_parent, text, caption, icon, buttons, defaultAnswer);
 }
 
 }   // namespace app

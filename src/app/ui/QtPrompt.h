@@ -13,6 +13,10 @@ public:
     void SetParent(QWidget* parent) { m_parent = parent; }
     platform::PromptAnswer Ask(std::string_view text, std::string_view caption,
                                platform::PromptIcon icon, platform::PromptButtons buttons) override;
+    platform::PromptAnswer AskWithDefault(std::string_view text, std::string_view caption,
+                                          platform::PromptIcon icon,
+                                          platform::PromptButtons buttons,
+                                          platform::PromptAnswer defaultAnswer) override;
 
 private:
     QWidget* m_parent;

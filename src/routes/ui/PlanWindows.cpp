@@ -280,6 +280,17 @@ std::size_t CPlanWindows::RouteWaypointCount() const
     return r && r->State().hasRoute ? r->State().waypoints.size() : 0;
 }
 
+bool CPlanWindows::RouteEditedOnNetwork() const
+{
+    const routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+    return r && r->IsEditMode() && r->IsStationNetworkOn();
+}
+
+bool CPlanWindows::CanCalculateRoute() const
+{
+    return !RouteEditedOnNetwork() && CanCalculate(RouteWaypointCount());
+}
+
 bool CPlanWindows::TidalDataAvailable() const
 {
     routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
@@ -295,12 +306,17 @@ void CPlanWindows::RegisterCommands(app::CCommandTable& commands)
 {
     commands.Add(
         this, app::cmd::kPlanCalculate, [this](unsigned) { RunCalculate(); },
-        [this](app::CCmdUI& ui) { ui.Enable(CanCalculate(RouteWaypointCount())); });
+        [this](app::CCmdUI& ui) {
+            ui.Enable(CanCalculateRoute());
+            if (RouteEditedOnNetwork())
+                ui.SetWhyDisabled("The route is being edited with other stations networked: "
+                                  "leave Route > Edit to calculate the plan.");
+        });
     commands.Add(
         this, app::cmd::kPlanBestTime, [this](unsigned) { RunBestTime(); },
         [this](app::CCmdUI& ui) {
             const bool data = TidalDataAvailable(), tides = TidesSwitchedOn();
-            ui.Enable(data && tides && CanCalculate(RouteWaypointCount()));
+            ui.Enable(data && tides && CanCalculateRoute());
             // The departure is found by the tidal streams along the route.
             if (!data)
                 ui.SetWhyDisabled("Best Time works with tidal streams, and no tidal data is "

@@ -78,6 +78,11 @@ public:
     void RedrawViews();
 
     std::size_t RouteWaypointCount() const;
+    // Whether the route may be worked out now: enough waypoints and a speed,
+    // and not while a networked station edits it (another station's change
+    // could arrive in the middle of the calculation).
+    bool CanCalculateRoute() const;
+    bool RouteEditedOnNetwork() const;
     bool TidalDataAvailable() const;
     // Best time needs tidal streams: the plan window's switch while it is
     // open, else the stored setting.

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/XStatusBar.h"
 
@@ -205,6 +207,35 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     EXPECT_EQ(dlg.refills, 1);
     dlg.RefreshStep();   // step 2: the gone file leaves the list
     EXPECT_EQ(dlg.list->topLevelItemCount(), 1);
+}
+
+// The prompt's box: Return presses the default the asker named; without one
+// the box keeps the toolkit's own choice (the first accepting button).
+TEST(QtPrompt, ReturnPressesTheNamedDefault)
+{
+    App();
+    app::CQtPrompt prompt;
+    const auto pressReturn = [] {
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                    QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    using platform::PromptAnswer;
+    pressReturn();
+    EXPECT_EQ(prompt.AskWithDefault("Save?", "Test", platform::PromptIcon::Question,
+                                    platform::PromptButtons::YesNoCancel, PromptAnswer::Cancel),
+              PromptAnswer::Cancel);
+    pressReturn();
+    EXPECT_EQ(prompt.Ask("Save?", "Test", platform::PromptIcon::Question,
+                         platform::PromptButtons::YesNoCancel),
+              PromptAnswer::Yes);
+    // A default the box does not show leaves the toolkit's choice.
+    pressReturn();
+    EXPECT_EQ(prompt.AskWithDefault("Go on?", "Test", platform::PromptIcon::Question,
+                                    platform::PromptButtons::YesNo, PromptAnswer::Cancel),
+              PromptAnswer::Yes);
 }
 
 }   // namespace

@@ -97,7 +97,8 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
 }
 
 // Best Time is offered only with tidal streams switched on (the plan
-// window's switch while it is open): it would only refuse otherwise.
+// window's switch while it is open): it would only refuse otherwise. Neither
+// it nor Calculate is offered while a networked station edits the route.
 TEST(PlanFollowsRoute, BestTimeIsOfferedOnlyWithTidalStreamsOn)
 {
     QApplication app(argc, argv);
@@ -135,6 +136,25 @@ TEST(PlanFollowsRoute, BestTimeIsOfferedOnlyWithTidalStreamsOn)
     EXPECT_FALSE(commands.Update(app::cmd::kPlanBestTime).enabled);
     plan.PlanSettings().tidesOn = true;
     EXPECT_TRUE(commands.Update(app::cmd::kPlanBestTime).enabled);
+
+    // While the route is edited on a networked station neither is offered
+    // (another station's change may come in mid-way); editing alone, or the
+    // network alone, leaves both.
+    brine_test::RecordingStation station;
+    module.SetStationLink(&station);
+    EXPECT_TRUE(commands.Update(app::cmd::kPlanCalculate).enabled);
+    module.OnEdit();
+    ASSERT_TRUE(module.IsEditMode());
+    EXPECT_FALSE(commands.Update(app::cmd::kPlanCalculate).enabled);
+    EXPECT_FALSE(commands.Update(app::cmd::kPlanBestTime).enabled);
+    station.running = false;
+    EXPECT_TRUE(commands.Update(app::cmd::kPlanCalculate).enabled);
+    EXPECT_TRUE(commands.Update(app::cmd::kPlanBestTime).enabled);
+    station.running = true;
+    module.OnEdit();
+    ASSERT_FALSE(module.IsEditMode());
+    EXPECT_TRUE(commands.Update(app::cmd::kPlanCalculate).enabled);
+    module.SetStationLink(nullptr);
     commands.Remove(&plan);
 }
 
