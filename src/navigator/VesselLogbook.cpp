@@ -607,10 +607,12 @@ LogSaveResult CVesselLogbook::AskAndSave(bool ask)
     m_logging = false;
     LogSaveResult result = LogSaveResult::Cancelled;
     if (ask) {
+        // Return answers Cancel: the log stays open as it is.
         const auto answer =
             m_services.prompt
-                ? m_services.prompt->Ask("Save Log file?", "", platform::PromptIcon::Question,
-                                         platform::PromptButtons::YesNoCancel)
+                ? m_services.prompt->AskWithDefault(
+                      "Save Log file?", "", platform::PromptIcon::Question,
+                      platform::PromptButtons::YesNoCancel, platform::PromptAnswer::Cancel)
                 : platform::PromptAnswer::Cancel;
         if (answer != platform::PromptAnswer::Yes) {
             m_logging = wasLogging;

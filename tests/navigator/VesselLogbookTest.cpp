@@ -151,6 +151,8 @@ TEST(VesselLogbook, TemporaryLogIsContinuedOrStartedAfreshAndDeletedByItsOwnName
     h.prompt.Expect(PromptAnswer::Cancel, "Save Log file?");
     EXPECT_FALSE(h.log.Close(false));
     EXPECT_TRUE(h.log.IsOpen());
+    // Return in the question answers Cancel, which keeps the log.
+    EXPECT_EQ(h.prompt.AskedPrompts().back().defaultAnswer, PromptAnswer::Cancel);
     h.prompt.Expect(PromptAnswer::No, "Save Log file?");
     EXPECT_TRUE(h.log.Close(false));
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"~dzzzz.dbf", "~dzzzz.tmp"}));
