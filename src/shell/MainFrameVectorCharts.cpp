@@ -117,6 +117,10 @@ bool CMainFrame::UpdateVectorFolio()
     connect(&progress, &QProgressDialog::canceled, &loop, [&worker] { worker.request_stop(); });
     loop.exec();
     worker.join();
+    // reset() also stops the dialog's own timer that shows it after its
+    // minimum duration: a quick update would otherwise have it shown again,
+    // modal, over the outcome's message, which could then not be answered.
+    progress.reset();
     progress.hide();
     QApplication::restoreOverrideCursor();
 

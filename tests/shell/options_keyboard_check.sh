@@ -48,7 +48,7 @@ export HOME="$HOME_DIR"
 export XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_CACHE_HOME="$HOME_DIR/.cache"
 export XDG_DATA_HOME="$HOME_DIR/.local/share" XDG_STATE_HOME="$HOME_DIR/.local/state"
 export XDG_RUNTIME_DIR="$work/runtime"
-export BRINE_INSTANCE_NAME="brine-opt-$$-$RANDOM"
+export BRINE_INSTANCE_NAME="brine-opt-$$-$RANDOM" BRINE_REPORT_FOCUS=1
 unset BRINE_OPEN_FILES
 SETTINGS="$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 private_logs "$SETTINGS"
@@ -295,7 +295,9 @@ has_setting DrawLatLongGrid str:True || fail "DrawLatLongGrid=True is not in the
 # update runs, and with no vector chart in the folder says it failed.
 folio_box() { window_named "Livechart"; }
 wait_for "the folio update's message after OK" folio_box
-focus "$FOUND"
+# The update's progress window came and went just before: the message takes
+# the keyboard once the program counts it active.
+activate "$FOUND"
 xdotool key Return
 folio_box_gone() { ! window_named "Livechart" >/dev/null && echo gone; }
 wait_for "the folio message to close" folio_box_gone
