@@ -1,5 +1,6 @@
 #include "shell/ChartListReports.h"
 
+#include "app/WaitStatus.h"
 #include "chart/ChartingModule.h"
 #include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartListReport.h"
@@ -73,6 +74,7 @@ bool IsChartListPreviewOpen(const QMdiArea& area, bool fullDetails)
 void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiArea& area,
                       QPrinter& printer, const std::filesystem::path& reportsFolder)
 {
+    const app::CWaitStatus wait;
     report::CReportDefinition definition;
     std::unique_ptr<report::CReportRows> rows;
     QString error;
@@ -106,6 +108,8 @@ void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget*
         QPrintDialog dialog(&printer, parent);
         if (dialog.exec() != QDialog::Accepted)
             return;
+        // The wait state for the run once the printer is chosen.
+        const app::CWaitStatus wait;
         const QSizeF page = report::DefinitionPageSize(definition);
         report::CReportLayout layout(std::move(definition), *rows, page);
         layout.Paginate();

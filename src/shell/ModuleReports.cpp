@@ -1,5 +1,6 @@
 #include "shell/ModuleReports.h"
 
+#include "app/WaitStatus.h"
 #include "chartpoints/ChartpointModule.h"
 #include "chartpoints/ui/ChartpointReport.h"
 #include "db/DBRoute.h"
@@ -15,6 +16,7 @@
 #include "routes/ui/RouteReports.h"
 
 #include <chrono>
+#include <optional>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -253,6 +255,9 @@ protected:
     std::unique_ptr<report::CFilledReport> Fill(report::CReportRequest request,
                                                 std::string& error) override
     {
+        // The wait state from here to the end of the run, printing included;
+        // the printer was chosen before, outside it.
+        m_wait.emplace();
         return report::RunReport(std::move(request), m_title, m_host.parent, error);
     }
     bool Output(std::unique_ptr<report::CFilledReport>& filled, report::ReportOutput output,
@@ -288,6 +293,7 @@ protected:
     }
     void Tell(const std::string& message) override
     {
+        m_wait.reset();   // the message box under the normal cursor
         QMessageBox::critical(m_host.parent, m_title, QString::fromStdString(message));
     }
 
@@ -295,6 +301,7 @@ private:
     const CModuleReportHost& m_host;
     int m_chosen;
     QString m_title;
+    std::optional<app::CWaitStatus> m_wait;
 };
 
 }   // namespace

@@ -9,6 +9,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/FileChoosers.h"
+#include "app/WaitStatus.h"
 #include "db/DBRoute.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
@@ -46,6 +47,20 @@ fs::path Definitions(const fs::path& root, const char* name,
         fs::copy_file(shipped / file, folder / file);
     return folder;
 }
+
+// The status bar texts the wait state sets, over "Ready".
+class StatusRecorder final : public app::CWaitHost {
+public:
+    void SetWaitCursor(bool) override { }
+    std::optional<std::string> StatusText() const override { return current; }
+    void SetStatusText(const std::string& text) override
+    {
+        current = text;
+        texts.push_back(text);
+    }
+    std::string current = "Ready";
+    std::vector<std::string> texts;
+};
 
 // The title of every window of the window area as it is first shown.
 class TitleWatch final : public QObject {
@@ -123,10 +138,18 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
     plan.planName = "Seattle run";
     TitleWatch watch;
     app.installEventFilter(&watch);
+    StatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
     ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintPlan, true, host));
     ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintWaypoints, true, host));
     ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintFullRouteList, true, host));
+    app::CWaitStatus::SetStatusHost(nullptr);
     app.removeEventFilter(&watch);
+    // Each run under the wait state, the status bar given back after it.
+    const std::vector<std::string> waited{app::kPleaseWaitText, "Ready",
+                                          app::kPleaseWaitText, "Ready",
+                                          app::kPleaseWaitText, "Ready"};
+    EXPECT_EQ(status.texts, waited);
     const QStringList expected{"Passage Plan Report - Plan: Seattle run",
                                "Waypoint List Report - Sound",
                                "Route List ( Full Details ) Report - Sound"};

@@ -138,6 +138,13 @@ CARCSCustomDlg::CARCSCustomDlg(charts::hcrf::CHCRFModule& service, QWidget* pare
     m_scroll->setValue(0);
     FillRows();
     ShowDetails(std::nullopt);
+    // The dialog opens on the first row's chart button, not on a row's field:
+    // a field taking the keyboard would show its chart where the details
+    // box still says "No selection".
+    if (m_rows[0].chart->isEnabled())
+        m_rows[0].chart->setFocus();
+    else
+        done->setFocus();
 }
 
 void CARCSCustomDlg::FillRows()
