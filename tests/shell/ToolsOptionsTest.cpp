@@ -212,6 +212,15 @@ TEST_F(ToolsOptionsTest, CaptionAndDecimalPlacesArrows)
     auto* edit = sheet->Page(0)->findChild<QAbstractButton*>("editColours");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text().toStdString(), "&Edit");
+    // The palette group's controls follow one another in this order, Tab included.
+    {
+        QStringList order;
+        QWidget* w = sheet->Page(0)->findChild<QWidget*>("palette");
+        for (int i = 0; w && i < 6; ++i, w = w->nextInFocusChain())
+            order << w->objectName();
+        EXPECT_EQ(order.join(' '), "palette palette1 palette2 editColours defaultColours "
+                                   "applyToDesktop");
+    }
     auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
     auto* up = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesUp");
     auto* down = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesDown");

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
+#include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/QtWaitHost.h"
 #include "app/ui/XStatusBar.h"
@@ -172,6 +174,36 @@ TEST(Disclaimers, RefusalAndAcceptance)
         agree ? dlg->accept() : dlg->reject();
         EXPECT_EQ(flag, agree);
     }
+}
+
+// The disclaimer, About and support dialogs each show the program's picture
+// before their texts.
+TEST(Disclaimers, TheInformationDialogsShowTheProgramsPicture)
+{
+    App();
+    QPixmap icon(32, 32);
+    icon.fill(Qt::darkBlue);
+    QApplication::setWindowIcon(QIcon(icon));
+    app::CBVDisclaimerDlg disclaimer;
+    auto* about = new app::CAboutDlg(nullptr, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4)));
+    auto* support = new app::CTechSuppDLG(nullptr);
+    for (QDialog* dlg : {static_cast<QDialog*>(&disclaimer), static_cast<QDialog*>(about),
+                         static_cast<QDialog*>(support)}) {
+        auto* picture = dlg->findChild<QLabel*>("Picture");
+        ASSERT_NE(picture, nullptr) << dlg->windowTitle().toStdString();
+        EXPECT_FALSE(picture->pixmap().isNull()) << dlg->windowTitle().toStdString();
+        dlg->show();
+        App().processEvents();
+        for (auto* label : dlg->findChildren<QLabel*>()) {
+            if (label != picture && !label->text().isEmpty() && label->isVisible()) {
+                EXPECT_GE(label->mapTo(dlg, QPoint(0, 0)).x(),
+                          picture->mapTo(dlg, QPoint(picture->width(), 0)).x())
+                    << label->text().toStdString();
+            }
+        }
+        dlg->close();
+    }
+    QApplication::setWindowIcon(QIcon());
 }
 
 struct ListDlg : app::CFileDlg {
