@@ -9,10 +9,12 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "FakeClock.h"
 #include "TempFolder.h"
+#include "app/DateTimeEx.h"
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
@@ -232,6 +234,19 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     EXPECT_EQ(dlg.FillFileList(patterns), 2);
     ASSERT_NE(dlg.list->currentItem(), nullptr);
     EXPECT_EQ(dlg.list->currentItem()->text(0), "Voyage");
+    {
+        // The modification time reads as the program's own date and time text.
+        const QDateTime stamp(QDate(2026, 3, 7), QTime(9, 5, 4));
+        const std::chrono::sys_time<std::chrono::milliseconds> sys{
+            std::chrono::milliseconds(stamp.toMSecsSinceEpoch())};
+        std::filesystem::last_write_time(dir.Path() / "Voyage.log",
+                                         std::chrono::file_clock::from_sys(sys));
+        dlg.FillFileList(patterns);
+        const auto found = dlg.list->findItems("Voyage", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found.front()->text(1).toStdString(),
+                  app::CDateTimeEx(2026, 3, 7, 9, 5, 4).FormatDateTime(true, false));
+    }
     std::filesystem::remove(dir.Path() / "bridge.log");
     dlg.RefreshStep();   // step 1: the count changed
     EXPECT_EQ(dlg.refills, 1);
