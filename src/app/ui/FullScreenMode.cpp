@@ -45,6 +45,8 @@ void CFullScreenMode::Enter()
         auto* tool = new QWidget(&m_frame, Qt::Tool);
         tool->setObjectName("fullScreenTools");
         tool->setAttribute(Qt::WA_DeleteOnClose);
+        // The keyboard stays with the frame: F11 still leaves full screen.
+        tool->setAttribute(Qt::WA_ShowWithoutActivating);
         tool->setWindowTitle(kToolWindowCaption);
         auto* button = new QToolButton(tool);
         button->setDefaultAction(m_command);
