@@ -21,7 +21,7 @@ CCustomiseDlg::CCustomiseDlg(app::CToolbarCustomisation layout, std::vector<CBar
     : QDialog(parent), m_layout(std::move(layout)), m_bars(std::move(bars)),
       m_groupList(std::move(groups)), m_label(std::move(label))
 {
-    setWindowTitle(tr("Customise"));
+    setWindowTitle(tr("Customize"));
     auto* tabs = new QTabWidget(this);
 
     // Toolbars: shown or hidden, and back to their own buttons.

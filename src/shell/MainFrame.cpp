@@ -542,7 +542,11 @@ void CMainFrame::RegisterFrameCommands()
             ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
         });
     m_commands.Add(
-        me, cmd::kViewFullScreen, [this](unsigned) { m_fullScreen->Toggle(); },
+        me, cmd::kViewFullScreen,
+        [this](unsigned) {
+            m_fullScreen->SetCommand(Action(cmd::kViewFullScreen));
+            m_fullScreen->Toggle();
+        },
         [this](Cmd& ui) { ui.SetCheck(m_fullScreen && m_fullScreen->IsActive() ? 1 : 0); });
     m_commands.Add(me, cmd::kToolsCustomise, [this](unsigned) { OpenCustomise(); });
     m_commands.Add(me, cmd::kFocusPanelOrChart, [this](unsigned) { SwapPanelChartFocus(); });

@@ -47,15 +47,16 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
         m_palette->addButton(radio, i);
         paletteLayout->addWidget(radio);
     }
-    m_applyToDesktop = new QCheckBox(tr("&Apply to desktop"), paletteBox);
-    m_applyToDesktop->setObjectName("applyToDesktop");
-    paletteLayout->addWidget(m_applyToDesktop);
+    // After the three palettes: Edit, Default, then Apply to desktop, in Tab order too.
     m_edit = new QPushButton(tr("&Edit"), paletteBox);
     m_edit->setObjectName("editColours");
     m_default = new QPushButton(tr("Defaul&t"), paletteBox);
     m_default->setObjectName("defaultColours");
+    m_applyToDesktop = new QCheckBox(tr("&Apply to desktop"), paletteBox);
+    m_applyToDesktop->setObjectName("applyToDesktop");
     paletteLayout->addWidget(m_edit);
     paletteLayout->addWidget(m_default);
+    paletteLayout->addWidget(m_applyToDesktop);
     connect(m_edit, &QPushButton::clicked, this, [this] {
         // The editor works on a copy; the page keeps what it returns on OK.
         app::CEditColorsDlg editor(M().Values().palettes, M().Values().palette, this);

@@ -168,7 +168,8 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
     sheet->AddPage(new CApplicationOptionsDlg(std::make_unique<app::CWorkspaceOptionsModel>(
         CurrentWorkspaceOptions(),
         [this](const app::CWorkspaceOptions& v) { ApplyWorkspaceOptions(v); })));
-    const bool hasAudio = m_services.sound != nullptr;
+    // Audio alerts are offered only on a machine with a sound output to play them.
+    const bool hasAudio = m_services.sound != nullptr && Desktop().HasWaveDevice();
     const app::CSystemOptions system = CurrentSystemOptions();
     const bool hasPorts = std::any_of(system.portPaths.begin(), system.portPaths.end(),
                                       [](const std::string& p) { return !p.empty(); });

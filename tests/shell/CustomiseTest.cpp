@@ -87,6 +87,8 @@ TEST_F(Customise, AButtonAddedIsShownKeptAndBuiltAgain)
         ASSERT_NE(standard, nullptr);
         const std::vector<unsigned> before = Buttons(standard);
         Run(frame, [](shell::CCustomiseDlg& dlg) {
+            // The sheet carries the toolkit's own caption, spelt as it stands.
+            EXPECT_EQ(dlg.windowTitle(), "Customize");
             // The Help group's About box, added after the standard bar's first button.
             auto groups = dlg.Groups()->findItems("Help", Qt::MatchExactly);
             ASSERT_EQ(groups.size(), 1);

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <map>
 #include <thread>
@@ -341,6 +342,34 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
     frame.Commands().Execute(cmd::kViewFullScreen);
     frame.Commands().Execute(cmd::kViewFullScreen);
     EXPECT_TRUE(bar.IsSwitchedOff());
+    // Full screen puts the side panel away with the bars, keeps the message bar's window,
+    // and offers its own command in a tool window until it ends.
+    {
+        app::CSidePanel* panel = frame.ActiveSidePanel();
+        ASSERT_NE(panel, nullptr);
+        panel->show();
+        auto* msgWnd = frame.findChild<app::CMsgBarWnd*>();
+        const bool msgShown = msgWnd && !msgWnd->isHidden();
+        frame.Commands().Execute(cmd::kViewFullScreen);
+        EXPECT_TRUE(panel->isHidden());
+        EXPECT_EQ(msgWnd && !msgWnd->isHidden(), msgShown);
+        QWidget* tools = frame.FullScreen()->ToolWindow();
+        ASSERT_NE(tools, nullptr);
+        EXPECT_EQ(tools->windowTitle(), "Hide/Show all control bars and panels");
+        auto* button = tools->findChild<QToolButton*>();
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->defaultAction(), frame.Action(cmd::kViewFullScreen));
+        button->click();
+        EXPECT_FALSE(frame.FullScreen()->IsActive());
+        EXPECT_FALSE(panel->isHidden());
+        EXPECT_EQ(frame.FullScreen()->ToolWindow(), nullptr);
+        // View > Side Panel in full screen: full screen ends first, then the panel toggles.
+        frame.Commands().Execute(cmd::kViewFullScreen);
+        frame.Commands().Execute(cmd::kViewSidePanel);
+        EXPECT_FALSE(frame.FullScreen()->IsActive());
+        EXPECT_TRUE(panel->isHidden());
+        panel->show();
+    }
 
     app::CSidePanel* first = frame.ActiveSidePanel();
     auto* second = new app::CSidePanel(&frame);

@@ -20,7 +20,9 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
+#include "app/MsgBar.h"
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 #include "app/Timer.h"
 #include "app/ToolsOptions.h"
 #include "app/WorkspaceManager.h"
@@ -212,6 +214,15 @@ TEST_F(ToolsOptionsTest, CaptionAndDecimalPlacesArrows)
     auto* edit = sheet->Page(0)->findChild<QAbstractButton*>("editColours");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text().toStdString(), "&Edit");
+    // The palette group's controls follow one another in this order, Tab included.
+    {
+        QStringList order;
+        QWidget* w = sheet->Page(0)->findChild<QWidget*>("palette");
+        for (int i = 0; w && i < 6; ++i, w = w->nextInFocusChain())
+            order << w->objectName();
+        EXPECT_EQ(order.join(' '), "palette palette1 palette2 editColours defaultColours "
+                                   "applyToDesktop");
+    }
     auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
     auto* up = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesUp");
     auto* down = sheet->Page(0)->findChild<QAbstractButton*>("decimalPlacesDown");
@@ -269,6 +280,45 @@ TEST_F(ToolsOptionsTest, EveryPageUsesEachMnemonicOnce)
     }
     EXPECT_TRUE(sheetKeys.contains("a")) << sheetKeys.join(' ').toStdString();
     frame.TearDown();
+}
+
+// "Audio alerts" is offered only where a sound output can play them.
+TEST_F(ToolsOptionsTest, AudioAlertsNeedASoundOutput)
+{
+    struct Sound : app::CAlertSound {
+        bool Play(const std::filesystem::path&) override { return true; }
+        void Beep() override { }
+    } sound;
+    struct Desktop : app::CDesktop {
+        bool wave = false;
+        int ScreenBitsPerPixel() const override { return 24; }
+        int ScreenWidth() const override { return 1280; }
+        int ScreenHeight() const override { return 1024; }
+        bool HasStaticSystemColours() const override { return true; }
+        bool IsPrinterInstalled() const override { return false; }
+        bool IsMousePresent() const override { return true; }
+        bool AreMouseButtonsSwapped() const override { return false; }
+        bool HasWaveDevice() const override { return wave; }
+        bool PlaySoundFile(const std::filesystem::path&, bool) override { return false; }
+        void StopSound() override { }
+        void PumpMessages() override { }
+    } desktop;
+    for (const bool wave : {false, true}) {
+        desktop.wave = wave;
+        shell::CFrameServices services = Services();
+        services.sound = &sound;
+        services.desktop = &desktop;
+        shell::CMainFrame frame(services);
+        ASSERT_TRUE(frame.OnCreate());
+        app::CModelessPropertySheet* sheet = OpenSheet(frame);
+        ASSERT_NE(sheet, nullptr);
+        auto* audio = sheet->findChild<QAbstractButton*>("audioAlerts");
+        ASSERT_NE(audio, nullptr);
+        EXPECT_EQ(audio->isEnabled(), wave);
+        if (!wave)
+            EXPECT_FALSE(audio->isChecked());
+        frame.TearDown();
+    }
 }
 
 // A changed device path moves its port at OK; the ports' group sends nobody to restart.

@@ -49,7 +49,7 @@ idle_passes() {
 open_customise() {
     activate "$MAIN"
     menu_path alt+o c
-    dlg_visible() { window_named "Customise"; }
+    dlg_visible() { window_named "Customize"; }
     wait_for "the Customise sheet" dlg_visible
     DLG=$FOUND
     activate "$DLG"

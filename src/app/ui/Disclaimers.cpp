@@ -1,10 +1,13 @@
 #include "app/ui/Disclaimers.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/ui/InfoDialogs.h"
 
 namespace app {
 
@@ -12,7 +15,10 @@ CBVDisclaimerDlg::CBVDisclaimerDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName("StartupDisclaimer");
     setWindowTitle("DISCLAIMER");
-    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(ProgramPicture(this), 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout;
+    row->addLayout(layout, 1);
     auto* intro = new QLabel("BRINEVANE is designed to ease and speed up navigation calculations. "
                              "It is not designed to replace "
                              "official printed charts, which must be carried and kept up to date "

@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "app/DateTimeEx.h"
 #include "app/WaitStatus.h"
 
 namespace app {
@@ -20,7 +21,11 @@ QString ModifiedText(std::filesystem::file_time_type t)
     const auto sys = std::chrono::file_clock::to_sys(t);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(sys.time_since_epoch()).count();
-    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms), QLocale::ShortFormat);
+    // Local time, in the program's own date and time text (as the status bar shows it).
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms);
+    const CDateTimeEx when(local.date().year(), local.date().month(), local.date().day(),
+                           local.time().hour(), local.time().minute(), local.time().second());
+    return QString::fromStdString(when.FormatDateTime(true, false));
 }
 
 }   // namespace

@@ -1,5 +1,6 @@
 #include "app/ui/InfoDialogs.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -18,14 +19,33 @@ QString FromView(std::string_view s)
 {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
+
+// The picture beside the texts, and the column the texts go into.
+QVBoxLayout* PictureAndColumn(QDialog* dlg)
+{
+    auto* row = new QHBoxLayout(dlg);
+    row->addWidget(ProgramPicture(dlg), 0, Qt::AlignTop);
+    auto* column = new QVBoxLayout;
+    row->addLayout(column, 1);
+    return column;
+}
 }   // namespace
+
+QLabel* ProgramPicture(QWidget* parent)
+{
+    auto* picture = new QLabel(parent);
+    picture->setObjectName("Picture");
+    picture->setPixmap(QApplication::windowIcon().pixmap(48, 48));
+    picture->setFixedSize(48, 48);
+    return picture;
+}
 
 CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(parent)
 {
     setObjectName("AboutBox");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("About BRINEVANE");
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = PictureAndColumn(this);
     auto* name = new QLabel(FromView(version::kProductName), this);
     QFont f = name->font();
     f.setBold(true);
@@ -79,7 +99,7 @@ CTechSuppDLG::CTechSuppDLG(QWidget* parent, std::function<void(const std::string
     setObjectName("TechnicalSupport");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("How to Get Technical Support");
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = PictureAndColumn(this);
     layout->addWidget(new QLabel("You can obtain technical support by", this));
     auto* form = new QFormLayout;
     form->addRow("Phoning", new QLabel("+44 1632 960 418", this));

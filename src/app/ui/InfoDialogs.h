@@ -13,6 +13,10 @@ class QLabel;
 
 namespace app {
 
+// The program's picture (its window icon) on a label of its own, as the
+// disclaimer, the About box and the support dialog show it at their left.
+QLabel* ProgramPicture(QWidget* parent);
+
 class CAboutDlg final : public QDialog {
     Q_OBJECT
 public:

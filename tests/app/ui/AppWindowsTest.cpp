@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -9,13 +10,16 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "FakeClock.h"
 #include "TempFolder.h"
+#include "app/DateTimeEx.h"
 #include "app/WaitStatus.h"
 #include "app/ui/Disclaimers.h"
 #include "app/ui/FileDlg.h"
+#include "app/ui/InfoDialogs.h"
 #include "app/ui/MsgBarWnd.h"
 #include "app/ui/QtPrompt.h"
 #include "app/ui/QtWaitHost.h"
@@ -176,6 +180,36 @@ TEST(Disclaimers, RefusalAndAcceptance)
     }
 }
 
+// The disclaimer, About and support dialogs each show the program's picture
+// before their texts.
+TEST(Disclaimers, TheInformationDialogsShowTheProgramsPicture)
+{
+    App();
+    QPixmap icon(32, 32);
+    icon.fill(Qt::darkBlue);
+    QApplication::setWindowIcon(QIcon(icon));
+    app::CBVDisclaimerDlg disclaimer;
+    auto* about = new app::CAboutDlg(nullptr, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4)));
+    auto* support = new app::CTechSuppDLG(nullptr);
+    for (QDialog* dlg : {static_cast<QDialog*>(&disclaimer), static_cast<QDialog*>(about),
+                         static_cast<QDialog*>(support)}) {
+        auto* picture = dlg->findChild<QLabel*>("Picture");
+        ASSERT_NE(picture, nullptr) << dlg->windowTitle().toStdString();
+        EXPECT_FALSE(picture->pixmap().isNull()) << dlg->windowTitle().toStdString();
+        dlg->show();
+        App().processEvents();
+        for (auto* label : dlg->findChildren<QLabel*>()) {
+            if (label != picture && !label->text().isEmpty() && label->isVisible()) {
+                EXPECT_GE(label->mapTo(dlg, QPoint(0, 0)).x(),
+                          picture->mapTo(dlg, QPoint(picture->width(), 0)).x())
+                    << label->text().toStdString();
+            }
+        }
+        dlg->close();
+    }
+    QApplication::setWindowIcon(QIcon());
+}
+
 struct ListDlg : app::CFileDlg {
     QTreeWidget* list = new QTreeWidget(this);
     int refills = 0;
@@ -202,6 +236,19 @@ TEST(FileDlg, ListSelectsTheNamedFileAndFollowsTheFolder)
     EXPECT_EQ(dlg.FillFileList(patterns), 2);
     ASSERT_NE(dlg.list->currentItem(), nullptr);
     EXPECT_EQ(dlg.list->currentItem()->text(0), "Voyage");
+    {
+        // The modification time reads as the program's own date and time text.
+        const QDateTime stamp(QDate(2026, 3, 7), QTime(9, 5, 4));
+        const std::chrono::sys_time<std::chrono::milliseconds> sys{
+            std::chrono::milliseconds(stamp.toMSecsSinceEpoch())};
+        std::filesystem::last_write_time(dir.Path() / "Voyage.log",
+                                         std::chrono::file_clock::from_sys(sys));
+        dlg.FillFileList(patterns);
+        const auto found = dlg.list->findItems("Voyage", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found.front()->text(1).toStdString(),
+                  app::CDateTimeEx(2026, 3, 7, 9, 5, 4).FormatDateTime(true, false));
+    }
     std::filesystem::remove(dir.Path() / "bridge.log");
     dlg.RefreshStep();   // step 1: the count changed
     EXPECT_EQ(dlg.refills, 1);
