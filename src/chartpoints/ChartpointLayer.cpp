@@ -131,6 +131,15 @@ void CChartpointViewLayer::StaticLayer::Draw(chart::CChartDoc& /*doc*/, chart::C
     m_owner.m_list.Draw(dc);
 }
 
+std::string CChartpointViewLayer::CurrentLabel(const chart::CChartpointProperties& props,
+                                               const chart::COverlayChartpoint& cp)
+{
+    std::string label = props.drawName ? cp.name : std::string();
+    if (props.drawId && !cp.idText.empty())
+        label += (label.empty() ? "" : " ") + cp.idText;
+    return label;
+}
+
 bool CChartpointViewLayer::CurrentLayer::IsOn() const
 {
     return m_owner.m_properties.GetDraw() && m_owner.m_selected != nullptr;
@@ -148,7 +157,7 @@ void CChartpointViewLayer::CurrentLayer::Draw(chart::CChartDoc& doc, chart::CXDC
     text.frameStyle = chart::kFrameNone;
     text.placement = chart::kPlaceAbove;
     text.SetOwner(&doc);
-    text.text = chart::CChartpointList::LabelFor(props, *cp);
+    text.text = CurrentLabel(props, *cp);
     cp->SetSizeMode(props.GetSizeMode());
     chart::PointList points;
     if (m_owner.m_dragPoint)

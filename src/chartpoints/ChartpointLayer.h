@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 namespace chartpoints {
@@ -40,6 +41,11 @@ public:
     void SetDragPoint(std::optional<geo::IntPoint> point) { m_dragPoint = point; }
     // Builds the list from every record of the table (the position is kept).
     void Rebuild(db::CDBChartPoint& table);
+    // The current mark's label: its name, then a blank and its ID, each when
+    // its flag is set and the text is not empty (no "CP" prefix, unlike the
+    // other marks' labels).
+    static std::string CurrentLabel(const chart::CChartpointProperties& props,
+                                    const chart::COverlayChartpoint& cp);
 
 private:
     class StaticLayer final : public chart::CLayerSource {

@@ -65,12 +65,15 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     module.Table().Close();
     Recorder rec;
     layer.StaticSource().Draw(*chart.doc, rec.dc);
-    layer.CurrentSource().Draw(*chart.doc, rec.dc);
     std::vector<std::string> texts = rec.Texts();
     std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts, (std::vector<std::string>{"CPPNP Point No Point", "CPPWL Point Wilson",
-                                               "CPWPT West Point"}));
-    EXPECT_EQ(rec.Of(chart::DrawOp::Ellipse).size(), 3u);
+    EXPECT_EQ(texts, (std::vector<std::string>{"CPPNP Point No Point", "CPWPT West Point"}));
+    // The current mark reads its name, then its ID, without the prefix.
+    Recorder current;
+    layer.CurrentSource().Draw(*chart.doc, current.dc);
+    EXPECT_EQ(current.Texts(), (std::vector<std::string>{"Point Wilson PWL"}));
+    EXPECT_EQ(rec.Of(chart::DrawOp::Ellipse).size() + current.Of(chart::DrawOp::Ellipse).size(),
+              3u);
     ASSERT_TRUE(module.Table().Open());
     module.Table().GoTop();
     module.NotifyCurrentChanged();
@@ -106,6 +109,28 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     module.OpenDatabase({});
     EXPECT_EQ(layer.Count(), 0u);
     module.RemoveListener(&layer);
+}
+
+TEST(ChartpointLayer, TheCurrentMarksLabelIsItsNameThenItsId)
+{
+    chart::CChartpointProperties props;
+    chart::COverlayChartpoint cp;
+    cp.name = "West Point";
+    cp.idText = "WPT";
+    props.drawName = props.drawId = true;
+    EXPECT_EQ(CChartpointViewLayer::CurrentLabel(props, cp), "West Point WPT");
+    props.drawName = false;
+    EXPECT_EQ(CChartpointViewLayer::CurrentLabel(props, cp), "WPT");
+    props.drawName = true;
+    props.drawId = false;
+    EXPECT_EQ(CChartpointViewLayer::CurrentLabel(props, cp), "West Point");
+    // An empty name leaves no blank before the ID; an empty ID adds nothing.
+    props.drawId = true;
+    cp.name.clear();
+    EXPECT_EQ(CChartpointViewLayer::CurrentLabel(props, cp), "WPT");
+    cp.name = "West Point";
+    cp.idText.clear();
+    EXPECT_EQ(CChartpointViewLayer::CurrentLabel(props, cp), "West Point");
 }
 
 }   // namespace

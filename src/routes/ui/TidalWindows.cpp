@@ -293,7 +293,8 @@ void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
 {
     if (section != chart::MenuSection::TidalStream)
         return;
-    QAction* stream = menu.addAction(QStringLiteral("Tidal stream"));
+    // Its first letter picks it from the keyboard, as the menu's other entries do.
+    QAction* stream = menu.addAction(QStringLiteral("&Tidal stream"));
     stream->setEnabled(CanOpenWindow());
     chart::CChartDoc* doc = &view.Doc();
     chart::CChartView* target = &view;
