@@ -177,14 +177,23 @@ void CMonitorPanel::InitPanel()
     QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
     m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
-    m_leftArrow->hide();
-    m_rightArrow->hide();
-    auto* arrows = new QHBoxLayout();
-    arrows->addWidget(m_leftArrow);
-    arrows->addStretch();
-    arrows->addWidget(m_rightArrow);
-    static_cast<QGridLayout*>(toWpt->layout())->addLayout(arrows, 6, 1);
-    (void)xte;
+    m_leftArrow->setObjectName("leftArrow");
+    m_rightArrow->setObjectName("rightArrow");
+    // The cross-track error stands between its two arrows; a hidden arrow
+    // keeps its room so that the value does not move.
+    auto* xteRow = new QHBoxLayout();
+    for (QLabel* arrow : {m_leftArrow, m_rightArrow}) {
+        QSizePolicy keep = arrow->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        arrow->setSizePolicy(keep);
+        arrow->hide();
+    }
+    auto* grid = static_cast<QGridLayout*>(toWpt->layout());
+    grid->removeWidget(xte);
+    xteRow->addWidget(m_leftArrow);
+    xteRow->addWidget(xte, 1);
+    xteRow->addWidget(m_rightArrow);
+    grid->addLayout(xteRow, 5, 1);
     AddValue(toWpt, "timeToGo", "TTG", "", 7);
     AddValue(toWpt, "eta", "ETA", "", 8);
     AddValue(toWpt, "nextLegBearing", "Next Leg", kDegreesTrue, 9);
