@@ -53,10 +53,12 @@ CMonitorPanel::~CMonitorPanel()
 }
 
 QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label,
-                                const QString& unit, int row)
+                                const QString& unit, int row, int column)
 {
+    // The label (when there is one) at `column`, the value right of it, the unit after.
     auto* grid = static_cast<QGridLayout*>(card->layout());
-    grid->addWidget(new QLabel(label, card), row, 0);
+    if (!label.isEmpty())
+        grid->addWidget(new QLabel(label, card), row, column);
     auto* value = new QLabel(card);
     value->setObjectName(name);
     m_values[name] = value;
@@ -65,9 +67,9 @@ QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QStrin
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setFrameShape(QFrame::Panel);
     value->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(value, row, 1);
+    grid->addWidget(value, row, column + 1);
     if (!unit.isEmpty())
-        grid->addWidget(new QLabel(unit, card), row, 2);
+        grid->addWidget(new QLabel(unit, card), row, column + 2);
     return value;
 }
 
@@ -209,10 +211,11 @@ void CMonitorPanel::InitPanel()
     QWidget* wind = makeCard(QStringLiteral("Wind"));
     for (int row = 0; row < 2; ++row) {
         const QString n = QString::number(row + 1);
-        AddValue(wind, "windAngle" + n, "Angle", "", row * 2);
-        AddValue(wind, "windReference" + n, "", "", row * 2 + 1);
-        AddValue(wind, "windSpeed" + n, "Speed", "", row * 2 + 1 + 4);
-        AddValue(wind, "windUnit" + n, "", "", row * 2 + 2 + 4);
+        // One line per wind: angle and its reference, speed and its unit.
+        AddValue(wind, "windAngle" + n, "Angle", "", row, 0);
+        AddValue(wind, "windReference" + n, "", "", row, 1);
+        AddValue(wind, "windSpeed" + n, "Speed", "", row, 3);
+        AddValue(wind, "windUnit" + n, "", "", row, 4);
     }
     layout->addWidget(m_tabs);
     layout->addStretch();

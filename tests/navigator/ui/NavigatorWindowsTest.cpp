@@ -173,6 +173,32 @@ TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
     EXPECT_EQ(right->geometry().center().y(), xte->geometry().center().y());
 }
 
+// Each wind stands on its own line: angle, reference, speed, unit.
+TEST(MonitorPanel, EachWindIsOneLine)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    rig.frame.resize(600, 800);
+    rig.frame.show();
+    rig.panel->findChild<QTabWidget*>("cards")->setCurrentIndex(3);
+    QApplication::processEvents();
+    int lastLine = -1;
+    for (const char* n : {"1", "2"}) {
+        std::vector<QLabel*> line;
+        for (const char* field : {"windAngle", "windReference", "windSpeed", "windUnit"})
+            line.push_back(rig.panel->findChild<QLabel*>(QString(field) + n));
+        for (QLabel* value : line)
+            ASSERT_NE(value, nullptr);
+        const int y = line[0]->geometry().center().y();
+        EXPECT_GT(y, lastLine);
+        lastLine = y;
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            EXPECT_EQ(line[i]->geometry().center().y(), y) << line[i]->objectName().toStdString();
+            EXPECT_LT(line[i - 1]->geometry().right(), line[i]->geometry().left());
+        }
+    }
+}
+
 // NMEA is offered whenever the GPS has a port, also after Off closed its
 // receive side; never while DR runs or for a position set on the chart.
 TEST(PositionSourceDlg, NmeaOfferedWhileTheGpsHasAPort)
