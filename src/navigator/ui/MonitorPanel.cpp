@@ -217,6 +217,8 @@ void CMonitorPanel::InitPanel()
         AddValue(wind, "windSpeed" + n, "Speed", "", row, 3);
         AddValue(wind, "windUnit" + n, "", "", row, 4);
     }
+    // The two lines keep their height; the room the taller cards need stays below.
+    static_cast<QGridLayout*>(wind->layout())->setRowStretch(2, 1);
     layout->addWidget(m_tabs);
     layout->addStretch();
     setWidget(body);

@@ -190,6 +190,7 @@ TEST(MonitorPanel, EachWindIsOneLine)
         for (QLabel* value : line)
             ASSERT_NE(value, nullptr);
         const int y = line[0]->geometry().center().y();
+        EXPECT_LT(line[0]->height(), 3 * line[0]->fontMetrics().height()) << "one text high";
         EXPECT_GT(y, lastLine);
         lastLine = y;
         for (std::size_t i = 1; i < line.size(); ++i) {
