@@ -82,27 +82,32 @@ CGeneralNavigatorPage::CGeneralNavigatorPage(std::unique_ptr<CGeneralNavigatorOp
     m_trackLimit = SpanEdit("trackLimit", "HH:mm", kTrackLimitMost, track);
     m_textColour = chart::MakeWell("textColour", tr("Text"), track);
     auto* grid = new QGridLayout(track);
+    // Spans and wells carry their own unit or colour label; the wells stand
+    // in a "Colours" column.
+    auto label = [track](const QString& text) { return new QLabel(text, track); };
     int row = 0;
+    grid->addWidget(label(tr("Colours")), row++, 4, 1, 2);
     grid->addWidget(m_track, row, 0);
-    grid->addWidget(new QLabel(tr("Line width"), track), row, 1);
+    grid->addWidget(label(tr("Line width")), row, 1);
     grid->addWidget(m_width, row, 2);
-    grid->addWidget(new QLabel(tr("Track colour"), track), row, 3);
-    grid->addWidget(m_trackColour, row++, 4);
+    grid->addWidget(label(tr("Track")), row, 4);
+    grid->addWidget(m_trackColour, row++, 5);
     grid->addWidget(m_markers, row, 0);
-    grid->addWidget(new QLabel(tr("Overlay size"), track), row, 1);
+    grid->addWidget(label(tr("Overlay Size")), row, 1);
     grid->addWidget(m_markerSize, row, 2);
-    grid->addWidget(new QLabel(tr("Marker colour"), track), row, 3);
-    grid->addWidget(m_markerColour, row++, 4);
+    grid->addWidget(label(tr("Position marker colour")), row, 4);
+    grid->addWidget(m_markerColour, row++, 5);
     grid->addWidget(m_labels, row++, 0);
     grid->addWidget(m_timeMarks, row, 0);
-    grid->addWidget(new QLabel(tr("every (Hrs:Mins)"), track), row, 1);
+    grid->addWidget(label(tr("every")), row, 1);
     grid->addWidget(m_markInterval, row, 2);
-    grid->addWidget(new QLabel(tr("Text colour"), track), row, 3);
-    grid->addWidget(m_textColour, row++, 4);
+    grid->addWidget(label(tr("Hrs:Mins")), row, 3);
+    grid->addWidget(label(tr("Text colour")), row, 4);
+    grid->addWidget(m_textColour, row++, 5);
     grid->addWidget(m_limit, row, 0);
-    grid->addWidget(new QLabel(tr("(Hrs:Mins)"), track), row, 1);
     grid->addWidget(m_trackLimit, row, 2);
-    grid->setColumnStretch(5, 1);
+    grid->addWidget(label(tr("Hrs:Mins")), row, 3);
+    grid->setColumnStretch(6, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(vessel);

@@ -55,6 +55,8 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
     m_append->setChecked(appendToLog);
     layout->addWidget(m_append);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Open)->setText(tr("&Open"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("&Cancel"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CLogChooserDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -53,10 +53,12 @@ CMonitorPanel::~CMonitorPanel()
 }
 
 QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QString& label,
-                                const QString& unit, int row)
+                                const QString& unit, int row, int column)
 {
+    // The label (when there is one) at `column`, the value right of it, the unit after.
     auto* grid = static_cast<QGridLayout*>(card->layout());
-    grid->addWidget(new QLabel(label, card), row, 0);
+    if (!label.isEmpty())
+        grid->addWidget(new QLabel(label, card), row, column);
     auto* value = new QLabel(card);
     value->setObjectName(name);
     m_values[name] = value;
@@ -65,9 +67,9 @@ QLabel* CMonitorPanel::AddValue(QWidget* card, const QString& name, const QStrin
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setFrameShape(QFrame::Panel);
     value->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(value, row, 1);
+    grid->addWidget(value, row, column + 1);
     if (!unit.isEmpty())
-        grid->addWidget(new QLabel(unit, card), row, 2);
+        grid->addWidget(new QLabel(unit, card), row, column + 2);
     return value;
 }
 
@@ -177,14 +179,23 @@ void CMonitorPanel::InitPanel()
     QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
     m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
-    m_leftArrow->hide();
-    m_rightArrow->hide();
-    auto* arrows = new QHBoxLayout();
-    arrows->addWidget(m_leftArrow);
-    arrows->addStretch();
-    arrows->addWidget(m_rightArrow);
-    static_cast<QGridLayout*>(toWpt->layout())->addLayout(arrows, 6, 1);
-    (void)xte;
+    m_leftArrow->setObjectName("leftArrow");
+    m_rightArrow->setObjectName("rightArrow");
+    // The cross-track error stands between its two arrows; a hidden arrow
+    // keeps its room so that the value does not move.
+    auto* xteRow = new QHBoxLayout();
+    for (QLabel* arrow : {m_leftArrow, m_rightArrow}) {
+        QSizePolicy keep = arrow->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        arrow->setSizePolicy(keep);
+        arrow->hide();
+    }
+    auto* grid = static_cast<QGridLayout*>(toWpt->layout());
+    grid->removeWidget(xte);
+    xteRow->addWidget(m_leftArrow);
+    xteRow->addWidget(xte, 1);
+    xteRow->addWidget(m_rightArrow);
+    grid->addLayout(xteRow, 5, 1);
     AddValue(toWpt, "timeToGo", "TTG", "", 7);
     AddValue(toWpt, "eta", "ETA", "", 8);
     AddValue(toWpt, "nextLegBearing", "Next Leg", kDegreesTrue, 9);
@@ -200,11 +211,14 @@ void CMonitorPanel::InitPanel()
     QWidget* wind = makeCard(QStringLiteral("Wind"));
     for (int row = 0; row < 2; ++row) {
         const QString n = QString::number(row + 1);
-        AddValue(wind, "windAngle" + n, "Angle", "", row * 2);
-        AddValue(wind, "windReference" + n, "", "", row * 2 + 1);
-        AddValue(wind, "windSpeed" + n, "Speed", "", row * 2 + 1 + 4);
-        AddValue(wind, "windUnit" + n, "", "", row * 2 + 2 + 4);
+        // One line per wind: angle and its reference, speed and its unit.
+        AddValue(wind, "windAngle" + n, "Angle", "", row, 0);
+        AddValue(wind, "windReference" + n, "", "", row, 1);
+        AddValue(wind, "windSpeed" + n, "Speed", "", row, 3);
+        AddValue(wind, "windUnit" + n, "", "", row, 4);
     }
+    // The two lines keep their height; the room the taller cards need stays below.
+    static_cast<QGridLayout*>(wind->layout())->setRowStretch(2, 1);
     layout->addWidget(m_tabs);
     layout->addStretch();
     setWidget(body);

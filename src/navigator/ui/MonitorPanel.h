@@ -62,7 +62,7 @@ public:
 
 private:
     QLabel* AddValue(QWidget* card, const QString& name, const QString& label, const QString& unit,
-                     int row);
+                     int row, int column = 0);
     void ShowAlarms();
     void ApplyFixedColours();
     // "Auto" and the waypoint controls enabled as the route allows.

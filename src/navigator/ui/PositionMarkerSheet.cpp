@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <string_view>
+
 namespace navigator {
 
 CPositionMarkerPage::CPositionMarkerPage(QWidget* parent)
@@ -30,6 +32,17 @@ CPositionMarkerPage::CPositionMarkerPage(QWidget* parent)
         edit->setObjectName(fields[i].name);
         edit->setReadOnly(true);
         m_fields[i] = edit;
+    }
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        QLineEdit* edit = m_fields[i];
+        // Latitude and longitude share one "Position" row.
+        if (std::string_view(fields[i].name) == "latitude") {
+            auto* row = new QHBoxLayout();
+            row->addWidget(edit);
+            row->addWidget(m_fields[++i]);
+            form->addRow(tr("Position"), row);
+            continue;
+        }
         if (!fields[i].unit) {
             form->addRow(tr(fields[i].label), edit);
             continue;

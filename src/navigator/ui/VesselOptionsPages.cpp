@@ -196,7 +196,8 @@ CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> mode
     m_circle->setObjectName("ownVesselCircle");
     m_radiusLabel = new QLabel(tr("&Radius"), this);
     m_radius = new app::CSpinEdit("radius", this);
-    m_radius->setMaximumWidth(80);
+    m_radius->setMinimumWidth(110);
+    m_radius->setMaximumWidth(110);
     m_radiusLabel->setBuddy(m_radius);
     m_radiusUnit = new QLabel(tr("nm"), this);
     m_radius->SetSpin([this](const QString& text, bool up) {

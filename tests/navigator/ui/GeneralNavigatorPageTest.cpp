@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -145,4 +146,18 @@ TEST(GeneralNavigatorPage, ACommaTypedInANumberIsTheDecimalPoint)
     ASSERT_TRUE(f.sheet->OnApply());
     ASSERT_EQ(f.applies, 1);
     EXPECT_DOUBLE_EQ(f.applied.headingLength, 1.5);
+}
+
+// The spans carry "Hrs:Mins" behind them, the wells stand under "Colours".
+TEST(GeneralNavigatorPage, LabelsNameTheirControls)
+{
+    Fixture f;
+    QStringList texts;
+    for (QLabel* label : f.page->findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_EQ(texts.count("Hrs:Mins"), 3) << texts.join('|').toStdString();
+    for (const char* text : {"nm", "Line width", "Colours", "Track", "Overlay Size",
+                             "Position marker colour", "every", "Text colour"})
+        EXPECT_TRUE(texts.contains(text)) << text;
+    EXPECT_FALSE(texts.contains("(Hrs:Mins)"));
 }

@@ -2,8 +2,10 @@
 // picture of what its files hold (rows and track, a track only), the group
 // its own, every picture a different one, and the tooltip says it in words.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -133,4 +135,24 @@ print(len(rows), rows[0]['NOTE'], rows[1]['TYPE'])
     types->setCurrentIndex(0);
     ASSERT_EQ(dialog.Tree()->topLevelItemCount(), 1);
     EXPECT_EQ(dialog.Tree()->topLevelItem(0)->text(0), "Christmas");
+}
+
+// The buttons answer to their Alt letters; Open waits for a choice.
+TEST(LogChooserDlg, ButtonsHaveTheirAccessKeys)
+{
+    App();
+    brine_test::TempFolder dir;
+    CLogChooserDlg dialog(dir.Path(), true);
+    QStringList texts;
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        texts << button->text();
+        if (button->text() == "&Open")
+            EXPECT_FALSE(button->isEnabled());
+    }
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"&Cancel", "&Open"}));
+    auto* append = dialog.findChild<QCheckBox*>();
+    ASSERT_NE(append, nullptr);
+    EXPECT_EQ(append->text(), "&Append to current log");
+    EXPECT_TRUE(append->isChecked());
 }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -302,6 +303,18 @@ TEST(VoyageDlg, EndShowsTheRunningVoyageAndStartTakesTwentyCharacters)
     EXPECT_EQ(starting.VoyageId(), "ADMIRALTY-INLET-0712");
     QTest::keyClicks(starting.OfficerEdit(), "Watch Officer Of The Day");
     EXPECT_EQ(starting.WatchOfficer().size(), 20);
+}
+
+// Both buttons answer to their Alt letters.
+TEST(VoyageDlg, ButtonsHaveTheirAccessKeys)
+{
+    App();
+    navigator::CVoyageDlg dialog(navigator::CVoyageDlg::CTexts{});
+    QStringList texts;
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        texts << button->text();
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"&Cancel", "&OK"}));
 }
 
 }   // namespace

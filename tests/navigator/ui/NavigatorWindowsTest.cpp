@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -147,6 +148,56 @@ TEST(MonitorPanel, AlarmListShowsWholeLines)
     }
     EXPECT_EQ(list->currentItem(), list->topLevelItem(1)) << "the newest line selected";
     EXPECT_GE(list->viewport()->width(), list->header()->length());
+}
+
+// The cross-track error stands between its "<<<" and ">>>" on one line.
+TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    rig.frame.resize(600, 800);
+    rig.frame.show();
+    auto* tabs = rig.panel->findChild<QTabWidget*>("cards");
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentIndex(1);
+    QApplication::processEvents();
+    auto* left = rig.panel->findChild<QLabel*>("leftArrow");
+    auto* xte = rig.panel->findChild<QLabel*>("xte");
+    auto* right = rig.panel->findChild<QLabel*>("rightArrow");
+    ASSERT_TRUE(left && xte && right);
+    EXPECT_EQ(left->text(), "<<<");
+    EXPECT_EQ(right->text(), ">>>");
+    EXPECT_LE(left->geometry().right(), xte->geometry().left());
+    EXPECT_LE(xte->geometry().right(), right->geometry().left());
+    EXPECT_EQ(left->geometry().center().y(), xte->geometry().center().y());
+    EXPECT_EQ(right->geometry().center().y(), xte->geometry().center().y());
+}
+
+// Each wind stands on its own line: angle, reference, speed, unit.
+TEST(MonitorPanel, EachWindIsOneLine)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    rig.frame.resize(600, 800);
+    rig.frame.show();
+    rig.panel->findChild<QTabWidget*>("cards")->setCurrentIndex(3);
+    QApplication::processEvents();
+    int lastLine = -1;
+    for (const char* n : {"1", "2"}) {
+        std::vector<QLabel*> line;
+        for (const char* field : {"windAngle", "windReference", "windSpeed", "windUnit"})
+            line.push_back(rig.panel->findChild<QLabel*>(QString(field) + n));
+        for (QLabel* value : line)
+            ASSERT_NE(value, nullptr);
+        const int y = line[0]->geometry().center().y();
+        EXPECT_LT(line[0]->height(), 3 * line[0]->fontMetrics().height()) << "one text high";
+        EXPECT_GT(y, lastLine);
+        lastLine = y;
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            EXPECT_EQ(line[i]->geometry().center().y(), y) << line[i]->objectName().toStdString();
+            EXPECT_LT(line[i - 1]->geometry().right(), line[i]->geometry().left());
+        }
+    }
 }
 
 // NMEA is offered whenever the GPS has a port, also after Off closed its

@@ -3,6 +3,8 @@
 #include "navigator/ui/PositionMarkerSheet.h"
 
 #include <QApplication>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -64,4 +66,29 @@ TEST(PositionMarkerSheet, NoFixGreysEveryField)
         EXPECT_FALSE(edit->isEnabled());
         EXPECT_TRUE(edit->text().isEmpty());
     }
+}
+
+TEST(PositionMarkerSheet, LatitudeAndLongitudeShareThePositionRow)
+{
+    App();
+    CPositionMarkerPage page;
+    auto* form = qobject_cast<QFormLayout*>(page.layout());
+    ASSERT_NE(form, nullptr);
+    QStringList labels;
+    for (int row = 0; row < form->rowCount(); ++row)
+        if (auto* item = form->itemAt(row, QFormLayout::LabelRole))
+            if (auto* label = qobject_cast<QLabel*>(item->widget()))
+                labels << label->text();
+    EXPECT_EQ(labels, (QStringList{"Fix Type", "Time of Marker", "Position", "COG", "SOG",
+                                   "Heading", "Speed", "Depth"}));
+    int row = -1;
+    QFormLayout::ItemRole role;
+    form->getWidgetPosition(page.findChild<QLineEdit*>("latitude"), &row, &role);
+    EXPECT_EQ(row, -1);   // inside the row's own layout, beside the longitude
+    auto* position = form->itemAt(2, QFormLayout::FieldRole);
+    ASSERT_NE(position, nullptr);
+    ASSERT_NE(position->layout(), nullptr);
+    ASSERT_EQ(position->layout()->count(), 2);
+    EXPECT_EQ(position->layout()->itemAt(0)->widget()->objectName(), "latitude");
+    EXPECT_EQ(position->layout()->itemAt(1)->widget()->objectName(), "longitude");
 }
