@@ -177,6 +177,13 @@ close_with_return() {
     STEP_SECONDS=5 wait_for "the sheet's values in the settings file" "$1"
 }
 
+# The frame has the keyboard again without a click once a sheet closed, also
+# under a window manager that activates nothing then: its menu letters work.
+frame_active_again() {
+    frame_active() { [ "$(program_focus)" = "$MAIN" ] && echo yes; }
+    STEP_SECONDS=5 wait_for "the frame to be active again after the sheet" frame_active
+}
+
 choose_palette() {
     focus "$MAIN"
     case $1 in
@@ -232,6 +239,7 @@ focus "$SHEET"
 xdotool key Return
 sheet_gone() { is_gone "$SHEET"; }
 wait_for "the sheet to close on Return" sheet_gone
+frame_active_again
 settle
 has_setting DecimalPlaces dword:3 && fail "DecimalPlaces=3 written at OK, before the workspace was saved"
 has_setting ThreadPriority dword:2 && fail "ThreadPriority=2 written at OK, before the workspace was saved"
@@ -273,6 +281,7 @@ sleep 0.2
 toggle i
 navigator_stored() { has_setting IgnoreWarningFlags str:True && grep -q "^NMEARefreshTime=dword:12$" "$SETTINGS" && echo yes; }
 close_with_return navigator_stored
+frame_active_again
 has_setting DrawTimeMarks str:True || fail "DrawTimeMarks=True (General) is not in the file"
 has_setting VesselPlotFixFreq "str:0 00:00:45" || fail "VesselPlotFixFreq 00:00:45 is not in the file"
 has_setting AutoScrollPercentage dword:100 || fail "AutoScrollPercentage=100 is not in the file"

@@ -1,5 +1,9 @@
 #include "app/ui/PropertySheet.h"
 
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QWindow>
+
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -174,6 +178,21 @@ void CModelessPropertySheet::OnCancel()
     m_sheet.Cancel();
     done(QDialog::Rejected);
     close();
+}
+
+void CModelessPropertySheet::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    // Some window managers give the keyboard to no window when one closes:
+    // the window the sheet belongs to takes it back, so its menu letters and
+    // keys work again without a click.
+    if (event->spontaneous())
+        return;
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (focus != nullptr && focus != windowHandle())
+        return;   // the keyboard is already with another of the program's windows
+    if (QWidget* owner = parentWidget(); owner && owner->window()->isVisible())
+        owner->window()->activateWindow();
 }
 
 void CModelessPropertySheet::reject()

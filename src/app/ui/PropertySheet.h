@@ -72,6 +72,9 @@ public:
 
     void reject() override;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     bool ApplyPages(bool closing);
     void ShowRefusal(const app::CSheetRefusal& refusal);
