@@ -765,8 +765,9 @@ TEST(ChartDocument, FolioBoxesOutlineTheOtherChartsByTheirScale)
         return n;
     };
     EXPECT_EQ(numbers(doc), (std::vector<std::string>{"RC1001", "RC2002", "RC4004"}));
-    CHCRFDoc approach(in.charting.get(), in.arcs);
+    // The window outlives its document, whose destructor still reaches it.
     brine_test::FakeChartWindow approachWindow(geo::IntRect{0, 0, 320, 240});
+    CHCRFDoc approach(in.charting.get(), in.arcs);
     approach.AttachWindow(&approachWindow);
     ASSERT_TRUE(approach.OnOpenDocument(in.arcs->GetCataloguedChartPath("RC2002")));
     EXPECT_EQ(numbers(approach), (std::vector<std::string>{"RC1001", "RC2002"}));
