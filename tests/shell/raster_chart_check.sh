@@ -266,10 +266,10 @@ open_chart() {
     xdotool key Down Return
     open_visible() { window_named "Open Chart"; }
     wait_for "the Open Chart dialog" open_visible
-    # The find box has the keyboard once the dialog has settled.
+    # The find box has the keyboard once the program counts the dialog
+    # active (a loaded machine may take a while) and it has settled.
+    activate "$FOUND"
     sleep 0.6
-    focus "$FOUND"
-    sleep 0.3
     xdotool type --delay 25 "$1"
     xdotool key alt+f
     shot "open_chart_$1"
