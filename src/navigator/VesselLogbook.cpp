@@ -219,6 +219,20 @@ void CVesselLogbook::Warn(const std::string& message)
         m_services.warn(message);
 }
 
+void CVesselLogbook::Stop(const std::string& message)
+{
+    if (m_services.prompt)
+        m_services.prompt->Ask(message, "", platform::PromptIcon::Stop,
+                               platform::PromptButtons::Ok);
+    else
+        Warn(message);
+}
+
+std::string CVesselLogbook::TrackOpenMessage(const fs::path& path)
+{
+    return "Unable to open Track File:\n\n" + path.string();
+}
+
 void CVesselLogbook::Changed()
 {
     if (m_services.logChanged)
@@ -317,7 +331,7 @@ bool CVesselLogbook::Open(const std::string& requested)
         m_error = "Unable to Open Log database : " + m_index.GetFilePath() + ".dbf";
         if (!m_index.GetMessage().empty())
             m_error += "\n" + m_index.GetMessage();
-        Warn(m_error);
+        Stop(m_error);
         const std::string fallback = IsTemporaryName(path) ? std::string() : NewTemporaryPath();
         m_index.SetFilePath(fallback);
         if (fallback.empty() || !m_index.Open()) {
@@ -332,8 +346,7 @@ bool CVesselLogbook::Open(const std::string& requested)
     // theirs.
     if (IsTemporaryName(LogPath()))
         m_temporary.Hold(LogPath());
-    if (m_index.WasConverted())
-        ConvertLegacyTrack();
+    ConvertLegacyTrack(m_index.WasConverted());
     RemoveLeftoverTemps();
     LoadVessels();
     m_logging = wasLogging;
@@ -342,36 +355,59 @@ bool CVesselLogbook::Open(const std::string& requested)
     return true;
 }
 
-bool CVesselLogbook::ConvertLegacyTrack()
+bool CVesselLogbook::ConvertLegacyTrack(bool converted)
 {
     // A log taken over from an older layout brings its older track archive
-    // beside it; it becomes the first vessel's track.
+    // beside it; it becomes the first vessel's track. The track is made
+    // under a name of its own and put in place whole, so a kill part way
+    // leaves no track; a log whose first vessel has no track yet is given
+    // it at the next open.
     const fs::path archive = db::ResolveNoCase(LogPath() + ".log");
     std::error_code ec;
     if (!fs::exists(archive, ec) || db::LogLayoutOf(archive.string()) != db::LogLayout::Other)
         return false;
+    const fs::path target = VesselFile(1, "trc");
+    if (!converted) {
+        const std::vector<long> ids = IndexIds();
+        if (fs::exists(db::ResolveNoCase(target), ec) ||
+            std::find(ids.begin(), ids.end(), 1L) == ids.end())
+            return false;
+    }
+    const fs::path staged = target.parent_path() / ("~new-" + target.filename().string());
+    fs::remove(staged, ec);
     CTrackFile track;
     std::string error;
-    if (!track.Open(VesselFile(1, "trc"), &error)) {
-        Warn(error);
+    if (!track.Open(staged, &error)) {
+        Stop(TrackOpenMessage(target));
         return false;
     }
     std::vector<CTrackFix> batch;
-    const bool read = ReadLegacyTrack(
-        archive,
-        [&](const CTrackFix& fix) {
-            batch.push_back(fix);
-            if (batch.size() == kConvertBatch) {
-                track.Append(batch);
-                batch.clear();
-            }
-        },
-        &error);
-    if (!batch.empty())
-        track.Append(batch);
-    if (!read)
-        Warn(error);
-    return read;
+    bool written = true;
+    const auto flush = [&] {
+        if (written && !batch.empty() && !track.Append(batch).Written())
+            written = false;
+        batch.clear();
+    };
+    const bool read = ReadLegacyTrack(archive, [&](const CTrackFix& fix) {
+        batch.push_back(fix);
+        if (batch.size() == kConvertBatch)
+            flush();
+    });
+    flush();
+    track.Close();
+    if (!read) {
+        fs::remove(staged, ec);
+        Stop("Unable to open old Track file:\n\n" + archive.string());
+        return false;
+    }
+    if (!written || !platform::RenamePath(staged, target, &error)) {
+        fs::remove(staged, ec);
+        Warn("The older track " + archive.string() + " could not be written to " + target.string() +
+             ". " + error);
+        return false;
+    }
+    platform::SyncFolder(target.parent_path());
+    return true;
 }
 
 // A new vessel's logbook is made under a name of its own and put in place
@@ -431,7 +467,7 @@ bool CVesselLogbook::OpenVesselFiles(CLogVessel& vessel)
     std::string error;
     vessel.track.SetLockWait(m_trackLockWait);
     if (!vessel.track.Open(VesselFile(vessel.unique, "trc"), &error)) {
-        Warn(error);
+        Stop(TrackOpenMessage(VesselFile(vessel.unique, "trc")));
         ok = false;
     }
     return ok;
@@ -746,6 +782,16 @@ CLogVessel* CVesselLogbook::FindVessel(std::uint32_t vesselId, std::uint32_t app
 {
     for (const auto& vessel : m_vessels)
         if (vessel->vesselId == vesselId && vessel->appendNo == appendNo)
+            return vessel.get();
+    return nullptr;
+}
+
+const CLogVessel* CVesselLogbook::VoyageRowVessel() const
+{
+    if (m_own)
+        return m_own;
+    for (const auto& vessel : m_vessels)
+        if (vessel->kind == kVesselOwn)
             return vessel.get();
     return nullptr;
 }

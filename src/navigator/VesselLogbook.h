@@ -197,6 +197,9 @@ public:
     // The own vessel of the open log (its current append, else the last loaded).
     CLogVessel* OwnTrackVessel() const;
     CLogVessel* FindVessel(std::uint32_t vesselId, std::uint32_t appendNo) const;
+    // The row whose voyage id and watch officer the voyage dialog shows:
+    // the own vessel's current append, else the first own vessel of the log.
+    const CLogVessel* VoyageRowVessel() const;
     // The newest own position found when the log opened.
     const std::optional<CTrackFix>& RestoredPosition() const { return m_restored; }
 
@@ -280,6 +283,10 @@ private:
     void WriteKeptPoints(CLogVessel& vessel);
     void SendNotice(int type, const CLogVessel& vessel);
     void Warn(const std::string& message);
+    // A failure the user must see before going on: a message box with the
+    // stop icon (the message bar when there is no prompt).
+    void Stop(const std::string& message);
+    static std::string TrackOpenMessage(const std::filesystem::path& path);
     void Changed();
     bool LockIndex(const std::string& what);
     void DeleteLogFiles(const std::string& path);
@@ -290,7 +297,9 @@ private:
     // Removes the temporary logs of the log folder that programs killed or
     // crashed left with nothing in them; `opening` is never touched.
     void RemoveLeftoverLogs(const std::string& opening) const;
-    bool ConvertLegacyTrack();
+    // Turns the older track archive beside a converted log into the first
+    // vessel's track; again at a later open while that track is missing.
+    bool ConvertLegacyTrack(bool converted);
 
     const platform::CClock& m_clock;
     CVesselLogServices m_services;

@@ -740,14 +740,19 @@ TEST(VesselLogbook, ALogConvertedEarlierIsMovedUpOnOpenAllOrNothing)
     int renames = 0;
     platform::SetRenameFaultHook(
         [&](const fs::path&, const fs::path&) { return ++renames == 4 ? EIO : 0; });
-    // The log is not opened: a temporary one takes its place, and the user is told why.
+    // The log is not opened: a temporary one takes its place, and the user is
+    // told why in a box with the stop icon.
     Harness h(dir.Path());
+    h.prompt.Expect(PromptAnswer::Ok,
+                    "Unable to Open Log database : " + (dir / "old.dbf").string() + "\n");
     ASSERT_TRUE(h.log.Open((dir / "old").string()));
     platform::SetRenameFaultHook({});
     EXPECT_TRUE(h.log.IsTemporary());
-    ASSERT_FALSE(h.warnings.empty());
-    EXPECT_NE(h.warnings.back().find("moved beside their tracks"), std::string::npos)
-        << h.warnings.back();
+    ASSERT_TRUE(h.prompt.Done());
+    EXPECT_NE(h.prompt.AskedPrompts().back().text.find("moved beside their tracks"),
+              std::string::npos)
+        << h.prompt.AskedPrompts().back().text;
+    EXPECT_EQ(h.prompt.AskedPrompts().back().icon, platform::PromptIcon::Stop);
     EXPECT_GE(renames, 4);
     h.log.Close(true);
     EXPECT_EQ(brine_test::Snapshot(dir.Path()), before);
@@ -767,9 +772,11 @@ TEST(VesselLogbook, ALogConvertedEarlierIsMovedUpOnOpenAllOrNothing)
     fs::create_directories(dir / "old.X/00000001.X");
     fs::copy_file(dir / "old.X/00000001.dbf", dir / "old.X/00000001.X/00000001.dbf");
     const auto both = brine_test::Snapshot(dir.Path());
+    h.prompt.Expect(PromptAnswer::Ok, "Unable to Open Log database : ");
     ASSERT_TRUE(h.log.Open((dir / "old").string()));
     EXPECT_TRUE(h.log.IsTemporary());
-    EXPECT_NE(h.warnings.back().find("00000001"), std::string::npos) << h.warnings.back();
+    EXPECT_NE(h.prompt.AskedPrompts().back().text.find("00000001"), std::string::npos)
+        << h.prompt.AskedPrompts().back().text;
     h.log.Close(true);
     EXPECT_EQ(brine_test::Snapshot(dir.Path()), both);
 }
@@ -1061,13 +1068,14 @@ os.rename(base + '.dbt', base + '.lom')
     const auto converted = brine_test::Snapshot(dir.Path());
 
     h.prompt.Expect(PromptAnswer::No, "Do you want to overwrite it?");
+    h.prompt.Expect(PromptAnswer::Ok);
     EXPECT_TRUE(h.log.Open(older));
     EXPECT_TRUE(h.prompt.Done());
-    ASSERT_FALSE(h.warnings.empty());
-    EXPECT_EQ(h.warnings.back().rfind(
+    EXPECT_EQ(h.prompt.AskedPrompts().back().text.rfind(
                   "Unable to Open Log database : " + (dir / "nine.dbf").string() + "\n", 0),
               0u)
-        << h.warnings.back();
+        << h.prompt.AskedPrompts().back().text;
+    EXPECT_EQ(h.prompt.AskedPrompts().back().icon, platform::PromptIcon::Stop);
     EXPECT_TRUE(h.log.IsTemporary());
     ASSERT_TRUE(h.log.Close(true));
     for (const auto& [name, bytes] : converted)
@@ -1081,5 +1089,119 @@ os.rename(base + '.dbt', base + '.lom')
     ASSERT_EQ(h.log.Vessels().size(), 1u);
     EXPECT_EQ(h.log.Vessels()[0]->rows->GetRecordCount(), 1);
     EXPECT_EQ(brine_test::Snapshot(dir / "~OldLogs.Backup")["nine.dbf"], converted.at("nine.dbf"));
+    ASSERT_TRUE(h.log.Close(true));
+}
+
+namespace {
+
+void PutLe32(std::string& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(char((v >> (8 * i)) & 0xFF));
+}
+
+}   // namespace
+
+// A position log of the older kind taken over as a vessel log brings its
+// older track archive (old.log) beside it: the archive becomes the track of
+// vessel 1, once, and a conversion cut short is made whole at the next open.
+TEST(VesselLogbook, AnOlderTrackArchiveBecomesTheFirstVesselsTrackWhole)
+{
+    brine_test::TempFolder dir;
+    {
+        db::CDBLog older;
+        older.SetFilePath(dir / "old");
+        ASSERT_TRUE(older.Open());
+        older.m_note = "before conversion";
+        ASSERT_TRUE(older.AppendNew() && older.Close());
+    }
+    const std::int32_t lats[] = {476062000, 476100000, -339000000};
+    const std::int32_t lons[] = {-1223321000, -1223400000, 1512500000};
+    std::string archive;
+    PutLe32(archive, 3);
+    for (int i = 0; i < 3; ++i) {
+        PutLe32(archive, std::uint32_t(lats[i]));
+        PutLe32(archive, std::uint32_t(lons[i]));
+        archive.append(8, '\x55');   // not used
+        PutLe32(archive, i == 2 ? 17u : 0xFFFFu);
+        PutLe32(archive, std::uint32_t(1717257600 + 60 * i));   // 2024-06-01 16:00 UTC on
+    }
+    std::ofstream(dir / "old.log", std::ios::binary) << archive;
+
+    const auto expectTrack = [&](Harness& h) {
+        ASSERT_FALSE(h.log.Vessels().empty());
+        CTrackFile& track = h.log.Vessels().front()->track;
+        ASSERT_EQ(h.log.Vessels().front()->unique, 1);
+        ASSERT_EQ(track.RecordCount(), 3u);
+        for (std::uint64_t i = 0; i < 3; ++i) {
+            const auto fix = track.Read(i);
+            ASSERT_TRUE(fix);
+            EXPECT_DOUBLE_EQ(fix->latitude, lats[i] * 1e-7);
+            EXPECT_DOUBLE_EQ(fix->longitude, lons[i] * 1e-7);
+            EXPECT_EQ(fix->datum, i == 2 ? 17 : 0xFFFF);
+            EXPECT_EQ(fix->utc, T0() + minutes(i));
+            EXPECT_EQ(fix->cog, kUnsetTrackValue);
+            EXPECT_EQ(fix->depth, kUnsetTrackValue);
+            EXPECT_EQ(fix->fixType, 0);
+        }
+        EXPECT_FALSE(fs::exists(dir / "old.X/~new-00000001.trc"));
+    };
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "old").string())) << h.log.LastError();
+    ASSERT_FALSE(h.log.IsTemporary());
+    expectTrack(h);
+    ASSERT_TRUE(h.log.Close(true));
+
+    // Opened again: converted once only.
+    ASSERT_TRUE(h.log.Open((dir / "old").string()));
+    expectTrack(h);
+    ASSERT_TRUE(h.log.Close(true));
+
+    // Killed while the track was being made: its part copy is left and no
+    // track; the next open makes the whole track.
+    fs::remove(dir / "old.X/00000001.trc");
+    std::ofstream(dir / "old.X/~new-00000001.trc", std::ios::binary) << archive.substr(0, 50);
+    ASSERT_TRUE(h.log.Open((dir / "old").string()));
+    expectTrack(h);
+    ASSERT_TRUE(h.log.Close(true));
+    EXPECT_TRUE(h.prompt.Done());
+}
+
+// A track file that cannot be opened is told in a box with the stop icon.
+TEST(VesselLogbook, ATrackFileThatCannotBeOpenedIsToldWithTheStopIcon)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "named").string()));
+    h.log.SetLogging(true);
+    Log(h, 1, T0());
+    ASSERT_TRUE(h.log.Close(true));
+    fs::remove(dir / "named.X/00000001.trc");
+    fs::create_directory(dir / "named.X/00000001.trc");   // no file can be opened there
+    h.prompt.Expect(PromptAnswer::Ok,
+                    "Unable to open Track File:\n\n" + (dir / "named.X/00000001.trc").string());
+    ASSERT_TRUE(h.log.Open((dir / "named").string()));
+    EXPECT_TRUE(h.prompt.Done());
+    ASSERT_EQ(h.prompt.AskedPrompts().size(), 1u);
+    EXPECT_EQ(h.prompt.AskedPrompts()[0].text,
+              "Unable to open Track File:\n\n" + (dir / "named.X/00000001.trc").string());
+    EXPECT_EQ(h.prompt.AskedPrompts()[0].icon, platform::PromptIcon::Stop);
+    ASSERT_TRUE(h.log.Close(true));
+}
+
+// The voyage dialog shows the voyage id and watch officer of the own
+// vessel's row, at the start of the next voyage as at the end of this one.
+TEST(VesselLogbook, TheVoyageDialogShowsTheOwnRowsVoyage)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    ASSERT_TRUE(h.log.Open((dir / "named").string()));
+    EXPECT_EQ(h.log.VoyageRowVessel(), nullptr);
+    ASSERT_TRUE(h.log.StartVoyage("V-17", "Mate"));
+    ASSERT_NE(h.log.VoyageRowVessel(), nullptr);
+    EXPECT_EQ(h.log.VoyageRowVessel()->voyageId, "V-17");
+    ASSERT_TRUE(h.log.EndVoyage());
+    ASSERT_NE(h.log.VoyageRowVessel(), nullptr);
+    EXPECT_EQ(h.log.VoyageRowVessel()->watchOfficer, "Mate");
     ASSERT_TRUE(h.log.Close(true));
 }

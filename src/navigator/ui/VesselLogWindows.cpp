@@ -137,7 +137,7 @@ void CNavigatorWindows::OnStartEndVoyage()
     const std::filesystem::path log = Logbook().LogPath();
     texts.folder = Q(log.parent_path().string());
     texts.fileName = Q(log.filename().string() + ".dbf");
-    if (const navigator::CLogVessel* own = Logbook().OwnTrackVessel(); own && !start) {
+    if (const navigator::CLogVessel* own = Logbook().VoyageRowVessel()) {
         texts.voyageId = Q(own->voyageId);
         texts.watchOfficer = Q(own->watchOfficer);
     }
