@@ -442,6 +442,7 @@ std::optional<CLogTrack::CPictureKey> CLogTrack::KeyOf(chart::CChartDoc& doc,
     key.broken = style.broken;
     if (m_properties) {
         key.markers = m_properties->GetDraw();
+        key.markerSize = m_properties->GetSizeMode();
         key.labels = m_properties->drawFixTimeAndSource;
         key.text = m_properties->Text().GetColours()[std::size_t(key.palette)];
         key.font = m_properties->Text().GetFont();

@@ -113,6 +113,7 @@ private:
         app::COLORREF marker = 0, line = 0, text = 0;
         int lineWidth = 0;
         bool broken = false, markers = true, labels = true;
+        int markerSize = 0;
         chart::Font font;
         CLogTrackSettings settings;
         bool operator==(const CPictureKey&) const = default;

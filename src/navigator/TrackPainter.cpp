@@ -96,6 +96,7 @@ void PaintFixes(chart::CXDC& dc, const CTrackPaintStyle& style, const CPaintFix*
     chart::COverlayText time = Label(style);
     chart::COverlayText source = Label(style);
     chart::COverlayPositionFix marker;
+    marker.SetSizeMode(style.markerSize);
     // Markers first, then every label over them, so no marker hides a label.
     std::vector<std::pair<std::size_t, geo::IntPoint>> labelled;
     for (std::size_t i = from; i < to; ++i) {
@@ -137,6 +138,7 @@ CTrackPaintStyle CTrackPaintStyle::Of(const chart::CPositionFixProperties* prope
     style.line = line;
     if (properties) {
         style.markers = properties->GetDraw();
+        style.markerSize = properties->GetSizeMode();
         style.labels = properties->drawFixTimeAndSource;
         style.markerCarriesTime = style.markers && style.labels;
         style.text = properties->Text().GetColours()[std::size_t(std::clamp(palette, 0, 2))];

@@ -45,6 +45,7 @@ struct CPlacedFixes {
 struct CTrackPaintStyle {
     chart::CTrackLineStyle line;
     bool markers = true;
+    int markerSize = 0;   // size mode of the fix markers: small, medium, large
     bool labels = true;
     bool markerCarriesTime = false;   // time marks leave their labels to the markers
     app::COLORREF text = app::RGB(0, 84, 227);

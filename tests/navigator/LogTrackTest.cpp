@@ -381,3 +381,26 @@ TEST_F(LogTrackTest, PlanTrackBreaksAtSegmentStartsAndRunsTheHooksWhenDecorated)
     copy.CopyFrom(HookedTrack());
     EXPECT_TRUE(copy.IsEmpty());
 }
+
+// The fix markers take the size the user chose for position fixes.
+TEST_F(LogTrackTest, FixMarkersTakeTheChosenSize)
+{
+    PlainDoc doc;
+    chart::CPositionFixProperties properties;
+    properties.SetDraw(true);
+    CLogTrack track;
+    track.SetProperties(&properties);
+    for (int i = 0; i < 3; ++i)
+        track.Extend(std::uint64_t(i), At(47.6, -122.44 + i * 3e-3, Noon() + minutes(4 * i)));
+    for (const auto& [size, width] :
+         {std::pair{chart::kSizeSmall, 10}, std::pair{chart::kSizeMedium, 14},
+          std::pair{chart::kSizeLarge, 20}}) {
+        properties.SetSizeMode(size);
+        Drawn d;
+        track.Draw(doc, d.dc, true);
+        const auto markers = d.Of(chart::DrawOp::Ellipse);
+        ASSERT_EQ(markers.size(), 3u);
+        for (const auto& m : markers)
+            EXPECT_EQ(m.points[1].x - m.points[0].x, width) << "size " << size;
+    }
+}
