@@ -1090,8 +1090,20 @@ bool CVesselLogbook::WriteTrackPoint(const CNavSnapshot& snapshot)
 
 void CVesselLogbook::WriteKeptPoints(CLogVessel& vessel)
 {
-    if (vessel.keptPoints.empty() || !vessel.track.IsOpen())
+    if (vessel.keptPoints.empty())
         return;
+    if (!vessel.track.IsOpen()) {
+        // A track that could not be opened (its folder away for a moment) is
+        // tried again with each point; the box was shown when it first failed.
+        if (vessel.kind != kVesselOwn || !IsOpen())
+            return;
+        const fs::path path = VesselFile(vessel.unique, "trc");
+        vessel.track.SetLockWait(m_trackLockWait);
+        if (!vessel.track.Open(path)) {
+            Warn(TrackOpenMessage(path));
+            return;
+        }
+    }
     const CTrackAppendResult result = vessel.track.Append(vessel.keptPoints);
     if (result.fragmentReplaced && !m_fragmentWarned) {
         m_fragmentWarned = true;

@@ -1205,3 +1205,25 @@ TEST(VesselLogbook, TheVoyageDialogShowsTheOwnRowsVoyage)
     EXPECT_EQ(h.log.VoyageRowVessel()->watchOfficer, "Mate");
     ASSERT_TRUE(h.log.Close(true));
 }
+
+// A track file that could not be opened is tried again with the next point:
+// the points kept meanwhile go in once it opens.
+TEST(VesselLogbook, ATrackFileThatCouldNotBeOpenedIsTriedAgainAtTheNextPoint)
+{
+    brine_test::TempFolder dir;
+    Harness h(dir.Path());
+    fs::create_directories(dir / "named.X/00000001.trc");   // no file can be opened there
+    ASSERT_TRUE(h.log.Open((dir / "named").string()));
+    h.log.SetLogging(true);
+    h.prompt.Expect(PromptAnswer::Ok, "Unable to open Track File");
+    ASSERT_TRUE(h.log.WriteTrackPoint(At(47.9, -122.6, T0())));
+    EXPECT_TRUE(h.prompt.Done());
+    ASSERT_TRUE(h.log.WriteTrackPoint(At(47.91, -122.6, T0() + seconds(1))));
+    EXPECT_EQ(h.log.KeptCount(), 2u);
+    fs::remove(dir / "named.X/00000001.trc");
+    ASSERT_TRUE(h.log.WriteTrackPoint(At(47.92, -122.6, T0() + seconds(2))));
+    EXPECT_EQ(h.log.KeptCount(), 0u);
+    ASSERT_NE(h.log.OwnVessel(), nullptr);
+    EXPECT_EQ(h.log.OwnVessel()->track.RecordCount(), 3u);
+    ASSERT_TRUE(h.log.Close(true));
+}
