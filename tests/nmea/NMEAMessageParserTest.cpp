@@ -77,6 +77,12 @@ TEST(FieldSplitter, EmptyFieldsAreAbsentAndTheChecksumDigitsAreTheNextField)
     EXPECT_EQ(m.GetField(7), "");
     EXPECT_EQ(m.GetField(2), "4916.45");   // going back re-reads from the start
 
+    // Letters other than C, D, I and S read no field.
+    Split(m, nmea::sentence::HDM, "HDM,12.5,M", "x-D?C");
+    EXPECT_EQ(m.Number(1), 12.5);
+    EXPECT_EQ(m.Char(1), 'M');
+    EXPECT_EQ(m.NextFieldNumber(), 4);
+
     // Without a checksum the text's end ends the last field; nothing follows.
     Split(m, nmea::sentence::GLL, "GLL,4916.45,N", "DCS");
     EXPECT_FALSE(m.Text(1).has_value());
@@ -561,6 +567,14 @@ TEST(SentenceTable, IdsOfEitherCaseAndNothingElse)
     }
     EXPECT_EQ(nmea::NmeaSentenceIndex("GG"), -1);
     EXPECT_EQ(nmea::NmeaSentenceIndex("GGAX"), -1);
+    // A row's position is the sentence index every parser and reader keys on.
+    std::string ids;
+    for (int i = 0; i < static_cast<int>(nmea::kSentenceCount); ++i)
+        ids += std::string(nmea::NmeaSentenceId(i)) + (i % 10 == 9 ? "\n" : " ");
+    EXPECT_EQ(ids, "DBT HDM MTA MTW MWD MWV VHW VTG VLW VPW\n"
+                   "BOD BEC BER BWC BWR BWW GDP GLP GLL RMA\n"
+                   "RMB RMC WCV WDC WDR XTE XTR ZDL ZDA ZTG\n"
+                   "APA APB DTM GGA OSD RSD TLL TTM TLB ");
 }
 
 TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
@@ -570,6 +584,14 @@ TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
         {WithChecksum("GPGSV,3,1,11"), true, NMEALineResult::UnknownSentence},
         {"", true, NMEALineResult::UnknownSentence},
         {WithChecksum("IIMTA,21.5,C"), false, NMEALineResult::NoParser},
+        {WithChecksum("IIMTW,9.5,C"), false, NMEALineResult::NoParser},
+        {WithChecksum("IIVLW,1,N,2,N"), false, NMEALineResult::NoParser},
+        {WithChecksum("IIVPW,1,N,,"), false, NMEALineResult::NoParser},
+        {WithChecksum("GPWCV,1,N,WPT"), false, NMEALineResult::NoParser},
+        {WithChecksum("GPWDC,1,N,WPT"), false, NMEALineResult::NoParser},
+        {WithChecksum("GPWDR,1,N,WPT"), false, NMEALineResult::NoParser},
+        {WithChecksum("GPXTR,1,L,N"), false, NMEALineResult::NoParser},
+        {WithChecksum("GPZDL,1,2,W"), false, NMEALineResult::NoParser},
         {WithChecksum("GPGLLX,5030.50,N"), false, NMEALineResult::NotDelimited},
         {WithChecksum("RATTM,7,1.0,90,T"), false, NMEALineResult::NoParser},   // no target module
         {WithChecksum("GPRMC,1,V"), false, NMEALineResult::Refused},
@@ -668,6 +690,7 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
     RunCases({
         {"SDDBT,0036.4,f,0011.1,M,0006.0,F", true, {{8, 36.4}, {11, 11.1}, {64, 6.0}}},
         {"HCHDM,359.7,M", true, {{5, 0.0}}},   // 359.5 and over reads 0
+        {"HCHDM,359.4,M", true, {{5, 359.4}}},
         {"IIVHW,359.6,T,010.0,M,5.5,N,10.2,K", true, {{69, 0.0}, {5, 10.0}, {1, 5.5}, {70, 10.2}}},
         {"GPVTG,054.7,T,034.4,M,005.5,N,010.2,K",
          true,
@@ -699,6 +722,7 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
          true,
          {{80, 81837}, {81, -3910.08}, {82, 7717.034}, {45, 213.9}, {46, 223.3}, {48, 0.2}}},
         {"GPGLP,123519,5030.50,N,00140.25,E,", true, {{91, 123519}, {92, -5030.5}, {93, -140.25}}},
+        {"GPGDP,123519,5030.50,S,00140.25,W,", true, {{91, 123519}, {92, 5030.5}, {93, 140.25}}},
         {"GPGLL,5030.50,N,00140.25,E,123519,A", true, {{58, -5030.5}, {59, -140.25}, {91, 123519}}},
         {"GPGLL,5030.50,S,00140.25,W,123519,V", true, {{58, 5030.5}, {59, 140.25}, {91, 123519}}},
         {"GPGLL,9000.00,S,18000.00,E,000000,A", true, {{58, 9000}, {59, -18000}, {91, 0}}},
