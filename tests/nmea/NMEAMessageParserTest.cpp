@@ -577,6 +577,29 @@ TEST(SentenceTable, IdsOfEitherCaseAndNothingElse)
                    "APA APB DTM GGA OSD RSD TLL TTM TLB ");
 }
 
+// The value index is the contract between the parsers and every reader: the
+// kind of each of the 155 items (D number, I integer or letter code, B byte,
+// S text; '-' for the items no sentence writes).
+TEST(ValueIndex, EveryItemHasItsKind)
+{
+    std::string kinds;
+    for (int i = 0; i < nmea::kValueCount; ++i) {
+        switch (nmea::NmeaItemInfo(i).kind) {
+        case ValueKind::Double: kinds += 'D'; break;
+        case ValueKind::Int: kinds += 'I'; break;
+        case ValueKind::Byte: kinds += 'B'; break;
+        case ValueKind::String: kinds += 'S'; break;
+        case ValueKind::None: kinds += '-'; break;
+        }
+    }
+    EXPECT_EQ(kinds, "-D---D--D-DDDIII---------------------------DDDDDDD"
+                     "DDDDDDD-DD----D--D-DDD----IDIDDDDDDDDDDDDDDDDD-D-S"
+                     "DDSDI-IDIDDIDDDDDDDDDDDIIID-D-SDIBIDDIDDIDDISIBDID"
+                     "IIIII");
+    EXPECT_EQ(nmea::kValueCount, 155);
+    EXPECT_EQ(CNMEAGPSParser::ValueCount(), 155);
+}
+
 TEST_F(DispatcherTest, LinesThatAreNotOursAreDroppedWithTrue)
 {
     const std::tuple<std::string, bool, NMEALineResult> rows[] = {
