@@ -57,7 +57,7 @@ inline bool PlainDecimal(const char* first, const char* last, CPlainDecimal& out
 
 // NmeaParseInt with its usual case inline: a few plain digits (counts, days,
 // zone hours).
-inline std::optional<std::int32_t> Int(std::string_view field)
+inline std::int32_t Int(std::string_view field)
 {
     if (field.empty() || field.size() > 9)
         return NmeaParseInt(field);
@@ -80,7 +80,9 @@ inline void CNMEAMessage::SplitCharInto(Slot<char>& slot, std::string_view field
 }
 
 // Checked now, converted when a parser asks: most sentences carry numbers
-// nobody stores.
+// nobody stores. A field that is no whole number ("022.4x", "10.0.1") is
+// absent like an empty one: the rest of the sentence still counts, so one
+// garbled speed does not cost the position beside it.
 inline void CNMEAMessage::SplitNumberInto(NumberSlot& slot, std::string_view field)
 {
     slot.present = false;
@@ -93,18 +95,14 @@ inline void CNMEAMessage::SplitNumberInto(NumberSlot& slot, std::string_view fie
         slot.present = true;
         slot.converted = true;
         slot.value = *number;
-    } else {
-        Refuse();   // garbled, not absent: "5O30.50" must not pass as no latitude
     }
 }
 
+// Any field that is not empty holds an integer: its leading number, or 0.
 inline void CNMEAMessage::SplitIntegerInto(Slot<std::int32_t>& slot, std::string_view field)
 {
-    const auto number = field_split::Int(field);
-    slot.present = number.has_value();
-    slot.value = number.value_or(0);
-    if (!field.empty() && !number)
-        Refuse();
+    slot.present = !field.empty();
+    slot.value = slot.present ? field_split::Int(field) : 0;
 }
 
 inline void CNMEAMessage::SplitTextInto(Slot<std::string_view>& slot, std::string_view field)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "platform/Ascii.h"
+#include "platform/LocaleFreeNumbers.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -146,52 +148,47 @@ std::optional<double> NmeaParseNumber(std::string_view field)
         return plain.Value();
     double value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || !std::isfinite(value))
+    if (end != last)
+        return std::nullopt;
+    if (ec == std::errc::result_out_of_range) {
+        // Too large, which is no number, or too small, which the standard
+        // conversion rounds towards 0 and reports the same way.
+        const std::string copy(first, last);
+        value = platform::CStrToDouble(copy.c_str(), nullptr);
+        return std::fabs(value) <= DBL_MIN ? std::optional(value) : std::nullopt;
+    }
+    if (ec != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-std::optional<std::int32_t> NmeaParseInt(std::string_view field)
+std::int32_t NmeaParseInt(std::string_view field)
 {
     std::size_t pos = 0;
-    while (pos < field.size() && (field[pos] == ' ' || field[pos] == '\t'))
+    while (pos < field.size() && (field[pos] == ' ' || (field[pos] >= '\t' && field[pos] <= '\r')))
         ++pos;
     bool negative = false;
     if (pos < field.size() && (field[pos] == '+' || field[pos] == '-')) {
         negative = field[pos] == '-';
         ++pos;
     }
-    // Plain decimal digits, the usual case, without the general loop's look-ups.
-    if (pos < field.size() && field.size() - pos <= 9) {
-        std::int32_t value = 0;
-        std::size_t k = pos;
-        while (k < field.size() && static_cast<unsigned char>(field[k] - '0') <= 9)
-            value = value * 10 + (field[k++] - '0');
-        if (k == field.size())
-            return negative ? -value : value;
-    }
-    int base = 10;
-    if (pos + 1 < field.size() && field[pos] == '0' &&
-        (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
-        base = 16;
+    const int base = field.find_first_of("xX") == std::string_view::npos ? 10 : 16;
+    // A "0x" before the digits belongs to a base-16 number; "0x" with no
+    // digit after it is the number 0 followed by other text.
+    if (base == 16 && pos + 2 < field.size() && field[pos] == '0' &&
+        (field[pos + 1] == 'x' || field[pos + 1] == 'X') && HexDigitValue(field[pos + 2]) >= 0)
         pos += 2;
-    }
-    if (pos == field.size())
-        return std::nullopt;
+    constexpr long long kBeyond = static_cast<long long>(INT_MAX) + 1;
     long long value = 0;
     for (; pos < field.size(); ++pos) {
         const int digit = HexDigitValue(field[pos]);
         if (digit < 0 || digit >= base)
-            return std::nullopt;
-        value = value * base + digit;
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            return std::nullopt;
+            break;
+        value = std::min(value * base + digit, kBeyond);
     }
     if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
+        return static_cast<std::int32_t>(-value);
+    return static_cast<std::int32_t>(std::min<long long>(value, INT_MAX));
 }
 
 bool NmeaChecksumOk(std::string_view line)
@@ -446,18 +443,18 @@ bool CNMEAMessage::SetCheckedLine(int sentenceIndex, std::string_view line)
 #endif
 }
 
+// Past the indexed fields: the checksum digits after the data's '*' and
+// whatever follows them, or the rest of a sentence with more fields than the
+// index holds. Every delimiter ends a field here as in the data.
 std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
 {
-    if (!m_moreFields)
-        return {};   // past the data every field is empty
-    // A sentence of more fields than indexed: walk on from the last one.
     const std::string_view s = m_sentence;
     std::size_t begin = 0;   // where field `field` starts
     int field = 1;
     if (m_fieldCount > 0) {
         const std::size_t end = m_fieldEnd[static_cast<std::size_t>(m_fieldCount - 1)];
-        if (end >= s.size() || EndsData(s[end]))
-            return {};
+        if (end >= s.size())
+            return {};   // the last field ran to the end of the text
         begin = end + 1;
         field = m_fieldCount + 1;
     }
@@ -465,7 +462,7 @@ std::string_view CNMEAMessage::FieldBeyondIndex(int number) const
         std::size_t pos = begin;
         while (pos < s.size() && !EndsField(s[pos]))
             ++pos;
-        if (pos >= s.size() || EndsData(s[pos]))
+        if (pos >= s.size())
             return {};
         begin = pos + 1;
     }

@@ -198,9 +198,9 @@ public:
     template <CFieldTypes Types>
     void SplitFixed();
 
-    // Comma field `number` of the sentence (1 is the id itself). Fields end at
-    // ',', '*' or a line end; the checksum after '*' is no field, so numbers
-    // past the data read as empty.
+    // Comma field `number` of the sentence (1 is the id itself). Each ',',
+    // '*' and line end ends a field, so the field after the last data field
+    // holds the checksum digits; numbers past the end read as empty.
     std::string_view GetField(int number)
     {
         if (!m_indexed)
@@ -338,8 +338,7 @@ private:
         double value = 0.0;
         CPlainDecimal parts;
     };
-    // One field into one slot; a garbled number or integer refuses the
-    // sentence. Defined in nmea/FieldSplit.h.
+    // One field into one slot. Defined in nmea/FieldSplit.h.
     static void SplitCharInto(Slot<char>& slot, std::string_view field);
     void SplitNumberInto(NumberSlot& slot, std::string_view field);
     void SplitIntegerInto(Slot<std::int32_t>& slot, std::string_view field);
@@ -376,9 +375,10 @@ private:
     int m_numbersUsed = 0;
     int m_textsUsed = 0;
 
-    // Where each comma field ends, found in one pass the first time a field
-    // is asked for. A sentence with more fields than the table holds reads
-    // the rest by walking from the last one indexed.
+    // Where each comma field of the data ends (up to the first '*' or line
+    // end), found in one pass the first time a field is asked for. Fields
+    // past those, the checksum digits and anything after them or past what
+    // the table holds, are read by walking on from the last one indexed.
     static constexpr int kIndexedFields = 48;
     void IndexFields();
     std::string_view FieldBeyondIndex(int number) const;
@@ -412,13 +412,17 @@ private:
 };
 
 // Number conversions of the splitter, offered for the tests and the tool.
-// A number converts completely or is none; infinities, NaN and numbers that
-// overflow a double are none. The splitter refuses the sentence when a field
-// holds text that is no number: only an empty field is absent.
+// A number converts completely or is none: text left over ("10.0 ", "1.2.3"),
+// infinities, NaN and numbers that overflow a double are none; one too small
+// for a double reads as the conversion rounds it (0). Leading blanks and a
+// plus sign are allowed.
 std::optional<double> NmeaParseNumber(std::string_view field);
-// Base 10, or base 16 written "0x1F"; leading blanks and a sign allowed. Text
-// left over, no digits at all or a value beyond 32 bits give none.
-std::optional<std::int32_t> NmeaParseInt(std::string_view field);
+// The leading integer of a text: base 16 when the text holds an 'x' or 'X'
+// anywhere ("0x1F" and "1Fx" both read 31), else base 10; leading blanks and
+// a sign allowed; reading stops at the first character that does not belong
+// ("12abc" reads 12) and no digits at all read 0. Beyond 32 bits it stops at
+// the nearer limit.
+std::int32_t NmeaParseInt(std::string_view field);
 
 // The checksum rule on input: XOR of every character between the '$' and the
 // last '*', against the (up to) two hex digits after it. A line without '*'

@@ -15,14 +15,6 @@ namespace {
 
 constexpr std::string_view kPrefix = "$PABX,";
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = platform::AsciiUpper(c);
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-}
-
 bool IsDigits(std::string_view text)
 {
     for (char c : text)
@@ -40,25 +32,19 @@ std::optional<CTenderLine> SplitTenderLine(std::string_view line)
     if (line.size() > kTenderLineMax || line.size() < kPrefix.size() ||
         !platform::EqualNoCaseAscii(line.substr(0, kPrefix.size()), kPrefix))
         return std::nullopt;
-    // A checksum covers everything between "$" and "*".
-    if (const std::size_t star = line.find('*'); star != std::string_view::npos) {
-        if (star + 3 != line.size())
-            return std::nullopt;
-        const int high = HexDigit(line[star + 1]), low = HexDigit(line[star + 2]);
-        unsigned sum = 0;
-        for (std::size_t i = 1; i < star; ++i)
-            sum ^= static_cast<unsigned char>(line[i]);
-        if (high < 0 || low < 0 || static_cast<unsigned>(high * 16 + low) != (sum & 0xFF))
-            return std::nullopt;
-        line = line.substr(0, star);
-    }
+    // The checksum rule of every received sentence: the digits after the
+    // last '*' against everything between the "$" and it.
+    if (!nmea::NmeaChecksumOk(line.substr(1)))
+        return std::nullopt;
     std::string_view rest = line.substr(kPrefix.size());
     const std::size_t comma = rest.find(',');
     const std::string_view serial = rest.substr(0, comma);
     if (comma == std::string_view::npos || serial.size() != 4 || !IsDigits(serial))
         return std::nullopt;
     rest.remove_prefix(comma + 1);
-    const std::string_view kind = rest.substr(0, rest.find(','));
+    // The sentence keeps its checksum part, as every sentence handed to the
+    // splitter does; the kind ends where its field does.
+    const std::string_view kind = rest.substr(0, rest.find_first_of(",*"));
     if (kind.empty())
         return std::nullopt;
     return CTenderLine{serial, kind, rest};

@@ -71,11 +71,12 @@ struct CTenderVessel final : navigator::CChartVTSVessel {
 struct CTenderLine {
     std::string_view serial;   // four digits
     std::string_view kind;   // "RMC", "DBT", "MOVB" or anything else
-    std::string_view sentence;   // from the kind to the end, checksum removed
+    std::string_view sentence;   // from the kind to the end, checksum part included
 };
 
 // Checks a line's form: at most 82 characters, "$PABX," (either case), a
-// four-digit serial, a kind, and a checksum that holds when there is one.
+// four-digit serial, a kind, and a checksum that holds by the rule of every
+// received sentence (nmea::NmeaChecksumOk) when there is one.
 std::optional<CTenderLine> SplitTenderLine(std::string_view line);
 
 class CTenderTargetStore {

@@ -279,6 +279,29 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
         << "repeated " << repeated.size() << " of " << expected.size() << " bytes";
 }
 
+// A GPS whose RMC carries a garbled speed: the speed is absent, and the
+// position beside it moves the stored fix line by line, through the port,
+// the framer and the device as at sea.
+TEST(Instruments, AGarbledSpeedLeavesThePositionMoving)
+{
+    Bench bench(1);
+    nmea::CGPSModule gps(bench.home, *bench.ports, bench.clock, nullptr, [] { return 2; });
+    ASSERT_TRUE(gps.Initialise());
+    gps.Config().receivePort = 1;
+    ASSERT_TRUE(gps.ToggleReceive());
+    const auto latitude = [&] { return gps.Parser().Value(nmea::item::Latitude).GetDouble(); };
+    for (const char* minutes : {"07.038", "07.138", "07.238"}) {
+        const std::string rmc = WithChecksum(std::string("$GPRMC,123519,A,48") + minutes +
+                                             ",N,01131.000,E,022.4x,084.4,230394,003.1,W");
+        ASSERT_TRUE(bench.ptys[0]->Send(rmc));
+        const double expected = -(4800 + std::stod(minutes));
+        EXPECT_TRUE(WaitFor([&] { return latitude() == expected; }, 3s))
+            << rmc << " left the latitude at " << latitude();
+    }
+    EXPECT_EQ(gps.Parser().Value(nmea::item::CourseOverGroundTrue).GetDouble(), 84.4);
+    EXPECT_FALSE(gps.Parser().Value(nmea::item::SpeedOverGroundKnots).HasStamp());
+}
+
 // pynmea2's reading of the lines (checksums checked): `printer` prints one
 // '|'-joined row per sentence `m`.
 std::optional<std::vector<std::string>> Pynmea2(const std::string& lines,

@@ -87,7 +87,7 @@ TEST_F(IntakeTest, NumbersOutsideTheRadarRangeAreDroppedAndLeaveOtherSlotsAlone)
     Joined();
 
     EXPECT_FALSE(Feed("TLL,,5431.000,N,00531.000,E,NONE,101501,T,"));
-    for (const char* n : {"-1", "100", "257", "2147483648", "1e3"}) {
+    for (const char* n : {"-1", "100", "257", "2147483648", "0x100"}) {
         SCOPED_TRACE(n);
         EXPECT_FALSE(Feed(std::string("TTM,") + n + ",1.0,10.0,T,5.0,90.0,T,,,N,,L,,,A"));
     }
@@ -99,6 +99,10 @@ TEST_F(IntakeTest, NumbersOutsideTheRadarRangeAreDroppedAndLeaveOtherSlotsAlone)
     ASSERT_TRUE(pos);
     EXPECT_NEAR(pos->latitude, 54.5, 1e-9);
     EXPECT_NEAR(pos->longitude, 5.5, 1e-9);
+    // A target number field reads its leading number, as every integer field does.
+    EXPECT_TRUE(Feed("TTM,1e3,1.0,10.0,T,5.0,90.0,T,,,N,,L,,,A"));
+    EXPECT_EQ(one->StatusText(), "L");
+    EXPECT_EQ(store.SlotCount(), 2);
 }
 
 TEST_F(IntakeTest, PositionNeedsBothHalvesAndSoundHemispheres)

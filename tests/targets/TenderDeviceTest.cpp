@@ -126,6 +126,9 @@ TEST(TenderCredit, BySerialAndForm)
     at82 += std::string(82 - at82.size(), '1');
     EXPECT_EQ(CreditedChannel(table, at82), 4);
     EXPECT_EQ(CreditedChannel(table, at82 + "1"), std::nullopt);
+    // One checksum digit is the whole checksum (the XOR here is 4).
+    EXPECT_EQ(CreditedChannel(table, "$PABX,1234,MOVB,1*4"), 4);
+    EXPECT_EQ(CreditedChannel(table, "$PABX,1234,MOVB,1*5"), std::nullopt);
     table.sentences[kTenderMOVB] = false;
     EXPECT_EQ(CreditedChannel(table, "$PABX,1234,MOVB"), std::nullopt);
     EXPECT_EQ(PollCommand(0x0A), std::string("ATX\n"));

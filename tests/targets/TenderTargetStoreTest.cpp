@@ -26,6 +26,28 @@ std::string WithChecksum(const std::string& body)
 
 const std::string kRmc = "$PABX,1234,RMC,123519,A,4736.000,N,12224.000,W,3.5,359.7,071226,15.0,E";
 
+unsigned XorAfterDollar(std::string_view line)
+{
+    unsigned sum = 0;
+    for (const char c : line.substr(1))
+        sum ^= static_cast<unsigned char>(c);
+    return sum;
+}
+
+// The line with one more field of two letters or digits whose XOR with the
+// rest is `sum`, so that a short checksum such as "*C" or "*" (0) holds.
+std::string WithXor(const std::string& line, unsigned sum)
+{
+    const std::string_view kChars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (const char a : kChars)
+        for (const char b : kChars) {
+            const std::string padded = line + "," + a + b;
+            if (XorAfterDollar(padded) == sum)
+                return padded;
+        }
+    return {};
+}
+
 }   // namespace
 
 TEST(TenderLine, FormIsChecked)
@@ -59,7 +81,50 @@ TEST(TenderLine, FormIsChecked)
     ASSERT_TRUE(parts);
     EXPECT_EQ(parts->serial, "0042");
     EXPECT_EQ(parts->kind, "DBT");
-    EXPECT_EQ(parts->sentence, "DBT,1.0,f,0.3,M,0.2,F");
+    EXPECT_EQ(parts->sentence, line.substr(11));   // the checksum part stays with the fields
+    const std::string movbLine = WithChecksum("$PABX,0042,MOVB");
+    const auto movb = SplitTenderLine(movbLine);
+    ASSERT_TRUE(movb);
+    EXPECT_EQ(movb->kind, "MOVB");
+}
+
+// A tender line's checksum follows the rule of every received sentence: the
+// digits after the last '*', one digit or none read as they stand ("*C" is
+// 12, a bare '*' is 0). A tender sending such a line moves.
+TEST(TenderStore, ShortChecksumsCountAsTheyStand)
+{
+    brine_test::FakeClock clock;
+    CTenderTargetStore store(clock);
+    ASSERT_TRUE(store.ParseTargetLine(2, WithChecksum(kRmc)));
+    const auto tender = store.Slot(2);
+    ASSERT_NE(tender, nullptr);
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4736.0);
+
+    std::string moved = kRmc;
+    moved.replace(moved.find("4736.000"), 8, "4737.000");
+    const std::string twelve = WithXor(moved, 0x0C);
+    ASSERT_FALSE(twelve.empty());
+    EXPECT_FALSE(store.ParseTargetLine(2, twelve + "*D"));
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4736.0);
+    EXPECT_TRUE(store.ParseTargetLine(2, twelve + "*C"));
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4737.0);
+    EXPECT_TRUE(store.ParseTargetLine(2, twelve + "*c\r\n"));
+
+    moved.replace(moved.find("4737.000"), 8, "4738.000");
+    const std::string zero = WithXor(moved, 0);
+    ASSERT_FALSE(zero.empty());
+    EXPECT_TRUE(store.ParseTargetLine(2, zero + "*"));
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4738.0);
+
+    // Only the last '*' counts: an earlier one is part of the sum.
+    moved.replace(moved.find("4738.000"), 8, "4739.000");
+    EXPECT_TRUE(store.ParseTargetLine(2, WithChecksum(moved + "*7")));
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4739.0);
+    // A garbled speed is absent; the position beside it still moves the tender.
+    std::string garbled = kRmc;
+    garbled.replace(garbled.find(",3.5,"), 5, ",3.5x,");
+    EXPECT_TRUE(store.ParseTargetLine(2, WithChecksum(garbled)));
+    EXPECT_EQ(tender->Value(item::Latitude).GetDouble(), -4736.0);
 }
 
 TEST(TenderStore, RmcCreatesOnceDbtAndMovbNeedTheTender)
