@@ -13,6 +13,7 @@
 
 #include "OuterTools.h"
 #include "TwoAppendLog.h"
+#include "app/WaitStatus.h"
 #include "navigator/LogChooser.h"
 #include "navigator/ui/LogChooserDlg.h"
 #include "navigator/ui/LogLeafIcons.h"
@@ -155,4 +156,31 @@ TEST(LogChooserDlg, ButtonsHaveTheirAccessKeys)
     ASSERT_NE(append, nullptr);
     EXPECT_EQ(append->text(), "&Append to current log");
     EXPECT_TRUE(append->isChecked());
+}
+
+// Listing the folder's logs and reading one log's appends each show the
+// wait cursor while they read.
+TEST(LogChooserDlg, ReadingShowsTheWaitCursor)
+{
+    App();
+    struct CCursor final : app::CWaitHost {
+        int waits = 0;
+        void SetWaitCursor(bool on) override { waits += on ? 1 : 0; }
+        std::optional<std::string> StatusText() const override { return std::nullopt; }
+        void SetStatusText(const std::string&) override { }
+    } cursor;
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    {
+        CVesselLogbook log(clock, {});
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        ASSERT_TRUE(log.Close(true));
+    }
+    app::CWaitStatus::SetCursorHost(&cursor);
+    CLogChooserDlg dialog(dir.Path(), false);
+    EXPECT_EQ(cursor.waits, 1);
+    ASSERT_EQ(dialog.Tree()->topLevelItemCount(), 1);
+    dialog.Tree()->expandItem(dialog.Tree()->topLevelItem(0));
+    EXPECT_EQ(cursor.waits, 2);
+    app::CWaitStatus::SetCursorHost(nullptr);
 }
