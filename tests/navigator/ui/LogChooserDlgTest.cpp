@@ -184,3 +184,48 @@ TEST(LogChooserDlg, ReadingShowsTheWaitCursor)
     EXPECT_EQ(cursor.waits, 2);
     app::CWaitStatus::SetCursorHost(nullptr);
 }
+
+// A leaf chooses its append of the vessel, a group every append of it, a log
+// the whole log; "Append to current log" goes with the choice.
+TEST(LogChooserDlg, TheChoiceIsALogAVesselOrOneAppend)
+{
+    App();
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    std::uint32_t vessel = 0;
+    {
+        CVesselLogbook log(clock, {});
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        ASSERT_TRUE(log.OwnVessel());
+        vessel = log.OwnVessel()->vesselId;
+        ASSERT_TRUE(log.Close(true));
+    }
+    const auto choose = [&](const std::vector<int>& path, bool append) {
+        CLogChooserDlg dialog(dir.Path(), !append);
+        QTreeWidget* tree = dialog.Tree();
+        QTreeWidgetItem* item = tree->topLevelItem(0);
+        tree->expandItem(item);
+        for (int child : path)
+            item = item->child(child);
+        tree->setCurrentItem(item);
+        if (append != dialog.findChild<QCheckBox*>()->isChecked())
+            dialog.findChild<QCheckBox*>()->click();
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        return dialog.Choice();
+    };
+    CLogChooserDlg::CChoice c = choose({0, 1}, true);
+    EXPECT_EQ(c.log, dir / "Passage.dbf");
+    EXPECT_TRUE(c.vesselChosen);
+    EXPECT_EQ(c.vesselId, vessel);
+    EXPECT_EQ(c.appendNo, 2u);
+    EXPECT_TRUE(c.appendToLog);
+    c = choose({0}, false);
+    EXPECT_TRUE(c.vesselChosen);
+    EXPECT_EQ(c.vesselId, vessel);
+    EXPECT_EQ(c.appendNo, 0u);
+    EXPECT_FALSE(c.appendToLog);
+    c = choose({}, false);
+    EXPECT_EQ(c.log, dir / "Passage.dbf");
+    EXPECT_FALSE(c.vesselChosen);
+}
