@@ -71,6 +71,10 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [open](QTreeWidgetItem* item) { open->setEnabled(item != nullptr); });
     open->setEnabled(false);
+    // Tab goes down the dialog: the folder, the logs, their type, the check box, the buttons.
+    setTabOrder(shown, m_tree);
+    setTabOrder(m_tree, m_types);
+    setTabOrder(m_types, m_append);
     FillFiles();
     resize(520, 380);
 }

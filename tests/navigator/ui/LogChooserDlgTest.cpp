@@ -152,6 +152,13 @@ TEST(LogChooserDlg, ButtonsHaveTheirAccessKeys)
     }
     texts.sort();
     EXPECT_EQ(texts, (QStringList{"&Cancel", "&Open"}));
+    // Tab goes down the dialog: the folder, the logs, their type, the check box.
+    QStringList order;
+    QWidget* w = dialog.findChild<QLineEdit*>(QStringLiteral("LogFolder"));
+    for (int i = 0; w && order.size() < 4 && i < 50; ++i, w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->metaObject()->className();
+    EXPECT_EQ(order, (QStringList{"QLineEdit", "QTreeWidget", "QComboBox", "QCheckBox"}));
     auto* append = dialog.findChild<QCheckBox*>();
     ASSERT_NE(append, nullptr);
     EXPECT_EQ(append->text(), "&Append to current log");
