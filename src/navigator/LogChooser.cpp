@@ -81,7 +81,8 @@ std::vector<CLogGroup> ReadLogTree(const fs::path& logFile)
         return {};
     std::vector<CLogGroup> groups;
     index.SelectTag("T_VSLAPDNO");
-    for (bool ok = index.GoTop(); ok; ok = index.SkipForward()) {
+    const bool holdsRows = index.GoTop();
+    for (bool ok = holdsRows; ok; ok = index.SkipForward()) {
         if (index.m_vesselType != 1)
             continue;
         // A group per vessel id: the appends of one vessel under the voyage
@@ -115,7 +116,8 @@ std::vector<CLogGroup> ReadLogTree(const fs::path& logFile)
                                    : kLeafEmpty;
         groups.back().leaves.push_back(std::move(leaf));
     }
-    if (groups.empty())
+    // An empty log shows one empty leaf; a log of other vessels only nothing below its node.
+    if (!holdsRows)
         groups.push_back(CLogGroup{0, {}, "Log 1", {CLogLeaf{}}});
     return groups;
 }

@@ -39,8 +39,9 @@ std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& fol
                                                 const std::string& extension = "dbf");
 
 // The groups of one log. A table of another layout gives one group with the
-// leaf of an empty row ("From -- to --"), a log without own-vessel rows one
-// with an empty leaf; a file whose index cannot be read gives none.
+// leaf of an empty row ("From -- to --"), a log without rows one with an
+// empty leaf; a log of other vessels only, or a file whose index cannot be
+// read, gives none.
 std::vector<CLogGroup> ReadLogTree(const std::filesystem::path& logFile);
 
 // "TARGET. From <start> to <end>. Watch Officer: <name>" with local times and

@@ -137,6 +137,12 @@ void CLogbookRows::Recount()
     }
 }
 
+void CLogbookRows::Recount(std::uint32_t vesselId)
+{
+    m_vesselId = vesselId;
+    Recount();
+}
+
 std::string CLogbookRows::Heading(std::size_t column) const
 {
     return column < 8 ? kHeadings[column] : std::string();

@@ -44,6 +44,8 @@ public:
     std::uint32_t VesselId() const { return m_vesselId; }
     // Counts again (vessels loaded, another append, a row added).
     void Recount();
+    // Lists the rows of another vessel (the log's own vessel changed) and counts them.
+    void Recount(std::uint32_t vesselId);
 
     std::size_t RowCount() const override { return m_total; }
     std::size_t ColumnCount() const override { return 8; }

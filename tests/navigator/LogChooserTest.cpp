@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "TwoAppendLog.h"
+#include "db/DBVesselLog.h"
 
 using namespace navigator;
 using namespace std::chrono;
@@ -64,4 +65,41 @@ TEST(LogChooser, LogsAndTheirAppends)
     EXPECT_TRUE(ReadLogTree(dir / "odd.dbf").empty());
     ::unsetenv("TZ");
     ::tzset();
+}
+
+// A named log without a row expands to one empty leaf; a log whose rows are
+// all other vessels' (targets) expands to nothing at all.
+TEST(LogChooser, EmptyLogsAndLogsOfOtherVessels)
+{
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    {
+        CVesselLogbook log(clock, {});
+        log.SetFolder(dir.Path());
+        ASSERT_TRUE(log.Open((dir / "Empty").string()));
+        ASSERT_TRUE(log.Close(true));
+    }
+    const auto empty = ReadLogTree(dir / "Empty.dbf");
+    ASSERT_EQ(empty.size(), 1u);
+    ASSERT_EQ(empty[0].leaves.size(), 1u);
+    EXPECT_EQ(empty[0].leaves[0].description, "");
+
+    {
+        CVesselLogbook log(clock, {});
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(log.Close(true));
+    }
+    db::CDBVesselLog index;
+    index.SetFilePath((dir / "Passage").string());
+    ASSERT_TRUE(index.OpenIndex());
+    int rows = 0;
+    for (bool ok = index.GoTop(); ok; ok = index.SkipForward(), ++rows) {
+        index.m_vesselType = 2;   // an ARPA target's append
+        ASSERT_TRUE(index.Update());
+    }
+    ASSERT_EQ(rows, 2);
+    index.Close();
+    EXPECT_TRUE(ReadLogTree(dir / "Passage.dbf").empty());
 }

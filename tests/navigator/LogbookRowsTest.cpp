@@ -100,6 +100,13 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
         EXPECT_EQ(row[0], "") << "a row of another vessel in the window";
     rows.Recount();
     EXPECT_EQ(rows.RowCount(), 0u);
+    // Counted for the new vessel, the same rows list its row.
+    rows.Recount(log.OwnVessel()->vesselId);
+    EXPECT_EQ(rows.VesselId(), log.OwnVessel()->vesselId);
+    ASSERT_EQ(rows.RowCount(), 1u);
+    rows.FetchRows(0, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][4], "010");
     ::unsetenv("TZ");
     ::tzset();
 }

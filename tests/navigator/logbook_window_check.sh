@@ -152,7 +152,8 @@ step "File > Open, the log chooser: Files of type, the older log picked and conv
 open_log_chooser
 xdotool key alt+t Down
 sleep 0.5
-xdotool key Tab Tab
+# The logs' tree comes just before "Files of type" in the Tab order.
+xdotool key shift+Tab
 sleep 0.3
 xdotool key Home
 shot 5_older_log_listed
@@ -177,7 +178,7 @@ pick_older_log() {
     open_log_chooser
     xdotool key alt+t Down
     sleep 0.5
-    xdotool key Tab Tab
+    xdotool key shift+Tab
     sleep 0.3
     xdotool key Home Return
 }

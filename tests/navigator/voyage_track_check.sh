@@ -80,7 +80,8 @@ wait_for "the following window after the restart" follower_opened
 sleep 4
 shot 2_after_restart
 open_log_chooser
-xdotool key Tab Tab Home
+# From the folder, Tab reaches the logs' tree.
+xdotool key Tab Home
 sleep 0.3
 shot 3_log_chooser
 xdotool key Return

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "PythonScript.h"
 #include "app/CommandIds.h"
 #include "app/ui/ListControls.h"
+#include "navigator/LogbookRows.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/VoyageDlg.h"
@@ -174,6 +176,19 @@ for r in dbfread.DBF(path + '.X/%08d.dbf' % own['UNIQUE'], encoding='cp1252'):
                     << "column " << c;
         };
         widthsAsWritten();
+        // One row is selected at a time: a shift or control click moves the selection.
+        EXPECT_FALSE(heads.sectionsClickable());
+        const auto clickRow = [&](int row, Qt::KeyboardModifiers keys) {
+            QTest::mouseClick(table.viewport(), Qt::LeftButton, keys,
+                              table.visualRect(table.model()->index(row, 1)).center());
+        };
+        ASSERT_GE(table.model()->rowCount(), 3);
+        clickRow(0, {});
+        clickRow(2, Qt::ShiftModifier);
+        clickRow(1, Qt::ControlModifier);
+        const QModelIndexList selected = table.selectionModel()->selectedRows();
+        EXPECT_EQ(selected.size(), 1);
+        EXPECT_TRUE(selected.size() == 1 && selected[0].row() == 1);
         // A row written while the window is open: the list grows, the widths stay as they were
         // left, also one the user changed.
         const int rows = table.model()->rowCount();
@@ -192,6 +207,25 @@ for r in dbfread.DBF(path + '.X/%08d.dbf' % own['UNIQUE'], encoding='cp1252'):
 
     ASSERT_NE(area->activeSubWindow(), nullptr);
     EXPECT_EQ(area->activeSubWindow()->windowTitle().toStdString(), "Vessel Log Report - " + name);
+
+    // A voyage of a new vessel: the open logbook window lists that vessel's rows from then on.
+    const QPointer<app::CListFrame> logbook = nav.LogbookFrame();
+    ASSERT_TRUE(logbook);
+    const std::uint32_t before = log.OwnTrackVessel()->vesselId;
+    ASSERT_TRUE(log.EndVoyage());
+    log.SetAppendToExisting(false);
+    ASSERT_TRUE(log.StartVoyage("Omega-3", ""));
+    log.LogEvent("Cast off", -1);
+    ASSERT_NE(log.OwnTrackVessel()->vesselId, before);
+    const navigator::CLogbookRows rows(log, log.OwnTrackVessel()->vesselId);
+    const auto listedRows = [&] { return logbook ? logbook->View()->model()->rowCount() : -1; };
+    for (int i = 0; i < 20 && listedRows() != int(rows.RowCount()); ++i)
+        QTest::qWait(50);
+    ASSERT_TRUE(logbook) << "the window closed";
+    EXPECT_EQ(nav.LogbookFrame(), logbook.data()) << "the window was made again";
+    QAbstractItemModel& listed = *logbook->View()->model();
+    ASSERT_EQ(listed.rowCount(), int(rows.RowCount()));
+    EXPECT_EQ(listed.index(listed.rowCount() - 1, 7).data().toString(), "Cast off");
 }
 
 }   // namespace

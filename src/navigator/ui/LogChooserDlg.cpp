@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/WaitStatus.h"
 #include "navigator/LogChooser.h"
 #include "navigator/ui/LogLeafIcons.h"
 
@@ -70,12 +71,17 @@ CLogChooserDlg::CLogChooserDlg(const std::filesystem::path& folder, bool appendT
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [open](QTreeWidgetItem* item) { open->setEnabled(item != nullptr); });
     open->setEnabled(false);
+    // Tab goes down the dialog: the folder, the logs, their type, the check box, the buttons.
+    setTabOrder(shown, m_tree);
+    setTabOrder(m_tree, m_types);
+    setTabOrder(m_types, m_append);
     FillFiles();
     resize(520, 380);
 }
 
 void CLogChooserDlg::FillFiles()
 {
+    const app::CWaitStatus wait;
     m_tree->clear();
     const std::string extension = m_types->currentData().toString().toStdString();
     for (const auto& file : navigator::ListLogFiles(m_folder, extension)) {
@@ -91,6 +97,7 @@ void CLogChooserDlg::FillLog(QTreeWidgetItem* fileNode)
     if (fileNode->data(0, kFilled).toBool())
         return;
     fileNode->setData(0, kFilled, true);
+    const app::CWaitStatus wait;
     const std::filesystem::path file =
         fileNode->data(0, Qt::UserRole + 10).toString().toStdString();
     for (const navigator::CLogGroup& group : navigator::ReadLogTree(file)) {

@@ -7,7 +7,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QScrollBar>
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -113,10 +112,14 @@ void CNavigatorWindows::CreateLogServices()
             return dialog.GetPathName().string();
         },
         std::move(sender));
-    // A window opened before the log had a vessel (vessel 0) takes the first one that writes.
+    // A row of the listed vessel, or of the log's own vessel when that is another one now; a
+    // window opened before the log had a vessel (vessel 0) takes the first one that writes.
     SetRowListener([this](const navigator::CLogVessel& vessel) {
-        if (m_logbookRows &&
-            (vessel.vesselId == m_logbookRows->VesselId() || m_logbookRows->VesselId() == 0))
+        if (!m_logbookRows)
+            return;
+        const navigator::CLogVessel* own = Logbook().OwnTrackVessel();
+        if (vessel.vesselId == m_logbookRows->VesselId() || m_logbookRows->VesselId() == 0 ||
+            (own && own->vesselId == vessel.vesselId))
             RefreshLogbookWindow();
     });
     Logbook().Services().particulars = [this]() -> std::optional<navigator::COwnVessel> {
@@ -201,12 +204,14 @@ void CNavigatorWindows::OpenLogbookWindow()
     window->resize(760, 320);
     window->show();
     app::CXListView* view = window->View();
-    // The log is listed in the order it was written: the headings do not sort it.
+    // One row is selected at a time. The log is listed in the order it was
+    // written: the headings are no buttons and do not sort it.
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSortingEnabled(false);
+    view->horizontalHeader()->setSectionsClickable(false);
     view->horizontalHeader()->setSortIndicatorShown(false);
     view->horizontalHeader()->setStretchLastSection(false);
     SizeLogbookColumns(*view);
-    view->scrollToBottom();
 }
 
 // Each column as wide as its heading and 60 pixels; the note 250.
@@ -233,21 +238,12 @@ void CNavigatorWindows::RefreshLogbookWindow()
 {
     if (!m_logbookFrame || !m_logbookRows)
         return;
+    // The window lists the log's own vessel: when that is another one now (another log,
+    // a voyage of a new vessel), the same window counts the new vessel's rows.
     const navigator::CLogVessel* own = Logbook().OwnTrackVessel();
-    if (own && own->vesselId != m_logbookRows->VesselId()) {
-        m_logbookRows = std::make_shared<navigator::CLogbookRows>(Logbook(), own->vesselId);
-        // A new model for another vessel: the frame is made again.
-        m_logbookFrame->close();
-        OpenLogbookWindow();
-        return;
-    }
-    m_logbookRows->Recount();
-    app::CXListView* view = m_logbookFrame->View();
-    const bool atEnd = view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum();
-    view->Reload();
+    m_logbookRows->Recount(own ? own->vesselId : 0);
+    m_logbookFrame->View()->Reload();
     m_logbookFrame->setWindowTitle(LogbookTitle());
-    if (atEnd)
-        view->scrollToBottom();
 }
 
 bool CNavigatorWindows::OpenLogFromChooser()

@@ -13,6 +13,7 @@
 
 #include "OuterTools.h"
 #include "TwoAppendLog.h"
+#include "app/WaitStatus.h"
 #include "navigator/LogChooser.h"
 #include "navigator/ui/LogChooserDlg.h"
 #include "navigator/ui/LogLeafIcons.h"
@@ -151,8 +152,87 @@ TEST(LogChooserDlg, ButtonsHaveTheirAccessKeys)
     }
     texts.sort();
     EXPECT_EQ(texts, (QStringList{"&Cancel", "&Open"}));
+    // Tab goes down the dialog: the folder, the logs, their type, the check box.
+    QStringList order;
+    QWidget* w = dialog.findChild<QLineEdit*>(QStringLiteral("LogFolder"));
+    for (int i = 0; w && order.size() < 4 && i < 50; ++i, w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->metaObject()->className();
+    EXPECT_EQ(order, (QStringList{"QLineEdit", "QTreeWidget", "QComboBox", "QCheckBox"}));
     auto* append = dialog.findChild<QCheckBox*>();
     ASSERT_NE(append, nullptr);
     EXPECT_EQ(append->text(), "&Append to current log");
     EXPECT_TRUE(append->isChecked());
+}
+
+// Listing the folder's logs and reading one log's appends each show the
+// wait cursor while they read.
+TEST(LogChooserDlg, ReadingShowsTheWaitCursor)
+{
+    App();
+    struct CCursor final : app::CWaitHost {
+        int waits = 0;
+        void SetWaitCursor(bool on) override { waits += on ? 1 : 0; }
+        std::optional<std::string> StatusText() const override { return std::nullopt; }
+        void SetStatusText(const std::string&) override { }
+    } cursor;
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    {
+        CVesselLogbook log(clock, {});
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        ASSERT_TRUE(log.Close(true));
+    }
+    app::CWaitStatus::SetCursorHost(&cursor);
+    CLogChooserDlg dialog(dir.Path(), false);
+    EXPECT_EQ(cursor.waits, 1);
+    ASSERT_EQ(dialog.Tree()->topLevelItemCount(), 1);
+    dialog.Tree()->expandItem(dialog.Tree()->topLevelItem(0));
+    EXPECT_EQ(cursor.waits, 2);
+    app::CWaitStatus::SetCursorHost(nullptr);
+}
+
+// A leaf chooses its append of the vessel, a group every append of it, a log
+// the whole log; "Append to current log" goes with the choice.
+TEST(LogChooserDlg, TheChoiceIsALogAVesselOrOneAppend)
+{
+    App();
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    std::uint32_t vessel = 0;
+    {
+        CVesselLogbook log(clock, {});
+        brine_test::WriteTwoAppendLog(log, clock, dir);
+        ASSERT_TRUE(log.OwnVessel());
+        vessel = log.OwnVessel()->vesselId;
+        ASSERT_TRUE(log.Close(true));
+    }
+    const auto choose = [&](const std::vector<int>& path, bool append) {
+        CLogChooserDlg dialog(dir.Path(), !append);
+        QTreeWidget* tree = dialog.Tree();
+        QTreeWidgetItem* item = tree->topLevelItem(0);
+        tree->expandItem(item);
+        for (int child : path)
+            item = item->child(child);
+        tree->setCurrentItem(item);
+        if (append != dialog.findChild<QCheckBox*>()->isChecked())
+            dialog.findChild<QCheckBox*>()->click();
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        return dialog.Choice();
+    };
+    CLogChooserDlg::CChoice c = choose({0, 1}, true);
+    EXPECT_EQ(c.log, dir / "Passage.dbf");
+    EXPECT_TRUE(c.vesselChosen);
+    EXPECT_EQ(c.vesselId, vessel);
+    EXPECT_EQ(c.appendNo, 2u);
+    EXPECT_TRUE(c.appendToLog);
+    c = choose({0}, false);
+    EXPECT_TRUE(c.vesselChosen);
+    EXPECT_EQ(c.vesselId, vessel);
+    EXPECT_EQ(c.appendNo, 0u);
+    EXPECT_FALSE(c.appendToLog);
+    c = choose({}, false);
+    EXPECT_EQ(c.log, dir / "Passage.dbf");
+    EXPECT_FALSE(c.vesselChosen);
 }
