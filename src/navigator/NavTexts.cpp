@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/DateTimeSpanEx.h"
 #include "app/SystemUtils.h"
 
 namespace navigator {
@@ -108,14 +109,7 @@ std::string FormatTimeToGo(std::optional<long> seconds)
 {
     if (!seconds || *seconds < 0)
         return {};
-    const long s = *seconds;
-    const long days = s / 86400;
-    const int hours = static_cast<int>(s / 3600 % 24);
-    const int minutes = static_cast<int>(s / 60 % 60);
-    const int secs = static_cast<int>(s % 60);
-    if (days > 0)
-        return Printf("%ld %02d:%02d:%02d", days, hours, minutes, secs);
-    return Printf("%02d:%02d:%02d", hours, minutes, secs);
+    return app::CDateTimeSpanEx(*seconds).Format();
 }
 
 std::string FormatCursorRangeBearing(double rangeNm, double bearing)

@@ -27,7 +27,8 @@ std::string FormatDepthText(double metres);
 std::string FormatXteText(double xte);
 // The status-bar form: "<<<" in front when left of track, ">>>" behind when right.
 std::string FormatXteIndicator(double xte);
-// Time to go "D HH:MM:SS" (days omitted when zero: "HH:MM:SS"); empty when absent.
+// Time to go as a time span's text: whole days, a blank and the rest as the user's
+// locale writes a time ("0 01:02:05"); empty when absent.
 std::string FormatTimeToGo(std::optional<long> seconds);
 // Range and bearing from the vessel to the cursor: "1.23nm, 045°, (225°)";
 // bearings folded into 0..359, so neither reads "360".

@@ -272,6 +272,9 @@ public:
     bool StartVoyage(const std::string& voyageId, const std::string& watchOfficer);
     bool EndVoyage();
     void SetLogging(bool on);
+    // Data Logging: logging flips; switched on with no own vessel yet, the
+    // vessel is made at once with its row in the log.
+    void ToggleLogging();
     const CLogTrackSettings& TrackSettings() const { return m_trackSettings; }
     void SetTrackSettings(const CLogTrackSettings& settings);
     chart::CPositionFixProperties& FixProperties() { return m_fixProperties; }

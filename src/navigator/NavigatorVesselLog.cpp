@@ -262,6 +262,16 @@ void CNavigatorModule::SetLogging(bool on)
     SaveSettings();
 }
 
+void CNavigatorModule::ToggleLogging()
+{
+    const bool on = !m_logbook->IsLogging();
+    SetLogging(on);
+    if (!on || m_logbook->OwnVessel() != nullptr)
+        return;
+    if (m_logbook->IsOpen() || OpenVesselLog(""))
+        m_logbook->EnsureOwnVessel();
+}
+
 CLogTrack* CNavigatorModule::TrackOf(const CLogVessel& vessel) const
 {
     for (const auto& [owner, track] : m_tracks)

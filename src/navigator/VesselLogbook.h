@@ -194,6 +194,9 @@ public:
     // ---- Vessels ----------------------------------------------------------------------------
     const std::vector<std::unique_ptr<CLogVessel>>& Vessels() const { return m_vessels; }
     CLogVessel* OwnVessel() const { return m_own; }
+    // The own vessel, made with its row in the log's index (no voyage id, no
+    // watch officer, started at the navigation time) when there is none yet.
+    CLogVessel* EnsureOwnVessel() { return m_own ? m_own : GetOrCreateOwnVessel("", ""); }
     // The own vessel of the open log (its current append, else the last loaded).
     CLogVessel* OwnTrackVessel() const;
     CLogVessel* FindVessel(std::uint32_t vesselId, std::uint32_t appendNo) const;

@@ -525,7 +525,7 @@ TEST(NavTexts, Formats)
         {FormatXteIndicator(0.0), "0.0"},
         {FormatXteIndicator(1.234), "1.23>>>"},
         {FormatXteIndicator(-25.0), "<<<25.0"},
-        {FormatTimeToGo(3725), "01:02:05"},
+        {FormatTimeToGo(3725), "0 01:02:05"},
         {FormatTimeToGo(90061), "1 01:01:01"},
         {FormatTimeToGo({}), ""},
         {FormatCursorRangeBearing(1.234, 359.7), "1.23nm, 000\u00b0, (180\u00b0)"},

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <future>
@@ -267,6 +268,44 @@ TEST(NmeaReplay, RunsThatEndEarly)
     saved.SaveSettings();
     EXPECT_EQ(home.GetStore().ValueNames("W\\Navigator\\Simulation"),
               std::vector<std::string>{"FilePath"});
+}
+
+// The NMEA page's OK: the replay restarts only when the tick differs from its
+// run flag or the name from its file (either case the same name); a run that
+// ended by itself is started again by a page still ticked.
+TEST(NmeaReplay, ThePageRestartsTheReplayOnlyForAChange)
+{
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    brine_test::TempFolder folder;
+    FakePacer pacer(clock);
+    Collect target;
+    CSimulationModule sim(settings, "Navigator", target, pacer, [](std::uint64_t) {});
+    const auto first = WriteFile(folder.Path(), 5, 30);
+    const auto second = folder.Path() / "second.nmea";
+    std::filesystem::copy_file(first, second);
+
+    sim.Apply(true, first, 1);
+    EXPECT_TRUE(sim.IsRunning());
+    EXPECT_EQ(sim.Replay().Generation(), 1U);
+    auto upper = first.filename().string();
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+    sim.Apply(true, first.parent_path() / upper, 1);
+    EXPECT_EQ(sim.Replay().Generation(), 1U) << "the same name restarted the replay";
+    sim.Apply(true, second, 1);
+    EXPECT_EQ(sim.Replay().Generation(), 2U);
+    EXPECT_EQ(sim.FilePath(), second);
+
+    while (sim.Replay().LastEnd() == ReplayEnd::None)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(sim.OnFinished(2));
+    EXPECT_FALSE(sim.IsRunning());
+    sim.Apply(true, second, 1);
+    EXPECT_TRUE(sim.IsRunning()) << "a ticked page left an ended replay idle";
+    EXPECT_EQ(sim.Replay().Generation(), 3U);
+    sim.Apply(false, second, 1);
+    EXPECT_FALSE(sim.IsRunning());
+    EXPECT_EQ(sim.Replay().Generation(), 3U);
 }
 
 // The replay thread runs a step (five nice levels) below the thread that

@@ -120,10 +120,10 @@ void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
             }
             if (m_instruments)
                 m_instruments->SaveSettings();
-            if (now.process != before.process || now.replayFile != before.replayFile) {
-                Simulation().Apply(now.process, now.replayFile, Simulation().SpeedFactor());
-                Simulation().SaveSettings();
-            }
+            // The replay weighs the page against its own state (a run that
+            // ended by itself meanwhile is started again by a ticked page).
+            Simulation().Apply(now.process, now.replayFile, Simulation().SpeedFactor());
+            Simulation().SaveSettings();
             if (!failure.empty())
                 QMessageBox::warning(parent, QObject::tr("NMEA"), QString::fromStdString(failure));
         });

@@ -97,10 +97,11 @@ void CNavigatorWindows::RegisterCommands(app::CCommandTable& commands)
             return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
         });
     m_dumpWindows->RegisterCommands(commands, this);
-    // The option sheets need the instrument pages; they show disabled until those exist.
+    // The option sheets need the instrument pages; they show disabled until those exist,
+    // and while the sheet (any of its pages) is still there.
     commands.Add(
         this, app::cmd::kNavOptions, [this](unsigned) { OpenNavigatorOptions(); },
-        [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr); });
+        [this](app::CCmdUI& ui) { ui.Enable(m_instruments != nullptr && !m_optionsSheet); });
     RegisterLogCommands(commands);
     commands.Add(
         this, app::cmd::kViewMonitorPanel,

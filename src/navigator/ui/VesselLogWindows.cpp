@@ -2,7 +2,6 @@
 // logging, a logbook entry, the logbook window, Convert Log to Track, and the
 // log's Open, Save As and New of the File menu.
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -15,6 +14,7 @@
 #include "app/ui/QtPrompt.h"
 #include "navigator/LogbookRows.h"
 #include "navigator/VesselModule.h"
+#include "navigator/ui/EditNoteDlg.h"
 #include "navigator/ui/LogChooserDlg.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/TrackLayer.h"
@@ -45,7 +45,7 @@ void CNavigatorWindows::RegisterLogCommands(app::CCommandTable& commands)
             ui.SetWhyDisabled(WhyVoyageIsGrey());
         });
     commands.Add(
-        this, app::cmd::kNavDataLogging, [this](unsigned) { SetLogging(!Logbook().IsLogging()); },
+        this, app::cmd::kNavDataLogging, [this](unsigned) { ToggleLogging(); },
         [this](app::CCmdUI& ui) {
             ui.Enable(true);
             ui.SetCheck(Logbook().IsLogging() ? 1 : 0);
@@ -165,20 +165,10 @@ void CNavigatorWindows::OnLogbookEntry()
 {
     if (!CanMakeLogbookEntry())
         return;
-    // A note the log cannot hold is refused with the reason and offered
-    // again as it was typed, to be mended.
-    QString note;
-    for (;;) {
-        bool ok = false;
-        note = QInputDialog::getMultiLineText(m_window, QStringLiteral("Log Entry"), QString(),
-                                              note, &ok);
-        if (!ok)
-            return;
-        const std::string why = navigator::WhyTheLogCannotHold(note.toStdString(), "note");
-        if (why.empty())
-            break;
-        QMessageBox::warning(m_window, QStringLiteral("Log Entry"), Q(why));
-    }
+    CEditNoteDlg dialog(m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString note = dialog.Note();
     if (CanMakeLogbookEntry())   // logging may have stopped while the note was written
         Logbook().LogEvent(navigator::StoredNote(note.toStdString()), navigator::kFixManual);
 }

@@ -110,8 +110,15 @@ CNMEASentenceOptions::CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsMod
     simRow->addWidget(browse);
     simRow->addWidget(m_process);
     connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
+    // While a name is typed its every prefix names no file: "Process" only
+    // greys meanwhile. The name as left (Enter, the field left, OK) clears it
+    // when no such file is there.
     connect(m_file, &QLineEdit::textEdited, this, [this](const QString& text) {
-        M().SetReplayFile(text.toStdString());
+        M().Values().replayFile = text.toStdString();
+        UpdateControls();
+    });
+    connect(m_file, &QLineEdit::editingFinished, this, [this] {
+        M().SetReplayFile(m_file->text().trimmed().toStdString());
         m_process->setChecked(M().Values().process);
         UpdateControls();
     });

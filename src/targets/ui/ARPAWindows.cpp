@@ -52,7 +52,10 @@ bool CARPAWindows::Terminate()
 void CARPAWindows::RegisterCommands(app::CCommandTable& commands)
 {
     CARPAModule::RegisterCommands(commands);
-    commands.Add(this, app::cmd::kTargetOptions, [this](unsigned) { OpenTargetOptions(); });
+    // Grey while the sheet (either of its pages) is still there.
+    commands.Add(
+        this, app::cmd::kTargetOptions, [this](unsigned) { OpenTargetOptions(); },
+        [this](app::CCmdUI& ui) { ui.Enable(m_sheet == nullptr); });
     commands.Add(
         this, app::cmd::kArpaView, [this](unsigned) { m_logWindow->Open(); },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_logWindow->Window() != nullptr ? 1 : 0); });
