@@ -656,7 +656,7 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     // point where it ended, and the row's end time.
     if (!on && receiving && m_log != nullptr && m_log->HasOwnRow()) {
         LogEvent(std::string(wasDr ? "Dead Reckoning" : "NMEA") + " manually switched off.", -1);
-        if (m_log->IsLogging())
+        if (m_log->IsLogging() && m_snapshots.Get()->position.IsValid())
             m_log->WriteTrackPoint(*m_snapshots.Get());
         m_log->EndOwnRow();
     }
