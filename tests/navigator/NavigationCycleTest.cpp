@@ -938,6 +938,8 @@ TEST(PositionSourceChoice, GroundVectorAndFieldRules)
     }
     EXPECT_EQ(AcceptBearingText("360", "123"), "000");
     EXPECT_EQ(AcceptBearingText("045", "123"), "045");
+    EXPECT_EQ(AcceptBearingText("45", "123"), "045");
+    EXPECT_EQ(AcceptBearingText("7", "123"), "007");
     for (const char* bad : {"361", "-5", "", "4x", "1e3"})
         EXPECT_EQ(AcceptBearingText(bad, "123"), "123") << bad;
     EXPECT_EQ(FixTypeFromText("Radar"), 2);
@@ -1194,6 +1196,86 @@ TEST(NavigationCycle, BestChartResumesAfterItsDelay)
     c.clock.Advance(1s);
     c.Pass();
     EXPECT_TRUE(bestChart);
+}
+
+// A first start with the GPS port open and silent and no log to take a place
+// from: after the DR delay dead reckoning starts, but with nothing to reckon
+// from. No position appears at 0/0: the commands that work from the vessel
+// stay grey, the route values stay empty, and nothing is logged at a place.
+TEST(NavigationCycle, NoPositionEverKnownStaysUnknownInDeadReckoning)
+{
+    Cycle c;
+    c.log.logging = true;
+    navtest::FakeRoute route;
+    route.Add(50.0, -4.0);
+    c.nav.SetRoute(&route);
+    navtest::FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    c.nav.SetGoToPosition([](const geo::CPosition&) { return true; }, [] { return true; });
+    EXPECT_FALSE(c.nav.Snapshot()->position.IsValid()) << "no position before any came";
+
+    for (int s = 0; s <= 12; ++s) {
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    ASSERT_TRUE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.log.Count("EPFS reception lost."), 1);
+    EXPECT_FALSE(c.nav.IsPositionAvailable());
+    EXPECT_FALSE(c.nav.OwnPosition().has_value());
+    EXPECT_FALSE(c.nav.Snapshot()->position.IsValid());
+    EXPECT_FALSE(c.nav.Source().Fix().position.IsValid());
+    EXPECT_FALSE(c.nav.CanGoToVessel());
+    EXPECT_FALSE(c.nav.CanStartEndVoyage());
+    EXPECT_EQ(c.nav.Monitor().Texts().range, "");
+    EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
+    EXPECT_EQ(c.nav.IndicatorText(kIndicatorRange), "");
+    EXPECT_EQ(c.log.rows, 0);
+    EXPECT_EQ(c.log.points, 0);
+    EXPECT_EQ(charts.scrolls + charts.steps, 0);
+
+    // A fix at last: the vessel is where it says, and logged from there.
+    c.Feed(navtest::Rmc(50.01, -4.01, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    ASSERT_TRUE(c.nav.OwnPosition().has_value());
+    EXPECT_NEAR(c.nav.OwnPosition()->GetLatitude(), 50.01, 1e-6);
+    EXPECT_TRUE(c.nav.CanGoToVessel());
+    EXPECT_NE(c.nav.Monitor().Texts().range, "");
+    EXPECT_EQ(c.log.rows, 1);
+}
+
+// Dead reckoning chosen by hand while fixes keep coming: the dialog's row
+// goes in first with the kind of fix chosen; the fix it had is no longer
+// taken, so the return to NMEA waits for the next fix and is logged after it.
+TEST(PositionSourceChoice, ManualDeadReckoningWhileFixesCome)
+{
+    Cycle c;
+    c.log.logging = true;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 10;
+    dr.fixTypeText = "Visual";
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_TRUE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::DR);
+    ASSERT_FALSE(c.log.events.empty());
+    EXPECT_EQ(c.log.events.back(), (std::pair<std::string, int>{"", 1}));
+    EXPECT_EQ(c.log.fixTypes.back(), 1) << "the row keeps the kind of fix chosen";
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 0);
+
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
+    EXPECT_EQ(c.log.events.back().first, "EPFS reception re-established");
 }
 
 }   // namespace

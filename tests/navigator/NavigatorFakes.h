@@ -32,6 +32,7 @@ public:
     void LogEvent(const std::string& note, int eventType) override
     {
         events.push_back({note, eventType});
+        fixTypes.push_back(nextFixType);
     }
     void SetNextFixType(int fixType) override { nextFixType = fixType; }
     bool WriteLogRecord(const navigator::CNavSnapshot&) override
@@ -60,6 +61,7 @@ public:
     }
     bool logging = false;
     std::vector<std::pair<std::string, int>> events;
+    std::vector<int> fixTypes;   // the next fix type as each event was logged
     int nextFixType = 0;
     int rows = 0;
     int points = 0;
