@@ -682,6 +682,8 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         m_monitor.ClearDisplay();
         SetNmeaCaution(false);
         SetOffTrackCaution(false);
+        if (m_charts != nullptr)
+            m_charts->ClearLargerScaleMessage();
         if (m_bar != nullptr)
             m_bar->SetMessageActive(m_notVisibleWarning, 0, true);
         m_gps->Parser().FixRecord().Reset();

@@ -1083,6 +1083,8 @@ TEST(PositionSourceChoice, TheLogFollowsTheDialog)
     Cycle c;
     FakeOverlay overlay;
     c.nav.SetOwnVesselOverlay(&overlay);
+    navtest::FakeCharts charts;
+    c.nav.SetChartHost(&charts);
     c.log.logging = true;
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
@@ -1090,6 +1092,7 @@ TEST(PositionSourceChoice, TheLogFollowsTheDialog)
     CPositionSourceChoice off;
     off.source = SourceChoice::Off;
     c.nav.ApplyPositionSource(off);
+    EXPECT_EQ(charts.largerScaleCleared, 1);
     EXPECT_EQ(c.log.Count("NMEA manually switched off."), 1);
     EXPECT_EQ(c.log.points, pointsBefore + 1);
     EXPECT_EQ(c.log.rowsEnded, 1);

@@ -138,6 +138,7 @@ public:
         attached = false;
     }
     bool HasAutoscrollWindow() override { return attached; }
+    void ClearLargerScaleMessage() override { ++largerScaleCleared; }
     int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override
     {
         shiftAsked.push_back(vessel);
@@ -152,6 +153,7 @@ public:
     bool attached = false;
     geo::CPosition attachedAt;
     int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
+    int largerScaleCleared = 0;
 };
 
 // Settings in a temporary file, empty.

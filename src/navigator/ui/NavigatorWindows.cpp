@@ -395,6 +395,8 @@ void CNavigatorWindows::WriteStateFile()
         field(name, label ? label->text() : QString());
     }
     out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
+    out << "goToVessel=" << (CanGoToVessel() ? 1 : 0) << "\t";
+    out << "voyage=" << (CanStartEndVoyage() ? 1 : 0) << "\t";
     out << "replay=" << (Simulation().IsRunning() ? 1 : 0) << "\t";
     out << "replayText=" << Simulation().StatusText() << "\t";
     const nmea::CNMEAFix fix = Gps().Parser().FixRecord().Read();
