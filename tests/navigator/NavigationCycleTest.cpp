@@ -1281,4 +1281,46 @@ TEST(PositionSourceChoice, ManualDeadReckoningWhileFixesCome)
     EXPECT_EQ(c.log.events.back().first, "EPFS reception re-established");
 }
 
+// Dead reckoning moves by whole seconds: a step less than one second after
+// the last moves nothing and its time counts towards the next; the guard
+// only rounds up a difference a hair below a whole second. The user's DR
+// starts where it was put; the automatic switch's first step covers DRDelay.
+TEST(NavigationCycle, DeadReckoningStepsByWholeSeconds)
+{
+    EXPECT_EQ(WholeSeconds(999'900us), 0);
+    EXPECT_EQ(WholeSeconds(999'999us), 1);
+    EXPECT_EQ(WholeSeconds(2'999'000us), 2);
+
+    Cycle c;
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 36;   // a hundredth of a mile a second
+    dr.position = geo::CPosition(0.0, 10.0);
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 0);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    c.clock.Advance(999'900us);
+    c.Pass();
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 0);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    c.clock.Advance(500ms);
+    c.Pass();
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 1);
+    // A minute of longitude on the equator is a little over a mile.
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLongitude(), 10.0 + 0.01 / 60.0, 1e-6);
+
+    Cycle lost;   // DRDelay 10 s
+    lost.Feed(navtest::Rmc(0.0, 10.0, 36.0, 90.0));
+    lost.Pass();
+    while (!lost.nav.Source().IsDrOn()) {
+        lost.clock.Advance(1s);
+        lost.Pass();
+    }
+    lost.clock.Advance(1s);
+    lost.Pass();
+    EXPECT_EQ(lost.nav.Source().DrSecondsApplied(), 10);
+    EXPECT_NEAR(lost.nav.Snapshot()->position.GetLongitude(), 10.0 + 0.1 / 60.0, 1e-5);
+}
+
 }   // namespace
