@@ -1323,4 +1323,32 @@ TEST(NavigationCycle, DeadReckoningStepsByWholeSeconds)
     EXPECT_NEAR(lost.nav.Snapshot()->position.GetLongitude(), 10.0 + 0.1 / 60.0, 1e-5);
 }
 
+// The target modules' passes run at every timer pass: with the GPS silent
+// (no tick, no panel message) and after the navigator's own step failed,
+// which the pass reports.
+TEST(NavigationCycle, TargetPassesRunWhateverTheTick)
+{
+    struct Targets final : CTargetModuleCalls {
+        void TargetPass() override { ++passes; }
+        void CheckTargetAges(bool) override { }
+        void ResetTargets() override { }
+        int passes = 0;
+    } arpa;
+    struct FailingLog final : navtest::FakeLog {
+        void WriteKept() override { throw std::runtime_error("disk"); }
+    } failing;
+    Cycle c;
+    c.nav.Vessels()->SetTargetModule(kVesselArpa, &arpa);
+    c.gps.receiving = false;
+    EXPECT_TRUE(c.nav.NavigationTimerPass());
+    EXPECT_TRUE(c.Pass().empty());
+    EXPECT_EQ(arpa.passes, 2);
+
+    c.gps.receiving = true;
+    c.nav.SetVesselLog(&failing);
+    EXPECT_FALSE(c.nav.NavigationTimerPass());
+    EXPECT_EQ(arpa.passes, 3);
+    c.nav.Vessels()->SetTargetModule(kVesselArpa, nullptr);
+}
+
 }   // namespace

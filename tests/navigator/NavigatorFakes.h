@@ -26,7 +26,7 @@ public:
     bool available = true;
 };
 
-class FakeLog final : public navigator::CVesselLog {
+class FakeLog : public navigator::CVesselLog {
 public:
     bool IsLogging() const override { return logging; }
     void LogEvent(const std::string& note, int eventType) override
