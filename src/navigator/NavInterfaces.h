@@ -119,6 +119,8 @@ public:
     {
         return 4;
     }
+    // Takes "Larger scale RNC available for vessel position" off the bar.
+    virtual void ClearLargerScaleMessage() { }
 };
 
 // The own vessel's symbol on the charts.

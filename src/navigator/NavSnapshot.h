@@ -18,9 +18,17 @@ namespace navigator {
 
 enum class PositionSourceKind : std::uint8_t { None, NMEA, DR };
 
+// A position no source has given: invalid, so nothing takes it for 0/0.
+inline geo::CPosition UnknownPosition()
+{
+    geo::CPosition p;
+    p.Invalidate();
+    return p;
+}
+
 struct CNavSnapshot {
     // The vessel position in the datum of its source; invalid when none.
-    geo::CPosition position;
+    geo::CPosition position = UnknownPosition();
     bool positionAvailable = false;   // a position (NMEA or DR) has been shown since start
     bool positionAcquired = false;   // this cycle took a position
     PositionSourceKind source = PositionSourceKind::None;

@@ -656,7 +656,7 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     // point where it ended, and the row's end time.
     if (!on && receiving && m_log != nullptr && m_log->HasOwnRow()) {
         LogEvent(std::string(wasDr ? "Dead Reckoning" : "NMEA") + " manually switched off.", -1);
-        if (m_log->IsLogging())
+        if (m_log->IsLogging() && m_snapshots.Get()->position.IsValid())
             m_log->WriteTrackPoint(*m_snapshots.Get());
         m_log->EndOwnRow();
     }
@@ -682,6 +682,8 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         m_monitor.ClearDisplay();
         SetNmeaCaution(false);
         SetOffTrackCaution(false);
+        if (m_charts != nullptr)
+            m_charts->ClearLargerScaleMessage();
         if (m_bar != nullptr)
             m_bar->SetMessageActive(m_notVisibleWarning, 0, true);
         m_gps->Parser().FixRecord().Reset();

@@ -199,6 +199,9 @@ void CPositionSource::SwitchToDeadReckoning(bool byUser)
         m_lastConfirmation = now;
     }
     m_logCautionOnce = !byUser;
+    // The fix in hand no longer counts: a user's DR lasts until the next
+    // received fix, not only until this refresh.
+    m_record->InvalidateNmeaFix();
 }
 
 void CPositionSource::ReturnToNmea(bool log)

@@ -38,9 +38,10 @@ std::string AcceptBearingText(std::string_view typed, const std::string& lastAcc
     if (typed.empty() || ec != std::errc() || end != typed.data() + typed.size() || value < 0.0 ||
         value > 360.0)
         return lastAccepted;
-    if (value == 360.0)
-        return "000";
-    return std::string(typed);
+    // Shown back as a bearing: whole degrees, three digits, 360 as 000.
+    char text[8];
+    std::snprintf(text, sizeof text, "%03ld", std::lround(value) % 360);
+    return text;
 }
 
 int FixTypeFromText(std::string_view text)

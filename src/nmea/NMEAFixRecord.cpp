@@ -8,16 +8,19 @@ void CNMEAFixRecord::Write(CNMEAFix fix)
     fix.sequence = ++m_sequence;
     m_fix = std::move(fix);
     m_present = true;
+    m_stale = false;
 }
 
 bool CNMEAFixRecord::WriteUnlessNmeaValid(CNMEAFix fix, std::chrono::steady_clock::time_point now)
 {
     std::lock_guard lock(m_lock);
-    if (m_present && m_fix.source == FixSource::NMEA && now - m_fix.monotonic < m_validity)
+    if (m_present && !m_stale && m_fix.source == FixSource::NMEA &&
+        now - m_fix.monotonic < m_validity)
         return false;
     fix.sequence = ++m_sequence;
     m_fix = std::move(fix);
     m_present = true;
+    m_stale = false;
     return true;
 }
 
@@ -35,6 +38,12 @@ void CNMEAFixRecord::Reset()
     m_present = false;
 }
 
+void CNMEAFixRecord::InvalidateNmeaFix()
+{
+    std::lock_guard lock(m_lock);
+    m_stale = true;
+}
+
 void CNMEAFixRecord::SetValiditySpan(std::chrono::steady_clock::duration span)
 {
     std::lock_guard lock(m_lock);
@@ -44,7 +53,8 @@ void CNMEAFixRecord::SetValiditySpan(std::chrono::steady_clock::duration span)
 bool CNMEAFixRecord::IsNmeaFixValid(std::chrono::steady_clock::time_point now) const
 {
     std::lock_guard lock(m_lock);
-    return m_present && m_fix.source == FixSource::NMEA && now - m_fix.monotonic < m_validity;
+    return m_present && !m_stale && m_fix.source == FixSource::NMEA &&
+           now - m_fix.monotonic < m_validity;
 }
 
 }   // namespace nmea

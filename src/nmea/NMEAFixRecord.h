@@ -54,6 +54,7 @@ public:
         fill(m_fix);
         m_fix.sequence = ++m_sequence;
         m_present = true;
+        m_stale = false;
     }
     // A dead-reckoned fix never replaces a valid received one: a fix that
     // arrived since the last step wins. False when it was not written.
@@ -61,6 +62,9 @@ public:
     CNMEAFix Read() const;
     // Forgets the fix (sequence kept counting), as on a source switched off.
     void Reset();
+    // The fix held stops counting as a valid received one (the position
+    // source went over to dead reckoning); the next fix written counts again.
+    void InvalidateNmeaFix();
 
     // How long a received fix counts as valid (the parser's validity span).
     void SetValiditySpan(std::chrono::steady_clock::duration span);
@@ -71,6 +75,7 @@ private:
     mutable CValueLock m_lock;
     CNMEAFix m_fix;
     bool m_present = false;
+    bool m_stale = false;   // the fix held was invalidated
     std::uint64_t m_sequence = 0;
     std::chrono::steady_clock::duration m_validity = std::chrono::seconds(5);
 };

@@ -38,6 +38,11 @@ public:
     void ReleaseAutoscrollWindow() override;
     bool HasAutoscrollWindow() override { return Following() != nullptr; }
     int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override;
+    void ClearLargerScaleMessage() override
+    {
+        if (m_largerScale)
+            m_largerScale(false);
+    }
 
 private:
     // The attached document while its window is still open.

@@ -335,6 +335,19 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
                 return std::nullopt;
             return centre;
         };
+        navigator->activeChartDatumShift = [this](const geo::CPosition& p,
+                                                  bool toChart) -> std::optional<geo::CPosition> {
+            chart::CChartDoc* doc =
+                m_frame && m_frame->Charting() ? m_frame->Charting()->GetActiveChartDoc() : nullptr;
+            if (doc == nullptr || !doc->IsChartLoaded())
+                return std::nullopt;
+            geo::CPosition out;
+            const int status =
+                toChart ? doc->ShiftToChartDatum(p, out) : doc->ShiftToPositionDatum(p, out);
+            if (status == chart::kShiftNotOnChart || !out.IsValid())
+                return std::nullopt;
+            return out;
+        };
         navigator->SetGoToPosition(
             [this](const geo::CPosition& p) { return m_frame && m_frame->GoToPosition(p); },
             [this] { return m_frame && m_frame->IsActiveChartLoaded(); });

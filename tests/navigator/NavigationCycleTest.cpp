@@ -938,6 +938,8 @@ TEST(PositionSourceChoice, GroundVectorAndFieldRules)
     }
     EXPECT_EQ(AcceptBearingText("360", "123"), "000");
     EXPECT_EQ(AcceptBearingText("045", "123"), "045");
+    EXPECT_EQ(AcceptBearingText("45", "123"), "045");
+    EXPECT_EQ(AcceptBearingText("7", "123"), "007");
     for (const char* bad : {"361", "-5", "", "4x", "1e3"})
         EXPECT_EQ(AcceptBearingText(bad, "123"), "123") << bad;
     EXPECT_EQ(FixTypeFromText("Radar"), 2);
@@ -1081,6 +1083,8 @@ TEST(PositionSourceChoice, TheLogFollowsTheDialog)
     Cycle c;
     FakeOverlay overlay;
     c.nav.SetOwnVesselOverlay(&overlay);
+    navtest::FakeCharts charts;
+    c.nav.SetChartHost(&charts);
     c.log.logging = true;
     c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
     c.Pass();
@@ -1088,6 +1092,7 @@ TEST(PositionSourceChoice, TheLogFollowsTheDialog)
     CPositionSourceChoice off;
     off.source = SourceChoice::Off;
     c.nav.ApplyPositionSource(off);
+    EXPECT_EQ(charts.largerScaleCleared, 1);
     EXPECT_EQ(c.log.Count("NMEA manually switched off."), 1);
     EXPECT_EQ(c.log.points, pointsBefore + 1);
     EXPECT_EQ(c.log.rowsEnded, 1);
@@ -1194,6 +1199,156 @@ TEST(NavigationCycle, BestChartResumesAfterItsDelay)
     c.clock.Advance(1s);
     c.Pass();
     EXPECT_TRUE(bestChart);
+}
+
+// A first start with the GPS port open and silent and no log to take a place
+// from: after the DR delay dead reckoning starts, but with nothing to reckon
+// from. No position appears at 0/0: the commands that work from the vessel
+// stay grey, the route values stay empty, and nothing is logged at a place.
+TEST(NavigationCycle, NoPositionEverKnownStaysUnknownInDeadReckoning)
+{
+    Cycle c;
+    c.log.logging = true;
+    navtest::FakeRoute route;
+    route.Add(50.0, -4.0);
+    c.nav.SetRoute(&route);
+    navtest::FakeCharts charts;
+    c.nav.SetChartHost(&charts);
+    c.nav.SetGoToPosition([](const geo::CPosition&) { return true; }, [] { return true; });
+    EXPECT_FALSE(c.nav.Snapshot()->position.IsValid()) << "no position before any came";
+
+    for (int s = 0; s <= 12; ++s) {
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    ASSERT_TRUE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.log.Count("EPFS reception lost."), 1);
+    EXPECT_FALSE(c.nav.IsPositionAvailable());
+    EXPECT_FALSE(c.nav.OwnPosition().has_value());
+    EXPECT_FALSE(c.nav.Snapshot()->position.IsValid());
+    EXPECT_FALSE(c.nav.Source().Fix().position.IsValid());
+    EXPECT_FALSE(c.nav.CanGoToVessel());
+    EXPECT_FALSE(c.nav.CanStartEndVoyage());
+    EXPECT_EQ(c.nav.Monitor().Texts().range, "");
+    EXPECT_EQ(c.nav.Monitor().Texts().latitude, "");
+    EXPECT_EQ(c.nav.IndicatorText(kIndicatorRange), "");
+    EXPECT_EQ(c.log.rows, 0);
+    EXPECT_EQ(c.log.points, 0);
+    EXPECT_EQ(charts.scrolls + charts.steps, 0);
+
+    // A fix at last: the vessel is where it says, and logged from there.
+    c.Feed(navtest::Rmc(50.01, -4.01, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    ASSERT_TRUE(c.nav.OwnPosition().has_value());
+    EXPECT_NEAR(c.nav.OwnPosition()->GetLatitude(), 50.01, 1e-6);
+    EXPECT_TRUE(c.nav.CanGoToVessel());
+    EXPECT_NE(c.nav.Monitor().Texts().range, "");
+    EXPECT_EQ(c.log.rows, 1);
+}
+
+// Dead reckoning chosen by hand while fixes keep coming: the dialog's row
+// goes in first with the kind of fix chosen; the fix it had is no longer
+// taken, so the return to NMEA waits for the next fix and is logged after it.
+TEST(PositionSourceChoice, ManualDeadReckoningWhileFixesCome)
+{
+    Cycle c;
+    c.log.logging = true;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 10;
+    dr.fixTypeText = "Visual";
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_TRUE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::DR);
+    ASSERT_FALSE(c.log.events.empty());
+    EXPECT_EQ(c.log.events.back(), (std::pair<std::string, int>{"", 1}));
+    EXPECT_EQ(c.log.fixTypes.back(), 1) << "the row keeps the kind of fix chosen";
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 0);
+
+    c.clock.Advance(1s);
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(c.nav.Snapshot()->source, PositionSourceKind::NMEA);
+    EXPECT_EQ(c.log.Count("EPFS reception re-established"), 1);
+    EXPECT_EQ(c.log.events.back().first, "EPFS reception re-established");
+}
+
+// Dead reckoning moves by whole seconds: a step less than one second after
+// the last moves nothing and its time counts towards the next; the guard
+// only rounds up a difference a hair below a whole second. The user's DR
+// starts where it was put; the automatic switch's first step covers DRDelay.
+TEST(NavigationCycle, DeadReckoningStepsByWholeSeconds)
+{
+    EXPECT_EQ(WholeSeconds(999'900us), 0);
+    EXPECT_EQ(WholeSeconds(999'999us), 1);
+    EXPECT_EQ(WholeSeconds(2'999'000us), 2);
+
+    Cycle c;
+    CPositionSourceChoice dr;
+    dr.source = SourceChoice::DeadReckoning;
+    dr.course = 90;
+    dr.speed = 36;   // a hundredth of a mile a second
+    dr.position = geo::CPosition(0.0, 10.0);
+    c.nav.ApplyPositionSource(dr);
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 0);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    c.clock.Advance(999'900us);
+    c.Pass();
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 0);
+    EXPECT_EQ(c.nav.Snapshot()->position.GetLongitude(), 10.0);
+    c.clock.Advance(500ms);
+    c.Pass();
+    EXPECT_EQ(c.nav.Source().DrSecondsApplied(), 1);
+    // A minute of longitude on the equator is a little over a mile.
+    EXPECT_NEAR(c.nav.Snapshot()->position.GetLongitude(), 10.0 + 0.01 / 60.0, 1e-6);
+
+    Cycle lost;   // DRDelay 10 s
+    lost.Feed(navtest::Rmc(0.0, 10.0, 36.0, 90.0));
+    lost.Pass();
+    while (!lost.nav.Source().IsDrOn()) {
+        lost.clock.Advance(1s);
+        lost.Pass();
+    }
+    lost.clock.Advance(1s);
+    lost.Pass();
+    EXPECT_EQ(lost.nav.Source().DrSecondsApplied(), 10);
+    EXPECT_NEAR(lost.nav.Snapshot()->position.GetLongitude(), 10.0 + 0.1 / 60.0, 1e-5);
+}
+
+// The target modules' passes run at every timer pass: with the GPS silent
+// (no tick, no panel message) and after the navigator's own step failed,
+// which the pass reports.
+TEST(NavigationCycle, TargetPassesRunWhateverTheTick)
+{
+    struct Targets final : CTargetModuleCalls {
+        void TargetPass() override { ++passes; }
+        void CheckTargetAges(bool) override { }
+        void ResetTargets() override { }
+        int passes = 0;
+    } arpa;
+    struct FailingLog final : navtest::FakeLog {
+        void WriteKept() override { throw std::runtime_error("disk"); }
+    } failing;
+    Cycle c;
+    c.nav.Vessels()->SetTargetModule(kVesselArpa, &arpa);
+    c.gps.receiving = false;
+    EXPECT_TRUE(c.nav.NavigationTimerPass());
+    EXPECT_TRUE(c.Pass().empty());
+    EXPECT_EQ(arpa.passes, 2);
+
+    c.gps.receiving = true;
+    c.nav.SetVesselLog(&failing);
+    EXPECT_FALSE(c.nav.NavigationTimerPass());
+    EXPECT_EQ(arpa.passes, 3);
+    c.nav.Vessels()->SetTargetModule(kVesselArpa, nullptr);
 }
 
 }   // namespace

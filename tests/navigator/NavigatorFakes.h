@@ -26,12 +26,13 @@ public:
     bool available = true;
 };
 
-class FakeLog final : public navigator::CVesselLog {
+class FakeLog : public navigator::CVesselLog {
 public:
     bool IsLogging() const override { return logging; }
     void LogEvent(const std::string& note, int eventType) override
     {
         events.push_back({note, eventType});
+        fixTypes.push_back(nextFixType);
     }
     void SetNextFixType(int fixType) override { nextFixType = fixType; }
     bool WriteLogRecord(const navigator::CNavSnapshot&) override
@@ -60,6 +61,7 @@ public:
     }
     bool logging = false;
     std::vector<std::pair<std::string, int>> events;
+    std::vector<int> fixTypes;   // the next fix type as each event was logged
     int nextFixType = 0;
     int rows = 0;
     int points = 0;
@@ -136,6 +138,7 @@ public:
         attached = false;
     }
     bool HasAutoscrollWindow() override { return attached; }
+    void ClearLargerScaleMessage() override { ++largerScaleCleared; }
     int ActiveChartDatumShift(const geo::CPosition& vessel, std::string& kind) override
     {
         shiftAsked.push_back(vessel);
@@ -150,6 +153,7 @@ public:
     bool attached = false;
     geo::CPosition attachedAt;
     int scrolls = 0, steps = 0, checks = 0, redraws = 0, attaches = 0, releases = 0;
+    int largerScaleCleared = 0;
 };
 
 // Settings in a temporary file, empty.

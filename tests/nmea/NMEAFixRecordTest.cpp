@@ -165,4 +165,24 @@ TEST(NMEAFixRecord, DegreesAndMinutesSplitAsTruncatingTheHundredsDoes)
     EXPECT_DOUBLE_EQ(nmea::NmeaDegMinToDegrees(5959.999), 59.99998333333333);
 }
 
+// A fix invalidated stops counting as received and lets dead reckoning write
+// over it; the next received fix counts again.
+TEST(NMEAFixRecord, AnInvalidatedFixCountsAgainWithTheNextOne)
+{
+    brine_test::FakeClock clock;
+    nmea::CNMEAGPSParser parser(clock, 5);
+    auto& record = parser.FixRecord();
+    const std::string rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+    ASSERT_TRUE(parser.ParseLine(rmc));
+    record.InvalidateNmeaFix();
+    EXPECT_FALSE(record.IsNmeaFixValid(clock.Monotonic()));
+    nmea::CNMEAFix dr;
+    dr.source = FixSource::DR;
+    dr.monotonic = clock.Monotonic();
+    EXPECT_TRUE(record.WriteUnlessNmeaValid(dr, clock.Monotonic()));
+    ASSERT_TRUE(parser.ParseLine(rmc));
+    EXPECT_TRUE(record.IsNmeaFixValid(clock.Monotonic()));
+    EXPECT_FALSE(record.WriteUnlessNmeaValid(dr, clock.Monotonic()));
+}
+
 }   // namespace

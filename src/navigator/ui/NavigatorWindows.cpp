@@ -173,12 +173,23 @@ void CNavigatorWindows::SetVesselPosition(const geo::CPosition& position, bool f
     start.values.speed = fix.speed;
     start.values.set = fix.set;
     start.values.drift = fix.drift;
+    // The position is shown as the active chart reads it and typed on the
+    // same datum; it goes back into the vessel's datum at OK.
     start.values.position = position;
+    if (activeChartDatumShift && position.IsValid())
+        if (const std::optional<geo::CPosition> onChart = activeChartDatumShift(position, true))
+            start.values.position = *onChart;
     if (positionTemplate)
         start.positionTemplate = positionTemplate();
     CPositionSourceDlg dlg(start, m_window);
-    if (dlg.exec() == QDialog::Accepted)
-        ApplyPositionSource(dlg.Choice());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    CPositionSourceChoice choice = dlg.Choice();
+    if (choice.position && activeChartDatumShift)
+        if (const std::optional<geo::CPosition> back =
+                activeChartDatumShift(*choice.position, false))
+            choice.position = *back;
+    ApplyPositionSource(choice);
 }
 
 bool CNavigatorWindows::CanPositionVessel()
@@ -396,6 +407,8 @@ void CNavigatorWindows::WriteStateFile()
         field(name, label ? label->text() : QString());
     }
     out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
+    out << "goToVessel=" << (CanGoToVessel() ? 1 : 0) << "\t";
+    out << "voyage=" << (CanStartEndVoyage() ? 1 : 0) << "\t";
     out << "replay=" << (Simulation().IsRunning() ? 1 : 0) << "\t";
     out << "replayText=" << Simulation().StatusText() << "\t";
     const nmea::CNMEAFix fix = Gps().Parser().FixRecord().Read();

@@ -73,6 +73,11 @@ public:
     bool CanPositionVessel();
     // The centre of the active chart window's chart; none without one.
     std::function<std::optional<geo::CPosition>()> activeChartCentre;
+    // The active chart's datum shift of a position: into the chart's datum
+    // (toChart) or from it back into the position's; none without an active
+    // chart or off it.
+    std::function<std::optional<geo::CPosition>(const geo::CPosition&, bool toChart)>
+        activeChartDatumShift;
     // "Navigator > Autoscroll Restrictions...": the charts taken off the list on Remove.
     void OnAutoscrollRestrictions();
     void LoadSettings() override;

@@ -82,8 +82,10 @@ CPositionSourceDlg::CPositionSourceDlg(const CStart& start, QWidget* parent)
     m_drift->setMaxLength(6);
     m_cog = new QLineEdit(drGroup);
     m_cog->setReadOnly(true);
+    m_cog->setMaxLength(3);
     m_sog = new QLineEdit(drGroup);
     m_sog->setReadOnly(true);
+    m_sog->setMaxLength(10);
     m_lastCourse = m_course->text().toStdString();
     m_lastSet = m_set->text().toStdString();
     const QString degrees = QString(QChar(0x00B0)) + "T";

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "NavigatorFakes.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
+#include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/PositionSourceDlg.h"
 
 using namespace std::chrono_literals;
@@ -292,6 +294,43 @@ TEST(PositionSourceDlg, FieldsFollowTheRules)
     // Minutes with their decimal point, as every other position of the program reads.
     position->SetPosition({47.61, -122.3751});
     EXPECT_EQ(position->text().toStdString(), "47\u00B036.600'N 122\u00B022.506'W");
+}
+
+// Position Source shows the vessel as the active chart reads it, and the
+// position typed there goes back into the vessel's datum at OK.
+TEST(PositionSourceDlg, ThePositionOnTheActiveChartsDatum)
+{
+    App();
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    navigator::CNavigatorWindows nav(settings, clock);
+    std::vector<bool> shifts;   // toChart, in the order asked
+    nav.activeChartDatumShift = [&](const geo::CPosition& p,
+                                    bool toChart) -> std::optional<geo::CPosition> {
+        shifts.push_back(toChart);
+        return geo::CPosition(p.GetLatitude() + (toChart ? 0.5 : -0.5), p.GetLongitude());
+    };
+    QString shown;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dlg == nullptr)
+            return;
+        look.stop();
+        dlg->findChildren<QRadioButton*>()[1]->setChecked(true);   // Dead Reckoning
+        auto* position = dlg->findChild<geo::CPositionCtrl*>("position");
+        if (position != nullptr) {
+            shown = position->text();
+            position->SetPosition({48.0, -122.0});
+        }
+        dlg->accept();
+    });
+    look.start(20);
+    nav.SetVesselPosition(geo::CPosition(47.0, -122.0), false);
+    EXPECT_EQ(shown.toStdString(), "47\u00B030.000'N 122\u00B000.000'W");
+    EXPECT_EQ(shifts, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(nav.Source().IsDrOn());
+    EXPECT_NEAR(nav.Source().Fix().position.GetLatitude(), 47.5, 1e-9);
 }
 
 }   // namespace
