@@ -6,6 +6,7 @@
 
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 #include "geo/NavMaths.h"
 #include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/NavIndicators.h"
@@ -108,6 +109,13 @@ void CNavigatorModule::SetReplayTarget(CReplayTarget* target)
 
 bool CNavigatorModule::Initialise()
 {
+    // The logs' folder beside the program is made now; when it cannot be,
+    // the program folder itself takes its place.
+    const std::filesystem::path folder = m_logbook->Folder();
+    const std::filesystem::path made = app::EnsureFolder(folder, folder.parent_path());
+    if (made.empty())
+        return false;
+    m_logbook->SetFolder(made);
     return m_simulation->Initialise();
 }
 
@@ -326,7 +334,7 @@ bool CNavigatorModule::NavigationTimerPass()
 {
     ResumeBestChartIfDue();
     bool ok = true;
-    if (!m_holdTimerPass && !m_shutDown) {
+    if (!IsHeld() && !m_shutDown) {
         try {
             if (m_openLogPending)
                 OpenVesselLog(std::string());
@@ -343,7 +351,8 @@ bool CNavigatorModule::NavigationTimerPass()
             ok = false;
         }
     }
-    // The target modules' passes run even when the navigator's own failed.
+    // The target modules' passes run even when the navigator's own failed
+    // (held, each leaves out its own work).
     try {
         m_vessels->RunTargetPasses();
     } catch (...) {
@@ -646,7 +655,11 @@ void CNavigatorModule::UpdateNotVisibleWarning(bool mayRaise)
 
 void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
 {
-    m_holdTimerPass = true;
+    RaiseHold();
+    struct Lower {
+        CVesselList& vessels;
+        ~Lower() { vessels.LowerHold(); }
+    } lower{*m_vessels};
     const bool receiving = m_gps->IsReceiving();
     const bool wasDr = m_source.IsDrOn();
     const bool on = c.source != SourceChoice::Off;
@@ -737,7 +750,6 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         // Neither DR nor a GPS: the vessel is shown where the user put it.
         PlaceOwnVessel(fix.position);
     }
-    m_holdTimerPass = false;
     if (m_listener)
         m_listener(kMsgNavRefresh);
 }
