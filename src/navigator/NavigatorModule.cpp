@@ -219,6 +219,9 @@ void CNavigatorModule::LoadSettings()
         std::uint32_t percent = 0;
         if (reg.ReadDWord("AutoScrollPercentage", percent))
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
+        LoadLogSettings(reg);
+        // The window followed the vessel when the program last ended: logging
+        // is on again, whatever "SaveToLogBookOn" says.
         bool monitorWindow = false;
         reg.ReadBool("MonitorWindowOn", monitorWindow);
         m_monitorWindowSetting = monitorWindow;
@@ -226,7 +229,6 @@ void CNavigatorModule::LoadSettings()
             m_openMonitorWindowPending = true;
             m_logbook->SetLogging(true);
         }
-        LoadLogSettings(reg);
     }
     app::CRegistry log(Settings().GetStore());
     if (OpenSettings(log, false, "Log"))

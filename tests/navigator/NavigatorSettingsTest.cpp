@@ -70,6 +70,24 @@ TEST(NavigatorSettings, AFirstStartWritesEveryDefault)
     EXPECT_EQ(text("DatabaseFolder"), (s.dir / "program" / "Logs").string());
 }
 
+// Settings saved while a chart window followed the vessel switch logging on
+// at the next start, even when logging was off then.
+TEST(NavigatorSettings, AFollowingWindowSwitchesLoggingOnWhateverLoggingWas)
+{
+    for (const bool following : {true, false}) {
+        FirstStart s;
+        {
+            app::CRegistry reg(s.settings.GetStore());
+            ASSERT_TRUE(reg.OpenKeyForWrite("W\\Navigator"));
+            reg.WriteBool("MonitorWindowOn", following);
+            reg.WriteBool("SaveToLogBookOn", false);
+        }
+        s.nav.LoadSettings();
+        EXPECT_EQ(s.nav.Logbook().IsLogging(), following);
+        EXPECT_EQ(s.nav.MonitorWindowSetting(), following);
+    }
+}
+
 TEST(NavigatorSettings, LogsFolderThatCannotBeMadeFallsBackToTheProgramFolder)
 {
     FirstStart s;
