@@ -88,6 +88,26 @@ TEST(NavigatorSettings, AFollowingWindowSwitchesLoggingOnWhateverLoggingWas)
     }
 }
 
+// A stored logs' folder is made when missing; one that cannot be made
+// leaves the default in its place.
+TEST(NavigatorSettings, AStoredLogsFolderIsMadeOrTheDefaultStays)
+{
+    for (const bool blocked : {false, true}) {
+        FirstStart s;
+        std::ofstream(s.dir / "blocker") << "a file, not a folder";
+        const auto stored = s.dir / (blocked ? "blocker" : "elsewhere") / "Logs";
+        {
+            app::CRegistry reg(s.settings.GetStore());
+            ASSERT_TRUE(reg.OpenKeyForWrite("W\\Navigator\\Log"));
+            reg.WriteString("DatabaseFolder", stored.string());
+        }
+        s.nav.LoadSettings();
+        const auto used = blocked ? s.dir / "program" / "Logs" : stored;
+        EXPECT_EQ(s.nav.Logbook().Folder(), used) << stored;
+        EXPECT_TRUE(std::filesystem::is_directory(used)) << used;
+    }
+}
+
 TEST(NavigatorSettings, LogsFolderThatCannotBeMadeFallsBackToTheProgramFolder)
 {
     FirstStart s;
