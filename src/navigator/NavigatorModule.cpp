@@ -6,6 +6,7 @@
 
 #include "app/DateTimeSpanEx.h"
 #include "app/Registry.h"
+#include "app/SystemUtils.h"
 #include "geo/NavMaths.h"
 #include "navigator/GeneralNavigatorOptions.h"
 #include "navigator/NavIndicators.h"
@@ -108,6 +109,13 @@ void CNavigatorModule::SetReplayTarget(CReplayTarget* target)
 
 bool CNavigatorModule::Initialise()
 {
+    // The logs' folder beside the program is made now; when it cannot be,
+    // the program folder itself takes its place.
+    const std::filesystem::path folder = m_logbook->Folder();
+    const std::filesystem::path made = app::EnsureFolder(folder, folder.parent_path());
+    if (made.empty())
+        return false;
+    m_logbook->SetFolder(made);
     return m_simulation->Initialise();
 }
 
@@ -211,6 +219,9 @@ void CNavigatorModule::LoadSettings()
         std::uint32_t percent = 0;
         if (reg.ReadDWord("AutoScrollPercentage", percent))
             SetAutoscrollPercentage(static_cast<int>(std::min<std::uint32_t>(percent, 100)));
+        LoadLogSettings(reg);
+        // The window followed the vessel when the program last ended: logging
+        // is on again, whatever "SaveToLogBookOn" says.
         bool monitorWindow = false;
         reg.ReadBool("MonitorWindowOn", monitorWindow);
         m_monitorWindowSetting = monitorWindow;
@@ -218,7 +229,6 @@ void CNavigatorModule::LoadSettings()
             m_openMonitorWindowPending = true;
             m_logbook->SetLogging(true);
         }
-        LoadLogSettings(reg);
     }
     app::CRegistry log(Settings().GetStore());
     if (OpenSettings(log, false, "Log"))
@@ -326,7 +336,7 @@ bool CNavigatorModule::NavigationTimerPass()
 {
     ResumeBestChartIfDue();
     bool ok = true;
-    if (!m_holdTimerPass && !m_shutDown) {
+    if (!IsHeld() && !m_shutDown) {
         try {
             if (m_openLogPending)
                 OpenVesselLog(std::string());
@@ -343,7 +353,8 @@ bool CNavigatorModule::NavigationTimerPass()
             ok = false;
         }
     }
-    // The target modules' passes run even when the navigator's own failed.
+    // The target modules' passes run even when the navigator's own failed
+    // (held, each leaves out its own work).
     try {
         m_vessels->RunTargetPasses();
     } catch (...) {
@@ -646,7 +657,11 @@ void CNavigatorModule::UpdateNotVisibleWarning(bool mayRaise)
 
 void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
 {
-    m_holdTimerPass = true;
+    RaiseHold();
+    struct Lower {
+        CVesselList& vessels;
+        ~Lower() { vessels.LowerHold(); }
+    } lower{*m_vessels};
     const bool receiving = m_gps->IsReceiving();
     const bool wasDr = m_source.IsDrOn();
     const bool on = c.source != SourceChoice::Off;
@@ -739,7 +754,6 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
         // Neither DR nor a GPS: the vessel is shown where the user put it.
         PlaceOwnVessel(fix.position);
     }
-    m_holdTimerPass = false;
     if (m_listener)
         m_listener(kMsgNavRefresh);
 }

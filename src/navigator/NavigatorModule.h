@@ -173,7 +173,14 @@ public:
     void ClearAutoscrollRestrictions() { m_restrictions.Clear(); }
     void SetDrDelay(std::chrono::seconds s) { m_source.SetDrDelay(s); }
     void SetHoldTick(bool hold) { m_holdTick = hold; }
-    void SetHoldTimerPass(bool hold) { m_holdTimerPass = hold; }
+    // The hold flag: while it is raised the timer pass, and the target
+    // modules' passes it runs, leave out their periodic work. Raised while a
+    // device side opens or closes, while a change of position source is
+    // applied, and while the chart services wait for their medium. Each
+    // raise is ended by one lower.
+    void RaiseHold() { m_vessels->RaiseHold(); }
+    void LowerHold() { m_vessels->LowerHold(); }
+    bool IsHeld() const { return m_vessels->IsHeld(); }
 
     bool IsPositionAvailable() const { return m_positionAvailable; }
     // A position has come from the GPS since the start (not dead reckoning's).
@@ -431,7 +438,6 @@ private:
     std::optional<Time> m_bestChartOffSince;
     CAutoscrollRestrictions m_restrictions;
     bool m_holdTick = false;
-    bool m_holdTimerPass = false;
     bool m_inRefresh = false;
     bool m_positionAvailable = false;
     bool m_nmeaPositionSeen = false;

@@ -93,4 +93,10 @@ void CVesselList::ResetTargets()
     m_vessels.clear();
 }
 
+void CVesselList::LowerHold()
+{
+    int holds = m_holds.load();
+    while (holds > 0 && !m_holds.compare_exchange_weak(holds, holds - 1)) { }
+}
+
 }   // namespace navigator

@@ -13,12 +13,21 @@
 // vessel log closes. The list outlives the modules, which take themselves
 // off it.
 //
+// The list also carries the navigator's hold flag, so that the target modules
+// (which may outlive the navigator) can read it: while it is raised the
+// navigator's pass and the target modules' passes leave out their periodic
+// work. It is raised around work the passes must not cut into (a device side
+// opening or closing, a change of position source, a medium prompt) and
+// counts raises, so a hold inside another does not end the outer one.
+//
 // Interface for the rest of the program:
 // - `Queue`: any thread.
 // - `AdoptQueued`, `DropQueued`, `Remove`, `SetOwner`, `Vessels`,
 //   `SetTargetModule`, `RunTargetPasses`, `CheckTargetAges`, `ResetTargets`:
 //   the user-interface thread.
+// - `RaiseHold`, `LowerHold`, `IsHeld`: any thread.
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -69,7 +78,13 @@ public:
     // Every module drops its targets; what no module took off goes too.
     void ResetTargets();
 
+    // Each raise is ended by one lower; a lower without a raise does nothing.
+    void RaiseHold() { ++m_holds; }
+    void LowerHold();
+    bool IsHeld() const { return m_holds.load() > 0; }
+
 private:
+    std::atomic<int> m_holds{0};
     mutable std::mutex m_queueLock;
     std::vector<Entry> m_queue;
     std::vector<Entry> m_vessels;

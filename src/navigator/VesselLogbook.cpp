@@ -832,6 +832,10 @@ CLogVessel* CVesselLogbook::GetOrCreateOwnVessel(const std::string& voyageId,
     m_index.m_vesselType = kVesselOwn;
     m_index.m_voyageId = voyageId;
     m_index.m_oowName = watchOfficer;
+    // The row names the vessel as its particulars do.
+    if (m_services.particulars)
+        if (const std::optional<COwnVessel> particulars = m_services.particulars())
+            m_index.m_targetName = particulars->name;
     m_index.m_start = UtcFields(NavigationTime(nullptr));
     if (continuing) {
         m_index.m_vesselId = previous->vesselId;

@@ -130,6 +130,33 @@ void CGPSModule::SaveSettings()
 
 bool CGPSModule::ToggleReceive()
 {
+    return Held([this] { return SwitchReceive(); });
+}
+
+bool CGPSModule::ToggleTransmit()
+{
+    return Held([this] { return SwitchTransmit(); });
+}
+
+bool CGPSModule::Held(const std::function<bool()>& toggle)
+{
+    if (m_hold)
+        m_hold(true);
+    bool done = false;
+    try {
+        done = toggle();
+    } catch (...) {
+        if (m_hold)
+            m_hold(false);
+        throw;
+    }
+    if (m_hold)
+        m_hold(false);
+    return done;
+}
+
+bool CGPSModule::SwitchReceive()
+{
     if (!m_device->IsReceiveOpen())
         return m_device->OpenReceive();
     m_device->CloseReceive();
@@ -143,7 +170,7 @@ bool CGPSModule::ToggleReceive()
     return true;
 }
 
-bool CGPSModule::ToggleTransmit()
+bool CGPSModule::SwitchTransmit()
 {
     if (!m_device->IsTransmitEnabled())
         return m_device->OpenTransmit();

@@ -44,6 +44,9 @@ public:
     {
         m_inputStopped = std::move(handler);
     }
+    // Raises (true) and lowers (false) the navigator's hold flag around each
+    // toggle, so its timer pass does not use the device in between.
+    void SetHoldHandler(std::function<void(bool)> handler) { m_hold = std::move(handler); }
 
     CGPSDevice& Device() { return *m_device; }
     CNMEAGPSParser& Parser() { return m_parser; }
@@ -61,6 +64,11 @@ public:
     std::atomic<bool> timeConfirmed{false};
 
 private:
+    // Runs a toggle with the hold flag raised.
+    bool Held(const std::function<bool()>& toggle);
+    bool SwitchReceive();
+    bool SwitchTransmit();
+
     CPortDirectory& m_ports;
     app::CMsgBar* m_bar;
     CInstrumentConfig m_config;
@@ -71,6 +79,7 @@ private:
     app::CDateTimeSpanEx m_drDelay{60};
     app::MsgHandle m_warning = nullptr;
     std::function<void()> m_inputStopped;
+    std::function<void(bool)> m_hold;
 };
 
 }   // namespace nmea

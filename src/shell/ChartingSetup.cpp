@@ -261,7 +261,7 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         const app::CModuleList& modules = frame.Modules();
         for (std::size_t i = 0; i < modules.size(); ++i)
             if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
-                navigator->SetHoldTimerPass(on);
+                on ? navigator->RaiseHold() : navigator->LowerHold();
     };
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
         auto* dialog = new charts::CChartVerificationDlg(doc, &frame);

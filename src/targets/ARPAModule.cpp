@@ -310,7 +310,8 @@ void CARPAModule::TimerPass()
         m_lastCycle = m_nav.cycle;
         CheckTargetAges(m_nav.ownFixReal);
     }
-    if (m_inToggle || m_nav.holdFixProcessing || !m_arpaOn)
+    // The navigator's hold flag is kept on its vessel list.
+    if (m_inToggle || m_store.Vessels().IsHeld() || !m_arpaOn)
         return;
     if (m_device->IsReceiveOpen()) {
         // The navigator's pass has usually taken them already.

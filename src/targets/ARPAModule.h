@@ -53,7 +53,6 @@ struct CNavigationState {
     COwnShip own;   // heading already chosen (navigator's, else the radar's)
     double navigatorHeading = 0.0;   // as the snapshot has it; kNoValue when unset
     bool ownFixReal = true;   // false while dead reckoning
-    bool holdFixProcessing = false;
     std::chrono::system_clock::time_point utc{};
     std::uint64_t cycle = 0;   // moves on after each own-vessel update
 };

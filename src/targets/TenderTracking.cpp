@@ -214,6 +214,8 @@ void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
 CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
 {
     CTenderPassResult result;
+    if (IsNavigatorHeld())
+        return result;
     if (m_simulationFailed.exchange(false))
         OnSimulationEnded();
     if (m_pollFailed.exchange(false))

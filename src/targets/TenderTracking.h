@@ -130,7 +130,9 @@ public:
     // The timer pass: new tenders adopted, marks applied, reports dated,
     // silent tenders no longer reporting, track fixes at most once each
     // "Position marker every" span of the tender's properties, circles checked.
+    // Nothing while the navigator's hold flag is raised.
     CTenderPassResult OnTimer(const COwnSituation& own);
+    bool IsNavigatorHeld() const { return m_store.Vessels().IsHeld(); }
     // Circles and out-of-range checked again (after options change).
     void Recount(const COwnSituation& own);
 

@@ -1190,7 +1190,7 @@ TEST(NavigationCycle, BestChartResumesAfterItsDelay)
 
     // Switched off elsewhere (not through the module): counted from the
     // first pass that sees it, and the held timer pass does not stop it.
-    c.nav.SetHoldTimerPass(true);
+    c.nav.RaiseHold();
     bestChart = false;
     c.Pass();
     c.clock.Advance(300s);

@@ -331,6 +331,28 @@ TEST_F(ModuleTest, NewTargetsWaitInTheNavigatorsQueueAndLiveOnItsList)
     module.RemoveObserver(&observer);
 }
 
+// While the navigator's hold flag is raised (a device side toggling, a
+// position source change, a medium prompt) the module's pass leaves its
+// targets waiting, however it is called; once it is lowered they join.
+TEST_F(ModuleTest, TheNavigatorsHoldKeepsTheModulesPassWaiting)
+{
+    navigator::CNavigatorModule navigatorModule(home, clock);
+    const navigator::CVesselList& list = *navigatorModule.Vessels();
+    module.SetVesselList(navigatorModule.Vessels());
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,04,1.0,090.0,T,5.0,180.0,T,,,N,TUG,T,,,A"});
+    navigatorModule.RaiseHold();
+    navigatorModule.NavigationTimerPass();
+    Pass();
+    EXPECT_TRUE(module.Targets().empty());
+    EXPECT_EQ(list.QueuedCount(), 1u);
+    navigatorModule.LowerHold();
+    navigatorModule.NavigationTimerPass();
+    ASSERT_EQ(module.Targets().size(), 1u);
+    EXPECT_TRUE(module.Targets()[0].fix.has_value());
+}
+
 TEST(ModuleLifetime, TheNavigatorsListKeepsNoTargetOfAModuleThatIsGone)
 {
     Home home;

@@ -207,6 +207,26 @@ TEST(TenderTracking, NewTendersJoinTheNavigatorsListOnItsPass)
     EXPECT_TRUE(list->Vessels().empty());
 }
 
+// The navigator's hold flag, kept on its list, stops the pass: nothing joins,
+// reports or ages until it is lowered.
+TEST(TenderTracking, TheNavigatorsHoldKeepsThePassWaiting)
+{
+    auto list = std::make_shared<navigator::CVesselList>();
+    Fixture f;
+    f.tracking.SetVesselList(list);
+    ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, Rmc("0001", 4736.0, 12224.0)));
+    list->RaiseHold();
+    const CTenderPassResult held = f.Pass();
+    EXPECT_TRUE(held.added.empty());
+    EXPECT_TRUE(held.rowsToWrite.empty());
+    EXPECT_TRUE(f.tracking.Tenders().empty());
+    EXPECT_EQ(list->QueuedCount(), 1u);
+    list->LowerHold();
+    const CTenderPassResult free = f.Pass();
+    EXPECT_EQ(free.added, (std::vector<int>{1}));
+    EXPECT_EQ(free.rowsToWrite, (std::vector<int>{1}));
+}
+
 TEST(TenderTracking, CirclesAtTheirEdgesAndWithoutOwnPosition)
 {
     Fixture f;

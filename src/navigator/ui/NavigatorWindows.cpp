@@ -74,6 +74,7 @@ void CNavigatorWindows::CreateInstruments(app::CMsgBar& bar)
     SetDrDelay(m_instruments->DrDelay());
     SetLoggingPeriod(m_instruments->LoggingPeriod());
     SetReceiveToggle([this](bool open) { return m_instruments->SwitchGpsReceive(open); });
+    m_instruments->Gps().SetHoldHandler([this](bool on) { on ? RaiseHold() : LowerHold(); });
     // NMEA input switched off: the chart views drop what they drew from it.
     m_instruments->Gps().SetInputStoppedHandler([this] {
         if (redrawCharts)
@@ -435,10 +436,13 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
         gps.SetRefreshTime(static_cast<std::uint8_t>(now.validSentenceSeconds));
     // Only a side whose port changed is reopened.
     if (now.receivePort != before.receivePort) {
+        // The device is not used by the timer pass while it is reopened.
+        RaiseHold();
         m_instruments->Close();
         gps.Config().receivePort = now.receivePort;
         if (now.receivePort != 0 && !m_instruments->OpenGpsReceive())
             gps.Config().receivePort = 0;
+        LowerHold();
     }
     if (now.transmitPort != before.transmitPort)
         gps.Config().transmitPort = now.transmitPort;

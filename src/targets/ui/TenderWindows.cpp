@@ -369,6 +369,8 @@ void CTenderWindows::AfterRemoval()
 
 void CTenderWindows::Pass()
 {
+    if (m_tracking.IsNavigatorHeld())
+        return;
     const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
     const CTenderPassResult result = m_tracking.OnTimer(own);
     for (int channel : result.rowsToWrite)
