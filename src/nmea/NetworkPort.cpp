@@ -49,9 +49,12 @@ bool CNetworkPort::StartWriter()
     if (!m_writer.joinable()) {
         m_writer = std::jthread([this](std::stop_token stop) {
             app::LowerWorkerPriority();
+            // The whole line goes to the transmit history whether or not a
+            // station is there to hear it: the window shows what the devices
+            // sent on the network, not who was listening.
             const auto post = [this](std::string_view line) -> std::size_t {
-                return m_messaging.PostMessage(kStationSentence, std::string(line)) ? line.size()
-                                                                                    : 0;
+                m_messaging.PostMessage(kStationSentence, std::string(line));
+                return line.size();
             };
             while (!stop.stop_requested()) {
                 WaitForOutput(stop, std::chrono::seconds(1));

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "PythonScript.h"
@@ -109,9 +110,12 @@ TEST(NetworkPortStations, ASentenceRelayedArrivesOnceAndWhole)
     const std::uint8_t network = nmea::CPort::kNetworkPort;
     brine_test::RecordingDevice sender(a.module.Ports(), network, network, "Sender");
     brine_test::RecordingDevice listener(b.module.Ports(), network, 0, "Listener");
+    brine_test::RecordingDevice second(b.module.Ports(), network, 0, "Second");
+    sender.Refuse("RTE");   // its filters keep route sentences off the network
     ASSERT_TRUE(sender.OpenTransmit());
     ASSERT_TRUE(sender.OpenReceive());
     ASSERT_TRUE(listener.OpenReceive());
+    ASSERT_TRUE(second.OpenReceive());
 
     const std::string body = "GPRMC,123519,A,4807.038,N,12234.000,W,022.4,084.4,091226,018.6,E";
     unsigned sum = 0;
@@ -120,6 +124,7 @@ TEST(NetworkPortStations, ASentenceRelayedArrivesOnceAndWhole)
     char tail[8];
     std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
     const std::string rmc = "$" + body + tail;
+    ASSERT_TRUE(sender.Send("$ECRTE,1,1,c,R1,WP1*00\r\n"));
     ASSERT_TRUE(sender.Send(rmc));
     ASSERT_TRUE(passes([&] { return !listener.Lines().empty(); }, 5s)) << "nothing arrived";
     // More passes: a second copy would come within them.
@@ -128,6 +133,11 @@ TEST(NetworkPortStations, ASentenceRelayedArrivesOnceAndWhole)
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got.front(), rmc);
     EXPECT_TRUE(sender.Lines().empty()) << "the sender's own sentence came back to it";
+    EXPECT_EQ(second.Lines(), got);   // every device listening on the Network port
+    const std::vector<std::string> shown =
+        b.module.Ports().FindPort(network)->GetHistory(nmea::PortChannel::Receive);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), rmc.substr(0, rmc.size() - 2)), 1)
+        << "the relayed sentence is not in the Network receive window";
 
     std::string trimmed = got.front();
     while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == '\n'))
@@ -143,6 +153,7 @@ TEST(NetworkPortStations, ASentenceRelayedArrivesOnceAndWhole)
 
     sender.CloseAll();
     listener.CloseAll();
+    second.CloseAll();
     a.module.Terminate();
     b.module.Terminate();
 }

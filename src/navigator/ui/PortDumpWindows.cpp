@@ -59,12 +59,21 @@ bool CPortDumpWindows::IsOpen(unsigned id) const
 
 void CPortDumpWindows::Toggle(unsigned id)
 {
-    if (QMdiSubWindow* open = Window(id)) {
+    if (QMdiSubWindow* open = Window(id))
         open->close();
+    else
+        Open(id);
+}
+
+void CPortDumpWindows::Open(unsigned id)
+{
+    QMdiArea* mdi = m_mdi ? m_mdi() : nullptr;
+    if (QMdiSubWindow* open = Window(id)) {
+        if (mdi)
+            mdi->setActiveSubWindow(open);
         return;
     }
     nmea::CPort* port = PortOf(id);
-    QMdiArea* mdi = m_mdi ? m_mdi() : nullptr;
     if (!port || !mdi)
         return;
     auto* view = new nmea::CNmeaDumpView(*port, IsReceive(id) ? nmea::PortChannel::Receive

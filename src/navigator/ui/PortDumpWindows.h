@@ -39,6 +39,9 @@ public:
     void RegisterCommands(app::CCommandTable& commands, const void* owner);
     // Shows the window of the command's port and channel, or closes it when open.
     void Toggle(unsigned id);
+    // Shows the window of the command's port and channel, or brings it
+    // forward when it shows already: a port never has two of one kind.
+    void Open(unsigned id);
     bool IsOpen(unsigned id) const;
     QMdiSubWindow* Window(unsigned id) const;
     void CloseAll();

@@ -140,4 +140,38 @@ TEST(NmeaDumpView, WindowsOpenAndCloseWhileLinesArrive)
     EXPECT_EQ(ports.port.GetHistory(nmea::PortChannel::Receive).size(), nmea::CPort::kHistoryLimit);
 }
 
+// Opening a window that shows already brings it forward instead of making a
+// second one; the network port's windows are named after the network.
+TEST(NmeaDumpView, AWindowOpenedTwiceIsBroughtForward)
+{
+    App();
+    struct NetworkList : nmea::CPortDirectory {
+        nmea::CPort network{nmea::CPort::kNetworkPort};
+        nmea::CPort* FindPort(std::uint8_t n) const override
+        {
+            return n == nmea::CPort::kNetworkPort ? const_cast<nmea::CPort*>(&network) : nullptr;
+        }
+        std::uint8_t GetFirstPortNumber() const override { return 0; }
+    } ports;
+    QMdiArea mdi;
+    mdi.resize(600, 400);
+    mdi.show();
+    using W = navigator::CPortDumpWindows;
+    W windows([&]() -> nmea::CPortDirectory* { return &ports; }, [&] { return &mdi; });
+    windows.Open(W::kNetworkReceive);
+    windows.Open(W::kNetworkTransmit);
+    windows.Open(W::kNetworkReceive);
+    EXPECT_EQ(mdi.subWindowList().size(), 2);
+    EXPECT_EQ(mdi.activeSubWindow(), windows.Window(W::kNetworkReceive));
+    EXPECT_EQ(windows.Window(W::kNetworkReceive)->windowTitle(),
+              "Receiving NMEA Sentences via Network");
+    EXPECT_EQ(windows.Window(W::kNetworkTransmit)->windowTitle(),
+              "Transmitting NMEA Sentences via Network");
+    windows.Window(W::kNetworkReceive)->close();   // the user closes it: it is forgotten
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(windows.IsOpen(W::kNetworkReceive));
+    windows.Open(W::kNetworkReceive);
+    EXPECT_EQ(mdi.subWindowList().size(), 2);
+}
+
 }   // namespace
