@@ -18,6 +18,8 @@ namespace app {
 struct CFieldError {
     std::string field;
     std::string message;
+    // Said with the stop icon rather than the warning one.
+    bool stop = false;
 };
 
 class COptionPageModel {

@@ -31,6 +31,9 @@ inline constexpr double kHeadingIndicatorMost = 1100.0;
 // the value stays.
 double StepHeadingIndicator(double nm, bool up);
 
+// The track line widths the page offers, in pixels.
+inline constexpr int kTrackLineWidths = 20;
+
 // The spans the page offers, whole minutes.
 inline constexpr std::chrono::minutes kSpanLeast{1};
 inline constexpr std::chrono::minutes kVectorTimeMost{23 * 60 + 59};

@@ -76,7 +76,7 @@ std::vector<app::CFieldError> CDeviationModel::Validate() const
     const CDeviationParse parsed = ParseDeviationEntries(entries);
     if (parsed.badEntry < 0)
         return {};
-    return {{"deviation" + std::to_string(parsed.badEntry), parsed.message}};
+    return {{"deviation" + std::to_string(parsed.badEntry), parsed.message, true}};
 }
 
 void CDeviationModel::Apply()

@@ -53,9 +53,11 @@ focus "$SHEET"
 xdotool key ctrl+Tab
 sleep 0.3
 shot 1_page "$SHEET"
-xdotool key alt+m ctrl+a
+# The page opens with the keyboard in its first field, "Position marker
+# every"; three Tabs on (the second span, the check box) is the folder.
+xdotool key ctrl+a
 xdotool type --delay 20 "00:00:10"
-xdotool key alt+f ctrl+a
+xdotool key Tab Tab Tab ctrl+a
 xdotool type --delay 10 "$LOGS"
 shot 2_typed "$SHEET"
 xdotool key Return

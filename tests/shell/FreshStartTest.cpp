@@ -5,6 +5,7 @@
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpSocket>
@@ -141,6 +142,11 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     frame.Navigator()->OpenNavigatorOptions();
     auto* options = frame.findChild<app::CModelessPropertySheet*>("navigatorOptions");
     ASSERT_NE(options, nullptr);
+    // The General page offers track lines 1 to 20 pixels wide.
+    auto* widths = options->findChild<QComboBox*>("lineWidth");
+    ASSERT_NE(widths, nullptr);
+    EXPECT_EQ(widths->count(), 20);
+    EXPECT_EQ(widths->itemText(19), "20");
     auto* nmeaPage = options->findChild<nmea::CNMEASentenceOptions*>();
     ASSERT_NE(nmeaPage, nullptr);
     QStringList roots, arpaItems;

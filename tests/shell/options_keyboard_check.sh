@@ -260,9 +260,13 @@ open_sheet "Navigator Options" n o
 toggle t
 xdotool key ctrl+Tab
 sleep 0.2
-type_into m "00:75:00"
+# Position Logging opens with the keyboard in "Position marker every", its
+# label having no key; the refusal gives the keyboard back to that field.
+xdotool key ctrl+a
+type_text "00:75:00"
 expect_refusal "Minutes run from 0 to 59" minutes
-type_into m "00:00:45"
+xdotool key ctrl+a
+type_text "00:00:45"
 xdotool key ctrl+Tab
 sleep 0.2
 type_into v "00:01:30"

@@ -145,6 +145,8 @@ void CModelessPropertySheet::ShowRefusal(const app::CSheetRefusal& refusal)
     const QString message = QString::fromStdString(refusal.error.message);
     if (m_showMessage)
         m_showMessage(message);
+    else if (refusal.error.stop)
+        QMessageBox::critical(this, windowTitle(), message);
     else
         QMessageBox::warning(this, windowTitle(), message);
     // The focus goes to the field after the message, so the user types the fix at once.

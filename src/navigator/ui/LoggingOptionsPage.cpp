@@ -22,8 +22,8 @@ CLoggingOptions::CLoggingOptions(std::unique_ptr<CLoggingOptionsModel> model,
     m_trackTime = MakeTimeSpanEdit("trackTime", general);
     m_logTime = MakeTimeSpanEdit("logTime", general);
     auto* grid = new QGridLayout(general);
-    const std::pair<QString, QLineEdit*> rows[] = {{tr("Position &marker every"), m_trackTime},
-                                                   {tr("&Log position every"), m_logTime}};
+    const std::pair<QString, QLineEdit*> rows[] = {{tr("Position marker every"), m_trackTime},
+                                                   {tr("Log position every"), m_logTime}};
     int row = 0;
     for (const auto& [text, edit] : rows) {
         auto* label = new QLabel(text, general);
@@ -41,8 +41,9 @@ CLoggingOptions::CLoggingOptions(std::unique_ptr<CLoggingOptionsModel> model,
 
     auto* folder = new QGroupBox(tr("Database folder"), this);
     auto* form = new QFormLayout(folder);
-    m_folder = chart::MakeFolderRow(form, tr("&Folder"), "logFolder",
-                                    tr("Select Log database folder"), folder);
+    // The group's title names the folder: the row has no label of its own.
+    m_folder = chart::MakeFolderRow(form, QString(), "logFolder", tr("Select Log database folder"),
+                                    folder);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(general);

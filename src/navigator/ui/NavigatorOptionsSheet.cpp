@@ -142,7 +142,7 @@ void CNavigatorWindows::AddGeneralPage(app::CModelessPropertySheet& sheet)
     ReadTrackValues(FixProperties(), TrackSettings(), v);
     sheet.AddPage(new CGeneralNavigatorPage(
         std::make_unique<CGeneralNavigatorOptionsModel>(
-            v, chart::CLineProperties::kMaximumWidth,
+            v, kTrackLineWidths,
             [this](const CGeneralNavigatorValues& now) { ApplyGeneralOptions(now); }),
         &sheet));
 }

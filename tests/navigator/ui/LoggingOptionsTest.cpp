@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -189,24 +190,23 @@ TEST(LoggingOptionsPage, OkMakesTheFolderAndTheNextTickUsesTheInterval)
     EXPECT_FALSE(nav.Logbook().IsLogging());
 }
 
-// Each label's key is its own and none is the sheet's OK, Cancel or Apply.
-TEST(LoggingOptionsPage, KeysAreTheirOwn)
+// The page's texts: the two spans' labels carry no key, the check box's
+// key is its own (not the sheet's OK, Cancel or Apply), and the folder is
+// named by its group alone.
+TEST(LoggingOptionsPage, TextsAndTheOneKey)
 {
     Rig r;
-    QStringList keys{"o", "c", "a"};
     QStringList texts;
     for (auto* label : r.sheet->Page(0)->findChildren<QLabel*>())
-        texts << label->text();
-    texts << r.Save()->text();
-    for (const QString& text : texts) {
-        const qsizetype at = text.indexOf('&');
-        if (at < 0)
-            continue;
-        const QString key = text.mid(at + 1, 1).toLower();
-        EXPECT_FALSE(keys.contains(key)) << text.toStdString();
-        keys << key;
-    }
-    EXPECT_EQ(keys.size(), 3 + 4);
+        if (!label->text().isEmpty())
+            texts << label->text();
+    EXPECT_EQ(texts, (QStringList{"Position marker every", "Hrs:Mins:Secs", "Log position every",
+                                  "Hrs:Mins:Secs"}));
+    QStringList groups;
+    for (auto* group : r.sheet->Page(0)->findChildren<QGroupBox*>())
+        groups << group->title();
+    EXPECT_EQ(groups, (QStringList{"General", "Database folder"}));
+    EXPECT_EQ(r.Save()->text(), "&Save to logbook");
 }
 
 TEST(LoggingOptionsPage, CancelChangesNothing)

@@ -4,10 +4,13 @@
 // or 25 with the comma silently dropped.
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include "app/ui/PropertySheet.h"
 #include "navigator/OwnVessel.h"
 #include "navigator/ui/VesselOptionsPages.h"
 
@@ -61,4 +64,40 @@ TEST(VesselOptionsPages, ACommaTypedAsTheDecimalMarkIsThePoint)
     ASSERT_TRUE(deviation.M().Validate().empty());
     deviation.M().Apply();
     EXPECT_DOUBLE_EQ(card[0], -1.5);
+}
+
+// A deviation that is not a number refuses OK with "Invalid deviation : "
+// and the text, under the stop icon, and leaves the card as it was.
+TEST(VesselOptionsPages, AnInvalidDeviationIsRefusedWithTheStopIcon)
+{
+    App();
+    std::array<double, kDeviationPoints> card{};
+    card[1] = 3.0;
+    int applies = 0;
+    auto* sheet = new app::CModelessPropertySheet("Vessel Options");
+    auto* page = new CDeviationPage(
+        std::make_unique<CDeviationModel>(card, [&](const std::array<double, kDeviationPoints>& c) {
+            card = c;
+            ++applies;
+        }));
+    sheet->AddPage(page);
+    sheet->show();
+    page->findChild<QLineEdit*>("deviation0")->setText("2.5W");
+    page->findChild<QLineEdit*>("deviation3")->setText(".");
+
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+        }
+    });
+    EXPECT_FALSE(sheet->OnOk());
+    EXPECT_EQ(text, "Invalid deviation : .");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(applies, 0);
+    EXPECT_DOUBLE_EQ(card[1], 3.0);
+    delete sheet;
 }
