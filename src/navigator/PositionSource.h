@@ -156,6 +156,10 @@ private:
     long m_drSecondsApplied = 0;
     Time m_lastNmeaFix;   // newest received fix, or the start
     std::uint64_t m_lastSequence = 0;
+    // The hour of the last received fix, and the stamp the date item had
+    // when a fix's hour went back (midnight): that date is no longer taken.
+    std::optional<int> m_lastNmeaHour;
+    std::optional<std::chrono::system_clock::time_point> m_staleDateStamp;
 
     // Datum handling.
     std::optional<Time> m_lastGoodDatumTime;   // the wait starts at the first refresh

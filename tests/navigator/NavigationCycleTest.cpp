@@ -192,6 +192,44 @@ TEST(NavigationCycle, TheTimeShownIsTheNewestFixsWithoutADate)
     EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), want);
 }
 
+// Fixes without a date of their own (GLL) take the date another sentence
+// sent; once their hour goes back past midnight that date is yesterday's and
+// the fix has no date until a fresh one comes.
+TEST(NavigationCycle, MidnightWaitsForAFreshDate)
+{
+    using namespace std::chrono;
+    Cycle c;
+    const auto gll = [](const char* time) {
+        return navtest::Sentence(std::string("GPGLL,5000.000000,N,00400.000000,W,") + time +
+                                 ",A,A");
+    };
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0, "235958.00"));   // 7 December 2026
+    c.Pass();
+    c.clock.Advance(1s);
+    c.Feed(gll("235959.00"));
+    c.Pass();
+    const sys_days dec7 = year_month_day(year(2026), month(12), day(7));
+    ASSERT_TRUE(c.nav.Snapshot()->fixTimeUtc.has_value());
+    EXPECT_EQ(*c.nav.Snapshot()->fixTimeUtc, dec7 + 23h + 59min + 59s);
+
+    c.clock.Advance(1s);
+    c.Feed(gll("000001.00"));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Snapshot()->fixTimeUtc.has_value()) << "not 7 December, 00:00:01";
+    EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), "00:00:01");
+    c.clock.Advance(1s);
+    c.Feed(gll("000002.00"));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Snapshot()->fixTimeUtc.has_value());
+
+    c.clock.Advance(1s);
+    c.Feed(navtest::Sentence("GPRMC,000003.00,A,5000.000000,N,00400.000000,W,6.0,45.0,081226,,"));
+    c.Feed(gll("000004.00"));
+    c.Pass();
+    ASSERT_TRUE(c.nav.Snapshot()->fixTimeUtc.has_value()) << "the fresh date is taken";
+    EXPECT_EQ(*c.nav.Snapshot()->fixTimeUtc, dec7 + 24h + 4s);
+}
+
 // Ten minutes of DR at cycles of 1 to 1.5 s, each course and speed against
 // GeographicLib's rhumb line over the seconds since the last fix.
 TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)
