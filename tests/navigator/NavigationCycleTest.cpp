@@ -409,6 +409,58 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
 }
 
+// The datum question is put once while the program runs: a GPS that falls
+// silent (dead reckoning meanwhile) and comes back does not bring it again,
+// nor does NMEA chosen again while the receive side waits for its
+// instrument. Only input switched off lets it be asked once more when the
+// input resumes.
+TEST(NavigationCycle, DatumQuestionOnceAcrossAGapAgainAfterInputOff)
+{
+    Cycle c;
+    c.nav.SetReceiveToggle([&](bool open) {
+        c.gps.receiving = open;
+        return true;
+    });
+    int asked = 0;
+    c.nav.SetGpsConfigurationAsker([&] { ++asked; });
+    const auto fixesFor = [&](int seconds) {
+        for (int s = 0; s < seconds; ++s) {
+            c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+            c.Pass();
+            c.clock.Advance(1s);
+        }
+    };
+    fixesFor(301);
+    ASSERT_EQ(asked, 1);
+    c.nav.AnswerGpsConfiguration(true, true);
+
+    // A gap: 40 s without fixes, dead reckoning, then the GPS again.
+    for (int s = 0; s < 40; ++s) {
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    ASSERT_TRUE(c.nav.Source().IsDrOn());
+    fixesFor(11 * 60);
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(asked, 1) << "a GPS back after a gap";
+
+    // NMEA chosen while the port waits for the instrument: input switched on.
+    c.gps.receiving = false;
+    CPositionSourceChoice nmea;
+    nmea.source = SourceChoice::NMEA;
+    c.nav.ApplyPositionSource(nmea);
+    ASSERT_TRUE(c.gps.receiving);
+    fixesFor(11 * 60);
+    EXPECT_EQ(asked, 1) << "input switched on";
+
+    CPositionSourceChoice off;
+    off.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(off);
+    c.clock.Advance(1min);
+    c.nav.ApplyPositionSource(nmea);
+    fixesFor(301);
+    EXPECT_EQ(asked, 2) << "input switched off and on again";
+}
 }   // namespace
 
 namespace {
