@@ -181,6 +181,11 @@ void CMonitorPanel::InitPanel()
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
     m_leftArrow->setObjectName("leftArrow");
     m_rightArrow->setObjectName("rightArrow");
+    // The arrows in 14 px type of the lightest weight: the colour tells the side.
+    QFont arrowFont = PanelFont(14, false);
+    arrowFont.setWeight(QFont::Weight(1));
+    m_leftArrow->setFont(arrowFont);
+    m_rightArrow->setFont(arrowFont);
     // The cross-track error stands between its two arrows; a hidden arrow
     // keeps its room so that the value does not move.
     auto* xteRow = new QHBoxLayout();
@@ -277,10 +282,10 @@ void CMonitorPanel::ApplyFixedColours()
     m_datumShift->setStyleSheet(QStringLiteral("color: %1; background: %2")
                                     .arg(m_datumAlert ? white : black, m_datumAlert ? red : white));
     if (m_leftArrow && m_rightArrow) {
-        m_leftArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
-                                       .arg(css(app::RGB(255, 0, 0)), white));
-        m_rightArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
-                                        .arg(css(app::RGB(0, 128, 0)), white));
+        m_leftArrow->setStyleSheet(
+            QStringLiteral("color: %1; background: %2").arg(css(app::RGB(255, 0, 0)), white));
+        m_rightArrow->setStyleSheet(
+            QStringLiteral("color: %1; background: %2").arg(css(app::RGB(0, 128, 0)), white));
     }
 }
 

@@ -150,7 +150,8 @@ TEST(MonitorPanel, AlarmListShowsWholeLines)
     EXPECT_GE(list->viewport()->width(), list->header()->length());
 }
 
-// The cross-track error stands between its "<<<" and ">>>" on one line.
+// The cross-track error stands between its "<<<" and ">>>" on one line; the
+// arrows are 14 px type of the lightest weight, red and green on white.
 TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
 {
     PanelRig rig;
@@ -171,6 +172,13 @@ TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
     EXPECT_LE(xte->geometry().right(), right->geometry().left());
     EXPECT_EQ(left->geometry().center().y(), xte->geometry().center().y());
     EXPECT_EQ(right->geometry().center().y(), xte->geometry().center().y());
+    for (QLabel* arrow : {left, right}) {
+        EXPECT_EQ(arrow->font().pixelSize(), 14);
+        EXPECT_EQ(arrow->font().weight(), QFont::Weight(1));
+        EXPECT_FALSE(arrow->isVisible()) << "hidden until there is a cross-track error";
+    }
+    EXPECT_EQ(left->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(right->palette().color(QPalette::WindowText), QColor(0, 128, 0));
 }
 
 // Each wind stands on its own line: angle, reference, speed, unit.
