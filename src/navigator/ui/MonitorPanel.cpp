@@ -414,7 +414,8 @@ QString CMonitorPanel::ValueText(const QString& name) const
 void CMonitorPanel::ShowAlarms()
 {
     navigator::CWaypointAlarmList& alarms = m_nav.Monitor().Alarms();
-    if (!m_alarmDialog) {
+    const bool created = !m_alarmDialog;
+    if (created) {
         m_alarmDialog = new QDialog(this);
         m_alarmDialog->setObjectName(QStringLiteral("WaypointAlarms"));
         m_alarmDialog->setWindowTitle(QStringLiteral("Waypoint Arrival Alarms"));
@@ -431,7 +432,6 @@ void CMonitorPanel::ShowAlarms()
             m_alarmDialog->deleteLater();
         });
         m_alarmDialog->setAttribute(Qt::WA_ShowWithoutActivating);
-        m_alarmDialog->show();
     }
     if (m_alarmList->topLevelItemCount() == static_cast<int>(alarms.Lines().size()))
         return;
@@ -449,6 +449,13 @@ void CMonitorPanel::ShowAlarms()
                       m_alarmList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     m_alarmList->setMinimumWidth(width + frame);
     m_alarmDialog->adjustSize();
+    // Shown once it has its lines and its size, centred over the main window.
+    if (created) {
+        m_alarmDialog->show();
+        QRect placed = m_alarmDialog->frameGeometry();
+        placed.moveCenter(window()->frameGeometry().center());
+        m_alarmDialog->move(placed.topLeft());
+    }
 }
 
 }   // namespace navigator

@@ -113,12 +113,16 @@ TEST(MonitorPanel, DatumShiftLineColours)
     EXPECT_EQ(line->styleSheet(), "color: #000000; background: #ffffff");
 }
 
-// The alarm list shows each line's fields whole, without a horizontal scroll.
+// The alarm list shows each line's fields whole, without a horizontal scroll,
+// and opens centred over the main window with its lines in.
 TEST(MonitorPanel, AlarmListShowsWholeLines)
 {
     PanelRig rig;
     ASSERT_TRUE(rig.Create());
     auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    frame.setGeometry(100, 100, 1000, 700);
+    frame.show();
+    QApplication::processEvents();
     auto& alarms = nav.Monitor().Alarms();
     alarms.AddAlarm(7, "Meadow Point", navigator::AlarmKind::Perpendicular, "12/08/2026 08:08:33");
     alarms.AddAlarm(8, "", navigator::AlarmKind::ArrivalCircle, "12/08/2026 08:21:05");
@@ -148,6 +152,8 @@ TEST(MonitorPanel, AlarmListShowsWholeLines)
     }
     EXPECT_EQ(list->currentItem(), list->topLevelItem(1)) << "the newest line selected";
     EXPECT_GE(list->viewport()->width(), list->header()->length());
+    const QPoint off = dialog->frameGeometry().center() - frame.frameGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 4) << off.x() << ", " << off.y();
 }
 
 // The cross-track error stands between its "<<<" and ">>>" on one line; the
