@@ -78,7 +78,12 @@ void CMonitorPanel::InitPanel()
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     auto* title = new QLabel(QStringLiteral("Monitor"), body);
+    title->setObjectName("title");
     title->setFont(PanelFont(12, true));
+    // The title line in the caption colours, which follow a change of the palette.
+    title->setAutoFillBackground(true);
+    title->setBackgroundRole(QPalette::Highlight);
+    title->setForegroundRole(QPalette::HighlightedText);
     layout->addWidget(title);
 
     m_status = new QLabel(QStringLiteral("NMEA inactive"), body);

@@ -85,6 +85,31 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("cog"), " 045");
 }
 
+// The panel's title line in the caption colours, its labels in their type.
+TEST(MonitorPanel, TitleInTheCaptionColours)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto* title = rig.panel->findChild<QLabel*>("title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), "Monitor");
+    EXPECT_TRUE(title->autoFillBackground());
+    EXPECT_EQ(title->backgroundRole(), QPalette::Highlight);
+    EXPECT_EQ(title->foregroundRole(), QPalette::HighlightedText);
+    EXPECT_EQ(title->font().pixelSize(), 12);
+    EXPECT_TRUE(title->font().bold());
+    const std::pair<const char*, int> sizes[] = {
+        {"status", 17}, {"latitude", 22}, {"longitude", 22}, {"datumShift", 12}};
+    for (const auto& [name, pixels] : sizes) {
+        auto* label = rig.panel->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->font().pixelSize(), pixels) << name;
+        EXPECT_EQ(label->font().bold(), pixels == 22) << name;
+    }
+    EXPECT_EQ(rig.panel->findChild<QLabel*>("status")->text(), "NMEA inactive");
+    EXPECT_EQ(rig.panel->findChild<QLabel*>("datumShift")->text(), "Not applicable");
+}
+
 // The active chart's datum-shift status on the panel: "None available"
 // white on red, any other black on white.
 TEST(MonitorPanel, DatumShiftLineColours)
