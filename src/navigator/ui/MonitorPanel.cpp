@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -179,8 +180,13 @@ void CMonitorPanel::InitPanel()
     });
     AddValue(toWpt, "bearing", "BRG", kDegreesTrue, 1);
     AddValue(toWpt, "range", "RNG", "nm", 2);
-    AddValue(toWpt, "legBearing", "Rhumb BRG", kDegreesTrue, 3);
-    AddValue(toWpt, "legLength", "Rhumb RNG", "nm", 4);
+    // The leg's rhumb-line bearing and length in a group of their own.
+    auto* rhumb = new QGroupBox(QStringLiteral("Rhumb"), toWpt);
+    rhumb->setObjectName("rhumb");
+    new QGridLayout(rhumb);
+    AddValue(rhumb, "legBearing", "BRG", kDegreesTrue, 0);
+    AddValue(rhumb, "legLength", "RNG", "nm", 1);
+    static_cast<QGridLayout*>(toWpt->layout())->addWidget(rhumb, 3, 0, 2, 3);
     QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
     m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);

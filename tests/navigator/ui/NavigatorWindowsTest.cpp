@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,6 +204,12 @@ TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
     EXPECT_LE(xte->geometry().right(), right->geometry().left());
     EXPECT_EQ(left->geometry().center().y(), xte->geometry().center().y());
     EXPECT_EQ(right->geometry().center().y(), xte->geometry().center().y());
+    // The leg's bearing and length stand in the "Rhumb" group.
+    auto* rhumb = rig.panel->findChild<QGroupBox*>("rhumb");
+    ASSERT_NE(rhumb, nullptr);
+    EXPECT_EQ(rhumb->title(), "Rhumb");
+    EXPECT_NE(rhumb->findChild<QLabel*>("legBearing"), nullptr);
+    EXPECT_NE(rhumb->findChild<QLabel*>("legLength"), nullptr);
     for (QLabel* arrow : {left, right}) {
         EXPECT_EQ(arrow->font().pixelSize(), 14);
         EXPECT_EQ(arrow->font().weight(), QFont::Weight(1));
