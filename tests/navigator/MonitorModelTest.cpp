@@ -628,12 +628,11 @@ TEST(MonitorModel, NmeaSourceTakesTheInstrumentsValues)
     refresh();
     const CMonitorTexts& t = m.model.Texts();
     EXPECT_TRUE(t.nmeaSourceEnabled);
-    EXPECT_EQ(t.bearing, "005");
-    EXPECT_EQ(t.range, "3.25");
-    EXPECT_EQ(t.legBearing, "003");
-    EXPECT_EQ(t.legLength, "");
-    EXPECT_EQ(t.xte, "0.67");
-    EXPECT_EQ(t.timeToGo, "01:30:05");
+    const std::pair<const std::string*, const char*> shown[] = {
+        {&t.bearing, "005"}, {&t.range, "3.25"}, {&t.legBearing, "003"},
+        {&t.legLength, ""},  {&t.xte, "0.67"},   {&t.timeToGo, "01:30:05"}};
+    for (const auto& [text, want] : shown)
+        EXPECT_EQ(*text, want);
     EXPECT_EQ(m.model.NavData().numbers[0], nmea::kNoValue) << "leg length unset";
 
     m.steering.on = true;
