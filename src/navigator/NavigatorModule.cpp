@@ -691,7 +691,7 @@ void CNavigatorModule::ApplyPositionSource(const CPositionSourceChoice& c)
     // device was still parsing outlives the forgetting below.
     if ((!on || !receiving) && m_toggleReceive) {
         m_toggleReceive(on);
-        m_source.InputSwitched();
+        m_source.InputSwitched(!on);
     }
     if (!on && receiving) {
         m_monitor.ClearDisplay();

@@ -122,8 +122,14 @@ CAcquisition CPositionSource::Refresh()
         const nmea::CNMEATimeOfDay t = nmea::NmeaTimeToHMS(*fix.utcTime);
         result.fixTimeOfDayUtc = std::chrono::hours(t.hours) + std::chrono::minutes(t.minutes) +
                                  std::chrono::seconds(t.seconds);
+        // Past midnight the date the instrument sent earlier is yesterday's:
+        // a fresh one is awaited before the fix has a date again.
+        if (m_lastNmeaHour && t.hours < *m_lastNmeaHour && m_gps != nullptr)
+            m_staleDateStamp = m_gps[item::Date].GetUtcStamp();
+        m_lastNmeaHour = t.hours;
         double date = fix.date.value_or(nmea::kNoValue);
-        if (!fix.date && m_gps != nullptr && m_gps[item::Date].IsValid())
+        if (!fix.date && m_gps != nullptr && m_gps[item::Date].IsValid() &&
+            (!m_staleDateStamp || m_gps[item::Date].GetUtcStamp() != m_staleDateStamp))
             date = m_gps[item::Date].GetDouble();
         if (date != nmea::kNoValue)
             result.fixTimeUtc = UtcFromNmea(*fix.utcTime, date);

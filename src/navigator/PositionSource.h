@@ -108,12 +108,14 @@ public:
     }
     void CheckPositionConfirmation();
     // NMEA input switched off or on: the datum wait starts again with the
-    // next cycle, the datum question may be asked again once input resumes,
-    // and the wait for fixes before DR counts from now, as at a start.
-    void InputSwitched()
+    // next cycle and the wait for fixes before DR counts from now, as at a
+    // start. Only input switched off lets the datum question be asked again
+    // once input resumes; switched on, it stays answered.
+    void InputSwitched(bool off)
     {
         m_lastGoodDatumTime.reset();
-        m_gpsConfigurationAsked = false;
+        if (off)
+            m_gpsConfigurationAsked = false;
         m_lastNmeaFix = m_clock.Monotonic();
     }
     // The answers to the datum question.
@@ -156,6 +158,10 @@ private:
     long m_drSecondsApplied = 0;
     Time m_lastNmeaFix;   // newest received fix, or the start
     std::uint64_t m_lastSequence = 0;
+    // The hour of the last received fix, and the stamp the date item had
+    // when a fix's hour went back (midnight): that date is no longer taken.
+    std::optional<int> m_lastNmeaHour;
+    std::optional<std::chrono::system_clock::time_point> m_staleDateStamp;
 
     // Datum handling.
     std::optional<Time> m_lastGoodDatumTime;   // the wait starts at the first refresh

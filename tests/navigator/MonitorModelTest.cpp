@@ -595,3 +595,51 @@ TEST(MonitorModel, PlanCardShowsTheLegEndingAtTheActiveWaypoint)
 }
 
 }   // namespace
+
+namespace {
+
+// The to-waypoint card's "NMEA" source: bearing, range, leg bearing,
+// cross-track error and time to go are the GPS's own, the leg length stays
+// unset. It is offered only while the GPS gives a cross-track error, a
+// bearing and a range, and never while the autopilot steers: a choice of it
+// then falls back to "Calc".
+TEST(MonitorModel, NmeaSourceTakesTheInstrumentsValues)
+{
+    Model m;
+    nmea::CNMEAGPSParser gps(m.clock, 5);
+    m.route.Add(50.0, -4.0, "A");
+    m.route.Add(50.1, -4.0, "B");
+    m.route.active = 2;
+    const CNavSnapshot at = m.At(50.05, -4.01, 6.0);
+    const auto refresh = [&] { m.model.Refresh(at, gps.Values(), "GPa - WGS 84"); };
+    ASSERT_TRUE(gps.ParseLine(
+        navtest::Sentence("GPBWR,120000.00,5006.000,N,00400.000,W,005.0,T,008.0,M,3.25,N,B")));
+    m.model.SelectNmeaSource(true);
+    refresh();
+    EXPECT_FALSE(m.model.Texts().nmeaSourceEnabled) << "no cross-track error yet";
+    EXPECT_FALSE(m.model.IsNmeaSourceSelected());
+    const std::string calcLegLength = m.model.Texts().legLength;
+    EXPECT_FALSE(calcLegLength.empty());
+
+    ASSERT_TRUE(gps.ParseLine(navtest::Sentence("GPXTE,A,A,0.67,L,N")));
+    ASSERT_TRUE(gps.ParseLine(navtest::Sentence("GPBOD,003.0,T,006.0,M,B,A")));
+    ASSERT_TRUE(gps.ParseLine(navtest::Sentence("GPZTG,120000.00,013005.00,B")));
+    m.model.SelectNmeaSource(true);
+    refresh();
+    const CMonitorTexts& t = m.model.Texts();
+    EXPECT_TRUE(t.nmeaSourceEnabled);
+    const std::pair<const std::string*, const char*> shown[] = {
+        {&t.bearing, "005"}, {&t.range, "3.25"}, {&t.legBearing, "003"},
+        {&t.legLength, ""},  {&t.xte, "0.67"},   {&t.timeToGo, "01:30:05"}};
+    for (const auto& [text, want] : shown)
+        EXPECT_EQ(*text, want);
+    EXPECT_EQ(m.model.NavData().numbers[0], nmea::kNoValue) << "leg length unset";
+
+    m.steering.on = true;
+    refresh();
+    EXPECT_FALSE(t.nmeaSourceEnabled);
+    EXPECT_FALSE(m.model.IsNmeaSourceSelected());
+    EXPECT_EQ(t.legLength, calcLegLength);
+}
+
+}   // namespace

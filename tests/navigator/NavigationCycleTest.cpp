@@ -192,6 +192,44 @@ TEST(NavigationCycle, TheTimeShownIsTheNewestFixsWithoutADate)
     EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), want);
 }
 
+// Fixes without a date of their own (GLL) take the date another sentence
+// sent; once their hour goes back past midnight that date is yesterday's and
+// the fix has no date until a fresh one comes.
+TEST(NavigationCycle, MidnightWaitsForAFreshDate)
+{
+    using namespace std::chrono;
+    Cycle c;
+    const auto gll = [](const char* time) {
+        return navtest::Sentence(std::string("GPGLL,5000.000000,N,00400.000000,W,") + time +
+                                 ",A,A");
+    };
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0, "235958.00"));   // 7 December 2026
+    c.Pass();
+    c.clock.Advance(1s);
+    c.Feed(gll("235959.00"));
+    c.Pass();
+    const sys_days dec7 = year_month_day(year(2026), month(12), day(7));
+    ASSERT_TRUE(c.nav.Snapshot()->fixTimeUtc.has_value());
+    EXPECT_EQ(*c.nav.Snapshot()->fixTimeUtc, dec7 + 23h + 59min + 59s);
+
+    c.clock.Advance(1s);
+    c.Feed(gll("000001.00"));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Snapshot()->fixTimeUtc.has_value()) << "not 7 December, 00:00:01";
+    EXPECT_EQ(c.nav.Monitor().Texts().time.substr(0, 8), "00:00:01");
+    c.clock.Advance(1s);
+    c.Feed(gll("000002.00"));
+    c.Pass();
+    EXPECT_FALSE(c.nav.Snapshot()->fixTimeUtc.has_value());
+
+    c.clock.Advance(1s);
+    c.Feed(navtest::Sentence("GPRMC,000003.00,A,5000.000000,N,00400.000000,W,6.0,45.0,081226,,"));
+    c.Feed(gll("000004.00"));
+    c.Pass();
+    ASSERT_TRUE(c.nav.Snapshot()->fixTimeUtc.has_value()) << "the fresh date is taken";
+    EXPECT_EQ(*c.nav.Snapshot()->fixTimeUtc, dec7 + 24h + 4s);
+}
+
 // Ten minutes of DR at cycles of 1 to 1.5 s, each course and speed against
 // GeographicLib's rhumb line over the seconds since the last fix.
 TEST(NavigationCycle, DeadReckoningFollowsTheRhumbLine)
@@ -371,6 +409,58 @@ TEST(NavigationCycle, DatumQuestionAfterFiveMinutesWithoutDtm)
     EXPECT_FALSE(c.nav.Source().IsDatumAssumed());
 }
 
+// The datum question is put once while the program runs: a GPS that falls
+// silent (dead reckoning meanwhile) and comes back does not bring it again,
+// nor does NMEA chosen again while the receive side waits for its
+// instrument. Only input switched off lets it be asked once more when the
+// input resumes.
+TEST(NavigationCycle, DatumQuestionOnceAcrossAGapAgainAfterInputOff)
+{
+    Cycle c;
+    c.nav.SetReceiveToggle([&](bool open) {
+        c.gps.receiving = open;
+        return true;
+    });
+    int asked = 0;
+    c.nav.SetGpsConfigurationAsker([&] { ++asked; });
+    const auto fixesFor = [&](int seconds) {
+        for (int s = 0; s < seconds; ++s) {
+            c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+            c.Pass();
+            c.clock.Advance(1s);
+        }
+    };
+    fixesFor(301);
+    ASSERT_EQ(asked, 1);
+    c.nav.AnswerGpsConfiguration(true, true);
+
+    // A gap: 40 s without fixes, dead reckoning, then the GPS again.
+    for (int s = 0; s < 40; ++s) {
+        c.Pass();
+        c.clock.Advance(1s);
+    }
+    ASSERT_TRUE(c.nav.Source().IsDrOn());
+    fixesFor(11 * 60);
+    EXPECT_FALSE(c.nav.Source().IsDrOn());
+    EXPECT_EQ(asked, 1) << "a GPS back after a gap";
+
+    // NMEA chosen while the port waits for the instrument: input switched on.
+    c.gps.receiving = false;
+    CPositionSourceChoice nmea;
+    nmea.source = SourceChoice::NMEA;
+    c.nav.ApplyPositionSource(nmea);
+    ASSERT_TRUE(c.gps.receiving);
+    fixesFor(11 * 60);
+    EXPECT_EQ(asked, 1) << "input switched on";
+
+    CPositionSourceChoice off;
+    off.source = SourceChoice::Off;
+    c.nav.ApplyPositionSource(off);
+    c.clock.Advance(1min);
+    c.nav.ApplyPositionSource(nmea);
+    fixesFor(301);
+    EXPECT_EQ(asked, 2) << "input switched off and on again";
+}
 }   // namespace
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,7 +79,12 @@ void CMonitorPanel::InitPanel()
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     auto* title = new QLabel(QStringLiteral("Monitor"), body);
+    title->setObjectName("title");
     title->setFont(PanelFont(12, true));
+    // The title line in the caption colours, which follow a change of the palette.
+    title->setAutoFillBackground(true);
+    title->setBackgroundRole(QPalette::Highlight);
+    title->setForegroundRole(QPalette::HighlightedText);
     layout->addWidget(title);
 
     m_status = new QLabel(QStringLiteral("NMEA inactive"), body);
@@ -174,13 +180,23 @@ void CMonitorPanel::InitPanel()
     });
     AddValue(toWpt, "bearing", "BRG", kDegreesTrue, 1);
     AddValue(toWpt, "range", "RNG", "nm", 2);
-    AddValue(toWpt, "legBearing", "Rhumb BRG", kDegreesTrue, 3);
-    AddValue(toWpt, "legLength", "Rhumb RNG", "nm", 4);
+    // The leg's rhumb-line bearing and length in a group of their own.
+    auto* rhumb = new QGroupBox(QStringLiteral("Rhumb"), toWpt);
+    rhumb->setObjectName("rhumb");
+    new QGridLayout(rhumb);
+    AddValue(rhumb, "legBearing", "BRG", kDegreesTrue, 0);
+    AddValue(rhumb, "legLength", "RNG", "nm", 1);
+    static_cast<QGridLayout*>(toWpt->layout())->addWidget(rhumb, 3, 0, 2, 3);
     QLabel* xte = AddValue(toWpt, "xte", "XTE", "nm", 5);
     m_leftArrow = new QLabel(QStringLiteral("<<<"), toWpt);
     m_rightArrow = new QLabel(QStringLiteral(">>>"), toWpt);
     m_leftArrow->setObjectName("leftArrow");
     m_rightArrow->setObjectName("rightArrow");
+    // The arrows in 14 px type of the lightest weight: the colour tells the side.
+    QFont arrowFont = PanelFont(14, false);
+    arrowFont.setWeight(QFont::Weight(1));
+    m_leftArrow->setFont(arrowFont);
+    m_rightArrow->setFont(arrowFont);
     // The cross-track error stands between its two arrows; a hidden arrow
     // keeps its room so that the value does not move.
     auto* xteRow = new QHBoxLayout();
@@ -277,10 +293,10 @@ void CMonitorPanel::ApplyFixedColours()
     m_datumShift->setStyleSheet(QStringLiteral("color: %1; background: %2")
                                     .arg(m_datumAlert ? white : black, m_datumAlert ? red : white));
     if (m_leftArrow && m_rightArrow) {
-        m_leftArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
-                                       .arg(css(app::RGB(255, 0, 0)), white));
-        m_rightArrow->setStyleSheet(QStringLiteral("color: %1; background: %2; font-weight: bold")
-                                        .arg(css(app::RGB(0, 128, 0)), white));
+        m_leftArrow->setStyleSheet(
+            QStringLiteral("color: %1; background: %2").arg(css(app::RGB(255, 0, 0)), white));
+        m_rightArrow->setStyleSheet(
+            QStringLiteral("color: %1; background: %2").arg(css(app::RGB(0, 128, 0)), white));
     }
 }
 
@@ -409,7 +425,8 @@ QString CMonitorPanel::ValueText(const QString& name) const
 void CMonitorPanel::ShowAlarms()
 {
     navigator::CWaypointAlarmList& alarms = m_nav.Monitor().Alarms();
-    if (!m_alarmDialog) {
+    const bool created = !m_alarmDialog;
+    if (created) {
         m_alarmDialog = new QDialog(this);
         m_alarmDialog->setObjectName(QStringLiteral("WaypointAlarms"));
         m_alarmDialog->setWindowTitle(QStringLiteral("Waypoint Arrival Alarms"));
@@ -426,7 +443,6 @@ void CMonitorPanel::ShowAlarms()
             m_alarmDialog->deleteLater();
         });
         m_alarmDialog->setAttribute(Qt::WA_ShowWithoutActivating);
-        m_alarmDialog->show();
     }
     if (m_alarmList->topLevelItemCount() == static_cast<int>(alarms.Lines().size()))
         return;
@@ -444,6 +460,13 @@ void CMonitorPanel::ShowAlarms()
                       m_alarmList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     m_alarmList->setMinimumWidth(width + frame);
     m_alarmDialog->adjustSize();
+    // Shown once it has its lines and its size, centred over the main window.
+    if (created) {
+        m_alarmDialog->show();
+        QRect placed = m_alarmDialog->frameGeometry();
+        placed.moveCenter(window()->frameGeometry().center());
+        m_alarmDialog->move(placed.topLeft());
+    }
 }
 
 }   // namespace navigator

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,6 +88,31 @@ TEST(MonitorPanel, ShowsTheModelsTexts)
     EXPECT_EQ(panel->ValueText("cog"), " 045");
 }
 
+// The panel's title line in the caption colours, its labels in their type.
+TEST(MonitorPanel, TitleInTheCaptionColours)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.Create());
+    auto* title = rig.panel->findChild<QLabel*>("title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), "Monitor");
+    EXPECT_TRUE(title->autoFillBackground());
+    EXPECT_EQ(title->backgroundRole(), QPalette::Highlight);
+    EXPECT_EQ(title->foregroundRole(), QPalette::HighlightedText);
+    EXPECT_EQ(title->font().pixelSize(), 12);
+    EXPECT_TRUE(title->font().bold());
+    const std::pair<const char*, int> sizes[] = {
+        {"status", 17}, {"latitude", 22}, {"longitude", 22}, {"datumShift", 12}};
+    for (const auto& [name, pixels] : sizes) {
+        auto* label = rig.panel->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->font().pixelSize(), pixels) << name;
+        EXPECT_EQ(label->font().bold(), pixels == 22) << name;
+    }
+    EXPECT_EQ(rig.panel->findChild<QLabel*>("status")->text(), "NMEA inactive");
+    EXPECT_EQ(rig.panel->findChild<QLabel*>("datumShift")->text(), "Not applicable");
+}
+
 // The active chart's datum-shift status on the panel: "None available"
 // white on red, any other black on white.
 TEST(MonitorPanel, DatumShiftLineColours)
@@ -115,12 +141,16 @@ TEST(MonitorPanel, DatumShiftLineColours)
     EXPECT_EQ(line->styleSheet(), "color: #000000; background: #ffffff");
 }
 
-// The alarm list shows each line's fields whole, without a horizontal scroll.
+// The alarm list shows each line's fields whole, without a horizontal scroll,
+// and opens centred over the main window with its lines in.
 TEST(MonitorPanel, AlarmListShowsWholeLines)
 {
     PanelRig rig;
     ASSERT_TRUE(rig.Create());
     auto& [app, clock, settings, gps, nav, frame, panel] = rig;
+    frame.setGeometry(100, 100, 1000, 700);
+    frame.show();
+    QApplication::processEvents();
     auto& alarms = nav.Monitor().Alarms();
     alarms.AddAlarm(7, "Meadow Point", navigator::AlarmKind::Perpendicular, "12/08/2026 08:08:33");
     alarms.AddAlarm(8, "", navigator::AlarmKind::ArrivalCircle, "12/08/2026 08:21:05");
@@ -150,9 +180,12 @@ TEST(MonitorPanel, AlarmListShowsWholeLines)
     }
     EXPECT_EQ(list->currentItem(), list->topLevelItem(1)) << "the newest line selected";
     EXPECT_GE(list->viewport()->width(), list->header()->length());
+    const QPoint off = dialog->frameGeometry().center() - frame.frameGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 4) << off.x() << ", " << off.y();
 }
 
-// The cross-track error stands between its "<<<" and ">>>" on one line.
+// The cross-track error stands between its "<<<" and ">>>" on one line; the
+// arrows are 14 px type of the lightest weight, red and green on white.
 TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
 {
     PanelRig rig;
@@ -173,6 +206,19 @@ TEST(MonitorPanel, CrossTrackErrorStandsBetweenItsArrows)
     EXPECT_LE(xte->geometry().right(), right->geometry().left());
     EXPECT_EQ(left->geometry().center().y(), xte->geometry().center().y());
     EXPECT_EQ(right->geometry().center().y(), xte->geometry().center().y());
+    // The leg's bearing and length stand in the "Rhumb" group.
+    auto* rhumb = rig.panel->findChild<QGroupBox*>("rhumb");
+    ASSERT_NE(rhumb, nullptr);
+    EXPECT_EQ(rhumb->title(), "Rhumb");
+    EXPECT_NE(rhumb->findChild<QLabel*>("legBearing"), nullptr);
+    EXPECT_NE(rhumb->findChild<QLabel*>("legLength"), nullptr);
+    for (QLabel* arrow : {left, right}) {
+        EXPECT_EQ(arrow->font().pixelSize(), 14);
+        EXPECT_EQ(arrow->font().weight(), QFont::Weight(1));
+        EXPECT_FALSE(arrow->isVisible()) << "hidden until there is a cross-track error";
+    }
+    EXPECT_EQ(left->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(right->palette().color(QPalette::WindowText), QColor(0, 128, 0));
 }
 
 // Each wind stands on its own line: angle, reference, speed, unit.
