@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "FakeClock.h"
@@ -193,8 +195,14 @@ class FakeNavigator : public nmea::CSteeringNavigator {
 public:
     geo::CPosition own;
     std::optional<geo::CPosition> reference;
+    std::atomic<bool> failing{false};   // asked on the output thread: throws while set
     bool IsVoyageUnderway() const override { return true; }
-    bool HasPositionData() const override { return true; }
+    bool HasPositionData() const override
+    {
+        if (failing)
+            throw std::runtime_error("position data unreadable");
+        return true;
+    }
     std::optional<geo::CPosition> SteeringStartPosition() const override { return own; }
     void SetSteeringReference(const std::optional<geo::CPosition>& p) override { reference = p; }
     void ResetLegTime() override { }
@@ -314,6 +322,49 @@ TEST(AutopilotModule, NothingComposedBeforeTheLegIsChosenGoesOut)
     EXPECT_TRUE(port.ServeOnce().empty());
 
     autopilot.OnAutopilotSwitch();
+    autopilot.Terminate();
+}
+
+// A failure on the output thread ends steering: the transmit side is let go,
+// autopilot support reads off, and the route gets back one in-use hold on
+// the next timer pass (the route module is not to be called from that thread).
+TEST(AutopilotModule, AFailingOutputThreadSwitchesSupportOff)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    ports.Add(1);
+    brine_test::ScriptedPrompt prompt;
+    nmea::CAutopilotModule autopilot(home, ports, prompt);
+    ASSERT_TRUE(autopilot.Initialise());
+    FakeRoute route;
+    FakeNavigator navigator;
+    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+    navigator.own = geo::CPosition(49.9, 0.0);
+    autopilot.SetRoute(&route);
+    autopilot.SetNavigator(&navigator);
+    prompt.Expect(platform::PromptAnswer::Ok);
+    autopilot.OnAutopilotSwitch();
+    ASSERT_TRUE(autopilot.IsAutopilotOn());
+    ASSERT_EQ(route.holds, 2);
+
+    navigator.failing = true;
+    nmea::CApbFields fields;
+    fields.statusValid = true;
+    fields.destination = "1";
+    autopilot.Device().SetTransmitEnabled(true);
+    autopilot.Device().BuildAPBSentence(fields, true);
+    autopilot.Device().Poke();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (autopilot.IsAutopilotOn() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(autopilot.IsAutopilotOn());
+    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().checked);
+    EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
+    EXPECT_EQ(route.holds, 2) << "given back on the timer pass, not on the output thread";
+    autopilot.OnTimerPass();
+    EXPECT_EQ(route.holds, 1);
+    autopilot.OnTimerPass();
+    EXPECT_EQ(route.holds, 1) << "one hold per failure";
     autopilot.Terminate();
 }
 
