@@ -151,6 +151,67 @@ TEST(GPSModule, UploadToADisconnectedPortIsRefused)
     gps.Terminate();
 }
 
+// Waits up to 3 s for `done`.
+template <class Done>
+bool WaitFor(Done done)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The receive side parses a line only when it is shorter than 83 characters
+// (line end included) and its sentence is enabled; the same list stops the
+// route and waypoint uploads at the transmit port.
+TEST(GPSModule, LongLinesAndDisabledSentencesGoNowhere)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    brine_test::FakePort& port = ports.Add(1);
+    brine_test::FakeClock clock;
+    nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
+    ASSERT_TRUE(gps.Initialise());
+    ASSERT_TRUE(gps.ToggleReceive());
+    ASSERT_TRUE(gps.ToggleTransmit());
+    auto line = [](std::size_t length) {   // "$GPGLL,xxx...\r\n" of `length` characters
+        return "$GPGLL," + std::string(length - 9, 'x') + "\r\n";
+    };
+    port.Receive(line(83));
+    port.Receive(line(82));
+    ASSERT_TRUE(WaitFor([&] { return gps.Device().ParsedLines() == 1; }));
+    port.Receive(line(84));
+    port.Receive("GPGLL,no dollar\r\n");
+    port.Receive(line(20));
+    ASSERT_TRUE(WaitFor([&] { return gps.Device().ParsedLines() == 2; }));
+
+    nmea::SentenceList none = nmea::GpsSentences();
+    for (auto& entry : none)
+        entry.enabled = false;
+    gps.Config().SetSentences(none);
+    port.Receive("$GPRMC,120000,A,5000.00,N,00100.00,W,5.0,090.0,010126,,*1F\r\n");
+    port.Receive("$GPGGA,120000,5000.00,N,00100.00,W,1,08,1.0,10.0,M,47.0,M,,*7A\r\n");
+    EXPECT_TRUE(gps.Device().SendRoute("1", "1", "c", "R", "W", true));   // staged, never sent
+    EXPECT_TRUE(gps.Device().SendWaypoint({50, -1, "W", "W"}, 0, 1, true));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(gps.Device().ParsedLines(), 2u);
+    EXPECT_TRUE(port.ServeOnce().empty());
+
+    gps.Config().SetSentences(nmea::GpsSentences());
+    EXPECT_TRUE(gps.Device().SendWaypoint({50, -1, "W", "W"}, 0, 1, true));
+    std::vector<std::string> sent;
+    ASSERT_TRUE(WaitFor([&] {
+        for (auto& l : port.ServeOnce())
+            sent.push_back(l);
+        return !sent.empty();
+    }));
+    EXPECT_EQ(sent.front(), "$ECWPL,5000.00,N,00100.00,W,W*1B\r\n");
+    gps.Terminate();
+}
+
 TEST(RepeaterModule, ReceivePortsFromTheStoredList)
 {
     Home home;
