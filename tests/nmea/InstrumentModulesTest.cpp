@@ -339,6 +339,64 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
     autopilot.Terminate();
 }
 
+// The autopilot's stored port, rate and sentence flag; a port that is gone
+// falls back to the first one (none: off), and with no port the switch is grey.
+TEST(AutopilotModule, SettingsAndThePortTheSwitchNeeds)
+{
+    Home home;
+    brine_test::ScriptedPrompt prompt;
+    {
+        brine_test::FakePorts ports;
+        ports.Add(3);
+        ports.Add(4);
+        nmea::CAutopilotModule autopilot(home, ports, prompt);
+        ASSERT_TRUE(autopilot.Initialise());
+        EXPECT_EQ(autopilot.GetSettingsKey(),
+                  "Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot");
+        autopilot.LoadSettings();
+        EXPECT_EQ(autopilot.Config().transmitPort, 3) << "COM1 is gone: the first port";
+        EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), 2.0);
+        autopilot.Config().transmitPort = 4;
+        autopilot.Device().SetOutputRate(0.5);
+        nmea::SentenceList off = autopilot.Config().GetSentences();
+        ASSERT_EQ(off.size(), 1u);
+        EXPECT_EQ(off[0].id, "APB");
+        EXPECT_EQ(off[0].description, "Heading/Track Controller ( Autopilot ) Sentence \"B\"");
+        off[0].enabled = false;
+        autopilot.Config().SetSentences(off);
+        autopilot.SaveSettings();
+        autopilot.Terminate();
+    }
+    {
+        brine_test::FakePorts ports;
+        ports.Add(3);
+        ports.Add(4);
+        nmea::CAutopilotModule autopilot(home, ports, prompt);
+        ASSERT_TRUE(autopilot.Initialise());
+        autopilot.LoadSettings();
+        EXPECT_EQ(autopilot.Config().transmitPort, 4);
+        EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), 0.5);
+        EXPECT_FALSE(autopilot.Config().IsSentenceEnabled("$ECAPB,"));
+        EXPECT_FALSE(autopilot.IsAutopilotOn()) << "support is never stored";
+
+        FakeRoute route;
+        FakeNavigator navigator;
+        route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+        autopilot.SetRoute(&route);
+        autopilot.SetNavigator(&navigator);
+        EXPECT_TRUE(autopilot.OnUpdateAutopilotSwitch().enabled);
+        autopilot.Config().transmitPort = 0;
+        EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled);
+        autopilot.Terminate();
+    }
+    brine_test::FakePorts none;
+    nmea::CAutopilotModule autopilot(home, none, prompt);
+    ASSERT_TRUE(autopilot.Initialise());
+    autopilot.LoadSettings();
+    EXPECT_EQ(autopilot.Config().transmitPort, 0) << "no port at all: off";
+    autopilot.Terminate();
+}
+
 // The navigation cycle goes on while the confirmation is open and composes
 // for the route's current waypoint; switching on then moves the route to a
 // later leg. That sentence must never reach the port: the first one out is
