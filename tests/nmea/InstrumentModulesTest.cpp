@@ -295,22 +295,40 @@ TEST(AutopilotModule, StartingLeg)
     }
 }
 
-TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
-{
+// An autopilot on port 1 with a route of two waypoints and a navigator,
+// plugged in by Connect. The route and navigator outlive the module.
+struct SteeringBench {
     Home home;
     brine_test::FakePorts ports;
-    ports.Add(1);
     brine_test::ScriptedPrompt prompt;
-    nmea::CAutopilotModule autopilot(home, ports, prompt);
-    ASSERT_TRUE(autopilot.Initialise());
-    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled) << "no route module: disabled";
-
     FakeRoute route;
     FakeNavigator navigator;
-    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
-    navigator.own = geo::CPosition(50.05, 0.0);
-    autopilot.SetRoute(&route);
-    autopilot.SetNavigator(&navigator);
+    nmea::CAutopilotModule autopilot{home, ports, prompt};
+
+    SteeringBench()
+    {
+        ports.Add(1);
+        EXPECT_TRUE(autopilot.Initialise());
+        route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+    }
+    ~SteeringBench() { autopilot.Terminate(); }
+    void Connect(double ownLatitude)
+    {
+        navigator.own = geo::CPosition(ownLatitude, 0.0);
+        autopilot.SetRoute(&route);
+        autopilot.SetNavigator(&navigator);
+    }
+};
+
+TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
+{
+    SteeringBench bench;
+    nmea::CAutopilotModule& autopilot = bench.autopilot;
+    brine_test::ScriptedPrompt& prompt = bench.prompt;
+    FakeRoute& route = bench.route;
+    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled) << "no route module: disabled";
+
+    bench.Connect(50.05);
     ASSERT_TRUE(autopilot.OnUpdateAutopilotSwitch().enabled);
 
     prompt.Expect(platform::PromptAnswer::Cancel);
@@ -329,14 +347,13 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
 
     autopilot.OnAutopilotSwitch();
     EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
-    EXPECT_FALSE(navigator.reference.has_value());
+    EXPECT_FALSE(bench.navigator.reference.has_value());
 
     for (const auto& [given, kept] :
          {std::pair{0.0, 0.1}, std::pair{100.0, 10.0}, std::pair{2.5, 2.5}}) {
         autopilot.Device().SetOutputRate(given);
         EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), kept);
     }
-    autopilot.Terminate();
 }
 
 // The autopilot's stored port, rate and sentence flag; a port that is gone
@@ -449,24 +466,16 @@ TEST(AutopilotModule, NothingComposedBeforeTheLegIsChosenGoesOut)
 // the next timer pass (the route module is not to be called from that thread).
 TEST(AutopilotModule, AFailingOutputThreadSwitchesSupportOff)
 {
-    Home home;
-    brine_test::FakePorts ports;
-    ports.Add(1);
-    brine_test::ScriptedPrompt prompt;
-    nmea::CAutopilotModule autopilot(home, ports, prompt);
-    ASSERT_TRUE(autopilot.Initialise());
-    FakeRoute route;
-    FakeNavigator navigator;
-    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
-    navigator.own = geo::CPosition(49.9, 0.0);
-    autopilot.SetRoute(&route);
-    autopilot.SetNavigator(&navigator);
-    prompt.Expect(platform::PromptAnswer::Ok);
+    SteeringBench bench;
+    nmea::CAutopilotModule& autopilot = bench.autopilot;
+    FakeRoute& route = bench.route;
+    bench.Connect(49.9);
+    bench.prompt.Expect(platform::PromptAnswer::Ok);
     autopilot.OnAutopilotSwitch();
     ASSERT_TRUE(autopilot.IsAutopilotOn());
     ASSERT_EQ(route.holds, 2);
 
-    navigator.failing = true;
+    bench.navigator.failing = true;
     nmea::CApbFields fields;
     fields.statusValid = true;
     fields.destination = "1";
@@ -484,7 +493,6 @@ TEST(AutopilotModule, AFailingOutputThreadSwitchesSupportOff)
     EXPECT_EQ(route.holds, 1);
     autopilot.OnTimerPass();
     EXPECT_EQ(route.holds, 1) << "one hold per failure";
-    autopilot.Terminate();
 }
 
 }   // namespace
