@@ -90,34 +90,45 @@ bool CAutopilotDevice::QueueOutput(std::string line)
 bool CAutopilotDevice::StartTransmitThread()
 {
     return RunTransmitWorker([this](std::stop_token stop) {
-        std::optional<Clock::time_point> lastSend;   // none: the first sentence goes at once
-        std::unique_lock lock(TransmitLock());
-        while (!stop.stop_requested()) {
-            const bool allowed =
-                IsTransmitEnabled() && !m_current.empty() && (!m_mayOutput || m_mayOutput());
-            const auto rate = std::chrono::microseconds(m_rateMicroseconds.load());
-            const auto now = Clock::now();
-            if (allowed && (!lastSend || now - *lastSend >= rate)) {
-                lastSend = now;
-                std::string line;
-                if (!m_reports.empty()) {
-                    line = std::move(m_reports.front());
-                    m_reports.pop_front();
-                } else {
-                    // The reports this sentence carries have now gone out.
-                    line = m_current;
-                    m_current = m_plain;
-                    m_arrivalHeld = m_perpendicularHeld = false;
-                }
-                lock.unlock();
-                PushTransmit(std::move(line));
-                lock.lock();
-                continue;
-            }
-            const auto until = allowed ? *lastSend + rate : now + kRecheck;
-            TransmitWork().wait_until(lock, until);   // a stop, a new rate or flag wakes it early
+        try {
+            Output(stop);
+        } catch (...) {
+            if (m_onFailure)
+                m_onFailure();
+            throw;   // the device base lets the transmit side go
         }
     });
+}
+
+void CAutopilotDevice::Output(std::stop_token stop)
+{
+    std::optional<Clock::time_point> lastSend;   // none: the first sentence goes at once
+    std::unique_lock lock(TransmitLock());
+    while (!stop.stop_requested()) {
+        const bool allowed =
+            IsTransmitEnabled() && !m_current.empty() && (!m_mayOutput || m_mayOutput());
+        const auto rate = std::chrono::microseconds(m_rateMicroseconds.load());
+        const auto now = Clock::now();
+        if (allowed && (!lastSend || now - *lastSend >= rate)) {
+            lastSend = now;
+            std::string line;
+            if (!m_reports.empty()) {
+                line = std::move(m_reports.front());
+                m_reports.pop_front();
+            } else {
+                // The reports this sentence carries have now gone out.
+                line = m_current;
+                m_current = m_plain;
+                m_arrivalHeld = m_perpendicularHeld = false;
+            }
+            lock.unlock();
+            PushTransmit(std::move(line));
+            lock.lock();
+            continue;
+        }
+        const auto until = allowed ? *lastSend + rate : now + kRecheck;
+        TransmitWork().wait_until(lock, until);   // a stop, a new rate or flag wakes it early
+    }
 }
 
 }   // namespace nmea

@@ -49,6 +49,9 @@ public:
     std::string CurrentSentence() const;
     // Drops the current sentence: nothing goes out until the next is composed.
     void ForgetSentence();
+    // Called on the output thread when it fails; the transmit side is let go
+    // right after. Set before the transmit side first opens.
+    void SetFailureHandler(std::function<void()> handler) { m_onFailure = std::move(handler); }
     // Wakes the output thread after the conditions behind `mayOutput` changed.
     void Poke() { NotifyTransmitWorker(); }
 
@@ -57,8 +60,11 @@ protected:
     bool StartTransmitThread() override;
 
 private:
+    void Output(std::stop_token stop);
+
     const CInstrumentConfig& m_config;
     std::function<bool()> m_mayOutput;
+    std::function<void()> m_onFailure;
     std::atomic<std::int64_t> m_rateMicroseconds{2'000'000};
     // Guarded by the transmit lock: the current sentence, the same without
     // the reports it carries (sent again once they have gone), the sentences

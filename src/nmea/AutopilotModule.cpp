@@ -48,6 +48,17 @@ CAutopilotModule::CAutopilotModule(app::CSettingsHome& settings, CPortDirectory&
     m_device = std::make_unique<CAutopilotDevice>(ports, m_config, [this] {
         return m_on && m_navigator != nullptr && m_navigator->HasPositionData();
     });
+    // The device lets its transmit side go itself; support reads off at once.
+    m_device->SetFailureHandler([this] {
+        m_on = false;
+        m_outputFailed = true;
+    });
+}
+
+void CAutopilotModule::OnTimerPass()
+{
+    if (m_outputFailed.exchange(false) && m_route != nullptr)
+        m_route->GiveInUseHold();
 }
 
 void CAutopilotModule::SetNavigator(CSteeringNavigator* navigator)

@@ -91,6 +91,10 @@ public:
     // the switch when it changed.
     void ApplyOptions(std::uint8_t port, bool on, double rateSeconds);
 
+    // On the user-interface thread at every timer pass: after the output
+    // thread failed, the route gets back the hold steering took.
+    void OnTimerPass();
+
     bool IsAutopilotOn() const { return m_on; }
     CAutopilotDevice& Device() { return *m_device; }
     CInstrumentConfig& Config() { return m_config; }
@@ -107,6 +111,7 @@ private:
     CSteeringNavigator* m_navigator = nullptr;
     CInstrumentConfig m_config;
     std::atomic<bool> m_on{false};
+    std::atomic<bool> m_outputFailed{false};   // set by the output thread, cleared by the timer
     std::unique_ptr<CAutopilotDevice> m_device;
 };
 

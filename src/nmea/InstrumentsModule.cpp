@@ -197,6 +197,8 @@ void CInstrumentsModule::OnTimer(app::TimerCadence cadence)
 {
     if (cadence != app::TimerCadence::EveryPass || !m_ports)
         return;
+    if (m_autopilot)
+        m_autopilot->OnTimerPass();
     m_messaging->FlushOutgoing();
     HandOutStationMessages();
     ShowPortConditions();

@@ -132,13 +132,21 @@ shot 1_steering
 
 step "every sentence agrees with the panel; one every 2 seconds"
 /usr/bin/python3 - "$APB" "$STATE" <<'PY' || fail "the sentences on COM2 do not agree with the panel"
+import re
 import sys
 import pynmea2
 
+# Every field as the autopilot reads it: status, cycle lock, the error's magnitude in
+# "00.00" and its side, nautical miles, arrival and perpendicular flags, bearings and
+# heading in "000.0" with their references, the waypoint's number.
+LAYOUT = re.compile(r"\$ECAPB,[AV],A,\d{2,4}\.\d{2},[LR],N,A?,A?,\d{3}\.\d,T,\d+,"
+                    r"\d{3}\.\d,T,\d{3}\.\d,T\*[0-9A-F]{2}")
 sent = []
 for line in open(sys.argv[1]):
     stamp, text = line.split(" ", 1)
     if "APB" in text:
+        if not LAYOUT.fullmatch(text.strip()):
+            sys.exit("not laid out as an autopilot reads it: " + text.strip())
         sent.append((float(stamp), pynmea2.parse(text.strip(), check=True)))   # the checksum is checked
 panel = []
 for line in open(sys.argv[2]):

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "FakeClock.h"
@@ -149,6 +151,67 @@ TEST(GPSModule, UploadToADisconnectedPortIsRefused)
     gps.Terminate();
 }
 
+// Waits up to 3 s for `done`.
+template <class Done>
+bool WaitFor(Done done)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The receive side parses a line only when it is shorter than 83 characters
+// (line end included) and its sentence is enabled; the same list stops the
+// route and waypoint uploads at the transmit port.
+TEST(GPSModule, LongLinesAndDisabledSentencesGoNowhere)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    brine_test::FakePort& port = ports.Add(1);
+    brine_test::FakeClock clock;
+    nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
+    ASSERT_TRUE(gps.Initialise());
+    ASSERT_TRUE(gps.ToggleReceive());
+    ASSERT_TRUE(gps.ToggleTransmit());
+    auto line = [](std::size_t length) {   // "$GPGLL,xxx...\r\n" of `length` characters
+        return "$GPGLL," + std::string(length - 9, 'x') + "\r\n";
+    };
+    port.Receive(line(83));
+    port.Receive(line(82));
+    ASSERT_TRUE(WaitFor([&] { return gps.Device().ParsedLines() == 1; }));
+    port.Receive(line(84));
+    port.Receive("GPGLL,no dollar\r\n");
+    port.Receive(line(20));
+    ASSERT_TRUE(WaitFor([&] { return gps.Device().ParsedLines() == 2; }));
+
+    nmea::SentenceList none = nmea::GpsSentences();
+    for (auto& entry : none)
+        entry.enabled = false;
+    gps.Config().SetSentences(none);
+    port.Receive("$GPRMC,120000,A,5000.00,N,00100.00,W,5.0,090.0,010126,,*1F\r\n");
+    port.Receive("$GPGGA,120000,5000.00,N,00100.00,W,1,08,1.0,10.0,M,47.0,M,,*7A\r\n");
+    EXPECT_TRUE(gps.Device().SendRoute("1", "1", "c", "R", "W", true));   // staged, never sent
+    EXPECT_TRUE(gps.Device().SendWaypoint({50, -1, "W", "W"}, 0, 1, true));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(gps.Device().ParsedLines(), 2u);
+    EXPECT_TRUE(port.ServeOnce().empty());
+
+    gps.Config().SetSentences(nmea::GpsSentences());
+    EXPECT_TRUE(gps.Device().SendWaypoint({50, -1, "W", "W"}, 0, 1, true));
+    std::vector<std::string> sent;
+    ASSERT_TRUE(WaitFor([&] {
+        for (auto& l : port.ServeOnce())
+            sent.push_back(l);
+        return !sent.empty();
+    }));
+    EXPECT_EQ(sent.front(), "$ECWPL,5000.00,N,00100.00,W,W*1B\r\n");
+    gps.Terminate();
+}
+
 TEST(RepeaterModule, ReceivePortsFromTheStoredList)
 {
     Home home;
@@ -193,8 +256,14 @@ class FakeNavigator : public nmea::CSteeringNavigator {
 public:
     geo::CPosition own;
     std::optional<geo::CPosition> reference;
+    std::atomic<bool> failing{false};   // asked on the output thread: throws while set
     bool IsVoyageUnderway() const override { return true; }
-    bool HasPositionData() const override { return true; }
+    bool HasPositionData() const override
+    {
+        if (failing)
+            throw std::runtime_error("position data unreadable");
+        return true;
+    }
     std::optional<geo::CPosition> SteeringStartPosition() const override { return own; }
     void SetSteeringReference(const std::optional<geo::CPosition>& p) override { reference = p; }
     void ResetLegTime() override { }
@@ -226,22 +295,40 @@ TEST(AutopilotModule, StartingLeg)
     }
 }
 
-TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
-{
+// An autopilot on port 1 with a route of two waypoints and a navigator,
+// plugged in by Connect. The route and navigator outlive the module.
+struct SteeringBench {
     Home home;
     brine_test::FakePorts ports;
-    ports.Add(1);
     brine_test::ScriptedPrompt prompt;
-    nmea::CAutopilotModule autopilot(home, ports, prompt);
-    ASSERT_TRUE(autopilot.Initialise());
-    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled) << "no route module: disabled";
-
     FakeRoute route;
     FakeNavigator navigator;
-    route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
-    navigator.own = geo::CPosition(50.05, 0.0);
-    autopilot.SetRoute(&route);
-    autopilot.SetNavigator(&navigator);
+    nmea::CAutopilotModule autopilot{home, ports, prompt};
+
+    SteeringBench()
+    {
+        ports.Add(1);
+        EXPECT_TRUE(autopilot.Initialise());
+        route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+    }
+    ~SteeringBench() { autopilot.Terminate(); }
+    void Connect(double ownLatitude)
+    {
+        navigator.own = geo::CPosition(ownLatitude, 0.0);
+        autopilot.SetRoute(&route);
+        autopilot.SetNavigator(&navigator);
+    }
+};
+
+TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
+{
+    SteeringBench bench;
+    nmea::CAutopilotModule& autopilot = bench.autopilot;
+    brine_test::ScriptedPrompt& prompt = bench.prompt;
+    FakeRoute& route = bench.route;
+    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled) << "no route module: disabled";
+
+    bench.Connect(50.05);
     ASSERT_TRUE(autopilot.OnUpdateAutopilotSwitch().enabled);
 
     prompt.Expect(platform::PromptAnswer::Cancel);
@@ -260,13 +347,70 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
 
     autopilot.OnAutopilotSwitch();
     EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
-    EXPECT_FALSE(navigator.reference.has_value());
+    EXPECT_FALSE(bench.navigator.reference.has_value());
 
     for (const auto& [given, kept] :
          {std::pair{0.0, 0.1}, std::pair{100.0, 10.0}, std::pair{2.5, 2.5}}) {
         autopilot.Device().SetOutputRate(given);
         EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), kept);
     }
+}
+
+// The autopilot's stored port, rate and sentence flag; a port that is gone
+// falls back to the first one (none: off), and with no port the switch is grey.
+TEST(AutopilotModule, SettingsAndThePortTheSwitchNeeds)
+{
+    Home home;
+    brine_test::ScriptedPrompt prompt;
+    {
+        brine_test::FakePorts ports;
+        ports.Add(3);
+        ports.Add(4);
+        nmea::CAutopilotModule autopilot(home, ports, prompt);
+        ASSERT_TRUE(autopilot.Initialise());
+        EXPECT_EQ(autopilot.GetSettingsKey(),
+                  "Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot");
+        autopilot.LoadSettings();
+        EXPECT_EQ(autopilot.Config().transmitPort, 3) << "COM1 is gone: the first port";
+        EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), 2.0);
+        autopilot.Config().transmitPort = 4;
+        autopilot.Device().SetOutputRate(0.5);
+        nmea::SentenceList off = autopilot.Config().GetSentences();
+        ASSERT_EQ(off.size(), 1u);
+        EXPECT_EQ(off[0].id, "APB");
+        EXPECT_EQ(off[0].description, "Heading/Track Controller ( Autopilot ) Sentence \"B\"");
+        off[0].enabled = false;
+        autopilot.Config().SetSentences(off);
+        autopilot.SaveSettings();
+        autopilot.Terminate();
+    }
+    {
+        brine_test::FakePorts ports;
+        ports.Add(3);
+        ports.Add(4);
+        nmea::CAutopilotModule autopilot(home, ports, prompt);
+        ASSERT_TRUE(autopilot.Initialise());
+        autopilot.LoadSettings();
+        EXPECT_EQ(autopilot.Config().transmitPort, 4);
+        EXPECT_DOUBLE_EQ(autopilot.Device().GetOutputRate(), 0.5);
+        EXPECT_FALSE(autopilot.Config().IsSentenceEnabled("$ECAPB,"));
+        EXPECT_FALSE(autopilot.IsAutopilotOn()) << "support is never stored";
+
+        FakeRoute route;
+        FakeNavigator navigator;
+        route.waypoints = {{50.0, 0.0}, {50.1, 0.0}};
+        autopilot.SetRoute(&route);
+        autopilot.SetNavigator(&navigator);
+        EXPECT_TRUE(autopilot.OnUpdateAutopilotSwitch().enabled);
+        autopilot.Config().transmitPort = 0;
+        EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().enabled);
+        autopilot.Terminate();
+    }
+    brine_test::FakePorts none;
+    nmea::CAutopilotModule autopilot(home, none, prompt);
+    ASSERT_TRUE(autopilot.Initialise());
+    autopilot.LoadSettings();
+    EXPECT_EQ(autopilot.Config().transmitPort, 0) << "no port at all: off";
     autopilot.Terminate();
 }
 
@@ -315,6 +459,40 @@ TEST(AutopilotModule, NothingComposedBeforeTheLegIsChosenGoesOut)
 
     autopilot.OnAutopilotSwitch();
     autopilot.Terminate();
+}
+
+// A failure on the output thread ends steering: the transmit side is let go,
+// autopilot support reads off, and the route gets back one in-use hold on
+// the next timer pass (the route module is not to be called from that thread).
+TEST(AutopilotModule, AFailingOutputThreadSwitchesSupportOff)
+{
+    SteeringBench bench;
+    nmea::CAutopilotModule& autopilot = bench.autopilot;
+    FakeRoute& route = bench.route;
+    bench.Connect(49.9);
+    bench.prompt.Expect(platform::PromptAnswer::Ok);
+    autopilot.OnAutopilotSwitch();
+    ASSERT_TRUE(autopilot.IsAutopilotOn());
+    ASSERT_EQ(route.holds, 2);
+
+    bench.navigator.failing = true;
+    nmea::CApbFields fields;
+    fields.statusValid = true;
+    fields.destination = "1";
+    autopilot.Device().SetTransmitEnabled(true);
+    autopilot.Device().BuildAPBSentence(fields, true);
+    autopilot.Device().Poke();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (autopilot.IsAutopilotOn() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(autopilot.IsAutopilotOn());
+    EXPECT_FALSE(autopilot.OnUpdateAutopilotSwitch().checked);
+    EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
+    EXPECT_EQ(route.holds, 2) << "given back on the timer pass, not on the output thread";
+    autopilot.OnTimerPass();
+    EXPECT_EQ(route.holds, 1);
+    autopilot.OnTimerPass();
+    EXPECT_EQ(route.holds, 1) << "one hold per failure";
 }
 
 }   // namespace
