@@ -90,6 +90,8 @@ struct ChartWindowsTest : ::testing::Test {
             s.moduleFactories.push_back([this] {
                 auto n =
                     std::make_unique<navigator::CNavigatorModule>(current->SettingsHome(), clock);
+                // The navigator makes its logs' folder at start: the test's program folder.
+                n->Logbook().SetFolder(dir / "program" / "Logs");
                 navigator = n.get();
                 return n;
             });

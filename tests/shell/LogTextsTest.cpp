@@ -3,7 +3,7 @@
 // with the reason and offered again as typed; what is then entered, and every row after it,
 // goes into the log, as Python's dbfread reads it, and the logbook window previews it.
 #include <QHeaderView>
-#include <QInputDialog>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +22,7 @@
 #include "app/CommandIds.h"
 #include "app/ui/ListControls.h"
 #include "navigator/LogbookRows.h"
+#include "navigator/ui/EditNoteDlg.h"
 #include "navigator/VesselLogbook.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/VoyageDlg.h"
@@ -85,11 +86,12 @@ TEST(LogTexts, TextsTheLogCannotHoldAreRefusedAndNothingIsLost)
             dlg->OfficerEdit()->setText(QStringLiteral("José Ñúñez"));
             voyage.erase(voyage.begin());
             later(dlg, [dlg] { dlg->accept(); });
-        } else if (auto* entry = qobject_cast<QInputDialog*>(front)) {
-            offered.push_back(entry->textValue());
+        } else if (auto* entry = qobject_cast<navigator::CEditNoteDlg*>(front)) {
+            auto* note = entry->findChild<QPlainTextEdit*>(QStringLiteral("Note"));
+            offered.push_back(note->toPlainText());
             if (notes.empty())
                 return later(entry, [entry] { entry->reject(); });
-            entry->setTextValue(notes.front());
+            note->setPlainText(notes.front());
             notes.erase(notes.begin());
             later(entry, [entry] { entry->accept(); });
         }
