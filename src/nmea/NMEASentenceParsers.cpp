@@ -40,11 +40,12 @@ public:
         return true;
     }
 
-    // Signed ddmm.mmm, north negative; needs both the number and the letter.
-    // A number past 90 degrees (or below 0) is no latitude and refuses.
+    // Signed ddmm.mmm, north negative; needs both the number and its
+    // hemisphere letter (a letter other than N or S is none). A number past
+    // 90 degrees (or below 0) is no latitude and refuses.
     CFieldNumber Latitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || !hemisphere)
+        if (!v || (hemisphere != 'N' && hemisphere != 'S'))
             return std::nullopt;
         if (!OnTheGlobe(*v, 90))
             return Bad();
@@ -53,7 +54,7 @@ public:
     // Signed dddmm.mmm, east negative.
     CFieldNumber Longitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || !hemisphere)
+        if (!v || (hemisphere != 'E' && hemisphere != 'W'))
             return std::nullopt;
         if (!OnTheGlobe(*v, 180))
             return Bad();

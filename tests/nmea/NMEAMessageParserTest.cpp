@@ -865,6 +865,10 @@ TEST(InstrumentParsers, FieldsTheParsersDoNotCheckAreStoredAsSent)
          true,
          {{54, 0.66}, {81, -4917.24}, {82, 12309.57}, {47, 1.3}, {43, 52.5}, {52, 0.5}}},
         {"SDDBT,-3.0,f,,M,,F", true, {{8, -3.0}}},
+        // A hemisphere letter that is none: that half of the waypoint is not stored.
+        {"GPBWC,225444,4917.24,X,12309.57,W,051.9,T,031.6,M,001.3,N,004",
+         true,
+         {{80, 225444}, {82, 12309.57}, {83, 51.9}, {85, 31.6}, {87, 1.3}}},
     });
 }
 
