@@ -2,15 +2,13 @@
 // that has one, each splitting its fields and copying them into the value
 // store of the module that owns the sentence.
 //
-// A parser checks every field it would store before it stores any: a value
-// out of range, a letter that is not one of the letters its field allows, or
-// a field the splitter found garbled refuses the whole sentence, so the store
-// keeps the previous values rather than a mix of old and half-read new ones.
+// A sentence is refused only for its status and hemisphere letters (RMA, RMB,
+// RMC, XTE, GLL, GGA), a field the splitter found garbled, or a position
+// number that lies off the globe; everything else is stored as sent. The
+// checks run before any store, so a refused sentence leaves the previous
+// values whole rather than a mix of old and half-read new ones.
 
-#include <algorithm>
 #include <array>
-#include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -22,17 +20,6 @@
 
 namespace nmea {
 namespace {
-
-// True for a day that the calendar has (no 31 February, 29 February only in leap years).
-bool DateExists(int day, int month, int year)
-{
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const std::chrono::year_month_day date{std::chrono::year{year},
-                                           std::chrono::month{static_cast<unsigned>(month)},
-                                           std::chrono::day{static_cast<unsigned>(day)}};
-    return date.ok();
-}
 
 // The checks of one sentence's fields. The parser runs every check first and
 // writes (through a CNMEAMessage::CWriter) only once Accept says yes.
@@ -53,141 +40,25 @@ public:
         return true;
     }
 
-    // Field checks: each answers the value to store, or nothing when the
-    // field is absent, and refuses the sentence when it is present but wrong.
-
-    // Signed ddmm.mmm, north negative; needs both the number and the letter.
+    // Signed ddmm.mmm, north negative; needs both the number and its
+    // hemisphere letter (a letter other than N or S is none). A number past
+    // 90 degrees (or below 0) is no latitude and refuses.
     CFieldNumber Latitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || !hemisphere)
+        if (!v || (hemisphere != 'N' && hemisphere != 'S'))
             return std::nullopt;
-        if ((*hemisphere != 'N' && *hemisphere != 'S') || !DegMinInRange(*v, 90))
+        if (!OnTheGlobe(*v, 90))
             return Bad();
         return *hemisphere == 'N' ? -*v : *v;
     }
     // Signed dddmm.mmm, east negative.
     CFieldNumber Longitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || !hemisphere)
+        if (!v || (hemisphere != 'E' && hemisphere != 'W'))
             return std::nullopt;
-        if ((*hemisphere != 'E' && *hemisphere != 'W') || !DegMinInRange(*v, 180))
+        if (!OnTheGlobe(*v, 180))
             return Bad();
         return *hemisphere == 'E' ? -*v : *v;
-    }
-    // A UTC time hhmmss.ss (a leap second allowed).
-    CFieldNumber Time(CFieldNumber v)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < 0 || *v >= 240000)
-            return Bad();
-        const auto hhmm = static_cast<std::int32_t>(*v) / 100;
-        const double seconds = *v - hhmm * 100.0;
-        if (hhmm % 100 >= 60 || seconds >= 61)
-            return Bad();
-        return v;
-    }
-    // A span hhmmss.ss whose hours may run past a day (time to go).
-    CFieldNumber Span(CFieldNumber v)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < 0 || *v >= 1e9)
-            return Bad();
-        const auto hhmm = static_cast<std::int32_t>(*v) / 100;
-        const double seconds = *v - hhmm * 100.0;
-        if (hhmm % 100 >= 60 || seconds >= 60)
-            return Bad();
-        return v;
-    }
-    // A date ddmmyy that exists (two-digit years below 70 are 20yy).
-    CFieldNumber Date(CFieldNumber v)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < 0 || *v >= 1e6 || *v != std::floor(*v))
-            return Bad();
-        const auto whole = static_cast<int>(*v);
-        const int yy = whole % 100;
-        if (!DateExists(whole / 10000, whole / 100 % 100, yy < 70 ? 2000 + yy : 1900 + yy))
-            return Bad();
-        return v;
-    }
-    // A letter that must be one of `allowed` when present.
-    std::optional<char> Letter(std::optional<char> letter, std::string_view allowed)
-    {
-        // A loop, not find(): the lists are a few letters long, and find
-        // calls the library's memchr for them.
-        if (letter &&
-            std::none_of(allowed.begin(), allowed.end(), [&](char c) { return c == *letter; })) {
-            Refuse();
-            return std::nullopt;
-        }
-        return letter;
-    }
-    // A bearing, heading or angle in degrees.
-    CFieldNumber Angle(CFieldNumber v)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < 0 || *v > 360)
-            return Bad();
-        return v;
-    }
-    // A heading or course: 359.5 and more is stored as 0.
-    CFieldNumber Course(CFieldNumber v)
-    {
-        v = Angle(v);
-        if (v && *v >= 359.5)
-            return 0.0;
-        return v;
-    }
-    // Speeds, distances, depths, ranges.
-    CFieldNumber NonNegative(CFieldNumber v)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < 0)
-            return Bad();
-        return v;
-    }
-    // Magnetic variation, west negative.
-    CFieldNumber Variation(CFieldNumber v, std::optional<char> direction)
-    {
-        if (!v || !direction)
-            return std::nullopt;
-        if ((*direction != 'E' && *direction != 'W') || *v < 0 || *v > 180)
-            return Bad();
-        return *direction == 'W' ? -*v : *v;
-    }
-    // Cross-track error, negative when the steer letter is "L".
-    CFieldNumber CrossTrack(CFieldNumber v, std::optional<char> steer)
-    {
-        if (!v || !steer)
-            return std::nullopt;
-        if ((*steer != 'L' && *steer != 'R') || *v < 0)
-            return Bad();
-        return *steer == 'L' ? -*v : *v;
-    }
-    // A datum offset in minutes with its hemisphere letter, north or east
-    // negative. The direction is the letter's alone: a signed magnitude is refused.
-    CFieldNumber Offset(CFieldNumber v, std::optional<char> letter, char negative, char positive)
-    {
-        if (!v || !letter)
-            return std::nullopt;
-        if ((*letter != negative && *letter != positive) || *v < 0 || std::signbit(*v))
-            return Bad();
-        return *letter == negative ? -*v : *v;
-    }
-    std::optional<std::int32_t> IntRange(std::optional<std::int32_t> v, int lo, int hi)
-    {
-        if (!v)
-            return std::nullopt;
-        if (*v < lo || *v > hi) {
-            Refuse();
-            return std::nullopt;
-        }
-        return v;
     }
 
 private:
@@ -196,15 +67,9 @@ private:
         Refuse();
         return std::nullopt;
     }
-    // Whole degrees up to the bound and minutes below 60. In that range the
-    // whole hundreds of the integer part are the degrees (no division).
-    static bool DegMinInRange(double v, int maxDegrees)
-    {
-        if (!(v >= 0 && v <= maxDegrees * 100.0))
-            return false;
-        const auto degrees = static_cast<std::int32_t>(v) / 100;
-        return v - degrees * 100.0 < 60;
-    }
+    // Whole degrees up to the bound: a position number's whole hundreds are
+    // its degrees, and 90 or 180 degrees with no minutes is the limit.
+    static bool OnTheGlobe(double v, int maxDegrees) { return v >= 0 && v <= maxDegrees * 100.0; }
 
     CNMEAMessage& m_message;
     bool m_refused = false;
@@ -218,6 +83,39 @@ CFieldNumber With(CFieldNumber v, std::optional<char> letter)
     return letter ? v : std::nullopt;
 }
 
+// A heading or course: 359.5 and more is stored as 0.
+CFieldNumber Course(CFieldNumber v)
+{
+    if (v && *v >= 359.5)
+        return 0.0;
+    return v;
+}
+
+// Magnetic variation, west negative.
+CFieldNumber Variation(CFieldNumber v, std::optional<char> direction)
+{
+    if (!v || !direction)
+        return std::nullopt;
+    return *direction == 'W' ? -*v : *v;
+}
+
+// Cross-track error, negative when the steer letter is "L".
+CFieldNumber CrossTrack(CFieldNumber v, std::optional<char> steer)
+{
+    if (!v || !steer)
+        return std::nullopt;
+    return *steer == 'L' ? -*v : *v;
+}
+
+// A datum offset with its hemisphere letter, negative for `negative` (north
+// or east).
+CFieldNumber Offset(CFieldNumber v, std::optional<char> letter, char negative)
+{
+    if (!v || !letter)
+        return std::nullopt;
+    return *letter == negative ? -*v : *v;
+}
+
 // A value and the letter that came with it: the letter is stored only when
 // the value is.
 void DoubleAndLetter(CWriter& w, int valueItem, int letterItem, CFieldNumber v,
@@ -227,45 +125,42 @@ void DoubleAndLetter(CWriter& w, int valueItem, int letterItem, CFieldNumber v,
     w.Code(letterItem, v ? letter : std::nullopt);
 }
 
+// Depths in feet, metres and fathoms; the unit letters must be there but
+// are not compared.
 void ParseDBT(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto feet = c.NonNegative(With(m.Number(1), m.Char(1)));
-    const auto metres = c.NonNegative(With(m.Number(2), m.Char(2)));
-    const auto fathoms = c.NonNegative(With(m.Number(3), m.Char(3)));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::DepthFeet, feet);
-    w.Double(item::DepthMetres, metres);
-    w.Double(item::DepthFathoms, fathoms);
+    w.Double(item::DepthFeet, With(m.Number(1), m.Char(1)));
+    w.Double(item::DepthMetres, With(m.Number(2), m.Char(2)));
+    w.Double(item::DepthFathoms, With(m.Number(3), m.Char(3)));
 }
 
 void ParseHDM(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto heading = c.Course(With(m.Number(1), m.Char(1)));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::HeadingMagnetic, heading);
+    w.Double(item::HeadingMagnetic, Course(With(m.Number(1), m.Char(1))));
 }
 
 void ParseMWD(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto direction = c.Angle(With(m.Number(1), m.Char(1)));
-    const auto magnetic = c.Angle(With(m.Number(2), m.Char(2)));
-    const auto knots = c.NonNegative(With(m.Number(3), m.Char(3)));
-    const auto metresPerSecond = c.NonNegative(With(m.Number(4), m.Char(4)));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::Wind);
-    DoubleAndLetter(w, item::WindAngle, item::WindReference, direction, m.Char(1));
-    DoubleAndLetter(w, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit, magnetic,
-                    m.Char(2));
-    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, knots, m.Char(3));
-    DoubleAndLetter(w, item::WindSpeedMs, item::WindSpeedMsUnit, metresPerSecond, m.Char(4));
+    DoubleAndLetter(w, item::WindAngle, item::WindReference, With(m.Number(1), m.Char(1)),
+                    m.Char(1));
+    DoubleAndLetter(w, item::WindDirectionMagnetic, item::WindDirectionMagneticUnit,
+                    With(m.Number(2), m.Char(2)), m.Char(2));
+    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, With(m.Number(3), m.Char(3)),
+                    m.Char(3));
+    DoubleAndLetter(w, item::WindSpeedMs, item::WindSpeedMsUnit, With(m.Number(4), m.Char(4)),
+                    m.Char(4));
     // The sentence carries no status of its own; readers of the wind store
     // look at item 15, so it reads as good.
     w.Code(item::WindStatus, 'A');
@@ -274,36 +169,29 @@ void ParseMWD(CNMEAMessage& m)
 void ParseMWV(CNMEAMessage& m)
 {
     CChecks c(m);
-    // Relative or true wind; speed in km/h, m/s, knots or statute mph.
-    const auto reference = c.Letter(m.Char(1), "RT");
-    const auto unit = c.Letter(m.Char(2), "KMNS");
-    const auto angle = c.Angle(With(m.Number(1), reference));
-    const auto speed = c.NonNegative(With(m.Number(2), unit));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::Wind);
-    DoubleAndLetter(w, item::WindAngle, item::WindReference, angle, reference);
-    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, speed, unit);
+    DoubleAndLetter(w, item::WindAngle, item::WindReference, With(m.Number(1), m.Char(1)),
+                    m.Char(1));
+    DoubleAndLetter(w, item::WindSpeed, item::WindSpeedUnit, With(m.Number(2), m.Char(2)),
+                    m.Char(2));
     w.Code(item::WindStatus, m.Char(3));
 }
 
 // VHW and VTG share a layout: a true and a magnetic direction, then the
-// speed in knots and in km/h, each followed by its letter (T, M, N, K).
+// speed in knots and in km/h, each followed by its letter.
 void ParseDirectionsAndSpeeds(CNMEAMessage& m, int trueItem, int magneticItem, int knotsItem,
                               int kmhItem)
 {
     CChecks c(m);
-    const auto trueDirection = c.Course(With(m.Number(1), c.Letter(m.Char(1), "T")));
-    const auto magnetic = c.Course(With(m.Number(2), c.Letter(m.Char(2), "M")));
-    const auto knots = c.NonNegative(With(m.Number(3), c.Letter(m.Char(3), "N")));
-    const auto kmh = c.NonNegative(With(m.Number(4), c.Letter(m.Char(4), "K")));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(trueItem, trueDirection);
-    w.Double(magneticItem, magnetic);
-    w.Double(knotsItem, knots);
-    w.Double(kmhItem, kmh);
+    w.Double(trueItem, Course(With(m.Number(1), m.Char(1))));
+    w.Double(magneticItem, Course(With(m.Number(2), m.Char(2))));
+    w.Double(knotsItem, With(m.Number(3), m.Char(3)));
+    w.Double(kmhItem, With(m.Number(4), m.Char(4)));
 }
 
 void ParseVHW(CNMEAMessage& m)
@@ -322,13 +210,11 @@ void ParseVTG(CNMEAMessage& m)
 void ParseBearingPair(CNMEAMessage& m, int trueItem, int magneticItem)
 {
     CChecks c(m);
-    const auto trueBearing = c.Angle(With(m.Number(1), c.Letter(m.Char(1), "T")));
-    const auto magnetic = c.Angle(With(m.Number(2), c.Letter(m.Char(2), "M")));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(trueItem, trueBearing);
-    w.Double(magneticItem, magnetic);
+    w.Double(trueItem, With(m.Number(1), m.Char(1)));
+    w.Double(magneticItem, With(m.Number(2), m.Char(2)));
 }
 
 void ParseBOD(CNMEAMessage& m)
@@ -347,21 +233,17 @@ void ParseBWW(CNMEAMessage& m)
 void ParseWaypointBearing(CNMEAMessage& m, int trueItem, int magneticItem, int distanceItem)
 {
     CChecks c(m);
-    const auto time = c.Time(m.Number(1));
     const auto latitude = c.Latitude(m.Number(2), m.Char(1));
     const auto longitude = c.Longitude(m.Number(3), m.Char(2));
-    const auto trueBearing = c.Angle(With(m.Number(4), m.Char(3)));
-    const auto magnetic = c.Angle(With(m.Number(5), m.Char(4)));
-    const auto distance = c.NonNegative(With(m.Number(6), m.Char(5)));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::WaypointTime, time);
+    w.Double(item::WaypointTime, m.Number(1));
     w.Double(item::WaypointLatitude, latitude);
     w.Double(item::WaypointLongitude, longitude);
-    w.Double(trueItem, trueBearing);
-    w.Double(magneticItem, magnetic);
-    w.Double(distanceItem, distance);
+    w.Double(trueItem, With(m.Number(4), m.Char(3)));
+    w.Double(magneticItem, With(m.Number(5), m.Char(4)));
+    w.Double(distanceItem, With(m.Number(6), m.Char(5)));
 }
 
 void ParseBEC(CNMEAMessage& m)
@@ -394,13 +276,12 @@ void ParseBWR(CNMEAMessage& m)
 void ParseGDP(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto time = c.Time(m.Number(1));
     const auto latitude = c.Latitude(m.Number(2), m.Char(1));
     const auto longitude = c.Longitude(m.Number(3), m.Char(2));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::PositionTime, time);
+    w.Double(item::PositionTime, m.Number(1));
     w.Double(item::LoranLatitude, latitude);
     w.Double(item::LoranLongitude, longitude);
 }
@@ -423,9 +304,9 @@ void ParseGLL(CNMEAMessage& m)
         c.Refuse();
     const auto latitude = c.Latitude(m.Number(1), m.Char(1));
     const auto longitude = c.Longitude(m.Number(2), m.Char(2));
-    const auto time = c.Time(m.Number(3));
     if (!c.Accept())
         return;
+    const CFieldNumber time = m.Number(3);
     CWriter w(m, ValueStore::GPS);
     const bool position = latitude && longitude;
     if (position) {
@@ -446,9 +327,6 @@ void ParseRMA(CNMEAMessage& m)
     CChecks c(m);
     const auto latitude = c.Latitude(m.Number(1), m.Char(2));
     const auto longitude = c.Longitude(m.Number(2), m.Char(3));
-    const auto speed = c.NonNegative(m.Number(5));
-    const auto course = c.Course(m.Number(6));
-    const auto variation = c.Variation(m.Number(7), m.Char(4));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
@@ -456,9 +334,9 @@ void ParseRMA(CNMEAMessage& m)
     w.Double(item::Longitude, longitude);
     w.Double(item::TimeDifferenceA, m.Number(3));
     w.Double(item::TimeDifferenceB, m.Number(4));
-    w.Double(item::SpeedOverGroundKnots, speed);
-    w.Double(item::CourseOverGroundTrue, course);
-    w.Double(item::MagneticVariation, variation);
+    w.Double(item::SpeedOverGroundKnots, m.Number(5));
+    w.Double(item::CourseOverGroundTrue, Course(m.Number(6)));
+    w.Double(item::MagneticVariation, Variation(m.Number(7), m.Char(4)));
     if (latitude && longitude)
         w.Fix(*latitude, *longitude, std::nullopt, std::nullopt);
 }
@@ -470,19 +348,16 @@ void ParseRMB(CNMEAMessage& m)
         return;
     }
     CChecks c(m);
-    const auto crossTrack = c.CrossTrack(m.Number(1), m.Char(2));
     const auto latitude = c.Latitude(m.Number(2), m.Char(3));
     const auto longitude = c.Longitude(m.Number(3), m.Char(4));
-    const auto range = c.NonNegative(m.Number(4));
-    const auto bearing = c.Angle(m.Number(5));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::CrossTrackError, crossTrack);
+    w.Double(item::CrossTrackError, CrossTrack(m.Number(1), m.Char(2)));
     w.Double(item::WaypointLatitude, latitude);
     w.Double(item::WaypointLongitude, longitude);
-    w.Double(item::RangeToWaypoint, range);
-    w.Double(item::BearingToWaypointTrue, bearing);
+    w.Double(item::RangeToWaypoint, m.Number(4));
+    w.Double(item::BearingToWaypointTrue, m.Number(5));
     w.Double(item::ClosingVelocity, m.Number(6));   // negative while opening
 }
 
@@ -497,31 +372,27 @@ void ParseRMC(CNMEAMessage& m)
     if (!latitudeField || !longitudeField)
         return;   // no position: nothing stored
     CChecks c(m);
-    // Time and date go together: a time without its date would pair with
-    // yesterday's date at midnight.
-    auto time = c.Time(m.Number(1));
-    auto date = c.Date(m.Number(6));
-    if (!time || !date) {
-        time.reset();
-        date.reset();
-    }
     const auto latitude = c.Latitude(latitudeField, m.Char(2));
     const auto longitude = c.Longitude(longitudeField, m.Char(3));
-    const auto speed = c.NonNegative(m.Number(4));
-    const auto course = c.Course(m.Number(5));
-    const auto variation = c.Variation(m.Number(7), m.Char(4));
     if (!c.Accept())
         return;
+    // Time and date go together: a time without its date would pair with
+    // yesterday's date at midnight.
+    CFieldNumber time = m.Number(1);
+    CFieldNumber date = m.Number(6);
+    if (!time || !date) {
+        time = std::nullopt;
+        date = std::nullopt;
+    }
     CWriter w(m, ValueStore::GPS);
     w.Double(item::PositionTime, time);
     w.Double(item::Date, date);
     w.Double(item::Latitude, latitude);
     w.Double(item::Longitude, longitude);
-    w.Double(item::SpeedOverGroundKnots, speed);
-    w.Double(item::CourseOverGroundTrue, course);
-    w.Double(item::MagneticVariation, variation);
-    if (latitude && longitude)
-        w.Fix(*latitude, *longitude, time, date);
+    w.Double(item::SpeedOverGroundKnots, m.Number(4));
+    w.Double(item::CourseOverGroundTrue, Course(m.Number(5)));
+    w.Double(item::MagneticVariation, Variation(m.Number(7), m.Char(4)));
+    w.Fix(*latitude, *longitude, time, date);
 }
 
 void ParseXTE(CNMEAMessage& m)
@@ -531,42 +402,33 @@ void ParseXTE(CNMEAMessage& m)
         return;
     }
     CChecks c(m);
-    const auto crossTrack = c.CrossTrack(m.Number(1), m.Char(3));
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::CrossTrackError, crossTrack);
+    w.Double(item::CrossTrackError, CrossTrack(m.Number(1), m.Char(3)));
 }
 
 void ParseZDA(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto time = c.Time(m.Number(1));
-    const auto day = c.IntRange(m.Int(1), 1, 31);
-    const auto month = c.IntRange(m.Int(2), 1, 12);
-    const auto year = c.IntRange(m.Int(3), 1000, 9999);
-    if (day && month && year && !DateExists(*day, *month, *year))
-        c.Refuse();   // 31 February
-    const auto zoneHours = c.IntRange(m.Int(4), -14, 14);   // the Line Islands keep +14
-    const auto zoneMinutes = c.IntRange(m.Int(5), -59, 59);
     if (!c.Accept())
         return;
     CWriter w(m, ValueStore::GPS);
-    w.Double(item::ZdaTime, time);
-    w.Int(item::ZdaDay, day);
-    w.Int(item::ZdaMonth, month);
-    w.Int(item::ZdaYear, year);
-    w.Int(item::ZdaZoneHours, zoneHours);
-    w.Int(item::ZdaZoneMinutes, zoneMinutes);
+    w.Double(item::ZdaTime, m.Number(1));
+    w.Int(item::ZdaDay, m.Int(1));
+    w.Int(item::ZdaMonth, m.Int(2));
+    w.Int(item::ZdaYear, m.Int(3));
+    w.Int(item::ZdaZoneHours, m.Int(4));
+    w.Int(item::ZdaZoneMinutes, m.Int(5));
 }
 
 void ParseZTG(CNMEAMessage& m)
 {
     CChecks c(m);
-    const auto time = c.Time(m.Number(1));
-    const auto toGo = c.Span(m.Number(2));
     if (!c.Accept())
         return;
+    const auto time = m.Number(1);
+    const auto toGo = m.Number(2);
     CWriter w(m, ValueStore::GPS);
     if (time && toGo)
         w.Double(item::TimeToGo, toGo);
@@ -578,13 +440,13 @@ void StoreNothing(CNMEAMessage&) { }
 void ParseDTM(CNMEAMessage& m)
 {
     CChecks c(m);
-    // An empty local datum is the "user defined" code.
-    const std::string_view local = m.Text(1).value_or("999");
-    const auto latOffset = c.Offset(m.Number(1), m.Char(2), 'N', 'S');
-    const auto lonOffset = c.Offset(m.Number(2), m.Char(3), 'E', 'W');
-    const auto reference = m.Text(2);
     if (!c.Accept())
         return;
+    // An empty local datum is the "user defined" code.
+    const std::string_view local = m.Text(1).value_or("999");
+    const auto latOffset = Offset(m.Number(1), m.Char(2), 'N');
+    const auto lonOffset = Offset(m.Number(2), m.Char(3), 'E');
+    const auto reference = m.Text(2);
     CWriter w(m, ValueStore::GPS);
     if (latOffset && lonOffset && reference) {
         w.String(item::LocalDatum, local);
@@ -602,12 +464,12 @@ void ParseGGA(CNMEAMessage& m)
     }
     CChecks c(m);
     // Only the time is kept; the position of the fix comes from GLL or RMC,
-    // but a malformed one still refuses the sentence.
+    // but one off the globe still refuses the sentence.
     const auto latitude = c.Latitude(m.Number(2), m.Char(1));
     const auto longitude = c.Longitude(m.Number(3), m.Char(2));
-    const auto time = c.Time(m.Number(1));
     if (!c.Accept())
         return;
+    const auto time = m.Number(1);
     CWriter w(m, ValueStore::GPS);
     if (latitude && longitude && time)
         w.Double(item::PositionTime, time);
@@ -616,49 +478,33 @@ void ParseGGA(CNMEAMessage& m)
 void ParseOSD(CNMEAMessage& m)
 {
     CChecks c(m);
-    // Status A or V; course and speed referenced to the bottom, manual entry,
-    // the water, radar tracking or the positioning system; speed in km/h,
-    // knots or statute mph.
-    const auto status = c.Letter(m.Char(1), "AV");
-    const auto courseReference = c.Letter(m.Char(2), "BMWRP");
-    const auto speedReference = c.Letter(m.Char(3), "BMWRP");
-    const auto speedUnit = c.Letter(m.Char(4), "KNS");
-    const auto heading = c.Angle(m.Number(1));
-    const auto course = c.Angle(m.Number(2));
-    const auto speed = c.NonNegative(m.Number(3));
-    const auto set = c.Angle(m.Number(4));
     if (!c.Accept())
         return;
+    const auto status = m.Char(1);
     CWriter w(m, ValueStore::ARPA);
     if (status == 'A')   // no warning-flag rule: the radar's own heading status counts
-        w.Double(item::OwnHeading, heading);
-    w.Double(item::OwnCourse, course);
-    w.Double(item::OwnSpeed, speed);
-    w.Double(item::OwnSet, set);
+        w.Double(item::OwnHeading, m.Number(1));
+    w.Double(item::OwnCourse, m.Number(2));
+    w.Double(item::OwnSpeed, m.Number(3));
+    w.Double(item::OwnSet, m.Number(4));
     w.Code(item::OwnHeadingStatus, status);
-    w.Code(item::OwnCourseReference, courseReference);
-    w.Code(item::OwnSpeedReference, speedReference);
-    w.Code(item::OwnSpeedUnit, speedUnit);
+    w.Code(item::OwnCourseReference, m.Char(2));
+    w.Code(item::OwnSpeedReference, m.Char(3));
+    w.Code(item::OwnSpeedUnit, m.Char(4));
 }
 
+// Ranges and bearings alternate: range 1, bearing 1, marker 1, bearing line
+// 1, the same for origin 2, then the cursor's range and bearing and the range
+// scale.
 void ParseRSD(CNMEAMessage& m)
 {
     CChecks c(m);
-    // Ranges and bearings alternate: range 1, bearing 1, marker 1, bearing
-    // line 1, the same for origin 2, then the cursor's range and bearing and
-    // the range scale.
-    constexpr int kNumbers = 11;
-    std::array<CFieldNumber, kNumbers> numbers;
-    for (int k = 1; k <= kNumbers; ++k) {
-        const bool bearing = k == 2 || k == 4 || k == 6 || k == 8 || k == 10;
-        numbers[static_cast<std::size_t>(k - 1)] =
-            bearing ? c.Angle(m.Number(k)) : c.NonNegative(m.Number(k));
-    }
     if (!c.Accept())
         return;
+    constexpr int kNumbers = 11;
     CWriter w(m, ValueStore::ARPA);
     for (int k = 0; k < kNumbers; ++k)
-        w.Double(item::RadarOrigin1Range + k, numbers[static_cast<std::size_t>(k)]);
+        w.Double(item::RadarOrigin1Range + k, m.Number(k + 1));
     w.Code(item::RadarRangeUnit, m.Char(1));
     w.Code(item::RadarDisplayRotation, m.Char(2));
 }

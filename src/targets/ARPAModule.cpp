@@ -77,13 +77,10 @@ void CARPAModule::SetVesselList(std::shared_ptr<navigator::CVesselList> vessels)
 bool CARPAModule::Initialise()
 {
     const bool result = app::CModule::Initialise();
-    // OSD is read too: its heading turns relative bearings true when the
-    // navigator has none.
     m_config.SetSentences({{"TLL", "Target Latitude Longitude", true},
                            {"TLB", "Target Label", true},
                            {"TTM", "Tracked Target Message", true},
-                           {"RSD", "Radar System Data", true},
-                           {"OSD", "Own Ship Data", true}});
+                           {"RSD", "Radar System Data", true}});
     m_config.SetTalkers({"RA", "II"});
     if (m_bar != nullptr) {
         m_bar->AddMessage(m_msgTurnedOff, kTurnedOffText, kTurnedOffPriority, 0, false);
@@ -572,10 +569,10 @@ std::string CARPAModule::ApplyOptions(const CARPAModuleOptions& options)
         SetDisplayOrder(options.displayOrder);
     std::string failure;
     if (options.receivePort != m_config.receivePort) {
-        const bool wasOn = m_device->IsReceiveOpen();
         m_device->CloseReceive();
         m_config.receivePort = options.receivePort;
-        if (wasOn) {
+        // "Off" is no port: ARPA stays on and receives nothing until one is chosen.
+        if (m_arpaOn && m_config.receivePort != 0) {
             m_arpaOn = false;
             failure = OnActivate();
         }

@@ -1,6 +1,6 @@
 #pragma once
 // The ARPA module: the radar's targets on the chart. It owns the ARPA device
-// (one receive port, a worker thread that parses TLL, TTM, TLB, RSD and OSD
+// (one receive port, a worker thread that parses TLL, TTM, TLB and RSD
 // lines), the target store the handlers fill, the timer pass that ages the
 // targets, the target display properties, the settings and three message-bar
 // warnings. ARPA starts off; "Activate/Deactivate" opens and closes the port.

@@ -22,24 +22,26 @@ bool IsTargetNumber(std::int64_t n)
     return n >= 0 && n <= kMaxTargetNumber;
 }
 
+// The stored signed ddmm.mmm (north and east negative), when the number is
+// on the globe and its letter is a hemisphere.
 std::optional<double> StoredLatitude(std::optional<double> v, std::optional<char> hemisphere)
 {
-    if (!v || !hemisphere || *v < 0 || *v >= 9000.0 || std::fmod(*v, 100.0) >= 60.0)
+    if (!v || !(*v >= 0 && *v <= 9000.0))
         return std::nullopt;
-    if (*hemisphere == 'N')
+    if (hemisphere == 'N')
         return -*v;
-    if (*hemisphere == 'S')
+    if (hemisphere == 'S')
         return *v;
     return std::nullopt;
 }
 
 std::optional<double> StoredLongitude(std::optional<double> v, std::optional<char> hemisphere)
 {
-    if (!v || !hemisphere || *v < 0 || *v > 18000.0 || std::fmod(*v, 100.0) >= 60.0)
+    if (!v || !(*v >= 0 && *v <= 18000.0))
         return std::nullopt;
-    if (*hemisphere == 'E')
+    if (hemisphere == 'E')
         return -*v;
-    if (*hemisphere == 'W')
+    if (hemisphere == 'W')
         return *v;
     return std::nullopt;
 }
@@ -160,13 +162,18 @@ void CARPATargetStore::ParseTTM(CNMEAMessage& message)
                                         {item::TtmTargetNumber, item::TtmTargetName, 4}, stamp);
     if (target == nullptr)
         return;
-    if (const auto bearing = message.Number(2)) {
+    // A bearing or course without its reference letter (true or relative) is not stored.
+    const auto bearing = message.Number(2);
+    const auto bearingReference = message.Char(1);
+    if (bearing && bearingReference) {
         target->Value(item::TtmTargetBearing).SetDouble(*bearing, stamp);
-        SetCode(target->Value(item::TtmBearingReference), message.Char(1), stamp);
+        SetCode(target->Value(item::TtmBearingReference), bearingReference, stamp);
     }
-    if (const auto course = message.Number(4)) {
+    const auto course = message.Number(4);
+    const auto courseReference = message.Char(2);
+    if (course && courseReference) {
         target->Value(item::TtmTargetCourse).SetDouble(*course, stamp);
-        SetCode(target->Value(item::TtmCourseReference), message.Char(2), stamp);
+        SetCode(target->Value(item::TtmCourseReference), courseReference, stamp);
     }
     const auto distance = message.Number(1);
     const auto speed = message.Number(3);

@@ -100,11 +100,9 @@ bool CTenderTargetStore::ParseRMC(int channel, std::string_view sentence)
     check.SetClock(m_clock);
     check.SetIgnoreWarningFlags(m_ignoreWarningFlags);
     check.SetSentence(nmea::sentence::RMC, text);
-    // A dry run without a store: only an RMC with a position makes or moves a tender.
+    // A dry run without a store: an RMC the instrument parser refuses (status,
+    // hemisphere letters, a garbled field) makes no tender; any other makes one.
     if (!check.Parse() || !check.IsValid())
-        return false;
-    // The parse left the fields in the slots: time, status, latitude, N/S, ...
-    if (!check.Number(2) || !check.Number(3))
         return false;
 
     std::lock_guard lock(m_lock);
@@ -123,8 +121,9 @@ bool CTenderTargetStore::ParseRMC(int channel, std::string_view sentence)
     message.SetStores({&tender.Value(0), nullptr, nullptr, nullptr});
     message.SetSentence(nmea::sentence::RMC, text);
     message.Parse();
-    // A tender's course is kept as sent (no 359.5 rule).
-    if (const auto course = check.Number(5); course && *course >= 0.0 && *course <= 360.0)
+    // A tender's course is kept as sent (no 359.5 rule), with or without a position.
+    // The parse left the fields in the slots: time, status, latitude, N/S, ...
+    if (const auto course = check.Number(5))
         tender.Value(item::CourseOverGroundTrue).SetDouble(*course, nmea::CNMEAStamp::Now(m_clock));
     tender.newData = true;
     return true;

@@ -10,7 +10,9 @@
 #include <GeographicLib/Rhumb.hpp>
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "FakeClock.h"
@@ -417,7 +419,25 @@ TEST(MonitorModel, RecordsResetToTheirMarks)
     data.furtherNumbers.fill(3.0);
     data.changed = 0;
     data.firstTexts[1] = "kn";
+    data.numbers.fill(2.0);
+    data.entries[1] = {4.0, 5.0};
+    data.flags = {1, 1};
+    // The numbers alone: the further ones marked, the changed flag set, the rest kept.
+    data.ResetNumbers();
+    for (const double n : data.furtherNumbers)
+        EXPECT_EQ(n, std::numeric_limits<double>::max());
+    EXPECT_EQ(data.changed, 1);
+    EXPECT_EQ(data.numbers[4], 2.0);
+    EXPECT_EQ(data.firstTexts[1], "kn");
+    EXPECT_FALSE(data.position.IsValid());
+    data.furtherNumbers.fill(3.0);
+    data.changed = 0;
     data.Reset();
+    for (const double n : data.numbers)
+        EXPECT_EQ(n, 0.0);
+    EXPECT_EQ(data.entries[1].first, 0.0);
+    EXPECT_EQ(data.entries[1].second, 0.0);
+    EXPECT_EQ(data.flags[0] + data.flags[1], 0);
     EXPECT_TRUE(data.position == geo::CPosition());
     EXPECT_TRUE(data.position.IsValid());
     EXPECT_EQ(data.positionFlag, 1);
@@ -437,6 +457,16 @@ TEST(MonitorModel, RecordsResetToTheirMarks)
         EXPECT_FALSE(nav.positions[i].IsValid()) << i;
     for (const double n : nav.numbers)
         EXPECT_EQ(n, std::numeric_limits<double>::max());
+    // The mark is the largest finite double, bit for bit.
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(nmea::kNoValue), 0x7FEFFFFFFFFFFFFFull);
+
+    nmea::CRadarData radar;
+    radar.numbers = {1.5, 270.0};
+    radar.flag = 1;
+    radar.Reset();
+    EXPECT_EQ(radar.numbers[0], 0.0);
+    EXPECT_EQ(radar.numbers[1], 0.0);
+    EXPECT_EQ(radar.flag, 0);
 }
 
 // The panel's two records follow each refresh: the geometry of the active leg, the

@@ -819,48 +819,75 @@ TEST(InstrumentParsers, StoreTheirItemsWithSignsAndUnits)
     });
 }
 
-// Values outside what the field can hold and letters a field does not allow
-// refuse the whole sentence, and the store keeps what it had:
-// no value of any store is written, not even with the same value.
-TEST(InstrumentParsers, GarbledMisletteredOrOutOfRangeFieldsRefuseTheSentence)
+// Letters and values the parsers do not look at are stored as sent: dates that
+// do not exist, zone hours past 14, reference and unit letters of any kind,
+// negative speeds and depths, minutes of 60. The 359.5 rule still applies.
+TEST(InstrumentParsers, FieldsTheParsersDoNotCheckAreStoredAsSent)
+{
+    RunCases({
+        {"GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,310294,003.1,W",   // 31 February
+         true,
+         {{91, 123519},
+          {97, 310294},
+          {58, -4807.038},
+          {59, -1131.0},
+          {51, 22.4},
+          {49, 84.4},
+          {67, -3.1}}},
+        {"GPRMC,123519,A,4807.038,N,01131.000,E,-1.0,360.5,320394,003.1,X",
+         true,
+         {{91, 123519},
+          {97, 320394},
+          {58, -4807.038},
+          {59, -1131.0},
+          {51, -1.0},
+          {49, 0.0},
+          {67, 3.1}}},   // a variation letter other than W counts as east
+        {"GPZDA,201530.00,31,02,2002,-15,75",
+         true,
+         {{149, 201530}, {150, 31}, {151, 2}, {152, 2002}, {153, -15}, {154, 75}}},
+        {"WIMWV,214.8,X,0.1,Q,A", true, {{10, 214.8}, {14, 'X'}, {12, 0.1}, {13, 'Q'}, {15, 'A'}}},
+        {"GPVTG,054.7,M,034.4,M,005.5,K,010.2,K",
+         true,
+         {{49, 54.7}, {50, 34.4}, {51, 5.5}, {71, 10.2}}},
+        {"IIVHW,359.6,T,010.0,T,5.5,N,10.2,N", true, {{69, 0.0}, {5, 10.0}, {1, 5.5}, {70, 10.2}}},
+        {"GPBOD,097.0,M,103.2,X,POINTB,POINTA", true, {{89, 97.0}, {90, 103.2}}},
+        // Heading status X: no heading, the rest and every letter as sent.
+        {"RAOSD,35.1,X,36.0,X,10.2,Q,5.0,1.0,M",
+         true,
+         {{107, 36.0}, {109, 10.2}, {110, 5.0}, {104, 'X'}, {106, 'X'}, {108, 'Q'}, {111, 'M'}}},
+        // The letter gives the sign: north and east negative, anything else positive.
+        {"GPDTM,W84,,-0.5,N,1.25,X,0.0,W84",
+         true,
+         {{99, 0, "W84"}, {100, 0.5}, {101, 1.25}, {102, 0, "W84"}}},
+        {"GPGLL,5060.00,N,00140.25,E,246000,A", true, {{58, -5060.0}, {59, -140.25}, {91, 246000}}},
+        {"GPRMB,A,0.66,Q,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",
+         true,
+         {{54, 0.66}, {81, -4917.24}, {82, 12309.57}, {47, 1.3}, {43, 52.5}, {52, 0.5}}},
+        {"SDDBT,-3.0,f,,M,,F", true, {{8, -3.0}}},
+        // A hemisphere letter that is none: that half of the waypoint is not stored.
+        {"GPBWC,225444,4917.24,X,12309.57,W,051.9,T,031.6,M,001.3,N,004",
+         true,
+         {{80, 225444}, {82, 12309.57}, {83, 51.9}, {85, 31.6}, {87, 1.3}}},
+    });
+}
+
+// A position off the globe, a hemisphere letter a position sentence does not
+// allow, or a garbled field refuses the whole sentence, and the store keeps
+// what it had: no value of any store is written, not even with the same value.
+TEST(InstrumentParsers, PositionsOffTheGlobeAndWrongHemispheresRefuseTheSentence)
 {
     const char* bad[] = {
-        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,310294,003.1,W",   // 31 February
-        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,290223,003.1,W",   // 29 February 2023
-        "GPRMC,123519,A,4807.038,N,01131.000,E,22,4,084.4,230394,003.1,W",   // a decimal comma
-        "GPZDA,201530.00,31,02,2002,-05,00",   // 31 February
-        "GPZDA,201530.00,04,07,2002,-15,00",   // zone hours beyond 14
-        "WIMWV,214.8,X,0.1,K,A",   // wind reference neither R nor T
-        "WIMWV,214.8,R,0.1,Q,A",   // wind speed unit
-        "GPVTG,054.7,M,034.4,M,005.5,N,010.2,K",   // true course marked magnetic
-        "GPVTG,054.7,T,034.4,M,005.5,K,010.2,K",   // knots marked km/h
-        "IIVHW,359.6,T,010.0,M,5.5,N,10.2,N",   // km/h marked knots
-        "IIVHW,359.6,T,010.0,T,5.5,N,10.2,K",   // magnetic heading marked true
-        "GPBOD,097.0,M,103.2,M,POINTB,POINTA",   // true bearing marked magnetic
-        "GPBOD,097.0,T,103.2,X,POINTB,POINTA",   // magnetic bearing letter
-        "RAOSD,35.1,A,36.0,X,10.2,W,5.0,1.0,N",   // course reference
-        "RAOSD,35.1,A,36.0,P,10.2,Q,5.0,1.0,N",   // speed reference
-        "RAOSD,35.1,A,36.0,P,10.2,W,5.0,1.0,M",   // speed unit
-        "RAOSD,35.1,X,36.0,P,10.2,W,5.0,1.0,N",   // heading status
-        "GPDTM,W84,,-0.5,N,1.25,W,0.0,W84",   // signed magnitude: the letter gives the direction
-        "GPDTM,W84,,0.5,S,-1.25,E,0.0,W84",
-        "GPGLL,5060.00,N,00140.25,E,123519,A",   // latitude minutes 60
         "GPGLL,9100.00,N,00140.25,E,123519,A",   // latitude beyond the pole
         "GPGLL,9000.01,S,00140.25,E,123519,A",   // a hundredth of a minute past the pole
         "GPGLL,5030.50,N,18000.01,W,123519,A",   // and past 180
-        "GPGLL,1260.00,N,00140.25,E,123519,A",   // minutes 60 in another degree
         "GPGLL,-5030.50,N,00140.25,E,123519,A",   // sign belongs in the letter
         "GPGLL,5030.50,N,18100.00,E,123519,A",   // longitude beyond 180
         "GPGLL,5030.50,X,00140.25,W,123519,A",   // hemisphere letter
-        "GPGLL,5030.50,N,00140.25,E,246000,A",   // hour 24
-        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,320394,003.1,W",   // day 32
-        "GPRMC,123519,A,4807.038,N,01131.000,E,-1.0,084.4,230394,003.1,W",   // negative speed
-        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,360.5,230394,003.1,W",   // course past 360
-        "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,X",   // variation letter
-        "GPRMB,A,0.66,Q,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V",   // steer letter
-        "GPZDA,201530.00,04,07,2002,-05,75",   // zone minutes
-        "SDDBT,-3.0,f,,M,,F",   // negative depth
-        "GPDTM,W84,,0.5,X,1.25,W,0.0,W84",   // offset letter
+        "GPRMC,123519,A,9100.000,N,01131.000,E,022.4,084.4,230394,003.1,W",
+        "GPRMC,123519,A,4807.038,N,01131.000,Q,022.4,084.4,230394,003.1,W",
+        "GPGGA,123519,4807.038,N,18131.000,E,1,08,0.9,545.4,M,46.9,M,,",
+        "GPRMB,A,0.66,L,003,004,9917.24,N,12309.57,W,001.3,052.5,000.5,V",
     };
     const char* full[] = {
         "GPGLL,1000.00,N,02000.00,W,010000,A",

@@ -168,6 +168,7 @@ TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspac
     }
     for (const char* id : {"TTM", "TLL", "TLB", "RSD"})
         EXPECT_TRUE(arpaItems.contains(id)) << id;
+    EXPECT_EQ(arpaItems.size(), 4) << arpaItems.join(",").toStdString();
     ASSERT_TRUE(options->OnOk());
     EXPECT_FALSE(arpa->Config().IsSentenceEnabled(ttm));
     EXPECT_TRUE(arpa->Config().IsSentenceEnabled(

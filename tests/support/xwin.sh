@@ -429,13 +429,15 @@ pty_pairs() {
 
 # A GPS at latitude $2, longitude $3 (decimal degrees, south and west
 # negative), writing RMC and GGA once a second into pty end $1; lying still,
-# or making $4 knots on course $5 when they are given.
+# or making $4 knots on course $5 when they are given; with a heading $6 a
+# VHW carrying it follows each second's pair.
 gps_writer() {
     python3 - "$@" > "$work/gps.log" 2>&1 <<'PY' &
 import datetime, math, sys, time
 feed, lat, lon = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
 sog = float(sys.argv[4]) if len(sys.argv) > 4 else 0.0
 cog = float(sys.argv[5]) if len(sys.argv) > 5 else 0.0
+heading = float(sys.argv[6]) if len(sys.argv) > 6 else None
 def checksum(s):
     c = 0
     for ch in s:
@@ -452,6 +454,9 @@ with open(feed, "w") as port:
         hms, dmy = t.strftime("%H%M%S.00"), t.strftime("%d%m%y")
         for s in ("GPRMC,%s,A,%s,%s,%s,%s,%.1f,%05.1f,%s,," % (hms, la, ns, lo, ew, sog, cog, dmy),
                   "GPGGA,%s,%s,%s,%s,%s,1,08,1.0,10.0,M,47.0,M,," % (hms, la, ns, lo, ew)):
+            port.write("$%s*%s\r\n" % (s, checksum(s)))
+        if heading is not None:
+            s = "IIVHW,%05.1f,T,,M,,N,,K" % heading
             port.write("$%s*%s\r\n" % (s, checksum(s)))
         port.flush()
         # A second's run: minutes of latitude are miles.

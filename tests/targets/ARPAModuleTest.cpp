@@ -504,3 +504,50 @@ TEST_F(ModuleTest, TargetsStartAndEndTheirVesselLogRowsOnce)
     EXPECT_TRUE(module.Targets().empty());
     module.SetLogRows(nullptr);
 }
+
+// The radar's sentence list is TLL, TLB, TTM and RSD. A settings file that
+// still holds an "OSD" flag loads the four and leaves that flag unused.
+TEST_F(ModuleTest, TheSentenceListHoldsTheFourTargetSentences)
+{
+    std::vector<std::string> ids;
+    for (const auto& entry : module.Config().GetSentences())
+        ids.push_back(entry.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"TLL", "TLB", "TTM", "RSD"}));
+
+    app::CRegistry registry(home.GetStore());
+    ASSERT_TRUE(module.OpenSettings(registry, true, "NMEASentences"));
+    registry.WriteString("OSD", "True");
+    registry.WriteString("TLB", "False");
+    registry.Close();
+    module.LoadSettings();
+    ids.clear();
+    for (const auto& entry : module.Config().GetSentences())
+        ids.push_back(entry.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"TLL", "TLB", "TTM", "RSD"}));
+    EXPECT_FALSE(module.Config().IsSentenceEnabled(Line("RATLB,1,ALPHA")));
+    EXPECT_TRUE(module.Config().IsSentenceEnabled(Line("RATTM,01,1.0,10.0,T,5.0,90.0,T,,,N,,T,,")));
+    EXPECT_FALSE(module.Config().IsSentenceEnabled(Line("RAOSD,90.0,A,90.0,B,5.0,B,,,N")));
+}
+
+// Port "Off" is no port: applying it while ARPA is on closes the old port and
+// reports nothing; ARPA stays on and receives nothing until a port is chosen.
+TEST_F(ModuleTest, PortOffWhileOnClosesThePortWithoutAFailure)
+{
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    ASSERT_TRUE(module.IsOn());
+    auto options = module.GetOptions();
+    options.receivePort = 0;
+    EXPECT_EQ(module.ApplyOptions(options), "");
+    EXPECT_EQ(module.PortFailureMessage(), nullptr);
+    EXPECT_FALSE(module.Device().IsReceiveOpen());
+    EXPECT_EQ(module.Config().receivePort, 0);
+    EXPECT_TRUE(module.IsOn());
+    Pass();
+
+    // A port chosen again while on opens it.
+    options.receivePort = 2;
+    EXPECT_EQ(module.ApplyOptions(options), "");
+    EXPECT_TRUE(module.Device().IsReceiveOpen());
+    EXPECT_TRUE(module.IsOn());
+}

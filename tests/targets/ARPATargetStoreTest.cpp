@@ -120,6 +120,32 @@ TEST_F(IntakeTest, PositionNeedsBothHalvesAndSoundHemispheres)
     EXPECT_TRUE(three->IsReferenceTarget());
 }
 
+// The pole and minutes of 60 are positions; only a number off the globe is not.
+// A TTM bearing or course is kept only with its reference letter.
+TEST_F(IntakeTest, PositionsUpToThePoleAndDirectionsWithTheirReferences)
+{
+    ASSERT_TRUE(Feed("TLL,04,9000.000,N,17960.000,W,X,,T,"));
+    const auto four = store.Slot(4);
+    auto pos = four->ReportedPosition();
+    ASSERT_TRUE(pos);
+    EXPECT_NEAR(pos->latitude, 90.0, 1e-9);
+    EXPECT_NEAR(pos->longitude, -180.0, 1e-9);
+    ASSERT_TRUE(Feed("TLL,04,9000.010,N,00100.000,W,X,,T,"));   // past the pole: kept as it was
+    pos = four->ReportedPosition();
+    ASSERT_TRUE(pos);
+    EXPECT_NEAR(pos->latitude, 90.0, 1e-9);
+
+    ASSERT_TRUE(Feed("TTM,06,1.0,10.0,,5.0,90.0,,,,N,,T,,,A"));
+    const auto six = store.Slot(6);
+    EXPECT_FALSE(six->Value(item::TtmTargetBearing).IsValid());
+    EXPECT_FALSE(six->Value(item::TtmTargetCourse).IsValid());
+    EXPECT_TRUE(six->Value(item::TtmTargetDistance).IsValid());
+    ASSERT_TRUE(Feed("TTM,06,1.0,10.0,R,5.0,90.0,T,,,N,,T,,,A"));
+    EXPECT_DOUBLE_EQ(six->Value(item::TtmTargetBearing).GetDouble(), 10.0);
+    EXPECT_EQ(six->Value(item::TtmBearingReference).GetInt(), 'R');
+    EXPECT_EQ(six->Value(item::TtmCourseReference).GetInt(), 'T');
+}
+
 TEST_F(IntakeTest, LabelsGoOnlyToTargetsThatExistAndNoFurtherThanTheLineHolds)
 {
     ASSERT_TRUE(Feed("TTM,01,1.0,10.0,T,5.0,90.0,T,,,N,,T,,,A"));

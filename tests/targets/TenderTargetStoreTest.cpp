@@ -182,6 +182,23 @@ TEST(TenderStore, RmcCreatesOnceDbtAndMovbNeedTheTender)
     EXPECT_EQ(store.Slot(4), nullptr);
 }
 
+// An RMC with a good status and hemisphere letters makes the tender even
+// before its position comes; its course is kept whatever the number.
+TEST(TenderStore, RmcWithoutAPositionStillMakesTheTender)
+{
+    brine_test::FakeClock clock;
+    CTenderTargetStore store(clock);
+    EXPECT_TRUE(store.ParseTargetLine(3, WithChecksum("$PABX,1234,RMC,101500,A,,N,,W,0.0,365.0,"
+                                                      "010124,,")));
+    const auto tender = store.Slot(3);
+    ASSERT_NE(tender, nullptr);
+    EXPECT_FALSE(tender->Value(item::Latitude).IsValid());
+    EXPECT_EQ(tender->Value(item::CourseOverGroundTrue).GetDouble(), 365.0);
+    EXPECT_EQ(brine_test::JoinQueuedTenders(store).size(), 1u);
+    // A depth now has its tender.
+    EXPECT_TRUE(store.ParseTargetLine(3, "$PABX,1234,DBT,6.6,f,2.0,M,1.1,F"));
+}
+
 TEST(TenderStore, IgnoreWarningFlagsLetsStatusVThrough)
 {
     brine_test::FakeClock clock;

@@ -5,8 +5,10 @@
 # Activate/Deactivate and Target > Radar Cursor are chosen from the menu.
 #  1. On the blank chart with its grid, with MaxTargets 3: three target
 #     numbers shown, and the green cross (what switching the cursor off takes
-#     away) 1.5 km ahead of the own ship (the RSD range and bearing), measured
-#     against the 47 40 N grid line.
+#     away) 3 km north of the own ship (the RSD range and bearing, north
+#     up), measured against the 47 40 N grid line. The ship heads south: the
+#     GPS sends the heading (VHW) that turns the radar's relative bearings
+#     true, and the ship's heading line points away from the cross.
 #  2. A second start with MaxTargets 20, on the sample chart (--sample-media):
 #     target 3 is silenced once the targets are drawn; two screenshots 5 s
 #     apart must show at least ten targets moved (symbols with projected paths
@@ -58,11 +60,12 @@ CONF
 sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
-gps_writer "$work/feed1" 47.6 -122.4
+gps_writer "$work/feed1" 47.6 -122.4 0 0 180
 # The radar's clock is the GPS's (UTC now): report times a day part away
 # from the navigation time would never age, and the silent target never turn red.
 python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --truth "$work/truth.jsonl" \
-    --targets 20 --rate 1 --speed 0 --seed 4 --silence 3 --start "$(date -u +%H%M%S)" \
+    --targets 20 --rate 1 --course 180 --speed 0 --seed 4 --silence 3 \
+    --start "$(date -u +%H%M%S)" --north-up --cursor-range 3 \
     > "$work/radar.log" 2>&1 &
 SIM=$!
 XWIN_PIDS="$XWIN_PIDS $SIM"
@@ -149,19 +152,25 @@ FEW=$(places "$work/d.png" "#FF8000" 20% 3)
 echo "   $FEW target numbers shown with MaxTargets 3"
 [ "$FEW" -ge 1 ] && [ "$FEW" -le 3 ] || fail "MaxTargets 3 shows $FEW target numbers"
 
-# The own ship: the black rings in the chart area. The 47 40 N grid line is
-# 4 minutes of latitude (7413 m) north of it; the cursor is 1500 m ahead.
-OWN=$(convert "$work/d.png" -fuzz 10% -fill white +opaque black -fill black -opaque black -negate \
+# The own ship: the black symbol in the chart area; its centre is where its
+# cross-line runs, the row of the symbol with the most black (the heading
+# line runs south from it). The 47 40 N grid line is 4 minutes of latitude
+# (7413 m) north of it; the cursor is 3000 m north.
+BOX=$(convert "$work/d.png" -fuzz 10% -fill white +opaque black -fill black -opaque black -negate \
     -define connected-components:verbose=true -define connected-components:area-threshold=30 \
     -connected-components 8 null: 2>/dev/null |
     awk 'NR > 1 && $NF == "srgb(255,255,255)" { split($2, g, /[x+]/);
-         if (g[1] >= 20 && g[1] <= 80 && g[2] >= 15 && g[2] <= 80) { print g[3] + g[1] / 2, g[4] + g[2] / 2; exit } }')
-[ -n "$OWN" ] || fail "no own-ship symbol found"
-read -r OWN_X OWN_Y <<< "$OWN"
+         if (g[1] >= 20 && g[1] <= 80 && g[2] >= 15 && g[2] <= 80) { print g[1], g[2], g[3], g[4]; exit } }')
+[ -n "$BOX" ] || fail "no own-ship symbol found"
+read -r BW BH BX BY <<< "$BOX"
+ROW=$(convert "$work/d.png" -crop "${BW}x${BH}+${BX}+${BY}" +repage -colorspace gray -scale "1x${BH}!" \
+    txt:- 2>/dev/null | awk -F'[ ,:()]+' 'NR > 1 && (best == "" || $4 < best) { best = $4; row = $2 } END { print row }')
+OWN_X=$((BX + BW / 2))
+OWN_Y=$((BY + ROW))
 LINE_Y=$(convert "$work/d.png" txt:- 2>/dev/null |
     awk -F'[ ,:]+' '/#(7E|7F|80|81)0000/ { c[$2]++ } END { for (y in c) if (c[y] > best) { best = c[y]; row = y } print row }')
 [ -n "$LINE_Y" ] && [ "$LINE_Y" -lt "${OWN_Y%.*}" ] || fail "no grid line north of the own ship"
-EXPECT=$(awk -v x="$OWN_X" -v y="$OWN_Y" -v l="$LINE_Y" 'BEGIN { printf "%d %d", x, y - (y - l) * 1500 / 7413 }')
+EXPECT=$(awk -v x="$OWN_X" -v y="$OWN_Y" -v l="$LINE_Y" 'BEGIN { printf "%d %d", x, y - (y - l) * 3000 / 7413 }')
 read -r EX EY <<< "$EXPECT"
 menu_path alt+t r
 XWIN_SHOT=7_max3_cursor_off XWIN_BEFORE=d XWIN_AFTER=e
