@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/SpinEdit.h"
+#include "nmea/ComPort.h"
 #include "nmea/GPSModule.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
@@ -72,6 +73,19 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     EXPECT_EQ(items, (QStringList{"Off", "COM3", "Network"}));
+    // A serial port reads "COM" and its number, whatever device it runs over.
+    struct SerialPort : nmea::CPortDirectory {
+        nmea::CComPort com2{2, "/nonexistent/ttyUSB7"};
+        nmea::CPort* FindPort(std::uint8_t n) const override
+        {
+            return n == 2 ? const_cast<nmea::CComPort*>(&com2) : nullptr;
+        }
+        std::uint8_t GetFirstPortNumber() const override { return 2; }
+    } serial;
+    const nmea::CPortCombo serialCombo(&serial);
+    ASSERT_EQ(serialCombo.count(), 2);
+    EXPECT_EQ(serialCombo.itemText(1), "COM2");
+    EXPECT_EQ(serialCombo.itemData(1).toInt(), 2);
     EXPECT_EQ(combo->currentText(), "Off");
     EXPECT_EQ(gpsPage->findChild<QLineEdit*>("drDelay")->text(), "1:30");
     EXPECT_FALSE(page->findChild<QCheckBox*>("transmit")->isEnabled());
