@@ -16,6 +16,7 @@
 #include "nmea/OutputSentences.h"
 #include "nmea/PortList.h"
 #include "nmea/RepeaterModule.h"
+#include "nmea/WindModule.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -129,6 +130,51 @@ TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
         EXPECT_FALSE(gps.Config().IsSentenceEnabled("$GPRMC,"));
         EXPECT_TRUE(gps.Config().IsSentenceEnabled("$GPGGA,"));
         gps.Terminate();
+    }
+}
+
+// The wind module starts on COM1, keeps its values 5 seconds, and loads its
+// stored refresh time and port with the same limits and fall-back as the GPS.
+TEST(WindModule, SettingsLoadWithLimitsAndFallBacks)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    ports.Add(2);
+    ports.Add(5);
+    brine_test::FakeClock clock;
+    {
+        nmea::CWindModule wind(home, ports, clock);
+        EXPECT_EQ(wind.GetModuleName(), "Navigator\\Wind");
+        EXPECT_EQ(wind.Config().receivePort, 1);
+        EXPECT_EQ(wind.GetRefreshTime(), 5);
+        EXPECT_EQ(wind.Parser().Value(154).GetValiditySpan(), std::chrono::seconds(5));
+    }
+    const struct {
+        std::uint8_t storedRefresh, refresh;
+        std::uint8_t storedPort, port;
+    } rows[] = {{0, 5, 5, 5}, {61, 5, 9, 2}, {60, 60, 0, 0}, {1, 1, 255, 2}};
+    for (const auto& r : rows) {
+        nmea::CWindModule wind(home, ports, clock);
+        ASSERT_TRUE(wind.Initialise());
+        app::CRegistry registry(home.store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(wind.GetSettingsKey()));
+        registry.WriteByte("NMEARefreshTime", r.storedRefresh);
+        registry.WriteByte("ReceiveCOMPort", r.storedPort);
+        registry.Close();
+        ASSERT_TRUE(registry.OpenKeyForWrite(wind.GetSettingsKey("NMEASentences")));
+        registry.WriteString("MWD", "False");
+        registry.Close();
+        wind.LoadSettings();
+        EXPECT_EQ(wind.GetRefreshTime(), r.refresh);
+        for (int i : {0, 154})
+            EXPECT_EQ(wind.Parser().Value(i).GetValiditySpan(), std::chrono::seconds(r.refresh));
+        EXPECT_EQ(wind.Config().receivePort, r.port) << int(r.storedPort);
+        EXPECT_TRUE(wind.Config().IsSentenceEnabled("$WIMWV,"));
+        EXPECT_FALSE(wind.Config().IsSentenceEnabled("$WIMWD,"));
+        EXPECT_TRUE(wind.Config().AcceptTalker("$WIMWV,"));
+        EXPECT_TRUE(wind.Config().AcceptTalker("$IIMWV,"));
+        EXPECT_FALSE(wind.Config().AcceptTalker("$GPMWV,"));
+        wind.Terminate();
     }
 }
 
