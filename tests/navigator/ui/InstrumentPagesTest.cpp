@@ -2,6 +2,7 @@
 // the spin keys, the port combo boxes and the GPS delay text.
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/SpinEdit.h"
+#include "navigator/ui/NavigatorOptionsPages.h"
 #include "nmea/ComPort.h"
 #include "nmea/GPSModule.h"
 #include "nmea/NMEADevice.h"
@@ -175,6 +177,48 @@ QStringList ShownTexts(const QWidget& page)
     for (const QAbstractButton* b : page.findChildren<QAbstractButton*>())
         texts << b->text().remove('&');
     return texts;
+}
+
+// Every text a page shows, group titles included, sorted; nothing more.
+QStringList AllTexts(const QWidget& page)
+{
+    QStringList texts = ShownTexts(page);
+    for (const QGroupBox* g : page.findChildren<QGroupBox*>())
+        texts << g->title().remove('&');
+    texts.removeAll(QString());
+    texts.sort();
+    return texts;
+}
+
+TEST(InstrumentPages, EachPageShowsItsTextsAndNoOthers)
+{
+    App();
+    TwoPorts ports;
+    const nmea::COptionsGPS gps(
+        std::make_unique<nmea::CGPSOptionsModel>(nmea::CGPSOptions{}, nullptr), &ports);
+    EXPECT_EQ(AllTexts(gps),
+              (QStringList{"Communications port", "Elapse time for DR to initiate after failure",
+                           "Mins:Secs", "Receive", "Secs", "Transmit", "Valid Sentence Time"}));
+    const nmea::COptionsAutopilot autopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(nmea::CAutopilotOptions{}, false, nullptr),
+        &ports);
+    EXPECT_EQ(AllTexts(autopilot),
+              (QStringList{"Communications port", "Transmit", "Transmit", "every", "second(s)"}));
+    const nmea::CNMEASentenceOptions sentences(
+        std::make_unique<nmea::CNMEAOptionsModel>(nmea::CNMEAOptions{}, nullptr), &ports);
+    EXPECT_EQ(AllTexts(sentences),
+              (QStringList{"Browse...", "Ignore warning flags", "Process", "Receive", "Repeater",
+                           "Select/Deselect NMEA sentences for Brinevane usage", "Simulation",
+                           "Transmit"}));
+    const navigator::CAutopilotMonitoringDlg monitoring(
+        std::make_unique<navigator::CMonitoringOptionsModel>(navigator::CRouteMonitoringSettings{},
+                                                             navigator::CMonitoringOverlays{}, true,
+                                                             nullptr));
+    EXPECT_EQ(AllTexts(monitoring),
+              (QStringList{"Arrival Circle Entry", "Arrival circles", "Automatic leg advance",
+                           "Limit of Deviation from  Planned Route", "Limits of deviation",
+                           "Overlays", "Passing Perpendicular", "Perpendiculars", "Radius",
+                           "Waypoint Detection", "nm", "nm"}));
 }
 
 TEST(InstrumentPages, PagesCarryTheirTextsAsGiven)
