@@ -423,8 +423,7 @@ void CNavigatorWindows::WriteStateFile()
     out << "monotonicMs=" << now << "\n";
 }
 
-void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
-                                        const nmea::CGPSOptions& before)
+void CNavigatorWindows::ApplyGpsOptions(nmea::CGPSOptions& now, const nmea::CGPSOptions& before)
 {
     if (!m_instruments)
         return;
@@ -438,7 +437,7 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
         m_instruments->Close();
         gps.Config().receivePort = now.receivePort;
         if (now.receivePort != 0 && !m_instruments->OpenGpsReceive())
-            gps.Config().receivePort = 0;
+            gps.Config().receivePort = now.receivePort = 0;
     }
     if (now.transmitPort != before.transmitPort)
         gps.Config().transmitPort = now.transmitPort;

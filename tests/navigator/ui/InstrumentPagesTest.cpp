@@ -134,6 +134,38 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     delete sheet;
 }
 
+// A port that would not open comes back as "Off" on its page once OK is pressed.
+TEST(InstrumentPages, APortThatWillNotOpenReadsOffAfterOk)
+{
+    App();
+    TwoPorts ports;
+    auto* sheet = new app::CModelessPropertySheet("Navigator Options");
+    sheet->AddPage(new nmea::COptionsGPS(
+        std::make_unique<nmea::CGPSOptionsModel>(
+            nmea::CGPSOptions{},
+            [](nmea::CGPSOptions& now, const nmea::CGPSOptions&) { now.receivePort = 0; }),
+        &ports));
+    sheet->AddPage(new nmea::COptionsAutopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(
+            nmea::CAutopilotOptions{}, false, [](std::uint8_t& port, bool, double) { port = 0; }),
+        &ports));
+    sheet->AddPage(new nmea::CNMEASentenceOptions(
+        std::make_unique<nmea::CNMEAOptionsModel>(
+            nmea::CNMEAOptions{},
+            [](nmea::CNMEAOptions& now, const nmea::CNMEAOptions&) { now.repeaterTransmit = 0; }),
+        &ports));
+    sheet->ShowModeless();
+    const std::pair<int, const char*> combos[] = {
+        {0, "receivePort"}, {1, "transmitPort"}, {2, "repeaterTransmit"}};
+    for (const auto& [page, name] : combos)
+        sheet->Page(page)->findChild<nmea::CPortCombo*>(name)->setCurrentIndex(1);   // COM3
+    EXPECT_TRUE(sheet->OnApply());
+    for (const auto& [page, name] : combos)
+        EXPECT_EQ(sheet->Page(page)->findChild<nmea::CPortCombo*>(name)->currentText(), "Off")
+            << name;
+    delete sheet;
+}
+
 // The Network page's TCP port: below 1024 (or above 65535) the focus goes
 // back into the field with its text selected as the field is left.
 TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
