@@ -25,7 +25,8 @@ struct CAutopilotOptions {
 
 class CAutopilotOptionsModel : public app::COptionPageModel {
 public:
-    using ApplyFn = std::function<void(std::uint8_t port, bool transmit, double rate)>;
+    // `port` comes back as the port in use: "Off" when the chosen one would not open.
+    using ApplyFn = std::function<void(std::uint8_t& port, bool transmit, double rate)>;
     CAutopilotOptionsModel(const CAutopilotOptions& current, bool switchEnabled, ApplyFn apply);
 
     std::string Title() const override { return "Autopilot"; }
@@ -54,7 +55,8 @@ struct CGPSOptions {
 
 class CGPSOptionsModel : public app::COptionPageModel {
 public:
-    using ApplyFn = std::function<void(const CGPSOptions& now, const CGPSOptions& before)>;
+    // `now` comes back with the ports in use: "Off" for a side that would not open.
+    using ApplyFn = std::function<void(CGPSOptions& now, const CGPSOptions& before)>;
     CGPSOptionsModel(const CGPSOptions& current, ApplyFn apply);
 
     std::string Title() const override { return "GPS"; }

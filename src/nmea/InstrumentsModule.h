@@ -83,7 +83,7 @@ public:
     // `leading` (the navigator's GPS group), the repeater and the switch.
     CNMEAOptions NMEAOptions(std::vector<CSentenceGroup> leading) const;
     // `configs[i]` holds the sentences of `now.groups[i]`.
-    std::string ApplyNMEAOptions(const CNMEAOptions& now, const CNMEAOptions& before,
+    std::string ApplyNMEAOptions(CNMEAOptions& now, const CNMEAOptions& before,
                                  const std::vector<CInstrumentConfig*>& configs);
     // This module's sentence lists in page order: Autopilot, Wind.
     std::vector<CInstrumentConfig*> SentenceConfigs();

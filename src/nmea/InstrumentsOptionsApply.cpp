@@ -80,8 +80,7 @@ CNMEAOptions CInstrumentsModule::NMEAOptions(std::vector<CSentenceGroup> leading
     return v;
 }
 
-std::string CInstrumentsModule::ApplyNMEAOptions(const CNMEAOptions& now,
-                                                 const CNMEAOptions& before,
+std::string CInstrumentsModule::ApplyNMEAOptions(CNMEAOptions& now, const CNMEAOptions& before,
                                                  const std::vector<CInstrumentConfig*>& configs)
 {
     std::string failure;
@@ -109,6 +108,7 @@ std::string CInstrumentsModule::ApplyNMEAOptions(const CNMEAOptions& now,
         if (now.repeaterTransmit != 0 && !device.OpenTransmit()) {
             failure = OpenFailure(*m_ports, now.repeaterTransmit, "Repeater");
             m_repeater->SetTransmitPort(0);
+            now.repeaterTransmit = 0;
         }
     }
     SaveSettings();

@@ -68,7 +68,9 @@ struct CNMEAOptions {
 
 class CNMEAOptionsModel : public app::COptionPageModel {
 public:
-    using ApplyFn = std::function<void(const CNMEAOptions& now, const CNMEAOptions& before)>;
+    // `now` comes back with the repeater's transmit port in use ("Off" when
+    // the chosen one would not open).
+    using ApplyFn = std::function<void(CNMEAOptions& now, const CNMEAOptions& before)>;
     using ExistsFn = std::function<bool(const std::string&)>;
     // `exists` tells whether a file is there; the program's looks at the disk.
     CNMEAOptionsModel(const CNMEAOptions& current, ApplyFn apply, ExistsFn exists = {});

@@ -18,6 +18,7 @@
 #include "nmea/OutputSentences.h"
 #include "nmea/PortList.h"
 #include "nmea/RepeaterModule.h"
+#include "nmea/WindModule.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -101,6 +102,28 @@ TEST(OutputSentences, SteeringFields)
         EXPECT_EQ(nmea::BearingField(degrees), text) << degrees;
 }
 
+// Stored refresh times and ports, and what loading makes of them over ports
+// 2 and 5: 0 and past 60 seconds become 5, a missing port the first one.
+struct StoredRow {
+    std::uint8_t storedRefresh, refresh;
+    std::uint8_t storedPort, port;
+};
+constexpr StoredRow kStoredRows[] = {{0, 5, 5, 5}, {61, 5, 9, 2}, {60, 60, 0, 0}, {1, 1, 255, 2}};
+
+void StoreRow(Home& home, const app::CModule& module, const StoredRow& r,
+              std::initializer_list<std::pair<const char*, const char*>> sentences)
+{
+    app::CRegistry registry(home.store);
+    ASSERT_TRUE(registry.OpenKeyForWrite(module.GetSettingsKey()));
+    registry.WriteByte("NMEARefreshTime", r.storedRefresh);
+    registry.WriteByte("ReceiveCOMPort", r.storedPort);
+    registry.Close();
+    ASSERT_TRUE(registry.OpenKeyForWrite(module.GetSettingsKey("NMEASentences")));
+    for (const auto& [id, text] : sentences)
+        registry.WriteString(id, text);
+    registry.Close();
+}
+
 TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
 {
     Home home;
@@ -108,22 +131,11 @@ TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
     ports.Add(2);
     ports.Add(5);
     brine_test::FakeClock clock;
-    const struct {
-        std::uint8_t storedRefresh, refresh;
-        std::uint8_t storedPort, port;
-    } rows[] = {{0, 5, 5, 5}, {61, 5, 9, 2}, {60, 60, 0, 0}, {1, 1, 255, 2}};
-    for (const auto& r : rows) {
+    for (const StoredRow& r : kStoredRows) {
         nmea::CGPSModule gps(home, ports, clock, nullptr, [] { return 2; });
         ASSERT_TRUE(gps.Initialise());
-        app::CRegistry registry(home.store);
-        ASSERT_TRUE(registry.OpenKeyForWrite(gps.GetSettingsKey()));
-        registry.WriteByte("NMEARefreshTime", r.storedRefresh);
-        registry.WriteByte("ReceiveCOMPort", r.storedPort);
-        registry.Close();
-        ASSERT_TRUE(registry.OpenKeyForWrite(gps.GetSettingsKey("NMEASentences")));
-        registry.WriteString("RMC", "False");
-        registry.WriteString("GGA", "maybe");   // unreadable: the default stays
-        registry.Close();
+        // An unreadable flag leaves the default.
+        StoreRow(home, gps, r, {{"RMC", "False"}, {"GGA", "maybe"}});
         gps.LoadSettings();
         EXPECT_EQ(gps.GetRefreshTime(), r.refresh);
         EXPECT_EQ(gps.Parser().Value(0).GetValiditySpan(), std::chrono::seconds(r.refresh));
@@ -131,6 +143,40 @@ TEST(GPSModule, SettingsLoadWithLimitsAndFallBacks)
         EXPECT_FALSE(gps.Config().IsSentenceEnabled("$GPRMC,"));
         EXPECT_TRUE(gps.Config().IsSentenceEnabled("$GPGGA,"));
         gps.Terminate();
+    }
+}
+
+// The wind module starts on COM1, keeps its values 5 seconds, and loads its
+// stored refresh time and port with the same limits and fall-back as the GPS.
+TEST(WindModule, SettingsLoadWithLimitsAndFallBacks)
+{
+    Home home;
+    brine_test::FakePorts ports;
+    ports.Add(2);
+    ports.Add(5);
+    brine_test::FakeClock clock;
+    {
+        nmea::CWindModule wind(home, ports, clock);
+        EXPECT_EQ(wind.GetModuleName(), "Navigator\\Wind");
+        EXPECT_EQ(wind.Config().receivePort, 1);
+        EXPECT_EQ(wind.GetRefreshTime(), 5);
+        EXPECT_EQ(wind.Parser().Value(154).GetValiditySpan(), std::chrono::seconds(5));
+    }
+    for (const StoredRow& r : kStoredRows) {
+        nmea::CWindModule wind(home, ports, clock);
+        ASSERT_TRUE(wind.Initialise());
+        StoreRow(home, wind, r, {{"MWD", "False"}});
+        wind.LoadSettings();
+        EXPECT_EQ(wind.GetRefreshTime(), r.refresh);
+        for (int i : {0, 154})
+            EXPECT_EQ(wind.Parser().Value(i).GetValiditySpan(), std::chrono::seconds(r.refresh));
+        EXPECT_EQ(wind.Config().receivePort, r.port) << int(r.storedPort);
+        EXPECT_TRUE(wind.Config().IsSentenceEnabled("$WIMWV,"));
+        EXPECT_FALSE(wind.Config().IsSentenceEnabled("$WIMWD,"));
+        EXPECT_TRUE(wind.Config().AcceptTalker("$WIMWV,"));
+        EXPECT_TRUE(wind.Config().AcceptTalker("$IIMWV,"));
+        EXPECT_FALSE(wind.Config().AcceptTalker("$GPMWV,"));
+        wind.Terminate();
     }
 }
 

@@ -116,6 +116,7 @@ TEST(InstrumentsOptions, PagesApplyToTheModulesAndAreKept)
         const std::string failure = module.ApplyNMEAOptions(bad, now, module.SentenceConfigs());
         EXPECT_NE(failure.find("COM9"), std::string::npos) << failure;
         EXPECT_EQ(module.Repeater().Device().GetTransmitPort(), 0);
+        EXPECT_EQ(bad.repeaterTransmit, 0) << "the page shows Off";
         module.Terminate();
     }
     nmea::CInstrumentsModule again(home, clock, prompt, options);

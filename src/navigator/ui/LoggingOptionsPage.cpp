@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "chart/ui/OptionPageControls.h"
@@ -50,6 +51,12 @@ CLoggingOptions::CLoggingOptions(std::unique_ptr<CLoggingOptionsModel> model,
     layout->addWidget(m_save);
     layout->addWidget(folder);
     layout->addStretch(1);
+
+    // "Save to logbook" follows the menu's logging switch while the sheet is open.
+    auto* follow = new QTimer(this);
+    follow->setInterval(500);
+    connect(follow, &QTimer::timeout, this, [this] { FollowModule(); });
+    follow->start();
 }
 
 CLoggingOptionsModel& CLoggingOptions::M() const
@@ -57,11 +64,16 @@ CLoggingOptionsModel& CLoggingOptions::M() const
     return static_cast<CLoggingOptionsModel&>(Model());
 }
 
+void CLoggingOptions::FollowModule()
+{
+    if (m_moduleLogging && M().FollowLogging(m_moduleLogging()))
+        m_save->setChecked(M().Values().loggingOn);
+}
+
 void CLoggingOptions::showEvent(QShowEvent* event)
 {
     app::CXPropertyPage::showEvent(event);
-    if (m_moduleLogging && M().FollowLogging(m_moduleLogging()))
-        m_save->setChecked(M().Values().loggingOn);
+    FollowModule();
 }
 
 std::optional<app::CFieldError> CLoggingOptions::ControlsToModel()
@@ -71,6 +83,8 @@ std::optional<app::CFieldError> CLoggingOptions::ControlsToModel()
         return error;
     if (auto error = ReadTimeSpan(m_logTime, v.logSeconds))
         return error;
+    // A switch from the menu since the last look wins over the box's old tick.
+    FollowModule();
     v.loggingOn = m_save->isChecked();
     v.folder = m_folder->text().trimmed().toStdString();
     return std::nullopt;

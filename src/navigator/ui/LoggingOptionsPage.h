@@ -29,6 +29,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Takes logging as the module has it when it was switched since the last look.
+    void FollowModule();
+
     std::function<bool()> m_moduleLogging;
     QLineEdit* m_trackTime;
     QLineEdit* m_logTime;

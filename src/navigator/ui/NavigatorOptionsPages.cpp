@@ -128,7 +128,7 @@ void CAutoscrollOptionsPage::UpdateControls()
     m_resumeUnit->setEnabled(M().ResumeEnabled());
 }
 
-CAutopilotMonitoringPage::CAutopilotMonitoringPage(
+CAutopilotMonitoringDlg::CAutopilotMonitoringDlg(
     std::unique_ptr<navigator::CMonitoringOptionsModel> model, QWidget* parent)
     : app::CXPropertyPage(std::move(model), parent)
 {
@@ -164,11 +164,8 @@ CAutopilotMonitoringPage::CAutopilotMonitoringPage(
         M().SpinLimit(up);
         return QString::fromStdString(M().limitText);
     });
-    auto* limitLabel = new QLabel(tr("Li&mit"), this);
-    limitLabel->setBuddy(m_limit);
     auto* limitRow = new QHBoxLayout;
     limitRow->addWidget(m_limitOn);
-    limitRow->addWidget(limitLabel);
     limitRow->addWidget(m_limit);
     limitRow->addWidget(new QLabel(tr("nm"), this));
     limitRow->addStretch(1);
@@ -205,12 +202,12 @@ CAutopilotMonitoringPage::CAutopilotMonitoringPage(
     layout->addStretch(1);
 }
 
-navigator::CMonitoringOptionsModel& CAutopilotMonitoringPage::M() const
+navigator::CMonitoringOptionsModel& CAutopilotMonitoringDlg::M() const
 {
     return static_cast<navigator::CMonitoringOptionsModel&>(Model());
 }
 
-std::optional<app::CFieldError> CAutopilotMonitoringPage::ControlsToModel()
+std::optional<app::CFieldError> CAutopilotMonitoringDlg::ControlsToModel()
 {
     auto& s = M().Settings();
     s.arrivalCircleEntryOn = m_arrival->isChecked();
@@ -227,7 +224,7 @@ std::optional<app::CFieldError> CAutopilotMonitoringPage::ControlsToModel()
     return std::nullopt;
 }
 
-void CAutopilotMonitoringPage::ModelToControls()
+void CAutopilotMonitoringDlg::ModelToControls()
 {
     const auto& s = M().Settings();
     m_arrival->setChecked(s.arrivalCircleEntryOn);
@@ -242,7 +239,7 @@ void CAutopilotMonitoringPage::ModelToControls()
     m_limits->setChecked(o.limitsOfDeviation);
 }
 
-void CAutopilotMonitoringPage::UpdateControls()
+void CAutopilotMonitoringDlg::UpdateControls()
 {
     m_radius->setEnabled(M().RadiusEnabled());
     m_limit->setEnabled(M().LimitEnabled());

@@ -44,11 +44,11 @@ private:
     QLabel* m_resumeUnit;
 };
 
-class CAutopilotMonitoringPage : public app::CXPropertyPage {
+class CAutopilotMonitoringDlg : public app::CXPropertyPage {
     Q_OBJECT
 public:
-    explicit CAutopilotMonitoringPage(std::unique_ptr<navigator::CMonitoringOptionsModel> model,
-                                      QWidget* parent = nullptr);
+    explicit CAutopilotMonitoringDlg(std::unique_ptr<navigator::CMonitoringOptionsModel> model,
+                                     QWidget* parent = nullptr);
     navigator::CMonitoringOptionsModel& M() const;
     std::optional<app::CFieldError> ControlsToModel() override;
     void ModelToControls() override;

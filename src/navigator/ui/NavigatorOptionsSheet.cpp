@@ -66,7 +66,7 @@ void CNavigatorWindows::OpenNavigatorOptions()
     v.drDelaySeconds = static_cast<int>(gps.GetDRDelay().GetTotalSeconds());
     v.validSentenceSeconds = gps.GetRefreshTime();
     auto model = std::make_unique<nmea::CGPSOptionsModel>(
-        v, [this](const nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
+        v, [this](nmea::CGPSOptions& now, const nmea::CGPSOptions& before) {
             ApplyGpsOptions(now, before);
         });
     sheet->AddPage(new nmea::COptionsGPS(std::move(model), m_instruments->Ports(), sheet));
@@ -106,8 +106,8 @@ void CNavigatorWindows::AddNmeaPage(app::CModelessPropertySheet& sheet)
     values.process = Simulation().IsRunning();
     QPointer<QWidget> parent = &sheet;
     auto model = std::make_unique<nmea::CNMEAOptionsModel>(
-        values, [this, configs, saves, parent](const nmea::CNMEAOptions& now,
-                                               const nmea::CNMEAOptions& before) {
+        values,
+        [this, configs, saves, parent](nmea::CNMEAOptions& now, const nmea::CNMEAOptions& before) {
             std::string failure;
             if (m_instrumentsModule) {
                 failure = m_instrumentsModule->ApplyNMEAOptions(now, before, configs);

@@ -424,8 +424,7 @@ void CNavigatorWindows::WriteStateFile()
     out << "monotonicMs=" << now << "\n";
 }
 
-void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
-                                        const nmea::CGPSOptions& before)
+void CNavigatorWindows::ApplyGpsOptions(nmea::CGPSOptions& now, const nmea::CGPSOptions& before)
 {
     if (!m_instruments)
         return;
@@ -441,7 +440,7 @@ void CNavigatorWindows::ApplyGpsOptions(const nmea::CGPSOptions& now,
         m_instruments->Close();
         gps.Config().receivePort = now.receivePort;
         if (now.receivePort != 0 && !m_instruments->OpenGpsReceive())
-            gps.Config().receivePort = 0;
+            gps.Config().receivePort = now.receivePort = 0;
         LowerHold();
     }
     if (now.transmitPort != before.transmitPort)

@@ -169,7 +169,7 @@ private:
     void ApplyGeneralOptions(const CGeneralNavigatorValues& values);
     void ApplyAutoscrollOptions(int percentage, bool select, bool resume, long checkSeconds,
                                 long resumeSeconds);
-    void ApplyGpsOptions(const nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
+    void ApplyGpsOptions(nmea::CGPSOptions& now, const nmea::CGPSOptions& before);
     void ApplyLoggingOptions(const CLoggingValues& values);
     void WriteStateFile();
     void RegisterLogCommands(app::CCommandTable& commands);

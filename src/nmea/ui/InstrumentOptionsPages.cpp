@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
-#include "nmea/ComPort.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
 
@@ -24,13 +23,9 @@ CPortCombo::CPortCombo(const nmea::CPortDirectory* ports, QWidget* parent) : QCo
     if (!ports)
         return;
     for (int n = 1; n <= nmea::CPort::kLastSerialPort; ++n) {
-        const nmea::CPort* port = ports->FindPort(static_cast<std::uint8_t>(n));
-        if (!port)
-            continue;
-        QString text = QString::fromStdString(port->GetName());
-        if (const auto* com = dynamic_cast<const nmea::CComPort*>(port))
-            text += QString(" (%1)").arg(QString::fromStdString(com->GetDevicePath()));
-        addItem(text, n);
+        const auto number = static_cast<std::uint8_t>(n);
+        if (ports->FindPort(number))
+            addItem(QString::fromStdString(nmea::CPort::PortName(number)), n);
     }
     if (ports->FindPort(nmea::CPort::kNetworkPort))
         addItem(tr("Network"), nmea::CPort::kNetworkPort);

@@ -45,8 +45,9 @@ std::vector<app::COptionPageFactory> CInstrumentsWindows::NavigatorOptionPages()
                  v.rateText = app::FormatDouble(pilot.Device().GetOutputRate(), 1, 0);
                  auto model = std::make_unique<nmea::CAutopilotOptionsModel>(
                      v, pilot.OnUpdateAutopilotSwitch().enabled,
-                     [this](std::uint8_t port, bool on, double rate) {
+                     [this](std::uint8_t& port, bool on, double rate) {
                          Autopilot().ApplyOptions(port, on, rate);
+                         port = Autopilot().Config().transmitPort;
                          Autopilot().SaveSettings();
                      });
                  return new COptionsAutopilot(std::move(model), &Ports(), parent);

@@ -74,9 +74,12 @@ void CNmeaDumpView::UpdateScrollRange()
     std::vector<std::string> none;
     m_lineCount = m_port.CopyHistory(m_channel, 0, 0, none) + 1;
     const int lines = static_cast<int>(std::min<std::size_t>(m_lineCount, 1u << 24));
-    const int page = std::max(1, viewport()->height() / LineHeight() - 1);
+    // Scrolled to the end, the bottom whole row is the empty line after the
+    // newest; a page is the rows shown less one, so a line of context stays.
+    const int rows = viewport()->height() / LineHeight();
+    const int page = std::max(1, rows - 1);
     QScrollBar* v = verticalScrollBar();
-    v->setRange(0, std::max(0, lines - page));
+    v->setRange(0, std::max(0, lines - rows));
     v->setPageStep(page);
     v->setSingleStep(1);
     const int width = 255 * fontMetrics().averageCharWidth();

@@ -102,10 +102,7 @@ CNMEASentenceOptions::CNMEASentenceOptions(std::unique_ptr<nmea::CNMEAOptionsMod
     auto* browse = new QPushButton(tr("&Browse..."), simulation);
     m_process = new QCheckBox(tr("&Process"), simulation);
     m_process->setObjectName("process");
-    auto* fileLabel = new QLabel(tr("&File"), simulation);
-    fileLabel->setBuddy(m_file);
     auto* simRow = new QHBoxLayout(simulation);
-    simRow->addWidget(fileLabel);
     simRow->addWidget(m_file, 1);
     simRow->addWidget(browse);
     simRow->addWidget(m_process);

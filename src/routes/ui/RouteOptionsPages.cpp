@@ -338,7 +338,7 @@ app::CModelessPropertySheet* CreateRouteOptionsSheet(CRouteModule& module, QWidg
     sheet->AddPage(
         new CRoutePathOptionsPage(std::make_unique<CRoutePathOptionsModel>(module), sheet));
     sheet->AddPage(
-        new navigator::CAutopilotMonitoringPage(MakeMonitoringOptionsModel(module), sheet));
+        new navigator::CAutopilotMonitoringDlg(MakeMonitoringOptionsModel(module), sheet));
     sheet->AddPage(
         new CGreatCircleOptionsPage(std::make_unique<CGreatCircleOptionsModel>(module), sheet));
     if (planPage)

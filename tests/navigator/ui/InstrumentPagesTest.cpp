@@ -2,6 +2,7 @@
 // the spin keys, the port combo boxes and the GPS delay text.
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/SpinEdit.h"
+#include "navigator/ui/NavigatorOptionsPages.h"
+#include "nmea/ComPort.h"
 #include "nmea/GPSModule.h"
 #include "nmea/NMEADevice.h"
 #include "nmea/Port.h"
@@ -72,6 +75,19 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     EXPECT_EQ(items, (QStringList{"Off", "COM3", "Network"}));
+    // A serial port reads "COM" and its number, whatever device it runs over.
+    struct SerialPort : nmea::CPortDirectory {
+        nmea::CComPort com2{2, "/nonexistent/ttyUSB7"};
+        nmea::CPort* FindPort(std::uint8_t n) const override
+        {
+            return n == 2 ? const_cast<nmea::CComPort*>(&com2) : nullptr;
+        }
+        std::uint8_t GetFirstPortNumber() const override { return 2; }
+    } serial;
+    const nmea::CPortCombo serialCombo(&serial);
+    ASSERT_EQ(serialCombo.count(), 2);
+    EXPECT_EQ(serialCombo.itemText(1), "COM2");
+    EXPECT_EQ(serialCombo.itemData(1).toInt(), 2);
     EXPECT_EQ(combo->currentText(), "Off");
     EXPECT_EQ(gpsPage->findChild<QLineEdit*>("drDelay")->text(), "1:30");
     EXPECT_FALSE(page->findChild<QCheckBox*>("transmit")->isEnabled());
@@ -118,6 +134,38 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     delete sheet;
 }
 
+// A port that would not open comes back as "Off" on its page once OK is pressed.
+TEST(InstrumentPages, APortThatWillNotOpenReadsOffAfterOk)
+{
+    App();
+    TwoPorts ports;
+    auto* sheet = new app::CModelessPropertySheet("Navigator Options");
+    sheet->AddPage(new nmea::COptionsGPS(
+        std::make_unique<nmea::CGPSOptionsModel>(
+            nmea::CGPSOptions{},
+            [](nmea::CGPSOptions& now, const nmea::CGPSOptions&) { now.receivePort = 0; }),
+        &ports));
+    sheet->AddPage(new nmea::COptionsAutopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(
+            nmea::CAutopilotOptions{}, false, [](std::uint8_t& port, bool, double) { port = 0; }),
+        &ports));
+    sheet->AddPage(new nmea::CNMEASentenceOptions(
+        std::make_unique<nmea::CNMEAOptionsModel>(
+            nmea::CNMEAOptions{},
+            [](nmea::CNMEAOptions& now, const nmea::CNMEAOptions&) { now.repeaterTransmit = 0; }),
+        &ports));
+    sheet->ShowModeless();
+    const std::pair<int, const char*> combos[] = {
+        {0, "receivePort"}, {1, "transmitPort"}, {2, "repeaterTransmit"}};
+    for (const auto& [page, name] : combos)
+        sheet->Page(page)->findChild<nmea::CPortCombo*>(name)->setCurrentIndex(1);   // COM3
+    EXPECT_TRUE(sheet->OnApply());
+    for (const auto& [page, name] : combos)
+        EXPECT_EQ(sheet->Page(page)->findChild<nmea::CPortCombo*>(name)->currentText(), "Off")
+            << name;
+    delete sheet;
+}
+
 // The Network page's TCP port: below 1024 (or above 65535) the focus goes
 // back into the field with its text selected as the field is left.
 TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
@@ -161,6 +209,48 @@ QStringList ShownTexts(const QWidget& page)
     for (const QAbstractButton* b : page.findChildren<QAbstractButton*>())
         texts << b->text().remove('&');
     return texts;
+}
+
+// Every text a page shows, group titles included, sorted; nothing more.
+QStringList AllTexts(const QWidget& page)
+{
+    QStringList texts = ShownTexts(page);
+    for (const QGroupBox* g : page.findChildren<QGroupBox*>())
+        texts << g->title().remove('&');
+    texts.removeAll(QString());
+    texts.sort();
+    return texts;
+}
+
+TEST(InstrumentPages, EachPageShowsItsTextsAndNoOthers)
+{
+    App();
+    TwoPorts ports;
+    const nmea::COptionsGPS gps(
+        std::make_unique<nmea::CGPSOptionsModel>(nmea::CGPSOptions{}, nullptr), &ports);
+    EXPECT_EQ(AllTexts(gps),
+              (QStringList{"Communications port", "Elapse time for DR to initiate after failure",
+                           "Mins:Secs", "Receive", "Secs", "Transmit", "Valid Sentence Time"}));
+    const nmea::COptionsAutopilot autopilot(
+        std::make_unique<nmea::CAutopilotOptionsModel>(nmea::CAutopilotOptions{}, false, nullptr),
+        &ports);
+    EXPECT_EQ(AllTexts(autopilot),
+              (QStringList{"Communications port", "Transmit", "Transmit", "every", "second(s)"}));
+    const nmea::CNMEASentenceOptions sentences(
+        std::make_unique<nmea::CNMEAOptionsModel>(nmea::CNMEAOptions{}, nullptr), &ports);
+    EXPECT_EQ(AllTexts(sentences),
+              (QStringList{"Browse...", "Ignore warning flags", "Process", "Receive", "Repeater",
+                           "Select/Deselect NMEA sentences for Brinevane usage", "Simulation",
+                           "Transmit"}));
+    const navigator::CAutopilotMonitoringDlg monitoring(
+        std::make_unique<navigator::CMonitoringOptionsModel>(navigator::CRouteMonitoringSettings{},
+                                                             navigator::CMonitoringOverlays{}, true,
+                                                             nullptr));
+    EXPECT_EQ(AllTexts(monitoring),
+              (QStringList{"Arrival Circle Entry", "Arrival circles", "Automatic leg advance",
+                           "Limit of Deviation from  Planned Route", "Limits of deviation",
+                           "Overlays", "Passing Perpendicular", "Perpendiculars", "Radius",
+                           "Waypoint Detection", "nm", "nm"}));
 }
 
 TEST(InstrumentPages, PagesCarryTheirTextsAsGiven)

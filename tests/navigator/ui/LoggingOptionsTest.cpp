@@ -281,6 +281,29 @@ TEST(LoggingOptionsPage, TakesLoggingSwitchedFromTheMenuWhenShownAgain)
     EXPECT_TRUE(r.nav.Logbook().IsLogging());
 }
 
+// The sheet stays open on the page while the menu switches logging: the tick
+// follows, and OK straight after the switch keeps it (it must not undo the menu).
+TEST(LoggingOptionsPage, FollowsTheMenuWhileOpen)
+{
+    {
+        Rig r;
+        r.nav.SetLogging(true);   // "Turn Logging ON or OFF" with the sheet open
+        ASSERT_TRUE(r.sheet->OnOk());
+        EXPECT_TRUE(r.nav.Logbook().IsLogging());
+    }
+    {
+        Rig r;
+        r.nav.SetLogging(true);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return r.Save()->isChecked(); }, 3000));
+        r.nav.SetLogging(false);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !r.Save()->isChecked(); }, 3000));
+        // The user's own tick still counts when the menu did nothing since.
+        r.Save()->click();
+        ASSERT_TRUE(r.sheet->OnOk());
+        EXPECT_TRUE(r.nav.Logbook().IsLogging());
+    }
+}
+
 TEST(VoyageDlg, EndShowsTheRunningVoyageAndStartTakesTwentyCharacters)
 {
     App();

@@ -89,8 +89,8 @@ app::CModelessPropertySheet* MakeSheet(TwoPorts& ports, Applied& a, bool& module
                                                   }),
         &ports));
     navigator::CRouteMonitoringSettings monitoring;
-    sheet->AddPage(new navigator::CAutopilotMonitoringPage(
-        std::make_unique<navigator::CMonitoringOptionsModel>(
+    sheet->AddPage(
+        new navigator::CAutopilotMonitoringDlg(std::make_unique<navigator::CMonitoringOptionsModel>(
             monitoring, navigator::CMonitoringOverlays{}, true, [&a](const auto& s, const auto&) {
                 ++a.monitor;
                 a.monitorValues = s;

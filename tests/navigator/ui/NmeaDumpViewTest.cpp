@@ -85,6 +85,11 @@ TEST(NmeaDumpView, ReaderLinesReachTheHistoryAndTheViewFollowsTheNewest)
     EXPECT_GT(view.LastCopiedLines(), 0u);
     EXPECT_LE(view.LastCopiedLines(), 22u);
 
+    // At the end the bottom whole row is the empty line after the newest.
+    const int rows = view.viewport()->height() / view.LineHeight();
+    EXPECT_EQ(view.verticalScrollBar()->maximum() + rows, static_cast<int>(view.LineCount()));
+    EXPECT_EQ(view.verticalScrollBar()->pageStep(), rows - 1);
+
     // Made smaller while it follows the newest (a message bar appearing under
     // it), it goes on following what arrives.
     view.resize(500, 12 * view.LineHeight());
