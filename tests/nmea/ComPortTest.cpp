@@ -143,6 +143,8 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
             words.insert(word.back() == ';' ? word.substr(0, word.size() - 1) : word);
         for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl"})
             EXPECT_TRUE(words.count(raw)) << raw << " in\n" << *out;
+        // A read returns at once with what is there, whichever way the line is set.
+        EXPECT_NE(out->find("min = 0; time = 0;"), std::string::npos) << *out;
         // Software flow control is a line setting: written off with XON and
         // XOFF as 17 and 19 when configuring, else left as the user set it.
         const std::vector<std::string> expected =
@@ -154,6 +156,27 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
         const std::string characters =
             autoConfigure ? "start = ^Q; stop = ^S;" : "start = ^A; stop = ^B;";
         EXPECT_NE(out->find(characters), std::string::npos) << characters << " in\n" << *out;
+    }
+}
+
+// What the instrument sent before the port opened is stale: it is thrown away,
+// also when the line settings are left as they are.
+TEST(ComPort, BytesWaitingBeforeTheOpenAreDiscarded)
+{
+    for (const bool autoConfigure : {true, false}) {
+        brine_test::TempFolder folder;
+        brine_test::PtyPair pty(folder.Path(), kAdapter);
+        ASSERT_TRUE(pty.Running());
+        ASSERT_TRUE(pty.Send("$GPRMC,stale*00\r\n$GPGLL,sta"));
+        // socat passes them on to the program's side, where they wait to be read.
+        std::this_thread::sleep_for(200ms);
+        CComPort port(1, pty.Path().string(), nmea::CComPortOptions{autoConfigure});
+        OnePort ports({&port});
+        brine_test::RecordingDevice device(ports, 1, 0);
+        ASSERT_TRUE(device.OpenReceive());
+        ASSERT_TRUE(pty.Send("le*00\r\n$GPRMC,fresh*00\r\n"));
+        EXPECT_EQ(device.WaitLines(2, 1s), (std::vector<std::string>{"$GPRMC,fresh*00\r\n"}))
+            << (autoConfigure ? "configured" : "left as it was");
     }
 }
 
