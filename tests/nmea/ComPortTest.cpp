@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -178,6 +179,77 @@ TEST(ComPort, BytesWaitingBeforeTheOpenAreDiscarded)
         EXPECT_EQ(device.WaitLines(2, 1s), (std::vector<std::string>{"$GPRMC,fresh*00\r\n"}))
             << (autoConfigure ? "configured" : "left as it was");
     }
+}
+
+// A device whose worker takes nothing until it is let go.
+class HeldDevice : public nmea::CNMEADevice {
+public:
+    using CNMEADevice::CNMEADevice;
+    ~HeldDevice() override { CloseAll(); }
+    std::uint8_t GetReceivePort() const override { return 1; }
+    void LetGo()
+    {
+        {
+            std::lock_guard lock(m_lock);
+            m_held = false;
+        }
+        m_changed.notify_all();
+    }
+    std::vector<std::string> WaitLines(std::size_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_lock);
+        m_changed.wait_for(lock, timeout, [&] { return m_lines.size() >= count; });
+        return m_lines;
+    }
+
+protected:
+    bool StartReceiveThread() override
+    {
+        return RunReceiveWorker([this](std::stop_token stop) {
+            {
+                std::unique_lock lock(m_lock);
+                if (!m_changed.wait(lock, stop, [&] { return !m_held; }))
+                    return;
+            }
+            std::string line;
+            while (TakeReceived(stop, line)) {
+                std::lock_guard lock(m_lock);
+                m_lines.push_back(line);
+                m_changed.notify_all();
+            }
+        });
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable_any m_changed;
+    bool m_held = true;
+    std::vector<std::string> m_lines;
+};
+
+// A device that falls behind keeps the newest 50 lines the port received and
+// loses the oldest; the port's own history goes on.
+TEST(ComPort, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    HeldDevice device(ports);
+    ASSERT_TRUE(device.OpenReceive());
+    std::string burst;
+    for (int i = 0; i < 60; ++i)
+        burst += "$GPGLL," + std::to_string(i) + "*00\r\n";
+    ASSERT_TRUE(pty.Send(burst));
+    ASSERT_TRUE(TimeUntil(
+        [&] { return port.GetHistory(PortChannel::Receive).back() == "$GPGLL,59*00"; }, 3s));
+    device.LetGo();
+    const auto lines = device.WaitLines(50, 2s);
+    ASSERT_EQ(lines.size(), 50u);
+    EXPECT_EQ(lines.front(), "$GPGLL,10*00\r\n");
+    EXPECT_EQ(lines.back(), "$GPGLL,59*00\r\n");
+    EXPECT_EQ(device.LostToFullQueue(), 10u);
 }
 
 TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)

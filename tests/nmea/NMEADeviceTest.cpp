@@ -64,6 +64,18 @@ TEST(NMEADevice, ReceiveQueueKeepsTheNewestFifty)
     EXPECT_EQ(lines.back(), "$L50");
 }
 
+TEST(NMEADevice, TransmitQueueKeepsTheNewest500)
+{
+    brine_test::FakePorts ports;
+    brine_test::RecordingDevice device(ports, 0, 0);
+    for (int i = 0; i < 501; ++i)
+        device.Send("$L" + std::to_string(i));
+    EXPECT_EQ(device.TransmitQueueSize(), 500u);
+    std::string line;
+    ASSERT_TRUE(device.TakeOutput(line));
+    EXPECT_EQ(line, "$L1");   // oldest first, the very first dropped
+}
+
 TEST(NMEADevice, PortOpensForTheFirstUserAndClosesAfterTheLast)
 {
     brine_test::FakePorts ports;
