@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -250,6 +251,72 @@ TEST(ComPort, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
     EXPECT_EQ(lines.front(), "$GPGLL,10*00\r\n");
     EXPECT_EQ(lines.back(), "$GPGLL,59*00\r\n");
     EXPECT_EQ(device.LostToFullQueue(), 10u);
+}
+
+// The device stays held while any device uses the port, and is let go (for
+// another program to take) when the last one leaves.
+TEST(ComPort, TheLastDeviceToLeaveLetsTheSerialDeviceGo)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    brine_test::RecordingDevice gps(ports, 1, 0, "GPS"), wind(ports, 1, 0, "Wind");
+    ASSERT_TRUE(gps.OpenReceive());
+    ASSERT_TRUE(wind.OpenReceive());
+    const auto otherProgramOpens = [&] {
+        int error = 0;
+        return nmea::CSerialDevice::Open(pty.Path().string(), true, error) != nullptr;
+    };
+    EXPECT_FALSE(otherProgramOpens());
+
+    gps.CloseReceive();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_FALSE(otherProgramOpens());
+    ASSERT_TRUE(pty.Send("$WIMWV,1*00\r\n"));
+    EXPECT_EQ(wind.WaitLines(1, 2s).size(), 1u) << "the reader goes on for the other device";
+
+    wind.CloseReceive();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(otherProgramOpens());
+}
+
+// On a line that takes nothing more, a write runs out of its budget or is
+// stopped part-way: the transmit history holds exactly the bytes that went
+// out, and what was not written is not tried again.
+TEST(ComPort, TransmitHistoryHoldsOnlyWhatWasWritten)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty(folder.Path(), kAdapter);
+    ASSERT_TRUE(pty.Running());
+    CComPort port(1, pty.Path().string());
+    OnePort ports({&port});
+    brine_test::RecordingDevice device(ports, 0, 1);
+    ASSERT_TRUE(device.OpenTransmit());
+    // More than the buffers on the way (the terminals' and socat's) hold.
+    constexpr int kLines = 400;
+    for (int i = 0; i < kLines; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", i);
+        device.Send("$ECXXX," + std::string(number) + "," + std::string(290, 'Z') + "\r\n");
+    }
+    // Nobody reads the other end: the buffers fill and a write stalls.
+    std::this_thread::sleep_for(2500ms);
+    device.CloseTransmit();
+    std::string received = pty.Receive(kLines * 301, 1500ms);
+    std::erase_if(received, [](char c) { return c == '\r' || c == '\n'; });
+    std::string recorded;
+    std::size_t lines = 0;
+    for (const std::string& line : port.GetHistory(PortChannel::Transmit))
+        if (line.rfind("***", 0) != 0) {
+            recorded += line;
+            ++lines;
+        }
+    EXPECT_GT(received.size(), 0u);
+    EXPECT_LT(lines, static_cast<std::size_t>(kLines)) << "the line never stalled";
+    EXPECT_EQ(recorded.size(), received.size());
+    EXPECT_TRUE(recorded == received) << "the history differs from what went out";
 }
 
 TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)
