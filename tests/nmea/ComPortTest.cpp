@@ -5,8 +5,12 @@
 
 #include "nmea/ComPort.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -317,6 +321,72 @@ TEST(ComPort, TransmitHistoryHoldsOnlyWhatWasWritten)
     EXPECT_LT(lines, static_cast<std::size_t>(kLines)) << "the line never stalled";
     EXPECT_EQ(recorded.size(), received.size());
     EXPECT_TRUE(recorded == received) << "the history differs from what went out";
+}
+
+// A pseudo-terminal never holds output back, so this takes a real UART in
+// loopback (what it sends comes back in, nothing leaves the machine): an XOFF
+// sent with software flow control on stops its output, the next sentence
+// stays in the driver, and the one after must go out without it.
+TEST(ComPort, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
+{
+    const char* uart = "/dev/ttyS0";
+    // One run at a time on this machine: the UART is shared by every checkout's tests.
+    const int lockFd = ::open("/tmp/brine-uart-loopback.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_GE(lockFd, 0);
+    ::flock(lockFd, LOCK_EX);
+    const int control = ::open(uart, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (control < 0) {
+        ::close(lockFd);
+        GTEST_SKIP() << uart << " cannot be opened";
+    }
+    termios saved{};
+    ::tcgetattr(control, &saved);
+    termios tio = saved;
+    ::cfmakeraw(&tio);
+    ::cfsetspeed(&tio, B4800);
+    tio.c_iflag |= IXON;
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    ::tcsetattr(control, TCSANOW, &tio);
+    const int loop = 0x8000;   // TIOCM_LOOP
+    const bool looped = ::ioctl(control, TIOCMBIS, &loop) == 0 && [&] {
+        ::tcflush(control, TCIOFLUSH);
+        char c = 0;
+        return ::write(control, "x", 1) == 1 && (std::this_thread::sleep_for(100ms), true) &&
+               ::read(control, &c, 1) == 1 && c == 'x';
+    }();
+    const auto restore = [&] {
+        ::ioctl(control, TIOCMBIC, &loop);
+        ::tcflush(control, TCIOFLUSH);
+        ::tcsetattr(control, TCSANOW, &saved);
+        ::close(control);
+        ::close(lockFd);
+    };
+    if (!looped) {
+        restore();
+        GTEST_SKIP() << uart << " does not loop back";
+    }
+    std::vector<std::string> lines;
+    {
+        // The line as set above, flow control included.
+        CComPort port(1, uart, nmea::CComPortOptions{false});
+        OnePort ports({&port});
+        brine_test::RecordingDevice device(ports, 1, 1);
+        EXPECT_TRUE(device.OpenReceive() && device.OpenTransmit());
+        device.Send("\x13");   // comes back as XOFF: output stops
+        std::this_thread::sleep_for(200ms);
+        device.Send("$ECWPL,1*00\r\n");   // held in the driver past its budget
+        std::this_thread::sleep_for(400ms);
+        device.Send("$ECWPL,2*00\r\n");
+        std::this_thread::sleep_for(400ms);
+        // Flow control off lets the driver send what it holds.
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON);
+        ::tcsetattr(control, TCSANOW, &tio);
+        lines = device.WaitLines(2, 1s);
+    }
+    restore();
+    EXPECT_EQ(lines, (std::vector<std::string>{"$ECWPL,2*00\r\n"}));
 }
 
 TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)
