@@ -186,62 +186,23 @@ TEST(ComPort, BytesWaitingBeforeTheOpenAreDiscarded)
     }
 }
 
-// A device whose worker takes nothing until it is let go.
-class HeldDevice : public nmea::CNMEADevice {
-public:
-    using CNMEADevice::CNMEADevice;
-    ~HeldDevice() override { CloseAll(); }
-    std::uint8_t GetReceivePort() const override { return 1; }
-    void LetGo()
-    {
-        {
-            std::lock_guard lock(m_lock);
-            m_held = false;
-        }
-        m_changed.notify_all();
-    }
-    std::vector<std::string> WaitLines(std::size_t count, std::chrono::milliseconds timeout)
-    {
-        std::unique_lock lock(m_lock);
-        m_changed.wait_for(lock, timeout, [&] { return m_lines.size() >= count; });
-        return m_lines;
-    }
-
+// COM1 on a fresh pseudo-terminal pair, its settings left as the port makes them.
+class ComPortOnPty : public ::testing::Test {
 protected:
-    bool StartReceiveThread() override
-    {
-        return RunReceiveWorker([this](std::stop_token stop) {
-            {
-                std::unique_lock lock(m_lock);
-                if (!m_changed.wait(lock, stop, [&] { return !m_held; }))
-                    return;
-            }
-            std::string line;
-            while (TakeReceived(stop, line)) {
-                std::lock_guard lock(m_lock);
-                m_lines.push_back(line);
-                m_changed.notify_all();
-            }
-        });
-    }
+    void SetUp() override { ASSERT_TRUE(pty.Running()); }
 
-private:
-    std::mutex m_lock;
-    std::condition_variable_any m_changed;
-    bool m_held = true;
-    std::vector<std::string> m_lines;
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty{folder.Path(), kAdapter};
+    CComPort port{1, pty.Path().string()};
+    OnePort ports{{&port}};
 };
 
 // A device that falls behind keeps the newest 50 lines the port received and
 // loses the oldest; the port's own history goes on.
-TEST(ComPort, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
+TEST_F(ComPortOnPty, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
 {
-    brine_test::TempFolder folder;
-    brine_test::PtyPair pty(folder.Path(), kAdapter);
-    ASSERT_TRUE(pty.Running());
-    CComPort port(1, pty.Path().string());
-    OnePort ports({&port});
-    HeldDevice device(ports);
+    brine_test::RecordingDevice device(ports, 1, 0);
+    device.Hold();
     ASSERT_TRUE(device.OpenReceive());
     std::string burst;
     for (int i = 0; i < 60; ++i)
@@ -259,13 +220,8 @@ TEST(ComPort, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
 
 // The device stays held while any device uses the port, and is let go (for
 // another program to take) when the last one leaves.
-TEST(ComPort, TheLastDeviceToLeaveLetsTheSerialDeviceGo)
+TEST_F(ComPortOnPty, TheLastDeviceToLeaveLetsTheSerialDeviceGo)
 {
-    brine_test::TempFolder folder;
-    brine_test::PtyPair pty(folder.Path(), kAdapter);
-    ASSERT_TRUE(pty.Running());
-    CComPort port(1, pty.Path().string());
-    OnePort ports({&port});
     brine_test::RecordingDevice gps(ports, 1, 0, "GPS"), wind(ports, 1, 0, "Wind");
     ASSERT_TRUE(gps.OpenReceive());
     ASSERT_TRUE(wind.OpenReceive());
@@ -289,13 +245,8 @@ TEST(ComPort, TheLastDeviceToLeaveLetsTheSerialDeviceGo)
 // On a line that takes nothing more, a write runs out of its budget or is
 // stopped part-way: the transmit history holds exactly the bytes that went
 // out, and what was not written is not tried again.
-TEST(ComPort, TransmitHistoryHoldsOnlyWhatWasWritten)
+TEST_F(ComPortOnPty, TransmitHistoryHoldsOnlyWhatWasWritten)
 {
-    brine_test::TempFolder folder;
-    brine_test::PtyPair pty(folder.Path(), kAdapter);
-    ASSERT_TRUE(pty.Running());
-    CComPort port(1, pty.Path().string());
-    OnePort ports({&port});
     brine_test::RecordingDevice device(ports, 0, 1);
     ASSERT_TRUE(device.OpenTransmit());
     // More than the buffers on the way (the terminals' and socat's) hold.
