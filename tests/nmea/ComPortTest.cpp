@@ -274,54 +274,133 @@ TEST_F(ComPortOnPty, TransmitHistoryHoldsOnlyWhatWasWritten)
     EXPECT_TRUE(recorded == received) << "the history differs from what went out";
 }
 
-// A pseudo-terminal never holds output back, so this takes a real UART in
-// loopback (what it sends comes back in, nothing leaves the machine): an XOFF
-// sent with software flow control on stops its output, the next sentence
-// stays in the driver, and the one after must go out without it.
-TEST(ComPort, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
-{
-    const char* uart = "/dev/ttyS0";
-    // One run at a time on this machine: the UART is shared by every checkout's tests.
-    const int lockFd = ::open("/tmp/brine-uart-loopback.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    ASSERT_GE(lockFd, 0);
-    ::flock(lockFd, LOCK_EX);
-    const int control = ::open(uart, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (control < 0) {
-        ::close(lockFd);
-        GTEST_SKIP() << uart << " cannot be opened";
+// The machine's first UART, for what a pseudo-terminal cannot show: its
+// character size, parity and modem lines, and output the driver holds back.
+// One test at a time on this machine (every checkout's tests share the UART);
+// its settings are put back afterwards. Tests skip without it.
+class ScratchUart : public ::testing::Test {
+protected:
+    static constexpr const char* kPath = "/dev/ttyS0";
+
+    void SetUp() override
+    {
+        m_lock = ::open("/tmp/brine-uart-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        ASSERT_GE(m_lock, 0);
+        ::flock(m_lock, LOCK_EX);
+        control = ::open(kPath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (control < 0)
+            GTEST_SKIP() << kPath << " cannot be opened";
+        // A program using it (the program itself may take it as a port) is left alone.
+        if (::flock(control, LOCK_EX | LOCK_NB) != 0) {
+            ::close(control);
+            control = -1;
+            GTEST_SKIP() << kPath << " is in use by another program";
+        }
+        ::flock(control, LOCK_UN);
+        ::tcgetattr(control, &m_saved);
     }
-    termios saved{};
-    ::tcgetattr(control, &saved);
-    termios tio = saved;
-    ::cfmakeraw(&tio);
-    ::cfsetspeed(&tio, B4800);
-    tio.c_iflag |= IXON;
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    ::tcsetattr(control, TCSANOW, &tio);
-    const int loop = 0x8000;   // TIOCM_LOOP
-    const bool looped = ::ioctl(control, TIOCMBIS, &loop) == 0 && [&] {
+    void TearDown() override
+    {
+        if (control >= 0) {
+            ::ioctl(control, TIOCMBIC, &kLoop);
+            ::tcflush(control, TCIOFLUSH);
+            ::tcsetattr(control, TCSANOW, &m_saved);
+            ::close(control);
+        }
+        if (m_lock >= 0)
+            ::close(m_lock);
+    }
+    // Raw at 4800 baud with `iflag` added.
+    void SetLine(tcflag_t iflag)
+    {
+        termios tio = m_saved;
+        ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, B4800);
+        tio.c_iflag |= iflag;
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        ::tcsetattr(control, TCSANOW, &tio);
+    }
+    // What is sent comes back in, and nothing leaves the machine.
+    bool LoopBack()
+    {
+        if (::ioctl(control, TIOCMBIS, &kLoop) != 0)
+            return false;
         ::tcflush(control, TCIOFLUSH);
         char c = 0;
-        return ::write(control, "x", 1) == 1 && (std::this_thread::sleep_for(100ms), true) &&
-               ::read(control, &c, 1) == 1 && c == 'x';
-    }();
-    const auto restore = [&] {
-        ::ioctl(control, TIOCMBIC, &loop);
-        ::tcflush(control, TCIOFLUSH);
-        ::tcsetattr(control, TCSANOW, &saved);
-        ::close(control);
-        ::close(lockFd);
-    };
-    if (!looped) {
-        restore();
-        GTEST_SKIP() << uart << " does not loop back";
+        if (::write(control, "x", 1) != 1)
+            return false;
+        std::this_thread::sleep_for(100ms);
+        return ::read(control, &c, 1) == 1 && c == 'x';
     }
+
+    int control = -1;
+
+private:
+    static constexpr int kLoop = 0x8000;   // TIOCM_LOOP
+    int m_lock = -1;
+    termios m_saved{};
+};
+
+// The automatic line settings on a line set to 9600 7E2 with hardware and
+// software flow control first; without them the line stays as it was.
+TEST_F(ScratchUart, LineSettingsOfARealSerialLine)
+{
+    for (const bool autoConfigure : {true, false}) {
+        ASSERT_EQ(
+            std::system((std::string("stty -F ") + kPath +
+                         " 9600 cs7 parenb -parodd cstopb crtscts ixon ixoff start ^A stop ^B")
+                            .c_str()),
+            0);
+        int error = 0;
+        const auto device = nmea::CSerialDevice::Open(kPath, autoConfigure, error);
+        ASSERT_TRUE(device) << error;
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(device->Fd(), &tio), 0);
+        int modem = 0;
+        ASSERT_EQ(::ioctl(device->Fd(), TIOCMGET, &modem), 0);
+        const auto has = [&](tcflag_t flags, tcflag_t bit) { return (flags & bit) != 0; };
+        if (autoConfigure) {
+            EXPECT_EQ(::cfgetispeed(&tio), B4800);
+            EXPECT_EQ(::cfgetospeed(&tio), B4800);
+            EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+            EXPECT_FALSE(has(tio.c_cflag, PARENB));
+            EXPECT_FALSE(has(tio.c_cflag, CSTOPB));
+            EXPECT_FALSE(has(tio.c_cflag, CRTSCTS));
+            EXPECT_FALSE(has(tio.c_iflag, IXON) || has(tio.c_iflag, IXOFF));
+            EXPECT_EQ(tio.c_cc[VSTART], 17);
+            EXPECT_EQ(tio.c_cc[VSTOP], 19);
+            EXPECT_TRUE(modem & TIOCM_DTR) << "DTR held on";
+            EXPECT_FALSE(modem & TIOCM_RTS) << "RTS off";
+        } else {
+            EXPECT_EQ(::cfgetospeed(&tio), B9600);
+            EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS7));
+            EXPECT_TRUE(has(tio.c_cflag, PARENB) && !has(tio.c_cflag, PARODD));
+            EXPECT_TRUE(has(tio.c_cflag, CSTOPB));
+            EXPECT_TRUE(has(tio.c_cflag, CRTSCTS));
+            EXPECT_TRUE(has(tio.c_iflag, IXON) && has(tio.c_iflag, IXOFF));
+            EXPECT_EQ(tio.c_cc[VSTART], 1);
+        }
+        // Raw and reads that return at once, whichever way.
+        EXPECT_FALSE(has(tio.c_lflag, ICANON) || has(tio.c_lflag, ECHO));
+        EXPECT_EQ(tio.c_cc[VMIN], 0);
+        EXPECT_EQ(tio.c_cc[VTIME], 0);
+    }
+}
+
+// An XOFF sent with software flow control on and looped back stops the
+// line's output: the next sentence stays in the driver past its budget, and
+// the one after must go out without it.
+TEST_F(ScratchUart, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
+{
+    SetLine(IXON);
+    if (!LoopBack())
+        GTEST_SKIP() << kPath << " does not loop back";
     std::vector<std::string> lines;
     {
         // The line as set above, flow control included.
-        CComPort port(1, uart, nmea::CComPortOptions{false});
+        CComPort port(1, kPath, nmea::CComPortOptions{false});
         OnePort ports({&port});
         brine_test::RecordingDevice device(ports, 1, 1);
         EXPECT_TRUE(device.OpenReceive() && device.OpenTransmit());
@@ -332,11 +411,9 @@ TEST(ComPort, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
         device.Send("$ECWPL,2*00\r\n");
         std::this_thread::sleep_for(400ms);
         // Flow control off lets the driver send what it holds.
-        tio.c_iflag &= ~static_cast<tcflag_t>(IXON);
-        ::tcsetattr(control, TCSANOW, &tio);
+        SetLine(0);
         lines = device.WaitLines(2, 1s);
     }
-    restore();
     EXPECT_EQ(lines, (std::vector<std::string>{"$ECWPL,2*00\r\n"}));
 }
 
