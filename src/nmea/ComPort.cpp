@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,19 @@ using std::chrono::milliseconds;
 constexpr milliseconds kPerByte{10};
 // An idle reader still looks at its flags this often.
 constexpr int kIdlePollMs = 1000;
+
+// What an earlier write left in the driver (its line held by flow control
+// past its budget) is stale by now and goes, so the instrument hears the new
+// sentence whole. Only bytes the driver reports as unsent are purged: on a
+// pseudo-terminal (a bridged or simulated instrument) the queue always reads
+// empty, and a purge there would throw away what the other side has not yet
+// read, the sentence written just before.
+void DiscardStaleOutput(int fd)
+{
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+        ::tcflush(fd, TCOFLUSH);
+}
 
 int MillisUntil(Clock::time_point deadline)
 {
@@ -301,9 +315,7 @@ std::size_t CComPort::WriteSentence(std::string_view text, std::stop_token stop)
     if (!device)
         return 0;
     const int fd = device->Fd();
-    // Nothing is purged first: on a pseudo-terminal (a bridged or simulated
-    // instrument) the driver's queue empties before the other side has read
-    // it, and a purge there throws away the sentence written just before.
+    DiscardStaleOutput(fd);
     const auto deadline = Clock::now() + kPerByte * static_cast<int>(text.size());
     std::size_t done = 0;
     while (done < text.size() && !stop.stop_requested()) {

@@ -154,6 +154,7 @@ protected:
     // Wakes the transmit worker (it waits on TransmitWork()).
     void NotifyTransmitWorker();
     std::timed_mutex& TransmitLock() const { return m_transmit.lock; }
+    std::timed_mutex& ReceiveLock() const { return m_receive.lock; }
     // The transmit queue's length; the caller holds TransmitLock().
     std::size_t TransmitQueueSizeLocked() const { return m_transmit.queue.size(); }
     std::condition_variable_any& TransmitWork() { return m_transmit.work; }

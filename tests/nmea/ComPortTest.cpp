@@ -5,11 +5,17 @@
 
 #include "nmea/ComPort.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +149,8 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
             words.insert(word.back() == ';' ? word.substr(0, word.size() - 1) : word);
         for (const char* raw : {"-icanon", "-echo", "-isig", "-opost", "-icrnl"})
             EXPECT_TRUE(words.count(raw)) << raw << " in\n" << *out;
+        // A read returns at once with what is there, whichever way the line is set.
+        EXPECT_NE(out->find("min = 0; time = 0;"), std::string::npos) << *out;
         // Software flow control is a line setting: written off with XON and
         // XOFF as 17 and 19 when configuring, else left as the user set it.
         const std::vector<std::string> expected =
@@ -155,6 +163,258 @@ TEST(ComPort, LineSettingsAsSttySeesThem)
             autoConfigure ? "start = ^Q; stop = ^S;" : "start = ^A; stop = ^B;";
         EXPECT_NE(out->find(characters), std::string::npos) << characters << " in\n" << *out;
     }
+}
+
+// What the instrument sent before the port opened is stale: it is thrown away,
+// also when the line settings are left as they are.
+TEST(ComPort, BytesWaitingBeforeTheOpenAreDiscarded)
+{
+    for (const bool autoConfigure : {true, false}) {
+        brine_test::TempFolder folder;
+        brine_test::PtyPair pty(folder.Path(), kAdapter);
+        ASSERT_TRUE(pty.Running());
+        ASSERT_TRUE(pty.Send("$GPRMC,stale*00\r\n$GPGLL,sta"));
+        // socat passes them on to the program's side, where they wait to be read.
+        std::this_thread::sleep_for(200ms);
+        CComPort port(1, pty.Path().string(), nmea::CComPortOptions{autoConfigure});
+        OnePort ports({&port});
+        brine_test::RecordingDevice device(ports, 1, 0);
+        ASSERT_TRUE(device.OpenReceive());
+        ASSERT_TRUE(pty.Send("le*00\r\n$GPRMC,fresh*00\r\n"));
+        EXPECT_EQ(device.WaitLines(2, 1s), (std::vector<std::string>{"$GPRMC,fresh*00\r\n"}))
+            << (autoConfigure ? "configured" : "left as it was");
+    }
+}
+
+// COM1 on a fresh pseudo-terminal pair, its settings left as the port makes them.
+class ComPortOnPty : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(pty.Running()); }
+
+    brine_test::TempFolder folder;
+    brine_test::PtyPair pty{folder.Path(), kAdapter};
+    CComPort port{1, pty.Path().string()};
+    OnePort ports{{&port}};
+};
+
+// A device that falls behind keeps the newest 50 lines the port received and
+// loses the oldest; the port's own history goes on.
+TEST_F(ComPortOnPty, ADeviceThatFallsBehindKeepsTheNewestFiftyLines)
+{
+    brine_test::RecordingDevice device(ports, 1, 0);
+    device.Hold();
+    ASSERT_TRUE(device.OpenReceive());
+    std::string burst;
+    for (int i = 0; i < 60; ++i)
+        burst += "$GPGLL," + std::to_string(i) + "*00\r\n";
+    ASSERT_TRUE(pty.Send(burst));
+    ASSERT_TRUE(TimeUntil(
+        [&] { return port.GetHistory(PortChannel::Receive).back() == "$GPGLL,59*00"; }, 3s));
+    device.LetGo();
+    const auto lines = device.WaitLines(50, 2s);
+    ASSERT_EQ(lines.size(), 50u);
+    EXPECT_EQ(lines.front(), "$GPGLL,10*00\r\n");
+    EXPECT_EQ(lines.back(), "$GPGLL,59*00\r\n");
+    EXPECT_EQ(device.LostToFullQueue(), 10u);
+}
+
+// The device stays held while any device uses the port, and is let go (for
+// another program to take) when the last one leaves.
+TEST_F(ComPortOnPty, TheLastDeviceToLeaveLetsTheSerialDeviceGo)
+{
+    brine_test::RecordingDevice gps(ports, 1, 0, "GPS"), wind(ports, 1, 0, "Wind");
+    ASSERT_TRUE(gps.OpenReceive());
+    ASSERT_TRUE(wind.OpenReceive());
+    const auto otherProgramOpens = [&] {
+        int error = 0;
+        return nmea::CSerialDevice::Open(pty.Path().string(), true, error) != nullptr;
+    };
+    EXPECT_FALSE(otherProgramOpens());
+
+    gps.CloseReceive();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_FALSE(otherProgramOpens());
+    ASSERT_TRUE(pty.Send("$WIMWV,1*00\r\n"));
+    EXPECT_EQ(wind.WaitLines(1, 2s).size(), 1u) << "the reader goes on for the other device";
+
+    wind.CloseReceive();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(otherProgramOpens());
+}
+
+// On a line that takes nothing more, a write runs out of its budget or is
+// stopped part-way: the transmit history holds exactly the bytes that went
+// out, and what was not written is not tried again.
+TEST_F(ComPortOnPty, TransmitHistoryHoldsOnlyWhatWasWritten)
+{
+    brine_test::RecordingDevice device(ports, 0, 1);
+    ASSERT_TRUE(device.OpenTransmit());
+    // More than the buffers on the way (the terminals' and socat's) hold.
+    constexpr int kLines = 400;
+    for (int i = 0; i < kLines; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", i);
+        device.Send("$ECXXX," + std::string(number) + "," + std::string(290, 'Z') + "\r\n");
+    }
+    // Nobody reads the other end: the buffers fill and a write stalls.
+    std::this_thread::sleep_for(2500ms);
+    device.CloseTransmit();
+    std::string received = pty.Receive(kLines * 301, 1500ms);
+    std::erase_if(received, [](char c) { return c == '\r' || c == '\n'; });
+    std::string recorded;
+    std::size_t lines = 0;
+    for (const std::string& line : port.GetHistory(PortChannel::Transmit))
+        if (line.rfind("***", 0) != 0) {
+            recorded += line;
+            ++lines;
+        }
+    EXPECT_GT(received.size(), 0u);
+    EXPECT_LT(lines, static_cast<std::size_t>(kLines)) << "the line never stalled";
+    EXPECT_EQ(recorded.size(), received.size());
+    EXPECT_TRUE(recorded == received) << "the history differs from what went out";
+}
+
+// The machine's first UART, for what a pseudo-terminal cannot show: its
+// character size, parity and modem lines, and output the driver holds back.
+// One test at a time on this machine (every checkout's tests share the UART);
+// its settings are put back afterwards. Tests skip without it.
+class ScratchUart : public ::testing::Test {
+protected:
+    static constexpr const char* kPath = "/dev/ttyS0";
+
+    void SetUp() override
+    {
+        m_lock = ::open("/tmp/brine-uart-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        ASSERT_GE(m_lock, 0);
+        ::flock(m_lock, LOCK_EX);
+        control = ::open(kPath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (control < 0)
+            GTEST_SKIP() << kPath << " cannot be opened";
+        // A program using it (the program itself may take it as a port) is left alone.
+        if (::flock(control, LOCK_EX | LOCK_NB) != 0) {
+            ::close(control);
+            control = -1;
+            GTEST_SKIP() << kPath << " is in use by another program";
+        }
+        ::flock(control, LOCK_UN);
+        ::tcgetattr(control, &m_saved);
+    }
+    void TearDown() override
+    {
+        if (control >= 0) {
+            ::ioctl(control, TIOCMBIC, &kLoop);
+            ::tcflush(control, TCIOFLUSH);
+            ::tcsetattr(control, TCSANOW, &m_saved);
+            ::close(control);
+        }
+        if (m_lock >= 0)
+            ::close(m_lock);
+    }
+    // Raw at 4800 baud with `iflag` added.
+    void SetLine(tcflag_t iflag)
+    {
+        termios tio = m_saved;
+        ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, B4800);
+        tio.c_iflag |= iflag;
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        ::tcsetattr(control, TCSANOW, &tio);
+    }
+    // What is sent comes back in, and nothing leaves the machine.
+    bool LoopBack()
+    {
+        if (::ioctl(control, TIOCMBIS, &kLoop) != 0)
+            return false;
+        ::tcflush(control, TCIOFLUSH);
+        char c = 0;
+        if (::write(control, "x", 1) != 1)
+            return false;
+        std::this_thread::sleep_for(100ms);
+        return ::read(control, &c, 1) == 1 && c == 'x';
+    }
+
+    int control = -1;
+
+private:
+    static constexpr int kLoop = 0x8000;   // TIOCM_LOOP
+    int m_lock = -1;
+    termios m_saved{};
+};
+
+// The automatic line settings on a line set to 9600 7E2 with hardware and
+// software flow control first; without them the line stays as it was.
+TEST_F(ScratchUart, LineSettingsOfARealSerialLine)
+{
+    for (const bool autoConfigure : {true, false}) {
+        ASSERT_EQ(
+            std::system((std::string("stty -F ") + kPath +
+                         " 9600 cs7 parenb -parodd cstopb crtscts ixon ixoff start ^A stop ^B")
+                            .c_str()),
+            0);
+        int error = 0;
+        const auto device = nmea::CSerialDevice::Open(kPath, autoConfigure, error);
+        ASSERT_TRUE(device) << error;
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(device->Fd(), &tio), 0);
+        int modem = 0;
+        ASSERT_EQ(::ioctl(device->Fd(), TIOCMGET, &modem), 0);
+        const auto has = [&](tcflag_t flags, tcflag_t bit) { return (flags & bit) != 0; };
+        if (autoConfigure) {
+            EXPECT_EQ(::cfgetispeed(&tio), B4800);
+            EXPECT_EQ(::cfgetospeed(&tio), B4800);
+            EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+            EXPECT_FALSE(has(tio.c_cflag, PARENB));
+            EXPECT_FALSE(has(tio.c_cflag, CSTOPB));
+            EXPECT_FALSE(has(tio.c_cflag, CRTSCTS));
+            EXPECT_FALSE(has(tio.c_iflag, IXON) || has(tio.c_iflag, IXOFF));
+            EXPECT_EQ(tio.c_cc[VSTART], 17);
+            EXPECT_EQ(tio.c_cc[VSTOP], 19);
+            EXPECT_TRUE(modem & TIOCM_DTR) << "DTR held on";
+            EXPECT_FALSE(modem & TIOCM_RTS) << "RTS off";
+        } else {
+            EXPECT_EQ(::cfgetospeed(&tio), B9600);
+            EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS7));
+            EXPECT_TRUE(has(tio.c_cflag, PARENB) && !has(tio.c_cflag, PARODD));
+            EXPECT_TRUE(has(tio.c_cflag, CSTOPB));
+            EXPECT_TRUE(has(tio.c_cflag, CRTSCTS));
+            EXPECT_TRUE(has(tio.c_iflag, IXON) && has(tio.c_iflag, IXOFF));
+            EXPECT_EQ(tio.c_cc[VSTART], 1);
+        }
+        // Raw and reads that return at once, whichever way.
+        EXPECT_FALSE(has(tio.c_lflag, ICANON) || has(tio.c_lflag, ECHO));
+        EXPECT_EQ(tio.c_cc[VMIN], 0);
+        EXPECT_EQ(tio.c_cc[VTIME], 0);
+    }
+}
+
+// An XOFF sent with software flow control on and looped back stops the
+// line's output: the next sentence stays in the driver past its budget, and
+// the one after must go out without it.
+TEST_F(ScratchUart, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
+{
+    SetLine(IXON);
+    if (!LoopBack())
+        GTEST_SKIP() << kPath << " does not loop back";
+    std::vector<std::string> lines;
+    {
+        // The line as set above, flow control included.
+        CComPort port(1, kPath, nmea::CComPortOptions{false});
+        OnePort ports({&port});
+        brine_test::RecordingDevice device(ports, 1, 1);
+        EXPECT_TRUE(device.OpenReceive() && device.OpenTransmit());
+        device.Send("\x13");   // comes back as XOFF: output stops
+        std::this_thread::sleep_for(200ms);
+        device.Send("$ECWPL,1*00\r\n");   // held in the driver past its budget
+        std::this_thread::sleep_for(400ms);
+        device.Send("$ECWPL,2*00\r\n");
+        std::this_thread::sleep_for(400ms);
+        // Flow control off lets the driver send what it holds.
+        SetLine(0);
+        lines = device.WaitLines(2, 1s);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"$ECWPL,2*00\r\n"}));
 }
 
 TEST(ComPort, UnpluggedAdapterDisconnectsAndComesBack)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FakePort.h"
 #include "RecordingDevice.h"
 
@@ -62,6 +64,43 @@ TEST(NMEADevice, ReceiveQueueKeepsTheNewestFifty)
     ASSERT_EQ(lines.size(), 50u);
     EXPECT_EQ(lines.front(), "$L1");   // oldest first, the very first dropped
     EXPECT_EQ(lines.back(), "$L50");
+}
+
+// A device busy with its queue for longer than 5 ms loses the line, and the
+// port's reader goes on to the next device instead of waiting for it.
+TEST(NMEADevice, ABusyReceiveQueueLosesTheLineWithoutHoldingUpThePort)
+{
+    struct BusyDevice : brine_test::RecordingDevice {
+        using RecordingDevice::ReceiveLock;
+        using RecordingDevice::RecordingDevice;
+    };
+    brine_test::FakePorts ports;
+    BusyDevice device(ports, 1, 0);
+    {
+        std::lock_guard busy(device.ReceiveLock());
+        std::thread reader([&] {
+            const auto start = std::chrono::steady_clock::now();
+            device.QueueReceived("$GPRMC,1");
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+        });
+        reader.join();
+    }
+    EXPECT_EQ(device.LostToBusyLock(), 1u);
+    EXPECT_EQ(device.ReceiveQueueSize(), 0u);
+    device.QueueReceived("$GPRMC,2");
+    EXPECT_EQ(device.ReceiveQueueSize(), 1u);
+}
+
+TEST(NMEADevice, TransmitQueueKeepsTheNewest500)
+{
+    brine_test::FakePorts ports;
+    brine_test::RecordingDevice device(ports, 0, 0);
+    for (int i = 0; i < 501; ++i)
+        device.Send("$L" + std::to_string(i));
+    EXPECT_EQ(device.TransmitQueueSize(), 500u);
+    std::string line;
+    ASSERT_TRUE(device.TakeOutput(line));
+    EXPECT_EQ(line, "$L1");   // oldest first, the very first dropped
 }
 
 TEST(NMEADevice, PortOpensForTheFirstUserAndClosesAfterTheLast)

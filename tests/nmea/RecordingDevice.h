@@ -45,6 +45,17 @@ public:
         return m_lines;
     }
     bool Send(std::string line) { return QueueOutput(std::move(line)); }
+    // The receive worker takes nothing from the time it starts until LetGo,
+    // as a device falling behind.
+    void Hold() { m_held = true; }
+    void LetGo()
+    {
+        {
+            std::lock_guard lock(m_lock);
+            m_held = false;
+        }
+        m_changed.notify_all();
+    }
 
 protected:
     bool QueueOutput(std::string line) override
@@ -61,6 +72,11 @@ protected:
         if (failWorkerStart)
             return false;
         return RunReceiveWorker([this](std::stop_token stop) {
+            {
+                std::unique_lock lock(m_lock);
+                if (!m_changed.wait(lock, stop, [&] { return !m_held; }))
+                    return;
+            }
             std::string line;
             while (TakeReceived(stop, line)) {
                 std::lock_guard lock(m_lock);
@@ -76,7 +92,8 @@ private:
     std::string m_name;
     std::string m_refused;
     std::mutex m_lock;
-    std::condition_variable m_changed;
+    std::condition_variable_any m_changed;
+    bool m_held = false;
     std::vector<std::string> m_lines;
 };
 
