@@ -422,7 +422,7 @@ private:
     std::function<bool()> m_bestChartOn;
     std::function<void(bool)> m_setBestChart;
 
-    std::chrono::seconds m_loggingPeriod{std::chrono::minutes(5)};
+    std::chrono::seconds m_loggingPeriod{std::chrono::minutes(1)};
     std::chrono::seconds m_plotFixFreq{std::chrono::minutes(5)};
     double m_headingIndicator = 1.0;
     std::chrono::seconds m_speedDirectionVector{std::chrono::minutes(5)};

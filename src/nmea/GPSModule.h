@@ -75,7 +75,7 @@ private:
     CNMEAGPSParser m_parser;
     std::unique_ptr<CGPSDevice> m_device;   // after the parser: its worker parses into it
     std::uint8_t m_refreshSeconds = kDefaultRefreshSeconds;
-    app::CDateTimeSpanEx m_loggingPeriod{300};   // "Log position every": 5 minutes
+    app::CDateTimeSpanEx m_loggingPeriod{60};   // "Log position every": 1 minute
     app::CDateTimeSpanEx m_drDelay{60};
     app::MsgHandle m_warning = nullptr;
     std::function<void()> m_inputStopped;

@@ -104,8 +104,8 @@ TEST(LoggingOptionsPage, SpansRunFromOneSecondToSixHours)
     Rig r;
     EXPECT_EQ(r.sheet->Tabs()->tabText(0), "Position Logging");
     EXPECT_EQ(r.Edit("trackTime")->text(), "00:05:00");
-    // A new user logs a row every 5 minutes, as the track gets a point.
-    EXPECT_EQ(r.Edit("logTime")->text(), "00:05:00");
+    // A new user logs a row every minute, the GPS module's own default.
+    EXPECT_EQ(r.Edit("logTime")->text(), "00:01:00");
     EXPECT_FALSE(r.Save()->isChecked());
     EXPECT_EQ(r.Edit("logFolder")->text().toStdString(), (r.tmp / "Logs").string());
 
