@@ -412,7 +412,7 @@ TEST(Stations, OwnAddressIsNotLoopback)
     if (const auto own = nmea::FirstNonLoopbackIpv4())
         EXPECT_NE((*own)[0], 127);
     nmea::CNetworkMessaging messaging;
-    EXPECT_FALSE(messaging.PostMessage(7, "x")) << "stopped";
+    EXPECT_TRUE(messaging.PostMessage(7, "x")) << "queued while stopped";
     nmea::CStationOptions options;
     options.ownAddress = nmea::Ipv4{127, 0, 0, 9};
     brine_test::TempFolder folder;
@@ -424,6 +424,61 @@ TEST(Stations, OwnAddressIsNotLoopback)
     EXPECT_TRUE(alone.PostMessage(7, std::string(495, 'x')));
     alone.FlushOutgoing();   // nobody to send to: dropped
     EXPECT_TRUE(alone.Stop());
+}
+
+// Posting never depends on the station being started: what is posted waits
+// for the next timer pass, which sends it to the peers of that moment, none
+// while stopped. A station restarted between two passes (options applied,
+// refresh) sends what was posted meanwhile.
+TEST(Stations, PostedWhileStoppedGoesOutOnlyIfStartedBeforeTheNextFlush)
+{
+    brine_test::TempFolder shared;
+    const auto port = static_cast<std::uint16_t>(TestPort());
+    const auto station = [&](std::uint8_t host) {
+        nmea::CStationOptions options;
+        options.ownAddress = nmea::Ipv4{127, 0, 0, host};
+        options.applicationFolder = shared.Path();
+        options.stoppedOutgoingLimit = 2;
+        auto messaging = std::make_unique<nmea::CNetworkMessaging>(options);
+        messaging->SetSharedFolder(shared.Path().string());
+        messaging->SetTcpPort(port);
+        return messaging;
+    };
+    const auto a = station(2), b = station(3);
+    ASSERT_TRUE(b->Start());
+    ASSERT_TRUE(WaitForText([&] { return b->Counts().joined; })) << "b in the peer file first";
+
+    EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, "dropped by the flush"));
+    a->FlushOutgoing();
+    for (const char* text : {"pushed out by the limit", "first", "second"})
+        EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, text)) << text;
+    ASSERT_TRUE(a->Start());
+    a->FlushOutgoing();
+
+    std::vector<std::string> received;
+    ASSERT_TRUE(WaitForText([&] {
+        for (nmea::CStationMessage& m : b->TakeIncoming())
+            received.push_back(m.payload);
+        return received.size() >= 2;
+    }));
+    std::this_thread::sleep_for(200ms);
+    for (nmea::CStationMessage& m : b->TakeIncoming())
+        received.push_back(m.payload);
+    EXPECT_EQ(received, (std::vector<std::string>{"first", "second"}));
+
+    // Started, the limit does not apply: nothing waits long enough to need it.
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, std::to_string(i)));
+    a->FlushOutgoing();
+    received.clear();
+    EXPECT_TRUE(WaitForText([&] {
+        for (nmea::CStationMessage& m : b->TakeIncoming())
+            received.push_back(m.payload);
+        return received.size() >= 5;
+    }));
+    EXPECT_EQ(received, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    a->Stop();
+    b->Stop();
 }
 
 TEST(Stations, AFloodWaitsInTheSendersBuffersNotInTheIncomingQueue)
