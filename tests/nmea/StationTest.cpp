@@ -86,8 +86,11 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
     auto first = nmea::JoinPeerFile(file, own);   // the first station: no file yet
     ASSERT_TRUE(first.ok) << first.error;
     EXPECT_TRUE(first.others.empty());
-    // Others joined, and a copy of ours was left by a crash.
-    std::ofstream(file, std::ios::app) << nmea::FormatPeerRecord(a) << nmea::FormatPeerRecord(b);
+    // Others joined (one written in a form this station cannot read), and a
+    // copy of ours was left by a crash.
+    const std::string unreadable = "10.0.0.7       \n";
+    std::ofstream(file, std::ios::app)
+        << nmea::FormatPeerRecord(a) << unreadable << nmea::FormatPeerRecord(b);
     const auto again = nmea::JoinPeerFile(file, own);
     ASSERT_TRUE(again.ok);
     EXPECT_EQ(again.others, (std::vector<nmea::Ipv4>{a, b}));
@@ -95,12 +98,13 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    EXPECT_EQ(read(),
-              nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b) + nmea::FormatPeerRecord(own));
+    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + unreadable + nmea::FormatPeerRecord(b) +
+                          nmea::FormatPeerRecord(own));
 
     const auto left = nmea::LeavePeerFile(file, own);
     ASSERT_TRUE(left.ok);
-    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b));
+    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + unreadable + nmea::FormatPeerRecord(b))
+        << "every other record is kept as it was";
 
     // Another station holds the lock: the change waits, then gives up with a message.
     const int held = ::open(file.c_str(), O_RDWR);
