@@ -20,6 +20,7 @@
 #include "ChildProcess.h"
 #include "PythonScript.h"
 #include "TempFolder.h"
+#include "platform/SettingsStore.h"
 
 using namespace std::chrono_literals;
 
@@ -119,6 +120,41 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
         << blocked.error;
     ::close(held);
     EXPECT_TRUE(nmea::JoinPeerFile(file, own, 300ms).ok);
+}
+
+// The shared folder and the port live under the workspace's Network key; the
+// folder is replaced only by one that differs in more than case.
+TEST(Stations, SettingsAndSharedFolder)
+{
+    brine_test::TempFolder folder;
+    nmea::CStationOptions options;
+    options.applicationFolder = folder.Path() / "program";
+    nmea::CNetworkMessaging messaging(options);
+    EXPECT_EQ(messaging.GetSharedFolder(), (folder.Path() / "program").string())
+        << "the program folder by default";
+    EXPECT_EQ(messaging.GetTcpPort(), 1024);
+
+    messaging.SetSharedFolder("/srv/Stations");
+    messaging.SetSharedFolder("/SRV/stations");
+    EXPECT_EQ(messaging.GetSharedFolder(), "/srv/Stations");
+    messaging.SetSharedFolder("/srv/other");
+    EXPECT_EQ(messaging.GetSharedFolder(), "/srv/other");
+
+    platform::CSettingsStore store(folder.Path() / "settings.conf");
+    const std::string key = "Software\\Maker\\Program\\Default\\WorkSpace\\Network";
+    messaging.SetTcpPort(40123);
+    messaging.SaveSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(store.GetString(key, "FileFolder"), "/srv/other");
+    EXPECT_EQ(store.GetDword(key, "TCPPort"), 40123u);
+
+    nmea::CNetworkMessaging loaded(options);
+    loaded.LoadSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(loaded.GetSharedFolder(), "/srv/other");
+    EXPECT_EQ(loaded.GetTcpPort(), 40123);
+    // A port no socket can have leaves the one in use.
+    store.SetDword(key, "TCPPort", 70000);
+    loaded.LoadSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(loaded.GetTcpPort(), 40123);
 }
 
 // One station process, driven through its standard input and output.
