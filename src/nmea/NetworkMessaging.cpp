@@ -342,10 +342,13 @@ void CNetworkMessaging::Leave()
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
         folder = m_options.applicationFolder;
-    const CPeerFileResult result =
-        LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
-    if (!result.ok)
-        Notice(result.error);
+    // A folder that cannot take files holds no record of ours: nothing to say.
+    if (::access(folder.c_str(), W_OK) == 0) {
+        const CPeerFileResult result =
+            LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+        if (!result.ok)
+            Notice(result.error);
+    }
     // The leave record goes out with whatever each peer is still owed; a
     // peer that cannot take it at once loses it, as it would lose us anyway.
     const std::string leave =
