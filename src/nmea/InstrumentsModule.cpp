@@ -46,6 +46,7 @@ bool CInstrumentsModule::Initialise()
                                           m_options.ports);
     CStationOptions station;
     station.applicationFolder = m_options.programFolder;
+    station.peerFileTimeout = m_options.peerFileTimeout;
     m_messaging = std::make_unique<CNetworkMessaging>(station);
     m_messaging->SetSharedFolder(m_options.programFolder.string());
     m_ports->SetNetworkPort(std::make_unique<CNetworkPort>(*m_messaging, m_received));
@@ -216,36 +217,44 @@ void CInstrumentsModule::HandOutStationMessages()
                 handler(message);
         }
     }
-    for (std::string& text : m_messaging->TakeNotices()) {
-        if (m_bar == nullptr)
-            continue;
-        // A start tried again and failing for the same reason shows its line again (the
-        // user may have cleared it) rather than a second one.
-        const auto same =
-            std::find_if(m_notices.begin(), m_notices.end(), [&text](app::MsgHandle notice) {
-                return notice != nullptr && notice->text == text;
-            });
-        if (same != m_notices.end()) {
-            m_bar->SetMessageActive(*same, 1, true);
-            continue;
-        }
-        app::MsgHandle& notice = m_notices.emplace_back(nullptr);
-        m_bar->AddMessage(notice, text, kNoticePriority, 1, true);
-        m_bar->SetMessageFlag(notice, true);
+    for (std::string& text : m_messaging->TakeNotices())
+        ShowNotice(text);
+}
+
+void CInstrumentsModule::ShowNotice(const std::string& text)
+{
+    if (m_bar == nullptr)
+        return;
+    // A start tried again and failing for the same reason shows its line again (the
+    // user may have cleared it) rather than a second one.
+    const auto same =
+        std::find_if(m_notices.begin(), m_notices.end(), [&text](app::MsgHandle notice) {
+            return notice != nullptr && notice->text == text;
+        });
+    if (same != m_notices.end()) {
+        m_bar->SetMessageActive(*same, 1, true);
+        return;
     }
+    app::MsgHandle& notice = m_notices.emplace_back(nullptr);
+    m_bar->AddMessage(notice, text, kNoticePriority, 1, true);
+    m_bar->SetMessageFlag(notice, true);
 }
 
 bool CInstrumentsModule::StartMessaging()
 {
-    // Notices of the configuration being left (its leave, its failed start) no longer hold.
-    m_messaging->TakeNotices();
-    if (!m_messaging->Start())
-        return false;
-    if (m_bar != nullptr)
-        for (app::MsgHandle& notice : m_notices)
-            m_bar->RemoveMessage(notice, true);
-    m_notices.clear();
-    return true;
+    // The lines of the configuration being left (a port that was taken) no longer hold; what
+    // its leave just had to say does: a station list that stayed locked still names us.
+    const std::vector<std::string> leaving = m_messaging->TakeNotices();
+    const bool started = m_messaging->Start();
+    if (started) {
+        if (m_bar != nullptr)
+            for (app::MsgHandle& notice : m_notices)
+                m_bar->RemoveMessage(notice, true);
+        m_notices.clear();
+    }
+    for (const std::string& text : leaving)
+        ShowNotice(text);
+    return started;
 }
 
 void CInstrumentsModule::ShowPortConditions()

@@ -6,6 +6,7 @@
 // pass sends and hands out station messages and keeps the message bar told
 // which ports lost their instrument.
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,6 +31,8 @@ struct CInstrumentsOptions {
     CSerialScan scan;   // where first start looks for serial devices
     CComPortOptions ports;   // "AutoConfigurePorts"
     bool stationMessaging = true;
+    // How long a station list locked by another station is waited for.
+    std::chrono::milliseconds peerFileTimeout{15000};
 };
 
 class CInstrumentsModule : public app::CModule {
@@ -115,6 +118,7 @@ private:
     bool StartMessaging();
     void ShowPortConditions();
     void HandOutStationMessages();
+    void ShowNotice(const std::string& text);
     void OpenDevices();
 
     const platform::CClock& m_clock;

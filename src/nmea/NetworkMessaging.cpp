@@ -211,9 +211,10 @@ bool CNetworkMessaging::Start()
         return false;
     }
     m_listen = fd;
+    // Whatever was posted since the last flush goes to the peers of this start.
     {
         std::lock_guard lock(m_queueLock);
-        m_outgoing.clear();
+        m_running = true;
     }
     m_wake.Clear();
     m_thread = std::jthread([this](std::stop_token stop) { Run(stop); });
@@ -227,6 +228,10 @@ bool CNetworkMessaging::Stop()
     m_thread.request_stop();
     m_wake.Signal();
     m_thread.join();
+    {
+        std::lock_guard lock(m_queueLock);
+        m_running = false;
+    }
     ::close(m_listen);
     m_listen = -1;
     std::lock_guard lock(m_countLock);
@@ -236,10 +241,12 @@ bool CNetworkMessaging::Stop()
 
 bool CNetworkMessaging::PostMessage(std::uint8_t type, std::string payload)
 {
-    if (payload.size() > kMaxPayload || !IsStarted())
+    if (payload.size() > kMaxPayload)
         return false;
     {
         std::lock_guard lock(m_queueLock);
+        if (!m_running && m_outgoing.size() >= m_options.stoppedOutgoingLimit)
+            m_outgoing.pop_front();
         m_outgoing.push_back(EncodeStationRecord(type, payload));
     }
     m_wake.Signal();
@@ -248,6 +255,13 @@ bool CNetworkMessaging::PostMessage(std::uint8_t type, std::string payload)
 
 void CNetworkMessaging::FlushOutgoing()
 {
+    {
+        std::lock_guard lock(m_queueLock);
+        if (!m_running) {
+            m_outgoing.clear();   // no peer to send to
+            return;
+        }
+    }
     m_wake.Signal();
 }
 
@@ -328,10 +342,13 @@ void CNetworkMessaging::Leave()
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
         folder = m_options.applicationFolder;
-    const CPeerFileResult result =
-        LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
-    if (!result.ok)
-        Notice(result.error);
+    // A folder that cannot take files holds no record of ours: nothing to say.
+    if (::access(folder.c_str(), W_OK) == 0) {
+        const CPeerFileResult result =
+            LeavePeerFile(folder / kPeerFileName, m_own, m_options.peerFileTimeout);
+        if (!result.ok)
+            Notice(result.error);
+    }
     // The leave record goes out with whatever each peer is still owed; a
     // peer that cannot take it at once loses it, as it would lose us anyway.
     const std::string leave =

@@ -52,6 +52,9 @@ struct CStationOptions {
     std::chrono::milliseconds connectTimeout{2000};
     std::chrono::milliseconds peerFileTimeout{15000};
     std::size_t incomingLimit = 1000;
+    // Messages posted while stopped wait for the next flush, which drops them;
+    // past this many the oldest goes at once, should no flush come.
+    std::size_t stoppedOutgoingLimit = 1000;
     std::filesystem::path applicationFolder = ".";   // the shared folder when none is usable
 };
 
@@ -88,10 +91,11 @@ public:
     bool Stop();
     bool IsStarted() const { return m_thread.joinable(); }
 
-    // Queues a message for every peer; false for a payload over 495 bytes
-    // or while stopped. Any thread.
+    // Queues a message for every peer, started or not; false only for a
+    // payload over 495 bytes, which no record can carry. Any thread.
     bool PostMessage(std::uint8_t type, std::string payload);
-    // The frame's timer pass: queued messages go out now.
+    // The frame's timer pass: queued messages go out now to the peers
+    // connected or connecting; while stopped there are none and they are dropped.
     void FlushOutgoing();
     // The messages received since the last call, oldest first.
     std::deque<CStationMessage> TakeIncoming();
@@ -126,6 +130,7 @@ private:
     int m_listen = -1;
     CWakeEvent m_wake;
     std::jthread m_thread;
+    bool m_running = false;   // under m_queueLock: the thread takes the outgoing queue
 
     mutable std::mutex m_queueLock;   // the three queues below
     std::deque<std::string> m_outgoing;   // encoded records

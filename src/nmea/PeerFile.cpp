@@ -149,22 +149,26 @@ CPeerFileResult JoinPeerFile(const std::filesystem::path& file, const Ipv4& own,
         result.error = WriteError(file);
         return result;
     }
-    const std::vector<Ipv4> peers = ParsePeerFile(bytes);
+    // Records of other stations are kept as they are, even ones this station
+    // cannot read: they are not ours to drop.
+    std::string others;
     bool stale = false;
-    for (const Ipv4& peer : peers) {
-        if (peer == own)
+    for (std::size_t at = 0; at + kPeerRecordSize <= bytes.size(); at += kPeerRecordSize) {
+        const std::string_view record = std::string_view(bytes).substr(at, kPeerRecordSize);
+        const std::optional<Ipv4> peer = ParseIpv4(record.substr(0, kPeerRecordSize - 1));
+        if (peer == own) {
             stale = true;   // left behind by a crash of this station
-        else
-            result.others.push_back(peer);
+            continue;
+        }
+        if (peer)
+            result.others.push_back(*peer);
+        others += record;
     }
     bool written = false;
     if (!stale && bytes.size() % kPeerRecordSize == 0) {
         written = locked.WriteAt(FormatPeerRecord(own), static_cast<off_t>(bytes.size()));
     } else {
-        std::string rewritten;
-        for (const Ipv4& peer : result.others)
-            rewritten += FormatPeerRecord(peer);
-        rewritten += FormatPeerRecord(own);
+        const std::string rewritten = others + FormatPeerRecord(own);
         written = locked.WriteAt(rewritten, 0) &&
                   ::ftruncate(locked.Fd(), static_cast<off_t>(rewritten.size())) == 0;
     }
@@ -189,11 +193,15 @@ CPeerFileResult LeavePeerFile(const std::filesystem::path& file, const Ipv4& own
         return result;
     }
     std::string kept;
-    for (const Ipv4& peer : ParsePeerFile(bytes))
-        if (peer != own) {
-            result.others.push_back(peer);
-            kept += FormatPeerRecord(peer);
-        }
+    for (std::size_t at = 0; at + kPeerRecordSize <= bytes.size(); at += kPeerRecordSize) {
+        const std::string_view record = std::string_view(bytes).substr(at, kPeerRecordSize);
+        const std::optional<Ipv4> peer = ParseIpv4(record.substr(0, kPeerRecordSize - 1));
+        if (peer == own)
+            continue;
+        if (peer)
+            result.others.push_back(*peer);
+        kept += record;
+    }
     // Written first, cut second: a crash in between leaves a longer file, never an empty one.
     if (!locked.WriteAt(kept, 0) ||
         ::ftruncate(locked.Fd(), static_cast<off_t>(kept.size())) != 0) {

@@ -7,7 +7,8 @@
 // on the whole file, retried for up to 15 seconds. Changes are written so a
 // crash part-way never loses another station's record: a join appends its own
 // record (rewriting only to drop stale copies of it), a leave writes the kept
-// records from the start and only then cuts the file to their length.
+// records from the start and only then cuts the file to their length. Other
+// stations' records are kept byte for byte, readable here or not.
 
 #include <array>
 #include <chrono>

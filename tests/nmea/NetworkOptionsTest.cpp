@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -119,10 +120,12 @@ struct Station {
     std::unique_ptr<nmea::CInstrumentsModule> module;
     std::vector<nmea::CStationMessage> received;
 
-    Station(const std::filesystem::path& programFolder)
+    explicit Station(const std::filesystem::path& programFolder,
+                     std::chrono::milliseconds peerFileTimeout = 15s)
     {
         nmea::CInstrumentsOptions options;
         options.programFolder = programFolder;
+        options.peerFileTimeout = peerFileTimeout;
         options.scan.byIdFolder = home.dir.Path() / "no-devices";   // no serial ports
         options.scan.devFolder = home.dir.Path() / "no-devices";
         module = std::make_unique<nmea::CInstrumentsModule>(home, clock, prompt, options);
@@ -347,6 +350,38 @@ TEST(NetworkOptions, AMendedPortTakesItsErrorOffTheMessageBar)
     EXPECT_FALSE(BarShows(bar, "Station messaging cannot listen"));
     a.module->Terminate();
     ::close(other);
+}
+
+// Moving to another server folder while another station holds the old station list: the move
+// goes ahead, and the user hears that the old list still names this station.
+TEST(NetworkOptions, AStationListLockedAtTheLeaveIsReported)
+{
+    brine_test::TempFolder shared, moved, program;
+    Station a(program.Path(), 300ms);
+    Silent sound;
+    app::CMsgBar bar(a.clock, sound, program.Path());
+    a.module->SetMessageBar(&bar);
+    ASSERT_TRUE(a.module->Initialise());
+    a.module->LoadSettings();
+    const std::uint16_t port = FreePort();
+    ASSERT_TRUE(a.ApplyPage(shared.Path().string(), "127.0.0.2", port));
+    const auto list = shared.Path() / std::string(nmea::kPeerFileName);
+    for (int i = 0; i < 500 && !a.module->Messaging().Counts().joined; ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(std::filesystem::file_size(list), 16u);
+
+    const int held = ::open(list.c_str(), O_RDWR | O_CLOEXEC);
+    flock whole{};
+    whole.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &whole), 0);
+    ASSERT_TRUE(a.ApplyPage(moved.Path().string(), "127.0.0.2", port));
+    ::close(held);
+    a.module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    EXPECT_TRUE(
+        BarShows(bar, "The station list " + list.string() + " stayed locked by another station."));
+    EXPECT_EQ(std::filesystem::file_size(list), 16u) << "still naming this station";
+    a.module->Terminate();
 }
 
 }   // namespace

@@ -20,6 +20,7 @@
 #include "ChildProcess.h"
 #include "PythonScript.h"
 #include "TempFolder.h"
+#include "platform/SettingsStore.h"
 
 using namespace std::chrono_literals;
 
@@ -86,8 +87,11 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
     auto first = nmea::JoinPeerFile(file, own);   // the first station: no file yet
     ASSERT_TRUE(first.ok) << first.error;
     EXPECT_TRUE(first.others.empty());
-    // Others joined, and a copy of ours was left by a crash.
-    std::ofstream(file, std::ios::app) << nmea::FormatPeerRecord(a) << nmea::FormatPeerRecord(b);
+    // Others joined (one written in a form this station cannot read), and a
+    // copy of ours was left by a crash.
+    const std::string unreadable = "10.0.0.7       \n";
+    std::ofstream(file, std::ios::app)
+        << nmea::FormatPeerRecord(a) << unreadable << nmea::FormatPeerRecord(b);
     const auto again = nmea::JoinPeerFile(file, own);
     ASSERT_TRUE(again.ok);
     EXPECT_EQ(again.others, (std::vector<nmea::Ipv4>{a, b}));
@@ -95,12 +99,13 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    EXPECT_EQ(read(),
-              nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b) + nmea::FormatPeerRecord(own));
+    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + unreadable + nmea::FormatPeerRecord(b) +
+                          nmea::FormatPeerRecord(own));
 
     const auto left = nmea::LeavePeerFile(file, own);
     ASSERT_TRUE(left.ok);
-    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + nmea::FormatPeerRecord(b));
+    EXPECT_EQ(read(), nmea::FormatPeerRecord(a) + unreadable + nmea::FormatPeerRecord(b))
+        << "every other record is kept as it was";
 
     // Another station holds the lock: the change waits, then gives up with a message.
     const int held = ::open(file.c_str(), O_RDWR);
@@ -115,6 +120,41 @@ TEST(PeerFile, JoinAndLeaveKeepOtherStations)
         << blocked.error;
     ::close(held);
     EXPECT_TRUE(nmea::JoinPeerFile(file, own, 300ms).ok);
+}
+
+// The shared folder and the port live under the workspace's Network key; the
+// folder is replaced only by one that differs in more than case.
+TEST(Stations, SettingsAndSharedFolder)
+{
+    brine_test::TempFolder folder;
+    nmea::CStationOptions options;
+    options.applicationFolder = folder.Path() / "program";
+    nmea::CNetworkMessaging messaging(options);
+    EXPECT_EQ(messaging.GetSharedFolder(), (folder.Path() / "program").string())
+        << "the program folder by default";
+    EXPECT_EQ(messaging.GetTcpPort(), 1024);
+
+    messaging.SetSharedFolder("/srv/Stations");
+    messaging.SetSharedFolder("/SRV/stations");
+    EXPECT_EQ(messaging.GetSharedFolder(), "/srv/Stations");
+    messaging.SetSharedFolder("/srv/other");
+    EXPECT_EQ(messaging.GetSharedFolder(), "/srv/other");
+
+    platform::CSettingsStore store(folder.Path() / "settings.conf");
+    const std::string key = "Software\\Maker\\Program\\Default\\WorkSpace\\Network";
+    messaging.SetTcpPort(40123);
+    messaging.SaveSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(store.GetString(key, "FileFolder"), "/srv/other");
+    EXPECT_EQ(store.GetDword(key, "TCPPort"), 40123u);
+
+    nmea::CNetworkMessaging loaded(options);
+    loaded.LoadSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(loaded.GetSharedFolder(), "/srv/other");
+    EXPECT_EQ(loaded.GetTcpPort(), 40123);
+    // A port no socket can have leaves the one in use.
+    store.SetDword(key, "TCPPort", 70000);
+    loaded.LoadSettings(store, "Software\\Maker\\Program\\Default");
+    EXPECT_EQ(loaded.GetTcpPort(), 40123);
 }
 
 // One station process, driven through its standard input and output.
@@ -412,7 +452,7 @@ TEST(Stations, OwnAddressIsNotLoopback)
     if (const auto own = nmea::FirstNonLoopbackIpv4())
         EXPECT_NE((*own)[0], 127);
     nmea::CNetworkMessaging messaging;
-    EXPECT_FALSE(messaging.PostMessage(7, "x")) << "stopped";
+    EXPECT_TRUE(messaging.PostMessage(7, "x")) << "queued while stopped";
     nmea::CStationOptions options;
     options.ownAddress = nmea::Ipv4{127, 0, 0, 9};
     brine_test::TempFolder folder;
@@ -424,6 +464,61 @@ TEST(Stations, OwnAddressIsNotLoopback)
     EXPECT_TRUE(alone.PostMessage(7, std::string(495, 'x')));
     alone.FlushOutgoing();   // nobody to send to: dropped
     EXPECT_TRUE(alone.Stop());
+}
+
+// Posting never depends on the station being started: what is posted waits
+// for the next timer pass, which sends it to the peers of that moment, none
+// while stopped. A station restarted between two passes (options applied,
+// refresh) sends what was posted meanwhile.
+TEST(Stations, PostedWhileStoppedGoesOutOnlyIfStartedBeforeTheNextFlush)
+{
+    brine_test::TempFolder shared;
+    const auto port = static_cast<std::uint16_t>(TestPort());
+    const auto station = [&](std::uint8_t host) {
+        nmea::CStationOptions options;
+        options.ownAddress = nmea::Ipv4{127, 0, 0, host};
+        options.applicationFolder = shared.Path();
+        options.stoppedOutgoingLimit = 2;
+        auto messaging = std::make_unique<nmea::CNetworkMessaging>(options);
+        messaging->SetSharedFolder(shared.Path().string());
+        messaging->SetTcpPort(port);
+        return messaging;
+    };
+    const auto a = station(2), b = station(3);
+    ASSERT_TRUE(b->Start());
+    ASSERT_TRUE(WaitForText([&] { return b->Counts().joined; })) << "b in the peer file first";
+
+    EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, "dropped by the flush"));
+    a->FlushOutgoing();
+    for (const char* text : {"pushed out by the limit", "first", "second"})
+        EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, text)) << text;
+    ASSERT_TRUE(a->Start());
+    a->FlushOutgoing();
+
+    std::vector<std::string> received;
+    ASSERT_TRUE(WaitForText([&] {
+        for (nmea::CStationMessage& m : b->TakeIncoming())
+            received.push_back(m.payload);
+        return received.size() >= 2;
+    }));
+    std::this_thread::sleep_for(200ms);
+    for (nmea::CStationMessage& m : b->TakeIncoming())
+        received.push_back(m.payload);
+    EXPECT_EQ(received, (std::vector<std::string>{"first", "second"}));
+
+    // Started, the limit does not apply: nothing waits long enough to need it.
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(a->PostMessage(nmea::kStationLogRow, std::to_string(i)));
+    a->FlushOutgoing();
+    received.clear();
+    EXPECT_TRUE(WaitForText([&] {
+        for (nmea::CStationMessage& m : b->TakeIncoming())
+            received.push_back(m.payload);
+        return received.size() >= 5;
+    }));
+    EXPECT_EQ(received, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    a->Stop();
+    b->Stop();
 }
 
 TEST(Stations, AFloodWaitsInTheSendersBuffersNotInTheIncomingQueue)

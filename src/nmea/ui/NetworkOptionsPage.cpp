@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -42,6 +43,8 @@ CNetworkOptionsDlg::CNetworkOptionsDlg(std::unique_ptr<nmea::CNetworkOptionsMode
     m_port = new QLineEdit(this);
     m_port->setObjectName("port");
     m_port->setMaximumWidth(80);
+    // A number field: digits only; the range is checked as the field is left.
+    m_port->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_port));
     m_port->installEventFilter(this);
 
     auto* form = new QFormLayout;

@@ -197,6 +197,11 @@ TEST(InstrumentPages, NetworkPortIsRefusedAsTheFieldIsLeft)
     EXPECT_EQ(leave("65536"), port);
     EXPECT_EQ(leave("1024"), folder);
     EXPECT_EQ(leave("65535"), folder);
+    EXPECT_EQ(leave(""), port) << "an empty field is no port";
+    // Only digits can be typed into the field.
+    port->clear();
+    QTest::keyClicks(port, "2a0-4.0 0");
+    EXPECT_EQ(port->text(), "20400");
     delete sheet;
 }
 
