@@ -660,7 +660,7 @@ TEST(MonitorModel, NmeaSourceTakesTheInstrumentsValues)
     EXPECT_TRUE(t.nmeaSourceEnabled);
     const std::pair<const std::string*, const char*> shown[] = {
         {&t.bearing, "005"}, {&t.range, "3.25"}, {&t.legBearing, "003"},
-        {&t.legLength, ""},  {&t.xte, "0.67"},   {&t.timeToGo, "01:30:05"}};
+        {&t.legLength, ""},  {&t.xte, "0.67"},   {&t.timeToGo, "0 01:30:05"}};
     for (const auto& [text, want] : shown)
         EXPECT_EQ(*text, want);
     EXPECT_EQ(m.model.NavData().numbers[0], nmea::kNoValue) << "leg length unset";

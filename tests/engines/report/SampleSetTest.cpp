@@ -580,10 +580,10 @@ TEST_F(SampleSetTest, VesselLogAndLogList)
         ASSERT_GE(words.size(), 4u) << row;
         EXPECT_EQ(words[2], "EPFS") << row;
     }
-    // The second recording of capture 08 starts with a fix that gave no
-    // course (-99.99 in the logbook): after its datum only the speed and type.
+    // The second recording of capture 08 is logged at its first RMC, whose
+    // course and speed over ground (221.16, 30.324) follow the datum.
     EXPECT_EQ(WordsAfter(LineWith(p.text, "55°46.83'N"), "84"),
-              (std::vector<std::string>{"0.3", "EPFS"}))
+              (std::vector<std::string>{"221", "30.3", "EPFS"}))
         << p.text;
 
     const Printed list = Print(navigator::LogListReport(logPath), "loglist");
