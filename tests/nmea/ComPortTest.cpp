@@ -274,27 +274,33 @@ TEST_F(ComPortOnPty, TransmitHistoryHoldsOnlyWhatWasWritten)
     EXPECT_TRUE(recorded == received) << "the history differs from what went out";
 }
 
-// The machine's first UART, for what a pseudo-terminal cannot show: its
-// character size, parity and modem lines, and output the driver holds back.
-// One test at a time on this machine (every checkout's tests share the UART);
-// its settings are put back afterwards. Tests skip without it.
+// A UART the tester hands over (BRINE_SCRATCH_UART, e.g. /dev/ttyS0), for
+// what a pseudo-terminal cannot show: its character size, parity and modem
+// lines, and output the driver holds back. Never taken unasked: a machine's
+// serial line may be its console or another program's. One test at a time on
+// this machine (every checkout's tests share the UART); its settings are put
+// back afterwards. Tests skip without it.
 class ScratchUart : public ::testing::Test {
 protected:
-    static constexpr const char* kPath = "/dev/ttyS0";
+    std::string path;   // the UART handed over
 
     void SetUp() override
     {
+        const char* named = std::getenv("BRINE_SCRATCH_UART");
+        if (named == nullptr || *named == '\0')
+            GTEST_SKIP() << "no UART handed over in BRINE_SCRATCH_UART";
+        path = named;
         m_lock = ::open("/tmp/brine-uart-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ASSERT_GE(m_lock, 0);
         ::flock(m_lock, LOCK_EX);
-        control = ::open(kPath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        control = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (control < 0)
-            GTEST_SKIP() << kPath << " cannot be opened";
+            GTEST_SKIP() << path << " cannot be opened";
         // A program using it (the program itself may take it as a port) is left alone.
         if (::flock(control, LOCK_EX | LOCK_NB) != 0) {
             ::close(control);
             control = -1;
-            GTEST_SKIP() << kPath << " is in use by another program";
+            GTEST_SKIP() << path << " is in use by another program";
         }
         ::flock(control, LOCK_UN);
         ::tcgetattr(control, &m_saved);
@@ -349,12 +355,12 @@ TEST_F(ScratchUart, LineSettingsOfARealSerialLine)
 {
     for (const bool autoConfigure : {true, false}) {
         ASSERT_EQ(
-            std::system((std::string("stty -F ") + kPath +
+            std::system(("stty -F " + path +
                          " 9600 cs7 parenb -parodd cstopb crtscts ixon ixoff start ^A stop ^B")
                             .c_str()),
             0);
         int error = 0;
-        const auto device = nmea::CSerialDevice::Open(kPath, autoConfigure, error);
+        const auto device = nmea::CSerialDevice::Open(path.c_str(), autoConfigure, error);
         ASSERT_TRUE(device) << error;
         termios tio{};
         ASSERT_EQ(::tcgetattr(device->Fd(), &tio), 0);
@@ -396,11 +402,11 @@ TEST_F(ScratchUart, OutputLeftUnsentIsPurgedBeforeTheNextSentence)
 {
     SetLine(IXON);
     if (!LoopBack())
-        GTEST_SKIP() << kPath << " does not loop back";
+        GTEST_SKIP() << path << " does not loop back";
     std::vector<std::string> lines;
     {
         // The line as set above, flow control included.
-        CComPort port(1, kPath, nmea::CComPortOptions{false});
+        CComPort port(1, path, nmea::CComPortOptions{false});
         OnePort ports({&port});
         brine_test::RecordingDevice device(ports, 1, 1);
         EXPECT_TRUE(device.OpenReceive() && device.OpenTransmit());
