@@ -45,20 +45,22 @@ public:
     // 90 degrees (or below 0) is no latitude and refuses.
     CFieldNumber Latitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || (hemisphere != 'N' && hemisphere != 'S'))
+        const char letter = hemisphere.value_or('\0');
+        if (!v || (letter != 'N' && letter != 'S'))
             return std::nullopt;
         if (!OnTheGlobe(*v, 90))
             return Bad();
-        return *hemisphere == 'N' ? -*v : *v;
+        return letter == 'N' ? -*v : *v;
     }
     // Signed dddmm.mmm, east negative.
     CFieldNumber Longitude(CFieldNumber v, std::optional<char> hemisphere)
     {
-        if (!v || (hemisphere != 'E' && hemisphere != 'W'))
+        const char letter = hemisphere.value_or('\0');
+        if (!v || (letter != 'E' && letter != 'W'))
             return std::nullopt;
         if (!OnTheGlobe(*v, 180))
             return Bad();
-        return *hemisphere == 'E' ? -*v : *v;
+        return letter == 'E' ? -*v : *v;
     }
 
 private:

@@ -3,11 +3,11 @@
 // with the reason and offered again as typed; what is then entered, and every row after it,
 // goes into the log, as Python's dbfread reads it, and the logbook window previews it.
 #include <QHeaderView>
-#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTableView>
 #include <QTest>
@@ -22,8 +22,8 @@
 #include "app/CommandIds.h"
 #include "app/ui/ListControls.h"
 #include "navigator/LogbookRows.h"
-#include "navigator/ui/EditNoteDlg.h"
 #include "navigator/VesselLogbook.h"
+#include "navigator/ui/EditNoteDlg.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "navigator/ui/VoyageDlg.h"
 #include "shell/MainFrame.h"
