@@ -51,6 +51,11 @@ double NmeaDegMinToDegrees(double value)
     return degrees + (value - degrees * 100.0) / 60.0;
 }
 
+bool NmeaDegMinWithin(double value, int maxDegrees)
+{
+    return value >= 0 && NmeaDegMinToDegrees(value) <= maxDegrees;
+}
+
 double DegreesToNmeaDegMin(double degrees)
 {
     const double whole = std::trunc(degrees);

@@ -25,5 +25,9 @@ CNMEADate NmeaDateToDMY(double value);
 double NmeaDegMinToDegrees(double value);
 // Signed degrees to signed dddmm.mmm.
 double DegreesToNmeaDegMin(double degrees);
+// An unsigned dddmm.mmm that is a place on the globe: at least 0 and, with
+// its minutes (60 or more carry into the degrees) counted, no more than
+// `maxDegrees` (90 for a latitude, 180 for a longitude).
+bool NmeaDegMinWithin(double value, int maxDegrees);
 
 }   // namespace nmea

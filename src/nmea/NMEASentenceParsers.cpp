@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "nmea/FieldSplit.h"
+#include "nmea/NMEAConvert.h"
 #include "nmea/NMEAMessage.h"
 #include "nmea/NMEASentenceTable.h"
 
@@ -69,9 +70,9 @@ private:
         Refuse();
         return std::nullopt;
     }
-    // Whole degrees up to the bound: a position number's whole hundreds are
-    // its degrees, and 90 or 180 degrees with no minutes is the limit.
-    static bool OnTheGlobe(double v, int maxDegrees) { return v >= 0 && v <= maxDegrees * 100.0; }
+    // Degrees and minutes together up to the bound: 90 or 180 degrees with no
+    // minutes is the limit, and minutes of 60 or more carry into the degrees.
+    static bool OnTheGlobe(double v, int maxDegrees) { return NmeaDegMinWithin(v, maxDegrees); }
 
     CNMEAMessage& m_message;
     bool m_refused = false;

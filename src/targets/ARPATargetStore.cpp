@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "nmea/NMEAConvert.h"
 #include "nmea/NMEASentenceTable.h"
 #include "nmea/NMEAValueIndex.h"
 
@@ -26,7 +27,7 @@ bool IsTargetNumber(std::int64_t n)
 // on the globe and its letter is a hemisphere.
 std::optional<double> StoredLatitude(std::optional<double> v, std::optional<char> hemisphere)
 {
-    if (!v || !(*v >= 0 && *v <= 9000.0))
+    if (!v || !nmea::NmeaDegMinWithin(*v, 90))
         return std::nullopt;
     if (hemisphere == 'N')
         return -*v;
@@ -37,7 +38,7 @@ std::optional<double> StoredLatitude(std::optional<double> v, std::optional<char
 
 std::optional<double> StoredLongitude(std::optional<double> v, std::optional<char> hemisphere)
 {
-    if (!v || !(*v >= 0 && *v <= 18000.0))
+    if (!v || !nmea::NmeaDegMinWithin(*v, 180))
         return std::nullopt;
     if (hemisphere == 'E')
         return -*v;

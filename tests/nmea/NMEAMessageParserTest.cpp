@@ -883,6 +883,8 @@ TEST(InstrumentParsers, PositionsOffTheGlobeAndWrongHemispheresRefuseTheSentence
         "GPGLL,5030.50,N,18000.01,W,123519,A",   // and past 180
         "GPGLL,-5030.50,N,00140.25,E,123519,A",   // sign belongs in the letter
         "GPGLL,5030.50,N,18100.00,E,123519,A",   // longitude beyond 180
+        "GPGLL,5030.50,N,17960.99,E,123519,A",   // minutes of 60 carry past 180
+        "GPGLL,8960.50,N,00140.25,E,123519,A",   // and past the pole
         "GPGLL,5030.50,X,00140.25,W,123519,A",   // hemisphere letter
         "GPRMC,123519,A,9100.000,N,01131.000,E,022.4,084.4,230394,003.1,W",
         "GPRMC,123519,A,4807.038,N,01131.000,Q,022.4,084.4,230394,003.1,W",

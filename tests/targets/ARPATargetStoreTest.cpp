@@ -131,9 +131,12 @@ TEST_F(IntakeTest, PositionsUpToThePoleAndDirectionsWithTheirReferences)
     EXPECT_NEAR(pos->latitude, 90.0, 1e-9);
     EXPECT_NEAR(pos->longitude, -180.0, 1e-9);
     ASSERT_TRUE(Feed("TLL,04,9000.010,N,00100.000,W,X,,T,"));   // past the pole: kept as it was
+    ASSERT_TRUE(Feed("TLL,04,8960.500,N,00100.000,W,X,,T,"));   // minutes carried past it
+    ASSERT_TRUE(Feed("TLL,04,4000.000,N,17960.500,W,X,,T,"));   // and past 180
     pos = four->ReportedPosition();
     ASSERT_TRUE(pos);
     EXPECT_NEAR(pos->latitude, 90.0, 1e-9);
+    EXPECT_NEAR(pos->longitude, -180.0, 1e-9);
 
     ASSERT_TRUE(Feed("TTM,06,1.0,10.0,,5.0,90.0,,,,N,,T,,,A"));
     const auto six = store.Slot(6);
