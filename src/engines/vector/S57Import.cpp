@@ -8,6 +8,8 @@
 #include <ogr_api.h>
 #include <ogr_srs_api.h>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "platform/LocaleFreeNumbers.h"
 
@@ -188,6 +190,84 @@ void FillFromDsid(OGRFeatureH dsid, CChartInfoBlock& info, VChartData& chart)
         info.SetText(info::kTitle, info::kTitleWidth, comment);
 }
 
+// The object class of every feature is read by the S-57 driver as its table
+// index: it sizes a table by the largest class number a cell gives. A cell
+// whose description reads that number other than as S-57's two-byte
+// unsigned field could ask for gigabytes, so such a layout is refused before
+// the driver reads it. Returns why the file at `path` is refused, or nothing.
+std::string FeatureLayoutFault(const std::string& path)
+{
+    VSILFILE* f = VSIFOpenL(path.c_str(), "rb");
+    if (!f)
+        return {};   // the driver says what is wrong with a file it cannot read
+    std::string ddr(24, '\0');
+    const std::size_t got = VSIFReadL(ddr.data(), 1, ddr.size(), f);
+    const auto digits = [&ddr](std::size_t at, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (i >= ddr.size() || !std::isdigit(static_cast<unsigned char>(ddr[i])))
+                return -1;
+            v = v * 10 + (ddr[i] - '0');
+        }
+        return v;
+    };
+    const int length = got == 24 ? digits(0, 5) : -1;
+    if (length > 24 && length <= 1 << 20) {
+        ddr.resize(static_cast<std::size_t>(length));
+        if (VSIFReadL(ddr.data() + 24, 1, ddr.size() - 24, f) != ddr.size() - 24)
+            ddr.resize(24);
+    }
+    VSIFCloseL(f);
+    const int base = digits(12, 5), sizeLen = digits(20, 1), sizePos = digits(21, 1),
+              sizeTag = digits(23, 1);
+    if (ddr.size() <= 24 || base <= 24 || sizeLen <= 0 || sizePos <= 0 || sizeTag <= 0)
+        return {};   // not a data description the driver would take either
+    const std::size_t entry = static_cast<std::size_t>(sizeTag + sizeLen + sizePos);
+    for (std::size_t at = 24; at + entry <= ddr.size() && ddr[at] != '\x1e'; at += entry) {
+        if (ddr.compare(at, static_cast<std::size_t>(sizeTag), "FRID") != 0)
+            continue;
+        const int len =
+            digits(at + static_cast<std::size_t>(sizeTag), static_cast<std::size_t>(sizeLen));
+        const int pos = digits(at + static_cast<std::size_t>(sizeTag + sizeLen),
+                               static_cast<std::size_t>(sizePos));
+        const std::size_t from = static_cast<std::size_t>(base) + static_cast<std::size_t>(pos);
+        if (len <= 0 || pos < 0 || from + static_cast<std::size_t>(len) > ddr.size())
+            return "the feature record's description lies outside the cell's header";
+        // Field controls and name, then the subfield names, then their formats.
+        const std::string field = ddr.substr(from, static_cast<std::size_t>(len));
+        const std::size_t names = field.find('\x1f');
+        const std::size_t formats =
+            names == std::string::npos ? names : field.find('\x1f', names + 1);
+        if (formats == std::string::npos)
+            return "the feature record's description is incomplete";
+        const std::string nameList = field.substr(names + 1, formats - names - 1);
+        std::string formatList = field.substr(formats + 1);
+        formatList.erase(std::remove_if(formatList.begin(), formatList.end(),
+                                        [](char c) { return c == '(' || c == ')' || c == '\x1e'; }),
+                         formatList.end());
+        // "2b11" stands for "b11,b11".
+        std::vector<std::string> expanded;
+        std::size_t start = 0;
+        while (start <= formatList.size() && expanded.size() < 64) {
+            const std::size_t comma = std::min(formatList.find(',', start), formatList.size());
+            std::string item = formatList.substr(start, comma - start);
+            std::size_t n = 0;
+            int repeat = 0;
+            while (n < item.size() && std::isdigit(static_cast<unsigned char>(item[n])) &&
+                   repeat < 64)
+                repeat = repeat * 10 + (item[n++] - '0');
+            for (int r = 0; r < std::max(repeat, 1) && expanded.size() < 64; ++r)
+                expanded.push_back(item.substr(n));
+            start = comma + 1;
+        }
+        const std::vector<std::string> standard{"b11", "b14", "b11", "b11", "b12", "b12", "b11"};
+        if (nameList != "RCNM!RCID!PRIM!GRUP!OBJL!RVER!RUIN" || expanded != standard)
+            return "its feature records are not laid out as S-57's (object class \"" + nameList +
+                   "\" read as \"" + formatList + "\")";
+    }
+    return {};
+}
+
 }   // namespace
 
 void EnsureGdalReady()
@@ -234,6 +314,20 @@ S57ImportResult ImportS57Cell(const std::string& cell, bool applyUpdates, VChart
     UpdateSequence seq = applyUpdates ? FindUpdates(cell) : UpdateSequence{};
     result.missingUpdate = seq.missing;
     result.updatesApplied = seq.contiguous;
+
+    for (int update = 0; update <= (applyUpdates ? seq.contiguous : 0); ++update) {
+        std::string folder, stem, file = cell;
+        SplitCell(cell, folder, stem);
+        if (update > 0) {
+            char ext[8];
+            std::snprintf(ext, sizeof ext, "%03d", update);
+            file = folder + "/" + stem + "." + ext;
+        }
+        if (std::string why = FeatureLayoutFault(file); !why.empty()) {
+            result.error = file.substr(file.find_last_of('/') + 1) + ": " + why;
+            return result;
+        }
+    }
 
     const char* drivers[] = {"S57", nullptr};
     const char* options[] = {applyUpdates ? "UPDATES=APPLY" : "UPDATES=IGNORE",

@@ -255,6 +255,27 @@ TEST(VChartStore, DamagedCellsAreRefusedWithAMessage)
     }
 }
 
+// A cell whose description reads the object class wider than S-57's two
+// bytes could make the reader size a table of gigabytes: it is refused first.
+TEST(VChartStore, AFeatureLayoutOtherThanS57sIsRefusedBeforeItIsRead)
+{
+    TempFolder dir;
+    ASSERT_TRUE(vtest::WriteSampleCell(dir.Path(), "WIDE"));
+    std::string bytes = ReadBytes(dir / "WIDE.000");
+    const std::string standard = "(b11,b14,b11,b11,b12,b12,b11)";
+    const std::size_t at = bytes.find(standard);
+    ASSERT_NE(at, std::string::npos);
+    VChartData chart;
+    ASSERT_TRUE(ImportS57Cell((dir / "WIDE.000").string(), true, chart).ok);
+    bytes.replace(at, standard.size(), "(b11,b14,b11,b11,b14,b12,b11)");
+    WriteBytes(dir / "WIDE.000", bytes);
+    const auto result = ImportS57Cell((dir / "WIDE.000").string(), true, chart);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("WIDE.000: its feature records are not laid out as S-57's"),
+              std::string::npos)
+        << result.error;
+}
+
 TEST(VChartStore, DamagedStoreFilesOpenToAMessage)
 {
     TempFolder dir;
