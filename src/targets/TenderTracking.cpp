@@ -40,7 +40,12 @@ std::optional<std::chrono::system_clock::time_point> ReportUtc(const CTenderReco
     if (!time.IsValid() || !date.IsValid())
         return std::nullopt;
     const double hms = time.GetDouble();
-    const auto d = static_cast<int>(date.GetDouble());
+    const double dmy = date.GetDouble();
+    // The parser stores the fields as sent: a time or date past its six
+    // digits is no moment at all.
+    if (!(hms >= 0 && hms < 1000000) || !(dmy >= 0 && dmy < 1000000))
+        return std::nullopt;
+    const auto d = static_cast<int>(dmy);
     using namespace std::chrono;
     const int yy = d % 100;
     const year_month_day ymd{year{yy < 70 ? 2000 + yy : 1900 + yy}, month{unsigned(d / 100 % 100)},
