@@ -21,7 +21,6 @@
 #include "TempFolder.h"
 #include "app/WorkspaceManager.h"
 #include "nmea/NetworkMessaging.h"
-#include "nmea/ReceivedLines.h"
 #include "platform/SettingsStore.h"
 
 using namespace std::chrono_literals;
@@ -156,22 +155,6 @@ TEST(NetworkPortStations, ASentenceRelayedArrivesOnceAndWhole)
     second.CloseAll();
     a.module.Terminate();
     b.module.Terminate();
-}
-
-// The relayed lines wait at most 500 deep: the 501st pushes out the oldest,
-// and the reader takes them oldest first.
-TEST(NetworkPortStations, TheFiveHundredAndFirstRelayedLinePushesOutTheOldest)
-{
-    nmea::CReceivedLines lines;
-    for (int i = 1; i <= 501; ++i)
-        lines.Add("line " + std::to_string(i));
-    EXPECT_EQ(lines.Size(), nmea::CReceivedLines::kLimit);
-    std::stop_source stop;
-    std::string line;
-    ASSERT_TRUE(lines.TakeOldest(stop.get_token(), line));
-    EXPECT_EQ(line, "line 2");
-    ASSERT_TRUE(lines.TakeOldest(stop.get_token(), line));
-    EXPECT_EQ(line, "line 3");
 }
 
 }   // namespace
