@@ -89,6 +89,17 @@ bool CInstruments::SwitchGpsReceive(bool open)
     return !m_gps->Device().IsReceiveOpen() || m_gps->ToggleReceive();
 }
 
+bool CInstruments::SetGpsTransmitPort(std::uint8_t port)
+{
+    nmea::CGPSDevice& device = m_gps->Device();
+    device.CloseTransmit();
+    m_gps->Config().transmitPort = port;
+    if (port == 0 || device.OpenTransmit())
+        return true;
+    m_gps->Config().transmitPort = 0;
+    return false;
+}
+
 void CInstruments::Close()
 {
     if (m_gps)

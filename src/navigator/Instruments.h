@@ -42,6 +42,10 @@ public:
     // module's own switch (its warning, the views told), the transmit side
     // left as it is.
     bool SwitchGpsReceive(bool open);
+    // Moves the GPS's transmit side to `port` (0: off): the side open now
+    // closes and the new one opens at once. False, with the port set to off,
+    // when the new one would not open.
+    bool SetGpsTransmitPort(std::uint8_t port);
     void Close();
     // The GPS module's own module steps (it is a sub-module of the navigator).
     void LoadSettings();

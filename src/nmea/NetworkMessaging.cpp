@@ -111,6 +111,26 @@ std::string LocalHostName()
     return name;
 }
 
+std::optional<CSocketStart> StartSocketLayer()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return std::nullopt;
+    ::close(fd);
+    CSocketStart start;
+    char name[kHostNameBuffer] = {};
+    // A longer name fails (ENAMETOOLONG) rather than arriving cut short; the
+    // last byte is checked too, for a C library that truncates silently.
+    if (::gethostname(name, sizeof name) != 0 || name[sizeof name - 1] != '\0')
+        return std::nullopt;
+    start.hostName = name;
+    const std::vector<Ipv4> addresses = LocalIpv4Addresses();
+    if (addresses.empty())
+        return std::nullopt;
+    start.address = FirstNonLoopbackIpv4().value_or(addresses.front());
+    return start;
+}
+
 bool IsLocalIpv4(const Ipv4& address)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -43,6 +43,19 @@ std::vector<Ipv4> LocalIpv4Addresses();
 // This computer's host name; empty when the system gives none.
 std::string LocalHostName();
 
+// What start-up takes from the socket layer before any window exists.
+struct CSocketStart {
+    std::string hostName;   // as read into a buffer of 50 characters
+    Ipv4 address{};   // the first non-loopback IPv4 address, else the first loopback one
+};
+inline constexpr std::size_t kHostNameBuffer = 50;
+inline constexpr const char* kSocketStartFailedText = "Failed to Initialise sockets";
+
+// Opens and closes an IPv4 socket, reads the host name and the host's first
+// IPv4 address. Empty when any of the three fails: no socket can be had, the
+// name does not fit the buffer, or no interface that is up has an IPv4 address.
+std::optional<CSocketStart> StartSocketLayer();
+
 // True when a socket can be bound to the address here: it is one of this
 // computer's (any of 127.x.x.x counts).
 bool IsLocalIpv4(const Ipv4& address);

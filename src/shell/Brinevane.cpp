@@ -30,6 +30,7 @@
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/GPSModule.h"
+#include "nmea/NetworkMessaging.h"
 #include "nmea/ui/InstrumentsWindows.h"
 #include "platform/Files.h"
 #include "platform/SettingsAutoSave.h"
@@ -182,6 +183,16 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     }
     for (auto& word : app::SplitCommandLine(line))
         m_commandLine.push_back(word);
+
+    // Station messaging needs the socket layer, the host name and an address;
+    // without them the program does not start.
+    if (!nmea::StartSocketLayer()) {
+        qWarning("Brinevane: %s", nmea::kSocketStartFailedText);
+        m_prompt->Ask(nmea::kSocketStartFailedText, "Brinevane", platform::PromptIcon::Stop,
+                      platform::PromptButtons::Ok);
+        m_startFailed = true;
+        return false;
+    }
 
     // The settings file: a damaged one is set aside and the program starts on
     // defaults rather than not at all.

@@ -236,3 +236,43 @@ TEST(GpsPortState, OffGoesThroughTheGpsSwitchAndUploadsKeepTheirDecimals)
     }
     instruments.Close();
 }
+
+// The options' transmit port takes effect when applied: the old side closes,
+// the new one opens at once, and a port that will not open leaves the GPS
+// with no transmit port rather than one that seems set.
+TEST(GpsPortState, TransmitPortMovesWhenSetAndIsOffWhenItWillNotOpen)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair com1(folder.Path(), "usb-one");
+    brine_test::PtyPair com2(folder.Path(), "usb-two");
+    ASSERT_TRUE(com1.Running() && com2.Running());
+    nmea::PortPaths paths{};
+    paths[0] = com1.Path().string();
+    paths[1] = com2.Path().string();
+    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
+    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
+    nmea::CGPSDevice& gps = instruments.Gps().Device();
+
+    ASSERT_TRUE(instruments.SetGpsTransmitPort(1));
+    EXPECT_TRUE(gps.IsTransmitOpen());
+    EXPECT_EQ(instruments.Gps().Config().transmitPort, 1);
+    ASSERT_TRUE(instruments.SetGpsTransmitPort(2));
+    EXPECT_EQ(gps.GetTransmitPort(), 2);
+    const auto connected = std::chrono::steady_clock::now() + 5s;
+    while (!gps.CanTransmitNow() && std::chrono::steady_clock::now() < connected)
+        std::this_thread::sleep_for(20ms);
+    const nmea::CUploadPoint point{48.153, -122.737, "WP1", "Point Wilson"};
+    ASSERT_TRUE(gps.SendWaypoint(point, 0, 1, false));
+    EXPECT_EQ(com2.Receive(6, 3s).substr(0, 6), "$ECWPL");
+    EXPECT_EQ(com1.Receive(1, 300ms), "") << "the old port still sends";
+
+    ASSERT_TRUE(instruments.SetGpsTransmitPort(0));
+    EXPECT_FALSE(gps.IsTransmitOpen());
+    // COM3 is not in the list (its adapter gone since the settings named it).
+    EXPECT_FALSE(instruments.SetGpsTransmitPort(3));
+    EXPECT_EQ(instruments.Gps().Config().transmitPort, 0);
+    EXPECT_FALSE(gps.IsTransmitOpen());
+    instruments.Close();
+}

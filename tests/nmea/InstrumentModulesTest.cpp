@@ -402,6 +402,48 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
     }
 }
 
+// The options page's OK: a changed switch is applied (switching on asks
+// first and takes one route hold), a changed port moves an open transmit
+// side at once, and a port that will not open leaves the port off.
+TEST(AutopilotModule, OptionsApplyTheSwitchAndMoveThePort)
+{
+    SteeringBench bench;
+    nmea::CAutopilotModule& autopilot = bench.autopilot;
+    bench.ports.Add(2);
+    bench.Connect(50.05);
+    const char* confirm = "Please Confirm switching Autopilot on";
+
+    bench.prompt.Expect(platform::PromptAnswer::Cancel, confirm);
+    autopilot.ApplyOptions(1, true, 2.0);
+    EXPECT_FALSE(autopilot.IsAutopilotOn());
+    EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
+    EXPECT_EQ(bench.route.holds, 0);
+
+    bench.prompt.Expect(platform::PromptAnswer::Ok, confirm);
+    autopilot.ApplyOptions(1, true, 2.0);
+    ASSERT_TRUE(autopilot.IsAutopilotOn());
+    EXPECT_TRUE(autopilot.Device().IsTransmitOpen());
+    EXPECT_EQ(bench.route.holds, 1);
+    ASSERT_EQ(bench.prompt.AskedPrompts().size(), 2u);
+    EXPECT_EQ(bench.prompt.AskedPrompts().back().icon, platform::PromptIcon::Question);
+    EXPECT_EQ(bench.prompt.AskedPrompts().back().buttons, platform::PromptButtons::OkCancel);
+
+    autopilot.ApplyOptions(1, true, 2.0);   // nothing changed: no question, no hold
+    EXPECT_EQ(bench.route.holds, 1);
+    autopilot.ApplyOptions(2, true, 2.0);
+    EXPECT_TRUE(autopilot.Device().IsTransmitOpen());
+    EXPECT_EQ(bench.ports.FindPort(2)->GetUsers(nmea::PortChannel::Transmit), 1);
+    EXPECT_EQ(bench.ports.FindPort(1)->GetUsers(nmea::PortChannel::Transmit), 0);
+    autopilot.ApplyOptions(7, true, 2.0);   // not in the port list
+    EXPECT_EQ(autopilot.Config().transmitPort, 0);
+    EXPECT_FALSE(autopilot.Device().IsTransmitOpen());
+
+    autopilot.ApplyOptions(0, false, 2.0);
+    EXPECT_FALSE(autopilot.IsAutopilotOn());
+    EXPECT_EQ(bench.route.holds, 0);
+    EXPECT_EQ(bench.prompt.Remaining(), 0u);
+}
+
 // The autopilot's stored port, rate and sentence flag; a port that is gone
 // falls back to the first one (none: off), and with no port the switch is grey.
 TEST(AutopilotModule, SettingsAndThePortTheSwitchNeeds)

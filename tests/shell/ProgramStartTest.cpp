@@ -51,8 +51,19 @@ QString ProgramFolder()
 
 // Starts the program offscreen under its own instance name, with its settings in `config` (away
 // from the user's) and the given variables.
+// As Start, with the program run by `wrapper` (a command and its arguments,
+// the program's path appended last), or directly when it is empty.
+void StartWrapped(QProcess& p, const QTemporaryDir& config, const QString& instance,
+                  std::initializer_list<std::pair<const char*, QString>> vars, QStringList wrapper);
+
 void Start(QProcess& p, const QTemporaryDir& config, const QString& instance,
            std::initializer_list<std::pair<const char*, QString>> vars)
+{
+    StartWrapped(p, config, instance, vars, {});
+}
+
+void StartWrapped(QProcess& p, const QTemporaryDir& config, const QString& instance,
+                  std::initializer_list<std::pair<const char*, QString>> vars, QStringList wrapper)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -63,7 +74,13 @@ void Start(QProcess& p, const QTemporaryDir& config, const QString& instance,
         env.insert(name, value);
     p.setProcessEnvironment(env);
     const char* bin = std::getenv("BRINE_BIN_DIR");
-    p.start(QDir(bin ? bin : ".").filePath("brinevane"));
+    const QString program = QDir(bin ? bin : ".").filePath("brinevane");
+    if (wrapper.isEmpty()) {
+        p.start(program);
+        return;
+    }
+    const QString command = wrapper.takeFirst();
+    p.start(command, wrapper << program);
 }
 
 // Measured from the launcher's monotonic clock before the start to the main window's first paint.
@@ -102,6 +119,38 @@ TEST(ProgramStart, MissingDatumTableEndsWithAFailureCode)
     ASSERT_TRUE(p.waitForFinished(20000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
+}
+
+// The program run in namespaces of its own (where the system allows them): a host name that does
+// not fit the 50-character name buffer, or no interface up with an IPv4 address, ends start-up with
+// "Failed to Initialise sockets" and the failure code; a name one shorter starts.
+TEST(ProgramStart, SocketLayerFailureEndsStartUp)
+{
+    if (QProcess::execute("unshare", {"-Urun", "true"}) != 0)
+        GTEST_SKIP() << "user namespaces are not available here";
+    struct Case {
+        const char* name;
+        QStringList wrapper;
+        int exitCode;
+    };
+    // sh -c 'script' name program: the name comes as $0, the program's path as $1.
+    const QString rename = "hostname \"$0\" && exec \"$1\"";
+    const std::vector<Case> cases = {
+        {"name of 49", {"unshare", "-Uru", "sh", "-c", rename, QString(49, 'n')}, 0},
+        {"name of 50", {"unshare", "-Uru", "sh", "-c", rename, QString(50, 'n')}, 1},
+        {"no interface up", {"unshare", "-Urn"}, 1},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir config;
+        QProcess p;
+        StartWrapped(p, config, UniqueName("sockets"), {{"BRINE_QUIT_AFTER_MS", "1500"}},
+                     c.wrapper);
+        ASSERT_TRUE(p.waitForFinished(30000)) << c.name;
+        EXPECT_EQ(p.exitCode(), c.exitCode) << c.name;
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(err.contains("Failed to Initialise sockets"), c.exitCode == 1)
+            << c.name << ": " << err.toStdString();
+    }
 }
 
 // A settings file that really is damaged is set aside under a name the

@@ -443,8 +443,10 @@ void CNavigatorWindows::ApplyGpsOptions(nmea::CGPSOptions& now, const nmea::CGPS
             gps.Config().receivePort = now.receivePort = 0;
         LowerHold();
     }
-    if (now.transmitPort != before.transmitPort)
-        gps.Config().transmitPort = now.transmitPort;
+    // The page shows "Off" again when the new transmit port would not open.
+    if (now.transmitPort != before.transmitPort &&
+        !m_instruments->SetGpsTransmitPort(now.transmitPort))
+        now.transmitPort = 0;
     m_instruments->SaveSettings();
 }
 

@@ -335,6 +335,40 @@ TEST(Target, UnusableReportsAreSkippedAndKeepTheLastPosition)
     }
 }
 
+// Each of the seven values a report is made of must be set and younger than
+// its span; the position values play no part.
+TEST(Target, EveryReportValueMustBeValid)
+{
+    FakeTracking tracking;
+    auto owned = std::make_unique<FakeTarget>();
+    FakeTarget& record = *owned;
+    COverlayTarget target(std::move(owned), &tracking);
+    chart::CTargetValues& v = record.values;
+    const std::pair<const char*, nmea::CNMEADataValue*> seven[] = {
+        {"speed", &v.speed},     {"range", &v.range},
+        {"bearing", &v.bearing}, {"bearing reference", &v.bearingReference},
+        {"course", &v.course},   {"course reference", &v.courseReference},
+        {"key", &v.key}};
+    record.Report(3.0, 90.0, "T", 10.0, "T", 5.0);
+    ASSERT_TRUE(target.UpdateFromNMEA(kOwn, 0.0));
+    const CPosition last = target.GetMotion().position;
+    for (const auto& [name, value] : seven) {
+        record.Report(4.0, 180.0, "T", 10.0, "T", 5.0);
+        value->Reset();
+        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0)) << name << " never set";
+        record.Report(4.0, 180.0, "T", 10.0, "T", 5.0);
+        value->SetValiditySpan(std::chrono::seconds(0));
+        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0)) << name << " older than its span";
+        value->SetValiditySpan(std::chrono::minutes(1));
+        EXPECT_EQ(target.GetMotion().position, last) << name;
+    }
+    record.Report(4.0, 180.0, "T", 10.0, "T", 5.0);
+    v.latitude.Reset();
+    v.longitude.Reset();
+    EXPECT_TRUE(target.UpdateFromNMEA(kOwn, 0.0));
+    EXPECT_NE(target.GetMotion().position, last);
+}
+
 TEST(Target, MotionFromTheValueStorePositions)
 {
     FakeTracking tracking;
