@@ -43,9 +43,9 @@ public:
 
     CIndicatorAction(const QLabel& pane, QObject* parent)
         : QWidgetAction(parent),
-          m_style(pane.styleSheet().replace("font-weight: bold;",
-                                            QString("font-weight: bold; font-size: %1px;")
-                                                .arg(kLabelPixels))),
+          m_style(pane.styleSheet().replace(
+              "font-weight: bold;",
+              QString("font-weight: bold; font-size: %1px;").arg(kLabelPixels))),
           m_width(LabelWidth(pane)), m_frame(pane.frameStyle())
     { }
 
