@@ -89,36 +89,31 @@ int PanelRank(const app::CSidePanel* p)
     return static_cast<int>(found - order.begin());
 }
 
+// The modules ordered by `rank`, those of one rank in creation order.
+std::vector<app::CModule*> Ranked(const app::CModuleList& modules, int (*rank)(const app::CModule&))
+{
+    std::vector<app::CModule*> ordered;
+    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [rank](app::CModule* a, app::CModule* b) { return rank(*a) < rank(*b); });
+    return ordered;
+}
+
 }   // namespace
 
 std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules)
 {
-    std::vector<app::CModule*> ordered;
-    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
-        return SettingsRank(*a) < SettingsRank(*b);
-    });
-    return ordered;
+    return Ranked(modules, SettingsRank);
 }
 
 std::vector<app::CModule*> CloseQueryOrder(const app::CModuleList& modules)
 {
-    std::vector<app::CModule*> ordered;
-    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
-        return CloseQueryRank(*a) < CloseQueryRank(*b);
-    });
-    return ordered;
+    return Ranked(modules, CloseQueryRank);
 }
 
 std::vector<app::CModule*> ShutDownOrder(const app::CModuleList& modules)
 {
-    std::vector<app::CModule*> ordered;
-    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
-        return ShutDownRank(*a) < ShutDownRank(*b);
-    });
-    return ordered;
+    return Ranked(modules, ShutDownRank);
 }
 
 void SortSidePanels(std::vector<app::CSidePanel*>& panels)

@@ -222,27 +222,19 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
 // receive and transmit sides, the wind's receive side and the tenders' receive side close.
 TEST(ModuleLifecycle, InstrumentSidesCloseInTheNavigatorsOrder)
 {
-    brine_test::FirstStartApp();
-    const brine_test::FirstStartHome home;
-    home.AddSettings("[Software\\Quorwick\\Brinevane\\Default\\Navigator\\GPS]\n"
-                     "ReceiveCOMPort=dword:1\nTransmitCOMPort=dword:1\n"
-                     "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Wind]\n"
-                     "ReceiveCOMPort=dword:1\n"
-                     "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot]\n"
-                     "TransmitCOMPort=dword:1\n"
-                     "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Repeater]\n"
-                     "ReceiveCOMPort=bin:01\nTransmitCOMPort=dword:1\n"
-                     "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Radar\\ARPA]\n"
-                     "ReceiveCOMPort=dword:1\n"
-                     "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\TenderTracking]\n"
-                     "ReceiveCOMPort=dword:1\n");
-    const std::filesystem::path replay = home.folder / "voyage.nmea";
-    {
-        std::ofstream out(replay);
-        for (int i = 0; i < 2000; ++i)
-            out << "$GPRMC,120000,A,4736.000,N,12224.000,W,6.0,45.0,010120,,*00\r\n";
-    }
-
+    const std::string everyInstrumentOnCom1 =
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\GPS]\n"
+        "ReceiveCOMPort=dword:1\nTransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Wind]\n"
+        "ReceiveCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot]\n"
+        "TransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Repeater]\n"
+        "ReceiveCOMPort=bin:01\nTransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Radar\\ARPA]\n"
+        "ReceiveCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\TenderTracking]\n"
+        "ReceiveCOMPort=dword:1\n";
     std::vector<std::string> steps;
     std::function<void()> atFirstClose;
     nmea::SetDeviceSideObserver(
@@ -255,13 +247,15 @@ TEST(ModuleLifecycle, InstrumentSidesCloseInTheNavigatorsOrder)
     const std::unique_ptr<void, void (*)(void*)> observing(
         &steps, [](void*) { nmea::SetDeviceSideObserver({}); });
 
-    brine_test::ScriptedPrompt prompt;
-    QObject owner;
-    brine_test::AcceptDialogsAsTheyCome(&owner);
-    shell::CBrinevane theApp(&prompt);
-    ASSERT_TRUE(theApp.InitApplication());
-    ASSERT_TRUE(theApp.InitInstance({}));
-    shell::CMainFrame& frame = *theApp.MainFrame();
+    brine_test::FirstStartProgram program(false, false, false, everyInstrumentOnCom1);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    const std::filesystem::path replay = program.home.folder / "voyage.nmea";
+    {
+        std::ofstream out(replay);
+        for (int i = 0; i < 2000; ++i)
+            out << "$GPRMC,120000,A,4736.000,N,12224.000,W,6.0,45.0,010120,,*00\r\n";
+    }
     auto* navigator = brine_test::FindModule<navigator::CNavigatorModule>(frame);
     auto* tenders = brine_test::FindModule<targets::CTenderWindows>(frame);
     ASSERT_TRUE(navigator && tenders);
@@ -301,7 +295,6 @@ TEST(ModuleLifecycle, InstrumentSidesCloseInTheNavigatorsOrder)
     const std::vector<std::string> closed(steps.begin() + static_cast<long>(opened.size()),
                                           steps.end());
     EXPECT_EQ(closed, expected);
-    theApp.ExitInstance();
 }
 
 }   // namespace
