@@ -62,7 +62,9 @@ app::CDateTimeEx OlderDateTime(const std::string& date, const std::string& time)
 }   // namespace
 
 // A data file shorter than the header it announces (or than any header):
-// what a kill leaves while the table is being made.
+// what a kill leaves while the table is being made. Only a header begun as
+// this program writes one (a dBASE version byte, no row counted yet) counts:
+// any other is a damaged file, which is kept with its notes for the user.
 bool IsCutShortHeader(const std::string& dataPath)
 {
     std::error_code ec;
@@ -75,6 +77,9 @@ bool IsCutShortHeader(const std::string& dataPath)
     unsigned char header[10] = {};
     if (!in.read(reinterpret_cast<char*>(header), sizeof header))
         return true;
+    if ((header[0] != 0x03 && header[0] != 0x8B) ||
+        (header[4] | header[5] | header[6] | header[7]) != 0)
+        return false;
     const std::uintmax_t headerLength = header[8] | (unsigned(header[9]) << 8);
     return size < headerLength;
 }

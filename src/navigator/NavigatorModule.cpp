@@ -178,7 +178,10 @@ void CNavigatorModule::ShutDown()
     // From here the track's last point is the closing one: neither a tick
     // nor a message the last tick left waiting writes after it.
     m_shutDown = true;
+    // The replay, then the tenders' simulation, stop before any instrument
+    // closes: nothing is fed to a device side on its way out.
     m_simulation->Stop();
+    m_vessels->StopTargetSimulations();
     if (m_log == nullptr)
         return;
     // The track ends where the vessel is, as switching the source off ends

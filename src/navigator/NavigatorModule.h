@@ -82,6 +82,9 @@ public:
     // A new workspace draws the position-fix markers, large.
     void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
+    // Leaving a workspace (or closing) counts as the user's confirmation of
+    // the position: its warning goes off and the interval starts again.
+    void CloseWorkspaceWindows() override { m_source.ConfirmPosition(); }
     void ShutDown() override;
 
     // Set before the first cycle (the window side has the frame's bar).

@@ -83,6 +83,13 @@ void CVesselList::CheckTargetAges(bool ownFixReal)
         module->CheckTargetAges(ownFixReal);
 }
 
+void CVesselList::StopTargetSimulations()
+{
+    const auto modules = m_modules;
+    for (const auto& [kind, module] : modules)
+        module->StopSimulation();
+}
+
 void CVesselList::ResetTargets()
 {
     const auto modules = m_modules;

@@ -49,6 +49,9 @@ public:
     // Every target of the module leaves the list (and is destroyed) and its
     // slots are emptied under its lock; targets still queued are dropped.
     virtual void ResetTargets() = 0;
+    // The program is closing: a simulation of the module's targets stops
+    // before any instrument closes. Default: there is none.
+    virtual void StopSimulation() { }
 };
 
 class CVesselList {
@@ -77,6 +80,7 @@ public:
     void CheckTargetAges(bool ownFixReal);
     // Every module drops its targets; what no module took off goes too.
     void ResetTargets();
+    void StopTargetSimulations();
 
     // Each raise is ended by one lower; a lower without a raise does nothing.
     void RaiseHold() { ++m_holds; }

@@ -1156,7 +1156,10 @@ void CVesselLogbook::ProcessNotice(int type, const std::string& payload, const s
     if ((type != kNoticeLogRow && type != kNoticeTrackPoint) || payload.size() < 2 ||
         payload[0] != kNoticeMarker || !IsOpen())
         return;
-    const std::string text = payload.substr(1);
+    std::string text = payload.substr(1);
+    // A station that ends the text with its terminating zero byte names the same table.
+    if (text.back() == '\0')
+        text.pop_back();
     const auto first = text.find(':');
     const auto second = first == std::string::npos ? first : text.find(':', first + 1);
     if (second == std::string::npos)

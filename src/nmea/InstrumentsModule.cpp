@@ -122,10 +122,11 @@ void CInstrumentsModule::LoadSettings()
 
 void CInstrumentsModule::OpenDevices()
 {
-    // What the navigator opens beside its GPS when it starts: wind, the repeater.
-    m_wind->Device().OpenReceive();
+    // What the navigator opens after its GPS when it starts: the repeater's
+    // receive and transmit sides, then the wind.
     m_repeater->Device().OpenReceive();
     m_repeater->Device().OpenTransmit();
+    m_wind->Device().OpenReceive();
     m_devicesOpen = true;
 }
 
@@ -184,14 +185,16 @@ void CInstrumentsModule::RegisterCommands(app::CCommandTable& commands)
 
 void CInstrumentsModule::ShutDown()
 {
-    if (m_messaging)
-        m_messaging->Stop();
+    // The autopilot, the repeater, then the wind; station messaging once no
+    // device uses the network port.
     for (CNMEADevice* device : std::initializer_list<CNMEADevice*>{
-             m_wind ? &m_wind->Device() : nullptr, m_repeater ? &m_repeater->Device() : nullptr,
-             m_autopilot ? &m_autopilot->Device() : nullptr})
+             m_autopilot ? &m_autopilot->Device() : nullptr,
+             m_repeater ? &m_repeater->Device() : nullptr, m_wind ? &m_wind->Device() : nullptr})
         if (device != nullptr)
             device->CloseAll();
     m_devicesOpen = false;
+    if (m_messaging)
+        m_messaging->Stop();
 }
 
 void CInstrumentsModule::OnTimer(app::TimerCadence cadence)

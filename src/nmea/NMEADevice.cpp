@@ -11,6 +11,23 @@ namespace nmea {
 
 namespace {
 constexpr auto kQueueLockWait = std::chrono::milliseconds(5);
+
+DeviceSideObserver& SideObserver()
+{
+    static DeviceSideObserver observer;
+    return observer;
+}
+
+void ReportSide(const CNMEADevice& device, PortChannel channel, bool opened)
+{
+    if (SideObserver())
+        SideObserver()(device.GetName(), channel, opened);
+}
+}   // namespace
+
+void SetDeviceSideObserver(DeviceSideObserver observer)
+{
+    SideObserver() = std::move(observer);
 }
 
 std::uint8_t ResolveStoredPort(const CPortDirectory& ports, std::uint8_t stored)
@@ -76,6 +93,7 @@ bool CNMEADevice::OpenSide(PortChannel channel)
         CloseSide(channel, true);
         return false;
     }
+    ReportSide(*this, channel, true);
     return true;
 }
 
@@ -95,8 +113,10 @@ void CNMEADevice::CloseSide(PortChannel channel, bool join)
         side.work.notify_all();
         side.worker.join();
     }
-    if (port != nullptr)
+    if (port != nullptr) {
         port->DetachUser(channel, *this);
+        ReportSide(*this, channel, false);
+    }
 }
 
 void CNMEADevice::ReleaseReceive()

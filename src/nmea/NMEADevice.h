@@ -56,6 +56,13 @@ public:
 // other number falls back to the first port of the list (or off).
 std::uint8_t ResolveStoredPort(const CPortDirectory& ports, std::uint8_t stored);
 
+// Told of every device side that opens or closes: the device's name, the
+// side, and whether it opened. Lets a check follow the order in which the
+// program starts and stops its instruments; none by default.
+using DeviceSideObserver =
+    std::function<void(const std::string& device, PortChannel channel, bool opened)>;
+void SetDeviceSideObserver(DeviceSideObserver observer);
+
 class CNMEADevice {
 public:
     static constexpr std::size_t kReceiveQueueLimit = 50;

@@ -2,6 +2,7 @@
 // bars on OK and kept with the workspace; a workspace load puts them back.
 
 #include <QAction>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,13 +34,19 @@ const shell::ToolBarDef* FindDef(unsigned bar)
 }
 
 // A status-bar indicator's command on a toolbar: a field drawn as the pane
-// is (its frame, colours and width), showing the reading the idle pass
+// is (its frame and colours, bold), in the toolbar labels' type 24 pixels
+// high and as much wider as that type is, showing the reading the idle pass
 // writes into the command's text.
 class CIndicatorAction final : public QWidgetAction {
 public:
+    static constexpr int kLabelPixels = 24;
+
     CIndicatorAction(const QLabel& pane, QObject* parent)
-        : QWidgetAction(parent), m_style(pane.styleSheet()), m_width(pane.sizeHint().width()),
-          m_frame(pane.frameStyle())
+        : QWidgetAction(parent),
+          m_style(pane.styleSheet().replace(
+              "font-weight: bold;",
+              QString("font-weight: bold; font-size: %1px;").arg(kLabelPixels))),
+          m_width(LabelWidth(pane)), m_frame(pane.frameStyle())
     { }
 
 protected:
@@ -62,6 +69,14 @@ protected:
     }
 
 private:
+    static int LabelWidth(const QLabel& pane)
+    {
+        QFont bold = pane.font();
+        bold.setBold(true);
+        const int panePixels = std::max(1, QFontInfo(bold).pixelSize());
+        return pane.sizeHint().width() * kLabelPixels / panePixels;
+    }
+
     QString m_style;
     int m_width;
     int m_frame;

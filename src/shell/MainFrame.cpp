@@ -1332,7 +1332,8 @@ bool CMainFrame::RunClose(bool confirm, bool unattended)
         if (m_msgBar)
             m_msgBar->LockUpdate(false);   // no refresh while things go
         m_created = false;
-        m_modules.ForEach([](app::CModule& m) { m.ShutDown(); });
+        for (app::CModule* m : shell::ShutDownOrder(m_modules))
+            m->ShutDown();
         if (m_charting)
             m_charting->CloseAllChartDocs();
         if (m_mdi) {

@@ -63,6 +63,22 @@ int CloseQueryRank(const app::CModule& m)
     return 3;
 }
 
+// At close: the navigator (its replay, the tenders' simulation, its GPS),
+// radar targets, the instruments (autopilot, repeater, wind), then tender
+// tracking's own device; the rest in their order.
+int ShutDownRank(const app::CModule& m)
+{
+    if (dynamic_cast<const navigator::CNavigatorModule*>(&m))
+        return 0;
+    if (dynamic_cast<const targets::CARPAModule*>(&m))
+        return 1;
+    if (dynamic_cast<const nmea::CInstrumentsModule*>(&m))
+        return 2;
+    if (dynamic_cast<const targets::CTenderWindows*>(&m))
+        return 3;
+    return 4;
+}
+
 int PanelRank(const app::CSidePanel* p)
 {
     const std::array<unsigned, 5> order = {
@@ -73,26 +89,31 @@ int PanelRank(const app::CSidePanel* p)
     return static_cast<int>(found - order.begin());
 }
 
+// The modules ordered by `rank`, those of one rank in creation order.
+std::vector<app::CModule*> Ranked(const app::CModuleList& modules, int (*rank)(const app::CModule&))
+{
+    std::vector<app::CModule*> ordered;
+    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [rank](app::CModule* a, app::CModule* b) { return rank(*a) < rank(*b); });
+    return ordered;
+}
+
 }   // namespace
 
 std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules)
 {
-    std::vector<app::CModule*> ordered;
-    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
-        return SettingsRank(*a) < SettingsRank(*b);
-    });
-    return ordered;
+    return Ranked(modules, SettingsRank);
 }
 
 std::vector<app::CModule*> CloseQueryOrder(const app::CModuleList& modules)
 {
-    std::vector<app::CModule*> ordered;
-    modules.ForEach([&ordered](app::CModule& m) { ordered.push_back(&m); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](app::CModule* a, app::CModule* b) {
-        return CloseQueryRank(*a) < CloseQueryRank(*b);
-    });
-    return ordered;
+    return Ranked(modules, CloseQueryRank);
+}
+
+std::vector<app::CModule*> ShutDownOrder(const app::CModuleList& modules)
+{
+    return Ranked(modules, ShutDownRank);
 }
 
 void SortSidePanels(std::vector<app::CSidePanel*>& panels)

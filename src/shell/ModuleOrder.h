@@ -26,6 +26,10 @@ std::vector<app::CModule*> SettingsOrder(const app::CModuleList& modules);
 // which questions a Cancel leaves unasked.
 std::vector<app::CModule*> CloseQueryOrder(const app::CModuleList& modules);
 
+// The modules in the order they shut down at close: the navigator, radar
+// targets, the instruments, tender tracking, then the rest as created.
+std::vector<app::CModule*> ShutDownOrder(const app::CModuleList& modules);
+
 // The side panels in their order: chart information, monitor, chartpoint,
 // route, target tracking, then any other.
 void SortSidePanels(std::vector<app::CSidePanel*>& panels);

@@ -85,6 +85,56 @@ TEST(LogTables, FixesRoundTripAndInvalidTimesStoreEmpty)
     EXPECT_EQ(log.GetRecordCount(), 1);
 }
 
+// A logbook whose data file is damaged (its header names more bytes than the
+// file has, and counts rows) is refused and every file of it is kept as it
+// was: its notes are not lost to a new, empty logbook. A header this program
+// had only begun to write (no row counted yet) is made again.
+TEST(LogTables, ADamagedLogbookIsKeptAndAnUnfinishedOneMadeAgain)
+{
+    brine_test::TempFolder dir;
+    const std::string path = (dir / "own").string();
+    {
+        CDBLog log;
+        log.SetFilePath(path);
+        ASSERT_TRUE(log.Open());
+        log.m_time = app::CDateTimeEx(2024, 6, 1, 16, 0, 0);
+        log.m_note = "Departed Port Townsend";
+        ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+        log.Close();
+    }
+    const auto bytes = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::string damaged = bytes(path + ".dbf");
+    ASSERT_GT(damaged.size(), 64u);
+    const std::string wholeHeader = damaged;
+    damaged[0] = '\x5A';
+    damaged[8] = '\xFF';
+    damaged[9] = '\xFF';
+    std::ofstream(path + ".dbf", std::ios::binary | std::ios::trunc) << damaged;
+    const std::string memo = bytes(path + ".dbt");
+    {
+        CDBLog log;
+        log.SetFilePath(path);
+        EXPECT_FALSE(log.Open());
+        EXPECT_NE(log.GetMessage().find("is not a position log"), std::string::npos)
+            << log.GetMessage();
+    }
+    EXPECT_EQ(bytes(path + ".dbf"), damaged);
+    EXPECT_EQ(bytes(path + ".dbt"), memo);
+
+    // The first bytes of a new logbook's header, as a making cut short leaves them.
+    std::string unfinished = wholeHeader.substr(0, 40);
+    for (int i = 4; i < 8; ++i)
+        unfinished[static_cast<std::size_t>(i)] = '\0';
+    std::ofstream(path + ".dbf", std::ios::binary | std::ios::trunc) << unfinished;
+    CDBLog log;
+    log.SetFilePath(path);
+    ASSERT_TRUE(log.Open());
+    EXPECT_EQ(log.GetRecordCount(), 0);
+}
+
 TEST(LogTables, FixTypeTexts)
 {
     const std::pair<const char*, int> rows[] = {

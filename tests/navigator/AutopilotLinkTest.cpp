@@ -142,6 +142,11 @@ TEST(AutopilotLink, ArrivalGoesWithTheWaypointReachedInFramedLines)
     std::vector<std::string> arrivals;
     for (const std::string& line : lines) {
         EXPECT_EQ(FramingFault(line), "") << line;
+        // Every bearing is true, and the destination is the waypoint's number.
+        for (std::size_t field : {9u, 12u, 14u})
+            EXPECT_EQ(LinkRig::Field(line, field), "T") << field << ": " << line;
+        const std::string destination = LinkRig::Field(line, 10);
+        EXPECT_TRUE(destination == "2" || destination == "3") << line;
         if (LinkRig::Field(line, 6) == "A")
             arrivals.push_back(LinkRig::Field(line, 10));
     }

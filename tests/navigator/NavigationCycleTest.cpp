@@ -293,6 +293,34 @@ TEST(NavigationCycle, ConfirmationRepeatsInDeadReckoning)
     EXPECT_FALSE(c.nav.IsConfirmationWarningOn());
 }
 
+// Leaving a workspace (and closing, which leaves it too) counts as the user's
+// confirmation: the warning goes off and the next one is five minutes on.
+TEST(NavigationCycle, LeavingTheWorkspaceConfirmsThePosition)
+{
+    Cycle c;
+    c.Feed(navtest::Rmc(50.0, -4.0, 6.0, 45.0));
+    c.Pass();
+    c.clock.Advance(6s);
+    c.nav.SwitchToDeadReckoningByUser();
+    for (int s = 1; s <= 300 && !c.nav.IsConfirmationWarningOn(); ++s) {
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    ASSERT_TRUE(c.nav.IsConfirmationWarningOn());
+    const int shown = c.nav.ConfirmationWarningsShown();
+    c.clock.Advance(120s);
+    c.nav.CloseWorkspaceWindows();
+    EXPECT_FALSE(c.nav.IsConfirmationWarningOn());
+    for (int s = 1; s < 300; ++s) {
+        c.clock.Advance(1s);
+        c.Pass();
+    }
+    EXPECT_EQ(c.nav.ConfirmationWarningsShown(), shown) << "counted again from the confirmation";
+    c.clock.Advance(1s);
+    c.Pass();
+    EXPECT_EQ(c.nav.ConfirmationWarningsShown(), shown + 1);
+}
+
 // One writer alternates two far-apart fixes, NMEA and DR, flat out; reader
 // threads copy fixes and snapshots while the user-interface thread runs the
 // cycle and publishes snapshots. No read mixes two fixes.

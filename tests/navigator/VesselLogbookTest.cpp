@@ -548,6 +548,14 @@ TEST(VesselLogbook, NoticesGoOutAndOnlyThisLogsAreTakenIn)
                         "1:1:SHARED",
                         "A");
     EXPECT_EQ(b.rowsAdded, 1);
+    // The text may come with its terminating zero byte.
+    b.log.ProcessNotice(kNoticeLogRow,
+                        std::string("\x12"
+                                    "1:1:shared\0",
+                                    12),
+                        "A");
+    EXPECT_EQ(b.rowsAdded, 2);
+    b.rowsAdded = 1;
     b.log.ProcessNotice(kNoticeTrackPoint,
                         "\x12"
                         "1:1:shared",

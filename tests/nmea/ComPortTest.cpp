@@ -647,6 +647,34 @@ TEST(PortList, FirstStartAssignsStableNamesThenPortsThatOpen)
     EXPECT_EQ(nmea::ResolveStoredPort(list, 0), 0);
 }
 
+// Port 255 is the network port: none until station messaging gives the list
+// one, then found and available. A list with no serial port has no first
+// port (0), and a number past COM12 names none.
+TEST(PortList, TheNetworkPortAndAListWithoutSerialPorts)
+{
+    nmea::CPortList list(nmea::PortPaths{}, {});
+    EXPECT_EQ(list.GetFirstPortNumber(), 0);
+    EXPECT_EQ(list.FindPort(nmea::CPort::kNetworkPort), nullptr);
+    EXPECT_FALSE(list.IsPortAvailable(nmea::CPort::kNetworkPort));
+    EXPECT_FALSE(list.IsPortAvailable(1));
+
+    auto network = std::make_unique<brine_test::FakePort>(nmea::CPort::kNetworkPort);
+    nmea::CPort* given = network.get();
+    list.SetNetworkPort(std::move(network));
+    EXPECT_EQ(list.FindPort(nmea::CPort::kNetworkPort), given);
+    EXPECT_TRUE(list.IsPortAvailable(nmea::CPort::kNetworkPort));
+    EXPECT_EQ(list.GetFirstPortNumber(), 0) << "the network port is no serial port";
+    EXPECT_EQ(nmea::ResolveStoredPort(list, 4), 0);
+
+    nmea::PortPaths paths;
+    paths[11] = "/dev/no-such-adapter";
+    list.SetPaths(paths, {});
+    EXPECT_EQ(list.GetFirstPortNumber(), 12);
+    EXPECT_TRUE(list.IsPortAvailable(12));
+    EXPECT_EQ(list.FindPort(13), nullptr);
+    EXPECT_EQ(list.FindPort(0), nullptr);
+}
+
 // A path changed on the System page is used at once: the port in use goes
 // over to the new device without its users closing, a new path makes its
 // port, and an emptied one takes the port out of the list.

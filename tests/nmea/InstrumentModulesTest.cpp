@@ -390,6 +390,9 @@ TEST(AutopilotModule, SwitchNeedsARouteAndConfirmation)
     EXPECT_TRUE(route.monitoring.passingPerpendicular && route.monitoring.automaticLegAdvance);
     EXPECT_EQ(route.holds, 2);   // one for steering, one for the leg advance it switched on
     EXPECT_EQ(route.active, 1u);
+    // Steering starts from where the vessel stands.
+    ASSERT_TRUE(bench.navigator.reference.has_value());
+    EXPECT_DOUBLE_EQ(bench.navigator.reference->GetLatitude(), 50.05);
 
     autopilot.OnAutopilotSwitch();
     EXPECT_FALSE(autopilot.Device().IsTransmitOpen());

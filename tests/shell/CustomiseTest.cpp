@@ -5,6 +5,7 @@
 // workspace, is renamed, offered in the bar menu, and deleted.
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
@@ -173,6 +174,45 @@ TEST_F(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     again.LoadToolbarButtons();
     EXPECT_EQ(again.ToolBar(id), nullptr);
     again.TearDown();
+}
+
+// A vessel or tender indicator put on a toolbar is drawn as a label: black,
+// bold (weight 700) type 24 pixels high on the indicators' grey.
+TEST_F(Customise, IndicatorLabelsOnAToolbarAreBlackBoldOnGrey)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.show();
+    // The indicators' update handlers, as the navigator and tender tracking give them.
+    const int owner = 0;
+    frame.Commands().Add(&owner, 2310, 2318, {}, [](app::CCmdUI& ui) { ui.SetText("12.3"); });
+    frame.Commands().Add(&owner, 2325, 2330, {}, [](app::CCmdUI& ui) { ui.SetText("7"); });
+    Run(frame, [](shell::CCustomiseDlg& dlg) {
+        dlg.BarCombo()->setCurrentIndex(0);
+        for (const char* group : {"Navigator 1", "Navigator 2", "Tender Target"}) {
+            auto groups = dlg.Groups()->findItems(group, Qt::MatchExactly);
+            ASSERT_EQ(groups.size(), 1) << group;
+            dlg.Groups()->setCurrentItem(groups.front());
+            for (int row = 0; row < dlg.Commands()->count(); ++row) {
+                const unsigned id = dlg.Commands()->item(row)->data(Qt::UserRole).toUInt();
+                if ((id >= 2310 && id <= 2318) || (id >= 2325 && id <= 2330)) {
+                    dlg.Commands()->setCurrentRow(row);
+                    dlg.AddSelected();
+                }
+            }
+        }
+    });
+    for (unsigned id : {2310u, 2311u, 2312u, 2313u, 2314u, 2315u, 2316u, 2317u, 2318u, 2325u, 2326u,
+                        2327u, 2328u, 2329u, 2330u}) {
+        auto* label = frame.findChild<QLabel*>(QString("IndicatorButton%1").arg(id));
+        ASSERT_NE(label, nullptr) << id;
+        label->ensurePolished();
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 0)) << id;
+        EXPECT_EQ(label->palette().color(QPalette::Window), QColor(175, 175, 175)) << id;
+        EXPECT_EQ(label->font().weight(), QFont::Bold) << id;
+        EXPECT_EQ(label->font().pixelSize(), 24) << id;
+    }
+    frame.TearDown();
 }
 
 }   // namespace

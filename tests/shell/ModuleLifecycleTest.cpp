@@ -7,15 +7,19 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FirstStart.h"
 #include "ScriptedPrompt.h"
+#include "app/CommandIds.h"
 #include "app/DisplayPaletteModule.h"
 #include "app/Module.h"
 #include "app/Registry.h"
@@ -26,11 +30,13 @@
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
 #include "nmea/InstrumentsModule.h"
+#include "nmea/NMEADevice.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "routes/TidalModule.h"
 #include "shell/MainFrame.h"
 #include "targets/ARPAModule.h"
+#include "targets/TenderTracking.h"
 #include "targets/ui/TenderWindows.h"
 
 namespace {
@@ -207,6 +213,88 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
     const std::size_t end = text.find("\n[", at + 1);
     EXPECT_NE(text.substr(at, end - at).find("InitialDatabase=str:Anchorage"), std::string::npos)
         << text.substr(at, end - at);
+}
+
+// Every instrument on the one serial port: each side that opens or closes, in order. At start
+// the GPS opens, then the repeater, then the wind. At close
+// the replay and the tender simulation stop before any side closes; then the GPS's receive and
+// transmit sides, the radar's receive side, the autopilot's transmit side, the repeater's
+// receive and transmit sides, the wind's receive side and the tenders' receive side close.
+TEST(ModuleLifecycle, InstrumentSidesCloseInTheNavigatorsOrder)
+{
+    const std::string everyInstrumentOnCom1 =
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\GPS]\n"
+        "ReceiveCOMPort=dword:1\nTransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Wind]\n"
+        "ReceiveCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Autopilot]\n"
+        "TransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Repeater]\n"
+        "ReceiveCOMPort=bin:01\nTransmitCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Radar\\ARPA]\n"
+        "ReceiveCOMPort=dword:1\n"
+        "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\TenderTracking]\n"
+        "ReceiveCOMPort=dword:1\n";
+    std::vector<std::string> steps;
+    std::function<void()> atFirstClose;
+    nmea::SetDeviceSideObserver(
+        [&](const std::string& device, nmea::PortChannel channel, bool opened) {
+            if (!opened && atFirstClose)
+                std::exchange(atFirstClose, nullptr)();
+            steps.push_back(std::string(opened ? "+" : "-") + device +
+                            (channel == nmea::PortChannel::Receive ? " rx" : " tx"));
+        });
+    const std::unique_ptr<void, void (*)(void*)> observing(
+        &steps, [](void*) { nmea::SetDeviceSideObserver({}); });
+
+    brine_test::FirstStartProgram program(false, false, false, everyInstrumentOnCom1);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    const std::filesystem::path replay = program.home.folder / "voyage.nmea";
+    {
+        std::ofstream out(replay);
+        for (int i = 0; i < 2000; ++i)
+            out << "$GPRMC,120000,A,4736.000,N,12224.000,W,6.0,45.0,010120,,*00\r\n";
+    }
+    auto* navigator = brine_test::FindModule<navigator::CNavigatorModule>(frame);
+    auto* tenders = brine_test::FindModule<targets::CTenderWindows>(frame);
+    ASSERT_TRUE(navigator && tenders);
+    QTest::qWait(200);
+    // At start the GPS, then the repeater's receive and transmit sides, then the wind.
+    std::vector<std::string> startOrder;
+    for (const char* side : {"+GPS rx", "+GPS tx", "+Repeater rx", "+Repeater tx", "+Wind rx"})
+        if (std::find(steps.begin(), steps.end(), side) != steps.end())
+            startOrder.push_back(side);
+    EXPECT_EQ(steps, startOrder);
+    EXPECT_GE(startOrder.size(), 3u);
+    frame.Commands().Execute(app::cmd::kArpaActivate);
+    frame.Commands().Execute(app::cmd::kTenderActivate);
+    navigator->Simulation().SetFilePath(replay);
+    navigator->Simulation().SetSpeedFactor(1);
+    ASSERT_TRUE(navigator->Simulation().Start());
+    ASSERT_TRUE(tenders->Tracking().Simulator().Start());
+    QTest::qWait(200);
+
+    bool replayStopped = false, simulationStopped = false;
+    atFirstClose = [&] {
+        replayStopped = !navigator->Simulation().IsRunning();
+        simulationStopped = !tenders->Tracking().Simulator().IsRunning();
+    };
+    const std::vector<std::string> opened = steps;
+    frame.CloseUnattended();
+    QTest::qWait(100);
+    EXPECT_TRUE(replayStopped) << "the replay stops before any device side closes";
+    EXPECT_TRUE(simulationStopped) << "the tender simulation stops before any side closes";
+    // The sides that opened, in the order they close.
+    std::vector<std::string> expected;
+    for (const char* side : {"GPS rx", "GPS tx", "ARPA rx", "Autopilot tx", "Repeater rx",
+                             "Repeater tx", "Wind rx", "Target Tracking rx", "Target Tracking tx"})
+        if (std::find(opened.begin(), opened.end(), std::string("+") + side) != opened.end())
+            expected.push_back(std::string("-") + side);
+    EXPECT_GE(expected.size(), 6u);
+    const std::vector<std::string> closed(steps.begin() + static_cast<long>(opened.size()),
+                                          steps.end());
+    EXPECT_EQ(closed, expected);
 }
 
 }   // namespace

@@ -346,6 +346,9 @@ void CNavigatorWindows::ShutDown()
     if (m_dumpWindows)
         m_dumpWindows->CloseAll();
     navigator::CNavigatorModule::ShutDown();
+    // The GPS's receive and transmit sides are the first instruments to close.
+    if (m_instruments)
+        m_instruments->Close();
     if (m_gpsQuestion)
         m_gpsQuestion->close();
 }

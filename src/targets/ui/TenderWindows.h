@@ -115,6 +115,7 @@ public:
     // Every tender goes: rows, sheet, log window, flags and counts with it;
     // the channel slots are emptied under the store's lock.
     void ResetTargets() override;
+    void StopSimulation() override { m_tracking.Simulator().Stop(); }
 
 private:
     // Properties over a tender's position marker (ranked with the position

@@ -75,6 +75,9 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     EXPECT_EQ(items, (QStringList{"Off", "COM3", "Network"}));
+    EXPECT_EQ(combo->itemData(0).toInt(), 0);
+    EXPECT_EQ(combo->itemData(1).toInt(), 3);
+    EXPECT_EQ(combo->itemData(2).toInt(), 255);
     // A serial port reads "COM" and its number, whatever device it runs over.
     struct SerialPort : nmea::CPortDirectory {
         nmea::CComPort com2{2, "/nonexistent/ttyUSB7"};
