@@ -176,22 +176,16 @@ void CARPATargetStore::ParseTTM(CNMEAMessage& message)
         target->Value(item::TtmTargetCourse).SetDouble(*course, stamp);
         SetCode(target->Value(item::TtmCourseReference), courseReference, stamp);
     }
-    const auto distance = message.Number(1);
-    const auto speed = message.Number(3);
+    // A radar still acquiring a target leaves some of these empty: each one
+    // that is there is stored, an empty one keeps the last report's value.
+    SetNumber(target->Value(item::TtmTargetDistance), message.Number(1), stamp);
+    SetNumber(target->Value(item::TtmTargetSpeed), message.Number(3), stamp);
     // The unit letter as the radar sent it: only "K", "S" and "N" name a unit.
     const std::string_view unitField = message.GetField(11);
     const auto unit = unitField.empty() ? std::nullopt : std::optional<char>(unitField.front());
-    if (distance && speed && unit) {
-        target->Value(item::TtmTargetDistance).SetDouble(*distance, stamp);
-        target->Value(item::TtmTargetSpeed).SetDouble(*speed, stamp);
-        SetCode(target->Value(item::TtmUnit), unit, stamp);
-    }
-    const auto cpa = message.Number(5);
-    const auto tcpa = message.Number(6);
-    if (cpa && tcpa) {
-        target->Value(item::TtmClosestApproach).SetDouble(*cpa, stamp);
-        target->Value(item::TtmTimeToClosestApproach).SetDouble(*tcpa, stamp);
-    }
+    SetCode(target->Value(item::TtmUnit), unit, stamp);
+    SetNumber(target->Value(item::TtmClosestApproach), message.Number(5), stamp);
+    SetNumber(target->Value(item::TtmTimeToClosestApproach), message.Number(6), stamp);
     SetNumber(target->Value(item::TtmTime), message.Number(7), stamp);
     SetCode(target->Value(item::TtmTargetStatus), message.Char(4), stamp);
     if (const auto reference = message.Char(5))

@@ -149,6 +149,28 @@ TEST_F(IntakeTest, PositionsUpToThePoleAndDirectionsWithTheirReferences)
     EXPECT_EQ(six->Value(item::TtmCourseReference).GetInt(), 'T');
 }
 
+// A radar that is still acquiring leaves fields empty: each field that is
+// there is stored, and an empty one leaves the value from the last report.
+TEST_F(IntakeTest, EachTtmFieldThatIsThereIsStoredAndEmptyOnesLeaveTheLastValue)
+{
+    ASSERT_TRUE(Feed("TTM,03,2.50,045.0,T,,,,,7.5,N,,T,,,A"));   // no speed, course or CPA
+    const auto three = store.Slot(3);
+    ASSERT_NE(three, nullptr);
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmTargetDistance).GetDouble(), 2.5);
+    EXPECT_EQ(three->Value(item::TtmUnit).GetInt(), 'N');
+    EXPECT_FALSE(three->Value(item::TtmTargetSpeed).IsValid());
+    EXPECT_FALSE(three->Value(item::TtmClosestApproach).IsValid());
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmTimeToClosestApproach).GetDouble(), 7.5);
+
+    ASSERT_TRUE(Feed("TTM,03,2.40,046.0,T,11.0,270.0,T,0.40,6.0,N,,T,,,A"));
+    ASSERT_TRUE(Feed("TTM,03,,046.5,T,,270.0,T,0.35,,,,T,,,A"));   // CPA without TCPA
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmTargetDistance).GetDouble(), 2.4);
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmTargetSpeed).GetDouble(), 11.0);
+    EXPECT_EQ(three->Value(item::TtmUnit).GetInt(), 'N');
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmClosestApproach).GetDouble(), 0.35);
+    EXPECT_DOUBLE_EQ(three->Value(item::TtmTimeToClosestApproach).GetDouble(), 6.0);
+}
+
 TEST_F(IntakeTest, LabelsGoOnlyToTargetsThatExistAndNoFurtherThanTheLineHolds)
 {
     ASSERT_TRUE(Feed("TTM,01,1.0,10.0,T,5.0,90.0,T,,,N,,T,,,A"));
