@@ -403,6 +403,40 @@ TEST_F(ModuleTest, TracksGetAFixPerMarkerSpanAndTargetsWithoutAPositionStayPut)
     EXPECT_EQ(module.Targets()[0].fix->position.longitude, before.longitude);
 }
 
+// A lower-case unit letter converts everywhere the target is shown; the speed
+// and CPA a track fix records are the report's own, in an upper-case unit only.
+TEST_F(ModuleTest, TrackFixesRecordTheReportedSpeedAndClosestApproach)
+{
+    nav.own.courseOverGround = 0.0;
+    nav.own.speedOverGround = 10.0;
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.852,045.0,T,18.52,045.0,T,0.926,3.0,k,,T,,,A",
+             "RATTM,02,1.0,090.0,T,10.0,045.0,T,0.5,3.0,N,,T,,,A",
+             "RATTM,03,1.0,135.0,T,10.0,045.0,R,0.5,3.0,N,,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 3u);
+    for (const auto& target : module.Targets()) {
+        const int number = target.record->Number();
+        ASSERT_TRUE(target.fix.has_value()) << number;
+        ASSERT_EQ(target.track.size(), 1u) << number;
+        const auto& fix = target.track.front();
+        EXPECT_EQ(fix.minutesToClosestApproach, 3.0) << number;
+        if (number == 1) {
+            EXPECT_NEAR(*target.fix->rangeNm, 1.0, 1e-9);
+            EXPECT_NEAR(*target.fix->speedKnots, 10.0, 1e-9);
+            EXPECT_FALSE(fix.speedKnots);
+            EXPECT_FALSE(fix.closestApproachNm);
+        } else {
+            // A relative course gives the symbol the true motion; the fix
+            // keeps the speed as reported.
+            ASSERT_TRUE(fix.speedKnots) << number;
+            EXPECT_EQ(*fix.speedKnots, 10.0) << number;
+            EXPECT_EQ(fix.closestApproachNm, 0.5) << number;
+        }
+    }
+}
+
 }   // namespace
 
 // Each target carries its own display properties: a copy of the module's when
