@@ -563,6 +563,34 @@ TEST_F(ModuleTest, TheSentenceListHoldsTheFourTargetSentences)
     EXPECT_FALSE(module.Config().IsSentenceEnabled(Line("RAOSD,90.0,A,90.0,B,5.0,B,,,N")));
 }
 
+// The reader hands on only a line that starts with "$", is shorter than 83
+// characters (its line end included) and passes the talker and sentence
+// filters.
+TEST_F(ModuleTest, TheReaderDropsLinesTheFiltersRefuse)
+{
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    // "$", the body, "*hh" and the line end: 82 characters, then 83.
+    const auto padded = [](int number, std::size_t lineLength) {
+        std::string body = "RATTM," + std::to_string(number) + ",1.0,090.0,T,5.0,180.0,T,,,N,";
+        const std::string tail = ",T,,,A";
+        body += std::string(lineLength - 6 - body.size() - tail.size(), 'X');
+        return body + tail;
+    };
+    ASSERT_EQ(Line(padded(11, 82)).size(), 82u);
+    Receive({padded(11, 82), padded(12, 83)}, 1);
+    Receive({"GPTTM,13,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A",
+             "IITTM,14,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"},
+            1);
+    port.Receive(" " + Line("RATTM,15,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"));
+    Receive({"RATTM,16,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"});
+    Pass();
+    std::vector<int> numbers;
+    for (const auto& target : module.Targets())
+        numbers.push_back(target.record->Number());
+    EXPECT_EQ(numbers, (std::vector<int>{11, 14, 16}));
+}
+
 // Port "Off" is no port: applying it while ARPA is on closes the old port and
 // reports nothing; ARPA stays on and receives nothing until a port is chosen.
 TEST_F(ModuleTest, PortOffWhileOnClosesThePortWithoutAFailure)
