@@ -591,6 +591,34 @@ TEST_F(ModuleTest, TheReaderDropsLinesTheFiltersRefuse)
     EXPECT_EQ(numbers, (std::vector<int>{11, 14, 16}));
 }
 
+// The radar cursor needs a valid RSD cursor in a known range unit (either
+// case) and a valid own position; its range is taken in nautical miles.
+TEST_F(ModuleTest, RadarCursorNeedsAKnownUnitAndTheOwnPosition)
+{
+    app::CCommandTable commands;
+    module.RegisterCommands(commands);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Pass();
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
+    Receive({"RARSD,,,,,,,,,2.0,180.0,3.0,k,N"});
+    Pass();
+    ASSERT_TRUE(module.Cursor().has_value());
+    EXPECT_NEAR(module.Cursor()->rangeNm, 2000.0 / 1852.0, 1e-12);
+    EXPECT_EQ(commands.Update(app::cmd::kRadarCursor), (app::CCmdUIState{true, 0, std::nullopt}));
+    commands.Execute(app::cmd::kRadarCursor);
+    EXPECT_EQ(commands.Update(app::cmd::kRadarCursor).check, 1);
+
+    nav.own.position.reset();
+    Pass();
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
+    nav.own.position = targets::CTargetPosition{50.0, -1.0};
+    Receive({"RARSD,,,,,,,,,2.0,180.0,3.0,X,N"});
+    Pass();
+    EXPECT_FALSE(module.Cursor().has_value());
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
+}
+
 // Port "Off" is no port: applying it while ARPA is on closes the old port and
 // reports nothing; ARPA stays on and receives nothing until a port is chosen.
 TEST_F(ModuleTest, PortOffWhileOnClosesThePortWithoutAFailure)
