@@ -591,6 +591,31 @@ TEST_F(ModuleTest, TheReaderDropsLinesTheFiltersRefuse)
     EXPECT_EQ(numbers, (std::vector<int>{11, 14, 16}));
 }
 
+// Activate/Deactivate needs a receive port and is ticked while ARPA is on;
+// Go To Selected and Delete need a selected target.
+TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
+{
+    app::CCommandTable commands;
+    module.RegisterCommands(commands);
+    module.SetGoTo([](const targets::CTargetPosition&) {});
+    module.Config().receivePort = 0;
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{false, 0, std::nullopt}));
+    module.Config().receivePort = 2;
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{true, 0, std::nullopt}));
+    commands.Execute(app::cmd::kArpaActivate);
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{true, 1, std::nullopt}));
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+    Receive({"RATTM,01,1.0,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    module.SelectTarget(module.Targets()[0].record.get());
+    EXPECT_TRUE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
+    EXPECT_TRUE(commands.Update(app::cmd::kArpaDelete).enabled);
+    commands.Execute(app::cmd::kArpaDelete);
+    EXPECT_TRUE(module.Targets().empty());
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+}
+
 // The radar cursor needs a valid RSD cursor in a known range unit (either
 // case) and a valid own position; its range is taken in nautical miles.
 TEST_F(ModuleTest, RadarCursorNeedsAKnownUnitAndTheOwnPosition)
