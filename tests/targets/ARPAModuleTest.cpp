@@ -128,6 +128,47 @@ TEST_F(ModuleTest, SettingsLoadWithTheirRangesAndComeBackAsSaved)
     EXPECT_EQ(again.RefreshSeconds(), 12);
 }
 
+// A fresh module saves the defaults under their value names, every sentence
+// enabled in its own subkey.
+TEST_F(ModuleTest, AFreshModuleSavesTheDefaults)
+{
+    CARPAModule fresh(home, ports, clock, nullptr);
+    fresh.Initialise();
+    fresh.SaveSettings();
+    app::CRegistry registry(home.GetStore());
+    ASSERT_TRUE(fresh.OpenSettings(registry, false));
+    std::string text;
+    std::uint32_t dword = 0;
+    EXPECT_TRUE(registry.ReadDWord("ReceiveCOMPort", dword));
+    EXPECT_EQ(dword, 1u);
+    EXPECT_TRUE(registry.ReadDWord("MaxTargets", dword));
+    EXPECT_EQ(dword, 5u);
+    EXPECT_TRUE(registry.ReadDWord("NMEARefreshTime", dword));
+    EXPECT_EQ(dword, 5u);
+    EXPECT_TRUE(registry.ReadDWord("OverlaySize", dword));
+    EXPECT_EQ(dword, 2u);
+    EXPECT_TRUE(registry.ReadString("AutoDelete", text));
+    EXPECT_EQ(text, "False");
+    EXPECT_TRUE(registry.ReadString("WarningCircles", text));
+    EXPECT_EQ(text, "True");
+    double radius = 0.0;
+    EXPECT_TRUE(registry.ReadDouble("WarningCirclesRadius", radius));
+    EXPECT_EQ(radius, 0.1);
+    app::CDateTimeSpanEx span;
+    EXPECT_TRUE(registry.ReadTimeSpan("AutoDeleteTimeLimit", span));
+    EXPECT_EQ(span.GetTotalSeconds(), 30 * 60);
+    EXPECT_TRUE(registry.ReadTimeSpan("TargetDangerousInterval", span));
+    EXPECT_EQ(span.GetTotalSeconds(), 60);
+    registry.Close();
+    ASSERT_TRUE(fresh.OpenSettings(registry, false, "NMEASentences"));
+    for (const char* id : {"TLL", "TLB", "TTM", "RSD"}) {
+        EXPECT_TRUE(registry.ReadString(id, text)) << id;
+        EXPECT_EQ(text, "True") << id;
+    }
+    registry.Close();
+    fresh.Terminate();
+}
+
 TEST_F(ModuleTest, APortThatWillNotOpenLeavesArpaOffWithItsReason)
 {
     module.Config().receivePort = 2;
