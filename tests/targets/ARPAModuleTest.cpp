@@ -167,6 +167,20 @@ TEST_F(ModuleTest, AFreshModuleSavesTheDefaults)
     }
     registry.Close();
     fresh.Terminate();
+
+    // The three warnings, registered inactive.
+    const auto expect = [&](app::MsgHandle message, const char* text, std::uint16_t priority) {
+        ASSERT_NE(message, nullptr) << text;
+        EXPECT_EQ(message->text, text);
+        EXPECT_EQ(message->priority, priority) << text;
+        EXPECT_FALSE(bar.IsMessageActive(message)) << text;
+    };
+    expect(module.TurnedOffMessage(),
+           "ARPA has been turned off.  Targets WILL NO LONGER be updated or drawn.", 20002);
+    expect(module.WarningCircleMessage(), "Your vessel has entered an ARPA Target(s) Warning circle",
+           19000);
+    expect(module.DeadReckoningMessage(),
+           "One or more Targets position is being calculated from DR position.", 18500);
 }
 
 TEST_F(ModuleTest, APortThatWillNotOpenLeavesArpaOffWithItsReason)
