@@ -177,8 +177,8 @@ TEST_F(ModuleTest, AFreshModuleSavesTheDefaults)
     };
     expect(module.TurnedOffMessage(),
            "ARPA has been turned off.  Targets WILL NO LONGER be updated or drawn.", 20002);
-    expect(module.WarningCircleMessage(), "Your vessel has entered an ARPA Target(s) Warning circle",
-           19000);
+    expect(module.WarningCircleMessage(),
+           "Your vessel has entered an ARPA Target(s) Warning circle", 19000);
     expect(module.DeadReckoningMessage(),
            "One or more Targets position is being calculated from DR position.", 18500);
 }
