@@ -384,10 +384,10 @@ void CARPAModule::AddTrackFix(CTrackedTarget& target, std::chrono::system_clock:
     fix.time = when;
     fix.newSegment = target.track.empty();
     fix.course = target.fix->course;
-    fix.speedKnots = target.fix->speedKnots;
+    fix.speedKnots = record.FixSpeedKnots();
     fix.rangeNm = target.fix->rangeNm;
     fix.bearing = target.fix->bearing;
-    fix.closestApproachNm = record.ClosestApproachNm();
+    fix.closestApproachNm = record.FixClosestApproachNm();
     const auto& tcpa = record.Value(nmea::item::TtmTimeToClosestApproach);
     if (tcpa.IsValid())
         fix.minutesToClosestApproach = tcpa.GetDouble();

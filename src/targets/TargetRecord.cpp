@@ -104,35 +104,47 @@ bool CTargetRecord::IsReferenceTarget() const
 
 namespace {
 
-// A target report's speed and distance unit: "K", "S" or "N" as sent.
-bool IsReportUnit(std::optional<int> unit)
+// The unit letters a track fix takes: "K", "S" or "N" exactly as sent.
+bool IsFixUnit(std::optional<int> unit)
 {
     return unit && (*unit == 'K' || *unit == 'S' || *unit == 'N');
 }
 
 }   // namespace
 
-std::optional<double> CTargetRecord::InReportUnits(int itemNumber) const
+std::optional<double> CTargetRecord::InReportUnits(int itemNumber, bool upperCaseOnly) const
 {
     const auto unit = ValidCode(item::TtmUnit);
-    if (!IsReportUnit(unit) || !Value(itemNumber).IsValid())
+    if (!unit || !Value(itemNumber).IsValid() || (upperCaseOnly && !IsFixUnit(unit)))
+        return std::nullopt;
+    if (*unit <= 0 || *unit > 127)
         return std::nullopt;
     return ConvertToNauticalUnits(static_cast<char>(*unit), Value(itemNumber).GetDouble());
 }
 
 std::optional<double> CTargetRecord::SpeedKnots() const
 {
-    return InReportUnits(item::TtmTargetSpeed);
+    return InReportUnits(item::TtmTargetSpeed, false);
 }
 
 std::optional<double> CTargetRecord::ClosestApproachNm() const
 {
-    return InReportUnits(item::TtmClosestApproach);
+    return InReportUnits(item::TtmClosestApproach, false);
+}
+
+std::optional<double> CTargetRecord::FixSpeedKnots() const
+{
+    return InReportUnits(item::TtmTargetSpeed, true);
+}
+
+std::optional<double> CTargetRecord::FixClosestApproachNm() const
+{
+    return InReportUnits(item::TtmClosestApproach, true);
 }
 
 std::optional<double> CTargetRecord::DistanceNm() const
 {
-    return InReportUnits(item::TtmTargetDistance);
+    return InReportUnits(item::TtmTargetDistance, false);
 }
 
 std::optional<CTargetPosition> CTargetRecord::ReportedPosition() const

@@ -70,10 +70,15 @@ public:
     bool IsLost() const;
     // TTM reference flag while valid, else TLL's, else false.
     bool IsReferenceTarget() const;
-    // Speed (item 138) in knots by the unit letter of item 143.
+    // Speed (item 138) in knots by the unit letter of item 143, read in
+    // either case.
     std::optional<double> SpeedKnots() const;
     // Closest point of approach (item 141) in nautical miles.
     std::optional<double> ClosestApproachNm() const;
+    // The speed and closest approach a track fix records: as above, but only
+    // an upper-case "K", "S" or "N" names their unit.
+    std::optional<double> FixSpeedKnots() const;
+    std::optional<double> FixClosestApproachNm() const;
     // Target distance (item 135) in nautical miles.
     std::optional<double> DistanceNm() const;
     // The TLL position while both halves are valid.
@@ -93,9 +98,10 @@ public:
 
 private:
     std::optional<int> ValidCode(int item) const;
-    // An item in the report's unit (item 143, "K", "S" or "N" as sent) in
-    // nautical miles; nothing while either is invalid or the letter is other.
-    std::optional<double> InReportUnits(int item) const;
+    // An item in the report's unit (item 143, "K", "S" or "N" in either case,
+    // or in upper case only) in nautical units; nothing while either is
+    // invalid or the letter is another.
+    std::optional<double> InReportUnits(int item, bool upperCaseOnly) const;
 
     const int m_number;
     std::array<nmea::CNMEADataValue, nmea::kValueCount> m_values;

@@ -128,6 +128,61 @@ TEST_F(ModuleTest, SettingsLoadWithTheirRangesAndComeBackAsSaved)
     EXPECT_EQ(again.RefreshSeconds(), 12);
 }
 
+// A fresh module saves the defaults under their value names, every sentence
+// enabled in its own subkey.
+TEST_F(ModuleTest, AFreshModuleSavesTheDefaults)
+{
+    CARPAModule fresh(home, ports, clock, nullptr);
+    fresh.Initialise();
+    fresh.SaveSettings();
+    app::CRegistry registry(home.GetStore());
+    ASSERT_TRUE(fresh.OpenSettings(registry, false));
+    std::string text;
+    std::uint32_t dword = 0;
+    EXPECT_TRUE(registry.ReadDWord("ReceiveCOMPort", dword));
+    EXPECT_EQ(dword, 1u);
+    EXPECT_TRUE(registry.ReadDWord("MaxTargets", dword));
+    EXPECT_EQ(dword, 5u);
+    EXPECT_TRUE(registry.ReadDWord("NMEARefreshTime", dword));
+    EXPECT_EQ(dword, 5u);
+    EXPECT_TRUE(registry.ReadDWord("OverlaySize", dword));
+    EXPECT_EQ(dword, 2u);
+    EXPECT_TRUE(registry.ReadString("AutoDelete", text));
+    EXPECT_EQ(text, "False");
+    EXPECT_TRUE(registry.ReadString("WarningCircles", text));
+    EXPECT_EQ(text, "True");
+    double radius = 0.0;
+    EXPECT_TRUE(registry.ReadDouble("WarningCirclesRadius", radius));
+    EXPECT_EQ(radius, 0.1);
+    app::CDateTimeSpanEx span;
+    EXPECT_TRUE(registry.ReadTimeSpan("AutoDeleteTimeLimit", span));
+    EXPECT_EQ(span.GetTotalSeconds(), 30 * 60);
+    EXPECT_TRUE(registry.ReadTimeSpan("TargetDangerousInterval", span));
+    EXPECT_EQ(span.GetTotalSeconds(), 60);
+    registry.Close();
+    ASSERT_TRUE(fresh.OpenSettings(registry, false, "NMEASentences"));
+    for (const char* id : {"TLL", "TLB", "TTM", "RSD"}) {
+        EXPECT_TRUE(registry.ReadString(id, text)) << id;
+        EXPECT_EQ(text, "True") << id;
+    }
+    registry.Close();
+    fresh.Terminate();
+
+    // The three warnings, registered inactive.
+    const auto expect = [&](app::MsgHandle message, const char* text, std::uint16_t priority) {
+        ASSERT_NE(message, nullptr) << text;
+        EXPECT_EQ(message->text, text);
+        EXPECT_EQ(message->priority, priority) << text;
+        EXPECT_FALSE(bar.IsMessageActive(message)) << text;
+    };
+    expect(module.TurnedOffMessage(),
+           "ARPA has been turned off.  Targets WILL NO LONGER be updated or drawn.", 20002);
+    expect(module.WarningCircleMessage(),
+           "Your vessel has entered an ARPA Target(s) Warning circle", 19000);
+    expect(module.DeadReckoningMessage(),
+           "One or more Targets position is being calculated from DR position.", 18500);
+}
+
 TEST_F(ModuleTest, APortThatWillNotOpenLeavesArpaOffWithItsReason)
 {
     module.Config().receivePort = 2;
@@ -403,6 +458,40 @@ TEST_F(ModuleTest, TracksGetAFixPerMarkerSpanAndTargetsWithoutAPositionStayPut)
     EXPECT_EQ(module.Targets()[0].fix->position.longitude, before.longitude);
 }
 
+// A lower-case unit letter converts everywhere the target is shown; the speed
+// and CPA a track fix records are the report's own, in an upper-case unit only.
+TEST_F(ModuleTest, TrackFixesRecordTheReportedSpeedAndClosestApproach)
+{
+    nav.own.courseOverGround = 0.0;
+    nav.own.speedOverGround = 10.0;
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,1.852,045.0,T,18.52,045.0,T,0.926,3.0,k,,T,,,A",
+             "RATTM,02,1.0,090.0,T,10.0,045.0,T,0.5,3.0,N,,T,,,A",
+             "RATTM,03,1.0,135.0,T,10.0,045.0,R,0.5,3.0,N,,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 3u);
+    for (const auto& target : module.Targets()) {
+        const int number = target.record->Number();
+        ASSERT_TRUE(target.fix.has_value()) << number;
+        ASSERT_EQ(target.track.size(), 1u) << number;
+        const auto& fix = target.track.front();
+        EXPECT_EQ(fix.minutesToClosestApproach, 3.0) << number;
+        if (number == 1) {
+            EXPECT_NEAR(*target.fix->rangeNm, 1.0, 1e-9);
+            EXPECT_NEAR(*target.fix->speedKnots, 10.0, 1e-9);
+            EXPECT_FALSE(fix.speedKnots);
+            EXPECT_FALSE(fix.closestApproachNm);
+        } else {
+            // A relative course gives the symbol the true motion; the fix
+            // keeps the speed as reported.
+            ASSERT_TRUE(fix.speedKnots) << number;
+            EXPECT_EQ(*fix.speedKnots, 10.0) << number;
+            EXPECT_EQ(fix.closestApproachNm, 0.5) << number;
+        }
+    }
+}
+
 }   // namespace
 
 // Each target carries its own display properties: a copy of the module's when
@@ -527,6 +616,87 @@ TEST_F(ModuleTest, TheSentenceListHoldsTheFourTargetSentences)
     EXPECT_FALSE(module.Config().IsSentenceEnabled(Line("RATLB,1,ALPHA")));
     EXPECT_TRUE(module.Config().IsSentenceEnabled(Line("RATTM,01,1.0,10.0,T,5.0,90.0,T,,,N,,T,,")));
     EXPECT_FALSE(module.Config().IsSentenceEnabled(Line("RAOSD,90.0,A,90.0,B,5.0,B,,,N")));
+}
+
+// The reader hands on only a line that starts with "$", is shorter than 83
+// characters (its line end included) and passes the talker and sentence
+// filters.
+TEST_F(ModuleTest, TheReaderDropsLinesTheFiltersRefuse)
+{
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    // "$", the body, "*hh" and the line end: 82 characters, then 83.
+    const auto padded = [](int number, std::size_t lineLength) {
+        std::string body = "RATTM," + std::to_string(number) + ",1.0,090.0,T,5.0,180.0,T,,,N,";
+        const std::string tail = ",T,,,A";
+        body += std::string(lineLength - 6 - body.size() - tail.size(), 'X');
+        return body + tail;
+    };
+    ASSERT_EQ(Line(padded(11, 82)).size(), 82u);
+    Receive({padded(11, 82), padded(12, 83)}, 1);
+    Receive({"GPTTM,13,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A",
+             "IITTM,14,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"},
+            1);
+    port.Receive(" " + Line("RATTM,15,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"));
+    Receive({"RATTM,16,1.0,090.0,T,5.0,180.0,T,,,N,,T,,,A"});
+    Pass();
+    std::vector<int> numbers;
+    for (const auto& target : module.Targets())
+        numbers.push_back(target.record->Number());
+    EXPECT_EQ(numbers, (std::vector<int>{11, 14, 16}));
+}
+
+// Activate/Deactivate needs a receive port and is ticked while ARPA is on;
+// Go To Selected and Delete need a selected target.
+TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
+{
+    app::CCommandTable commands;
+    module.RegisterCommands(commands);
+    module.SetGoTo([](const targets::CTargetPosition&) {});
+    module.Config().receivePort = 0;
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{false, 0, std::nullopt}));
+    module.Config().receivePort = 2;
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{true, 0, std::nullopt}));
+    commands.Execute(app::cmd::kArpaActivate);
+    EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{true, 1, std::nullopt}));
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+    Receive({"RATTM,01,1.0,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    module.SelectTarget(module.Targets()[0].record.get());
+    EXPECT_TRUE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
+    EXPECT_TRUE(commands.Update(app::cmd::kArpaDelete).enabled);
+    commands.Execute(app::cmd::kArpaDelete);
+    EXPECT_TRUE(module.Targets().empty());
+    EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+}
+
+// The radar cursor needs a valid RSD cursor in a known range unit (either
+// case) and a valid own position; its range is taken in nautical miles.
+TEST_F(ModuleTest, RadarCursorNeedsAKnownUnitAndTheOwnPosition)
+{
+    app::CCommandTable commands;
+    module.RegisterCommands(commands);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Pass();
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
+    Receive({"RARSD,,,,,,,,,2.0,180.0,3.0,k,N"});
+    Pass();
+    ASSERT_TRUE(module.Cursor().has_value());
+    EXPECT_NEAR(module.Cursor()->rangeNm, 2000.0 / 1852.0, 1e-12);
+    EXPECT_EQ(commands.Update(app::cmd::kRadarCursor), (app::CCmdUIState{true, 0, std::nullopt}));
+    commands.Execute(app::cmd::kRadarCursor);
+    EXPECT_EQ(commands.Update(app::cmd::kRadarCursor).check, 1);
+
+    nav.own.position.reset();
+    Pass();
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
+    nav.own.position = targets::CTargetPosition{50.0, -1.0};
+    Receive({"RARSD,,,,,,,,,2.0,180.0,3.0,X,N"});
+    Pass();
+    EXPECT_FALSE(module.Cursor().has_value());
+    EXPECT_FALSE(commands.Update(app::cmd::kRadarCursor).enabled);
 }
 
 // Port "Off" is no port: applying it while ARPA is on closes the old port and

@@ -82,12 +82,12 @@ TEST_F(ArpaRowsTest, StatuteMilesAndAnUnknownUnit)
     EXPECT_EQ(row[12], "Query");
     EXPECT_EQ(row[3], "");   // not drawn yet: no position
 
-    // The unit letters are upper case: "k" leaves every converted cell empty.
+    // The unit letter is read in either case: "k" is kilometres.
     Feed("TTM,10,1.852,010.0,T,1.852,090.0,T,1.852,2.0,k,,T,,101500.00,A");
     row = Row(Target(10));
-    EXPECT_EQ(row[5], "");
-    EXPECT_EQ(row[7], "");
-    EXPECT_EQ(row[10], "");
+    EXPECT_EQ(row[5], "1.00 kn");
+    EXPECT_EQ(row[7], "1.00 nm");
+    EXPECT_EQ(row[10], "1.00 nm");
 
     // Lost after it was tracked (a report of a lost target makes none).
     Feed("TTM,09,1.0,010.0,T,1.0,090.0,T,1.0,2.0,X,,T,,101500.00,R");

@@ -231,13 +231,21 @@ TEST_F(IntakeTest, SpeedAndClosestApproachNeedAKnownUnitLetter)
     EXPECT_NEAR(*store.Slot(6)->SpeedKnots(), 10.0 * 1609.3 / 1852.0, 1e-9);
     ASSERT_TRUE(Feed("TTM,08,2.0,10.0,T,10.0,90.0,T,1.0,4.0,X,,T,,,A"));
     EXPECT_FALSE(store.Slot(8)->SpeedKnots());
-    // The letters are upper case: "k" is no unit.
+    // The conversion reads the letter in either case; only the values a
+    // track fix records take the upper-case letters alone.
     ASSERT_TRUE(Feed("TTM,07,2.0,10.0,T,18.52,90.0,T,1.852,4.0,k,,T,,,A"));
-    EXPECT_FALSE(store.Slot(7)->SpeedKnots());
-    EXPECT_FALSE(store.Slot(7)->ClosestApproachNm());
+    EXPECT_NEAR(*store.Slot(7)->SpeedKnots(), 10.0, 1e-9);
+    EXPECT_NEAR(*store.Slot(7)->ClosestApproachNm(), 1.0, 1e-9);
+    EXPECT_NEAR(*store.Slot(7)->DistanceNm(), 2000.0 / 1852.0, 1e-9);
+    EXPECT_FALSE(store.Slot(7)->FixSpeedKnots());
+    EXPECT_FALSE(store.Slot(7)->FixClosestApproachNm());
+    EXPECT_NEAR(*five->FixSpeedKnots(), 10.0, 1e-9);
+    EXPECT_NEAR(*five->FixClosestApproachNm(), 1.0, 1e-9);
+    EXPECT_FALSE(store.Slot(8)->FixSpeedKnots());
     ASSERT_TRUE(Feed("TTM,09,2.0,10.0,T,10.0,90.0,T,1.0,4.0,,,T,,,A"));
     EXPECT_FALSE(store.Slot(9)->SpeedKnots());
     EXPECT_FALSE(store.Slot(9)->ClosestApproachNm());
+    EXPECT_FALSE(store.Slot(9)->FixSpeedKnots());
 }
 
 TEST_F(IntakeTest, StatusFallsBackAsValuesAge)

@@ -91,12 +91,15 @@ TEST_F(MotionTest, TrueRangeAndBearingLandWhereGeographicLibPutsThemInEveryUnit)
         EXPECT_DOUBLE_EQ(*fix->course, 90.0);
         store.Reset();
     }
-    // The unit letters are upper case: a "k" report places no target.
-    const auto record = Feed("TTM,01,1.5,45.0,T,10.0,90.0,T,,,k,,T,,,A", 1);
+    // The unit letter is read in either case: a "k" report is placed in kilometres.
+    const auto record = Feed("TTM,01,1.852,45.0,T,18.52,90.0,T,,,k,,T,,,A", 1);
     ASSERT_NE(record, nullptr);
     COwnShip own;
     own.position = CTargetPosition{47.60, -122.40};
-    EXPECT_FALSE(targets::TargetFixNow(*record, own).has_value());
+    const auto fix = targets::TargetFixNow(*record, own);
+    ASSERT_TRUE(fix.has_value());
+    EXPECT_NEAR(*fix->rangeNm, 1.0, 1e-9);
+    EXPECT_NEAR(*fix->speedKnots, 10.0, 1e-9);
 }
 
 TEST_F(MotionTest, RelativeBearingsTurnWithTheHeadingAndWithoutOneTheTargetStaysPut)
