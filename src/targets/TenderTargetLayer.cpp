@@ -149,12 +149,13 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         if (!properties.GetDraw())
             continue;
         const CTenderReading reading = tender.Read();
-        // A tender whose position has aged stays where its last fix put it.
-        const CTargetPosition* where = reading.position ? &*reading.position : nullptr;
-        if (!where && !tender.track.empty())
-            where = &tender.track.back().position;
-        if (!where)
+        // A tender whose position has aged stays where it was last seen.
+        std::optional<CTargetPosition> seen = reading.position ? reading.position : tender.lastSeen;
+        if (!seen && !tender.track.empty())
+            seen = tender.track.back().position;
+        if (!seen)
             continue;
+        const CTargetPosition* where = &*seen;
         if (properties.drawTrack)
             DrawTrack(doc, dc, tender);
         auto& symbol = m_symbols[tender.record.get()];

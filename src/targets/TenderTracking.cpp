@@ -81,6 +81,13 @@ CTenderReading CTender::Read() const
     return r;
 }
 
+std::optional<CTargetPosition> CTender::Where() const
+{
+    if (const auto now = Position())
+        return now;
+    return lastSeen;
+}
+
 CTenderTracking::CTenderTracking(const platform::CClock& clock, nmea::CPortDirectory& ports)
     : m_clock(clock), m_ports(ports), m_store(clock),
       m_device(std::make_unique<CTenderTrackingDevice>(
@@ -216,21 +223,35 @@ void CTenderTracking::SetProperties(const chart::CTargetProperties& properties)
         t.properties = properties;
 }
 
-CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
+void CTenderTracking::TakeThreadNews()
 {
-    CTenderPassResult result;
-    if (IsNavigatorHeld())
-        return result;
     if (m_simulationFailed.exchange(false))
         OnSimulationEnded();
     if (m_pollFailed.exchange(false))
         m_active = false;
     Adopt();
-    result.added = std::exchange(m_joined, {});
-    const auto now = m_clock.UtcNow();
     for (CTender& t : m_tenders) {
         if (t.record->manOverboardReported.exchange(false))
             t.manOverboard = true;
+        if (const auto position = t.Position())
+            t.lastSeen = position;
+    }
+}
+
+bool CTenderTracking::IsChecking() const
+{
+    return m_simulator.IsRunning() || (m_active && m_device->IsReceiveOpen());
+}
+
+CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
+{
+    CTenderPassResult result;
+    if (IsNavigatorHeld())
+        return result;
+    TakeThreadNews();
+    result.added = std::exchange(m_joined, {});
+    const auto now = m_clock.UtcNow();
+    for (CTender& t : m_tenders) {
         // The report time is the time and date the tender's RMC carries; while
         // either is missing or out of date it is now, so a silent tender ages.
         const auto reportTime = t.Read().reportUtc.value_or(now);
@@ -262,7 +283,7 @@ CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
 
 void CTenderTracking::CheckWarnings(CTender& t, const COwnSituation& own)
 {
-    const auto position = t.Position();
+    const auto position = t.Where();
     const auto range = own.position && position ? RangeNm(*own.position, *position) : std::nullopt;
     t.insideCircle =
         m_settings.warningCircles && range && *range <= m_settings.warningCirclesRadius;

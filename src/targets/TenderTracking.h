@@ -77,6 +77,11 @@ struct CTender {
     std::optional<double> Depth() const { return Read().depth; }
     std::optional<double> Speed() const { return Read().speed; }
     std::optional<double> Course() const { return Read().course; }
+    // Where the tender is drawn and measured from: its reported position
+    // while that is valid, else where it was last seen. A tender that went
+    // silent keeps its place (and its range from the own vessel).
+    std::optional<CTargetPosition> Where() const;
+    std::optional<CTargetPosition> lastSeen;
 };
 
 // What the own vessel offers the pass.
@@ -127,9 +132,18 @@ public:
     // use: the transceiver is polled for nothing. Empty when a channel is.
     std::string NothingToPollNotice() const;
 
-    // The timer pass: new tenders adopted, marks applied, reports dated,
-    // silent tenders no longer reporting, track fixes at most once each
-    // "Position marker every" span of the tender's properties, circles checked.
+    // What the poll and simulation threads left for this thread, taken on
+    // every pass whether or not tenders are checked: a thread that failed,
+    // tenders that joined the navigator's list, man-overboard marks and where
+    // each tender was last seen.
+    void TakeThreadNews();
+    // Tenders are checked while the simulation runs, or while tracking is on
+    // and the transceiver's receive side is open; switched off, they stay as
+    // they were: no ageing, no track, no circles.
+    bool IsChecking() const;
+    // The timer pass: the threads' news taken, then reports dated, silent
+    // tenders no longer reporting, track fixes at most once each "Position
+    // marker every" span of the tender's properties, circles checked.
     // Nothing while the navigator's hold flag is raised.
     CTenderPassResult OnTimer(const COwnSituation& own);
     bool IsNavigatorHeld() const { return m_store.Vessels().IsHeld(); }

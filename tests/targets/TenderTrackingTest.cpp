@@ -420,3 +420,48 @@ TEST(TenderTracking, ASimulationThatFailsEndsWithItsFlagsCleared)
         EXPECT_FALSE(f.tracking.Simulator().Channel(c).manOverboard) << c;
     }
 }
+
+// Two tenders polled at the defaults (3 s each, values valid 5 s): each one's
+// reported position has gone out of date one second in every six. The
+// circles measure from where a tender was last seen, so neither warning
+// flickers, and a tender that falls silent stays counted where it was.
+TEST(TenderTracking, CirclesMeasureFromWhereATenderWasLastSeen)
+{
+    Fixture f;
+    f.tracking.Settings().warningCircles = true;
+    f.tracking.Settings().warningCirclesRadius = 5.0;
+    f.own.vesselCircle = true;
+    f.own.vesselRadius = 0.5;
+    // Both about 1 nm from the own vessel: inside the tenders' circle, out of range.
+    // Noon and `second` seconds, as an RMC's time field.
+    const auto rmcAt = [&](const std::string& serial, double lonMinutes, int second) {
+        const std::string ss = (second < 10 ? "0" : "") + std::to_string(second);
+        return Rmc(serial, 4737.0, lonMinutes, "1200" + ss);
+    };
+    for (int second = 0; second < 18; ++second) {
+        if (second % 6 == 0) {
+            ASSERT_TRUE(f.tracking.Store().ParseTargetLine(0, rmcAt("0001", 12224.0, second)));
+        }
+        if (second % 6 == 3) {
+            ASSERT_TRUE(f.tracking.Store().ParseTargetLine(1, rmcAt("0002", 12224.2, second)));
+        }
+        f.Pass();
+        const int expected = second < 3 ? 1 : 2;
+        EXPECT_EQ(f.tracking.OutOfRangeCount(), expected) << "at " << second << " s";
+        EXPECT_EQ(f.tracking.InsideCount(), expected) << "at " << second << " s";
+        f.clock.Advance(1s);
+    }
+    // Both silent for a minute: still where they were last seen.
+    f.clock.Advance(60s);
+    f.Pass();
+    EXPECT_FALSE(f.tracking.Find(0)->Position());
+    ASSERT_TRUE(f.tracking.Find(0)->Where());
+    EXPECT_NEAR(f.tracking.Find(0)->Where()->latitude, 47.0 + 37.0 / 60.0, 1e-9);
+    EXPECT_EQ(f.tracking.OutOfRangeCount(), 2);
+    EXPECT_EQ(f.tracking.InsideCount(), 2);
+    // The own vessel moves up to them: no longer out of range.
+    f.own.position = CTargetPosition{47.0 + 37.0 / 60.0, -(122.0 + 24.1 / 60.0)};
+    f.tracking.Recount(f.own);
+    EXPECT_EQ(f.tracking.OutOfRangeCount(), 0);
+    EXPECT_EQ(f.tracking.InsideCount(), 2);
+}

@@ -173,13 +173,10 @@ void CTenderWindows::RegisterCommands(app::CCommandTable& commands)
         this, cmd::kTenderGoToSelected,
         [this](unsigned) {
             const CTender* t = m_tracking.Find(m_tracking.current);
-            if (const auto p = t ? t->Position() : std::nullopt; p && goToPosition)
+            if (const auto p = t ? t->Where() : std::nullopt; p && goToPosition)
                 goToPosition(*p);
         },
-        [this](app::CCmdUI& ui) {
-            const CTender* t = m_tracking.Find(m_tracking.current);
-            ui.Enable(t && t->Position() && goToPosition);
-        });
+        [this](app::CCmdUI& ui) { ui.Enable(m_tracking.Find(m_tracking.current) != nullptr); });
     commands.Add(
         this, cmd::kTenderView, [this](unsigned) { ToggleLogWindow(); },
         [this](app::CCmdUI& ui) { ui.SetCheck(m_log ? 1 : 0); });
@@ -371,6 +368,12 @@ void CTenderWindows::Pass()
 {
     if (m_tracking.IsNavigatorHeld())
         return;
+    m_tracking.TakeThreadNews();
+    // Switched off (and not simulating), the tenders are left as they are.
+    if (!m_tracking.IsChecking()) {
+        UpdateMessages();
+        return;
+    }
     const COwnSituation own = ownSituation ? ownSituation() : COwnSituation{};
     const CTenderPassResult result = m_tracking.OnTimer(own);
     for (int channel : result.rowsToWrite)

@@ -5,7 +5,8 @@
 // current tender without being raised, the Summary follows the tender's state
 // each pass, and a tender removed (or replaced on its channel) empties both
 // pages so that Apply changes nothing. The tender module keeps applied
-// options at once.
+// options at once; switched off, its pass leaves the tenders as they were,
+// and "Go To Selected" stays offered for a silent current tender.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "FakePort.h"
 #include "FileSettingsHome.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -79,6 +81,41 @@ struct TenderSheetTest : ::testing::Test {
         return Configuration().findChild<T*>(name);
     }
     bool Apply() { return sheet.Sheet().Sheet()->OnApply(); }
+};
+
+// The module over a transceiver on a fake port, the own vessel 2 nm south of
+// the tender on the first channel; both circles 0.5 nm.
+struct TenderWindowsTest : TenderSheetTest {
+    brine_test::TempFolder folder;
+    brine_test::FileSettingsHome home{folder.Path() / "settings.conf"};
+    brine_test::FakePorts fakePorts;
+    CTenderWindows windows{home, clock, fakePorts};
+    app::CCommandTable commands;
+    COwnSituation own;
+
+    TenderWindowsTest()
+    {
+        fakePorts.Add(1);
+        windows.LoadSettings();
+        windows.RegisterCommands(commands);
+        CTenderSettings& s = windows.Tracking().Settings();
+        s.receivePort = 1;
+        s.channels[0].valid = true;
+        s.warningCircles = true;
+        s.warningCirclesRadius = 0.5;
+        own.position = CTargetPosition{47.6, -122.4};
+        own.vesselCircle = true;
+        own.vesselRadius = 0.5;
+        windows.ownSituation = [this] { return own; };
+    }
+    ~TenderWindowsTest() override { windows.Terminate(); }
+
+    // The tender on the first channel, 2 nm north of the own vessel.
+    void ReportFirst()
+    {
+        ASSERT_TRUE(windows.Tracking().Store().ParseTargetLine(
+            0, "$PABX,0001,RMC,150000,A,4738.000,N,12224.000,W,3.0,90.0,071226,,"));
+    }
 };
 
 }   // namespace
@@ -287,4 +324,70 @@ TEST(TenderWindows, SaveIsTickedByTheCurrentTendersSaveTarget)
     EXPECT_FALSE(state.enabled);
     EXPECT_EQ(state.check, 1);
     windows.Terminate();
+}
+
+// Switched off (and not simulating), the module's pass leaves every tender as
+// it was; "Go To Selected" stays offered for a current tender that went
+// silent and goes to where it was last seen.
+
+TEST_F(TenderWindowsTest, SwitchedOffThePassLeavesTheTendersAsTheyWere)
+{
+    windows.ToggleActive();
+    ASSERT_TRUE(windows.Tracking().IsActive());
+    ReportFirst();
+    windows.Pass();
+    const CTender* t = windows.Tracking().Find(0);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->reporting);
+    EXPECT_TRUE(t->outOfRange);
+    EXPECT_FALSE(t->insideCircle);
+    ASSERT_EQ(t->track.size(), 1u);
+
+    // Off: silent past the dangerous interval, the own vessel beside it.
+    windows.ToggleActive();
+    ASSERT_FALSE(windows.Tracking().IsActive());
+    ASSERT_FALSE(windows.Tracking().IsChecking());
+    clock.Advance(windows.Tracking().Settings().dangerousInterval + 30s);
+    own.position = CTargetPosition{47.0 + 38.1 / 60.0, -122.4};
+    for (int i = 0; i < 3; ++i)
+        windows.Pass();
+    t = windows.Tracking().Find(0);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->reporting);
+    EXPECT_TRUE(t->outOfRange);
+    EXPECT_FALSE(t->insideCircle);
+    EXPECT_EQ(windows.Tracking().OutOfRangeCount(), 1);
+    EXPECT_EQ(windows.Tracking().InsideCount(), 0);
+
+    // On again: checked, from where it was last seen.
+    windows.ToggleActive();
+    ASSERT_TRUE(windows.Tracking().IsChecking());
+    windows.Pass();
+    EXPECT_FALSE(t->reporting);
+    EXPECT_FALSE(t->outOfRange);
+    EXPECT_TRUE(t->insideCircle);
+}
+
+TEST_F(TenderWindowsTest, GoToSelectedStaysOfferedForASilentTender)
+{
+    std::optional<CTargetPosition> went;
+    windows.goToPosition = [&](const CTargetPosition& p) {
+        went = p;
+        return true;
+    };
+    EXPECT_FALSE(commands.Update(app::cmd::kTenderGoToSelected).enabled);   // no current tender
+    windows.ToggleActive();
+    ReportFirst();
+    windows.Pass();
+    windows.SetCurrent(0);
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderGoToSelected).enabled);
+    // Its report is out of date after the refresh time; it is still the current tender.
+    clock.Advance(10s);
+    windows.Pass();
+    ASSERT_FALSE(windows.Tracking().Find(0)->Position());
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderGoToSelected).enabled);
+    ASSERT_TRUE(commands.Execute(app::cmd::kTenderGoToSelected));
+    ASSERT_TRUE(went);
+    EXPECT_NEAR(went->latitude, 47.0 + 38.0 / 60.0, 1e-9);
+    EXPECT_NEAR(went->longitude, -(122.0 + 24.0 / 60.0), 1e-9);
 }
