@@ -18,7 +18,6 @@
 #include "app/ui/SpinEdit.h"
 #include "chart/ui/OptionPageControls.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
-#include "targets/ARPARows.h"
 #include "targets/ui/OptionControls.h"
 #include "targets/ui/TargetColourWells.h"
 
@@ -82,12 +81,16 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     m_circles = MakeCheck(tr("Target &warning circles"), "warningCircles", card);
     form->addRow(m_circles);
     m_radius = MakeSteppedEdit("radius", &StepWarningRadius, 2, card);
-    form->addRow(tr("&Radius (nm):"), m_radius);
+    auto* radius = new QHBoxLayout();
+    radius->addWidget(m_radius);
+    radius->addWidget(new QLabel(tr("nm"), card));
+    auto* radiusLabel = new QLabel(tr("&Radius"), card);
+    radiusLabel->setBuddy(m_radius);
+    form->addRow(radiusLabel, radius);
     m_overlaySize = new QComboBox(card);
     m_overlaySize->setObjectName("overlaySize");
     m_overlaySize->addItems({tr("Small"), tr("Medium"), tr("Large")});
     form->addRow(tr("&Overlay Size:"), m_overlaySize);
-    connect(m_circles, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     return card;
 }
 
@@ -96,9 +99,10 @@ QWidget* CARPAOptionsPage::MakeTargetCard()
     auto* card = new QWidget(this);
     card->setObjectName("arpaTarget");
     auto* columns = new QHBoxLayout(card);
-    m_target = new CTargetPropertiesFields(
-        card,
-        CTargetFieldsLayout{.tender = false, .markerSize = true, .saveText = "&Save Targets"});
+    m_target = new CTargetPropertiesFields(card, CTargetFieldsLayout{.tender = false,
+                                                                     .markerSize = true,
+                                                                     .saveText = "&Save Targets",
+                                                                     .nestedSwitches = false});
     columns->addWidget(m_target);
     // The five colours of the palette in use, written into the page's copy.
     m_wells = new CTargetColourWells(M().Values().properties, false, card);
@@ -161,11 +165,9 @@ void CARPAOptionsPage::FillDisplayList(int select)
         const CTargetRecord& record = *v.displayOrder[i];
         auto* item = new QTreeWidgetItem(m_order);
         item->setText(0, QString::number(i + 1));
-        const std::string status = record.StatusText();
         item->setText(1, QString::number(record.Number()));
         item->setText(2, QString::fromStdString(record.Name()));
-        item->setText(3,
-                      status.empty() ? QString() : QString::fromStdString(StatusWord(status[0])));
+        item->setText(3, QString::fromStdString(M().StatusWordOf(record)));
         // The targets drawn: the first MaxTargets of the order.
         if (int(i) < v.pass.maxTargets)
             item->setIcon(0, drawn);
@@ -270,7 +272,6 @@ void CARPAOptionsPage::UpdateControls()
 {
     m_target->UpdateEnables(M().PropertiesDiffer());
     m_wells->Refresh();
-    m_radius->setEnabled(m_circles->isChecked());
     const int row = m_order->currentIndex().row();
     m_up->setEnabled(row > 0);
     m_down->setEnabled(row >= 0 && row + 1 < m_order->topLevelItemCount());

@@ -1,11 +1,16 @@
 // A target's display-property fields: what is loaded comes back stored, each
-// field is enabled only while the switches it hangs on are on, and a distance
-// that is not a number is refused by name while the switches still store.
+// field is enabled only while the switches it hangs on are on (nested as on
+// the tender card, or as on the ARPA Target card and a target's own page,
+// where only the texts, the marker size and the limit span hang on switches),
+// and a distance that is not a number is refused by name while the switches
+// still store.
 
 #include "targets/ui/TargetPropertiesFields.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -88,6 +93,60 @@ TEST_F(FieldsTest, FieldsFollowTheSwitchesTheyHangOn)
                              "positionMarkers", "limitToPrevious"})
         EXPECT_FALSE(Find<QCheckBox>(name)->isEnabled()) << name;
     EXPECT_FALSE(Find<QTimeEdit>("limitSpan")->isEnabled());
+    EXPECT_FALSE(Find<QLabel>("textLabel")->isEnabled());
+}
+
+TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
+{
+    targets::CTargetPropertiesFields card(
+        nullptr, {.markerSize = true, .saveText = "&Save Targets", .nestedSwitches = false});
+    const auto box = [&](const char* name) { return card.findChild<QCheckBox*>(name); };
+    chart::CTargetProperties p;
+    p.SetDraw(false);
+    p.drawTrack = false;
+    p.drawProjectedPath = false;
+    p.limitTrackDisplay = true;
+    p.FixMarker().SetDraw(true);
+    card.Load(p);
+    card.UpdateEnables(true);
+    // Overlays off: the "Text" label and the three text boxes go grey...
+    EXPECT_EQ(card.findChild<QLabel*>("textLabel")->text(), "Text:");
+    for (const char* name : {"drawNumber", "drawName", "drawLabel"})
+        EXPECT_FALSE(box(name)->isEnabled()) << name;
+    EXPECT_FALSE(card.findChild<QLabel*>("textLabel")->isEnabled());
+    // ... the switches below and the distance stay offered ...
+    for (const char* name : {"saveTargets", "overlays", "projectedPath", "track", "positionMarkers",
+                             "limitToPrevious"})
+        EXPECT_TRUE(box(name)->isEnabled()) << name;
+    EXPECT_TRUE(card.findChild<QLineEdit*>("pathDistance")->isEnabled());
+    EXPECT_TRUE(card.findChild<QLabel*>("pathUnit")->isEnabled());
+    EXPECT_TRUE(card.findChild<QTimeEdit*>("markerEvery")->isEnabled());
+    // ... and what needs the track waits for overlays and track.
+    EXPECT_FALSE(card.findChild<QComboBox*>("markerSize")->isEnabled());
+    EXPECT_FALSE(card.findChild<QLabel*>("markerSizeLabel")->isEnabled());
+    EXPECT_FALSE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
+    EXPECT_FALSE(card.findChild<QLabel*>("limitUnit")->isEnabled());
+
+    box("overlays")->setChecked(true);
+    box("track")->setChecked(true);
+    card.UpdateEnables(true);
+    EXPECT_TRUE(card.findChild<QLabel*>("textLabel")->isEnabled());
+    EXPECT_TRUE(card.findChild<QComboBox*>("markerSize")->isEnabled());
+    EXPECT_TRUE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
+    EXPECT_TRUE(card.findChild<QLabel*>("limitUnit")->isEnabled());
+    box("positionMarkers")->setChecked(false);
+    box("limitToPrevious")->setChecked(false);
+    card.UpdateEnables(true);
+    EXPECT_FALSE(card.findChild<QComboBox*>("markerSize")->isEnabled());
+    EXPECT_FALSE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
+
+    // With no target shown (a target's own page), nothing is offered.
+    card.SetShown(false);
+    card.UpdateEnables(true);
+    for (const char* name : {"overlays", "projectedPath", "track", "positionMarkers"})
+        EXPECT_FALSE(box(name)->isEnabled()) << name;
+    EXPECT_FALSE(card.findChild<QLineEdit*>("pathDistance")->isEnabled());
+    EXPECT_FALSE(card.findChild<QPushButton*>("default")->isEnabled());
 }
 
 TEST_F(FieldsTest, ADistanceThatIsNotANumberIsRefusedByName)
