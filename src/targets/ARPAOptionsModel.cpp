@@ -116,7 +116,12 @@ void CARPAOptionsModel::Apply()
     // a program closed without a saved workspace would lose them otherwise.
     m_module.SaveSettings();
     m_values = m_module.GetOptions();
-    if (!failure.empty() && m_reportFailure)
+    if (failure.empty())
+        return;
+    // The port would not open: the Configuration card falls back to its
+    // first entry, "Off", while the module keeps the port it was given.
+    m_values.receivePort = 0;
+    if (m_reportFailure)
         m_reportFailure(failure);
 }
 
