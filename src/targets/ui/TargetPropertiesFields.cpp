@@ -85,13 +85,16 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
          {m_save, m_overlays, m_number, m_name, m_third, m_path, m_track, m_markers, m_limit})
         if (box != nullptr)
             connect(box, &QCheckBox::toggled, this, &CTargetPropertiesFields::Toggled);
+    // A span goes into the copy with every change, as a switch does.
+    for (QTimeEdit* span : {m_markerEvery, m_limitSpan})
+        connect(span, &QTimeEdit::timeChanged, this, &CTargetPropertiesFields::Toggled);
     connect(m_default, &QPushButton::clicked, this, &CTargetPropertiesFields::DefaultClicked);
 }
 
 void CTargetPropertiesFields::Load(const chart::CTargetProperties& p)
 {
     const QSignalBlocker b1(m_overlays), b2(m_number), b3(m_name), b4(m_third), b5(m_path),
-        b6(m_track), b7(m_markers), b8(m_limit), b9(m_save);
+        b6(m_track), b7(m_markers), b8(m_limit), b9(m_save), b10(m_markerEvery), b11(m_limitSpan);
     if (m_save != nullptr)
         m_save->setChecked(p.saveTarget);
     m_overlays->setChecked(p.GetDraw());

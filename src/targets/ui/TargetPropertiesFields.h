@@ -60,7 +60,7 @@ public:
     void SetClearPanicEnabled(bool enabled) { m_clearPanicEnabled = enabled; }
 
 signals:
-    void Toggled();   // a switch changed
+    void Toggled();   // a switch or a span changed
     void DefaultClicked();
     void ClearPanicClicked();
 

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimeEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -241,6 +242,14 @@ TEST(ARPAOptionsPage, ALostRowStaysLostAndOnlyTheSwitchesGivenGrey)
     // texts and the text well go grey; the symbol and path wells, the
     // projected path and the track stay offered.
     tabs->setCurrentIndex(1);
+    // A span goes into the copy as it changes: "&Default" is offered at once.
+    auto* byDefault = page.findChild<QPushButton*>("default");
+    ASSERT_FALSE(byDefault->isEnabled());
+    page.findChild<QTimeEdit*>("markerEvery")->setTime(QTime(0, 1, 0));
+    EXPECT_EQ(page.M().Values().properties.loggingPeriod.GetTotalSeconds(), 60);
+    EXPECT_TRUE(byDefault->isEnabled());
+    byDefault->click();
+    EXPECT_FALSE(byDefault->isEnabled());
     auto* overlays = page.findChild<QCheckBox*>("overlays");
     auto* path = page.findChild<QCheckBox*>("projectedPath");
     if (path->isChecked())

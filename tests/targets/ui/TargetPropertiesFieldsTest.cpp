@@ -140,6 +140,18 @@ TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
     EXPECT_FALSE(card.findChild<QComboBox*>("markerSize")->isEnabled());
     EXPECT_FALSE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
 
+    // A span changed is told at once, as a switch is.
+    int changes = 0;
+    QObject::connect(&card, &targets::CTargetPropertiesFields::Toggled, [&] { ++changes; });
+    card.findChild<QTimeEdit*>("markerEvery")->setTime(QTime(0, 0, 40));
+    card.findChild<QTimeEdit*>("limitSpan")->setTime(QTime(1, 5));
+    EXPECT_EQ(changes, 2);
+    chart::CTargetProperties stored;
+    ASSERT_FALSE(card.Store(stored).has_value());
+    EXPECT_EQ(stored.loggingPeriod.GetTotalSeconds(), 40);
+    card.Load(p);   // loading tells nothing
+    EXPECT_EQ(changes, 2);
+
     // With no target shown (a target's own page), nothing is offered.
     card.SetShown(false);
     card.UpdateEnables(true);
