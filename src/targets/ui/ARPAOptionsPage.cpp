@@ -60,12 +60,13 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     auto* card = new QWidget(this);
     auto* form = new QFormLayout(card);
     m_maxTargets = MakeCountEdit("maxTargets", 1, 100, 3, card);
-    auto* visible = new QHBoxLayout();
-    visible->addWidget(m_maxTargets);
-    visible->addWidget(new QLabel(tr("visible"), card));
-    auto* maxLabel = new QLabel(tr("&Maximum targets"), card);
-    maxLabel->setBuddy(m_maxTargets);
-    form->addRow(maxLabel, visible);
+    // A labelled edit with its unit behind it; the label's key reaches the edit.
+    const auto unitRow = [form, card](const QString& label, QWidget* edit, const QString& unit) {
+        auto* name = new QLabel(label, card);
+        name->setBuddy(edit);
+        form->addRow(name, WithUnit(edit, unit, ""));
+    };
+    unitRow(tr("&Maximum targets"), m_maxTargets, tr("visible"));
     m_lineWidth = new QComboBox(card);
     m_lineWidth->setObjectName("lineWidth");
     m_lineWidth->setIconSize(QSize(60, 12));
@@ -81,12 +82,7 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     m_circles = MakeCheck(tr("Target &warning circles"), "warningCircles", card);
     form->addRow(m_circles);
     m_radius = MakeSteppedEdit("radius", &StepWarningRadius, 2, card);
-    auto* radius = new QHBoxLayout();
-    radius->addWidget(m_radius);
-    radius->addWidget(new QLabel(tr("nm"), card));
-    auto* radiusLabel = new QLabel(tr("&Radius"), card);
-    radiusLabel->setBuddy(m_radius);
-    form->addRow(radiusLabel, radius);
+    unitRow(tr("&Radius"), m_radius, tr("nm"));
     m_overlaySize = new QComboBox(card);
     m_overlaySize->setObjectName("overlaySize");
     m_overlaySize->addItems({tr("Small"), tr("Medium"), tr("Large")});

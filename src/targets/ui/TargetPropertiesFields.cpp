@@ -37,12 +37,7 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     form->addRow(m_textLabel, texts);
     m_path = MakeCheck(tr("&Projected Path"), "projectedPath", this);
     m_pathDistance = MakeSteppedEdit("pathDistance", &StepPathDistance, 1, this);
-    m_pathUnit = new QLabel(tr("nm"), this);
-    m_pathUnit->setObjectName("pathUnit");
-    auto* distance = new QHBoxLayout();
-    distance->addWidget(m_pathDistance);
-    distance->addWidget(m_pathUnit);
-    form->addRow(m_path, distance);
+    form->addRow(m_path, WithUnit(m_pathDistance, tr("nm"), "pathUnit", &m_pathUnit));
     m_track = MakeCheck(tr("&Track"), "track", this);
     form->addRow(m_track);
     m_markers = MakeCheck(tr("Position &markers"), "positionMarkers", this);
@@ -62,12 +57,7 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
     m_limit = MakeCheck(tr("L&imit to previous"), "limitToPrevious", this);
     m_limitSpan = MakeSpanEdit("limitSpan", "H:mm", this);
-    m_limitUnit = new QLabel(tr("Hrs:Mins"), this);
-    m_limitUnit->setObjectName("limitUnit");
-    auto* limit = new QHBoxLayout();
-    limit->addWidget(m_limitSpan);
-    limit->addWidget(m_limitUnit);
-    form->addRow(m_limit, limit);
+    form->addRow(m_limit, WithUnit(m_limitSpan, tr("Hrs:Mins"), "limitUnit", &m_limitUnit));
     auto* buttons = new QHBoxLayout();
     m_default = new QPushButton(tr("&Default"), this);
     m_default->setObjectName("default");

@@ -27,11 +27,48 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
 int g_argc = 1;
 char g_arg0[] = "targets_ui_ARPAOptionsPageTest";
 char* g_argv[] = {g_arg0, nullptr};
+
+// The page open on its Display card over a module that took `reports`,
+// with the program's palettes in place.
+struct OpenPage {
+    app::CDisplayPalettes palettes;
+    brine_test::ARPARig<targets::CARPAModule> rig;
+    std::unique_ptr<targets::CARPAOptionsPage> page;
+    QTabWidget* tabs = nullptr;
+    QTreeWidget* list = nullptr;
+
+    explicit OpenPage(const std::vector<std::string>& reports)
+    {
+        static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+        (void)app;
+        app::SetProgramPalettes(&palettes);
+        EXPECT_TRUE(rig.Receive(reports));
+        rig.Pass();
+        page = std::make_unique<targets::CARPAOptionsPage>(
+            std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
+            &rig.ports);
+        page->ModelToControls();
+        page->show();
+        tabs = page->findChild<QTabWidget*>("arpaCards");
+        list = page->findChild<QTreeWidget*>("displayOrder");
+        if (tabs != nullptr)
+            tabs->setCurrentIndex(2);
+    }
+    ~OpenPage()
+    {
+        page.reset();
+        app::SetProgramPalettes(nullptr);
+    }
+};
 
 TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
 {
@@ -106,22 +143,13 @@ TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
 
 TEST(ARPAOptionsPage, OpenPageFollowsTargetsAndItsWellsAndSpinsEditTheOptions)
 {
-    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
-    (void)app;
-    app::CDisplayPalettes palettes;
-    app::SetProgramPalettes(&palettes);
-    brine_test::ARPARig<targets::CARPAModule> rig;
-    ASSERT_TRUE(rig.Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"}));
-    rig.Pass();
-    targets::CARPAOptionsPage page(
-        std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
-        &rig.ports);
-    page.ModelToControls();
-    page.show();
-    auto* tabs = page.findChild<QTabWidget*>("arpaCards");
-    auto* list = page.findChild<QTreeWidget*>("displayOrder");
+    OpenPage open({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"});
+    auto& rig = open.rig;
+    auto& page = *open.page;
+    auto* tabs = open.tabs;
+    auto* list = open.list;
     ASSERT_TRUE(tabs && list);
-    tabs->setCurrentIndex(2);
+    app::CDisplayPalettes& palettes = open.palettes;
     ASSERT_EQ(list->topLevelItemCount(), 1);
 
     // A target that comes while the card is open gets its row at the end;
@@ -191,28 +219,17 @@ TEST(ARPAOptionsPage, OpenPageFollowsTargetsAndItsWellsAndSpinsEditTheOptions)
     ASSERT_NE(port, nullptr);
     EXPECT_EQ(port->title(), "Communications port");
     EXPECT_NE(page.findChild<QComboBox*>("lineWidth")->itemIcon(0).isNull(), true);
-    app::SetProgramPalettes(nullptr);
 }
 
 TEST(ARPAOptionsPage, ALostRowStaysLostAndOnlyTheSwitchesGivenGrey)
 {
-    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
-    (void)app;
-    app::CDisplayPalettes palettes;
-    app::SetProgramPalettes(&palettes);
-    brine_test::ARPARig<targets::CARPAModule> rig;
-    ASSERT_TRUE(rig.Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A",
-                             "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A"}));
-    rig.Pass();
-    targets::CARPAOptionsPage page(
-        std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
-        &rig.ports);
-    page.ModelToControls();
-    page.show();
-    auto* tabs = page.findChild<QTabWidget*>("arpaCards");
-    auto* list = page.findChild<QTreeWidget*>("displayOrder");
+    OpenPage open({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A",
+                   "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A"});
+    auto& rig = open.rig;
+    auto& page = *open.page;
+    auto* tabs = open.tabs;
+    auto* list = open.list;
     ASSERT_TRUE(tabs && list);
-    tabs->setCurrentIndex(2);
     ASSERT_TRUE(rig.Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,L,,,A"}));
     rig.Pass();
     ASSERT_EQ(list->topLevelItem(1)->text(3), "Lost");
@@ -273,7 +290,6 @@ TEST(ARPAOptionsPage, ALostRowStaysLostAndOnlyTheSwitchesGivenGrey)
     EXPECT_TRUE(wells->Well(TargetColour::Path)->isEnabled());
     EXPECT_FALSE(wells->Well(TargetColour::Text)->isEnabled());
     EXPECT_FALSE(wells->Well(TargetColour::Track)->isEnabled());
-    app::SetProgramPalettes(nullptr);
 }
 
 }   // namespace

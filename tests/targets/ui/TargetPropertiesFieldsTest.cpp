@@ -101,6 +101,15 @@ TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
     targets::CTargetPropertiesFields card(
         nullptr, {.markerSize = true, .saveText = "&Save Targets", .nestedSwitches = false});
     const auto box = [&](const char* name) { return card.findChild<QCheckBox*>(name); };
+    // Each named field enabled (`on`) or grey after the rules are applied.
+    const auto expect = [&](std::initializer_list<const char*> names, bool on) {
+        card.UpdateEnables(true);
+        for (const char* name : names) {
+            const QWidget* field = card.findChild<QWidget*>(name);
+            ASSERT_NE(field, nullptr) << name;
+            EXPECT_EQ(field->isEnabled(), on) << name;
+        }
+    };
     chart::CTargetProperties p;
     p.SetDraw(false);
     p.drawTrack = false;
@@ -108,37 +117,21 @@ TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
     p.limitTrackDisplay = true;
     p.FixMarker().SetDraw(true);
     card.Load(p);
-    card.UpdateEnables(true);
-    // Overlays off: the "Text" label and the three text boxes go grey...
+    // Overlays off: the "Text" label and the three text boxes go grey, the
+    // switches below and the distance stay offered, and what needs the
+    // track waits for overlays and track.
     EXPECT_EQ(card.findChild<QLabel*>("textLabel")->text(), "Text:");
-    for (const char* name : {"drawNumber", "drawName", "drawLabel"})
-        EXPECT_FALSE(box(name)->isEnabled()) << name;
-    EXPECT_FALSE(card.findChild<QLabel*>("textLabel")->isEnabled());
-    // ... the switches below and the distance stay offered ...
-    for (const char* name : {"saveTargets", "overlays", "projectedPath", "track", "positionMarkers",
-                             "limitToPrevious"})
-        EXPECT_TRUE(box(name)->isEnabled()) << name;
-    EXPECT_TRUE(card.findChild<QLineEdit*>("pathDistance")->isEnabled());
-    EXPECT_TRUE(card.findChild<QLabel*>("pathUnit")->isEnabled());
-    EXPECT_TRUE(card.findChild<QTimeEdit*>("markerEvery")->isEnabled());
-    // ... and what needs the track waits for overlays and track.
-    EXPECT_FALSE(card.findChild<QComboBox*>("markerSize")->isEnabled());
-    EXPECT_FALSE(card.findChild<QLabel*>("markerSizeLabel")->isEnabled());
-    EXPECT_FALSE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
-    EXPECT_FALSE(card.findChild<QLabel*>("limitUnit")->isEnabled());
-
+    expect({"textLabel", "drawNumber", "drawName", "drawLabel"}, false);
+    expect({"saveTargets", "overlays", "projectedPath", "track", "positionMarkers",
+            "limitToPrevious", "pathDistance", "pathUnit", "markerEvery"},
+           true);
+    expect({"markerSize", "markerSizeLabel", "limitSpan", "limitUnit"}, false);
     box("overlays")->setChecked(true);
     box("track")->setChecked(true);
-    card.UpdateEnables(true);
-    EXPECT_TRUE(card.findChild<QLabel*>("textLabel")->isEnabled());
-    EXPECT_TRUE(card.findChild<QComboBox*>("markerSize")->isEnabled());
-    EXPECT_TRUE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
-    EXPECT_TRUE(card.findChild<QLabel*>("limitUnit")->isEnabled());
+    expect({"textLabel", "markerSize", "limitSpan", "limitUnit"}, true);
     box("positionMarkers")->setChecked(false);
     box("limitToPrevious")->setChecked(false);
-    card.UpdateEnables(true);
-    EXPECT_FALSE(card.findChild<QComboBox*>("markerSize")->isEnabled());
-    EXPECT_FALSE(card.findChild<QTimeEdit*>("limitSpan")->isEnabled());
+    expect({"markerSize", "limitSpan"}, false);
 
     // A span changed is told at once, as a switch is.
     int changes = 0;
@@ -154,11 +147,8 @@ TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
 
     // With no target shown (a target's own page), nothing is offered.
     card.SetShown(false);
-    card.UpdateEnables(true);
-    for (const char* name : {"overlays", "projectedPath", "track", "positionMarkers"})
-        EXPECT_FALSE(box(name)->isEnabled()) << name;
-    EXPECT_FALSE(card.findChild<QLineEdit*>("pathDistance")->isEnabled());
-    EXPECT_FALSE(card.findChild<QPushButton*>("default")->isEnabled());
+    expect({"overlays", "projectedPath", "track", "positionMarkers", "pathDistance", "default"},
+           false);
 }
 
 TEST_F(FieldsTest, ADistanceThatIsNotANumberIsRefusedByName)
