@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "targets/ARPARows.h"
 #include "targets/TargetConfigModel.h"
 
 namespace targets {
@@ -43,6 +44,8 @@ CARPAOptionsModel::CARPAOptionsModel(CARPAModule& module,
     : m_module(module), m_reportFailure(std::move(reportFailure)), m_values(module.GetOptions())
 {
     m_module.AddObserver(this);
+    for (const auto& record : m_values.displayOrder)
+        ReadStatus(*record);
 }
 
 CARPAOptionsModel::~CARPAOptionsModel()
@@ -54,13 +57,33 @@ void CARPAOptionsModel::OnTargetAdded(const CTargetRecord& record)
 {
     if (const CTrackedTarget* target = m_module.FindTarget(&record))
         m_values.displayOrder.push_back(target->record);
+    ReadStatus(record);
     OrderChanged();
 }
 
 void CARPAOptionsModel::OnTargetRemoved(const CTargetRecord& record)
 {
     std::erase_if(m_values.displayOrder, [&](const auto& r) { return r.get() == &record; });
+    m_statusWords.erase(&record);
     OrderChanged();
+}
+
+void CARPAOptionsModel::RowChanged(const CTargetRecord& record)
+{
+    ReadStatus(record);
+    OrderChanged();
+}
+
+void CARPAOptionsModel::ReadStatus(const CTargetRecord& record)
+{
+    const std::string status = record.StatusText();
+    m_statusWords[&record] = status.empty() ? std::string() : StatusWord(status[0]);
+}
+
+std::string CARPAOptionsModel::StatusWordOf(const CTargetRecord& record) const
+{
+    const auto at = m_statusWords.find(&record);
+    return at == m_statusWords.end() ? std::string() : at->second;
 }
 
 void CARPAOptionsModel::OrderChanged()
@@ -93,7 +116,12 @@ void CARPAOptionsModel::Apply()
     // a program closed without a saved workspace would lose them otherwise.
     m_module.SaveSettings();
     m_values = m_module.GetOptions();
-    if (!failure.empty() && m_reportFailure)
+    if (failure.empty())
+        return;
+    // The port would not open: the Configuration card falls back to its
+    // first entry, "Off", while the module keeps the port it was given.
+    m_values.receivePort = 0;
+    if (m_reportFailure)
         m_reportFailure(failure);
 }
 

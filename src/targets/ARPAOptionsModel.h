@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/OptionPages.h"
@@ -42,18 +43,26 @@ public:
     // The Display card's UP and DOWN: the target at `row` of the display
     // order changes places with the one before or after it.
     bool MoveDisplayRow(int row, bool up);
+    // The Display card's status word of a target ("Lost", "Query",
+    // "Tracking" or empty): read when the page opens, when the target joins,
+    // reports, is reported lost or changes its `current` flag, and kept in
+    // between, as the card's row keeps its text while the status ages.
+    std::string StatusWordOf(const CTargetRecord& record) const;
 
 private:
     void OnTargetAdded(const CTargetRecord& record) override;
     void OnTargetRemoved(const CTargetRecord& record) override;
-    void OnTargetReported(const CTargetRecord&) override { OrderChanged(); }
-    void OnTargetCurrentChanged(const CTargetRecord&) override { OrderChanged(); }
+    void OnTargetReported(const CTargetRecord& record) override { RowChanged(record); }
+    void OnTargetCurrentChanged(const CTargetRecord& record) override { RowChanged(record); }
+    void RowChanged(const CTargetRecord& record);
+    void ReadStatus(const CTargetRecord& record);
     void OrderChanged();
 
     CARPAModule& m_module;
     std::function<void()> m_orderChanged;
     std::function<void(const std::string&)> m_reportFailure;
     CARPAModuleOptions m_values;
+    std::unordered_map<const CTargetRecord*, std::string> m_statusWords;
 };
 
 }   // namespace targets

@@ -84,15 +84,12 @@ std::array<std::string, kArpaColumns> ARPARowTexts(
 {
     std::array<std::string, kArpaColumns> row;
     const CTargetRecord& r = *target.record;
-    const bool tracked = r.Value(item::TtmTargetNumber).IsValid();
-    const bool positioned = r.Value(item::TllTargetNumber).IsValid() || r.ReportedPosition();
-    row[1] = r.Name();
-    // Reports aged (a target gone silent): the row still says which target
-    // it is, its values stay empty.
-    if (!tracked && !positioned) {
-        row[0] = std::to_string(r.Number());
+    const bool tracked = r.rowSource == CTargetRecord::RowSource::Tracked;
+    const bool positioned = r.rowSource == CTargetRecord::RowSource::Position;
+    // Written with no report new since the last pass, every cell stays empty.
+    if (!tracked && !positioned)
         return row;
-    }
+    row[1] = r.Name();
     if (local)
         row[2] = local(r.LastReportTime(navigationUtc));
     if (tracked) {

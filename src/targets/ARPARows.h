@@ -1,11 +1,12 @@
 #pragma once
 // The texts of an ARPA target's row on the "ARPA" card of the target
-// tracking panel. A target with tracked-target data (a TTM while its values
-// hold) is written from the TTM, with the drawn position; one with only
-// position data from its TLL and the drawn course, range and bearing; a
-// target with neither (its reports aged) only its number and name. Speeds and distances are
-// converted to knots and nautical miles by the TTM's unit letter; a value that cannot be converted
-// leaves its cell empty.
+// tracking panel, from what the timer pass found new when it had the row
+// written (the record's `rowSource`): a TTM, and the row is written from the
+// TTM with the drawn position; only a TLL, and it is written from the TLL
+// with the drawn course, range and bearing; neither, and every cell is
+// empty. Speeds and distances are converted to knots and nautical miles by
+// the TTM's unit letter; a value that cannot be converted leaves its cell
+// empty.
 
 #include <array>
 #include <chrono>

@@ -56,6 +56,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
                 RemoveAt(i);
                 continue;
             }
+            record.rowSource = record.ReportedSource();
             outcome.rows.push_back(target.record);
             record.tllUpdated = false;
             record.ttmUpdated = false;
@@ -67,6 +68,7 @@ CARPAPassOutcome CARPATargetPass::Run(Clock::time_point navigationUtc)
         if (record.tllUpdated || record.ttmUpdated) {
             target.lastReportTime = heard;
             record.current = m_ownFixReal;
+            record.rowSource = record.ReportedSource();
             outcome.rows.push_back(target.record);
             if (record.live && t - target.lastFixTime >= MarkerEvery(target, m_options)) {
                 target.lastFixTime = t;

@@ -48,12 +48,13 @@ bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, 
 {
     const bool overlays = p.GetDraw();
     switch (which) {
-    case TargetColour::Symbol: return overlays;
+    // The ARPA card offers the symbol and path colours whatever is drawn.
+    case TargetColour::Symbol: return !tender || overlays;
     case TargetColour::Text:
         return overlays && (p.drawNumber || p.drawName || (tender ? p.drawDepth : p.drawLabel));
     case TargetColour::Track: return overlays && p.drawTrack;
     case TargetColour::Marker: return overlays && p.drawTrack && p.FixMarker().GetDraw();
-    case TargetColour::Path: return overlays && p.drawProjectedPath;
+    case TargetColour::Path: return !tender || (overlays && p.drawProjectedPath);
     }
     return false;
 }

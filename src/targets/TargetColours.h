@@ -1,8 +1,8 @@
 #pragma once
 // The five colours a target card offers for the display palette in use:
 // the symbol, its texts, the track line, the track's position markers and
-// the projected path, and when each can be changed (only while what it
-// colours is drawn).
+// the projected path, and when each can be changed (the text, track and
+// marker colours only while what they colour is drawn).
 
 #include <array>
 
@@ -19,9 +19,10 @@ chart::COLORREF GetTargetColour(const chart::CTargetProperties& p, TargetColour 
 // Changes that palette's colour only.
 void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palette,
                      chart::COLORREF colour);
-// Symbol: overlays on; text: overlays and one of the texts (number or
-// channel, name, and the label or, for tenders, the depth); track: overlays
-// and track; markers: those and the markers; path: overlays and the path.
+// Symbol and path: always on the ARPA card, on the tender card overlays
+// (and the path); text: overlays and one of the texts (number or channel,
+// name, and the label or, for tenders, the depth); track: overlays and
+// track; markers: those and the markers.
 bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, bool tender);
 
 }   // namespace targets

@@ -95,6 +95,15 @@ public:
     // Set by the TLL and TTM handlers; cleared by the timer pass.
     std::atomic<bool> tllUpdated{false};
     std::atomic<bool> ttmUpdated{false};
+    // What the target's list rows are written from, taken by the timer pass
+    // when it has them written: its TTM when one came since the last pass,
+    // else its TLL when one came, else nothing (the cells stay empty).
+    enum class RowSource : std::uint8_t { None, Tracked, Position };
+    RowSource rowSource = RowSource::None;
+    RowSource ReportedSource() const
+    {
+        return ttmUpdated ? RowSource::Tracked : tllUpdated ? RowSource::Position : RowSource::None;
+    }
 
 private:
     std::optional<int> ValidCode(int item) const;

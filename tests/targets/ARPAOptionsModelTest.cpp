@@ -1,5 +1,6 @@
 // The ARPA options page without windows: the stepped spins, the range
-// checks of the values a user types, and applied options kept at once.
+// checks of the values a user types, applied options kept at once, and a
+// port that will not open taking the Configuration card back to "Off".
 
 #include "targets/ARPAOptionsModel.h"
 
@@ -80,6 +81,35 @@ TEST(ARPAOptions, RangesAreCheckedAndApplyReachesTheModule)
     EXPECT_EQ(next.PassOptions().maxTargets, 3);
     EXPECT_EQ(next.RefreshSeconds(), 60);
     EXPECT_TRUE(next.Properties().drawProjectedPath);
+}
+
+TEST(ARPAOptions, APortThatWillNotOpenTakesTheCardBackToItsFirstEntry)
+{
+    Home home;
+    brine_test::FakeClock clock;
+    brine_test::FakePorts ports;
+    ports.Add(1);
+    ports.Add(2).opens = false;
+    targets::CARPAModule module(home, ports, clock, nullptr);
+    module.Initialise();
+    module.Config().receivePort = 1;
+    ASSERT_EQ(module.OnActivate(), "");
+    std::string reported;
+    targets::CARPAOptionsModel model(module, [&](const std::string& s) { reported = s; });
+    model.Values().receivePort = 2;
+    model.Apply();
+    EXPECT_NE(reported, "");
+    EXPECT_FALSE(module.IsOn());
+    EXPECT_EQ(module.Config().receivePort, 2);   // stored as chosen
+    EXPECT_EQ(model.Values().receivePort, 0);   // the card shows "Off"
+
+    // Opening the port again works: the card shows the port it opened.
+    reported.clear();
+    model.Values().receivePort = 1;
+    model.Apply();
+    EXPECT_EQ(reported, "");
+    EXPECT_EQ(model.Values().receivePort, 1);
+    module.Terminate();
 }
 
 }   // namespace

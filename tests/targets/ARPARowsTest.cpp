@@ -1,8 +1,8 @@
 // The "ARPA" card's row texts from real TTM and TLL lines: a tracked target
 // from its TTM (units converted, the drawn position), a target with only a
 // TLL from its position and the drawn course, range and bearing, a unit the
-// program does not know leaving its cells empty, and only the number and
-// name for a target whose reports have aged.
+// program does not know leaving its cells empty, and empty cells for a row
+// written when no report was new; a TLL alone new writes the row from it.
 
 #include "targets/ARPARows.h"
 
@@ -40,8 +40,10 @@ struct ArpaRowsTest : ::testing::Test {
         t.record = store.Slot(number);
         return t;
     }
+    // As the timer pass has a row written: from what the reports made new.
     std::array<std::string, kArpaColumns> Row(const CTrackedTarget& t)
     {
+        t.record->rowSource = t.record->ReportedSource();
         return ARPARowTexts(t, format, clock.UtcNow(), [](auto) { return std::string("local"); });
     }
 };
@@ -119,11 +121,28 @@ TEST_F(ArpaRowsTest, PositionOnlyTargetFromItsTll)
     EXPECT_EQ(row[11], "");
     EXPECT_EQ(row[12], "Tracking");
 
-    // Once the values have aged the row still names its target, and says nothing more.
-    clock.Advance(60s);
+    // Written when nothing came since the last pass, every cell is empty.
+    t.record->tllUpdated = false;
     row = Row(t);
-    EXPECT_EQ(row[0], "12");
-    EXPECT_EQ(row[1], "BUOY");
-    for (std::size_t i = 2; i < row.size(); ++i)
+    for (std::size_t i = 0; i < row.size(); ++i)
         EXPECT_EQ(row[i], "") << i;
+}
+
+// What the pass found new decides, not what still holds: a target whose TTM
+// was taken by the last pass and which now sent only a TLL is written from
+// the TLL, without speed, CPA or acquisition.
+TEST_F(ArpaRowsTest, OnlyATllNewWritesTheRowFromTheTll)
+{
+    Feed("TTM,13,1.0,045.0,T,10.0,090.0,T,0.5,3.0,N,PILOT,T,,101500.00,A");
+    CTrackedTarget t = Target(13);
+    ASSERT_TRUE(t.record);
+    EXPECT_EQ(Row(t)[5], "10.00 kn");
+    t.record->ttmUpdated = false;   // taken by the pass
+    Feed("TLL,13,5000.000,N,00100.000,W,PILOT,101501.00,T,");
+    const auto row = Row(t);
+    EXPECT_EQ(row[0], "13");
+    EXPECT_EQ(row[3], geo::CPosition(50.0, -1.0, 0.0).FormatLatitude(format));
+    EXPECT_EQ(row[5], "");
+    EXPECT_EQ(row[9], "");
+    EXPECT_EQ(row[11], "");
 }

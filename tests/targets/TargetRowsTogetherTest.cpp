@@ -71,8 +71,11 @@ TEST(TargetRowsTogether, ARadarRowIsOfOneReport)
         if (targets.size() < std::size_t(kRadarTargets)) {
             targets.clear();
             for (int n = 0; n < kRadarTargets; ++n)
-                if (auto record = store.Slot(n))
+                if (auto record = store.Slot(n)) {
+                    // Written as a pass that found its TTM new has it written.
+                    record->rowSource = CTargetRecord::RowSource::Tracked;
                     targets.emplace_back(std::move(record));
+                }
         }
         for (const CTrackedTarget& t : targets) {
             const auto row = ARPARowTexts(store, t, {}, clock.UtcNow(), nullptr);

@@ -18,7 +18,6 @@
 #include "app/ui/SpinEdit.h"
 #include "chart/ui/OptionPageControls.h"
 #include "nmea/ui/InstrumentOptionsPages.h"
-#include "targets/ARPARows.h"
 #include "targets/ui/OptionControls.h"
 #include "targets/ui/TargetColourWells.h"
 
@@ -61,12 +60,13 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     auto* card = new QWidget(this);
     auto* form = new QFormLayout(card);
     m_maxTargets = MakeCountEdit("maxTargets", 1, 100, 3, card);
-    auto* visible = new QHBoxLayout();
-    visible->addWidget(m_maxTargets);
-    visible->addWidget(new QLabel(tr("visible"), card));
-    auto* maxLabel = new QLabel(tr("&Maximum targets"), card);
-    maxLabel->setBuddy(m_maxTargets);
-    form->addRow(maxLabel, visible);
+    // A labelled edit with its unit behind it; the label's key reaches the edit.
+    const auto unitRow = [form, card](const QString& label, QWidget* edit, const QString& unit) {
+        auto* name = new QLabel(label, card);
+        name->setBuddy(edit);
+        form->addRow(name, WithUnit(edit, unit, ""));
+    };
+    unitRow(tr("&Maximum targets"), m_maxTargets, tr("visible"));
     m_lineWidth = new QComboBox(card);
     m_lineWidth->setObjectName("lineWidth");
     m_lineWidth->setIconSize(QSize(60, 12));
@@ -82,12 +82,11 @@ QWidget* CARPAOptionsPage::MakeGeneralCard()
     m_circles = MakeCheck(tr("Target &warning circles"), "warningCircles", card);
     form->addRow(m_circles);
     m_radius = MakeSteppedEdit("radius", &StepWarningRadius, 2, card);
-    form->addRow(tr("&Radius (nm):"), m_radius);
+    unitRow(tr("&Radius"), m_radius, tr("nm"));
     m_overlaySize = new QComboBox(card);
     m_overlaySize->setObjectName("overlaySize");
     m_overlaySize->addItems({tr("Small"), tr("Medium"), tr("Large")});
     form->addRow(tr("&Overlay Size:"), m_overlaySize);
-    connect(m_circles, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     return card;
 }
 
@@ -96,9 +95,10 @@ QWidget* CARPAOptionsPage::MakeTargetCard()
     auto* card = new QWidget(this);
     card->setObjectName("arpaTarget");
     auto* columns = new QHBoxLayout(card);
-    m_target = new CTargetPropertiesFields(
-        card,
-        CTargetFieldsLayout{.tender = false, .markerSize = true, .saveText = "&Save Targets"});
+    m_target = new CTargetPropertiesFields(card, CTargetFieldsLayout{.tender = false,
+                                                                     .markerSize = true,
+                                                                     .saveText = "&Save Targets",
+                                                                     .nestedSwitches = false});
     columns->addWidget(m_target);
     // The five colours of the palette in use, written into the page's copy.
     m_wells = new CTargetColourWells(M().Values().properties, false, card);
@@ -161,11 +161,9 @@ void CARPAOptionsPage::FillDisplayList(int select)
         const CTargetRecord& record = *v.displayOrder[i];
         auto* item = new QTreeWidgetItem(m_order);
         item->setText(0, QString::number(i + 1));
-        const std::string status = record.StatusText();
         item->setText(1, QString::number(record.Number()));
         item->setText(2, QString::fromStdString(record.Name()));
-        item->setText(3,
-                      status.empty() ? QString() : QString::fromStdString(StatusWord(status[0])));
+        item->setText(3, QString::fromStdString(M().StatusWordOf(record)));
         // The targets drawn: the first MaxTargets of the order.
         if (int(i) < v.pass.maxTargets)
             item->setIcon(0, drawn);
@@ -270,7 +268,6 @@ void CARPAOptionsPage::UpdateControls()
 {
     m_target->UpdateEnables(M().PropertiesDiffer());
     m_wells->Refresh();
-    m_radius->setEnabled(m_circles->isChecked());
     const int row = m_order->currentIndex().row();
     m_up->setEnabled(row > 0);
     m_down->setEnabled(row >= 0 && row + 1 < m_order->topLevelItemCount());

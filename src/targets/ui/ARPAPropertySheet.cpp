@@ -7,7 +7,7 @@ namespace targets {
 CARPAPropertySheet::CARPAPropertySheet(CARPAModule& module, QWidget* window)
     : m_module(module), m_sheet({"ARPA Properties",
                                  "arpaProperties",
-                                 {},
+                                 CTargetFieldsLayout{.nestedSwitches = false},
                                  {std::begin(kArpaSummaryLabels), std::end(kArpaSummaryLabels)}},
                                 window)
 {

@@ -1,6 +1,8 @@
 #include "targets/ui/OptionControls.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
 
@@ -16,6 +18,18 @@ QCheckBox* MakeCheck(const QString& text, const char* name, QWidget* parent)
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(name);
     return box;
+}
+
+QHBoxLayout* WithUnit(QWidget* field, const QString& text, const char* name, QLabel** unit)
+{
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setObjectName(name);
+    auto* row = new QHBoxLayout();
+    row->addWidget(field);
+    row->addWidget(label);
+    if (unit != nullptr)
+        *unit = label;
+    return row;
 }
 
 QTimeEdit* MakeSpanEdit(const char* name, const char* format, QWidget* parent)

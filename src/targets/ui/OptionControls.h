@@ -10,6 +10,8 @@
 #include <optional>
 
 class QCheckBox;
+class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QTimeEdit;
 class QWidget;
@@ -20,6 +22,10 @@ class CSpinEdit;
 namespace targets {
 
 QCheckBox* MakeCheck(const QString& text, const char* name, QWidget* parent);
+// A label of the unit ("nm", "Hrs:Mins") named `name`, set beside `field`
+// in the layout returned for a form row; `unit` receives the label.
+QHBoxLayout* WithUnit(QWidget* field, const QString& text, const char* name,
+                      QLabel** unit = nullptr);
 // A span edit in `format` ("H:mm", "H:mm:ss").
 QTimeEdit* MakeSpanEdit(const char* name, const char* format, QWidget* parent);
 // A spin edit whose arrows step its value by `step`, shown with `places` decimals.

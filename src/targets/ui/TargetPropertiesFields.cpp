@@ -15,7 +15,7 @@
 namespace targets {
 
 CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetFieldsLayout& layout)
-    : QWidget(parent), m_tender(layout.tender)
+    : QWidget(parent), m_tender(layout.tender), m_nested(layout.nestedSwitches)
 {
     auto* form = new QFormLayout(this);
     if (layout.saveText != nullptr) {
@@ -32,10 +32,12 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     texts->addWidget(m_number);
     texts->addWidget(m_name);
     texts->addWidget(m_third);
-    form->addRow(tr("Text:"), texts);
+    m_textLabel = new QLabel(tr("Text:"), this);
+    m_textLabel->setObjectName("textLabel");
+    form->addRow(m_textLabel, texts);
     m_path = MakeCheck(tr("&Projected Path"), "projectedPath", this);
     m_pathDistance = MakeSteppedEdit("pathDistance", &StepPathDistance, 1, this);
-    form->addRow(m_path, m_pathDistance);
+    form->addRow(m_path, WithUnit(m_pathDistance, tr("nm"), "pathUnit", &m_pathUnit));
     m_track = MakeCheck(tr("&Track"), "track", this);
     form->addRow(m_track);
     m_markers = MakeCheck(tr("Position &markers"), "positionMarkers", this);
@@ -53,9 +55,9 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     }
     m_markerEvery = MakeSpanEdit("markerEvery", "H:mm:ss", this);
     form->addRow(tr("Position marker &every (Hrs:Mins:Secs):"), m_markerEvery);
-    m_limit = MakeCheck(tr("L&imit to previous (Hrs:Mins)"), "limitToPrevious", this);
+    m_limit = MakeCheck(tr("L&imit to previous"), "limitToPrevious", this);
     m_limitSpan = MakeSpanEdit("limitSpan", "H:mm", this);
-    form->addRow(m_limit, m_limitSpan);
+    form->addRow(m_limit, WithUnit(m_limitSpan, tr("Hrs:Mins"), "limitUnit", &m_limitUnit));
     auto* buttons = new QHBoxLayout();
     m_default = new QPushButton(tr("&Default"), this);
     m_default->setObjectName("default");
@@ -73,13 +75,16 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
          {m_save, m_overlays, m_number, m_name, m_third, m_path, m_track, m_markers, m_limit})
         if (box != nullptr)
             connect(box, &QCheckBox::toggled, this, &CTargetPropertiesFields::Toggled);
+    // A span goes into the copy with every change, as a switch does.
+    for (QTimeEdit* span : {m_markerEvery, m_limitSpan})
+        connect(span, &QTimeEdit::timeChanged, this, &CTargetPropertiesFields::Toggled);
     connect(m_default, &QPushButton::clicked, this, &CTargetPropertiesFields::DefaultClicked);
 }
 
 void CTargetPropertiesFields::Load(const chart::CTargetProperties& p)
 {
     const QSignalBlocker b1(m_overlays), b2(m_number), b3(m_name), b4(m_third), b5(m_path),
-        b6(m_track), b7(m_markers), b8(m_limit), b9(m_save);
+        b6(m_track), b7(m_markers), b8(m_limit), b9(m_save), b10(m_markerEvery), b11(m_limitSpan);
     if (m_save != nullptr)
         m_save->setChecked(p.saveTarget);
     m_overlays->setChecked(p.GetDraw());
@@ -125,23 +130,33 @@ std::optional<app::CFieldError> CTargetPropertiesFields::Store(chart::CTargetPro
 void CTargetPropertiesFields::UpdateEnables(bool differs)
 {
     const bool overlays = m_shown && m_overlays->isChecked();
+    const bool track = overlays && m_track->isChecked();
     m_overlays->setEnabled(m_shown);
     m_markerEvery->setEnabled(m_shown);
     if (m_save != nullptr)
         m_save->setEnabled(m_shown && m_saveEnabled);
-    for (QWidget* w : {static_cast<QWidget*>(m_number), static_cast<QWidget*>(m_name),
-                       static_cast<QWidget*>(m_third), static_cast<QWidget*>(m_path),
-                       static_cast<QWidget*>(m_track)})
+    for (QWidget* w : {static_cast<QWidget*>(m_textLabel), static_cast<QWidget*>(m_number),
+                       static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_third)})
         w->setEnabled(overlays);
-    m_pathDistance->setEnabled(overlays && m_path->isChecked());
-    const bool track = overlays && m_track->isChecked();
-    m_markers->setEnabled(track);
+    if (m_nested) {
+        m_path->setEnabled(overlays);
+        m_pathDistance->setEnabled(overlays && m_path->isChecked());
+        m_track->setEnabled(overlays);
+        m_markers->setEnabled(track);
+        m_limit->setEnabled(track);
+    } else {
+        for (QWidget* w : {static_cast<QWidget*>(m_path), static_cast<QWidget*>(m_pathDistance),
+                           static_cast<QWidget*>(m_track), static_cast<QWidget*>(m_markers),
+                           static_cast<QWidget*>(m_limit)})
+            w->setEnabled(m_shown);
+    }
+    m_pathUnit->setEnabled(m_pathDistance->isEnabled());
     if (m_markerSize != nullptr) {
         m_markerSize->setEnabled(track && m_markers->isChecked());
         m_markerSizeLabel->setEnabled(m_markerSize->isEnabled());
     }
-    m_limit->setEnabled(track);
     m_limitSpan->setEnabled(track && m_limit->isChecked());
+    m_limitUnit->setEnabled(m_limitSpan->isEnabled());
     m_default->setEnabled(m_shown && differs);
     if (m_clearPanic != nullptr)
         m_clearPanic->setEnabled(m_shown && m_clearPanicEnabled);

@@ -32,6 +32,13 @@ struct CTargetFieldsLayout {
     bool markerSize = false;
     // The "Save Target" box's text; none: no box.
     const char* saveText = "&Save Target";
+    // The tender options card nests every switch under the one above it: the
+    // projected path and track switches need "Overlays", the distance the
+    // projected path, the markers and "Limit to previous" the track. Off (the
+    // ARPA Target card and a target's own Configuration page), those switches
+    // and the distance are always offered; only the texts, the marker size
+    // and the limit span hang on their switches.
+    bool nestedSwitches = true;
 };
 
 class CTargetPropertiesFields final : public QWidget {
@@ -53,7 +60,7 @@ public:
     void SetClearPanicEnabled(bool enabled) { m_clearPanicEnabled = enabled; }
 
 signals:
-    void Toggled();   // a switch changed
+    void Toggled();   // a switch or a span changed
     void DefaultClicked();
     void ClearPanicClicked();
 
@@ -63,8 +70,10 @@ private:
     QCheckBox* m_number = nullptr;   // "Channel" for tenders
     QCheckBox* m_name = nullptr;
     QCheckBox* m_third = nullptr;   // "Label", or "Depth" for tenders
+    QLabel* m_textLabel = nullptr;   // "Text", offered with the overlays
     QCheckBox* m_path = nullptr;
     app::CSpinEdit* m_pathDistance = nullptr;
+    QLabel* m_pathUnit = nullptr;   // "nm", with the distance
     QCheckBox* m_track = nullptr;
     QCheckBox* m_markers = nullptr;
     QComboBox* m_markerSize = nullptr;
@@ -72,9 +81,11 @@ private:
     QTimeEdit* m_markerEvery = nullptr;
     QCheckBox* m_limit = nullptr;
     QTimeEdit* m_limitSpan = nullptr;
+    QLabel* m_limitUnit = nullptr;   // "Hrs:Mins", with the span
     QPushButton* m_default = nullptr;
     QPushButton* m_clearPanic = nullptr;
     bool m_tender = false;
+    bool m_nested = true;
     bool m_shown = true;
     bool m_saveEnabled = true;
     bool m_clearPanicEnabled = false;

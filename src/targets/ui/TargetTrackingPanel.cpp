@@ -91,6 +91,11 @@ void CTargetTrackingPanel::UpdatePanelControls(app::CCommandTable& commands,
     const bool enabled = commands.Update(app::cmd::kArpaDelete, false).enabled;
     if (m_delete->isEnabled() != enabled)
         m_delete->setEnabled(enabled);
+    // The "ARPA" card's list is offered while it has rows.
+    QTreeWidget* arpa = m_lists[kArpa];
+    const bool rows = arpa->topLevelItemCount() > 0;
+    if (arpa->isEnabled() != rows)
+        arpa->setEnabled(rows);
 }
 
 void CTargetTrackingPanel::SetHeaders(Card card, const std::vector<std::string>& headers)

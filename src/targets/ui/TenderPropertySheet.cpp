@@ -9,7 +9,10 @@ CTenderPropertySheet::CTenderPropertySheet(CTenderTracking& tracking, QWidget* w
     : m_tracking(tracking),
       m_sheet({"Target Properties",
                "targetProperties",
-               CTargetFieldsLayout{.tender = true, .markerSize = false, .saveText = "&Save Target"},
+               CTargetFieldsLayout{.tender = true,
+                                   .markerSize = false,
+                                   .saveText = "&Save Target",
+                                   .nestedSwitches = false},
                {std::begin(kTenderSummaryLabels), std::end(kTenderSummaryLabels)}},
               window),
       m_applied(std::move(applied)), m_local(std::move(local))

@@ -4,7 +4,9 @@
 // General card's Line Width reaches the targets' track line. An open Display
 // card follows targets as they come and go; the Target card's colour wells
 // edit the palette in use and reach the module on apply; the whole-number
-// fields spin within their ranges.
+// fields spin within their ranges. A lost target's row says "Lost" while
+// the other rows are rewritten; the Target card greys only what its
+// switches give, and the warning-circle radius is always offered.
 #include "targets/ui/ARPAOptionsPage.h"
 
 #include "ARPARig.h"
@@ -20,15 +22,53 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimeEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
 int g_argc = 1;
 char g_arg0[] = "targets_ui_ARPAOptionsPageTest";
 char* g_argv[] = {g_arg0, nullptr};
+
+// The page open on its Display card over a module that took `reports`,
+// with the program's palettes in place.
+struct OpenPage {
+    app::CDisplayPalettes palettes;
+    brine_test::ARPARig<targets::CARPAModule> rig;
+    std::unique_ptr<targets::CARPAOptionsPage> page;
+    QTabWidget* tabs = nullptr;
+    QTreeWidget* list = nullptr;
+
+    explicit OpenPage(const std::vector<std::string>& reports)
+    {
+        static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+        (void)app;
+        app::SetProgramPalettes(&palettes);
+        EXPECT_TRUE(rig.Receive(reports));
+        rig.Pass();
+        page = std::make_unique<targets::CARPAOptionsPage>(
+            std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
+            &rig.ports);
+        page->ModelToControls();
+        page->show();
+        tabs = page->findChild<QTabWidget*>("arpaCards");
+        list = page->findChild<QTreeWidget*>("displayOrder");
+        if (tabs != nullptr)
+            tabs->setCurrentIndex(2);
+    }
+    ~OpenPage()
+    {
+        page.reset();
+        app::SetProgramPalettes(nullptr);
+    }
+};
 
 TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
 {
@@ -103,22 +143,13 @@ TEST(ARPAOptionsPage, DisplayOrderChoosesTheTargetsDrawnAndLineWidthTheTrack)
 
 TEST(ARPAOptionsPage, OpenPageFollowsTargetsAndItsWellsAndSpinsEditTheOptions)
 {
-    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
-    (void)app;
-    app::CDisplayPalettes palettes;
-    app::SetProgramPalettes(&palettes);
-    brine_test::ARPARig<targets::CARPAModule> rig;
-    ASSERT_TRUE(rig.Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"}));
-    rig.Pass();
-    targets::CARPAOptionsPage page(
-        std::make_unique<targets::CARPAOptionsModel>(rig.module, [](const std::string&) {}),
-        &rig.ports);
-    page.ModelToControls();
-    page.show();
-    auto* tabs = page.findChild<QTabWidget*>("arpaCards");
-    auto* list = page.findChild<QTreeWidget*>("displayOrder");
+    OpenPage open({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"});
+    auto& rig = open.rig;
+    auto& page = *open.page;
+    auto* tabs = open.tabs;
+    auto* list = open.list;
     ASSERT_TRUE(tabs && list);
-    tabs->setCurrentIndex(2);
+    app::CDisplayPalettes& palettes = open.palettes;
     ASSERT_EQ(list->topLevelItemCount(), 1);
 
     // A target that comes while the card is open gets its row at the end;
@@ -188,7 +219,77 @@ TEST(ARPAOptionsPage, OpenPageFollowsTargetsAndItsWellsAndSpinsEditTheOptions)
     ASSERT_NE(port, nullptr);
     EXPECT_EQ(port->title(), "Communications port");
     EXPECT_NE(page.findChild<QComboBox*>("lineWidth")->itemIcon(0).isNull(), true);
-    app::SetProgramPalettes(nullptr);
+}
+
+TEST(ARPAOptionsPage, ALostRowStaysLostAndOnlyTheSwitchesGivenGrey)
+{
+    OpenPage open({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A",
+                   "RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,T,,,A"});
+    auto& rig = open.rig;
+    auto& page = *open.page;
+    auto* tabs = open.tabs;
+    auto* list = open.list;
+    ASSERT_TRUE(tabs && list);
+    ASSERT_TRUE(rig.Receive({"RATTM,02,1.5,090.0,T,10.0,045.0,T,,,N,TWO,L,,,A"}));
+    rig.Pass();
+    ASSERT_EQ(list->topLevelItem(1)->text(3), "Lost");
+    // TWO's values outlive their lifetime while ONE goes on reporting: each
+    // report rewrites ONE's row, TWO's keeps the text it was last given.
+    for (int s = 0; s < 8; ++s) {
+        ASSERT_TRUE(rig.Receive({"RATTM,01,1.0,045.0,T,10.0,045.0,T,,,N,ONE,T,,,A"}));
+        rig.Pass();
+    }
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "Tracking");
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "Lost");
+    tabs->setCurrentIndex(0);
+    tabs->setCurrentIndex(2);
+    list->setCurrentItem(list->topLevelItem(1));
+    page.findChild<QPushButton*>("up")->click();
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "TWO");
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "Lost");
+
+    // General card: the radius is offered with the warning circles off.
+    tabs->setCurrentIndex(0);
+    auto* circles = page.findChild<QCheckBox*>("warningCircles");
+    circles->setChecked(false);
+    page.UpdateControls();
+    EXPECT_TRUE(page.findChild<app::CSpinEdit*>("radius")->isEnabled());
+
+    // Target card, overlays and projected path off: the "Text" label, the
+    // texts and the text well go grey; the symbol and path wells, the
+    // projected path and the track stay offered.
+    tabs->setCurrentIndex(1);
+    // A span goes into the copy as it changes: "&Default" is offered at once.
+    auto* byDefault = page.findChild<QPushButton*>("default");
+    ASSERT_FALSE(byDefault->isEnabled());
+    page.findChild<QTimeEdit*>("markerEvery")->setTime(QTime(0, 1, 0));
+    EXPECT_EQ(page.M().Values().properties.loggingPeriod.GetTotalSeconds(), 60);
+    EXPECT_TRUE(byDefault->isEnabled());
+    byDefault->click();
+    EXPECT_FALSE(byDefault->isEnabled());
+    auto* overlays = page.findChild<QCheckBox*>("overlays");
+    auto* path = page.findChild<QCheckBox*>("projectedPath");
+    if (path->isChecked())
+        path->click();
+    if (!overlays->isChecked())
+        overlays->click();
+    const auto textLabel = [&page] {
+        const auto* text = page.findChild<QLabel*>("textLabel");
+        return text == nullptr ? "none" : text->isEnabled() ? "enabled" : "grey";
+    };
+    EXPECT_STREQ(textLabel(), "enabled");
+    overlays->click();
+    ASSERT_FALSE(overlays->isChecked());
+    EXPECT_STREQ(textLabel(), "grey");
+    EXPECT_FALSE(page.findChild<QCheckBox*>("drawName")->isEnabled());
+    EXPECT_TRUE(path->isEnabled());
+    EXPECT_TRUE(page.findChild<QCheckBox*>("track")->isEnabled());
+    auto* wells = page.findChild<targets::CTargetColourWells*>();
+    using targets::TargetColour;
+    EXPECT_TRUE(wells->Well(TargetColour::Symbol)->isEnabled());
+    EXPECT_TRUE(wells->Well(TargetColour::Path)->isEnabled());
+    EXPECT_FALSE(wells->Well(TargetColour::Text)->isEnabled());
+    EXPECT_FALSE(wells->Well(TargetColour::Track)->isEnabled());
 }
 
 }   // namespace

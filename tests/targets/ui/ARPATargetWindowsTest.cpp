@@ -163,6 +163,29 @@ TEST_F(WindowsTest, PanelRowsBelongToTargetObjectsAndDeletingThereEmptiesTheShee
     EXPECT_TRUE(Summary().Text(1).isEmpty());
 }
 
+// A pass that found only a TLL new writes the row from the TLL, while the
+// target's TTM values still hold: no speed and no acquisition.
+TEST_F(WindowsTest, ARowIsWrittenFromWhatThePassFoundNew)
+{
+    CTargetTrackingPanel panel;
+    CARPAPanelRows rows(arpa, [&panel] { return &panel; }, {}, {});
+    QTreeWidget* list = panel.List(CTargetTrackingPanel::kArpa);
+    list->setColumnCount(kArpaColumns);
+    Report(1);
+    ASSERT_EQ(panel.RowCount(CTargetTrackingPanel::kArpa), 2);
+    QTreeWidgetItem* tug = list->topLevelItem(1);
+    ASSERT_EQ(tug->text(1), "TUG");
+    EXPECT_EQ(tug->text(5), "12.00 kn");
+    EXPECT_EQ(tug->text(11), "Manual");
+    ASSERT_TRUE(rig.Receive({"RATLL,08,4757.000,N,12236.000,W,TUG,,T,"}));
+    rig.Pass();
+    EXPECT_EQ(tug->text(0), "8");
+    EXPECT_NE(tug->text(3), "");   // the TLL's position
+    EXPECT_EQ(tug->text(5), "");
+    EXPECT_EQ(tug->text(11), "");
+    EXPECT_EQ(tug->text(12), "Tracking");
+}
+
 TEST_F(WindowsTest, OneTargetLogFollowsTheSelectionAndItsFixes)
 {
     app::CCommandTable commands;

@@ -1,11 +1,16 @@
 // A target's display-property fields: what is loaded comes back stored, each
-// field is enabled only while the switches it hangs on are on, and a distance
-// that is not a number is refused by name while the switches still store.
+// field is enabled only while the switches it hangs on are on (nested as on
+// the tender card, or as on the ARPA Target card and a target's own page,
+// where only the texts, the marker size and the limit span hang on switches),
+// and a distance that is not a number is refused by name while the switches
+// still store.
 
 #include "targets/ui/TargetPropertiesFields.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -88,6 +93,62 @@ TEST_F(FieldsTest, FieldsFollowTheSwitchesTheyHangOn)
                              "positionMarkers", "limitToPrevious"})
         EXPECT_FALSE(Find<QCheckBox>(name)->isEnabled()) << name;
     EXPECT_FALSE(Find<QTimeEdit>("limitSpan")->isEnabled());
+    EXPECT_FALSE(Find<QLabel>("textLabel")->isEnabled());
+}
+
+TEST_F(FieldsTest, OnTheTargetCardOnlyTextsMarkerSizeAndLimitSpanHangOnSwitches)
+{
+    targets::CTargetPropertiesFields card(
+        nullptr, {.markerSize = true, .saveText = "&Save Targets", .nestedSwitches = false});
+    const auto box = [&](const char* name) { return card.findChild<QCheckBox*>(name); };
+    // Each named field enabled (`on`) or grey after the rules are applied.
+    const auto expect = [&](std::initializer_list<const char*> names, bool on) {
+        card.UpdateEnables(true);
+        for (const char* name : names) {
+            const QWidget* field = card.findChild<QWidget*>(name);
+            ASSERT_NE(field, nullptr) << name;
+            EXPECT_EQ(field->isEnabled(), on) << name;
+        }
+    };
+    chart::CTargetProperties p;
+    p.SetDraw(false);
+    p.drawTrack = false;
+    p.drawProjectedPath = false;
+    p.limitTrackDisplay = true;
+    p.FixMarker().SetDraw(true);
+    card.Load(p);
+    // Overlays off: the "Text" label and the three text boxes go grey, the
+    // switches below and the distance stay offered, and what needs the
+    // track waits for overlays and track.
+    EXPECT_EQ(card.findChild<QLabel*>("textLabel")->text(), "Text:");
+    expect({"textLabel", "drawNumber", "drawName", "drawLabel"}, false);
+    expect({"saveTargets", "overlays", "projectedPath", "track", "positionMarkers",
+            "limitToPrevious", "pathDistance", "pathUnit", "markerEvery"},
+           true);
+    expect({"markerSize", "markerSizeLabel", "limitSpan", "limitUnit"}, false);
+    box("overlays")->setChecked(true);
+    box("track")->setChecked(true);
+    expect({"textLabel", "markerSize", "limitSpan", "limitUnit"}, true);
+    box("positionMarkers")->setChecked(false);
+    box("limitToPrevious")->setChecked(false);
+    expect({"markerSize", "limitSpan"}, false);
+
+    // A span changed is told at once, as a switch is.
+    int changes = 0;
+    QObject::connect(&card, &targets::CTargetPropertiesFields::Toggled, [&] { ++changes; });
+    card.findChild<QTimeEdit*>("markerEvery")->setTime(QTime(0, 0, 40));
+    card.findChild<QTimeEdit*>("limitSpan")->setTime(QTime(1, 5));
+    EXPECT_EQ(changes, 2);
+    chart::CTargetProperties stored;
+    ASSERT_FALSE(card.Store(stored).has_value());
+    EXPECT_EQ(stored.loggingPeriod.GetTotalSeconds(), 40);
+    card.Load(p);   // loading tells nothing
+    EXPECT_EQ(changes, 2);
+
+    // With no target shown (a target's own page), nothing is offered.
+    card.SetShown(false);
+    expect({"overlays", "projectedPath", "track", "positionMarkers", "pathDistance", "default"},
+           false);
 }
 
 TEST_F(FieldsTest, ADistanceThatIsNotANumberIsRefusedByName)

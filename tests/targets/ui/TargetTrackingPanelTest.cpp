@@ -1,6 +1,7 @@
 // The "Target Tracking" panel, offscreen: rows found by key are written,
 // selected and removed; the ARPA card's "&Open" is never offered and its
-// "&Delete" follows and runs the ARPA module's "Current Target > Delete".
+// "&Delete" follows and runs the ARPA module's "Current Target > Delete";
+// the ARPA card's list is offered while it has rows.
 #include <QApplication>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -68,4 +69,12 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     EXPECT_FALSE(open->isEnabled());
     remove->click();
     EXPECT_EQ(deletes, 1);
+    EXPECT_TRUE(list->isEnabled());
+    panel.RemoveRow(CTargetTrackingPanel::kArpa, 3);
+    panel.UpdatePanelControls(commands, true);
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_TRUE(panel.List(CTargetTrackingPanel::kTender)->isEnabled());
+    panel.UpdateRow(CTargetTrackingPanel::kArpa, 4, {"4", "PILOT"});
+    panel.UpdatePanelControls(commands, true);
+    EXPECT_TRUE(list->isEnabled());
 }
