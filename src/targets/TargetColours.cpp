@@ -46,6 +46,10 @@ void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palett
 
 bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, bool tender)
 {
+    // The tender card greys only the text well; the other four are offered
+    // whatever is drawn.
+    if (tender && which != TargetColour::Text)
+        return true;
     const bool overlays = p.GetDraw();
     switch (which) {
     case TargetColour::Symbol: return overlays;

@@ -19,9 +19,11 @@ chart::COLORREF GetTargetColour(const chart::CTargetProperties& p, TargetColour 
 // Changes that palette's colour only.
 void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palette,
                      chart::COLORREF colour);
-// Symbol: overlays on; text: overlays and one of the texts (number or
-// channel, name, and the label or, for tenders, the depth); track: overlays
-// and track; markers: those and the markers; path: overlays and the path.
+// Text: overlays and one of the texts (number or channel, name, and the
+// label or, for tenders, the depth). The tender card offers its other four
+// wells always; the ARPA card, the symbol with the overlays, the track with
+// overlays and track, the markers with those and the markers, the path with
+// overlays and the path.
 bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, bool tender);
 
 }   // namespace targets

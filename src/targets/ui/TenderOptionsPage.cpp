@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -153,7 +154,10 @@ QWidget* CTenderOptionsPage::MakeGeneralCard()
     m_circles = MakeCheck(tr("Tender &Circles"), "warningCircles", card);
     form->addRow(m_circles);
     m_radius = MakeSteppedEdit("radius", &StepTenderCircleRadius, 2, card);
-    form->addRow(tr("&Radius (nm):"), m_radius);
+    m_radiusLabel = new QLabel(tr("&Radius (nm):"), card);
+    m_radiusLabel->setObjectName("radiusLabel");
+    m_radiusLabel->setBuddy(m_radius);
+    form->addRow(m_radiusLabel, m_radius);
     m_transceivers = new CTransceiverList(card);
     form->addRow(tr("Tender Description:"), m_transceivers);
     connect(m_circles, &QCheckBox::toggled, this, [this] { UpdateControls(); });
@@ -382,6 +386,7 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
 void CTenderOptionsPage::UpdateControls()
 {
     m_radius->setEnabled(m_circles->isChecked());
+    m_radiusLabel->setEnabled(m_circles->isChecked());
     m_wells->Refresh();
     m_fields->SetClearPanicEnabled(M().ClearPanicEnabled());
     m_fields->UpdateEnables(M().PropertiesDiffer());

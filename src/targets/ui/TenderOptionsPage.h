@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStandardItemModel;
@@ -82,6 +83,7 @@ private:
     QTimeEdit* m_dangerous = nullptr;
     QCheckBox* m_circles = nullptr;
     app::CSpinEdit* m_radius = nullptr;
+    QLabel* m_radiusLabel = nullptr;   // greys with the radius
     CTransceiverList* m_transceivers = nullptr;
     // Target
     CTargetPropertiesFields* m_fields = nullptr;
