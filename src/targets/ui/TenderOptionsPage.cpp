@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTime>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
@@ -107,9 +108,10 @@ void CTransceiverList::keyPressEvent(QKeyEvent* event)
 }
 
 CTenderOptionsPage::CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
-                                       const nmea::CPortDirectory* ports,
-                                       geo::CPositionFormat format, QWidget* parent)
-    : app::CXPropertyPage(std::move(model), parent), m_format(format)
+                                       const nmea::CPortDirectory* ports, FormatSource format,
+                                       QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent), m_format(std::move(format)),
+      m_formatWatch(new QTimer(this))
 {
     setObjectName("tenderOptions");
     auto* tabs = new QTabWidget(this);
@@ -230,9 +232,11 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
     form->addRow(tr("Depth (M):"), m_depthEdit);
     m_position = new geo::CPositionCtrl(card);
     m_position->setObjectName("position");
-    m_position->SetFormat(
-        QString::fromStdString(geo::EntryFormatOf(m_format.decimalPlaces, m_format.degMinSec)));
+    ApplyPositionFormat();
     form->addRow(tr("P&osition:"), m_position);
+    // Nothing says when the program's position format changes: looked at while shown.
+    m_formatWatch->setInterval(500);
+    connect(m_formatWatch, &QTimer::timeout, this, [this] { ApplyPositionFormat(); });
     connect(m_tender, &QComboBox::activated, this, [this] {
         TakeSimulation();
         ShowSimulation();
@@ -249,6 +253,34 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
         ShowSimulation();
     });
     return card;
+}
+
+void CTenderOptionsPage::ApplyPositionFormat()
+{
+    const geo::CPositionFormat format = m_format ? m_format() : geo::CPositionFormat{};
+    if (m_applied && m_applied->decimalPlaces == format.decimalPlaces &&
+        m_applied->degMinSec == format.degMinSec)
+        return;
+    // The position shown is kept through the change of format.
+    const auto shown = m_applied ? m_position->GetPosition() : std::nullopt;
+    m_position->SetFormat(
+        QString::fromStdString(geo::EntryFormatOf(format.decimalPlaces, format.degMinSec)));
+    if (shown)
+        m_position->SetPosition(*shown);
+    m_applied = format;
+}
+
+void CTenderOptionsPage::showEvent(QShowEvent* event)
+{
+    app::CXPropertyPage::showEvent(event);
+    ApplyPositionFormat();
+    m_formatWatch->start();
+}
+
+void CTenderOptionsPage::hideEvent(QHideEvent* event)
+{
+    m_formatWatch->stop();
+    app::CXPropertyPage::hideEvent(event);
 }
 
 int CTenderOptionsPage::ShownChannel() const

@@ -48,6 +48,7 @@ struct Fixture {
     brine_test::FakeClock clock;
     NoPorts ports;
     CTenderTracking tracking{clock, ports};
+    geo::CPositionFormat format;   // the program's position format
     CTenderOptionsPage* page = nullptr;
 
     Fixture()
@@ -66,7 +67,7 @@ struct Fixture {
                 return reason;
             },
             [this] { return tracking.ManOverboardCount(); });
-        page = new CTenderOptionsPage(std::move(model), &ports);
+        page = new CTenderOptionsPage(std::move(model), &ports, [this] { return format; });
         page->ModelToControls();
         page->UpdateControls();
         page->show();
@@ -363,4 +364,13 @@ TEST(TenderOptionsPage, AChannelWithoutSerialStandsAndPositionsAreWrittenAsThePr
     f.ShowCard(2);
     EXPECT_EQ(f.Child<geo::CPositionCtrl>("position")->text().toStdString(),
               "47\u00B036.15'N 122\u00B023.40'W");
+
+    // The program's format changes while the page is open: the box follows,
+    // showing the same position.
+    f.format.degMinSec = true;
+    f.format.decimalPlaces = 0;
+    auto* position = f.Child<geo::CPositionCtrl>("position");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position->text().contains('"'); }, 2000))
+        << position->text().toStdString();
+    EXPECT_EQ(position->text().toStdString(), "47\u00B036'09\"N 122\u00B023'24\"W");
 }
