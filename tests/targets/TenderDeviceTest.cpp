@@ -283,7 +283,7 @@ TEST_F(TenderDeviceTest, ThePollsGoOutOnTheReceivePortAndInItsHistory)
     EXPECT_EQ(device->GetTransmitPort(), 1);
     EXPECT_EQ(port->GetUsers(nmea::PortChannel::Transmit), 1);
     EXPECT_EQ(port->GetUsers(nmea::PortChannel::Receive), 1);
-    ASSERT_EQ(pty->Receive(8, 2000ms), std::string("ATX\x04" "ATX\x04"));
+    ASSERT_EQ(pty->Receive(8, 2000ms), PollCommand(0x04) + PollCommand(0x04));
     bool connected = false;
     int polls = 0;
     for (const std::string& line : port->GetHistory(nmea::PortChannel::Transmit)) {
