@@ -46,15 +46,19 @@ void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palett
 
 bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, bool tender)
 {
+    // The tender card greys only the text well; the other four are offered
+    // whatever is drawn.
+    if (tender && which != TargetColour::Text)
+        return true;
     const bool overlays = p.GetDraw();
     switch (which) {
     // The ARPA card offers the symbol and path colours whatever is drawn.
-    case TargetColour::Symbol: return !tender || overlays;
+    case TargetColour::Symbol: return true;
     case TargetColour::Text:
         return overlays && (p.drawNumber || p.drawName || (tender ? p.drawDepth : p.drawLabel));
     case TargetColour::Track: return overlays && p.drawTrack;
     case TargetColour::Marker: return overlays && p.drawTrack && p.FixMarker().GetDraw();
-    case TargetColour::Path: return !tender || (overlays && p.drawProjectedPath);
+    case TargetColour::Path: return true;
     }
     return false;
 }

@@ -19,10 +19,11 @@ chart::COLORREF GetTargetColour(const chart::CTargetProperties& p, TargetColour 
 // Changes that palette's colour only.
 void SetTargetColour(chart::CTargetProperties& p, TargetColour which, int palette,
                      chart::COLORREF colour);
-// Symbol and path: always on the ARPA card, on the tender card overlays
-// (and the path); text: overlays and one of the texts (number or channel,
-// name, and the label or, for tenders, the depth); track: overlays and
-// track; markers: those and the markers.
+// Text: overlays and one of the texts (number or channel, name, and the
+// label or, for tenders, the depth). Both cards offer the symbol and path
+// wells always; the tender card its track and marker wells too, the ARPA
+// card the track with overlays and track, the markers with those and the
+// markers.
 bool TargetColourEnabled(const chart::CTargetProperties& p, TargetColour which, bool tender);
 
 }   // namespace targets

@@ -269,3 +269,30 @@ TEST_F(TenderDeviceTest, APollThreadThatFailsReleasesThePort)
     EXPECT_FALSE(device->IsReceiveOpen());
     EXPECT_FALSE(device->IsTransmitOpen());
 }
+
+// The receive port is the transmit port too: open, the device is one of its
+// transmit users and the port's transmit history shows the device connected
+// and each poll as sent; closed, it is no user of either side.
+TEST_F(TenderDeviceTest, ThePollsGoOutOnTheReceivePortAndInItsHistory)
+{
+    CTenderPollTable table = Table(1, 300ms);
+    table.channels[1] = {"Two", true, "1234", false, false};
+    device->SetTable(table);
+    EXPECT_EQ(device->GetName(), "Target Tracking");
+    ASSERT_TRUE(device->OpenReceive());
+    EXPECT_EQ(device->GetTransmitPort(), 1);
+    EXPECT_EQ(port->GetUsers(nmea::PortChannel::Transmit), 1);
+    EXPECT_EQ(port->GetUsers(nmea::PortChannel::Receive), 1);
+    ASSERT_EQ(pty->Receive(8, 2000ms), PollCommand(0x04) + PollCommand(0x04));
+    bool connected = false;
+    int polls = 0;
+    for (const std::string& line : port->GetHistory(nmea::PortChannel::Transmit)) {
+        connected = connected || line.find("***Target Tracking CONNECTED***") == 0;
+        polls += line == "ATX\x04";
+    }
+    EXPECT_TRUE(connected);
+    EXPECT_GE(polls, 1);
+    device->CloseReceive();
+    EXPECT_EQ(port->GetUsers(nmea::PortChannel::Transmit), 0);
+    EXPECT_EQ(port->GetUsers(nmea::PortChannel::Receive), 0);
+}

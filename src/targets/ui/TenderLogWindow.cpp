@@ -56,7 +56,15 @@ void CTenderLogWindow::SetTender(CTenderLogModel::Source source)
 {
     const CTender* tender = source ? source() : nullptr;
     M().SetTender(std::move(source));
+    m_named = tender != nullptr;
     setWindowTitle(QString::fromStdString(TenderLogTitle(tender)));
+}
+
+void CTenderLogWindow::FixesAdded()
+{
+    CTrackLogWindow::FixesAdded();
+    if (m_named && !M().Showing())
+        SetTender({});
 }
 
 }   // namespace targets

@@ -25,9 +25,12 @@ class CTenderLogWindow : public CTrackLogWindow {
 public:
     CTenderLogWindow(CTrackLogModel::Format format, LocalTimeText local, QWidget* parent);
     void SetTender(CTenderLogModel::Source source);
+    // A tender that has gone leaves the list empty and the title without it.
+    void FixesAdded() override;
 
 private:
     CTenderLogModel& M() const { return static_cast<CTenderLogModel&>(Model()); }
+    bool m_named = false;   // the title names a tender
 };
 
 }   // namespace targets

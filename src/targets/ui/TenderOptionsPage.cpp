@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -14,6 +15,7 @@
 #include <QTabWidget>
 #include <QTime>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/SpinEdit.h"
@@ -106,9 +108,10 @@ void CTransceiverList::keyPressEvent(QKeyEvent* event)
 }
 
 CTenderOptionsPage::CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
-                                       const nmea::CPortDirectory* ports,
-                                       geo::CPositionFormat format, QWidget* parent)
-    : app::CXPropertyPage(std::move(model), parent), m_format(format)
+                                       const nmea::CPortDirectory* ports, FormatSource format,
+                                       QWidget* parent)
+    : app::CXPropertyPage(std::move(model), parent), m_format(std::move(format)),
+      m_formatWatch(new QTimer(this))
 {
     setObjectName("tenderOptions");
     auto* tabs = new QTabWidget(this);
@@ -153,7 +156,10 @@ QWidget* CTenderOptionsPage::MakeGeneralCard()
     m_circles = MakeCheck(tr("Tender &Circles"), "warningCircles", card);
     form->addRow(m_circles);
     m_radius = MakeSteppedEdit("radius", &StepTenderCircleRadius, 2, card);
-    form->addRow(tr("&Radius (nm):"), m_radius);
+    m_radiusLabel = new QLabel(tr("&Radius (nm):"), card);
+    m_radiusLabel->setObjectName("radiusLabel");
+    m_radiusLabel->setBuddy(m_radius);
+    form->addRow(m_radiusLabel, m_radius);
     m_transceivers = new CTransceiverList(card);
     form->addRow(tr("Tender Description:"), m_transceivers);
     connect(m_circles, &QCheckBox::toggled, this, [this] { UpdateControls(); });
@@ -226,9 +232,11 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
     form->addRow(tr("Depth (M):"), m_depthEdit);
     m_position = new geo::CPositionCtrl(card);
     m_position->setObjectName("position");
-    m_position->SetFormat(
-        QString::fromStdString(geo::EntryFormatOf(m_format.decimalPlaces, m_format.degMinSec)));
+    ApplyPositionFormat();
     form->addRow(tr("P&osition:"), m_position);
+    // Nothing says when the program's position format changes: looked at while shown.
+    m_formatWatch->setInterval(500);
+    connect(m_formatWatch, &QTimer::timeout, this, [this] { ApplyPositionFormat(); });
     connect(m_tender, &QComboBox::activated, this, [this] {
         TakeSimulation();
         ShowSimulation();
@@ -245,6 +253,34 @@ QWidget* CTenderOptionsPage::MakeConfigurationCard(const nmea::CPortDirectory* p
         ShowSimulation();
     });
     return card;
+}
+
+void CTenderOptionsPage::ApplyPositionFormat()
+{
+    const geo::CPositionFormat format = m_format ? m_format() : geo::CPositionFormat{};
+    if (m_applied && m_applied->decimalPlaces == format.decimalPlaces &&
+        m_applied->degMinSec == format.degMinSec)
+        return;
+    // The position shown is kept through the change of format.
+    const auto shown = m_applied ? m_position->GetPosition() : std::nullopt;
+    m_position->SetFormat(
+        QString::fromStdString(geo::EntryFormatOf(format.decimalPlaces, format.degMinSec)));
+    if (shown)
+        m_position->SetPosition(*shown);
+    m_applied = format;
+}
+
+void CTenderOptionsPage::showEvent(QShowEvent* event)
+{
+    app::CXPropertyPage::showEvent(event);
+    ApplyPositionFormat();
+    m_formatWatch->start();
+}
+
+void CTenderOptionsPage::hideEvent(QHideEvent* event)
+{
+    m_formatWatch->stop();
+    app::CXPropertyPage::hideEvent(event);
 }
 
 int CTenderOptionsPage::ShownChannel() const
@@ -382,6 +418,7 @@ std::optional<app::CFieldError> CTenderOptionsPage::ControlsToModel()
 void CTenderOptionsPage::UpdateControls()
 {
     m_radius->setEnabled(m_circles->isChecked());
+    m_radiusLabel->setEnabled(m_circles->isChecked());
     m_wells->Refresh();
     m_fields->SetClearPanicEnabled(M().ClearPanicEnabled());
     m_fields->UpdateEnables(M().PropertiesDiffer());

@@ -7,16 +7,21 @@
 
 #include <QTreeView>
 
+#include <functional>
+#include <optional>
+
 #include "app/ui/PropertySheet.h"
 #include "geo/Position.h"
 #include "targets/TenderOptions.h"
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStandardItemModel;
 class QTimeEdit;
+class QTimer;
 namespace app {
 class CSpinEdit;
 }
@@ -52,9 +57,11 @@ private:
 class CTenderOptionsPage final : public app::CXPropertyPage {
     Q_OBJECT
 public:
-    // The simulation's Position box writes positions in `format` (the program's).
+    // The simulation's Position box writes positions in the program's format,
+    // asked of `format` (none: the default), and follows a change of it.
+    using FormatSource = std::function<geo::CPositionFormat()>;
     CTenderOptionsPage(std::unique_ptr<CTenderOptionsModel> model,
-                       const nmea::CPortDirectory* ports, geo::CPositionFormat format = {},
+                       const nmea::CPortDirectory* ports, FormatSource format = {},
                        QWidget* parent = nullptr);
     CTenderOptionsModel& M() const;
     std::optional<app::CFieldError> ControlsToModel() override;
@@ -63,12 +70,21 @@ public:
 
     CTransceiverList* Transceivers() const { return m_transceivers; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     QWidget* MakeGeneralCard();
     QWidget* MakeTargetCard();
     QWidget* MakeConfigurationCard(const nmea::CPortDirectory* ports);
 
-    geo::CPositionFormat m_format;
+    // The Position box takes the program's format when it differs from the
+    // one applied last (looked at while the page is shown).
+    void ApplyPositionFormat();
+    FormatSource m_format;
+    std::optional<geo::CPositionFormat> m_applied;
+    QTimer* m_formatWatch = nullptr;
     // The tender combo lists the channels ticked on the General card.
     void FillTenderCombo();
     // The shown tender's simulation row to the controls and back.
@@ -82,6 +98,7 @@ private:
     QTimeEdit* m_dangerous = nullptr;
     QCheckBox* m_circles = nullptr;
     app::CSpinEdit* m_radius = nullptr;
+    QLabel* m_radiusLabel = nullptr;   // greys with the radius
     CTransceiverList* m_transceivers = nullptr;
     // Target
     CTargetPropertiesFields* m_fields = nullptr;

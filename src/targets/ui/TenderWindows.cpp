@@ -408,9 +408,7 @@ app::CXPropertyPage* CTenderWindows::MakeOptionsPage(QWidget* parent)
             return failure;
         },
         [this] { return m_tracking.ManOverboardCount(); });
-    return new CTenderOptionsPage(std::move(model), &m_ports,
-                                  positionFormat ? positionFormat() : geo::CPositionFormat{},
-                                  parent);
+    return new CTenderOptionsPage(std::move(model), &m_ports, positionFormat, parent);
 }
 
 std::string CTenderWindows::ApplyOptions(const CTenderOptions& options)

@@ -43,6 +43,8 @@ public:
     void SetSource(std::unique_ptr<CTrackLogSource> source);
     // The track grew: only the count changes, nothing shown is redrawn.
     void FixesAdded();
+    // A target is shown (none once it has gone).
+    bool Showing() const { return Shown() != nullptr; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -71,7 +73,8 @@ class CTrackLogWindow : public QWidget {
 public:
     CTrackLogWindow(const char* objectName, std::unique_ptr<CTrackLogModel> model, QWidget* parent);
     void Show(std::unique_ptr<CTrackLogSource> source, const std::string& title);
-    void FixesAdded() { m_model->FixesAdded(); }
+    // The track grew (or its target went: the list empties).
+    virtual void FixesAdded() { m_model->FixesAdded(); }
     int Rows() const { return m_model->rowCount(); }
     CTrackLogModel& Model() const { return *m_model; }
     QTableView* View() const { return m_view; }

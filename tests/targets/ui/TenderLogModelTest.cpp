@@ -1,8 +1,11 @@
 // The tender log's model, offscreen: each cell is its own fix's text while
 // the view walks rows and columns, a new tender in the place of the old one
-// shows its own fixes, and a change of position format shows at once.
+// shows its own fixes, and a change of position format shows at once; the
+// window follows its tender until the tender goes.
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
@@ -62,4 +65,43 @@ TEST(TenderLogModel, CellsFollowRowsTendersAndFormat)
     const std::string minutes = cell(1, 1);
     format.degMinSec = true;
     EXPECT_NE(cell(1, 1), minutes);
+}
+
+// The window: its headings each 30 pixels wider than their text (the time's
+// 120), whole rows selected, a fix added is a row at once, and a tender that
+// has gone leaves the list empty and the title ending after " : ".
+TEST(TenderLogModel, TheWindowFollowsItsTenderUntilItGoes)
+{
+    App();
+    brine_test::FakeClock clock;
+    CTender tender;
+    tender.record = std::make_shared<CTenderRecord>(0, clock, std::chrono::seconds(5));
+    tender.record->SetName("Launch");
+    tender.track = {Fix(0), Fix(1)};
+    bool present = true;
+    CTenderLogWindow log([] { return geo::CPositionFormat{}; },
+                         [](auto) { return std::string("t"); }, nullptr);
+    EXPECT_EQ(log.windowTitle().toStdString(), "Tender Target Log : ");
+    EXPECT_EQ(log.Rows(), 0);
+    log.SetTender([&]() -> const CTender* { return present ? &tender : nullptr; });
+    EXPECT_EQ(log.windowTitle().toStdString(), "Tender Target Log : Target ID T1 - Launch");
+    EXPECT_EQ(log.Rows(), 2);
+
+    QTableView& view = *log.View();
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    const QFontMetrics heading(view.horizontalHeader()->font());
+    EXPECT_EQ(view.columnWidth(0), 120);
+    for (int column = 1; column < kTenderLogColumns; ++column)
+        EXPECT_EQ(view.columnWidth(column),
+                  heading.horizontalAdvance(kTenderLogHeaders[column]) + 30)
+            << column;
+
+    tender.track.push_back(Fix(2));
+    log.FixesAdded();
+    EXPECT_EQ(log.Rows(), 3);
+
+    present = false;
+    log.FixesAdded();
+    EXPECT_EQ(log.Rows(), 0);
+    EXPECT_EQ(log.windowTitle().toStdString(), "Tender Target Log : ");
 }

@@ -48,6 +48,7 @@ struct Fixture {
     brine_test::FakeClock clock;
     NoPorts ports;
     CTenderTracking tracking{clock, ports};
+    geo::CPositionFormat format;   // the program's position format
     CTenderOptionsPage* page = nullptr;
 
     Fixture()
@@ -66,7 +67,7 @@ struct Fixture {
                 return reason;
             },
             [this] { return tracking.ManOverboardCount(); });
-        page = new CTenderOptionsPage(std::move(model), &ports);
+        page = new CTenderOptionsPage(std::move(model), &ports, [this] { return format; });
         page->ModelToControls();
         page->UpdateControls();
         page->show();
@@ -251,9 +252,8 @@ TEST(TenderOptionsPage, ACommaTypedIsTheDecimalPoint)
     EXPECT_EQ(refused->field, "radius");
 }
 
-// A well changes its colour in the palette in use only, greys while what it
-// colours is not drawn, follows a change of palette, and the colour reaches
-// the tenders on apply; "&Default" takes it back.
+// A well changes its colour in the palette in use only, follows a change of palette, and the colour
+// reaches the tenders on apply; "&Default" takes it back.
 TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
 {
     app::CDisplayPalettes palettes;
@@ -268,14 +268,8 @@ TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
     EXPECT_FALSE(f.Child<QPushButton>("default")->isEnabled());
 
     EXPECT_FALSE(wells->Well(TargetColour::Text)->isEnabled());   // no text ticked
-    EXPECT_FALSE(wells->Well(TargetColour::Path)->isEnabled());
-    EXPECT_TRUE(wells->Well(TargetColour::Track)->isEnabled());
     f.Child<QCheckBox>("drawDepth")->click();
     EXPECT_TRUE(wells->Well(TargetColour::Text)->isEnabled());
-    f.Child<QCheckBox>("track")->click();
-    EXPECT_FALSE(wells->Well(TargetColour::Track)->isEnabled());
-    EXPECT_FALSE(wells->Well(TargetColour::Marker)->isEnabled());
-    f.Child<QCheckBox>("track")->click();
 
     palettes.SetActive(app::CDisplayPalettes::kNight);
     wells->Refresh();
@@ -295,6 +289,54 @@ TEST(TenderOptionsPage, ColourWellsEditThePaletteInUse)
     EXPECT_EQ(f.page->M().Values().properties.GetColours(), before.GetColours());
     EXPECT_FALSE(f.Child<QPushButton>("default")->isEnabled());
     app::SetProgramPalettes(nullptr);
+}
+
+// The radius, its label included, is offered only with the tender circles.
+// Of the colour wells only the text's hangs on switches: the overlays and one
+// of the channel, name or depth texts; the others are offered whatever is drawn.
+TEST(TenderOptionsPage, OnlyTheRadiusAndTheTextWellHangOnSwitches)
+{
+    Fixture f;
+    auto* circles = f.Child<QCheckBox>("warningCircles");
+    auto* radius = f.Child<QLineEdit>("radius");
+    auto* form = qobject_cast<QFormLayout*>(radius->parentWidget()->layout());
+    ASSERT_NE(form, nullptr);
+    QWidget* radiusLabel = form->labelForField(radius);
+    ASSERT_NE(radiusLabel, nullptr);
+    circles->setChecked(false);
+    EXPECT_FALSE(radius->isEnabled());
+    EXPECT_FALSE(radiusLabel->isEnabled());
+    circles->setChecked(true);
+    EXPECT_TRUE(radius->isEnabled());
+    EXPECT_TRUE(radiusLabel->isEnabled());
+
+    f.ShowCard(1);
+    auto* wells = f.page->findChild<CTargetColourWells*>("colours");
+    ASSERT_NE(wells, nullptr);
+    const auto enabled = [&](TargetColour which) { return wells->Well(which)->isEnabled(); };
+    auto* overlays = f.Child<QCheckBox>("overlays");
+    for (const char* name :
+         {"drawNumber", "drawName", "drawDepth", "projectedPath", "track", "positionMarkers"})
+        if (auto* box = f.Child<QCheckBox>(name); box != nullptr && box->isChecked())
+            box->click();
+    for (bool on : {true, false}) {
+        if (overlays->isChecked() != on)
+            overlays->click();
+        for (TargetColour which :
+             {TargetColour::Symbol, TargetColour::Track, TargetColour::Marker, TargetColour::Path})
+            EXPECT_TRUE(enabled(which)) << "well " << int(which) << " overlays " << on;
+        EXPECT_FALSE(enabled(TargetColour::Text)) << on;
+    }
+    overlays->click();
+    for (const char* name : {"drawNumber", "drawName", "drawDepth"}) {
+        f.Child<QCheckBox>(name)->click();
+        EXPECT_TRUE(enabled(TargetColour::Text)) << name;
+        overlays->click();
+        EXPECT_FALSE(enabled(TargetColour::Text)) << name;
+        overlays->click();
+        f.Child<QCheckBox>(name)->click();
+        EXPECT_FALSE(enabled(TargetColour::Text)) << name;
+    }
 }
 
 TEST(TenderOptionsPage, AChannelWithoutSerialStandsAndPositionsAreWrittenAsThePrograms)
@@ -322,4 +364,13 @@ TEST(TenderOptionsPage, AChannelWithoutSerialStandsAndPositionsAreWrittenAsThePr
     f.ShowCard(2);
     EXPECT_EQ(f.Child<geo::CPositionCtrl>("position")->text().toStdString(),
               "47\u00B036.15'N 122\u00B023.40'W");
+
+    // The program's format changes while the page is open: the box follows,
+    // showing the same position.
+    f.format.degMinSec = true;
+    f.format.decimalPlaces = 0;
+    auto* position = f.Child<geo::CPositionCtrl>("position");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position->text().contains('"'); }, 2000))
+        << position->text().toStdString();
+    EXPECT_EQ(position->text().toStdString(), "47\u00B036'09\"N 122\u00B023'24\"W");
 }
