@@ -98,7 +98,7 @@ void CVesselModule::LoadSettings()
         key.ReadBool("WarningCircles", m_warningCircles);
         double radius = m_warningCirclesRadius;
         if (key.ReadDouble("WarningCirclesRadius", radius))
-            m_warningCirclesRadius = std::isfinite(radius) && radius >= kVesselCircleStoredLeast &&
+            m_warningCirclesRadius = std::isfinite(radius) && radius >= kVesselCircleLeast &&
                                              radius <= kVesselCircleMost
                                          ? radius
                                          : kVesselCircleFallback;

@@ -10,6 +10,7 @@
 #include "TempFolder.h"
 #include "app/Registry.h"
 #include "navigator/VesselOptions.h"
+#include "platform/LocaleFreeNumbers.h"
 
 using namespace navigator;
 namespace fs = std::filesystem;
@@ -54,8 +55,8 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
     const struct {
         double stored;
         double loaded;
-    } radii[] = {{0.04, 1.0}, {0.02, 1.0}, {0.05, 1.0}, {0.099, 1.0}, {5.0, 5.0},
-                 {0.01, 1.0}, {6.0, 1.0},  {0.1, 0.1},  {0.14, 0.14}};
+    } radii[] = {{0.04, 0.04}, {0.02, 0.02}, {0.05, 0.05}, {0.06, 0.06}, {0.099, 0.099},
+                 {5.0, 5.0},   {0.01, 1.0},  {6.0, 1.0},   {0.1, 0.1},   {0.14, 0.14}};
     for (const auto& r : radii) {
         brine_test::TempFolder dir;
         FolderSettings home(dir.Path());
@@ -73,6 +74,43 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
         EXPECT_TRUE(fs::is_directory(dir / "ships"));
         EXPECT_TRUE(module.WarningCircles());
     }
+}
+
+// Every radius the spin reaches, from its least to its most, is the radius
+// the next start draws: none is replaced when the settings load.
+TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
+{
+    brine_test::TempFolder dir;
+    std::string text = "0.02";
+    for (int steps = 0; steps < 200; ++steps) {
+        {
+            FolderSettings home(dir.Path());
+            CVesselModule module(home, dir / "Vessel");
+            module.Initialise();
+            module.LoadSettings();
+            CVesselOverlayModel page(module.Style(), true, module.WarningCirclesRadius(),
+                                     [&](const auto& style, bool on, double radius) {
+                                         module.ApplyOverlays(style, on, radius);
+                                     });
+            page.radiusText = text;
+            ASSERT_TRUE(page.Validate().empty()) << text;
+            page.Apply();
+            home.GetStore().Save();
+        }
+        FolderSettings again(dir.Path());
+        again.GetStore().Load();
+        CVesselModule module(again, dir / "Vessel");
+        module.Initialise();
+        module.LoadSettings();
+        CVesselOverlayModel shown(module.Style(), true, module.WarningCirclesRadius(), {});
+        EXPECT_EQ(shown.radiusText, text);
+        EXPECT_EQ(module.WarningCirclesRadius(), platform::ParseDouble(text).value_or(-1));
+        shown.SpinRadius(true);
+        if (shown.radiusText == text)
+            break;
+        text = shown.radiusText;
+    }
+    EXPECT_EQ(text, "5.00");
 }
 
 TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
@@ -146,7 +184,7 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
         EXPECT_EQ(overlays.Validate().size(), 1u);
         overlays.radiusText = "0.04";
         overlays.Apply();
-        EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 0.04);   // held until the next start
+        EXPECT_EQ(module.WarningCirclesRadius(), 0.04);
         module.SaveSettings();
         home.GetStore().Save();
     }
@@ -161,7 +199,8 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
     EXPECT_EQ(module.Vessel().length, 31.4);
     EXPECT_EQ(module.Vessel().speed, 12.5);
     EXPECT_EQ(module.Vessel().deviation[1], -2.5);
-    EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 1.0);   // stored below 0.1 nm
+    // Every radius the page lets the user set comes back as it was set.
+    EXPECT_EQ(module.WarningCirclesRadius(), 0.04);
 }
 
 TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)
