@@ -54,11 +54,12 @@ CVesselModule::CVesselModule(app::CSettingsHome& home, fs::path defaultFolder)
     : app::CModule(home), m_defaultFolder(std::move(defaultFolder))
 {
     SetModuleName("Vessel");
-    for (chart::CPointProperties* p :
-         {static_cast<chart::CPointProperties*>(&m_style.vessel),
-          static_cast<chart::CPointProperties*>(&m_style.headingMarker),
-          static_cast<chart::CPointProperties*>(&m_style.vector)})
-        p->SetBaseKey(GetModuleName());
+    // The symbol is stored under the module's key; the heading marker and the
+    // speed vector each under its kind's name there, as the two pens share
+    // value names such as "LineWidth".
+    m_style.vessel.SetBaseKey(GetModuleName());
+    for (chart::CLineProperties* line : {&m_style.headingMarker, &m_style.vector})
+        line->SetBaseKey(GetModuleName() + "\\" + line->GetKeyName());
     m_vessel.name = m_name;
 }
 

@@ -76,6 +76,42 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
     }
 }
 
+// The heading marker and the speed vector are two pens with value names in
+// common ("LineWidth"): each is stored under its own kind's key below the
+// module's, so neither takes the other's width back at the next start.
+TEST(VesselModule, HeadingMarkerAndVectorKeepTheirOwnPens)
+{
+    brine_test::TempFolder dir;
+    {
+        FolderSettings home(dir.Path());
+        CVesselModule module(home, dir / "Vessel");
+        module.Initialise();
+        module.LoadSettings();
+        module.Style().headingMarker.SetWidth(3);
+        module.Style().headingMarker.SetDraw(false);
+        module.Style().vector.SetWidth(2);
+        module.Style().vessel.SetSizeMode(1);
+        module.SaveSettings();
+        home.GetStore().Save();
+    }
+    FolderSettings again(dir.Path());
+    again.GetStore().Load();
+    for (const char* kind : {"HeadingMarker", "SpeedAndDirectionVector"}) {
+        app::CRegistry key(again.GetStore());
+        EXPECT_TRUE(key.OpenKeyForRead(again.GetRegistryKey() + "\\Vessel\\" + kind +
+                                       "\\OverlayProperties"))
+            << kind;
+    }
+    CVesselModule module(again, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    EXPECT_EQ(module.Style().headingMarker.GetWidth(), 3);
+    EXPECT_FALSE(module.Style().headingMarker.GetDraw());
+    EXPECT_EQ(module.Style().vector.GetWidth(), 2);
+    EXPECT_TRUE(module.Style().vector.GetDraw());
+    EXPECT_EQ(module.Style().vessel.GetSizeMode(), 1);
+}
+
 // Every radius the spin reaches, from its least to its most, is the radius
 // the next start draws: none is replaced when the settings load.
 TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
