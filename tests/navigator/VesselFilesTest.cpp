@@ -121,6 +121,42 @@ TEST(VesselFile, TextIsWhatPythonReads)
     EXPECT_TRUE(back.IsEqual(v));
 }
 
+// Each number is the shortest fixed text that reads back to the same double,
+// with at least one digit after the point.
+TEST(VesselFile, NumbersAreTheShortestTextThatReadsBackEqual)
+{
+    brine_test::TempFolder dir;
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {1.0, "1.0"},
+        {12.5, "12.5"},
+        {0.1, "0.1"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {-2.25, "-2.25"},
+        {0.0, "0.0"},
+        {1e21, "1000000000000000000000.0"},
+        {1.0 / 3.0, "0.3333333333333333"},
+    };
+    for (const auto& c : cases) {
+        COwnVessel v;
+        v.name = "N";
+        v.speed = c.value;
+        v.deviation[15] = c.value;
+        ASSERT_TRUE(WriteVesselFile(dir / "n.vsl", v).ok);
+        const auto lines = brine_test::SplitLines(Slurp(dir / "n.vsl"));
+        ASSERT_EQ(lines.size(), 21u);
+        EXPECT_EQ(lines[1], "1.0");   // the default length
+        EXPECT_EQ(lines[4], c.text);
+        EXPECT_EQ(lines[20], c.text);
+        COwnVessel back;
+        ASSERT_TRUE(ReadVesselFile(dir / "n.vsl", back).ok);
+        EXPECT_EQ(back.speed, c.value) << c.text;
+        EXPECT_EQ(back.deviation[15], c.value) << c.text;
+    }
+}
+
 // A line end inside the name would move every number down a line.
 TEST(VesselFile, NameWithLineEndStaysOneLine)
 {
