@@ -392,3 +392,40 @@ TEST(VesselFile, WaitsForAnotherStationsHold)
     brine_test::WaitChild(a);
     brine_test::WaitChild(b);
 }
+
+// A write that cannot be made says "Unable to save vessel file" and leaves
+// the file as it was: another station's reading hold that outlasts the wait,
+// and a name that cannot become the file.
+TEST(VesselFile, WriteThatCannotBeMadeIsReportedAndTheFileKept)
+{
+    brine_test::TempFolder dir;
+    ASSERT_TRUE(WriteVesselFile(dir / "held.vsl", Sample()).ok);
+    const std::string before = Slurp(dir / "held.vsl");
+    COwnVessel changed = Sample();
+    changed.speed = 3.5;
+    {
+        platform::CFileDescriptor fd(::open((dir / "held.vsl").c_str(), O_RDONLY));
+        platform::CFileRangeLock reader;
+        ASSERT_TRUE(reader.TryLock(fd.Get(), 0, 0, platform::LockKind::Shared));
+        CVesselFileWait wait;
+        wait.limit = std::chrono::milliseconds(300);
+        wait.retry = std::chrono::milliseconds(20);
+        const auto t0 = std::chrono::steady_clock::now();
+        const CVesselFileResult r = WriteVesselFile(dir / "held.vsl", changed, wait);
+        EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.rfind(kVesselSaveFailed, 0), 0u) << r.message;
+        EXPECT_EQ(Slurp(dir / "held.vsl"), before);
+    }
+    // Released, the same write goes through.
+    ASSERT_TRUE(WriteVesselFile(dir / "held.vsl", changed).ok);
+    COwnVessel back;
+    ASSERT_TRUE(ReadVesselFile(dir / "held.vsl", back).ok);
+    EXPECT_EQ(back.speed, 3.5);
+
+    fs::create_directories(dir / "folder.vsl");
+    const CVesselFileResult r = WriteVesselFile(dir / "folder.vsl", Sample());
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message.rfind(kVesselSaveFailed, 0), 0u) << r.message;
+    EXPECT_TRUE(fs::is_directory(dir / "folder.vsl"));
+}
