@@ -76,6 +76,35 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
     }
 }
 
+// A stored folder that cannot be reached or made gives way to the default
+// one, which is made; nothing stored at all gives the defaults.
+TEST(VesselModule, UnusableFolderFallsBackToTheDefault)
+{
+    brine_test::TempFolder dir;
+    {
+        std::ofstream(dir / "plainfile") << "x";
+    }
+    FolderSettings home(dir.Path());
+    Store(home, [&](app::CRegistry& key) {
+        key.WriteString("DataFolder", (dir / "plainfile" / "Ships").string());
+    });
+    CVesselModule module(home, dir / "default");
+    module.Initialise();
+    module.LoadSettings();
+    EXPECT_EQ(module.GetDataFolder(), (dir / "default").string());
+    EXPECT_TRUE(fs::is_directory(dir / "default"));
+
+    brine_test::TempFolder empty;
+    FolderSettings none(empty.Path());
+    CVesselModule fresh(none, empty / "Vessel");
+    fresh.Initialise();
+    fresh.LoadSettings();
+    EXPECT_EQ(fresh.VesselName(), "Default");
+    EXPECT_TRUE(fresh.WarningCircles());
+    EXPECT_EQ(fresh.WarningCirclesRadius(), 0.5);
+    EXPECT_EQ(fresh.GetDataFolder(), (empty / "Vessel").string());
+}
+
 // The heading marker and the speed vector are two pens with value names in
 // common ("LineWidth"): each is stored under its own kind's key below the
 // module's, so neither takes the other's width back at the next start.
