@@ -141,6 +141,32 @@ TEST(VesselModule, HeadingMarkerAndVectorKeepTheirOwnPens)
     EXPECT_EQ(module.Style().vessel.GetSizeMode(), 1);
 }
 
+// The radius is stored whether the circle is on or off, so it is checked
+// either way: one out of range is refused with the range, never cut to it.
+TEST(VesselModule, RadiusOutOfRangeIsRefusedWithTheCircleOff)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    CVesselModule module(home, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    int applied = 0;
+    CVesselOverlayModel page(module.Style(), true, module.WarningCirclesRadius(),
+                             [&](const auto&, bool, double) { ++applied; });
+    for (bool on : {true, false}) {
+        page.circles = on;
+        for (const char* text : {"7", "0.01", "abc", ""}) {
+            page.radiusText = text;
+            const auto refused = page.Validate();
+            ASSERT_EQ(refused.size(), 1u) << text << " " << on;
+            EXPECT_EQ(refused[0].field, "radius");
+        }
+        page.radiusText = "0.06";
+        EXPECT_TRUE(page.Validate().empty());
+    }
+    EXPECT_EQ(applied, 0);
+}
+
 // Every radius the spin reaches, from its least to its most, is the radius
 // the next start draws: none is replaced when the settings load.
 TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
