@@ -106,8 +106,19 @@ void CVesselModule::LoadSettings()
     }
     UseFolder(folder);
     m_style.vessel.Load(Settings());
-    m_style.headingMarker.Load(Settings());
-    m_style.vector.Load(Settings());
+    for (chart::CLineProperties* line : {&m_style.headingMarker, &m_style.vector}) {
+        // Settings written when both pens were kept under the module's own key.
+        app::CRegistry own(Settings().GetStore());
+        if (own.OpenKeyForRead(line->GetRegistryPath(Settings()))) {
+            own.Close();
+            line->Load(Settings());
+            continue;
+        }
+        const std::string base = line->GetBaseKey();
+        line->SetBaseKey(GetModuleName());
+        line->Load(Settings());
+        line->SetBaseKey(base);
+    }
 
     // The particulars come from the vessel's file; a vessel never saved keeps
     // the defaults under its name, and a damaged file gives what it holds

@@ -167,6 +167,36 @@ TEST(VesselModule, RadiusOutOfRangeIsRefusedWithTheCircleOff)
     EXPECT_EQ(applied, 0);
 }
 
+// Settings written when both pens were kept under the module's own key are
+// still read: a heading marker switched off stays off.
+TEST(VesselModule, PensStoredUnderTheModulesKeyAreStillRead)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    {
+        app::CRegistry key(home.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(home.GetRegistryKey() + "\\Vessel\\OverlayProperties"));
+        key.WriteBool("DrawHeadingMark", false);
+        key.WriteDWord("LineWidth", 3);
+    }
+    CVesselModule module(home, dir / "Vessel");
+    module.Initialise();
+    module.LoadSettings();
+    EXPECT_FALSE(module.Style().headingMarker.GetDraw());
+    EXPECT_EQ(module.Style().headingMarker.GetWidth(), 3);
+    EXPECT_TRUE(module.Style().vector.GetDraw());
+    EXPECT_EQ(module.Style().vector.GetWidth(), 3);
+    // Saved, each pen has its own key from then on.
+    module.Style().vector.SetWidth(1);
+    module.SaveSettings();
+    CVesselModule again(home, dir / "Vessel");
+    again.Initialise();
+    again.LoadSettings();
+    EXPECT_FALSE(again.Style().headingMarker.GetDraw());
+    EXPECT_EQ(again.Style().headingMarker.GetWidth(), 3);
+    EXPECT_EQ(again.Style().vector.GetWidth(), 1);
+}
+
 // Every radius the spin reaches, from its least to its most, is the radius
 // the next start draws: none is replaced when the settings load.
 TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
