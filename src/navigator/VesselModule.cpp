@@ -99,10 +99,10 @@ void CVesselModule::LoadSettings()
         key.ReadBool("WarningCircles", m_warningCircles);
         double radius = m_warningCirclesRadius;
         if (key.ReadDouble("WarningCirclesRadius", radius))
-            m_warningCirclesRadius = std::isfinite(radius) && radius >= kVesselCircleLeast &&
-                                             radius <= kVesselCircleMost
-                                         ? radius
-                                         : kVesselCircleFallback;
+            m_warningCirclesRadius =
+                std::isfinite(radius) && radius >= kVesselCircleLeast && radius <= kVesselCircleMost
+                    ? radius
+                    : kVesselCircleFallback;
     }
     UseFolder(folder);
     m_style.vessel.Load(Settings());
