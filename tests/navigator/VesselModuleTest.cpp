@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 #include "NavigatorFakes.h"
 #include "TempFolder.h"
@@ -32,6 +33,15 @@ void Store(app::CSettingsHome& home, const std::function<void(app::CRegistry&)>&
     app::CRegistry key(home.GetStore());
     ASSERT_TRUE(key.OpenKeyForWrite(home.GetRegistryKey() + "\\Vessel"));
     write(key);
+}
+
+// A module over `home` started as the program starts it: initialised, its settings loaded.
+std::unique_ptr<CVesselModule> Started(app::CSettingsHome& home, const fs::path& folder)
+{
+    auto module = std::make_unique<CVesselModule>(home, folder);
+    module->Initialise();
+    module->LoadSettings();
+    return module;
 }
 
 }   // namespace
@@ -88,21 +98,17 @@ TEST(VesselModule, UnusableFolderFallsBackToTheDefault)
     Store(home, [&](app::CRegistry& key) {
         key.WriteString("DataFolder", (dir / "plainfile" / "Ships").string());
     });
-    CVesselModule module(home, dir / "default");
-    module.Initialise();
-    module.LoadSettings();
-    EXPECT_EQ(module.GetDataFolder(), (dir / "default").string());
+    const auto module = Started(home, dir / "default");
+    EXPECT_EQ(module->GetDataFolder(), (dir / "default").string());
     EXPECT_TRUE(fs::is_directory(dir / "default"));
 
     brine_test::TempFolder empty;
     FolderSettings none(empty.Path());
-    CVesselModule fresh(none, empty / "Vessel");
-    fresh.Initialise();
-    fresh.LoadSettings();
-    EXPECT_EQ(fresh.VesselName(), "Default");
-    EXPECT_TRUE(fresh.WarningCircles());
-    EXPECT_EQ(fresh.WarningCirclesRadius(), 0.5);
-    EXPECT_EQ(fresh.GetDataFolder(), (empty / "Vessel").string());
+    const auto fresh = Started(none, empty / "Vessel");
+    EXPECT_EQ(fresh->VesselName(), "Default");
+    EXPECT_TRUE(fresh->WarningCircles());
+    EXPECT_EQ(fresh->WarningCirclesRadius(), 0.5);
+    EXPECT_EQ(fresh->GetDataFolder(), (empty / "Vessel").string());
 }
 
 // The heading marker and the speed vector are two pens with value names in
@@ -113,14 +119,12 @@ TEST(VesselModule, HeadingMarkerAndVectorKeepTheirOwnPens)
     brine_test::TempFolder dir;
     {
         FolderSettings home(dir.Path());
-        CVesselModule module(home, dir / "Vessel");
-        module.Initialise();
-        module.LoadSettings();
-        module.Style().headingMarker.SetWidth(3);
-        module.Style().headingMarker.SetDraw(false);
-        module.Style().vector.SetWidth(2);
-        module.Style().vessel.SetSizeMode(1);
-        module.SaveSettings();
+        const auto module = Started(home, dir / "Vessel");
+        module->Style().headingMarker.SetWidth(3);
+        module->Style().headingMarker.SetDraw(false);
+        module->Style().vector.SetWidth(2);
+        module->Style().vessel.SetSizeMode(1);
+        module->SaveSettings();
         home.GetStore().Save();
     }
     FolderSettings again(dir.Path());
@@ -131,14 +135,12 @@ TEST(VesselModule, HeadingMarkerAndVectorKeepTheirOwnPens)
                                        "\\OverlayProperties"))
             << kind;
     }
-    CVesselModule module(again, dir / "Vessel");
-    module.Initialise();
-    module.LoadSettings();
-    EXPECT_EQ(module.Style().headingMarker.GetWidth(), 3);
-    EXPECT_FALSE(module.Style().headingMarker.GetDraw());
-    EXPECT_EQ(module.Style().vector.GetWidth(), 2);
-    EXPECT_TRUE(module.Style().vector.GetDraw());
-    EXPECT_EQ(module.Style().vessel.GetSizeMode(), 1);
+    const auto module = Started(again, dir / "Vessel");
+    EXPECT_EQ(module->Style().headingMarker.GetWidth(), 3);
+    EXPECT_FALSE(module->Style().headingMarker.GetDraw());
+    EXPECT_EQ(module->Style().vector.GetWidth(), 2);
+    EXPECT_TRUE(module->Style().vector.GetDraw());
+    EXPECT_EQ(module->Style().vessel.GetSizeMode(), 1);
 }
 
 // The radius is stored whether the circle is on or off, so it is checked
@@ -147,11 +149,9 @@ TEST(VesselModule, RadiusOutOfRangeIsRefusedWithTheCircleOff)
 {
     brine_test::TempFolder dir;
     FolderSettings home(dir.Path());
-    CVesselModule module(home, dir / "Vessel");
-    module.Initialise();
-    module.LoadSettings();
+    const auto module = Started(home, dir / "Vessel");
     int applied = 0;
-    CVesselOverlayModel page(module.Style(), true, module.WarningCirclesRadius(),
+    CVesselOverlayModel page(module->Style(), true, module->WarningCirclesRadius(),
                              [&](const auto&, bool, double) { ++applied; });
     for (bool on : {true, false}) {
         page.circles = on;
@@ -179,22 +179,18 @@ TEST(VesselModule, PensStoredUnderTheModulesKeyAreStillRead)
         key.WriteBool("DrawHeadingMark", false);
         key.WriteDWord("LineWidth", 3);
     }
-    CVesselModule module(home, dir / "Vessel");
-    module.Initialise();
-    module.LoadSettings();
-    EXPECT_FALSE(module.Style().headingMarker.GetDraw());
-    EXPECT_EQ(module.Style().headingMarker.GetWidth(), 3);
-    EXPECT_TRUE(module.Style().vector.GetDraw());
-    EXPECT_EQ(module.Style().vector.GetWidth(), 3);
+    const auto module = Started(home, dir / "Vessel");
+    EXPECT_FALSE(module->Style().headingMarker.GetDraw());
+    EXPECT_EQ(module->Style().headingMarker.GetWidth(), 3);
+    EXPECT_TRUE(module->Style().vector.GetDraw());
+    EXPECT_EQ(module->Style().vector.GetWidth(), 3);
     // Saved, each pen has its own key from then on.
-    module.Style().vector.SetWidth(1);
-    module.SaveSettings();
-    CVesselModule again(home, dir / "Vessel");
-    again.Initialise();
-    again.LoadSettings();
-    EXPECT_FALSE(again.Style().headingMarker.GetDraw());
-    EXPECT_EQ(again.Style().headingMarker.GetWidth(), 3);
-    EXPECT_EQ(again.Style().vector.GetWidth(), 1);
+    module->Style().vector.SetWidth(1);
+    module->SaveSettings();
+    const auto again = Started(home, dir / "Vessel");
+    EXPECT_FALSE(again->Style().headingMarker.GetDraw());
+    EXPECT_EQ(again->Style().headingMarker.GetWidth(), 3);
+    EXPECT_EQ(again->Style().vector.GetWidth(), 1);
 }
 
 // Every radius the spin reaches, from its least to its most, is the radius
@@ -206,12 +202,10 @@ TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
     for (int steps = 0; steps < 200; ++steps) {
         {
             FolderSettings home(dir.Path());
-            CVesselModule module(home, dir / "Vessel");
-            module.Initialise();
-            module.LoadSettings();
-            CVesselOverlayModel page(module.Style(), true, module.WarningCirclesRadius(),
+            const auto module = Started(home, dir / "Vessel");
+            CVesselOverlayModel page(module->Style(), true, module->WarningCirclesRadius(),
                                      [&](const auto& style, bool on, double radius) {
-                                         module.ApplyOverlays(style, on, radius);
+                                         module->ApplyOverlays(style, on, radius);
                                      });
             page.radiusText = text;
             ASSERT_TRUE(page.Validate().empty()) << text;
@@ -220,12 +214,10 @@ TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
         }
         FolderSettings again(dir.Path());
         again.GetStore().Load();
-        CVesselModule module(again, dir / "Vessel");
-        module.Initialise();
-        module.LoadSettings();
-        CVesselOverlayModel shown(module.Style(), true, module.WarningCirclesRadius(), {});
+        const auto module = Started(again, dir / "Vessel");
+        CVesselOverlayModel shown(module->Style(), true, module->WarningCirclesRadius(), {});
         EXPECT_EQ(shown.radiusText, text);
-        EXPECT_EQ(module.WarningCirclesRadius(), platform::ParseDouble(text).value_or(-1));
+        EXPECT_EQ(module->WarningCirclesRadius(), platform::ParseDouble(text).value_or(-1));
         shown.SpinRadius(true);
         if (shown.radiusText == text)
             break;
