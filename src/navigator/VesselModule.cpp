@@ -54,11 +54,12 @@ CVesselModule::CVesselModule(app::CSettingsHome& home, fs::path defaultFolder)
     : app::CModule(home), m_defaultFolder(std::move(defaultFolder))
 {
     SetModuleName("Vessel");
-    for (chart::CPointProperties* p :
-         {static_cast<chart::CPointProperties*>(&m_style.vessel),
-          static_cast<chart::CPointProperties*>(&m_style.headingMarker),
-          static_cast<chart::CPointProperties*>(&m_style.vector)})
-        p->SetBaseKey(GetModuleName());
+    // The symbol is stored under the module's key; the heading marker and the
+    // speed vector each under its kind's name there, as the two pens share
+    // value names such as "LineWidth".
+    m_style.vessel.SetBaseKey(GetModuleName());
+    for (chart::CLineProperties* line : {&m_style.headingMarker, &m_style.vector})
+        line->SetBaseKey(GetModuleName() + "\\" + line->GetKeyName());
     m_vessel.name = m_name;
 }
 
@@ -98,15 +99,26 @@ void CVesselModule::LoadSettings()
         key.ReadBool("WarningCircles", m_warningCircles);
         double radius = m_warningCirclesRadius;
         if (key.ReadDouble("WarningCirclesRadius", radius))
-            m_warningCirclesRadius = std::isfinite(radius) && radius >= kVesselCircleStoredLeast &&
-                                             radius <= kVesselCircleMost
-                                         ? radius
-                                         : kVesselCircleFallback;
+            m_warningCirclesRadius =
+                std::isfinite(radius) && radius >= kVesselCircleLeast && radius <= kVesselCircleMost
+                    ? radius
+                    : kVesselCircleFallback;
     }
     UseFolder(folder);
     m_style.vessel.Load(Settings());
-    m_style.headingMarker.Load(Settings());
-    m_style.vector.Load(Settings());
+    for (chart::CLineProperties* line : {&m_style.headingMarker, &m_style.vector}) {
+        // Settings written when both pens were kept under the module's own key.
+        app::CRegistry own(Settings().GetStore());
+        if (own.OpenKeyForRead(line->GetRegistryPath(Settings()))) {
+            own.Close();
+            line->Load(Settings());
+            continue;
+        }
+        const std::string base = line->GetBaseKey();
+        line->SetBaseKey(GetModuleName());
+        line->Load(Settings());
+        line->SetBaseKey(base);
+    }
 
     // The particulars come from the vessel's file; a vessel never saved keeps
     // the defaults under its name, and a damaged file gives what it holds

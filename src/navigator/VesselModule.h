@@ -17,12 +17,12 @@
 
 namespace navigator {
 
-// The own-vessel circle's radius range of the options spin (and, from its top, of load).
+// The own-vessel circle's radius range: what the options page and its spin
+// let the user set, and what a stored radius is taken as at load, so that a
+// radius set on the page comes back as it was set.
 inline constexpr double kVesselCircleLeast = 0.02;   // nm
 inline constexpr double kVesselCircleMost = 5.0;
 inline constexpr double kVesselCircleFallback = 1.0;   // a stored radius outside the range
-// A stored radius is taken from 0.1 nm: smaller ones read as the fallback at load.
-inline constexpr double kVesselCircleStoredLeast = 0.1;
 
 // One spin step of the circle's radius: 0.02 nm up to 1.0, 0.1 nm above it.
 double StepVesselCircleRadius(double nm, bool up);

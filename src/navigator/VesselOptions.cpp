@@ -96,8 +96,8 @@ CVesselOverlayModel::CVesselOverlayModel(const chart::COwnVesselStyle& style, bo
 
 std::vector<app::CFieldError> CVesselOverlayModel::Validate() const
 {
-    if (!circles)
-        return {};
+    // The radius is stored with the circle off too: a radius out of range is
+    // refused either way, never cut to the range.
     const auto radius = platform::ParseDouble(radiusText);
     if (!radius)
         return {{"radius", "Please enter a number."}};

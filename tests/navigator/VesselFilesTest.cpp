@@ -121,6 +121,42 @@ TEST(VesselFile, TextIsWhatPythonReads)
     EXPECT_TRUE(back.IsEqual(v));
 }
 
+// Each number is the shortest fixed text that reads back to the same double,
+// with at least one digit after the point.
+TEST(VesselFile, NumbersAreTheShortestTextThatReadsBackEqual)
+{
+    brine_test::TempFolder dir;
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {1.0, "1.0"},
+        {12.5, "12.5"},
+        {0.1, "0.1"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {-2.25, "-2.25"},
+        {0.0, "0.0"},
+        {1e21, "1000000000000000000000.0"},
+        {1.0 / 3.0, "0.3333333333333333"},
+    };
+    for (const auto& c : cases) {
+        COwnVessel v;
+        v.name = "N";
+        v.speed = c.value;
+        v.deviation[15] = c.value;
+        ASSERT_TRUE(WriteVesselFile(dir / "n.vsl", v).ok);
+        const auto lines = brine_test::SplitLines(Slurp(dir / "n.vsl"));
+        ASSERT_EQ(lines.size(), 21u);
+        EXPECT_EQ(lines[1], "1.0");   // the default length
+        EXPECT_EQ(lines[4], c.text);
+        EXPECT_EQ(lines[20], c.text);
+        COwnVessel back;
+        ASSERT_TRUE(ReadVesselFile(dir / "n.vsl", back).ok);
+        EXPECT_EQ(back.speed, c.value) << c.text;
+        EXPECT_EQ(back.deviation[15], c.value) << c.text;
+    }
+}
+
 // A line end inside the name would move every number down a line.
 TEST(VesselFile, NameWithLineEndStaysOneLine)
 {
@@ -355,4 +391,41 @@ TEST(VesselFile, WaitsForAnotherStationsHold)
     ::kill(b, SIGKILL);
     brine_test::WaitChild(a);
     brine_test::WaitChild(b);
+}
+
+// A write that cannot be made says "Unable to save vessel file" and leaves
+// the file as it was: another station's reading hold that outlasts the wait,
+// and a name that cannot become the file.
+TEST(VesselFile, WriteThatCannotBeMadeIsReportedAndTheFileKept)
+{
+    brine_test::TempFolder dir;
+    ASSERT_TRUE(WriteVesselFile(dir / "held.vsl", Sample()).ok);
+    const std::string before = Slurp(dir / "held.vsl");
+    COwnVessel changed = Sample();
+    changed.speed = 3.5;
+    {
+        platform::CFileDescriptor fd(::open((dir / "held.vsl").c_str(), O_RDONLY));
+        platform::CFileRangeLock reader;
+        ASSERT_TRUE(reader.TryLock(fd.Get(), 0, 0, platform::LockKind::Shared));
+        CVesselFileWait wait;
+        wait.limit = std::chrono::milliseconds(300);
+        wait.retry = std::chrono::milliseconds(20);
+        const auto t0 = std::chrono::steady_clock::now();
+        const CVesselFileResult r = WriteVesselFile(dir / "held.vsl", changed, wait);
+        EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message.rfind(kVesselSaveFailed, 0), 0u) << r.message;
+        EXPECT_EQ(Slurp(dir / "held.vsl"), before);
+    }
+    // Released, the same write goes through.
+    ASSERT_TRUE(WriteVesselFile(dir / "held.vsl", changed).ok);
+    COwnVessel back;
+    ASSERT_TRUE(ReadVesselFile(dir / "held.vsl", back).ok);
+    EXPECT_EQ(back.speed, 3.5);
+
+    fs::create_directories(dir / "folder.vsl");
+    const CVesselFileResult r = WriteVesselFile(dir / "folder.vsl", Sample());
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message.rfind(kVesselSaveFailed, 0), 0u) << r.message;
+    EXPECT_TRUE(fs::is_directory(dir / "folder.vsl"));
 }

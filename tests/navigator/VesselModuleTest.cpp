@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 #include "NavigatorFakes.h"
 #include "TempFolder.h"
 #include "app/Registry.h"
 #include "navigator/VesselOptions.h"
+#include "platform/LocaleFreeNumbers.h"
 
 using namespace navigator;
 namespace fs = std::filesystem;
@@ -33,6 +35,15 @@ void Store(app::CSettingsHome& home, const std::function<void(app::CRegistry&)>&
     write(key);
 }
 
+// A module over `home` started as the program starts it: initialised, its settings loaded.
+std::unique_ptr<CVesselModule> Started(app::CSettingsHome& home, const fs::path& folder)
+{
+    auto module = std::make_unique<CVesselModule>(home, folder);
+    module->Initialise();
+    module->LoadSettings();
+    return module;
+}
+
 }   // namespace
 
 TEST(VesselModule, RadiusSpinSteps)
@@ -54,8 +65,8 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
     const struct {
         double stored;
         double loaded;
-    } radii[] = {{0.04, 1.0}, {0.02, 1.0}, {0.05, 1.0}, {0.099, 1.0}, {5.0, 5.0},
-                 {0.01, 1.0}, {6.0, 1.0},  {0.1, 0.1},  {0.14, 0.14}};
+    } radii[] = {{0.04, 0.04}, {0.02, 0.02}, {0.05, 0.05}, {0.06, 0.06}, {0.099, 0.099},
+                 {5.0, 5.0},   {0.01, 1.0},  {6.0, 1.0},   {0.1, 0.1},   {0.14, 0.14}};
     for (const auto& r : radii) {
         brine_test::TempFolder dir;
         FolderSettings home(dir.Path());
@@ -73,6 +84,146 @@ TEST(VesselModule, SettingsLoadWithTheirChecks)
         EXPECT_TRUE(fs::is_directory(dir / "ships"));
         EXPECT_TRUE(module.WarningCircles());
     }
+}
+
+// A stored folder that cannot be reached or made gives way to the default
+// one, which is made; nothing stored at all gives the defaults.
+TEST(VesselModule, UnusableFolderFallsBackToTheDefault)
+{
+    brine_test::TempFolder dir;
+    {
+        std::ofstream(dir / "plainfile") << "x";
+    }
+    FolderSettings home(dir.Path());
+    Store(home, [&](app::CRegistry& key) {
+        key.WriteString("DataFolder", (dir / "plainfile" / "Ships").string());
+    });
+    const auto module = Started(home, dir / "default");
+    EXPECT_EQ(module->GetDataFolder(), (dir / "default").string());
+    EXPECT_TRUE(fs::is_directory(dir / "default"));
+
+    brine_test::TempFolder empty;
+    FolderSettings none(empty.Path());
+    const auto fresh = Started(none, empty / "Vessel");
+    EXPECT_EQ(fresh->VesselName(), "Default");
+    EXPECT_TRUE(fresh->WarningCircles());
+    EXPECT_EQ(fresh->WarningCirclesRadius(), 0.5);
+    EXPECT_EQ(fresh->GetDataFolder(), (empty / "Vessel").string());
+}
+
+// The heading marker and the speed vector are two pens with value names in
+// common ("LineWidth"): each is stored under its own kind's key below the
+// module's, so neither takes the other's width back at the next start.
+TEST(VesselModule, HeadingMarkerAndVectorKeepTheirOwnPens)
+{
+    brine_test::TempFolder dir;
+    {
+        FolderSettings home(dir.Path());
+        const auto module = Started(home, dir / "Vessel");
+        module->Style().headingMarker.SetWidth(3);
+        module->Style().headingMarker.SetDraw(false);
+        module->Style().vector.SetWidth(2);
+        module->Style().vessel.SetSizeMode(1);
+        module->SaveSettings();
+        home.GetStore().Save();
+    }
+    FolderSettings again(dir.Path());
+    again.GetStore().Load();
+    for (const char* kind : {"HeadingMarker", "SpeedAndDirectionVector"}) {
+        app::CRegistry key(again.GetStore());
+        EXPECT_TRUE(key.OpenKeyForRead(again.GetRegistryKey() + "\\Vessel\\" + kind +
+                                       "\\OverlayProperties"))
+            << kind;
+    }
+    const auto module = Started(again, dir / "Vessel");
+    EXPECT_EQ(module->Style().headingMarker.GetWidth(), 3);
+    EXPECT_FALSE(module->Style().headingMarker.GetDraw());
+    EXPECT_EQ(module->Style().vector.GetWidth(), 2);
+    EXPECT_TRUE(module->Style().vector.GetDraw());
+    EXPECT_EQ(module->Style().vessel.GetSizeMode(), 1);
+}
+
+// The radius is stored whether the circle is on or off, so it is checked
+// either way: one out of range is refused with the range, never cut to it.
+TEST(VesselModule, RadiusOutOfRangeIsRefusedWithTheCircleOff)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    const auto module = Started(home, dir / "Vessel");
+    int applied = 0;
+    CVesselOverlayModel page(module->Style(), true, module->WarningCirclesRadius(),
+                             [&](const auto&, bool, double) { ++applied; });
+    for (bool on : {true, false}) {
+        page.circles = on;
+        for (const char* text : {"7", "0.01", "abc", ""}) {
+            page.radiusText = text;
+            const auto refused = page.Validate();
+            ASSERT_EQ(refused.size(), 1u) << text << " " << on;
+            EXPECT_EQ(refused[0].field, "radius");
+        }
+        page.radiusText = "0.06";
+        EXPECT_TRUE(page.Validate().empty());
+    }
+    EXPECT_EQ(applied, 0);
+}
+
+// Settings written when both pens were kept under the module's own key are
+// still read: a heading marker switched off stays off.
+TEST(VesselModule, PensStoredUnderTheModulesKeyAreStillRead)
+{
+    brine_test::TempFolder dir;
+    FolderSettings home(dir.Path());
+    {
+        app::CRegistry key(home.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(home.GetRegistryKey() + "\\Vessel\\OverlayProperties"));
+        key.WriteBool("DrawHeadingMark", false);
+        key.WriteDWord("LineWidth", 3);
+    }
+    const auto module = Started(home, dir / "Vessel");
+    EXPECT_FALSE(module->Style().headingMarker.GetDraw());
+    EXPECT_EQ(module->Style().headingMarker.GetWidth(), 3);
+    EXPECT_TRUE(module->Style().vector.GetDraw());
+    EXPECT_EQ(module->Style().vector.GetWidth(), 3);
+    // Saved, each pen has its own key from then on.
+    module->Style().vector.SetWidth(1);
+    module->SaveSettings();
+    const auto again = Started(home, dir / "Vessel");
+    EXPECT_FALSE(again->Style().headingMarker.GetDraw());
+    EXPECT_EQ(again->Style().headingMarker.GetWidth(), 3);
+    EXPECT_EQ(again->Style().vector.GetWidth(), 1);
+}
+
+// Every radius the spin reaches, from its least to its most, is the radius
+// the next start draws: none is replaced when the settings load.
+TEST(VesselModule, EveryRadiusTheSpinReachesSurvivesARestart)
+{
+    brine_test::TempFolder dir;
+    std::string text = "0.02";
+    for (int steps = 0; steps < 200; ++steps) {
+        {
+            FolderSettings home(dir.Path());
+            const auto module = Started(home, dir / "Vessel");
+            CVesselOverlayModel page(module->Style(), true, module->WarningCirclesRadius(),
+                                     [&](const auto& style, bool on, double radius) {
+                                         module->ApplyOverlays(style, on, radius);
+                                     });
+            page.radiusText = text;
+            ASSERT_TRUE(page.Validate().empty()) << text;
+            page.Apply();
+            home.GetStore().Save();
+        }
+        FolderSettings again(dir.Path());
+        again.GetStore().Load();
+        const auto module = Started(again, dir / "Vessel");
+        CVesselOverlayModel shown(module->Style(), true, module->WarningCirclesRadius(), {});
+        EXPECT_EQ(shown.radiusText, text);
+        EXPECT_EQ(module->WarningCirclesRadius(), platform::ParseDouble(text).value_or(-1));
+        shown.SpinRadius(true);
+        if (shown.radiusText == text)
+            break;
+        text = shown.radiusText;
+    }
+    EXPECT_EQ(text, "5.00");
 }
 
 TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
@@ -146,7 +297,7 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
         EXPECT_EQ(overlays.Validate().size(), 1u);
         overlays.radiusText = "0.04";
         overlays.Apply();
-        EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 0.04);   // held until the next start
+        EXPECT_EQ(module.WarningCirclesRadius(), 0.04);
         module.SaveSettings();
         home.GetStore().Save();
     }
@@ -161,7 +312,8 @@ TEST(VesselModule, FreshStartThenOptionsWriteTheFileTheNextStartReads)
     EXPECT_EQ(module.Vessel().length, 31.4);
     EXPECT_EQ(module.Vessel().speed, 12.5);
     EXPECT_EQ(module.Vessel().deviation[1], -2.5);
-    EXPECT_DOUBLE_EQ(module.WarningCirclesRadius(), 1.0);   // stored below 0.1 nm
+    // Every radius the page lets the user set comes back as it was set.
+    EXPECT_EQ(module.WarningCirclesRadius(), 0.04);
 }
 
 TEST(VesselModule, DamagedVesselFileIsReportedAndLeftAlone)

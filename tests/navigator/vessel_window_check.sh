@@ -2,7 +2,8 @@
 # "Vessel > Options..." on the real program window: the sheet opens with its
 # General, Deviation and Overlays pages; a new name and a deviation typed and
 # OK pressed write "<name>.vsl" in the vessel folder, which Python reads as
-# 21 lines of name and numbers; the next start shows what was saved.
+# 21 lines of name and numbers; the next start shows what was saved, and
+# the own-vessel circle's radius spun down to 0.06 nm comes back as 0.06.
 #
 # Usage: vessel_window_check.sh [path/to/brinevane]
 # BRINE_SHOTS_DIR, when set, keeps the screenshots there. Exit code 77
@@ -83,8 +84,12 @@ sleep 0.3
 shoot "$SHEET" vessel-deviation
 xdotool key ctrl+Tab
 sleep 0.3
+# The own-vessel circle's radius spun down from 0.50 to 0.06 nm.
+xdotool key alt+r
+xdotool key --delay 60 Down Down Down Down Down Down Down Down Down Down Down \
+    Down Down Down Down Down Down Down Down Down Down Down
 shoot "$SHEET" vessel-overlays
-xdotool key ctrl+Tab Return
+xdotool key Return
 closed() { is_gone "$SHEET"; }
 wait_for "the sheet to close" closed
 written() { [ -s "$VESSELS/Sea Lion.vsl" ]; }
@@ -117,4 +122,14 @@ done
 sleep 0.5
 open_options
 shoot root vessel-screen-again
+
+step "the circle's radius came back as set: one step up from it gives 0.08 nm"
+# A radius replaced at load (1.00) would step to 1.10.
+focus "$SHEET"
+xdotool key ctrl+Tab ctrl+Tab alt+r Up
+shoot "$SHEET" vessel-overlays-again
+xdotool key Return
+wait_for "the sheet to close" closed
+radius() { grep -q "^WarningCirclesRadius=str:0.08$" "$CONF"; }
+wait_for "a radius of 0.08 in the settings file" radius
 echo "PASS"

@@ -249,3 +249,56 @@ TEST(PtyPort, AMissingAdapterLeavesArpaOffWithTheReasonUntilItIsThere)
 }
 
 }   // namespace
+
+namespace {
+
+// A TTM for target `number` padded through its name to `length` characters
+// from the '$' to the checksum's last digit.
+std::string TtmOfLength(int number, std::size_t length)
+{
+    auto compose = [&](const std::string& name) {
+        const std::string body = "RATTM," + std::to_string(number) +
+                                 ",1.50,045.0,T,10.0,090.0,T,0.5,10.0,N," + name + ",T,,,A";
+        unsigned sum = 0;
+        for (char c : body)
+            sum ^= static_cast<unsigned char>(c);
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X", sum);
+        return "$" + body + "*" + hex;
+    };
+    std::string name = "T";
+    while (compose(name).size() < length)
+        name += 'X';
+    return compose(name);
+}
+
+}   // namespace
+
+// The ARPA device takes a line of up to 82 characters with its line end (80
+// from the '$' to the checksum), and only a sentence its filter lets through.
+TEST_F(PtyTest, OnlyShortEnoughSentencesTheFilterAllowsAreTaken)
+{
+    ASSERT_TRUE(pty.Running());
+    module.Config().SetSentenceEnabled("TLL", false);
+    ASSERT_EQ(module.OnActivate(), "");
+    const std::string tll = "RATLL,24,4736.000,N,12224.000,W,TLL24,120000.00,T,";
+    unsigned sum = 0;
+    for (char c : tll)
+        sum ^= static_cast<unsigned char>(c);
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", sum);
+    ASSERT_EQ(TtmOfLength(21, 80).size(), 80u);
+    ASSERT_EQ(TtmOfLength(22, 81).size(), 81u);
+    ASSERT_TRUE(pty.Send(TtmOfLength(21, 80) + "\r\n" + TtmOfLength(22, 81) + "\r\n" + "$" + tll +
+                         "*" + hex + "\r\n" + TtmOfLength(25, 60) + "\r\n"));
+    auto has = [&](int number) {
+        for (const auto& t : module.Targets())
+            if (t.record->Number() == number)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(PassUntil([&] { return has(21) && has(25); }, 10s)) << module.Targets().size();
+    EXPECT_FALSE(has(22));
+    EXPECT_FALSE(has(24));
+    EXPECT_EQ(module.Device().ParsedLines(), 2u);
+}

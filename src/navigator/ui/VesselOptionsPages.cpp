@@ -182,11 +182,13 @@ CVesselOverlayPage::CVesselOverlayPage(std::unique_ptr<CVesselOverlayModel> mode
     auto* wells = new QFormLayout(colours);
     const char* names[] = {"vesselColour", "headingColour", "vectorColour"};
     const QString labels[] = {tr("&Vessel"), tr("&Heading Indicator"), tr("Speed && &Direction")};
+    // The well's name, also the colour dialog's title: the label as shown, without access keys.
+    const QString titles[] = {tr("Vessel"), tr("Heading Indicator"), tr("Speed & Direction")};
     for (int i = 0; i < 3; ++i) {
         auto* well = new QPushButton(colours);
         well->setObjectName(names[i]);
         well->setFixedWidth(48);
-        well->setAccessibleName(labels[i]);
+        well->setAccessibleName(titles[i]);
         wells->addRow(labels[i], well);
         connect(well, &QPushButton::clicked, this, [this, i] { PickColour(i); });
         m_wells[std::size_t(i)] = well;

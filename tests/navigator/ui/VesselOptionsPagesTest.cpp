@@ -3,6 +3,8 @@
 // deviation card: "12,5" is 12.5 m, "2,5E" is 2.5 degrees east, never 125
 // or 25 with the comma silently dropped.
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -100,4 +102,36 @@ TEST(VesselOptionsPages, AnInvalidDeviationIsRefusedWithTheStopIcon)
     EXPECT_EQ(applies, 0);
     EXPECT_DOUBLE_EQ(card[1], 3.0);
     delete sheet;
+}
+
+// The Overlays page: the colour wells are named for the colour dialog's title
+// without their access keys, and the radius with its label and unit follows
+// the circle's check box.
+TEST(VesselOptionsPages, OverlayWellsAndTheRadiusFollowingTheCircle)
+{
+    App();
+    chart::COwnVesselStyle style;
+    CVesselOverlayPage page(std::make_unique<CVesselOverlayModel>(style, true, 0.5, nullptr));
+    page.ModelToControls();
+    const std::pair<const char*, const char*> wells[] = {{"vesselColour", "Vessel"},
+                                                         {"headingColour", "Heading Indicator"},
+                                                         {"vectorColour", "Speed & Direction"}};
+    for (const auto& [name, title] : wells) {
+        auto* well = page.findChild<QWidget*>(name);
+        ASSERT_NE(well, nullptr) << name;
+        EXPECT_EQ(well->accessibleName().toStdString(), title);
+    }
+    auto* circle = page.findChild<QCheckBox*>("ownVesselCircle");
+    auto* radius = page.findChild<QWidget*>("radius");
+    ASSERT_NE(circle, nullptr);
+    ASSERT_NE(radius, nullptr);
+    EXPECT_TRUE(radius->isEnabled());
+    QTest::mouseClick(circle, Qt::LeftButton, {}, QPoint(5, circle->height() / 2));
+    EXPECT_FALSE(circle->isChecked());
+    EXPECT_FALSE(radius->isEnabled());
+    for (QLabel* label : page.findChildren<QLabel*>())
+        if (label->text() == "&Radius" || label->text() == "nm")
+            EXPECT_FALSE(label->isEnabled()) << label->text().toStdString();
+    QTest::mouseClick(circle, Qt::LeftButton, {}, QPoint(5, circle->height() / 2));
+    EXPECT_TRUE(radius->isEnabled());
 }
