@@ -64,11 +64,17 @@ r.withdraw()
 r.clipboard_clear()
 r.update()' 2>/dev/null
     xdotool key ctrl+a ctrl+c
-    sleep 0.3
-    CLIP=$(python3 -c 'import tkinter
+    # The program takes the clipboard when it gets to the key; under load
+    # that can be late, so wait for the text rather than a fixed time.
+    local tries
+    for tries in $(seq 25); do
+        CLIP=$(python3 -c 'import tkinter
 r = tkinter.Tk()
 r.withdraw()
 print(r.clipboard_get())' 2>/dev/null) || CLIP=""
+        [ -n "$CLIP" ] && return 0
+        sleep 0.2
+    done
 }
 
 # A menu's entry by its key, the menu opened by a click on its title $1 px
