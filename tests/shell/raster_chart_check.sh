@@ -251,6 +251,7 @@ answer_ok() {
     focus "$FOUND"
     xdotool key Return
 }
+sheet_gone() { is_gone "$SHEET"; }
 progress_gone() { ! window_named "Installing Update Data" >/dev/null &&
     ! window_named "Processing Charts" >/dev/null && ! window_named "Processing Updates" >/dev/null; }
 page_enabled_again() { progress_gone && [ -f "$1" ] && echo ok; }
@@ -270,8 +271,16 @@ open_chart() {
     # active (a loaded machine may take a while) and it has settled.
     activate "$FOUND"
     sleep 0.6
+    local finds
+    finds=$(grep -c "focus button: Find" "$work/program.log")
     xdotool type --delay 25 "$1"
-    xdotool key alt+f
+    # Tab to Find (enabled once the number is in the box) and press it with
+    # the space bar: the key's release clicks it at once, so the Return
+    # after it cannot overtake the search as it can Alt+F's delayed click.
+    xdotool key Tab
+    find_focused() { [ "$(grep -c "focus button: Find" "$work/program.log")" -gt "$finds" ] && echo yes; }
+    wait_for "the Find button to take the keyboard" find_focused
+    xdotool key space
     shot "open_chart_$1"
     xdotool key Return
     wait_opened "$1"
@@ -404,7 +413,6 @@ cat "$work/cat.txt"
 grep -q "^RC9001|PUGET SOUND - ADMIRALTY INLET TO TACOMA|RCSAMPLE|20260105|WK01_26|20260105|3|350000|0$" "$work/cat.txt" ||
     fail "dbfread does not read the overview's record as the media give it"
 [ "$(grep -c '|3|' "$work/cat.txt")" = 4 ] || fail "not every chart is on disk in the catalogue"
-sheet_gone() { is_gone "$SHEET"; }
 # Escape on the sheet until it is gone: on a busy machine the window manager
 # may not have given it the keyboard yet, and the key goes elsewhere (where an
 # Escape does nothing).
