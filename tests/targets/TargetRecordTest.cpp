@@ -313,3 +313,26 @@ TEST(TargetRecord, ValuesWrittenOnTheDeviceThreadReadWholeHere)
     writer.join();
     EXPECT_EQ(reads, 20000);
 }
+
+// A TLL marks its target reported when the target then has a position (from
+// this TLL or one still in date); a TLL with no position to go by does not.
+TEST(TargetRecord, TllCountsAsAReportOnlyWithAPosition)
+{
+    RadarFeed radar;
+    ASSERT_TRUE(radar.Feed("TLL,07,,,,,SEVEN,101500,Q,"));
+    const auto seven = radar.store.Slot(7);
+    ASSERT_NE(seven, nullptr);
+    EXPECT_FALSE(seven->tllUpdated);
+    EXPECT_EQ(seven->StatusText(), "Q");   // its values are stored all the same
+    ASSERT_TRUE(radar.Feed("TLL,07,5430.000,N,00530.000,E,SEVEN,101501,T,"));
+    EXPECT_TRUE(seven->tllUpdated);
+    seven->tllUpdated = false;   // the timer pass took it
+    radar.clock.Advance(3s);
+    ASSERT_TRUE(radar.Feed("TLL,07,,,,,SEVEN,101504,T,"));
+    EXPECT_TRUE(seven->tllUpdated);   // the last position is still in date
+    seven->tllUpdated = false;
+    radar.clock.Advance(3s);
+    ASSERT_TRUE(radar.Feed("TLL,07,,,,,SEVEN,101507,T,"));
+    EXPECT_FALSE(seven->tllUpdated);
+    EXPECT_EQ(seven->ReportedSource(), targets::CTargetRecord::RowSource::None);
+}
