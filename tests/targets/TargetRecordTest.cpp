@@ -129,8 +129,9 @@ TEST(TargetRecord, EachModuleGivesItsOwnRefreshTime)
     brine_test::FakeClock clock;
     NoPorts ports;
     targets::CTenderTracking tracking(clock, ports);
-    tracking.Settings().refreshSeconds = 7;
-    tracking.Store().SetRefreshTime(7s);
+    targets::CTenderSettings settings = tracking.Settings();
+    settings.refreshSeconds = 7;
+    tracking.ApplySettings(settings);
     ASSERT_TRUE(tracking.Store().ParseTargetLine(
         3, "$PABX,1234,RMC,123519,A,4736.000,N,12224.000,W,3.5,359.7,071226,15.0,E"));
     EXPECT_EQ(tracking.Store().Slot(3)->Value(item::Date).GetValiditySpan(), 7s);
