@@ -32,14 +32,12 @@ struct RadarFeed {
     targets::CARPATargetStore store{clock};
     nmea::CNMEAMessage message;
 
-    RadarFeed()
+    // One sentence from its id onward (talker and checksum removed), parsed
+    // into the store as the radar's device would.
+    bool Feed(const std::string& text)
     {
         message.SetClock(clock);
         message.SetTargetSentenceParser(&store);
-    }
-    // One sentence from its id onward (talker and checksum removed).
-    bool Feed(const std::string& text)
-    {
         message.SetSentence(nmea::NmeaSentenceIndex(text.substr(0, 3)), text);
         message.Parse();
         return message.IsValid();
