@@ -47,6 +47,18 @@ struct CNavSnapshot {
     std::uint64_t cycle = 0;
 };
 
+// The navigation time: the instrument's UTC of the fix while this cycle took
+// one, else `computerUtc`. A cycle that took no position carries the last
+// fix's time on, which is past (reception lost) or ahead of the clock (a
+// replay run fast), so it does not count.
+inline std::chrono::system_clock::time_point NavigationUtc(
+    const CNavSnapshot* snapshot, std::chrono::system_clock::time_point computerUtc)
+{
+    if (snapshot && snapshot->positionAcquired && snapshot->fixTimeUtc)
+        return *snapshot->fixTimeUtc;
+    return computerUtc;
+}
+
 class CNavSnapshotHolder {
 public:
     CNavSnapshotHolder() : m_current(std::make_shared<const CNavSnapshot>()) { }

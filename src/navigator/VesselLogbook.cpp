@@ -940,12 +940,7 @@ sys_seconds CVesselLogbook::NavigationTime(const CNavSnapshot* snapshot) const
         current = m_services.currentSnapshot();
         snapshot = current.get();
     }
-    // The instrument's time counts only while its fix is current: a cycle
-    // that took no position carries the last fix's time on, which is past
-    // (reception lost) or ahead of the clock (a replay run fast).
-    if (snapshot && snapshot->positionAcquired && snapshot->fixTimeUtc)
-        return floor<seconds>(*snapshot->fixTimeUtc);
-    return floor<seconds>(m_clock.UtcNow());
+    return floor<seconds>(NavigationUtc(snapshot, m_clock.UtcNow()));
 }
 
 int CVesselLogbook::GetRecordFixType(int code) const

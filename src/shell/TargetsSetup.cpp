@@ -35,7 +35,7 @@ targets::CNavigationState NavigationFrom(const navigator::CNavSnapshot& s,
     nav.own.speedOverGround = Known(s.sog);
     nav.navigatorHeading = s.heading;
     nav.ownFixReal = s.source != navigator::PositionSourceKind::DR;
-    nav.utc = clock.UtcNow();
+    nav.utc = navigator::NavigationUtc(&s, clock.UtcNow());
     nav.cycle = s.cycle;
     return nav;
 }

@@ -33,10 +33,11 @@ std::unique_ptr<app::CModule> MakeTenderModule(CMainFrame& frame, const platform
     // The navigator's pass runs tender tracking's; a closing log drops the tenders.
     if (navigator::CNavigatorWindows* nav = frame.Navigator())
         tenders->SetVesselList(nav->Vessels());
-    tenders->ownSituation = [&frame] {
+    tenders->ownSituation = [&frame, &clock] {
         targets::COwnSituation own;
         if (auto* nav = FindModule<navigator::CNavigatorModule>(frame)) {
             const auto snap = nav->Snapshot();
+            own.navigationUtc = navigator::NavigationUtc(snap.get(), clock.UtcNow());
             if (snap->positionAvailable && snap->position.IsValid())
                 own.position = targets::CTargetPosition{snap->position.GetLatitude(),
                                                         snap->position.GetLongitude()};

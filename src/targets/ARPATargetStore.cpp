@@ -150,7 +150,9 @@ void CARPATargetStore::ParseTLL(CNMEAMessage& message)
     SetCode(target->Value(item::TllTargetStatus), message.Char(3), stamp);
     if (const auto reference = message.Char(4))
         target->Value(item::TllReferenceTarget).SetByte(*reference == 'R' ? 1 : 0, stamp);
-    target->tllUpdated = true;
+    // A TLL moves the target only while it has a position (this one's or a
+    // recent one's); one without counts as no report.
+    target->tllUpdated = target->ReportedPosition().has_value();
 }
 
 void CARPATargetStore::ParseTTM(CNMEAMessage& message)

@@ -85,9 +85,10 @@ public:
     std::optional<CTargetPosition> ReportedPosition() const;
 
     // The time of the last report (TTM time, else TLL time) dated on the day
-    // nearest `navigationUtc`, so 23:59:58 seen at 00:00:03 is yesterday. With
-    // no valid report time it is `navigationUtc` itself.
-    Clock::time_point LastReportTime(Clock::time_point navigationUtc) const;
+    // nearest `navigationUtc` (the navigation time), so 23:59:58 seen at
+    // 00:00:03 is yesterday. With no valid report time it is `navigationUtc`
+    // itself.
+    virtual Clock::time_point LastReportTime(Clock::time_point navigationUtc) const;
 
     // Set while the position counts as up to date (reported on a real own fix
     // and younger than the dangerous interval).

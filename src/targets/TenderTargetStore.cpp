@@ -1,7 +1,9 @@
 #include "targets/TenderTargetStore.h"
 
+#include <cmath>
 #include <utility>
 
+#include "nmea/NMEAConvert.h"
 #include "nmea/NMEAMessage.h"
 #include "nmea/NMEASentenceTable.h"
 #include "nmea/NMEAValueIndex.h"
@@ -48,6 +50,36 @@ std::optional<CTenderLine> SplitTenderLine(std::string_view line)
     if (kind.empty())
         return std::nullopt;
     return CTenderLine{serial, kind, rest};
+}
+
+std::optional<CTargetRecord::Clock::time_point> CTenderRecord::ReportedUtc() const
+{
+    const auto& time = Value(item::PositionTime);
+    const auto& date = Value(item::Date);
+    if (!time.IsValid() || !date.IsValid())
+        return std::nullopt;
+    const double hms = time.GetDouble();
+    const double dmy = date.GetDouble();
+    // The parser stores the fields as sent: a time or date past its six
+    // digits is no moment at all.
+    if (!(hms >= 0 && hms < 1000000) || !(dmy >= 0 && dmy < 1000000))
+        return std::nullopt;
+    using namespace std::chrono;
+    const nmea::CNMEADate d = nmea::NmeaDateToDMY(dmy);
+    const year_month_day ymd{year{d.year}, month{unsigned(d.month)}, day{unsigned(d.day)}};
+    if (!ymd.ok())
+        return std::nullopt;
+    const double whole = std::floor(hms);
+    const auto h = static_cast<int>(whole / 10000), m = static_cast<int>(whole / 100) % 100;
+    const double sec = hms - std::floor(whole / 100) * 100;
+    return sys_days{ymd} + hours{h} + minutes{m} +
+           duration_cast<Clock::duration>(duration<double>(sec));
+}
+
+CTargetRecord::Clock::time_point CTenderRecord::LastReportTime(
+    Clock::time_point navigationUtc) const
+{
+    return ReportedUtc().value_or(navigationUtc);
 }
 
 CTenderTargetStore::CTenderTargetStore(const platform::CClock& clock)

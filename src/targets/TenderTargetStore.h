@@ -47,6 +47,12 @@ public:
     // "T" and the 1-based channel number: how the panel and the log name it.
     std::string Identifier() const { return "T" + std::to_string(Channel() + 1); }
 
+    // The UTC time and date of the last RMC (items 91 and 97), while both are
+    // valid and make a moment.
+    std::optional<Clock::time_point> ReportedUtc() const;
+    // That moment; `navigationUtc` (the navigation time) while there is none.
+    Clock::time_point LastReportTime(Clock::time_point navigationUtc) const override;
+
     // Set by every accepted RMC or DBT; the timer pass clears it.
     std::atomic<bool> newData{false};
     // Set by MOVB; the user-interface thread takes it and sets the overlay's flag.

@@ -32,33 +32,6 @@ std::optional<double> RangeNm(const CTargetPosition& from, const CTargetPosition
     return range;
 }
 
-// The RMC's time (hhmmss.ss) on its date (ddmmyy), as UTC.
-std::optional<std::chrono::system_clock::time_point> ReportUtc(const CTenderRecord& record)
-{
-    const auto& time = record.Value(item::PositionTime);
-    const auto& date = record.Value(item::Date);
-    if (!time.IsValid() || !date.IsValid())
-        return std::nullopt;
-    const double hms = time.GetDouble();
-    const double dmy = date.GetDouble();
-    // The parser stores the fields as sent: a time or date past its six
-    // digits is no moment at all.
-    if (!(hms >= 0 && hms < 1000000) || !(dmy >= 0 && dmy < 1000000))
-        return std::nullopt;
-    const auto d = static_cast<int>(dmy);
-    using namespace std::chrono;
-    const int yy = d % 100;
-    const year_month_day ymd{year{yy < 70 ? 2000 + yy : 1900 + yy}, month{unsigned(d / 100 % 100)},
-                             day{unsigned(d / 10000)}};
-    if (!ymd.ok())
-        return std::nullopt;
-    const double whole = std::floor(hms);
-    const auto h = static_cast<int>(whole / 10000), m = static_cast<int>(whole / 100) % 100;
-    const double s = hms - std::floor(whole / 100) * 100;
-    return sys_days{ymd} + hours{h} + minutes{m} +
-           duration_cast<system_clock::duration>(duration<double>(s));
-}
-
 }   // namespace
 
 CTenderReading CTender::Read() const
@@ -77,7 +50,7 @@ CTenderReading CTender::Read() const
         r.depth = *fm * 1.8288;
     r.speed = Valid(record->Value(item::SpeedOverGroundKnots));
     r.course = Valid(record->Value(item::CourseOverGroundTrue));
-    r.reportUtc = ReportUtc(*record);
+    r.reportUtc = record->ReportedUtc();
     return r;
 }
 
@@ -250,11 +223,12 @@ CTenderPassResult CTenderTracking::OnTimer(const COwnSituation& own)
         return result;
     TakeThreadNews();
     result.added = std::exchange(m_joined, {});
-    const auto now = m_clock.UtcNow();
+    const auto now = own.navigationUtc.value_or(m_clock.UtcNow());
     for (CTender& t : m_tenders) {
         // The report time is the time and date the tender's RMC carries; while
-        // either is missing or out of date it is now, so a silent tender ages.
-        const auto reportTime = t.Read().reportUtc.value_or(now);
+        // either is missing or out of date it is the navigation time, so a
+        // silent tender ages.
+        const auto reportTime = t.record->LastReportTime(now);
         if (t.record->newData.exchange(false)) {
             t.lastReport = reportTime;
             t.reporting = true;

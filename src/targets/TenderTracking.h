@@ -89,6 +89,8 @@ struct COwnSituation {
     std::optional<CTargetPosition> position;
     bool vesselCircle = false;   // the vessel module's circle
     double vesselRadius = 0.5;   // nm
+    // The navigation time (UTC); the clock's time when not given.
+    std::optional<std::chrono::system_clock::time_point> navigationUtc;
 };
 
 // What a pass changed, for the panel, the list window and the messages.

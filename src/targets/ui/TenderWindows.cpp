@@ -431,9 +431,10 @@ void CTenderWindows::WriteRow(const CTender& tender)
 {
     if (!m_panel)
         return;
-    const auto texts =
-        TenderRowTexts(tender, positionFormat ? positionFormat() : geo::CPositionFormat{},
-                       m_clock.UtcNow(), localTime);
+    const auto texts = TenderRowTexts(
+        tender, positionFormat ? positionFormat() : geo::CPositionFormat{},
+        ownSituation ? ownSituation().navigationUtc.value_or(m_clock.UtcNow()) : m_clock.UtcNow(),
+        localTime);
     m_panel->UpdateRow(CTargetTrackingPanel::kTender, tender.Channel(),
                        std::vector<std::string>(texts.begin(), texts.end()));
     if (std::find(m_rows.begin(), m_rows.end(), tender.Channel()) == m_rows.end())
