@@ -157,7 +157,7 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
             continue;
         const CTargetPosition* where = &*seen;
         if (properties.drawTrack)
-            DrawTrack(doc, dc, tender);
+            DrawTrack(doc, dc, tender, *where);
         auto& symbol = m_symbols[tender.record.get()];
         if (!symbol)
             symbol = std::make_unique<chart::COverlayTenderTarget>(
@@ -178,8 +178,8 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
     }
 }
 
-void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
-                                   const CTender& tender) const
+void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender,
+                                   const CTargetPosition& symbolAt) const
 {
     const auto& track = tender.track;
     if (track.empty())
@@ -209,12 +209,12 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         for (std::size_t i = 1; i < line.size(); ++i)
             if (line[i - 1] && line[i])
                 doc.DrawLine(dc, *line[i - 1], *line[i]);
-        // The closing line from the newest fix to where the tender is now,
-        // whatever "Limit to previous" leaves of the track.
-        if (const auto now = tender.Position())
-            if (const auto newest = LinePoint(doc, track.back().position))
-                if (const auto p = LinePoint(doc, *now))
-                    doc.DrawLine(dc, *newest, *p);
+        // The closing line from the newest fix to where the symbol is drawn
+        // (where a silent tender was last seen), whatever "Limit to previous"
+        // leaves of the track.
+        if (const auto newest = LinePoint(doc, track.back().position))
+            if (const auto p = LinePoint(doc, symbolAt))
+                doc.DrawLine(dc, *newest, *p);
     }
     if (!properties.FixMarker().GetDraw())
         return;
