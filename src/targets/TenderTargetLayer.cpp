@@ -185,11 +185,13 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const
     if (track.empty())
         return;
     const chart::CTargetProperties& properties = tender.properties;
+    // The tender's own properties switch its track and markers; the line's
+    // width, colours and pattern are the module's.
+    const chart::CTargetProperties& style = m_tracking.Properties();
     const chart::COLORREF red = chart::DimForActivePalette(kSilentRed);
-    const chart::COLORREF lineColour = tender.reporting ? properties.Line().GetColour() : red;
-    const chart::COLORREF markerColour =
-        tender.reporting ? properties.FixMarker().GetColour() : red;
-    const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
+    const chart::COLORREF lineColour = tender.reporting ? style.Line().GetColour() : red;
+    const chart::COLORREF markerColour = tender.reporting ? style.FixMarker().GetColour() : red;
+    const int width = std::max(1, static_cast<int>(style.Line().GetWidth()));
     const std::size_t first = FirstDrawnFix(tender);
     // Markers only where the fix is on the chart; the line to a fix beyond
     // the chart's edge runs to that edge.
@@ -203,7 +205,7 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const
     {
         // A reporting tender's track is broken when its line properties say
         // so; a silent one is solid red.
-        const bool broken = tender.reporting && properties.Line().GetPatternFlag();
+        const bool broken = tender.reporting && style.Line().GetPatternFlag();
         chart::CSelPen pen(dc, lineColour, broken ? chart::PenStyle::Dash : chart::PenStyle::Solid,
                            width);
         for (std::size_t i = 1; i < line.size(); ++i)

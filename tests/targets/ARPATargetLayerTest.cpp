@@ -372,3 +372,31 @@ TEST_F(LayerTest, MarkersFollowTheLineInThePalettesColours)
               std::make_pair(std::optional<std::size_t>{}, std::vector<std::size_t>{}));
     app::SetProgramPalettes(nullptr);
 }
+
+// A target's own properties (its Configuration page, its "Default") switch
+// its track on and off, but the line's width and colours and the markers'
+// colour are the module's.
+TEST_F(LayerTest, TheTrackLineIsStyledByTheModulesProperties)
+{
+    Report(1, 2.0, 31);
+    auto o = module->GetOptions();
+    o.properties.Line().SetWidth(3);
+    o.properties.Line().SetColours({app::RGB(0, 0, 255), app::RGB(0, 0, 200), app::RGB(0, 0, 100)});
+    o.properties.FixMarker().SetDraw(true);
+    module->ApplyOptions(o);
+    chart::CTargetProperties own;   // what "Default" gives the target
+    own.FixMarker().SetDraw(true);
+    ASSERT_NE(own.Line().GetColour(), app::RGB(0, 0, 255));
+    module->SetTargetProperties(*module->Targets()[0].record, own);
+
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto lines = LinesOf(app::RGB(0, 0, 255));
+    EXPECT_GE(lines.size(), 2u);   // the track and the closing line
+    EXPECT_TRUE(LinesOf(own.Line().GetColour()).empty());
+    for (const auto& r : recorder.Records())
+        if (r.pen.colour == app::RGB(0, 0, 255) &&
+            (r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline)) {
+            EXPECT_EQ(r.pen.width, 3) << r.Describe();
+        }
+}

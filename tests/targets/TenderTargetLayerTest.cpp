@@ -264,3 +264,28 @@ TEST_F(TenderLayerTest, ClosingLineRunsToTheSymbolReportingOrSilent)
     EXPECT_EQ(closingLines(colour), 0u);
     EXPECT_EQ(closingLines(chart::DimForActivePalette(kRed)), 1u);
 }
+
+// A tender's own properties switch its track on and off; the line's width
+// and colour are the module's.
+TEST_F(TenderLayerTest, TheTrackLineIsStyledByTheModulesProperties)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    ASSERT_EQ(tracking.Find(0)->track.size(), 2u);
+    constexpr chart::COLORREF kBlue = app::RGB(0, 0, 255);
+    Change([](chart::CTargetProperties& p) {
+        p.Line().SetWidth(3);
+        p.Line().SetColours({kBlue, kBlue, kBlue});
+    });
+    tracking.Find(0)->properties = chart::CTargetProperties{};   // its "Default"
+    Draw();
+    EXPECT_GE(LinesOf(kBlue), 1u);
+    for (const auto& r : recorder.Of(chart::DrawOp::Line))
+        if (r.pen.colour == kBlue)
+            EXPECT_EQ(r.pen.width, 3) << r.Describe();
+    EXPECT_EQ(LinesOf(chart::CTargetProperties{}.Line().GetColour()), 0u);
+    tracking.Find(0)->properties.drawTrack = false;
+    Draw();
+    EXPECT_EQ(LinesOf(kBlue), 0u);
+}
