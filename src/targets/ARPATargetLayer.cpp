@@ -259,10 +259,13 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     if (target.track.empty())
         return;
     const bool current = target.record->current;
+    // The target's own properties switch its track and markers; the line's
+    // width, colours and pattern are the module's.
+    const chart::CTargetProperties& style = m_module.Properties();
     const chart::COLORREF red = chart::DimForActivePalette(kStaleRed);
-    const chart::COLORREF lineColour = current ? properties.Line().GetColour() : red;
-    const chart::COLORREF markerColour = current ? properties.FixMarker().GetColour() : red;
-    const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
+    const chart::COLORREF lineColour = current ? style.Line().GetColour() : red;
+    const chart::COLORREF markerColour = current ? style.FixMarker().GetColour() : red;
+    const int width = std::max(1, static_cast<int>(style.Line().GetWidth()));
 
     std::optional<std::chrono::seconds> limit;
     if (properties.limitTrackDisplay)
@@ -275,7 +278,7 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     {
         // A current target's track is broken when its line properties say so;
         // an out-of-date one is solid red.
-        const bool broken = current && properties.Line().GetPatternFlag();
+        const bool broken = current && style.Line().GetPatternFlag();
         chart::CSelPen pen(dc, lineColour, broken ? chart::PenStyle::Dash : chart::PenStyle::Solid,
                            width);
         DrawTrackLine(doc, dc, entries, from);

@@ -157,7 +157,7 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
             continue;
         const CTargetPosition* where = &*seen;
         if (properties.drawTrack)
-            DrawTrack(doc, dc, tender);
+            DrawTrack(doc, dc, tender, *where);
         auto& symbol = m_symbols[tender.record.get()];
         if (!symbol)
             symbol = std::make_unique<chart::COverlayTenderTarget>(
@@ -178,18 +178,20 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
     }
 }
 
-void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
-                                   const CTender& tender) const
+void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender,
+                                   const CTargetPosition& symbolAt) const
 {
     const auto& track = tender.track;
     if (track.empty())
         return;
     const chart::CTargetProperties& properties = tender.properties;
+    // The tender's own properties switch its track and markers; the line's
+    // width, colours and pattern are the module's.
+    const chart::CTargetProperties& style = m_tracking.Properties();
     const chart::COLORREF red = chart::DimForActivePalette(kSilentRed);
-    const chart::COLORREF lineColour = tender.reporting ? properties.Line().GetColour() : red;
-    const chart::COLORREF markerColour =
-        tender.reporting ? properties.FixMarker().GetColour() : red;
-    const int width = std::max(1, static_cast<int>(properties.Line().GetWidth()));
+    const chart::COLORREF lineColour = tender.reporting ? style.Line().GetColour() : red;
+    const chart::COLORREF markerColour = tender.reporting ? style.FixMarker().GetColour() : red;
+    const int width = std::max(1, static_cast<int>(style.Line().GetWidth()));
     const std::size_t first = FirstDrawnFix(tender);
     // Markers only where the fix is on the chart; the line to a fix beyond
     // the chart's edge runs to that edge.
@@ -203,18 +205,18 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     {
         // A reporting tender's track is broken when its line properties say
         // so; a silent one is solid red.
-        const bool broken = tender.reporting && properties.Line().GetPatternFlag();
+        const bool broken = tender.reporting && style.Line().GetPatternFlag();
         chart::CSelPen pen(dc, lineColour, broken ? chart::PenStyle::Dash : chart::PenStyle::Solid,
                            width);
         for (std::size_t i = 1; i < line.size(); ++i)
             if (line[i - 1] && line[i])
                 doc.DrawLine(dc, *line[i - 1], *line[i]);
-        // The closing line from the newest fix to where the tender is now,
-        // whatever "Limit to previous" leaves of the track.
-        if (const auto now = tender.Position())
-            if (const auto newest = LinePoint(doc, track.back().position))
-                if (const auto p = LinePoint(doc, *now))
-                    doc.DrawLine(dc, *newest, *p);
+        // The closing line from the newest fix to where the symbol is drawn
+        // (where a silent tender was last seen), whatever "Limit to previous"
+        // leaves of the track.
+        if (const auto newest = LinePoint(doc, track.back().position))
+            if (const auto p = LinePoint(doc, symbolAt))
+                doc.DrawLine(dc, *newest, *p);
     }
     if (!properties.FixMarker().GetDraw())
         return;

@@ -45,7 +45,9 @@ public:
     std::optional<CFixHit> HitTestFix(chart::CChartDoc& doc, geo::IntPoint point) const;
 
 private:
-    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender) const;
+    // The track, its markers and the closing line to the symbol drawn at `symbolAt`.
+    void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender,
+                   const CTargetPosition& symbolAt) const;
 
     const CTenderTracking& m_tracking;
     chart::CCurrentTargetCount m_current;

@@ -311,3 +311,35 @@ TEST(TrackFile, FixTypeTextsAndLabels)
         EXPECT_EQ(GetFixLabel(r.code).estimated, r.estimated) << r.code;
     }
 }
+
+// Opening makes every missing folder level and the file, keeps what a file
+// already holds, and a folder that cannot be made fails with the message the
+// user is shown and leaves no file.
+TEST(TrackFile, OpeningMakesTheFoldersAndNeverTruncates)
+{
+    brine_test::TempFolder dir;
+    const fs::path path = dir.Path() / "a" / "b" / "c" / "00000002.trc";
+    {
+        CTrackFile file;
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_TRUE(file.Append({Fix(47.6, -122.4, Utc(2026, 12, 10, 4, 0, 0)),
+                                 Fix(47.61, -122.41, Utc(2026, 12, 10, 4, 1, 0))})
+                        .Written());
+    }
+    CTrackFile again;
+    ASSERT_TRUE(again.Open(path));
+    EXPECT_EQ(again.RecordCount(), 2u);
+    EXPECT_EQ(fs::file_size(path), 2 * kTrackRecordSize);
+    ASSERT_TRUE(again.ReadLast());
+    EXPECT_EQ(again.ReadLast()->latitude, 47.61);
+
+    std::ofstream(dir.Path() / "plain") << "a file where a folder would go";
+    const fs::path blocked = dir.Path() / "plain" / "sub" / "00000003.trc";
+    CTrackFile refused;
+    std::string error;
+    EXPECT_FALSE(refused.Open(blocked, &error));
+    EXPECT_FALSE(refused.IsOpen());
+    EXPECT_EQ(error.rfind("Unable to open Track File:\n\n" + blocked.string(), 0), 0u) << error;
+    EXPECT_FALSE(fs::exists(dir.Path() / "plain" / "sub"));
+    EXPECT_TRUE(fs::is_regular_file(dir.Path() / "plain"));
+}

@@ -15,6 +15,7 @@
 #include "FakeClock.h"
 #include "FakePort.h"
 #include "TempFolder.h"
+#include "app/DisplayPalettes.h"
 #include "chart/overlays/OverlayServices.h"
 #include "platform/SettingsStore.h"
 
@@ -301,4 +302,101 @@ TEST_F(LayerTest, EachTargetIsDrawnByItsOwnPropertiesAndHitWhereItIsDrawn)
         EXPECT_EQ(layer.HitTest(at), target.record.get());
         EXPECT_EQ(layer.HitTest({at.x + 40, at.y + 40}), nullptr);
     }
+}
+
+// The line goes down first in the track line's pen, then the markers with a
+// one-pixel pen of the marker colour over the white brush; both take the
+// colour of the palette shown, and an out-of-date target's are red dimmed
+// for that palette (by half under Night). No markers while they are off.
+TEST_F(LayerTest, MarkersFollowTheLineInThePalettesColours)
+{
+    Report(1, 2.0, 31);   // four fixes
+    constexpr chart::PaletteColours kMarker{app::RGB(0, 0, 255), app::RGB(0, 0, 200),
+                                            app::RGB(0, 0, 100)};
+    constexpr chart::PaletteColours kLine{app::RGB(0, 255, 255), app::RGB(0, 200, 200),
+                                          app::RGB(0, 100, 100)};
+    auto o = module->GetOptions();
+    o.properties.FixMarker().SetColours(kMarker);
+    o.properties.Line().SetColours(kLine);
+    module->ApplyOptions(o);
+    const chart::PaletteColours& line = kLine;
+    targets::CARPATargetLayer layer(*module);
+    const auto isLine = [](const chart::DrawRecord& r) {
+        return r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline;
+    };
+    // Index of the last line record in `lineColour` and the marker records in `markerColour`.
+    const auto drawn = [&](chart::COLORREF lineColour, chart::COLORREF markerColour) {
+        std::optional<std::size_t> lastLine;
+        std::vector<std::size_t> markers;
+        for (std::size_t i = 0; i < recorder.Records().size(); ++i) {
+            const auto& r = recorder.Records()[i];
+            if (isLine(r) && r.pen.colour == lineColour)
+                lastLine = i;
+            else if (r.pen.colour == markerColour) {
+                markers.push_back(i);
+                EXPECT_EQ(r.pen.width, 1) << r.Describe();
+                EXPECT_EQ(r.brush, chart::Brush{}) << r.Describe();   // white, solid
+            }
+        }
+        return std::make_pair(lastLine, markers);
+    };
+
+    layer.Draw(*chart.doc, recorder.dc);
+    auto [lastLine, markers] = drawn(line[0], kMarker[0]);
+    EXPECT_TRUE(lastLine);
+    EXPECT_TRUE(markers.empty());   // markers off by default
+
+    o.properties.FixMarker().SetDraw(true);
+    module->ApplyOptions(o);
+    app::CDisplayPalettes palettes;
+    app::SetProgramPalettes(&palettes);
+    for (const int palette : {app::CDisplayPalettes::kDay, app::CDisplayPalettes::kNight}) {
+        palettes.SetActive(palette);
+        recorder.Clear();
+        layer.Draw(*chart.doc, recorder.dc);
+        std::tie(lastLine, markers) = drawn(line[palette], kMarker[palette]);
+        ASSERT_TRUE(lastLine) << palette;
+        ASSERT_FALSE(markers.empty()) << palette;
+        EXPECT_GT(markers.front(), *lastLine) << palette;
+    }
+
+    for (int s = 0; s < 31; ++s)   // silent past the dangerous interval
+        Pass();
+    ASSERT_FALSE(module->Targets()[0].record->current);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);   // still Night
+    std::tie(lastLine, markers) = drawn(app::RGB(127, 0, 0), app::RGB(127, 0, 0));
+    EXPECT_TRUE(lastLine);
+    EXPECT_FALSE(markers.empty());
+    EXPECT_EQ(drawn(line[2], kMarker[2]),
+              std::make_pair(std::optional<std::size_t>{}, std::vector<std::size_t>{}));
+    app::SetProgramPalettes(nullptr);
+}
+
+// A target's own properties (its Configuration page, its "Default") switch
+// its track on and off, but the line's width and colours and the markers'
+// colour are the module's.
+TEST_F(LayerTest, TheTrackLineIsStyledByTheModulesProperties)
+{
+    Report(1, 2.0, 31);
+    auto o = module->GetOptions();
+    o.properties.Line().SetWidth(3);
+    o.properties.Line().SetColours({app::RGB(0, 0, 255), app::RGB(0, 0, 200), app::RGB(0, 0, 100)});
+    o.properties.FixMarker().SetDraw(true);
+    module->ApplyOptions(o);
+    chart::CTargetProperties own;   // what "Default" gives the target
+    own.FixMarker().SetDraw(true);
+    ASSERT_NE(own.Line().GetColour(), app::RGB(0, 0, 255));
+    module->SetTargetProperties(*module->Targets()[0].record, own);
+
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto lines = LinesOf(app::RGB(0, 0, 255));
+    EXPECT_GE(lines.size(), 2u);   // the track and the closing line
+    EXPECT_TRUE(LinesOf(own.Line().GetColour()).empty());
+    for (const auto& r : recorder.Records())
+        if (r.pen.colour == app::RGB(0, 0, 255) &&
+            (r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline)) {
+            EXPECT_EQ(r.pen.width, 3) << r.Describe();
+        }
 }

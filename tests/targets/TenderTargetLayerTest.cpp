@@ -233,3 +233,59 @@ TEST_F(TenderLayerTest, APositionMarkerIsHitOnlyWhereItIsDrawn)
     Change([](auto& p) { p.trackTimeLimit = app::CDateTimeSpanEx(0); });
     EXPECT_FALSE(layer.HitTestFix(*chart.doc, third));
 }
+
+// The closing line runs from the newest fix to wherever the symbol is drawn:
+// where the tender reports while it reports, where it was last seen once it
+// has gone silent (red then, as the rest of its track).
+TEST_F(TenderLayerTest, ClosingLineRunsToTheSymbolReportingOrSilent)
+{
+    Report(0.0, 0.0);   // the first fix
+    clock.Advance(5s);
+    Report(3.0, 0.0);   // seen here, no fix yet (one every 10 s)
+    ASSERT_EQ(tracking.Find(0)->track.size(), 1u);
+    const geo::IntPoint fix = chart.ClientPoint(geo::CPosition(50.0, -1.0));
+    const geo::IntPoint seen = chart.ClientPoint(geo::CPosition(50.05, -1.0));
+    const auto closingLines = [&](chart::COLORREF colour) {
+        std::size_t n = 0;
+        for (const auto& r : recorder.Of(chart::DrawOp::Line))
+            n += r.pen.colour == colour && r.points.size() == 2 && r.points[0] == fix &&
+                 r.points[1] == seen;
+        return n;
+    };
+    const chart::COLORREF colour = tracking.Properties().Line().GetColour();
+    Draw();
+    EXPECT_EQ(closingLines(colour), 1u);
+
+    clock.Advance(tracking.Settings().dangerousInterval);
+    tracking.OnTimer({});
+    ASSERT_FALSE(tracking.Find(0)->reporting);
+    ASSERT_FALSE(tracking.Find(0)->Position());   // its report has aged
+    Draw();
+    EXPECT_EQ(closingLines(colour), 0u);
+    EXPECT_EQ(closingLines(chart::DimForActivePalette(kRed)), 1u);
+}
+
+// A tender's own properties switch its track on and off; the line's width
+// and colour are the module's.
+TEST_F(TenderLayerTest, TheTrackLineIsStyledByTheModulesProperties)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    ASSERT_EQ(tracking.Find(0)->track.size(), 2u);
+    constexpr chart::COLORREF kBlue = app::RGB(0, 0, 255);
+    Change([](chart::CTargetProperties& p) {
+        p.Line().SetWidth(3);
+        p.Line().SetColours({kBlue, kBlue, kBlue});
+    });
+    tracking.Find(0)->properties = chart::CTargetProperties{};   // its "Default"
+    Draw();
+    EXPECT_GE(LinesOf(kBlue), 1u);
+    for (const auto& r : recorder.Of(chart::DrawOp::Line))
+        if (r.pen.colour == kBlue)
+            EXPECT_EQ(r.pen.width, 3) << r.Describe();
+    EXPECT_EQ(LinesOf(chart::CTargetProperties{}.Line().GetColour()), 0u);
+    tracking.Find(0)->properties.drawTrack = false;
+    Draw();
+    EXPECT_EQ(LinesOf(kBlue), 0u);
+}
