@@ -65,6 +65,9 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
+    // The program-wide position format changed: the Monitor panel's position
+    // and the logbook window's rows are written again in it.
+    void PositionFormatChanged();
     // The dialog opened at a position (the chart's "Position Vessel" opens
     // it for dead reckoning from the clicked point), applied on OK.
     void SetVesselPosition(const geo::CPosition& position, bool fromChart);
