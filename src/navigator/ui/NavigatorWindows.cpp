@@ -339,6 +339,7 @@ void CNavigatorWindows::ShowPositionMarker(const CTrackFix& fix)
 {
     if (!m_markerSheet)
         m_markerSheet = std::make_unique<CPositionMarkerSheet>(m_window);
+    m_markerFix = fix;
     m_markerSheet->Show(PositionMarkerTexts(
         fix, positionFormat ? positionFormat() : geo::CPositionFormat{}, localTime));
 }
@@ -350,6 +351,9 @@ void CNavigatorWindows::PositionFormatChanged()
         m_panel->RefreshFromModel();
     if (m_logbookFrame)
         m_logbookFrame->View()->Reload();
+    if (m_markerSheet && m_markerFix)
+        m_markerSheet->Update(PositionMarkerTexts(
+            *m_markerFix, positionFormat ? positionFormat() : geo::DisplayFormat(), localTime));
 }
 
 void CNavigatorWindows::ShutDown()
