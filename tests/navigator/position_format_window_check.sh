@@ -89,10 +89,7 @@ shows logbookLongitude "$DMS3_LON"
 shot 2_logbook_seconds
 
 step "2. Tools Options: 1 decimal place, degrees and decimal minutes, OK"
-focus "$MAIN"
-xdotool key alt+o
-sleep 0.4
-xdotool key o
+menu_path alt+o o
 sheet_visible() { window_named "Tools Options"; }
 wait_for "the sheet captioned \"Tools Options\"" sheet_visible
 SHEET=$FOUND
