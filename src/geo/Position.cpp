@@ -1,5 +1,6 @@
 #include "geo/Position.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,10 @@ namespace geo {
 namespace {
 
 constexpr const char* kDegreeSign = "\xC2\xB0";
+
+// The program-wide format, one value per setting as the settings are stored.
+std::atomic<std::uint8_t> g_decimalPlaces{2};
+std::atomic<bool> g_degMinSec{false};
 
 std::string PadLeftZeros(std::string text, std::size_t width)
 {
@@ -65,6 +70,18 @@ std::string FormatDMS(const CDegreesPos& angle, int width, char hemisphere, int 
 }
 
 }   // namespace
+
+CPositionFormat DisplayFormat()
+{
+    return {g_decimalPlaces.load(std::memory_order_relaxed),
+            g_degMinSec.load(std::memory_order_relaxed)};
+}
+
+void SetDisplayFormat(const CPositionFormat& format)
+{
+    g_decimalPlaces.store(format.decimalPlaces, std::memory_order_relaxed);
+    g_degMinSec.store(format.degMinSec, std::memory_order_relaxed);
+}
 
 std::uint16_t ResolveDatum(std::uint16_t datum)
 {

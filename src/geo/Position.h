@@ -10,12 +10,20 @@
 
 namespace geo {
 
-// How positions are shown. The main frame owns the settings ("DecimalPlaces",
-// "DisplayDegMinSecPosition") and hands them to whoever formats a position.
+// How positions are shown: the decimals of the minutes (or seconds) and the
+// choice of degrees, minutes and seconds over degrees and decimal minutes.
 struct CPositionFormat {
     std::uint8_t decimalPlaces = 2;   // decimals of the minutes, or of the seconds
     bool degMinSec = false;   // degrees, minutes and seconds instead of decimal minutes
 };
+
+// The program-wide position format every position text without a format of its
+// own is written in: 2 decimals of minutes until the main frame sets it from its
+// "DecimalPlaces" and "DisplayDegMinSecPosition" settings, when they are loaded
+// and again when they are applied. Written on the user-interface thread only;
+// any thread may read it.
+CPositionFormat DisplayFormat();
+void SetDisplayFormat(const CPositionFormat& format);
 
 class CPosition {
 public:
@@ -23,8 +31,10 @@ public:
     // (0xFFFF) stands for the default datum, WGS 84.
     CPosition(double latitude = 0.0, double longitude = 0.0, double altitude = 0.0,
               std::int16_t datum = -1);
-    // Copies keep every field, the valid flag included: copying an invalid
-    // position must not make it valid.
+    // Copies keep every field, the valid flag included: positions are passed by
+    // value and kept in containers, and a copy that set the flag would turn a
+    // position marked invalid (no fix, refused input) into a valid one
+    // depending on where the compiler copies.
     CPosition(const CPosition&) = default;
     CPosition& operator=(const CPosition&) = default;
 
@@ -54,9 +64,12 @@ public:
     char GetLatHemisphere() const { return GetLatitude() < 0.0 ? 'S' : 'N'; }
     char GetLonHemisphere() const { return GetLongitude() < 0.0 ? 'W' : 'E'; }
 
-    // Display text, UTF-8 (the degree sign is U+00B0).
-    std::string FormatLatitude(const CPositionFormat& format = {}) const;
-    std::string FormatLongitude(const CPositionFormat& format = {}) const;
+    // Display text, UTF-8 (the degree sign is U+00B0), in the program-wide
+    // format or in the one given.
+    std::string FormatLatitude() const { return FormatLatitude(DisplayFormat()); }
+    std::string FormatLongitude() const { return FormatLongitude(DisplayFormat()); }
+    std::string FormatLatitude(const CPositionFormat& format) const;
+    std::string FormatLongitude(const CPositionFormat& format) const;
     std::string FormatLatDM(std::uint8_t decimals) const;
     std::string FormatLonDM(std::uint8_t decimals) const;
     std::string FormatLatDMS(std::uint8_t decimals) const;

@@ -493,6 +493,14 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     }
 }
 
+void CMonitorModel::ReformatPosition()
+{
+    if (m_texts.latitude.empty())
+        return;   // no position shown
+    m_texts.latitude = m_nmeaData.position.FormatLatitude();
+    m_texts.longitude = m_nmeaData.position.FormatLongitude();
+}
+
 void CMonitorModel::ClearDisplay()
 {
     // The values go with the texts: the status bar reads them (the XTE pane).

@@ -145,6 +145,8 @@ public:
 
     // Source switched off: the panel's texts go empty.
     void ClearDisplay();
+    // The position format changed: the position shown is written again in it.
+    void ReformatPosition();
     // The active route's name, leg and waypoint numbers, as the route has
     // them now (the route tells of its changes; the cycle refreshes them too).
     void FillRouteTexts();

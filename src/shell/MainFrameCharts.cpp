@@ -50,6 +50,7 @@
 #include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartDialogs.h"
 #include "geo/Geomag.h"
+#include "geo/Position.h"
 #include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
@@ -136,6 +137,11 @@ std::string CMainFrame::GetPositionTemplate() const
 
 void CMainFrame::GivePositionTemplate()
 {
+    // The program-wide format first: every position text without a format of
+    // its own is written in it.
+    geo::SetDisplayFormat({static_cast<std::uint8_t>(m_decimalPlaces), m_degMinSec});
+    if (auto* navigator = FirstModuleOf<navigator::CNavigatorWindows>(m_modules))
+        navigator->PositionFormatChanged();
     if (auto* marks = FirstModuleOf<chartpoints::CChartpointWindows>(m_modules))
         marks->SetPositionTemplate(GetPositionTemplate());
     if (auto* routes = FirstModuleOf<routes::CRouteWindows>(m_modules))

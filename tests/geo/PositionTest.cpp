@@ -43,6 +43,31 @@ TEST(Position, CopiesKeepTheValidFlag)
     EXPECT_FALSE(target.SetFrom(CPosition(95.0, 0.0)) || target.IsValid());
 }
 
+// Equality is exact and covers every field; the display text without a format
+// of its own follows the program-wide one, 2 decimals of minutes at start.
+TEST(Position, EqualityAndProgramWideFormat)
+{
+    const CPosition p(50.5, -1.25, 3.0, 2);
+    CPosition invalid = p;
+    invalid.Invalidate();
+    for (const CPosition& other : {CPosition(50.5, -1.25, 3.0, 3), CPosition(50.5, -1.25, 3.5, 2),
+                                   CPosition(50.5 + 1e-12, -1.25, 3.0, 2), invalid})
+        EXPECT_TRUE(p != other && !(p == other));
+    EXPECT_TRUE(p == CPosition(50.5, -1.25, 3.0, 2));
+
+    const geo::CPositionFormat before = geo::DisplayFormat();
+    EXPECT_EQ(before.decimalPlaces, 2);
+    EXPECT_FALSE(before.degMinSec);
+    EXPECT_EQ(p.FormatLatitude() + " " + p.FormatLongitude(), "50\u00B030.00'N 001\u00B015.00'W");
+    geo::SetDisplayFormat({3, true});
+    const CPosition q(50.5125, -1.25);
+    EXPECT_EQ(q.FormatLatitude() + " " + q.FormatLongitude(),
+              "50\u00B030'45.000N 001\u00B015'00.000W");
+    geo::SetDisplayFormat({0, false});
+    EXPECT_EQ(q.FormatLatitude() + " " + q.FormatLongitude(), "50\u00B0031'N 001\u00B0015'W");
+    geo::SetDisplayFormat(before);
+}
+
 TEST(Position, DisplayTextNeverReadsSixty)
 {
     const struct {

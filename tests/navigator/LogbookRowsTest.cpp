@@ -111,6 +111,33 @@ TEST(LogbookRows, AppendsOfAVesselReadAsOneList)
     ::tzset();
 }
 
+// The position cells are written in the program-wide format each time a row
+// is fetched, so a window reloaded after the format changed shows the new one.
+TEST(LogbookRows, PositionsFollowTheProgramWideFormat)
+{
+    brine_test::TempFolder dir;
+    brine_test::FakeClock clock;
+    CVesselLogbook log(clock, {});
+    log.SetFolder(dir.Path());
+    ASSERT_TRUE(log.Open((dir / "format").string()));
+    ASSERT_TRUE(log.StartVoyage("one", ""));
+    const sys_seconds t0 = sys_days{year{2024} / 11 / 3} + hours(8);
+    clock.SetUtc(t0);
+    ASSERT_TRUE(log.WriteLogRecord(At(47.605, t0, 45.0)));
+    CLogbookRows rows(log, log.OwnVessel()->vesselId);
+    const geo::CPositionFormat before = geo::DisplayFormat();
+    std::vector<app::ListRow> got;
+    geo::SetDisplayFormat({3, true});
+    rows.FetchRows(0, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][1] + " " + got[0][2], "47\u00B036'18.000N 122\u00B024'00.000W");
+    geo::SetDisplayFormat({0, false});
+    rows.FetchRows(0, 1, got);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][1] + " " + got[0][2], "47\u00B0036'N 122\u00B0024'W");
+    geo::SetDisplayFormat(before);
+}
+
 // A note typed in the Log Entry dialog comes with bare line feeds: it is
 // stored with a carriage return before each, which the window shows as "<cr>".
 TEST(LogbookRows, AnEditorsNoteKeepsItsLines)

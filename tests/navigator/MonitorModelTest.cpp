@@ -407,6 +407,26 @@ TEST(MonitorModel, WindCard)
     EXPECT_EQ(data.entries[0].second, nmea::kNoValue);
 }
 
+// The panel's position is written in the program-wide format: at each
+// refresh, and again at once when the format changes between refreshes.
+TEST(MonitorModel, PositionFollowsTheProgramWideFormat)
+{
+    Model m;
+    const geo::CPositionFormat before = geo::DisplayFormat();
+    geo::SetDisplayFormat({3, true});
+    m.Refresh(m.At(47.605, -122.3405));
+    const CMonitorTexts& t = m.model.Texts();
+    EXPECT_EQ(t.latitude + " " + t.longitude, "47\u00B036'18.000N 122\u00B020'25.800W");
+    geo::SetDisplayFormat({1, false});
+    m.model.ReformatPosition();
+    EXPECT_EQ(t.latitude + " " + t.longitude, "47\u00B036.3'N 122\u00B020.4'W");
+    // With no position shown there is nothing to write again.
+    m.model.ClearDisplay();
+    m.model.ReformatPosition();
+    EXPECT_EQ(t.latitude + t.longitude, "");
+    geo::SetDisplayFormat(before);
+}
+
 // The records' resets, on which their owners rely to tell a missing number
 // from a value: the instrument record's position is valid at 0, 0 on the
 // default datum and its further numbers read "no value"; the navigation

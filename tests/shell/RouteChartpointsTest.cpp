@@ -7,6 +7,7 @@
 // memo and attachments edited, applied and read back.
 #include "shell/Brinevane.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -196,6 +197,33 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     marks->OpenListWindow();
     chartpoints::CChartpointListWindow* list = marks->ListWindow();
     ASSERT_NE(list, nullptr);
+    // A position format applied in Tools > Options reaches the open list at
+    // once (Alki Point is the current row), and the program-wide format with it.
+    const auto latitudeCell = [&] {
+        return list->View()->model()->index(list->SelectedRow(), 2).data().toString();
+    };
+    EXPECT_EQ(latitudeCell(), QString::fromUtf8("47\u00B036.00'N"));
+    frame.Action(app::cmd::kToolsOptions)->trigger();
+    auto* options = frame.findChild<QWidget*>("toolsOptions");
+    ASSERT_NE(options, nullptr);
+    auto* places = options->findChild<QLineEdit*>("decimalPlaces");
+    auto* seconds = options->findChild<QAbstractButton*>("degMinSec");
+    auto* applyOptions = options->findChild<QPushButton*>("sheetApply");
+    ASSERT_TRUE(places && seconds && applyOptions);
+    places->setText("3");
+    seconds->click();
+    applyOptions->click();
+    QTest::qWait(50);
+    EXPECT_EQ(latitudeCell(), QString::fromUtf8("47\u00B036'00.000N"));
+    EXPECT_EQ(geo::CPosition(47.6, -122.4).FormatLatitude(), "47\u00B036'00.000N");
+    // Back to the default format, through the same page.
+    places->setText("2");
+    for (QAbstractButton* b : options->findChildren<QAbstractButton*>())
+        if (b->text().contains("Mins.Mins"))
+            b->click();
+    options->findChild<QPushButton*>("sheetOk")->click();
+    QTest::qWait(50);
+    EXPECT_EQ(latitudeCell(), QString::fromUtf8("47\u00B036.00'N"));
     list->View()->setFocus();
     QTest::keyClick(list->View(), Qt::Key_Return);
     EXPECT_EQ(routes->State().waypoints.size(), 2u) << "added with the route panel hidden";

@@ -1,9 +1,9 @@
 #include "chartpoints/ui/ChartpointUploadDialog.h"
 
 #include "chartpoints/ChartpointModule.h"
-#include "chartpoints/PanelPosition.h"
 #include "db/DBChartPoint.h"
 #include "geo/DatumInfo.h"
+#include "geo/Position.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -127,8 +127,7 @@ void CChartpointUploadDialog::FillRows()
         const std::uint16_t datum =
             p.GetDatum() == geo::kNoDatumIndex ? geo::DatumIndexWGS84() : p.GetDatum();
         const std::string row = Padded(table.m_ident, 8) + "  " + Padded(table.m_name, 25) + "  " +
-                                Padded(chartpoints::LatitudeText(p.GetLatitude()), 13) + "  " +
-                                Padded(chartpoints::LongitudeText(p.GetLongitude()), 14) + "  " +
+                                p.FormatLatitude() + "  " + p.FormatLongitude() + "  " +
                                 geo::CDatumInfo::GetName(datum);
         m_rows->addItem(QString::fromStdString(row));
         if (table.IsLast())

@@ -293,6 +293,12 @@ void CChartpointWindows::SetPositionTemplate(std::string layout)
     m_positionTemplate = std::move(layout);
     if (m_panel)
         m_panel->SetPositionTemplate(m_positionTemplate);
+    // A new layout comes with a new position format: the open list and the
+    // properties show their positions in it.
+    if (m_list)
+        m_list->Update(chartpoints::kHintApplied);
+    if (m_properties)
+        m_properties->Page()->UpdateControls();
 }
 
 bool CChartpointWindows::Terminate()

@@ -118,7 +118,8 @@ public:
         m_positionFormat = std::move(format);
     }
     // The layout of the panel's position field (the frame's position
-    // template), kept for a panel made later.
+    // template), kept for a panel made later; the open list window and
+    // properties are written again in the format that comes with it.
     void SetPositionTemplate(std::string layout);
     // Where the own vessel is, none while unknown (the panel's Nav).
     void SetOwnPosition(std::function<std::optional<geo::CPosition>()> own)

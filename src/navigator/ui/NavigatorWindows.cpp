@@ -1,5 +1,6 @@
 #include "navigator/ui/NavigatorWindows.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/MsgBar.h"
+#include "app/ui/ListControls.h"
 #include "app/ui/PropertySheet.h"
 #include "chart/ChartDoc.h"
 #include "chart/ui/MarkDrag.h"
@@ -337,8 +339,21 @@ void CNavigatorWindows::ShowPositionMarker(const CTrackFix& fix)
 {
     if (!m_markerSheet)
         m_markerSheet = std::make_unique<CPositionMarkerSheet>(m_window);
+    m_markerFix = fix;
     m_markerSheet->Show(PositionMarkerTexts(
         fix, positionFormat ? positionFormat() : geo::CPositionFormat{}, localTime));
+}
+
+void CNavigatorWindows::PositionFormatChanged()
+{
+    Monitor().ReformatPosition();
+    if (m_panel)
+        m_panel->RefreshFromModel();
+    if (m_logbookFrame)
+        m_logbookFrame->View()->Reload();
+    if (m_markerSheet && m_markerFix)
+        m_markerSheet->Update(PositionMarkerTexts(
+            *m_markerFix, positionFormat ? positionFormat() : geo::DisplayFormat(), localTime));
 }
 
 void CNavigatorWindows::ShutDown()
@@ -409,6 +424,12 @@ void CNavigatorWindows::WriteStateFile()
          {std::pair{"cogPane", "Indicator2311"}, std::pair{"sogPane", "Indicator2312"}}) {
         const QLabel* label = m_window ? m_window->findChild<QLabel*>(pane) : nullptr;
         field(name, label ? label->text() : QString());
+    }
+    // The logbook window's first row as its position cells show it.
+    const QAbstractItemModel* rows = m_logbookFrame ? m_logbookFrame->View()->model() : nullptr;
+    if (rows && rows->rowCount() > 0) {
+        field("logbookLatitude", rows->index(0, 1).data().toString());
+        field("logbookLongitude", rows->index(0, 2).data().toString());
     }
     out << "caution=" << (IsNmeaCautionOn() ? 1 : 0) << "\t";
     out << "goToVessel=" << (CanGoToVessel() ? 1 : 0) << "\t";

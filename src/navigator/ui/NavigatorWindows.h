@@ -65,6 +65,10 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     // "Navigator > Position Source...": the dialog, applied on OK.
     void OnPositionSource();
+    // The program-wide position format changed: the Monitor panel's position,
+    // the logbook window's rows and the position marker's properties are
+    // written again in it.
+    void PositionFormatChanged();
     // The dialog opened at a position (the chart's "Position Vessel" opens
     // it for dead reckoning from the clicked point), applied on OK.
     void SetVesselPosition(const geo::CPosition& position, bool fromChart);
@@ -199,6 +203,7 @@ private:
     std::shared_ptr<navigator::CLogbookRows> m_logbookRows;
     std::map<chart::CChartView*, std::unique_ptr<CTrackLayer>> m_trackLayers;
     std::unique_ptr<CPositionMarkerSheet> m_markerSheet;
+    std::optional<CTrackFix> m_markerFix;   // the fix the marker sheet shows
 };
 
 }   // namespace navigator

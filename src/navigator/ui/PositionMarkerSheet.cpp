@@ -70,6 +70,12 @@ void CPositionMarkerPage::Show(const std::optional<CPositionMarkerTexts>& texts)
         m_fields[i]->setText(QString::fromStdString(*values[i]));
 }
 
+void CPositionMarkerSheet::Update(const CPositionMarkerTexts& texts)
+{
+    if (m_sheet && m_page)
+        m_page->Show(texts);
+}
+
 void CPositionMarkerSheet::Show(const CPositionMarkerTexts& texts)
 {
     if (!m_sheet) {

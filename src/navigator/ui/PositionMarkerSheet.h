@@ -36,6 +36,8 @@ public:
     CPositionMarkerSheet& operator=(const CPositionMarkerSheet&) = delete;
 
     void Show(const CPositionMarkerTexts& texts);
+    // New texts for the sheet while it is open, left where it is.
+    void Update(const CPositionMarkerTexts& texts);
     void Close();
     app::CModelessPropertySheet* Sheet() const { return m_sheet.data(); }
 

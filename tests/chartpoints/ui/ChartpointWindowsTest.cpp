@@ -198,6 +198,26 @@ TEST_F(ChartpointWindowsTest, UploadDialogButtonsIdentifiersAndWhatIsSent)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+// The upload dialog's rows: ID padded to 8, the name to 25, then latitude and
+// longitude in the program-wide position format, two blanks between fields.
+TEST_F(ChartpointWindowsTest, UploadDialogRowsInTheProgramWideFormat)
+{
+    Add("Point Wilson", "-8", 48.144, -122.755);
+    const geo::CPositionFormat before = geo::DisplayFormat();
+    for (const auto& [format, position] :
+         {std::pair{geo::CPositionFormat{2, false}, "48\u00B008.64'N  122\u00B045.30'W  "},
+          std::pair{geo::CPositionFormat{3, true}, "48\u00B008'38.400N  122\u00B045'18.000W  "}}) {
+        geo::SetDisplayFormat(format);
+        chartpoints::CChartpointUploadDialog dialog(*module);
+        auto* rows = dialog.findChild<QListWidget*>("rows");
+        ASSERT_TRUE(rows && rows->count() == 1);
+        const std::string row = rows->item(0)->text().toStdString();
+        EXPECT_EQ(row.substr(0, 37 + std::string(position).size()),
+                  "Poi       Point Wilson               " + std::string(position));
+    }
+    geo::SetDisplayFormat(before);
+}
+
 // Every button and box of the upload dialog has an Alt key of its own, so
 // Alt+C cancels rather than only moving the focus between two owners.
 TEST_F(ChartpointWindowsTest, UploadDialogAltKeysAreEachTheirOwn)

@@ -52,6 +52,24 @@ TEST(PositionMarkerSheet, ShowsTheFixAndIsReused)
     sheet.Close();
 }
 
+// Texts written again (a new position format) go into the open sheet; with
+// the sheet closed nothing opens.
+TEST(PositionMarkerSheet, UpdateFillsOnlyAnOpenSheet)
+{
+    App();
+    CPositionMarkerSheet sheet(nullptr);
+    CPositionMarkerTexts texts;
+    texts.latitude = "47\u00B036.30'N";
+    sheet.Update(texts);
+    EXPECT_EQ(sheet.Sheet(), nullptr);
+    sheet.Show(texts);
+    texts.latitude = "47\u00B036'18.000N";
+    sheet.Update(texts);
+    ASSERT_NE(sheet.Sheet(), nullptr);
+    EXPECT_EQ(Field(*sheet.Sheet(), "latitude"), QString::fromUtf8("47\u00B036'18.000N"));
+    sheet.Close();
+}
+
 TEST(PositionMarkerSheet, NoFixGreysEveryField)
 {
     App();
