@@ -132,6 +132,7 @@ bool CTenderSimulator::Start()
     if (m_thread.joinable())
         return true;
     try {
+        ++m_threadsStarted;
         m_thread = std::jthread([this](std::stop_token stop) {
             try {
                 Run(stop);
