@@ -323,6 +323,23 @@ TEST(TenderWindows, SaveIsTickedByTheCurrentTendersSaveTarget)
     state = commands.Update(app::cmd::kTenderSave);
     EXPECT_FALSE(state.enabled);
     EXPECT_EQ(state.check, 1);
+    // Its action flips the current tender's setting, and the tick follows.
+    windows.ToggleSaveTarget();
+    EXPECT_FALSE(windows.Tracking().Find(1)->properties.saveTarget);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderSave).check, 0);
+    windows.ToggleSaveTarget();
+    EXPECT_EQ(commands.Update(app::cmd::kTenderSave).check, 1);
+
+    // "Reset MOB" is offered only while the current tender is in man-overboard
+    // state, and clears it.
+    EXPECT_FALSE(commands.Update(app::cmd::kTenderResetMob).enabled);
+    ASSERT_TRUE(windows.Tracking().Store().ParseTargetLine(1, "$PABX,0002,MOVB"));
+    windows.Pass();
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderResetMob).enabled);
+    commands.Execute(app::cmd::kTenderResetMob);
+    EXPECT_FALSE(windows.Tracking().Find(1)->manOverboard);
+    EXPECT_EQ(windows.Tracking().ManOverboardCount(), 0);
+    EXPECT_FALSE(commands.Update(app::cmd::kTenderResetMob).enabled);
     windows.Terminate();
 }
 
