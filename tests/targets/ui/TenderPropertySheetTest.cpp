@@ -408,3 +408,39 @@ TEST_F(TenderWindowsTest, GoToSelectedStaysOfferedForASilentTender)
     EXPECT_NEAR(went->latitude, 47.0 + 38.0 / 60.0, 1e-9);
     EXPECT_NEAR(went->longitude, -(122.0 + 24.0 / 60.0), 1e-9);
 }
+
+// "Current Target > View" opens the tender target list window on the current
+// tender (or none), is ticked while it is open, closes it when chosen again,
+// and a window closed by itself clears the module's hold on it. A tender made
+// current later is shown in the open window.
+TEST_F(TenderWindowsTest, ViewOpensClosesAndFollowsTheCurrentTender)
+{
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderView).enabled);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : ");
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 1);
+    commands.Execute(app::cmd::kTenderView);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows.LogWindow(), nullptr);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+
+    ReportFirst();
+    windows.Pass();
+    windows.SetCurrent(0);
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : Target ID T1 - Tender 1");
+    windows.LogWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows.LogWindow(), nullptr);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    windows.SetCurrent(-1);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : ");
+    windows.SetCurrent(0);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : Target ID T1 - Tender 1");
+}
