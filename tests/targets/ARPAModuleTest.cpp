@@ -652,7 +652,8 @@ TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
 {
     app::CCommandTable commands;
     module.RegisterCommands(commands);
-    module.SetGoTo([](const targets::CTargetPosition&) {});
+    std::vector<targets::CTargetPosition> wentTo;
+    module.SetGoTo([&wentTo](const targets::CTargetPosition& p) { wentTo.push_back(p); });
     module.Config().receivePort = 0;
     EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{false, 0, std::nullopt}));
     module.Config().receivePort = 2;
@@ -666,9 +667,23 @@ TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
     module.SelectTarget(module.Targets()[0].record.get());
     EXPECT_TRUE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
     EXPECT_TRUE(commands.Update(app::cmd::kArpaDelete).enabled);
+    // Go To Selected brings the selected target's symbol position into view.
+    commands.Execute(app::cmd::kArpaGoToSelected);
+    ASSERT_EQ(wentTo.size(), 1u);
+    ASSERT_TRUE(module.Targets()[0].fix.has_value());
+    EXPECT_EQ(wentTo[0].latitude, module.Targets()[0].fix->position.latitude);
+    EXPECT_EQ(wentTo[0].longitude, module.Targets()[0].fix->position.longitude);
+    const std::weak_ptr<targets::CTargetRecord> deleted = module.Targets()[0].record;
     commands.Execute(app::cmd::kArpaDelete);
     EXPECT_TRUE(module.Targets().empty());
+    EXPECT_TRUE(deleted.expired());
     EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+    // Its slot was cleared: the next report of its number makes a new target.
+    Receive({"RATTM,01,1.0,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 1u);
+    EXPECT_EQ(module.Targets()[0].record->Number(), 1);
+    EXPECT_TRUE(module.Targets()[0].record->live);
 }
 
 // The radar cursor needs a valid RSD cursor in a known range unit (either
