@@ -111,12 +111,11 @@ wait_for "the simulation message on the bar" simulation_shown
 
 step "Target > Options..., the Simulation box cleared: the simulation stops, its message goes"
 menu_keys alt+t o
-wait_for "the Target Options sheet" sheet_open
+wait_for "the Target Options sheet again" sheet_open
 SHEET=$FOUND
 focus "$SHEET"
-geometry "$SHEET"
-SX=$X SY=$Y
-click_at $((SX + 127)) $((SY + 24))   # the Tender Tracking page
+# The sheet opens again where it was (SX, SY), on its Tender Tracking page.
+click_at $((SX + 127)) $((SY + 24))
 sleep 0.5
 click_at $((SX + 208)) $((SY + 59))   # the Configuration card
 sleep 0.5
