@@ -204,8 +204,10 @@ bool CMainFrame::OnCreate()
     m_statusBar->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
         m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
+    // The current tender's panes are always there: empty while there is none.
     for (const targets::CTenderPane& i : targets::TenderPanes())
-        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
+        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample),
+                                  true);
 
     if (!CreateSidePanels())
         return Fail();

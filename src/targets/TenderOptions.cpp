@@ -53,9 +53,12 @@ bool ApplyTenderOptions(CTenderTracking& tracking, const CTenderOptions& options
     tracking.SetProperties(options.properties);
     for (int i = 0; i < kTenderChannels; ++i) {
         const CTenderSimulationRow& row = options.simulation[std::size_t(i)];
-        tracking.SetSimulation(i, row.simulate, row.panic, row.useChart, row.position, row.course,
-                               row.speed, row.depth);
+        tracking.SetSimulationValues(i, row.simulate, row.panic, row.useChart, row.position,
+                                     row.course, row.speed, row.depth);
     }
+    // Once for all channels: a simulation moved from one channel to another
+    // goes on in the same thread.
+    tracking.StartOrStopSimulation();
     if (options.clearPanic)
         tracking.ClearPanic();
     return ok;

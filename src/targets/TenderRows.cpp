@@ -107,9 +107,10 @@ std::array<std::string, kTenderPaneCount> TenderPaneTexts(const CTender* tender,
     texts[0] = tender->record->Identifier();
     texts[1] = tender->record->Name();
     const CTenderReading r = tender->Read();
-    if (r.position)
-        texts[2] = PositionText(*r.position, format, true) + " " +
-                   PositionText(*r.position, format, false);
+    // Where the symbol is drawn: a tender whose report has aged keeps its
+    // last position here as it does on the chart.
+    if (const auto where = r.position ? r.position : tender->Where())
+        texts[2] = PositionText(*where, format, true) + " " + PositionText(*where, format, false);
     if (r.course)
         texts[3] = BearingText(*r.course);
     if (r.speed)

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/FrameSettings.h"
 #include "geo/NavMaths.h"
 #include "platform/LocaleFreeNumbers.h"
 
@@ -132,7 +133,10 @@ bool CTenderSimulator::Start()
     if (m_thread.joinable())
         return true;
     try {
+        ++m_threadsStarted;
         m_thread = std::jthread([this](std::stop_token stop) {
+            // One priority step below the thread that starts it.
+            app::LowerWorkerPriority();
             try {
                 Run(stop);
             } catch (...) {

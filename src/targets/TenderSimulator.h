@@ -68,6 +68,8 @@ public:
     bool Start();
     void Stop();
     bool IsRunning() const { return m_thread.joinable(); }
+    // How many simulation threads have been started.
+    std::uint64_t ThreadsStarted() const { return m_threadsStarted; }
     bool AnySimulated() const;
 
     // Told on the simulation thread when it ends through a failure.
@@ -87,6 +89,7 @@ private:
     std::array<bool, kTenderChannels> m_restart{};
     std::chrono::milliseconds m_window{3000};
     std::atomic<std::uint64_t> m_characters{0};
+    std::uint64_t m_threadsStarted = 0;
     std::jthread m_thread;
 };
 

@@ -394,6 +394,22 @@ void CTenderTracking::SetSimulation(int channel, bool simulate, bool manOverboar
                                     const CTargetPosition& position, double course, double speed,
                                     double depth)
 {
+    SetSimulationValues(channel, simulate, manOverboard, useChart, position, course, speed, depth);
+    StartOrStopSimulation();
+}
+
+void CTenderTracking::StartOrStopSimulation()
+{
+    if (m_simulator.AnySimulated())
+        m_simulator.Start();
+    else
+        m_simulator.Stop();
+}
+
+void CTenderTracking::SetSimulationValues(int channel, bool simulate, bool manOverboard,
+                                          bool useChart, const CTargetPosition& position,
+                                          double course, double speed, double depth)
+{
     if (channel < 0 || channel >= kTenderChannels)
         return;
     CTenderChannel& c = m_settings.channels[std::size_t(channel)];
@@ -419,10 +435,6 @@ void CTenderTracking::SetSimulation(int channel, bool simulate, bool manOverboar
     }
     m_simulator.SetChannel(channel, s, restart);
     m_device->SetTable(CTenderPollTable::From(m_settings));
-    if (m_simulator.AnySimulated())
-        m_simulator.Start();
-    else
-        m_simulator.Stop();
 }
 
 }   // namespace targets

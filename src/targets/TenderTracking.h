@@ -182,6 +182,13 @@ public:
     // position (`useChart` off).
     void SetSimulation(int channel, bool simulate, bool manOverboard, bool useChart,
                        const CTargetPosition& position, double course, double speed, double depth);
+    // As SetSimulation, without starting or stopping the simulation thread:
+    // the options set every channel first and then start or stop it once.
+    void SetSimulationValues(int channel, bool simulate, bool manOverboard, bool useChart,
+                             const CTargetPosition& position, double course, double speed,
+                             double depth);
+    // Starts the simulation thread when a channel in use is simulated, else stops it.
+    void StartOrStopSimulation();
 
 private:
     void CheckWarnings(CTender& tender, const COwnSituation& own);

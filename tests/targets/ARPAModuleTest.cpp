@@ -652,7 +652,8 @@ TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
 {
     app::CCommandTable commands;
     module.RegisterCommands(commands);
-    module.SetGoTo([](const targets::CTargetPosition&) {});
+    std::vector<targets::CTargetPosition> wentTo;
+    module.SetGoTo([&wentTo](const targets::CTargetPosition& p) { wentTo.push_back(p); });
     module.Config().receivePort = 0;
     EXPECT_EQ(commands.Update(app::cmd::kArpaActivate), (app::CCmdUIState{false, 0, std::nullopt}));
     module.Config().receivePort = 2;
@@ -666,9 +667,23 @@ TEST_F(ModuleTest, ArpaCommandsFollowThePortAndTheSelection)
     module.SelectTarget(module.Targets()[0].record.get());
     EXPECT_TRUE(commands.Update(app::cmd::kArpaGoToSelected).enabled);
     EXPECT_TRUE(commands.Update(app::cmd::kArpaDelete).enabled);
+    // Go To Selected brings the selected target's symbol position into view.
+    commands.Execute(app::cmd::kArpaGoToSelected);
+    ASSERT_EQ(wentTo.size(), 1u);
+    ASSERT_TRUE(module.Targets()[0].fix.has_value());
+    EXPECT_EQ(wentTo[0].latitude, module.Targets()[0].fix->position.latitude);
+    EXPECT_EQ(wentTo[0].longitude, module.Targets()[0].fix->position.longitude);
+    const std::weak_ptr<targets::CTargetRecord> deleted = module.Targets()[0].record;
     commands.Execute(app::cmd::kArpaDelete);
     EXPECT_TRUE(module.Targets().empty());
+    EXPECT_TRUE(deleted.expired());
     EXPECT_FALSE(commands.Update(app::cmd::kArpaDelete).enabled);
+    // Its slot was cleared: the next report of its number makes a new target.
+    Receive({"RATTM,01,1.0,090.0,T,5.0,180.0,T,,,N,ONE,T,,,A"});
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 1u);
+    EXPECT_EQ(module.Targets()[0].record->Number(), 1);
+    EXPECT_TRUE(module.Targets()[0].record->live);
 }
 
 // The radar cursor needs a valid RSD cursor in a known range unit (either
@@ -720,4 +735,93 @@ TEST_F(ModuleTest, PortOffWhileOnClosesThePortWithoutAFailure)
     EXPECT_EQ(module.ApplyOptions(options), "");
     EXPECT_TRUE(module.Device().IsReceiveOpen());
     EXPECT_TRUE(module.IsOn());
+}
+
+// The device is named "ARPA" and receives on the module's port. Terminate
+// takes the three warnings off the bar and empties the talker and sentence
+// lists.
+TEST_F(ModuleTest, TheDeviceFollowsTheModuleAndTerminateTakesWarningsAndListsAway)
+{
+    EXPECT_EQ(module.Device().GetName(), "ARPA");
+    module.Config().receivePort = 2;
+    EXPECT_EQ(module.Device().GetReceivePort(), 2);
+    const auto shown = [this](const std::string& text) {
+        for (const auto& message : bar.Messages())
+            if (message->text == text)
+                return true;
+        return false;
+    };
+    const std::vector<std::string> warnings{CARPAModule::kTurnedOffText,
+                                            CARPAModule::kWarningCircleText,
+                                            CARPAModule::kDeadReckoningText};
+    for (const std::string& w : warnings)
+        EXPECT_TRUE(shown(w)) << w;
+    EXPECT_FALSE(module.Config().GetTalkers().empty());
+
+    EXPECT_TRUE(module.Terminate());
+    for (const std::string& w : warnings)
+        EXPECT_FALSE(shown(w)) << w;
+    EXPECT_TRUE(module.Config().GetTalkers().empty());
+    EXPECT_TRUE(module.Config().GetSentences().empty());
+    module.Initialise();   // the fixture terminates it again
+}
+
+// A window that throws while its rows are refreshed does not stop the pass:
+// the windows after it still hear of the targets, the warnings are set and
+// the chart views are redrawn at the end. Selecting a target tells every
+// window (the properties pages and the target log follow it) and redraws.
+TEST_F(ModuleTest, AWindowThatThrowsDoesNotStopThePassAndSelectionReachesEveryWindow)
+{
+    struct Throwing : targets::CARPAObserver {
+        void OnTargetAdded(const targets::CTargetRecord&) override
+        {
+            throw std::runtime_error("a");
+        }
+        void OnTargetReported(const targets::CTargetRecord&) override
+        {
+            throw std::runtime_error("r");
+        }
+        void OnTargetChanged(const targets::CTargetRecord&) override
+        {
+            throw std::runtime_error("c");
+        }
+        void OnSelectionChanged(const targets::CTargetRecord*) override
+        {
+            throw std::runtime_error("s");
+        }
+    } throwing;
+    struct Selection : Observer {
+        std::vector<const targets::CTargetRecord*> selected;
+        void OnSelectionChanged(const targets::CTargetRecord* r) override { selected.push_back(r); }
+    } observer;
+    int redraws = 0;
+    module.SetRedraw([&redraws] { ++redraws; });
+    module.AddObserver(&throwing);
+    module.AddObserver(&observer);
+    module.Config().receivePort = 2;
+    ASSERT_EQ(module.OnActivate(), "");
+    Receive({"RATTM,01,0.05,090.0,T,5.0,180.0,T,,,N,NEAR,T,,,A",
+             "RATTM,02,3.00,270.0,T,8.0,000.0,T,,,N,FAR,T,,,A"});
+    redraws = 0;
+    Pass();
+    ASSERT_EQ(module.Targets().size(), 2u);
+    EXPECT_EQ(observer.added, (std::vector<int>{1, 2}));
+    // The pass walks the list from its tail to its head.
+    EXPECT_EQ(observer.reported, (std::vector<int>{2, 1}));
+    EXPECT_EQ(observer.changes, 2);
+    EXPECT_TRUE(bar.IsMessageActive(module.WarningCircleMessage()));
+    EXPECT_EQ(redraws, 1);
+
+    const targets::CTargetRecord* first = module.Targets()[0].record.get();
+    const targets::CTargetRecord* second = module.Targets()[1].record.get();
+    redraws = 0;
+    module.SelectTarget(first);
+    module.SelectTarget(second);
+    EXPECT_EQ(module.Selected(), second);
+    EXPECT_EQ(observer.selected, (std::vector<const targets::CTargetRecord*>{first, second}));
+    EXPECT_EQ(redraws, 2);
+    module.SelectTarget(nullptr);
+    EXPECT_EQ(observer.selected.back(), nullptr);
+    module.RemoveObserver(&throwing);
+    module.RemoveObserver(&observer);
 }

@@ -193,7 +193,17 @@ TEST(TenderOptions, SimulationStartsOnlyForAChannelInUseAndStopsWhenNoneIsLeft)
     m.Apply();
     EXPECT_TRUE(f.tracking.Simulator().IsRunning());
 
+    // The simulation moved from channel 2 to channel 3 in one apply: every
+    // row is set first, then the thread is started or stopped once, so the
+    // running thread goes on.
+    const std::uint64_t started = f.tracking.Simulator().ThreadsStarted();
     m.Values().simulation[1].simulate = false;
+    m.Values().simulation[2] = {CTargetPosition{47.7, -122.4}, 0.0, 0.0, 3.0, false, true, false};
+    m.Apply();
+    EXPECT_TRUE(f.tracking.Simulator().IsRunning());
+    EXPECT_EQ(f.tracking.Simulator().ThreadsStarted(), started);
+
+    m.Values().simulation[2].simulate = false;
     m.Apply();
     EXPECT_FALSE(f.tracking.Simulator().IsRunning());
 }

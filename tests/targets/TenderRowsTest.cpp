@@ -142,11 +142,12 @@ TEST(TenderRows, StatusPanesFollowTheCurrentTender)
     ASSERT_TRUE(tracking.Store().ParseTargetLine(3, "$PABX,0004,DBT,,,123.4,M,,"));
     EXPECT_EQ(TenderPaneTexts(t, format)[5], "123");
 
-    // Once the RMC values have aged, position, course and speed go empty.
+    // Once the RMC values have aged, course and speed go empty; the position
+    // stays where the tender was last seen, as its symbol does on the chart.
     clock.Advance(10s);
     panes = TenderPaneTexts(t, format);
     EXPECT_EQ(panes[0], "T4");
-    EXPECT_EQ(panes[2], "");
+    EXPECT_EQ(panes[2], where.FormatLatitude(format) + " " + where.FormatLongitude(format));
     EXPECT_EQ(panes[3], "");
     EXPECT_EQ(panes[4], "");
 }

@@ -9,6 +9,11 @@
 #include <GeographicLib/Constants.hpp>
 #include <GeographicLib/Rhumb.hpp>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <sstream>
@@ -229,4 +234,35 @@ TEST(TenderSimulation, NewStartPositionSurvivesTheWindowsEnd)
     const auto t0 = std::chrono::steady_clock::now();
     sim.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
+}
+
+// The simulation thread runs one priority step (five nice levels) below the
+// thread that starts it, as the instruments' worker threads do.
+TEST(TenderSimulation, RunsOneStepBelowTheThreadThatStartsIt)
+{
+    const auto ownNice = [] {
+        errno = 0;
+        return getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+    };
+    const int base = ownNice();
+    ASSERT_LE(base, 14) << "the test runs too low to see a step below it";
+    SystemClock clock;
+    std::atomic<int> simulatorNice{-100};
+    int starterNice = -100;
+    std::thread([&] {
+        starterNice = ownNice();
+        CTenderSimulator sim(clock, [&](int, std::string_view) { simulatorNice.store(ownNice()); });
+        sim.SetWindow(1000ms);
+        CTenderSimulation c;
+        c.simulate = true;
+        c.position = {47.6, -122.4};
+        c.since = clock.UtcNow();
+        sim.SetChannel(0, c, true);
+        ASSERT_TRUE(sim.Start());
+        for (int i = 0; i < 200 && simulatorNice.load() == -100; ++i)
+            std::this_thread::sleep_for(10ms);
+        sim.Stop();
+    }).join();
+    EXPECT_EQ(starterNice, base);
+    EXPECT_EQ(simulatorNice.load(), base + 5);
 }

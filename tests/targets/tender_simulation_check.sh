@@ -5,7 +5,9 @@
 # Options..., Tender Tracking: channel A ticked with no serial number, its
 # tender simulated on the Configuration card away from the chart's middle;
 # OK is taken (a simulated channel needs no serial number); Target > Tender
-# Tracking > Activate/Deactivate, and the tender is drawn on the chart.
+# Tracking > Activate/Deactivate, and the tender is drawn on the chart with
+# the simulation message on the bar. The options applied again with the
+# Simulation box cleared stop the simulation and take the message off.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
 
@@ -40,7 +42,7 @@ private_logs "$CONFIG"
 station_settings "$CONFIG"
 gps_writer "$work/feed1" 47.6 -122.4
 start_wm
-export BRINE_NAV_STATE_FILE="$work/nav.txt"
+export BRINE_NAV_STATE_FILE="$work/nav.txt" BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
 start_past_disclaimer
 # Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
 fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
@@ -103,4 +105,28 @@ tender_drawn() {
 wait_for "the tender drawn north of the own ship" tender_drawn
 cp "$work/after.png" "$SHOTS/tender_sim_4_drawn.png"
 echo "   own ship at x $MID; pixels changed north of it: $FOUND"
+SIMULATING="One or more Tenders is in Simulation Mode."
+simulation_shown() { tail -n 1 "$BRINE_MSGBAR_STATE_FILE" 2>/dev/null | grep -qF "$SIMULATING" && echo shown; }
+wait_for "the simulation message on the bar" simulation_shown
+
+step "Target > Options..., the Simulation box cleared: the simulation stops, its message goes"
+menu_keys alt+t o
+wait_for "the Target Options sheet again" sheet_open
+SHEET=$FOUND
+focus "$SHEET"
+# The sheet opens again where it was (SX, SY), on its Tender Tracking page.
+click_at $((SX + 127)) $((SY + 24))
+sleep 0.5
+click_at $((SX + 208)) $((SY + 59))   # the Configuration card
+sleep 0.5
+click_at $((SX + 40)) $((SY + 202))   # Simulation cleared
+sleep 0.3
+import -window "$SHEET" "$SHOTS/tender_sim_5_cleared.png"
+click_at $((SX + 492)) $((SY + 502))   # OK
+wait_for "the sheet to close" sheet_gone
+simulation_gone() {
+    [ -s "$BRINE_MSGBAR_STATE_FILE" ] && ! tail -n 1 "$BRINE_MSGBAR_STATE_FILE" | grep -qF "$SIMULATING" &&
+        echo gone
+}
+wait_for "the simulation message to leave the bar" simulation_gone
 echo "PASS"

@@ -85,7 +85,8 @@ QString CXStatusBar::PaneText(int pane) const
     return pane >= 0 && pane < 4 ? m_panes[pane]->text() : QString();
 }
 
-void CXStatusBar::AddIndicator(unsigned id, const QString& tooltip, const QString& sample)
+void CXStatusBar::AddIndicator(unsigned id, const QString& tooltip, const QString& sample,
+                               bool keepShown)
 {
     if (m_indicators.count(id) != 0)
         return;
@@ -99,7 +100,12 @@ void CXStatusBar::AddIndicator(unsigned id, const QString& tooltip, const QStrin
     pane->setFrameShadow(QFrame::Sunken);
     pane->setStyleSheet("QLabel { color: rgb(0, 0, 0); background: rgb(175, 175, 175); "
                         "font-weight: bold; padding: 0 3px; }");
-    pane->hide();   // until it has something to say
+    if (keepShown) {
+        m_keptShown.insert(id);
+        pane->setEnabled(false);   // until its handler has something to say
+    } else {
+        pane->hide();   // until it has something to say
+    }
     // After the message pane and the indicators added before, ahead of the position pane.
     insertPermanentWidget(1 + static_cast<int>(m_indicatorIds.size()), pane);
     m_indicatorIds.push_back(id);
@@ -114,8 +120,8 @@ void CXStatusBar::SetIndicator(unsigned id, const QString& text, bool enabled)
     if (it->second->text() != text)
         it->second->setText(text);
     it->second->setEnabled(enabled);
-    // An empty indicator takes no room from the others.
-    it->second->setVisible(!text.isEmpty());
+    // An empty indicator takes no room from the others, unless it is kept shown.
+    it->second->setVisible(!text.isEmpty() || m_keptShown.count(id) != 0);
 }
 
 QString CXStatusBar::IndicatorText(unsigned id) const

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,10 +39,12 @@ public:
 
     // Indicator panes of other modules, between the message pane and the
     // position pane in the order added: bold black text on grey, sized by
-    // `sample`, with a tooltip, shown only while their text is not empty.
+    // `sample`, with a tooltip, shown only while their text is not empty, or
+    // always (`keepShown`: an empty pane then shows as an empty box).
     // Their texts follow their commands' update handlers (the frame asks
     // them on its idle pass).
-    void AddIndicator(unsigned id, const QString& tooltip, const QString& sample);
+    void AddIndicator(unsigned id, const QString& tooltip, const QString& sample,
+                      bool keepShown = false);
     const std::vector<unsigned>& IndicatorIds() const { return m_indicatorIds; }
     void SetIndicator(unsigned id, const QString& text, bool enabled);
     QString IndicatorText(unsigned id) const;
@@ -59,6 +62,7 @@ private:
     QString m_savedText;
     std::vector<unsigned> m_indicatorIds;
     std::map<unsigned, QLabel*> m_indicators;
+    std::set<unsigned> m_keptShown;
 };
 
 // Shows `hint` in the main frame's message pane while `menu` is open (why

@@ -105,6 +105,25 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
     EXPECT_GT(status->Progress()->width(), 0);
     EXPECT_EQ(status->Progress()->geometry().right() + 1, indicator->geometry().left() - 10);
     status->HideProgress();
+    // An empty indicator takes no room; one kept shown stays as an empty,
+    // disabled box until its handler gives it a text.
+    status->SetIndicator(2312, "", false);
+    App().processEvents();
+    EXPECT_FALSE(indicator->isVisible());
+    status->AddIndicator(2325, "Display Current Tender Target ID", "T17", true);
+    App().processEvents();
+    QWidget* kept = status->findChild<QWidget*>("Indicator2325");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->isVisible());
+    EXPECT_FALSE(kept->isEnabled());
+    status->SetIndicator(2325, "T1", true);
+    EXPECT_TRUE(kept->isVisible());
+    EXPECT_TRUE(kept->isEnabled());
+    status->SetIndicator(2325, "", false);
+    App().processEvents();
+    EXPECT_TRUE(kept->isVisible());
+    EXPECT_FALSE(kept->isEnabled());
+    EXPECT_EQ(status->IndicatorText(2325), "");
 
     app::CQtWaitStatusPane waitPane(status);
     app::CQtWaitCursor cursor;

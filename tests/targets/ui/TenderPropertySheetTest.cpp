@@ -323,6 +323,23 @@ TEST(TenderWindows, SaveIsTickedByTheCurrentTendersSaveTarget)
     state = commands.Update(app::cmd::kTenderSave);
     EXPECT_FALSE(state.enabled);
     EXPECT_EQ(state.check, 1);
+    // Its action flips the current tender's setting, and the tick follows.
+    windows.ToggleSaveTarget();
+    EXPECT_FALSE(windows.Tracking().Find(1)->properties.saveTarget);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderSave).check, 0);
+    windows.ToggleSaveTarget();
+    EXPECT_EQ(commands.Update(app::cmd::kTenderSave).check, 1);
+
+    // "Reset MOB" is offered only while the current tender is in man-overboard
+    // state, and clears it.
+    EXPECT_FALSE(commands.Update(app::cmd::kTenderResetMob).enabled);
+    ASSERT_TRUE(windows.Tracking().Store().ParseTargetLine(1, "$PABX,0002,MOVB"));
+    windows.Pass();
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderResetMob).enabled);
+    commands.Execute(app::cmd::kTenderResetMob);
+    EXPECT_FALSE(windows.Tracking().Find(1)->manOverboard);
+    EXPECT_EQ(windows.Tracking().ManOverboardCount(), 0);
+    EXPECT_FALSE(commands.Update(app::cmd::kTenderResetMob).enabled);
     windows.Terminate();
 }
 
@@ -390,4 +407,40 @@ TEST_F(TenderWindowsTest, GoToSelectedStaysOfferedForASilentTender)
     ASSERT_TRUE(went);
     EXPECT_NEAR(went->latitude, 47.0 + 38.0 / 60.0, 1e-9);
     EXPECT_NEAR(went->longitude, -(122.0 + 24.0 / 60.0), 1e-9);
+}
+
+// "Current Target > View" opens the tender target list window on the current
+// tender (or none), is ticked while it is open, closes it when chosen again,
+// and a window closed by itself clears the module's hold on it. A tender made
+// current later is shown in the open window.
+TEST_F(TenderWindowsTest, ViewOpensClosesAndFollowsTheCurrentTender)
+{
+    EXPECT_TRUE(commands.Update(app::cmd::kTenderView).enabled);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : ");
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 1);
+    commands.Execute(app::cmd::kTenderView);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows.LogWindow(), nullptr);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+
+    ReportFirst();
+    windows.Pass();
+    windows.SetCurrent(0);
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : Target ID T1 - Tender 1");
+    windows.LogWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows.LogWindow(), nullptr);
+    EXPECT_EQ(commands.Update(app::cmd::kTenderView).check, 0);
+
+    commands.Execute(app::cmd::kTenderView);
+    ASSERT_NE(windows.LogWindow(), nullptr);
+    windows.SetCurrent(-1);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : ");
+    windows.SetCurrent(0);
+    EXPECT_EQ(windows.LogWindow()->windowTitle(), "Tender Target Log : Target ID T1 - Tender 1");
 }
