@@ -78,3 +78,32 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     panel.UpdatePanelControls(commands, true);
     EXPECT_TRUE(list->isEnabled());
 }
+
+// The panel going (the program closing) takes every row of its cards with
+// it, the Tender card's included; taking them tells nobody of a selection,
+// so no module is made to change its current target while it closes.
+TEST(TargetTrackingPanel, GoingTakesItsRowsWithoutSelectingAnything)
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+    (void)app;
+    auto* panel = new CTargetTrackingPanel;
+    std::vector<std::pair<CTargetTrackingPanel::Card, int>> chosen;
+    panel->selected = [&](CTargetTrackingPanel::Card card, int key) {
+        chosen.emplace_back(card, key);
+    };
+    panel->SetHeaders(CTargetTrackingPanel::kTender, {"ID", "Name"});
+    for (int channel = 0; channel < 3; ++channel)
+        panel->UpdateRow(CTargetTrackingPanel::kTender, channel,
+                         {"T" + std::to_string(channel + 1), "boat"});
+    panel->UpdateRow(CTargetTrackingPanel::kArpa, 5, {"5", "TUG"});
+    panel->SelectRow(CTargetTrackingPanel::kTender, 1);
+    panel->SelectRow(CTargetTrackingPanel::kArpa, 5);
+    ASSERT_EQ(chosen.size(), 2u);
+    QTreeWidget* tenders = panel->List(CTargetTrackingPanel::kTender);
+    ASSERT_EQ(tenders->topLevelItemCount(), 3);
+    bool listGone = false;
+    QObject::connect(tenders, &QObject::destroyed, [&] { listGone = true; });
+    delete panel;
+    EXPECT_TRUE(listGone);
+    EXPECT_EQ(chosen.size(), 2u);
+}
