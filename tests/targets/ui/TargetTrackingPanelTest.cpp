@@ -3,6 +3,7 @@
 // "&Delete" follows and runs the ARPA module's "Current Target > Delete";
 // the ARPA card's list is offered while it has rows.
 #include <QApplication>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -79,10 +80,11 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     EXPECT_TRUE(list->isEnabled());
 }
 
-// The panel going (the program closing) takes every row of its cards with
-// it, the Tender card's included; taking them tells nobody of a selection,
-// so no module is made to change its current target while it closes.
-TEST(TargetTrackingPanel, GoingTakesItsRowsWithoutSelectingAnything)
+// The cards' column widths; the panel going (the program closing) takes
+// every row of its cards with it, the Tender card's included, and taking
+// them tells nobody of a selection, so no module is made to change its
+// current target while it closes.
+TEST(TargetTrackingPanel, ColumnWidthsAndGoingTakesTheRowsWithoutSelecting)
 {
     static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
     (void)app;
@@ -91,7 +93,17 @@ TEST(TargetTrackingPanel, GoingTakesItsRowsWithoutSelectingAnything)
     panel->selected = [&](CTargetTrackingPanel::Card card, int key) {
         chosen.emplace_back(card, key);
     };
-    panel->SetHeaders(CTargetTrackingPanel::kTender, {"ID", "Name"});
+    panel->SetHeaders(CTargetTrackingPanel::kTender, {"ID", "Name", "Last Updated Time"});
+    panel->SetHeaders(CTargetTrackingPanel::kArpa, {"Number", "Name", "Local Time", "Speed"});
+    // Each column as wide as its heading and 40 pixels on the Tender card,
+    // 30 on the ARPA card (whose "Local Time" is 120).
+    const QFontMetrics metrics(panel->List(CTargetTrackingPanel::kTender)->header()->font());
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kTender)->columnWidth(0),
+              metrics.horizontalAdvance("ID") + 40);
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kTender)->columnWidth(2),
+              metrics.horizontalAdvance("Last Updated Time") + 40);
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kArpa)->columnWidth(3),
+              metrics.horizontalAdvance("Speed") + 30);
     for (int channel = 0; channel < 3; ++channel)
         panel->UpdateRow(CTargetTrackingPanel::kTender, channel,
                          {"T" + std::to_string(channel + 1), "boat"});
