@@ -98,22 +98,8 @@ python3 "$SOURCE/tools/tender-peer/tender-peer.py" "$work/feed3" \
     02=0001,47.575,-122.455,90,2 04=0002,47.571,-122.447,180,1,7.5 \
     06=0003,47.520,-122.520,45,0,2.0,panic > "$work/peer.log" 2>&1 &
 XWIN_PIDS="$XWIN_PIDS $!"
-# Radar target 42 where Rescue lies still, one whole line a write beside radar-sim's.
-python3 - "$work/feed2" > "$work/over.log" 2>&1 <<'PY' &
-import datetime, sys, time
-def checksum(body):
-    c = 0
-    for ch in body:
-        c ^= ord(ch)
-    return "$%s*%02X\r\n" % (body, c)
-with open(sys.argv[1], "w") as port:
-    while True:
-        t = datetime.datetime.now(datetime.timezone.utc).strftime("%H%M%S.00")
-        port.write(checksum("RATLL,42,4731.200,N,12231.200,W,OVER,%s,T," % t))
-        port.flush()
-        time.sleep(1)
-PY
-XWIN_PIDS="$XWIN_PIDS $!"
+# Radar target 42 where Rescue lies still, beside radar-sim's targets.
+sentence_writer "$work/feed2" "RATLL,42,4731.200,N,12231.200,W,OVER,{utc},T,"
 start_wm
 export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
