@@ -88,6 +88,16 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
     // Rows are the card's own keys (one per target object, not per number).
     targets::CARPAPanelRows* arpaRows = rows.get();
     arpa->KeepObserver(std::move(rows));
+    // The panel's hit test answers the chart for radar targets and tenders together.
+    if (targets::CTenderWindows* t = tenders()) {
+        t->arpaWindows = [f]() -> targets::CARPAWindows* {
+            for (std::size_t i = 0; i < f->Modules().size(); ++i)
+                if (auto* found = dynamic_cast<targets::CARPAWindows*>(f->Modules()[i]))
+                    return found;
+            return nullptr;
+        };
+        arpa->LeaveChartToPanel();
+    }
     if (targets::CTenderWindows* t = tenders())
         t->arpaRowSelected = [f, arpaRows](int key) {
             // The rows live as long as the ARPA module that keeps them.

@@ -236,12 +236,15 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
     }
 }
 
+bool CARPATargetLayer::Hits(const CTargetRecord* record, geo::IntPoint point) const
+{
+    const auto it = m_pictures.find(record);
+    return it != m_pictures.end() && it->second.drawn && it->second.symbol->HitTest(point);
+}
+
 const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
 {
-    const auto hit = [&](const CTargetRecord* record) {
-        const auto it = m_pictures.find(record);
-        return it != m_pictures.end() && it->second.drawn && it->second.symbol->HitTest(point);
-    };
+    const auto hit = [&](const CTargetRecord* record) { return Hits(record, point); };
     if (hit(m_module.Selected()))
         return m_module.Selected();
     const auto targets = m_module.Targets();

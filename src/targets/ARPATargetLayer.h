@@ -31,6 +31,8 @@ public:
     // The drawn target under a client point (the selected one first, then the
     // one drawn last); null when none.
     const CTargetRecord* HitTest(geo::IntPoint point) const;
+    // True when the target's drawn symbol takes the point.
+    bool Hits(const CTargetRecord* record, geo::IntPoint point) const;
 
     // What the symbols ask of the target module.
     bool IsKnownTargetKey(char key) const override;

@@ -110,11 +110,20 @@ double CTenderTargetLayer::WarningCirclesRadius() const
 std::optional<int> CTenderTargetLayer::HitTest(chart::CChartDoc& doc, geo::IntPoint point,
                                                int slack) const
 {
-    for (const auto& [channel, position] : m_drawnAt)
-        if (const auto at = ClientPoint(doc, position))
-            if (std::abs(at->x - point.x) <= slack && std::abs(at->y - point.y) <= slack)
-                return channel;
+    for (const auto& entry : m_drawnAt)
+        if (Hits(doc, point, entry.first, slack))
+            return entry.first;
     return std::nullopt;
+}
+
+bool CTenderTargetLayer::Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel,
+                              int slack) const
+{
+    const auto drawn = m_drawnAt.find(channel);
+    if (drawn == m_drawnAt.end())
+        return false;
+    const auto at = ClientPoint(doc, drawn->second);
+    return at && std::abs(at->x - point.x) <= slack && std::abs(at->y - point.y) <= slack;
 }
 
 std::optional<CTenderTargetLayer::CFixHit> CTenderTargetLayer::HitTestFix(chart::CChartDoc& doc,

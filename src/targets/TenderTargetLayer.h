@@ -34,6 +34,8 @@ public:
     // lies within `slack` pixels of the point on the chart as it is now
     // (the point and the symbol in one mapping); nothing when none does.
     std::optional<int> HitTest(chart::CChartDoc& doc, geo::IntPoint point, int slack = 8) const;
+    // The same test for the tender on one channel only.
+    bool Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel, int slack = 8) const;
 
     // The tender (channel) and the index in its track of the position
     // marker drawn under the point, the newest first; only markers the

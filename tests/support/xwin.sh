@@ -468,6 +468,24 @@ PY
     XWIN_PIDS="$XWIN_PIDS $!"
 }
 
+# Sentences $2... (bodies without "$" and checksum; "{utc}" in one becomes
+# the UTC time of day, hhmmss.00) written once a second into pty end $1,
+# each a whole line in one write, so they go beside another writer's.
+sentence_writer() {
+    python3 - "$@" > "$work/sentences.log" 2>&1 <<'PY' &
+import datetime, functools, operator, sys, time
+with open(sys.argv[1], "w") as port:
+    while True:
+        utc = datetime.datetime.now(datetime.timezone.utc).strftime("%H%M%S.00")
+        for body in sys.argv[2:]:
+            body = body.replace("{utc}", utc)
+            port.write("$%s*%02X\r\n" % (body, functools.reduce(operator.xor, map(ord, body), 0)))
+            port.flush()
+        time.sleep(1)
+PY
+    XWIN_PIDS="$XWIN_PIDS $!"
+}
+
 # A screenshot of the screen as $SHOTS/$1.png when $SHOTS names a folder
 # (and ImageMagick's import is there); nothing otherwise.
 xwin_shot() {

@@ -11,9 +11,14 @@
 #   3. tender tracking on: the "Tender" card's three rows, the panic message;
 #   4. the tender in panic made current and brought to the chart's middle; a
 #      click on it selects its row; View > Properties opens its "Target
-#      Properties" ("'Panic Button' Activated", "Target Captured" filled);
+#      Properties" ("'Panic Button' Activated", "Target Captured" filled),
+#      though a radar target is reported on top of it (the current tender
+#      comes before every target that is not current);
 #   5. Reset MOB clears the panic until the unit's next MOVB;
-#   6. the Tender Target Log's rows grow.
+#   6. the Tender Target Log's rows grow;
+#   7. with another tender current, a click and View > Properties on
+#      Rescue's place take radar target 42, which joined the navigator's
+#      list before Rescue: "ARPA Properties" opens.
 # Screenshots go to $BRINE_SHOTS_DIR when it is set.
 # Exit code 77 (skipped) without xvfb-run, xdotool, evilwm, socat, python3 or ImageMagick.
 
@@ -87,11 +92,14 @@ gps_writer "$work/feed1" 47.6 -122.4
 python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --targets 8 --rate 1 --speed 0 \
     --seed 7 --start "$(date -u +%H%M%S)" > "$work/radar.log" 2>&1 &
 XWIN_PIDS="$XWIN_PIDS $!"
-# Off the radar targets' cluster, south-west of the own ship; Rescue in panic.
+# Off the radar targets' cluster, south-west of the own ship; Rescue in panic, still,
+# further off (out of the first view, so the radar target over it is not the one deleted).
 python3 "$SOURCE/tools/tender-peer/tender-peer.py" "$work/feed3" \
     02=0001,47.575,-122.455,90,2 04=0002,47.571,-122.447,180,1,7.5 \
-    06=0003,47.567,-122.459,45,1,2.0,panic > "$work/peer.log" 2>&1 &
+    06=0003,47.520,-122.520,45,0,2.0,panic > "$work/peer.log" 2>&1 &
 XWIN_PIDS="$XWIN_PIDS $!"
+# Radar target 42 where Rescue lies still, beside radar-sim's targets.
+sentence_writer "$work/feed2" "RATLL,42,4731.200,N,12231.200,W,OVER,{utc},T,"
 start_wm
 export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
@@ -290,4 +298,20 @@ log_grown() {
 STEP_SECONDS=30 wait_for "the Tender Target Log to grow" log_grown
 keep tender-log-later
 echo "   $FOUND log pixels changed"
-echo "PASS: ARPA and Tender cards, clicked targets and their sheets, panic and reset, the log"
+focus "$LOG"
+xdotool key Escape
+log_gone() { is_gone "$LOG" && echo gone; }
+wait_for "the Tender Target Log to close" log_gone
+
+step "Red boat current: a click on Rescue's place picks radar target 42, listed before Rescue"
+click_at $((CX + CW + 120)) $((CY + 92))
+click_at $((CX + ${BX%.*})) $((CY + ${BY%.*}))
+shot root picked-by-list
+xdotool key alt+Return
+wait_for "the ARPA Properties sheet of the radar target" arpa_sheet
+SHEET=$FOUND
+focus "$SHEET"
+xdotool key ctrl+Tab
+shot "$SHEET" picked-arpa-summary
+echo "PASS: ARPA and Tender cards, clicked targets and their sheets, panic and reset, the log," \
+    "targets picked in the panel's order"

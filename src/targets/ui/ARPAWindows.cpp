@@ -112,8 +112,18 @@ void CARPAWindows::OpenTargetOptions()
     sheet->ShowModeless();
 }
 
+bool CARPAWindows::HitsTarget(chart::CChartView& view, geo::IntPoint p,
+                              const CTargetRecord* record) const
+{
+    const auto it = m_layers.find(&view);
+    return record != nullptr && it != m_layers.end() && it->second.targets &&
+           it->second.targets->Hits(record, p);
+}
+
 bool CARPAWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
+    if (m_panelPicks)
+        return false;
     const auto it = m_layers.find(&view);
     const CTargetRecord* record =
         it != m_layers.end() && it->second.targets ? it->second.targets->HitTest(p) : nullptr;
@@ -126,6 +136,8 @@ bool CARPAWindows::Press(chart::CChartView& view, geo::IntPoint p)
 chart::CChartViewExtension::PropertiesCall CARPAWindows::PropertiesAt(chart::CChartView& view,
                                                                       geo::IntPoint p)
 {
+    if (m_panelPicks)
+        return {};
     const auto it = m_layers.find(&view);
     if (it == m_layers.end() || !it->second.targets || !it->second.targets->HitTest(p))
         return {};

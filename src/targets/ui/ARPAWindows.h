@@ -46,6 +46,12 @@ public:
     {
         return chart::PropertiesOrder::Targets;
     }
+    // True when the target's symbol, as drawn in the view, takes the point.
+    bool HitsTarget(chart::CChartView& view, geo::IntPoint p, const CTargetRecord* record) const;
+    // The Target Tracking panel answers clicks and Properties on the chart
+    // for radar targets and tenders together, in its own order: the module
+    // then leaves them to it.
+    void LeaveChartToPanel() { m_panelPicks = true; }
 
     // "Target > Options...": raises the open sheet or opens one.
     void OpenTargetOptions();
@@ -86,6 +92,7 @@ private:
         std::unique_ptr<CRadarCursorLayer> cursor;
     };
     std::map<chart::CChartView*, CViewLayers> m_layers;
+    bool m_panelPicks = false;
     app::CModelessPropertySheet* m_sheet = nullptr;
     std::function<std::vector<app::CXPropertyPage*>(QWidget*)> m_extraPages;
     std::unique_ptr<CARPAPropertySheet> m_propertySheet;

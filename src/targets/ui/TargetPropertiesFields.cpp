@@ -25,10 +25,13 @@ CTargetPropertiesFields::CTargetPropertiesFields(QWidget* parent, const CTargetF
     m_overlays = MakeCheck(tr("O&verlays"), "overlays", this);
     form->addRow(m_overlays);
     auto* texts = new QHBoxLayout();
-    m_number = MakeCheck(m_tender ? tr("C&hannel") : tr("N&umber"), "drawNumber", this);
+    const char* numberText = layout.numberText ? layout.numberText
+                             : m_tender        ? "C&hannel"
+                                               : "N&umber";
+    const char* thirdText = layout.thirdText ? layout.thirdText : m_tender ? "De&pth" : "&Label";
+    m_number = MakeCheck(tr(numberText), "drawNumber", this);
     m_name = MakeCheck(tr("&Name"), "drawName", this);
-    m_third = m_tender ? MakeCheck(tr("De&pth"), "drawDepth", this)
-                       : MakeCheck(tr("&Label"), "drawLabel", this);
+    m_third = MakeCheck(tr(thirdText), m_tender ? "drawDepth" : "drawLabel", this);
     texts->addWidget(m_number);
     texts->addWidget(m_name);
     texts->addWidget(m_third);

@@ -32,6 +32,10 @@ struct CTargetFieldsLayout {
     bool markerSize = false;
     // The "Save Target" box's text; none: no box.
     const char* saveText = "&Save Target";
+    // The texts of the first and third text switches; none: "N&umber" and
+    // "&Label", or for tenders "C&hannel" and "De&pth".
+    const char* numberText = nullptr;
+    const char* thirdText = nullptr;
     // The tender options card nests every switch under the one above it: the
     // projected path and track switches need "Overlays", the distance the
     // projected path, the markers and "Limit to previous" the track. Off (the

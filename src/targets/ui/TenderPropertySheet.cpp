@@ -9,9 +9,13 @@ CTenderPropertySheet::CTenderPropertySheet(CTenderTracking& tracking, QWidget* w
     : m_tracking(tracking),
       m_sheet({"Target Properties",
                "targetProperties",
+               // The ARPA page's switches, "Depth" in place of "Label"; each
+               // with an access key of its own ("Projected Path" has P).
                CTargetFieldsLayout{.tender = true,
                                    .markerSize = false,
                                    .saveText = "&Save Target",
+                                   .numberText = "N&umber",
+                                   .thirdText = "Dept&h",
                                    .nestedSwitches = false},
                {std::begin(kTenderSummaryLabels), std::end(kTenderSummaryLabels)}},
               window),

@@ -8,6 +8,7 @@
 #include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "targets/ARPARows.h"
+#include "targets/ui/ARPAWindows.h"
 #include "targets/ui/TenderOptionsPage.h"
 
 namespace targets {
@@ -67,30 +68,61 @@ void CTenderWindows::ViewDestroyed(chart::CChartView& view)
     m_layers.erase(&view);
 }
 
+CTargetPick CTenderWindows::HitTestTarget(chart::CChartView& view, geo::IntPoint p)
+{
+    CARPAWindows* arpa = arpaWindows ? arpaWindows() : nullptr;
+    const auto layer = m_layers.find(&view);
+    CTargetPickInputs in;
+    in.currentArpa = arpa ? arpa->Selected() : nullptr;
+    in.currentTender = m_tracking.Find(m_tracking.current) ? m_tracking.current : -1;
+    in.vessels = m_vessels ? &m_vessels->Vessels() : nullptr;
+    in.tenders = &m_tracking.Tenders();
+    in.arpaHits = [&](const CTargetRecord* record) {
+        return arpa != nullptr && arpa->HitsTarget(view, p, record);
+    };
+    in.tenderHits = [&](int channel) {
+        return layer != m_layers.end() && layer->second->Hits(view.Doc(), p, channel);
+    };
+    CTargetPick pick = PickTarget(in);
+    if (!pick && !m_vessels && layer != m_layers.end())
+        // No navigator list to go by: the tenders by channel.
+        pick.tender = layer->second->HitTest(view.Doc(), p);
+    return pick;
+}
+
 bool CTenderWindows::Press(chart::CChartView& view, geo::IntPoint p)
 {
-    const auto it = m_layers.find(&view);
-    const auto channel = it != m_layers.end() ? it->second->HitTest(view.Doc(), p) : std::nullopt;
-    if (!channel)
+    const CTargetPick hit = HitTestTarget(view, p);
+    if (hit.arpa != nullptr) {
+        if (CARPAWindows* arpa = arpaWindows ? arpaWindows() : nullptr)
+            arpa->SelectTarget(hit.arpa);
+        return true;
+    }
+    if (!hit.tender)
         return false;
-    SetCurrent(*channel);
+    SetCurrent(*hit.tender);
     if (m_panel)
-        m_panel->SelectRow(CTargetTrackingPanel::kTender, *channel);
+        m_panel->SelectRow(CTargetTrackingPanel::kTender, *hit.tender);
     return true;
 }
 
 chart::CChartViewExtension::PropertiesCall CTenderWindows::PropertiesAt(chart::CChartView& view,
                                                                         geo::IntPoint p)
 {
-    const auto it = m_layers.find(&view);
-    if (it == m_layers.end() || !m_propertySheet || !it->second->HitTest(view.Doc(), p))
+    const CTargetPick hit = HitTestTarget(view, p);
+    if (!hit || (hit.tender && !m_propertySheet))
         return {};
-    // Hit again when the sheet opens: a pass may have moved or removed the tender.
+    // Hit again when the sheet opens: a pass may have moved or removed the target.
     return [this, view = &view, p] {
-        const auto found = m_layers.find(view);
-        if (found != m_layers.end())
-            if (const auto channel = found->second->HitTest(view->Doc(), p))
-                ShowProperties(*channel);
+        if (m_layers.find(view) == m_layers.end())
+            return;
+        const CTargetPick again = HitTestTarget(*view, p);
+        if (again.arpa != nullptr) {
+            if (CARPAWindows* arpa = arpaWindows ? arpaWindows() : nullptr)
+                arpa->ShowProperties(again.arpa);
+        } else if (again.tender) {
+            ShowProperties(*again.tender);
+        }
     };
 }
 

@@ -17,6 +17,7 @@
 #include "chart/ui/ChartView.h"
 #include "geo/Position.h"
 #include "navigator/VesselList.h"
+#include "targets/TargetPick.h"
 #include "targets/TenderOptions.h"
 #include "targets/TenderTargetLayer.h"
 #include "targets/TenderTracking.h"
@@ -29,6 +30,8 @@ class CXPropertyPage;
 }
 
 namespace targets {
+
+class CARPAWindows;
 
 class CTenderWindows final : public app::CModeModule,
                              public app::CModuleUi,
@@ -49,16 +52,23 @@ public:
     void CloseWorkspaceWindows() override;
     void OnTimer(app::TimerCadence cadence) override;
 
-    // Every chart view draws the tenders; a click on one makes it current.
+    // Every chart view draws the tenders. A click on a target (the panel's
+    // hit test below) selects its row on the panel, which makes it current.
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
     bool Press(chart::CChartView& view, geo::IntPoint p) override;
-    // Properties over a tender's symbol: its "Target Properties".
+    // Properties over a target: its "ARPA Properties" or "Target Properties".
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     chart::PropertiesOrder PropertiesRank() const override
     {
         return chart::PropertiesOrder::Targets;
     }
+
+    // The panel's hit test (see TargetPick.h) in a view.
+    CTargetPick HitTestTarget(chart::CChartView& view, geo::IntPoint p);
+    // The radar targets' module the hit test asks (found anew each time: the
+    // two modules go in either order); none: tenders only.
+    std::function<CARPAWindows*()> arpaWindows;
 
     CTenderTracking& Tracking() { return m_tracking; }
     // Tenders' vessel-log rows go there (kept as long as the module).

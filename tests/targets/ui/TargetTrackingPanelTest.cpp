@@ -3,6 +3,7 @@
 // "&Delete" follows and runs the ARPA module's "Current Target > Delete";
 // the ARPA card's list is offered while it has rows.
 #include <QApplication>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -77,4 +78,44 @@ TEST(TargetTrackingPanel, RowsByKeyAndTheArpaCardsDelete)
     panel.UpdateRow(CTargetTrackingPanel::kArpa, 4, {"4", "PILOT"});
     panel.UpdatePanelControls(commands, true);
     EXPECT_TRUE(list->isEnabled());
+}
+
+// The cards' column widths; the panel going (the program closing) takes
+// every row of its cards with it, the Tender card's included, and taking
+// them tells nobody of a selection, so no module is made to change its
+// current target while it closes.
+TEST(TargetTrackingPanel, ColumnWidthsAndGoingTakesTheRowsWithoutSelecting)
+{
+    static auto* app = new QApplication(g_argc, g_argv);   // lives to the end
+    (void)app;
+    auto* panel = new CTargetTrackingPanel;
+    std::vector<std::pair<CTargetTrackingPanel::Card, int>> chosen;
+    panel->selected = [&](CTargetTrackingPanel::Card card, int key) {
+        chosen.emplace_back(card, key);
+    };
+    panel->SetHeaders(CTargetTrackingPanel::kTender, {"ID", "Name", "Last Updated Time"});
+    panel->SetHeaders(CTargetTrackingPanel::kArpa, {"Number", "Name", "Local Time", "Speed"});
+    // Each column as wide as its heading and 40 pixels on the Tender card,
+    // 30 on the ARPA card (whose "Local Time" is 120).
+    const QFontMetrics metrics(panel->List(CTargetTrackingPanel::kTender)->header()->font());
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kTender)->columnWidth(0),
+              metrics.horizontalAdvance("ID") + 40);
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kTender)->columnWidth(2),
+              metrics.horizontalAdvance("Last Updated Time") + 40);
+    EXPECT_EQ(panel->List(CTargetTrackingPanel::kArpa)->columnWidth(3),
+              metrics.horizontalAdvance("Speed") + 30);
+    for (int channel = 0; channel < 3; ++channel)
+        panel->UpdateRow(CTargetTrackingPanel::kTender, channel,
+                         {"T" + std::to_string(channel + 1), "boat"});
+    panel->UpdateRow(CTargetTrackingPanel::kArpa, 5, {"5", "TUG"});
+    panel->SelectRow(CTargetTrackingPanel::kTender, 1);
+    panel->SelectRow(CTargetTrackingPanel::kArpa, 5);
+    ASSERT_EQ(chosen.size(), 2u);
+    QTreeWidget* tenders = panel->List(CTargetTrackingPanel::kTender);
+    ASSERT_EQ(tenders->topLevelItemCount(), 3);
+    bool listGone = false;
+    QObject::connect(tenders, &QObject::destroyed, [&] { listGone = true; });
+    delete panel;
+    EXPECT_TRUE(listGone);
+    EXPECT_EQ(chosen.size(), 2u);
 }

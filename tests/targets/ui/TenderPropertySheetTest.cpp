@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "FakeClock.h"
 #include "FakePort.h"
@@ -132,6 +135,34 @@ TEST_F(TenderSheetTest, NoTenderShowsDefaultsEmptyAndDisabled)
         EXPECT_TRUE(Summary(i).isEmpty()) << i;
     EXPECT_TRUE(Apply());
     EXPECT_EQ(applied, 0);
+}
+
+// The text switches are the radar target page's, "Depth" in place of
+// "Label"; every switch, label and button of the page has an access key of
+// its own, so Alt and the letter always works the control it names.
+TEST_F(TenderSheetTest, ConfigurationSwitchesAndTheirAccessKeys)
+{
+    sheet.Show(-1);
+    EXPECT_EQ(Field<QCheckBox>("drawNumber")->text(), "N&umber");
+    EXPECT_EQ(Field<QCheckBox>("drawName")->text(), "&Name");
+    EXPECT_EQ(Field<QCheckBox>("drawDepth")->text(), "Dept&h");
+    EXPECT_EQ(Field<QPushButton>("default")->text(), "&Default");
+    EXPECT_EQ(Field<QPushButton>("clearPanic")->text(), "&Clear Panic");
+    QStringList texts;
+    for (const QAbstractButton* b : Configuration().findChildren<QAbstractButton*>())
+        texts << b->text();
+    for (const QLabel* l : Configuration().findChildren<QLabel*>())
+        texts << l->text();
+    std::map<QChar, QString> keys;
+    for (const QString& text : texts) {
+        const auto at = text.indexOf('&');
+        if (at < 0 || at + 1 >= text.size())
+            continue;
+        const QChar key = text[at + 1].toLower();
+        EXPECT_EQ(keys.count(key), 0u) << text.toStdString() << " and " << keys[key].toStdString();
+        keys[key] = text;
+    }
+    EXPECT_GE(keys.size(), 10u);
 }
 
 TEST_F(TenderSheetTest, ApplyGivesOneTenderItsPropertiesAndClearsItsPanic)
