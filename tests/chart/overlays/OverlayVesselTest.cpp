@@ -273,13 +273,13 @@ TEST(Target, PositionFromRangeAndBearingIsTheRhumbDirectSolution)
     struct Row {
         double range, bearing;
         const char* ref;
-        double heading, trueBearing;
+        double ownCourse, trueBearing;
     };
     for (const Row& r : {Row{2.5, 45.0, "T", kUnset, 45.0}, Row{11.0, 300.0, "T", 10.0, 300.0},
                          Row{6.0, 60.0, "R", 30.0, 90.0}, Row{6.0, 350.0, "r", 20.0, 10.0},
                          Row{0.4, 180.0, "R", 360.0, 180.0}}) {
         record.Report(r.range, r.bearing, r.ref, 123.0, "T", 7.5);
-        ASSERT_TRUE(target.UpdateFromNMEA(kOwn, r.heading)) << r.bearing;
+        ASSERT_TRUE(target.UpdateFromNMEA(kOwn, r.ownCourse)) << r.bearing;
         const chart::CTargetMotion m = target.GetMotion();
         double lat = 0, lon = 0;
         GeographicLib::Rhumb::WGS84().Direct(kOwn.GetLatitude(), kOwn.GetLongitude(), r.trueBearing,
@@ -313,9 +313,9 @@ TEST(Target, UnusableReportsAreSkippedAndKeepTheLastPosition)
             record.Report(3.0, v, "T", 10.0, "T", 5.0);
             EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0)) << "bearing " << v;
         }
-        // A relative bearing needs the own heading.
+        // A relative bearing needs the own course over ground.
         record.Report(3.0, 90.0, "R", 10.0, "T", 5.0);
-        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, v)) << "heading " << v;
+        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, v)) << "course over ground " << v;
     }
     record.Report(3.0, 90.0, "T", 10.0, "T", 5.0, "?");   // a key the radar module does not know
     EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0));
@@ -574,4 +574,29 @@ TEST(OwnVesselLayer, DrawsWhatTheNavigatorGivesAtEachPaint)
     EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].points[0].x, chart.ClientPoint(where).x - 12);
     layer.Style().vessel.SetDraw(false);
     EXPECT_FALSE(layer.IsOn());
+}
+
+// A course over ground of exactly 360 is not a direction for the symbol's
+// cross line (the heading is used, or none), but the vector is drawn on it:
+// north, with its minute marks.
+TEST(OwnVessel, VectorOnACourseOfThreeSixty)
+{
+    Chart chart = CloseChart();
+    Recorder rec;
+    OwnVessel own(chart);
+    own.overlay.Style().headingMarker.SetDraw(false);
+    own.values.courseOverGround = 360.0;
+    own.values.speedOverGround = 10.0;
+    own.values.vectorTimeDays = 6.0 / 1440.0;
+    own.Draw(rec);
+    EXPECT_FALSE(own.overlay.HasDirection());
+    ASSERT_TRUE(own.overlay.DrawsVector());
+    const auto lines = rec.Of(DrawOp::Line);
+    const IntPoint at = chart.ClientPoint(kOwn);
+    bool north = false;
+    for (const DrawRecord& r : lines)
+        if (r.pen.colour == kVectorColour && r.pen.width == 3 && r.points[0] == at)
+            north = r.points[1].x == at.x && r.points[1].y < at.y;
+    EXPECT_TRUE(north);
+    EXPECT_EQ(WidthsIn(rec, kVectorColour).size(), 1u + 6u + 2u);   // line, six ticks, head
 }
