@@ -2,6 +2,7 @@
 
 #include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OverlayText.h"
 
 #include "OverlayTestSupport.h"
 #include "chart/ChartDoc.h"
@@ -224,4 +225,76 @@ TEST(OverlayPoint, NeverPlacedOverlaysAreNowhere)
     // Placed, the same symbol is found there.
     symbol.SetPositionAndId(CPosition(0.0, 0.0), 1);
     EXPECT_TRUE(symbol.HitTest(origin));
+}
+
+// What an overlay starts with, the names each kind gives, and the
+// chartpoint's three strokes to the centre.
+TEST(OverlayPoint, StartingValuesNamesAndChartpointStrokes)
+{
+    const COverlayPoint p;
+    EXPECT_EQ(p.GetSizeMode(), 0);
+    EXPECT_FALSE(p.IsSelected());
+    EXPECT_EQ(p.GetBaseSize(), 5);
+    EXPECT_EQ(p.GetOwner(), nullptr);
+    EXPECT_EQ(p.GetScreenPoint(), (IntPoint{0, 0}));
+    EXPECT_EQ(p.GetId(), 0);
+    EXPECT_FALSE(p.GetPosition().IsValid());
+
+    Chart chart;
+    EXPECT_EQ(chart::COverlayWaypoint().GetDisplayName(), "Route waypoint overlay");
+    chart::COverlayLine line;
+    EXPECT_EQ(line.GetDisplayName(), "Line segment overlay");
+    line.SetOwner(chart.doc.get());
+    line.SetPositionAndId(CPosition(0.0, 0.0), 1);
+    EXPECT_FALSE(line.HitTest(chart.ClientPoint(CPosition(0.0, 0.0))));
+    EXPECT_EQ(chart::COverlayText().GetDisplayName(), "Text overlay");
+    EXPECT_EQ(
+        chart::COverlayTargetPositionFix(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(), nullptr)
+            .GetDisplayName(),
+        "Position fix overlay");
+
+    Recorder rec;
+    COverlayChartpoint cp;
+    cp.SetScreenPoint({50, 60});
+    cp.Draw(rec.dc);
+    const auto lines = rec.Of(DrawOp::Line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].points, (std::vector<IntPoint>{{50, 66}, {50, 60}}));
+    EXPECT_EQ(lines[1].points, (std::vector<IntPoint>{{50, 60}, {45, 57}}));
+    EXPECT_EQ(lines[2].points, (std::vector<IntPoint>{{55, 57}, {50, 60}}));
+    EXPECT_FALSE(rec.Of(DrawOp::Rectangle).size());   // no focus box unless selected
+}
+
+// A fix assigned through the base copies what its own class carries; the
+// three constructors start from a reset fix.
+TEST(OverlayPoint, AssignAndConstructorsOfPositionFixes)
+{
+    Chart chart;
+    const app::CDateTimeEx when(2026, 1, 2, 3, 4, 5);
+    chart::COverlayARPAPositionFix source(10.0, 20.0, 0.0, 0xFFFF, when, chart.doc.get());
+    source.word = 3;
+    source.secondText = "B";
+    source.values[0] = 45.0;
+    chart::COverlayARPAPositionFix target(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(),
+                                          nullptr);
+    COverlayPositionFix& base = target;
+    base.Assign(source);
+    EXPECT_EQ(target.word, 3);
+    EXPECT_EQ(target.secondText, "B");
+    EXPECT_EQ(target.values[0], 45.0);
+    EXPECT_EQ(target.GetFixTime(), when);
+    EXPECT_EQ(target.GetOwner(), chart.doc.get());
+
+    const COverlayPositionFix fromParts(10.0, 20.0, 5.0, 0xFFFF, when, chart.doc.get());
+    EXPECT_DOUBLE_EQ(fromParts.GetPosition().GetLatitude(), 10.0);
+    EXPECT_DOUBLE_EQ(fromParts.GetPosition().GetLongitude(), 20.0);
+    EXPECT_EQ(fromParts.values, (std::array<double, 5>{}));
+    EXPECT_EQ(fromParts.code, 0);
+    const COverlayPositionFix fromPosition(CPosition(1.0, 2.0), when, nullptr);
+    EXPECT_DOUBLE_EQ(fromPosition.GetPosition().GetLongitude(), 2.0);
+    EXPECT_EQ(fromPosition.GetFixTime(), when);
+    const COverlayPositionFix none;
+    EXPECT_EQ(none.GetFixTime(), app::CDateTimeEx(101, 1, 1, 0, 0, 0));
+    EXPECT_EQ(none.GetPosition().GetLatitude(), 0.0);
+    EXPECT_EQ(none.GetPosition().GetAltitude(), 0.0);
 }

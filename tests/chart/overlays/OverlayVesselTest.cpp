@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "OverlayTestSupport.h"
+#include "chart/ChartingModule.h"
 #include "chart/overlays/OverlayLine.h"
 #include "chart/overlays/OwnVesselLayer.h"
 
@@ -599,4 +600,58 @@ TEST(OwnVessel, VectorOnACourseOfThreeSixty)
             north = r.points[1].x == at.x && r.points[1].y < at.y;
     EXPECT_TRUE(north);
     EXPECT_EQ(WidthsIn(rec, kVectorColour).size(), 1u + 6u + 2u);   // line, six ticks, head
+}
+
+// The target symbol in its colour while up to date and in dimmed red once
+// not; the course line three symbol-lengths long on the course; the warning
+// circle in dimmed red; the focus box round the symbol when selected.
+TEST(Target, SymbolColourCourseLineCircleAndFocusBox)
+{
+    Chart chart = CloseChart();
+    Recorder rec;
+    FakeTracking tracking;
+    auto owned = std::make_unique<FakeTarget>();
+    FakeTarget& record = *owned;
+    COverlayTarget target(std::move(owned), &tracking);
+    target.SetOwner(chart.doc.get());
+    const COLORREF symbolColour = app::RGB(1, 2, 3);
+    target.Properties().SetColours({symbolColour, symbolColour, symbolColour});
+    record.Report(1.0, 0.0, "T", 90.0, "T", 0.0);
+    ASSERT_TRUE(target.UpdateFromNMEA(kOwn, 0.0));
+    record.courseLine = true;
+    const COLORREF red = chart::DimForActivePalette(app::RGB(255, 0, 0));
+    for (const std::int32_t size : {0, 2}) {
+        target.SetSizeMode(size);
+        rec.Clear();
+        target.Draw(rec.dc);
+        const auto polygons = rec.Of(DrawOp::Polygon);
+        ASSERT_EQ(polygons.size(), 1u);
+        EXPECT_EQ(polygons[0].pen.colour, symbolColour);
+        EXPECT_EQ(polygons[0].pen.width, 1);
+        EXPECT_EQ(polygons[0].brush.colour, app::RGB(255, 255, 255));
+        const IntPoint at = chart.ClientPoint(target.GetPosition());
+        const auto lines = rec.Of(DrawOp::Line);
+        ASSERT_EQ(lines.size(), 1u);
+        const int length = 3 * target.ScaleSize(12);   // 36 small, 72 large
+        EXPECT_EQ(lines[0].points, (std::vector<IntPoint>{at, {at.x + length, at.y}})) << size;
+    }
+    // Out of date, selected and with warning circles.
+    record.state = false;
+    target.SetSelected(true);
+    tracking.warningCircles = true;
+    target.SetSizeMode(0);
+    rec.Clear();
+    target.Draw(rec.dc);
+    EXPECT_EQ(rec.Of(DrawOp::Polygon).at(0).pen.colour, red);
+    const auto arcs = rec.Of(DrawOp::Arc);
+    ASSERT_FALSE(arcs.empty());
+    for (const DrawRecord& r : arcs)
+        EXPECT_EQ(r.pen.colour, red);
+    const auto frames = rec.Of(DrawOp::Rectangle);
+    ASSERT_FALSE(frames.empty());
+    const IntPoint at = chart.ClientPoint(target.GetPosition());
+    const chart::CChartSettings defaults;
+    const int w = defaults.FocusBoxWidth();
+    EXPECT_EQ(frames.back().points[0], (IntPoint{at.x - 6 - w, at.y - 6 - w}));
+    EXPECT_EQ(target.GetDisplayName(), "ARPA Target");
 }
