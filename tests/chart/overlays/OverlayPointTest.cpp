@@ -28,6 +28,16 @@ public:
     }
 };
 
+// A chart whose datum lies a degree north of the positions it is given.
+class ShiftedDatumChart : public charts::CBlankChartDoc {
+public:
+    int ShiftToChartDatum(const CPosition& in, CPosition& out) override
+    {
+        out = CPosition(in.GetLatitude() + 1.0, in.GetLongitude());
+        return 0;
+    }
+};
+
 struct TwiceShown {
     TwiceShown() : window(geo::IntRect{0, 0, 720, 360})
     {
@@ -297,4 +307,36 @@ TEST(OverlayPoint, AssignAndConstructorsOfPositionFixes)
     EXPECT_EQ(none.GetFixTime(), app::CDateTimeEx(101, 1, 1, 0, 0, 0));
     EXPECT_EQ(none.GetPosition().GetLatitude(), 0.0);
     EXPECT_EQ(none.GetPosition().GetAltitude(), 0.0);
+}
+
+// A range circle is drawn round the position shifted to the chart's datum,
+// through the points at the range due north and due south of it.
+TEST(OverlayPoint, RangeCircleRoundTheShiftedPosition)
+{
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, 720, 360});
+    ShiftedDatumChart shifted;
+    window.doc = &shifted;
+    shifted.AttachWindow(&window);
+    ASSERT_TRUE(shifted.OnOpenDocument(""));
+    Chart plain;
+    Recorder a, b;
+    COverlayPoint p;
+    p.SetOwner(&shifted);
+    p.SetPosition(CPosition(10.0, 20.0));
+    p.DrawRangeCircle(a.dc, 120.0);
+    COverlayPoint q;
+    q.SetOwner(plain.doc.get());
+    q.SetPosition(CPosition(11.0, 20.0));
+    q.DrawRangeCircle(b.dc, 120.0);
+    const auto arcs = a.Of(DrawOp::Arc);
+    ASSERT_FALSE(arcs.empty());
+    ASSERT_EQ(arcs.size(), b.Of(DrawOp::Arc).size());
+    for (std::size_t i = 0; i < arcs.size(); ++i)
+        EXPECT_EQ(arcs[i].points, b.Of(DrawOp::Arc)[i].points);
+    // 120 nm is two degrees of latitude: the circle spans 9 to 13 N.
+    const IntPoint north = plain.ClientPoint(CPosition(13.0, 20.0));
+    const IntPoint south = plain.ClientPoint(CPosition(9.0, 20.0));
+    EXPECT_NEAR(arcs[0].points[0].y, north.y, 1);
+    EXPECT_NEAR(arcs[0].points[1].y, south.y, 1);
+    shifted.OnCloseDocument();
 }

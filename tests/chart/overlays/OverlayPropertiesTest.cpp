@@ -370,3 +370,20 @@ TEST(OverlayProperties, DefaultsOfEveryClass)
                                                    app::RGB(255, 255, 255)}));
     EXPECT_EQ(vessel.GetSizeMode(), kSizeLarge);
 }
+
+// The key is the workspace key, the base key and "OverlayProperties", each
+// joined by one backslash whether or not the base key ends in one.
+TEST(OverlayProperties, RegistryPathJoinsWithOneBackslash)
+{
+    TestSettings home;
+    CVesselProperties vessel;
+    vessel.SetBaseKey("Vessel");
+    EXPECT_EQ(vessel.GetRegistryPath(home), KeyOf("Vessel"));
+    vessel.SetBaseKey("Vessel\\");
+    EXPECT_EQ(vessel.GetRegistryPath(home), KeyOf("Vessel"));
+    CTargetProperties target;
+    target.SetBaseKey("Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.Line().GetBaseKey(), "Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.FixMarker().GetBaseKey(), "Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.Text().GetRegistryPath(home), KeyOf("Navigator\\Radar\\ARPA"));
+}
