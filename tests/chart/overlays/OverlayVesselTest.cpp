@@ -140,6 +140,22 @@ TEST(OwnVessel, VectorOfTenAndAHalfMinutesGetsTenMarks)
     own.Draw(rec);
     EXPECT_FALSE(own.overlay.DrawsVector());
     EXPECT_TRUE(WidthsIn(rec, kVectorColour).empty());
+    // A course over ground of exactly 360 is no direction for the symbol's
+    // cross line, but the vector is drawn on it: north, with six marks.
+    rec.Clear();
+    own.values.courseOverGround = 360.0;
+    own.values.speedOverGround = 10.0;
+    own.values.vectorTimeDays = 6.0 / 1440.0;
+    own.Draw(rec);
+    EXPECT_FALSE(own.overlay.HasDirection());
+    ASSERT_TRUE(own.overlay.DrawsVector());
+    const IntPoint at = chart.ClientPoint(kOwn);
+    bool north = false;
+    for (const DrawRecord& r : rec.Of(DrawOp::Line))
+        if (r.pen.colour == kVectorColour && r.pen.width == 3 && r.points[0] == at)
+            north = r.points[1].x == at.x && r.points[1].y < at.y;
+    EXPECT_TRUE(north);
+    EXPECT_EQ(WidthsIn(rec, kVectorColour).size(), 1u + 6u + 2u);   // line, six ticks, head
 }
 
 TEST(OwnVessel, DirectionFromHeadingElseCourse)
@@ -577,43 +593,27 @@ TEST(OwnVesselLayer, DrawsWhatTheNavigatorGivesAtEachPaint)
     EXPECT_FALSE(layer.IsOn());
 }
 
-// A course over ground of exactly 360 is not a direction for the symbol's
-// cross line (the heading is used, or none), but the vector is drawn on it:
-// north, with its minute marks.
-TEST(OwnVessel, VectorOnACourseOfThreeSixty)
-{
-    Chart chart = CloseChart();
-    Recorder rec;
-    OwnVessel own(chart);
-    own.overlay.Style().headingMarker.SetDraw(false);
-    own.values.courseOverGround = 360.0;
-    own.values.speedOverGround = 10.0;
-    own.values.vectorTimeDays = 6.0 / 1440.0;
-    own.Draw(rec);
-    EXPECT_FALSE(own.overlay.HasDirection());
-    ASSERT_TRUE(own.overlay.DrawsVector());
-    const auto lines = rec.Of(DrawOp::Line);
-    const IntPoint at = chart.ClientPoint(kOwn);
-    bool north = false;
-    for (const DrawRecord& r : lines)
-        if (r.pen.colour == kVectorColour && r.pen.width == 3 && r.points[0] == at)
-            north = r.points[1].x == at.x && r.points[1].y < at.y;
-    EXPECT_TRUE(north);
-    EXPECT_EQ(WidthsIn(rec, kVectorColour).size(), 1u + 6u + 2u);   // line, six ticks, head
-}
-
 // The target symbol in its colour while up to date and in dimmed red once
 // not; the course line three symbol-lengths long on the course; the warning
 // circle in dimmed red; the focus box round the symbol when selected.
 TEST(Target, SymbolColourCourseLineCircleAndFocusBox)
 {
-    Chart chart = CloseChart();
+    // The radar target under test, its record and tracking module, on a chart.
+    struct Setup {
+        Setup() : target(std::unique_ptr<FakeTarget>(record), &tracking)
+        {
+            target.SetOwner(chart.doc.get());
+        }
+        Chart chart = CloseChart();
+        FakeTracking tracking;
+        FakeTarget* record = new FakeTarget;   // owned by the target
+        COverlayTarget target;
+    } setup;
+    Chart& chart = setup.chart;
+    FakeTracking& tracking = setup.tracking;
+    FakeTarget& record = *setup.record;
+    COverlayTarget& target = setup.target;
     Recorder rec;
-    FakeTracking tracking;
-    auto owned = std::make_unique<FakeTarget>();
-    FakeTarget& record = *owned;
-    COverlayTarget target(std::move(owned), &tracking);
-    target.SetOwner(chart.doc.get());
     const COLORREF symbolColour = app::RGB(1, 2, 3);
     target.Properties().SetColours({symbolColour, symbolColour, symbolColour});
     record.Report(1.0, 0.0, "T", 90.0, "T", 0.0);
