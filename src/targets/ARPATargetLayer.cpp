@@ -198,12 +198,19 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
     }
     if (!valid) {
         pixels.Clear();
+        picture.copies.clear();
         picture.doc = &doc;
     }
+    chart::PointList points;
     for (std::size_t i = pixels.FixCount(); i < track.size(); ++i) {
         bool onChart = false;
         const auto at = LinePoint(doc, track[i].position, &onChart);
         pixels.Add(at, track[i].newSegment, onChart);
+        // The line runs through the first place; any other gets a marker.
+        points.clear();
+        if (at && onChart && doc.PositionToClientPoints(ToGeo(track[i].position), points))
+            for (std::size_t k = 1; k < points.size(); ++k)
+                picture.copies.emplace_back(i, points[k]);
     }
 }
 
@@ -318,6 +325,13 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
             marker.values[0] = course;
             marker.Draw(dc);
         }
+    }
+    for (const auto& [fix, at] : picture.copies) {
+        if (fix < first)
+            continue;
+        marker.SetScreenPoint(at);
+        marker.values[0] = FixCourse(target.track[fix].course);
+        marker.Draw(dc);
     }
 }
 

@@ -225,6 +225,7 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     chart::COverlayTargetPositionFix marker(0.0, 0.0, 0.0, 0,
                                             chart::COverlayPositionFix::NoFixTime(), &doc);
     marker.SetSizeMode(properties.FixMarker().GetSizeMode());
+    chart::PointList at;
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (!points[i])
             continue;
@@ -232,8 +233,13 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         // North when the fix has no course (the value a fix holds until one
         // is copied into it).
         marker.values[0] = std::isfinite(course) && course != geo::kUnsetValue ? course : 0.0;
-        marker.SetScreenPoint(*points[i]);
-        marker.Draw(dc);
+        // At every place the chart shows the fix (an inset shows it again).
+        at.clear();
+        doc.PositionToClientPoints(ToGeo(track[first + i].position), at);
+        for (const geo::IntPoint& p : at) {
+            marker.SetScreenPoint(p);
+            marker.Draw(dc);
+        }
     }
 }
 

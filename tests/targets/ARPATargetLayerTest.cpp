@@ -355,3 +355,40 @@ TEST_F(LayerTest, TrackFixesAreOutlineTrianglesAlongTheirCourse)
                 EXPECT_EQ(r.pen.width, 1) << r.Describe();
     }
 }
+
+// A chart that shows a position twice (an inset, say) shows each track fix's
+// marker at both places.
+TEST_F(LayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
+{
+    Report(1, 2.0, 21);   // fixes at 1, 11 and 21 s
+    auto o = module->GetOptions();
+    o.properties.FixMarker().SetDraw(true);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    o.properties.FixMarker().SetColours({marker, marker, marker});
+    module->ApplyOptions(o);
+    chart.doc->OnCloseDocument();
+    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
+    chart.window.doc = chart.doc.get();
+    chart.doc->AttachWindow(&chart.window);
+    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto& track = module->Targets()[0].track;
+    ASSERT_EQ(track.size(), 3u);
+    const auto sides = LinesOf(marker);
+    EXPECT_EQ(sides.size(), 3 * 2 * track.size());
+    for (const auto& fix : track) {
+        chart::PointList at;
+        ASSERT_TRUE(chart.doc->PositionToClientPoints(
+            geo::CPosition(fix.position.latitude, fix.position.longitude), at));
+        ASSERT_EQ(at.size(), 2u);
+        for (const geo::IntPoint& p : at)   // the apex, 3 pixels east (course 90)
+            EXPECT_NE(std::find_if(sides.begin(), sides.end(),
+                                   [&](const auto& s) {
+                                       return s.first == geo::IntPoint{p.x + 3, p.y};
+                                   }),
+                      sides.end());
+    }
+}

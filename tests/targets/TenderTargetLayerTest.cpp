@@ -280,3 +280,42 @@ TEST_F(TenderLayerTest, TrackFixesAreFilledTrianglesAlongTheirCourse)
         }
     }
 }
+
+// A chart that shows a position twice shows each tender fix's marker at both
+// places.
+TEST_F(TenderLayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
+{
+    tracking.Properties().limitTrackDisplay = false;
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(0.0, 0.5);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    Change([&](chart::CTargetProperties& p) {
+        p.FixMarker().SetDraw(true);
+        p.FixMarker().SetColours({marker, marker, marker});
+    });
+    chart.doc->OnCloseDocument();
+    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
+    chart.window.doc = chart.doc.get();
+    chart.doc->AttachWindow(&chart.window);
+    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    Draw();
+    std::vector<geo::IntPoint> apexes;
+    for (const auto& r : recorder.Of(chart::DrawOp::Polygon))
+        if (r.pen.colour == marker)
+            apexes.push_back(r.points[0]);
+    const auto& track = tracking.Find(0)->track;
+    ASSERT_EQ(track.size(), 2u);
+    EXPECT_EQ(apexes.size(), 2 * track.size());
+    for (const auto& fix : track) {
+        chart::PointList at;
+        ASSERT_TRUE(chart.doc->PositionToClientPoints(
+            geo::CPosition(fix.position.latitude, fix.position.longitude), at));
+        ASSERT_EQ(at.size(), 2u);
+        for (const geo::IntPoint& p : at)   // the apex, 3 pixels east (course 90)
+            EXPECT_NE(std::find(apexes.begin(), apexes.end(), geo::IntPoint{p.x + 3, p.y}),
+                      apexes.end());
+    }
+}

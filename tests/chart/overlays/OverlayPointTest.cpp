@@ -15,19 +15,6 @@ using chart::COverlayPositionFix;
 
 namespace {
 
-// The world shown twice side by side: every position has a second client
-// point one world width (720 pixels) to the east.
-class TwiceShownChart : public charts::CBlankChartDoc {
-public:
-    bool PositionToPoints(const CPosition& position, chart::PointList& points) override
-    {
-        if (!CBlankChartDoc::PositionToPoints(position, points))
-            return false;
-        points.push_back({points.back().x + 720, points.back().y});
-        return true;
-    }
-};
-
 // A chart whose datum lies a degree north of the positions it is given.
 class ShiftedDatumChart : public charts::CBlankChartDoc {
 public:
