@@ -236,6 +236,8 @@ void CNavigatorModule::LoadSettings()
     app::CRegistry log(Settings().GetStore());
     if (OpenSettings(log, false, "Log"))
         LoadLogFolderSettings(log);
+    // The track line keeps any width the General page offers.
+    m_fixProperties.Line().SetMaximumWidth(std::uint8_t(kTrackLineWidths));
     m_fixProperties.Load(Settings());
     // "Past track" is kept as the track line's draw flag.
     m_trackSettings.visible = m_fixProperties.Line().GetDraw();

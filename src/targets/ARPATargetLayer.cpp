@@ -1,10 +1,13 @@
 #include "targets/ARPATargetLayer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayServices.h"
 #include "geo/Clipping.h"
 #include "geo/NavMaths.h"
@@ -42,6 +45,13 @@ private:
 geo::CPosition ToGeo(const CTargetPosition& p)
 {
     return geo::CPosition(p.latitude, p.longitude);
+}
+
+// The course a track fix's marker points along: north when the fix has none
+// (the value a fix holds until a course is copied into it).
+double FixCourse(const std::optional<double>& course)
+{
+    return course && std::isfinite(*course) && *course != geo::kUnsetValue ? *course : 0.0;
 }
 
 double OrUnset(const std::optional<double>& v)
@@ -188,12 +198,19 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
     }
     if (!valid) {
         pixels.Clear();
+        picture.copies.clear();
         picture.doc = &doc;
     }
+    chart::PointList points;
     for (std::size_t i = pixels.FixCount(); i < track.size(); ++i) {
         bool onChart = false;
         const auto at = LinePoint(doc, track[i].position, &onChart);
         pixels.Add(at, track[i].newSegment, onChart);
+        // The line runs through the first place; any other gets a marker.
+        points.clear();
+        if (at && onChart && doc.PositionToClientPoints(ToGeo(track[i].position), points))
+            for (std::size_t k = 1; k < points.size(); ++k)
+                picture.copies.emplace_back(i, points[k]);
     }
 }
 
@@ -296,17 +313,32 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
         return;
     chart::CSelPen pen(dc, markerColour);
     chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
-    const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
-    // A marker on the pixel of the one before it would cover it exactly.
-    std::vector<geo::IntRect> markers;
-    markers.reserve(entries.size() - from);
-    std::optional<geo::IntPoint> previous;
-    for (std::size_t i = from; i < entries.size(); ++i)
-        if (const geo::IntPoint p = entries[i].at; entries[i].onChart && p != previous) {
-            markers.push_back({p.x - half, p.y - half, p.x + half + 1, p.y + half + 1});
-            previous = p;
+    // Each fix is an outline triangle along the course the target had then.
+    // Fixes folded onto one pixel draw once for each course among them.
+    chart::COverlayARPAPositionFix marker(0.0, 0.0, 0.0, 0, chart::COverlayPositionFix::NoFixTime(),
+                                          &doc);
+    marker.SetSizeMode(properties.FixMarker().GetSizeMode());
+    std::optional<std::pair<geo::IntPoint, double>> previous;
+    for (std::size_t i = from; i < entries.size(); ++i) {
+        if (!entries[i].onChart)
+            continue;
+        marker.SetScreenPoint(entries[i].at);
+        for (std::size_t f = std::max(first, entries[i].firstFix); f <= entries[i].lastFix; ++f) {
+            const double course = FixCourse(target.track[f].course);
+            if (previous && previous->first == entries[i].at && previous->second == course)
+                continue;
+            previous.emplace(entries[i].at, course);
+            marker.values[0] = course;
+            marker.Draw(dc);
         }
-    dc.Rectangles(markers);
+    }
+    for (const auto& [fix, at] : picture.copies) {
+        if (fix < first)
+            continue;
+        marker.SetScreenPoint(at);
+        marker.values[0] = FixCourse(target.track[fix].course);
+        marker.Draw(dc);
+    }
 }
 
 void CRadarCursorLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "chart/ChartViewPipeline.h"
@@ -49,6 +50,9 @@ private:
         std::unique_ptr<chart::COverlayTarget> symbol;
         const chart::CChartDoc* doc = nullptr;
         CTrackPixels pixels;
+        // The further places a chart shows a fix at (an inset's), fix by
+        // fix: they carry markers only.
+        std::vector<std::pair<std::size_t, geo::IntPoint>> copies;
         std::uint64_t propertiesGeneration = ~std::uint64_t{0};   // of the symbol's properties
         bool drawn = false;   // by the last paint
     };

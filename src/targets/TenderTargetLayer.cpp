@@ -1,11 +1,13 @@
 #include "targets/TenderTargetLayer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
 #include "chart/ChartDoc.h"
 #include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayServices.h"
 #include "geo/NavMaths.h"
 
@@ -85,12 +87,6 @@ std::size_t FirstDrawnFix(const CTender& tender)
     return first;
 }
 
-// Half the side of a position marker's square.
-int MarkerHalf(const chart::CTargetProperties& properties)
-{
-    return 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
-}
-
 }   // namespace
 
 CTenderTargetLayer::CTenderTargetLayer(const CTenderTracking& tracking) : m_tracking(tracking) { }
@@ -133,12 +129,16 @@ std::optional<CTenderTargetLayer::CFixHit> CTenderTargetLayer::HitTestFix(chart:
         const chart::CTargetProperties& p = tender.properties;
         if (!p.GetDraw() || !p.drawTrack || !p.FixMarker().GetDraw())
             continue;
-        const int reach = MarkerHalf(p) + 1;
+        // A click within the fix markers' hit radius of a fix, newest first.
+        chart::COverlayTargetPositionFix marker(0.0, 0.0, 0.0, 0,
+                                                chart::COverlayPositionFix::NoFixTime(), &doc);
+        marker.SetSizeMode(p.FixMarker().GetSizeMode());
         const std::size_t first = FirstDrawnFix(tender);
-        for (std::size_t i = tender.track.size(); i-- > first;)
-            if (const auto at = ClientPoint(doc, tender.track[i].position))
-                if (std::abs(at->x - point.x) <= reach && std::abs(at->y - point.y) <= reach)
-                    return CFixHit{tender.Channel(), i};
+        for (std::size_t i = tender.track.size(); i-- > first;) {
+            marker.SetPosition(ToGeo(tender.track[i].position));
+            if (marker.HitTest(point))
+                return CFixHit{tender.Channel(), i};
+        }
     }
     return std::nullopt;
 }
@@ -229,13 +229,29 @@ void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const
     }
     if (!properties.FixMarker().GetDraw())
         return;
-    // A tender's markers are filled with the pen's colour.
+    // Each fix is a triangle along the tender's course then, filled with the
+    // pen's colour.
     chart::CSelPen pen(dc, markerColour);
     chart::CSelBrush brush(dc, markerColour);
-    const int half = MarkerHalf(properties);
-    for (const auto& p : points)
-        if (p)
-            dc.Rectangle(p->x - half, p->y - half, p->x + half + 1, p->y + half + 1);
+    chart::COverlayTargetPositionFix marker(0.0, 0.0, 0.0, 0,
+                                            chart::COverlayPositionFix::NoFixTime(), &doc);
+    marker.SetSizeMode(properties.FixMarker().GetSizeMode());
+    chart::PointList at;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (!points[i])
+            continue;
+        const double course = track[first + i].course;
+        // North when the fix has no course (the value a fix holds until one
+        // is copied into it).
+        marker.values[0] = std::isfinite(course) && course != geo::kUnsetValue ? course : 0.0;
+        // At every place the chart shows the fix (an inset shows it again).
+        at.clear();
+        doc.PositionToClientPoints(ToGeo(track[first + i].position), at);
+        for (const geo::IntPoint& p : at) {
+            marker.SetScreenPoint(p);
+            marker.Draw(dc);
+        }
+    }
 }
 
 }   // namespace targets

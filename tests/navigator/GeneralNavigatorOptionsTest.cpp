@@ -215,3 +215,43 @@ TEST(GeneralNavigatorOptions, NavigatorKeepsItsSettingsAcrossARestart)
         EXPECT_DOUBLE_EQ(nav.HeadingIndicator(), 1.0) << bad;
     }
 }
+
+// The track line widths the General page offers, 1 to 20 pixels, all come
+// back after a restart; a stored width beyond them is brought inside.
+TEST(GeneralNavigatorOptions, EveryOfferedTrackWidthSurvivesARestart)
+{
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    navtest::FakeGps gps(clock);
+    const brine_test::TempFolder logs;
+    for (const int width : {1, 5, 12, kTrackLineWidths}) {
+        {
+            CNavigatorModule nav(settings, clock, &gps);
+            nav.Logbook().SetFolder(logs / "Logs");
+            CGeneralNavigatorValues v;
+            ReadTrackValues(nav.FixProperties(), nav.TrackSettings(), v);
+            v.lineWidth = width;
+            CLogTrackSettings track = nav.TrackSettings();
+            StoreTrackValues(v, nav.FixProperties(), track);
+            nav.SaveSettings();
+        }
+        CNavigatorModule nav(settings, clock, &gps);
+        nav.LoadSettings();
+        EXPECT_EQ(nav.FixProperties().Line().GetWidth(), width);
+    }
+    const std::string key = settings.GetRegistryKey() + "\\Navigator\\OverlayProperties";
+    for (const auto& [stored, loaded] :
+         {std::pair{0u, 1}, std::pair{21u, 20}, std::pair{255u, 20}}) {
+        {
+            app::CRegistry w(settings.GetStore());
+            ASSERT_TRUE(w.OpenKeyForWrite(key));
+            w.WriteDWord("LineWidth", stored);
+        }
+        CNavigatorModule nav(settings, clock, &gps);
+        nav.LoadSettings();
+        EXPECT_EQ(nav.FixProperties().Line().GetWidth(), loaded) << stored;
+    }
+    // Lines of other kinds keep to 1 to 4.
+    chart::CLineProperties route(chart::kLineSelectedRoute);
+    EXPECT_EQ(route.GetMaximumWidth(), chart::CLineProperties::kMaximumWidth);
+}

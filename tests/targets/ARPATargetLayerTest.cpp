@@ -186,17 +186,19 @@ TEST_F(LayerTest, FixesOnOnePixelDrawNothingTwice)
     }
     auto o = module->GetOptions();
     o.properties.FixMarker().SetDraw(true);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    o.properties.FixMarker().SetColours({marker, marker, marker});
     module->ApplyOptions(o);
     ASSERT_GE(module->Targets()[0].track.size(), 6u);
     targets::CARPATargetLayer layer(*module);
     layer.Draw(*chart.doc, recorder.dc);
     for (const auto& [from, to] : LinesOf(module->Properties().Line().GetColour()))
         EXPECT_EQ(from, to) << "a line between fixes on one pixel";
-    const auto markers = recorder.Of(chart::DrawOp::Rectangle);
-    const auto onFix = std::count_if(markers.begin(), markers.end(), [&](const auto& r) {
-        return r.pen.colour == module->Properties().FixMarker().GetColour();
-    });
-    EXPECT_EQ(onFix, 1);
+    // One marker: the three sides of one triangle.
+    const auto markers = recorder.Of(chart::DrawOp::Line);
+    const auto onFix = std::count_if(markers.begin(), markers.end(),
+                                     [&](const auto& r) { return r.pen.colour == marker; });
+    EXPECT_EQ(onFix, 3);
 }
 
 TEST_F(LayerTest, EveryFixOfATurningTrackLiesOnTheDrawnLine)
@@ -383,6 +385,9 @@ TEST_F(LayerTest, TheTrackLineIsStyledByTheModulesProperties)
     o.properties.Line().SetWidth(3);
     o.properties.Line().SetColours({app::RGB(0, 0, 255), app::RGB(0, 0, 200), app::RGB(0, 0, 100)});
     o.properties.FixMarker().SetDraw(true);
+    // The markers are drawn as lines too: give them a colour of their own.
+    o.properties.FixMarker().SetColours(
+        {app::RGB(255, 0, 255), app::RGB(200, 0, 200), app::RGB(100, 0, 100)});
     module->ApplyOptions(o);
     chart::CTargetProperties own;   // what "Default" gives the target
     own.FixMarker().SetDraw(true);
@@ -399,4 +404,92 @@ TEST_F(LayerTest, TheTrackLineIsStyledByTheModulesProperties)
             (r.op == chart::DrawOp::Line || r.op == chart::DrawOp::Polyline)) {
             EXPECT_EQ(r.pen.width, 3) << r.Describe();
         }
+}
+
+// Each track fix is an outline triangle pointing along the course the target
+// had at that fix, its size from the fix markers' size; never a square.
+TEST_F(LayerTest, TrackFixesAreOutlineTrianglesAlongTheirCourse)
+{
+    for (int s = 0; s < 21; ++s) {
+        module->Parser().ParseLine(
+            Line("RATTM,1," + std::to_string(2.0 + 0.01 * s) + ",090.0,T,5.0,045.0,T,,,N,,T,,,A"));
+        Pass();
+    }
+    auto o = module->GetOptions();
+    o.properties.FixMarker().SetDraw(true);
+    o.properties.FixMarker().SetColours(
+        {app::RGB(10, 20, 30), app::RGB(10, 20, 30), app::RGB(10, 20, 30)});
+    module->ApplyOptions(o);
+    const auto& track = module->Targets()[0].track;
+    ASSERT_GE(track.size(), 3u);
+    targets::CARPATargetLayer layer(*module);
+    // Size mode, then the apex and base corners' offsets for a course of 45
+    // degrees (the base runs across it, on 315 degrees).
+    struct Case {
+        std::int32_t size;
+        std::array<geo::IntPoint, 3> corners;
+    };
+    for (const Case& c :
+         {Case{0, {{{2, -2}, {-4, 0}, {0, 4}}}}, Case{2, {{{4, -4}, {-8, 0}, {0, 8}}}}}) {
+        o.properties.FixMarker().SetSizeMode(c.size);
+        module->ApplyOptions(o);
+        recorder.Clear();
+        layer.Draw(*chart.doc, recorder.dc);
+        EXPECT_TRUE(recorder.Of(chart::DrawOp::Rectangle).empty());
+        const auto lines = LinesOf(app::RGB(10, 20, 30));
+        EXPECT_EQ(lines.size(), 3 * track.size()) << "size mode " << c.size;
+        for (const auto& fix : track) {
+            const geo::IntPoint at =
+                chart.ClientPoint(geo::CPosition(fix.position.latitude, fix.position.longitude));
+            const auto corner = [&](int i) {
+                return geo::IntPoint{at.x + c.corners[i].x, at.y + c.corners[i].y};
+            };
+            // Apex, first base corner, second, back to the apex.
+            for (int i = 0; i < 3; ++i)
+                EXPECT_NE(std::find(lines.begin(), lines.end(),
+                                    std::pair(corner(i), corner((i + 1) % 3))),
+                          lines.end())
+                    << "size mode " << c.size << ", side " << i;
+        }
+        for (const auto& r : recorder.Records())
+            if (r.pen.colour == app::RGB(10, 20, 30))
+                EXPECT_EQ(r.pen.width, 1) << r.Describe();
+    }
+}
+
+// A chart that shows a position twice (an inset, say) shows each track fix's
+// marker at both places.
+TEST_F(LayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
+{
+    Report(1, 2.0, 21);   // fixes at 1, 11 and 21 s
+    auto o = module->GetOptions();
+    o.properties.FixMarker().SetDraw(true);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    o.properties.FixMarker().SetColours({marker, marker, marker});
+    module->ApplyOptions(o);
+    chart.doc->OnCloseDocument();
+    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
+    chart.window.doc = chart.doc.get();
+    chart.doc->AttachWindow(&chart.window);
+    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto& track = module->Targets()[0].track;
+    ASSERT_EQ(track.size(), 3u);
+    const auto sides = LinesOf(marker);
+    EXPECT_EQ(sides.size(), 3 * 2 * track.size());
+    for (const auto& fix : track) {
+        chart::PointList at;
+        ASSERT_TRUE(chart.doc->PositionToClientPoints(
+            geo::CPosition(fix.position.latitude, fix.position.longitude), at));
+        ASSERT_EQ(at.size(), 2u);
+        for (const geo::IntPoint& p : at)   // the apex, 3 pixels east (course 90)
+            EXPECT_NE(std::find_if(sides.begin(), sides.end(),
+                                   [&](const auto& s) {
+                                       return s.first == geo::IntPoint{p.x + 3, p.y};
+                                   }),
+                      sides.end());
+    }
 }

@@ -151,7 +151,11 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     Report(1.0, 0.0);
     ASSERT_EQ(tracking.Find(0)->track.size(), 3u);
     const chart::COLORREF colour = tracking.Properties().Line().GetColour();
-    Change([](chart::CTargetProperties& p) { p.FixMarker().SetDraw(true); });
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    Change([&](chart::CTargetProperties& p) {
+        p.FixMarker().SetDraw(true);
+        p.FixMarker().SetColours({marker, marker, marker});
+    });
     Draw();
     EXPECT_GE(LinesOf(colour), 2u);
     EXPECT_EQ(LinesOf(chart::DimForActivePalette(kRed)), 0u);
@@ -160,7 +164,10 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     for (const auto& r : recorder.Of(chart::DrawOp::Line))
         if (r.pen.colour == colour)
             EXPECT_EQ(r.pen.style, chart::PenStyle::Dash) << r.Describe();
-    const auto markers = recorder.Of(chart::DrawOp::Rectangle);
+    std::vector<chart::DrawRecord> markers;
+    for (const auto& r : recorder.Of(chart::DrawOp::Polygon))
+        if (r.pen.colour == marker)
+            markers.push_back(r);
     ASSERT_GE(markers.size(), 3u);
     for (const auto& r : markers)
         EXPECT_EQ(r.brush.colour, r.pen.colour) << r.Describe();
@@ -288,4 +295,83 @@ TEST_F(TenderLayerTest, TheTrackLineIsStyledByTheModulesProperties)
     tracking.Find(0)->properties.drawTrack = false;
     Draw();
     EXPECT_EQ(LinesOf(kBlue), 0u);
+}
+
+// Each track fix is a triangle along the tender's course at that fix, filled
+// with the marker colour; its size follows the fix markers' size.
+TEST_F(TenderLayerTest, TrackFixesAreFilledTrianglesAlongTheirCourse)
+{
+    tracking.Properties().limitTrackDisplay = false;
+    Report(0.0, 0.0);   // the replies give a course of 90 degrees
+    clock.Advance(10s);
+    Report(0.0, 0.5);
+    clock.Advance(10s);
+    Report(0.0, 1.0);
+    const auto& track = tracking.Find(0)->track;
+    ASSERT_EQ(track.size(), 3u);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    for (const std::int32_t size : {0, 1}) {
+        Change([&](chart::CTargetProperties& p) {
+            p.FixMarker().SetDraw(true);
+            p.FixMarker().SetColours({marker, marker, marker});
+            p.FixMarker().SetSizeMode(size);
+        });
+        Draw();
+        EXPECT_TRUE(recorder.Of(chart::DrawOp::Rectangle).empty());
+        std::vector<std::vector<geo::IntPoint>> triangles;
+        for (const auto& r : recorder.Of(chart::DrawOp::Polygon))
+            if (r.pen.colour == marker) {
+                EXPECT_EQ(r.brush.colour, marker) << r.Describe();
+                triangles.push_back(r.points);
+            }
+        ASSERT_EQ(triangles.size(), track.size()) << "size mode " << size;
+        // Apex on the course (east), then the base corners below and above.
+        const int r = size == 0 ? 3 : 4;
+        for (std::size_t i = 0; i < track.size(); ++i) {
+            const geo::IntPoint at = chart.ClientPoint(
+                geo::CPosition(track[i].position.latitude, track[i].position.longitude));
+            const std::vector<geo::IntPoint> expected{
+                {at.x + r, at.y}, {at.x - r, at.y + r}, {at.x - r, at.y - r}};
+            EXPECT_EQ(triangles[i], expected) << "size mode " << size << ", fix " << i;
+        }
+    }
+}
+
+// A chart that shows a position twice shows each tender fix's marker at both
+// places.
+TEST_F(TenderLayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
+{
+    tracking.Properties().limitTrackDisplay = false;
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(0.0, 0.5);
+    const chart::COLORREF marker = app::RGB(10, 20, 30);
+    Change([&](chart::CTargetProperties& p) {
+        p.FixMarker().SetDraw(true);
+        p.FixMarker().SetColours({marker, marker, marker});
+    });
+    chart.doc->OnCloseDocument();
+    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
+    chart.window.doc = chart.doc.get();
+    chart.doc->AttachWindow(&chart.window);
+    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    Draw();
+    std::vector<geo::IntPoint> apexes;
+    for (const auto& r : recorder.Of(chart::DrawOp::Polygon))
+        if (r.pen.colour == marker)
+            apexes.push_back(r.points[0]);
+    const auto& track = tracking.Find(0)->track;
+    ASSERT_EQ(track.size(), 2u);
+    EXPECT_EQ(apexes.size(), 2 * track.size());
+    for (const auto& fix : track) {
+        chart::PointList at;
+        ASSERT_TRUE(chart.doc->PositionToClientPoints(
+            geo::CPosition(fix.position.latitude, fix.position.longitude), at));
+        ASSERT_EQ(at.size(), 2u);
+        for (const geo::IntPoint& p : at)   // the apex, 3 pixels east (course 90)
+            EXPECT_NE(std::find(apexes.begin(), apexes.end(), geo::IntPoint{p.x + 3, p.y}),
+                      apexes.end());
+    }
 }

@@ -147,6 +147,10 @@ public:
     std::uint8_t GetWidth() const { return m_width; }
     void SetWidth(std::uint8_t width) { m_width = width; }
     std::uint8_t GetMinimumWidth() const { return m_minWidth; }
+    // The widest a loaded width is kept to: 4 unless the owner offers more
+    // (the own vessel's track line offers 1 to 20); defaults bring back 4.
+    std::uint8_t GetMaximumWidth() const { return m_maxWidth; }
+    void SetMaximumWidth(std::uint8_t width) { m_maxWidth = width; }
     // The selected route draws its legs patterned when set.
     bool GetPatternFlag() const { return m_pattern; }
 

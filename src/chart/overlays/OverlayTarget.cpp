@@ -76,7 +76,7 @@ bool COverlayVTS::UpdateMotion(std::int64_t nowSeconds)
     return true;
 }
 
-bool COverlayTarget::UpdateFromNMEA(const geo::CPosition& own, double ownHeading)
+bool COverlayTarget::UpdateFromNMEA(const geo::CPosition& own, double ownCourseOverGround)
 {
     if (!m_record || !own.IsValid())
         return false;
@@ -94,11 +94,11 @@ bool COverlayTarget::UpdateFromNMEA(const geo::CPosition& own, double ownHeading
         return false;
     const std::string bearingRef = v.bearingReference.GetString();
     if (!bearingRef.empty() && platform::AsciiUpper(bearingRef[0]) == 'R') {
-        // Relative to the bow: the own heading turns it true.
-        const double heading = ownHeading == 360.0 ? 0.0 : ownHeading;
-        if (!IsUsableDirection(heading))
+        // Relative: the own course over ground turns it true.
+        const double course = ownCourseOverGround == 360.0 ? 0.0 : ownCourseOverGround;
+        if (!IsUsableDirection(course))
             return false;
-        bearing = FoldBearing(bearing + heading);
+        bearing = FoldBearing(bearing + course);
     }
     geo::CPosition target;
     if (range < 1e-5)

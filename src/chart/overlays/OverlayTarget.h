@@ -125,9 +125,10 @@ public:
     using COverlayVTS::COverlayVTS;
     std::string GetDisplayName() const override { return "ARPA Target"; }
     // From range and bearing off the own vessel. Relative bearings are
-    // turned true with the own heading. False, and the last position kept,
-    // when a value is missing or unusable or the key is not known.
-    bool UpdateFromNMEA(const geo::CPosition& ownPosition, double ownHeading);
+    // turned true with the own course over ground. False, and the last
+    // position kept, when a value is missing or unusable or the key is not
+    // known.
+    bool UpdateFromNMEA(const geo::CPosition& ownPosition, double ownCourseOverGround);
     void DrawLabels(CXDC& dc, IntPoint point) override;
 };
 

@@ -107,7 +107,11 @@ void COverlayOwnVessel::Prepare()
     m_drawVector = false;
     const double sog = m_values.speedOverGround;
     const double seconds = std::trunc(m_values.vectorTimeDays * 86400.0 + 0.5);
-    if (m_style.vector.GetDraw() && courseUsable && std::isfinite(sog) && sog != geo::kUnsetValue &&
+    // The vector takes any course that is set, 360 as well; a value outside
+    // 0 to 360 is no course at all.
+    const bool courseSet =
+        std::isfinite(cog) && cog != geo::kUnsetValue && cog >= 0.0 && cog <= 360.0;
+    if (m_style.vector.GetDraw() && courseSet && std::isfinite(sog) && sog != geo::kUnsetValue &&
         std::isfinite(seconds) &&
         geo::PositionAtRangeBearingEx(m_position, sog, seconds, cog, &m_vectorEnd))
         m_drawVector = m_position.IsValid() && m_vectorEnd.IsValid();

@@ -2,6 +2,7 @@
 
 #include "chart/overlays/OverlayPoint.h"
 #include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OverlayText.h"
 
 #include "OverlayTestSupport.h"
 #include "chart/ChartDoc.h"
@@ -14,16 +15,13 @@ using chart::COverlayPositionFix;
 
 namespace {
 
-// The world shown twice side by side: every position has a second client
-// point one world width (720 pixels) to the east.
-class TwiceShownChart : public charts::CBlankChartDoc {
+// A chart whose datum lies a degree north of the positions it is given.
+class ShiftedDatumChart : public charts::CBlankChartDoc {
 public:
-    bool PositionToPoints(const CPosition& position, chart::PointList& points) override
+    int ShiftToChartDatum(const CPosition& in, CPosition& out) override
     {
-        if (!CBlankChartDoc::PositionToPoints(position, points))
-            return false;
-        points.push_back({points.back().x + 720, points.back().y});
-        return true;
+        out = CPosition(in.GetLatitude() + 1.0, in.GetLongitude());
+        return 0;
     }
 };
 
@@ -224,4 +222,108 @@ TEST(OverlayPoint, NeverPlacedOverlaysAreNowhere)
     // Placed, the same symbol is found there.
     symbol.SetPositionAndId(CPosition(0.0, 0.0), 1);
     EXPECT_TRUE(symbol.HitTest(origin));
+}
+
+// What an overlay starts with, the names each kind gives, and the
+// chartpoint's three strokes to the centre.
+TEST(OverlayPoint, StartingValuesNamesAndChartpointStrokes)
+{
+    const COverlayPoint p;
+    EXPECT_EQ(p.GetSizeMode(), 0);
+    EXPECT_FALSE(p.IsSelected());
+    EXPECT_EQ(p.GetBaseSize(), 5);
+    EXPECT_EQ(p.GetOwner(), nullptr);
+    EXPECT_EQ(p.GetScreenPoint(), (IntPoint{0, 0}));
+    EXPECT_EQ(p.GetId(), 0);
+    EXPECT_FALSE(p.GetPosition().IsValid());
+
+    Chart chart;
+    EXPECT_EQ(chart::COverlayWaypoint().GetDisplayName(), "Route waypoint overlay");
+    chart::COverlayLine line;
+    EXPECT_EQ(line.GetDisplayName(), "Line segment overlay");
+    line.SetOwner(chart.doc.get());
+    line.SetPositionAndId(CPosition(0.0, 0.0), 1);
+    EXPECT_FALSE(line.HitTest(chart.ClientPoint(CPosition(0.0, 0.0))));
+    EXPECT_EQ(chart::COverlayText().GetDisplayName(), "Text overlay");
+    EXPECT_EQ(
+        chart::COverlayTargetPositionFix(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(), nullptr)
+            .GetDisplayName(),
+        "Position fix overlay");
+
+    Recorder rec;
+    COverlayChartpoint cp;
+    cp.SetScreenPoint({50, 60});
+    cp.Draw(rec.dc);
+    const auto lines = rec.Of(DrawOp::Line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].points, (std::vector<IntPoint>{{50, 66}, {50, 60}}));
+    EXPECT_EQ(lines[1].points, (std::vector<IntPoint>{{50, 60}, {45, 57}}));
+    EXPECT_EQ(lines[2].points, (std::vector<IntPoint>{{55, 57}, {50, 60}}));
+    EXPECT_FALSE(rec.Of(DrawOp::Rectangle).size());   // no focus box unless selected
+}
+
+// A fix assigned through the base copies what its own class carries; the
+// three constructors start from a reset fix.
+TEST(OverlayPoint, AssignAndConstructorsOfPositionFixes)
+{
+    Chart chart;
+    const app::CDateTimeEx when(2026, 1, 2, 3, 4, 5);
+    chart::COverlayARPAPositionFix source(10.0, 20.0, 0.0, 0xFFFF, when, chart.doc.get());
+    source.word = 3;
+    source.secondText = "B";
+    source.values[0] = 45.0;
+    chart::COverlayARPAPositionFix target(0, 0, 0, 0xFFFF, COverlayPositionFix::NoFixTime(),
+                                          nullptr);
+    COverlayPositionFix& base = target;
+    base.Assign(source);
+    EXPECT_EQ(target.word, 3);
+    EXPECT_EQ(target.secondText, "B");
+    EXPECT_EQ(target.values[0], 45.0);
+    EXPECT_EQ(target.GetFixTime(), when);
+    EXPECT_EQ(target.GetOwner(), chart.doc.get());
+
+    const COverlayPositionFix fromParts(10.0, 20.0, 5.0, 0xFFFF, when, chart.doc.get());
+    EXPECT_DOUBLE_EQ(fromParts.GetPosition().GetLatitude(), 10.0);
+    EXPECT_DOUBLE_EQ(fromParts.GetPosition().GetLongitude(), 20.0);
+    EXPECT_EQ(fromParts.values, (std::array<double, 5>{}));
+    EXPECT_EQ(fromParts.code, 0);
+    const COverlayPositionFix fromPosition(CPosition(1.0, 2.0), when, nullptr);
+    EXPECT_DOUBLE_EQ(fromPosition.GetPosition().GetLongitude(), 2.0);
+    EXPECT_EQ(fromPosition.GetFixTime(), when);
+    const COverlayPositionFix none;
+    EXPECT_EQ(none.GetFixTime(), app::CDateTimeEx(101, 1, 1, 0, 0, 0));
+    EXPECT_EQ(none.GetPosition().GetLatitude(), 0.0);
+    EXPECT_EQ(none.GetPosition().GetAltitude(), 0.0);
+}
+
+// A range circle is drawn round the position shifted to the chart's datum,
+// through the points at the range due north and due south of it.
+TEST(OverlayPoint, RangeCircleRoundTheShiftedPosition)
+{
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, 720, 360});
+    ShiftedDatumChart shifted;
+    window.doc = &shifted;
+    shifted.AttachWindow(&window);
+    ASSERT_TRUE(shifted.OnOpenDocument(""));
+    Chart plain;
+    Recorder a, b;
+    COverlayPoint p;
+    p.SetOwner(&shifted);
+    p.SetPosition(CPosition(10.0, 20.0));
+    p.DrawRangeCircle(a.dc, 120.0);
+    COverlayPoint q;
+    q.SetOwner(plain.doc.get());
+    q.SetPosition(CPosition(11.0, 20.0));
+    q.DrawRangeCircle(b.dc, 120.0);
+    const auto arcs = a.Of(DrawOp::Arc);
+    ASSERT_FALSE(arcs.empty());
+    ASSERT_EQ(arcs.size(), b.Of(DrawOp::Arc).size());
+    for (std::size_t i = 0; i < arcs.size(); ++i)
+        EXPECT_EQ(arcs[i].points, b.Of(DrawOp::Arc)[i].points);
+    // 120 nm is two degrees of latitude: the circle spans 9 to 13 N.
+    const IntPoint north = plain.ClientPoint(CPosition(13.0, 20.0));
+    const IntPoint south = plain.ClientPoint(CPosition(9.0, 20.0));
+    EXPECT_NEAR(arcs[0].points[0].y, north.y, 1);
+    EXPECT_NEAR(arcs[0].points[1].y, south.y, 1);
+    shifted.OnCloseDocument();
 }

@@ -239,3 +239,151 @@ TEST(OverlayProperties, SetDefaultsPutsBackTheSwitchesAndWhatTheKindOwns)
     EXPECT_FALSE(target != CTargetProperties());
     EXPECT_TRUE(target.drawTrack);
 }
+
+// Each class writes its values in one order under its key, its own first and
+// then those of what it owns (line, text, target fix marker): flags as
+// "True"/"False", widths and sizes as numbers, colours, distance and spans
+// as text.
+TEST(OverlayProperties, EachClassStoresItsValuesInOrderAndByType)
+{
+    TestSettings home;
+    const auto names = [&](CPointProperties& p, const std::string& base) {
+        p.SetBaseKey(base);
+        p.Save(home);
+        return home.GetStore().ValueNames(KeyOf(base));
+    };
+    using Names = std::vector<std::string>;
+    CChartpointProperties chartpoint;
+    EXPECT_EQ(names(chartpoint, "C"), (Names{"DrawChartpoints", "DrawID", "DrawName", "Chartpoint",
+                                             "OverlaySize", "TextLabel"}));
+    CWaypointProperties waypoint;
+    EXPECT_EQ(names(waypoint, "W"),
+              (Names{"DrawNumber", "DrawName", "DrawETA", "RouteWaypoint", "OverlaySize",
+                     "DrawSelectedRoute", "LineWidth", "SelectedRoute", "TextLabel"}));
+    CPositionFixProperties fix;
+    EXPECT_EQ(names(fix, "F"),
+              (Names{"DrawPositionMarker", "DrawFixTimeAndSource", "PositionMarker", "OverlaySize",
+                     "DrawVesselTrack", "LineWidth", "VesselTrack", "TextLabel"}));
+    CARPAPositionFixProperties marker;
+    EXPECT_EQ(names(marker, "M"), (Names{"DrawPositionMarker", "PositionMarker", "OverlaySize"}));
+    CTargetProperties target;
+    EXPECT_EQ(names(target, "T"), (Names{"DrawOverlays",
+                                         "DrawNumber",
+                                         "DrawName",
+                                         "DrawLabel",
+                                         "DrawDepth",
+                                         "DrawTrack",
+                                         "DrawProjectPath",
+                                         "LimitTrackDisplay",
+                                         "ProjectedPathColour",
+                                         "ProjectedPathDistance",
+                                         "LoggingPeriod",
+                                         "TrackTimeLimit",
+                                         "Target",
+                                         "DrawVesselTrack",
+                                         "LineWidth",
+                                         "TargetLine",
+                                         "TextLabel",
+                                         "DrawPositionMarker",
+                                         "PositionMarker",
+                                         "OverlaySize"}));
+    CVesselProperties vessel;
+    EXPECT_EQ(names(vessel, "V"), (Names{"OwnVessel", "OverlaySize"}));
+    COvrlyTextProperties text;
+    EXPECT_EQ(names(text, "X"), (Names{"TextLabel"}));
+    CLineProperties circle(kLineArrivalCircle);
+    EXPECT_EQ(names(circle, "L"), (Names{"", "LineWidth", "ArrivalCircle"}));
+
+    const platform::CSettingsStore& store = home.GetStore();
+    const std::string t = KeyOf("T");
+    EXPECT_EQ(store.GetString(t, "DrawOverlays"), "True");
+    EXPECT_EQ(store.GetString(t, "DrawNumber"), "False");
+    EXPECT_EQ(store.GetDword(t, "LineWidth"), 3u);
+    EXPECT_EQ(store.GetDword(t, "OverlaySize"), 0u);
+    EXPECT_TRUE(store.GetString(t, "Target").has_value());
+    EXPECT_TRUE(store.GetString(t, "ProjectedPathColour").has_value());
+    EXPECT_TRUE(store.GetString(t, "ProjectedPathDistance").has_value());
+    EXPECT_TRUE(store.GetString(t, "LoggingPeriod").has_value());
+    EXPECT_TRUE(store.GetString(t, "TrackTimeLimit").has_value());
+    EXPECT_EQ(store.GetString(KeyOf("L"), ""), "True");
+    EXPECT_EQ(store.GetDword(KeyOf("V"), "OverlaySize"), 2u);
+}
+
+// The defaults of every class, colour by colour, and the labels' font.
+TEST(OverlayProperties, DefaultsOfEveryClass)
+{
+    const COLORREF orange = 0x7FFF;
+    const PaletteColours orangeAll{orange, orange, orange};
+    const PaletteColours green{app::RGB(0, 255, 0), app::RGB(0, 255, 0), app::RGB(0, 127, 0)};
+    const PaletteColours red{app::RGB(255, 0, 0), app::RGB(255, 0, 0), app::RGB(127, 0, 0)};
+    const PaletteColours black{app::RGB(0, 0, 0), app::RGB(255, 255, 255), app::RGB(175, 175, 175)};
+    const PaletteColours lines[] = {
+        red,   orangeAll,
+        black, {app::RGB(0, 127, 255), app::RGB(0, 127, 255), app::RGB(0, 0, 127)},
+        black, black,
+        red,   red,
+        red,   green};
+    for (int kind = 0; kind < kLineKindCount; ++kind) {
+        CLineProperties line(kind);
+        EXPECT_EQ(line.GetColours(), lines[kind]) << kind;
+        EXPECT_EQ(line.GetDefaultColours(), lines[kind]) << kind;
+        EXPECT_TRUE(line.GetDraw()) << kind;
+        EXPECT_EQ(line.GetSizeMode(), kSizeSmall) << kind;
+        EXPECT_EQ(line.GetMinimumWidth(), 1) << kind;
+        EXPECT_EQ(line.GetMaximumWidth(), 4) << kind;
+    }
+    EXPECT_EQ(CLineProperties(9).GetDrawValueName(), "DrawVesselTrack");
+    EXPECT_EQ(CLineProperties(4).GetDrawValueName(), "DrawHeadingMark");
+    EXPECT_EQ(CLineProperties(5).GetDrawValueName(), "DrawSpeedVect");
+
+    const COvrlyTextProperties text;
+    EXPECT_EQ(text.GetColours(), orangeAll);
+    EXPECT_TRUE(text.GetDraw());
+    EXPECT_EQ(text.GetFont().height, 12);
+    EXPECT_EQ(text.GetFont().weight, 400);
+    EXPECT_EQ(text.GetKeyName(), "TextLabel");
+
+    const CWaypointProperties waypoint;
+    EXPECT_EQ(waypoint.GetColours(), orangeAll);
+    EXPECT_EQ(waypoint.Line().GetKind(), kLineSelectedRoute);
+    const CPositionFixProperties fix;
+    EXPECT_EQ(fix.GetColours(), orangeAll);
+    EXPECT_FALSE(fix.drawFixTimeAndSource);
+    EXPECT_EQ(fix.Line().GetKind(), kLineVesselTrack);
+    EXPECT_EQ(CARPAPositionFixProperties().GetColours(), green);
+
+    const CTargetProperties target;
+    EXPECT_EQ(target.GetColours(), green);
+    EXPECT_TRUE(target.GetDraw());
+    EXPECT_FALSE(target.drawName || target.drawNumber || target.drawLabel || target.drawDepth ||
+                 target.drawProjectedPath || target.limitTrackDisplay);
+    EXPECT_TRUE(target.drawTrack);
+    EXPECT_EQ(target.projectedPathDistance, 10.0);
+    EXPECT_EQ(target.projectedPathColours, green);
+    EXPECT_EQ(target.trackTimeLimit.GetTotalSeconds(), 600);
+    EXPECT_EQ(target.Line().GetKind(), kLineTargetLine);
+    EXPECT_FALSE(target.FixMarker().GetDraw());
+    EXPECT_EQ(target.Text().GetColours(), orangeAll);
+
+    const CVesselProperties vessel;
+    EXPECT_EQ(vessel.GetColours(), (PaletteColours{app::RGB(0, 0, 0), app::RGB(255, 255, 255),
+                                                   app::RGB(255, 255, 255)}));
+    EXPECT_EQ(vessel.GetSizeMode(), kSizeLarge);
+}
+
+// The key is the workspace key, the base key and "OverlayProperties", each
+// joined by one backslash whether or not the base key ends in one.
+TEST(OverlayProperties, RegistryPathJoinsWithOneBackslash)
+{
+    TestSettings home;
+    CVesselProperties vessel;
+    vessel.SetBaseKey("Vessel");
+    EXPECT_EQ(vessel.GetRegistryPath(home), KeyOf("Vessel"));
+    vessel.SetBaseKey("Vessel\\");
+    EXPECT_EQ(vessel.GetRegistryPath(home), KeyOf("Vessel"));
+    CTargetProperties target;
+    target.SetBaseKey("Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.Line().GetBaseKey(), "Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.FixMarker().GetBaseKey(), "Navigator\\Radar\\ARPA");
+    EXPECT_EQ(target.Text().GetRegistryPath(home), KeyOf("Navigator\\Radar\\ARPA"));
+}

@@ -54,6 +54,20 @@ struct Chart {
     std::unique_ptr<charts::CBlankChartDoc> doc = std::make_unique<charts::CBlankChartDoc>();
 };
 
+// The world shown twice side by side: every position has a second client
+// point one world width (720 pixels at the whole world's scale) to the east,
+// as a chart with an inset shows a position in both panels.
+class TwiceShownChart : public charts::CBlankChartDoc {
+public:
+    bool PositionToPoints(const CPosition& position, chart::PointList& points) override
+    {
+        if (!CBlankChartDoc::PositionToPoints(position, points))
+            return false;
+        points.push_back({points.back().x + 720, points.back().y});
+        return true;
+    }
+};
+
 // A drawing context over the recording backend.
 struct Recorder {
     Recorder() : dc(std::make_unique<chart::CRecordingBackend>()) { }

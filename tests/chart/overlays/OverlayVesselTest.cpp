@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "OverlayTestSupport.h"
+#include "chart/ChartingModule.h"
 #include "chart/overlays/OverlayLine.h"
 #include "chart/overlays/OwnVesselLayer.h"
 
@@ -139,6 +140,22 @@ TEST(OwnVessel, VectorOfTenAndAHalfMinutesGetsTenMarks)
     own.Draw(rec);
     EXPECT_FALSE(own.overlay.DrawsVector());
     EXPECT_TRUE(WidthsIn(rec, kVectorColour).empty());
+    // A course over ground of exactly 360 is no direction for the symbol's
+    // cross line, but the vector is drawn on it: north, with six marks.
+    rec.Clear();
+    own.values.courseOverGround = 360.0;
+    own.values.speedOverGround = 10.0;
+    own.values.vectorTimeDays = 6.0 / 1440.0;
+    own.Draw(rec);
+    EXPECT_FALSE(own.overlay.HasDirection());
+    ASSERT_TRUE(own.overlay.DrawsVector());
+    const IntPoint at = chart.ClientPoint(kOwn);
+    bool north = false;
+    for (const DrawRecord& r : rec.Of(DrawOp::Line))
+        if (r.pen.colour == kVectorColour && r.pen.width == 3 && r.points[0] == at)
+            north = r.points[1].x == at.x && r.points[1].y < at.y;
+    EXPECT_TRUE(north);
+    EXPECT_EQ(WidthsIn(rec, kVectorColour).size(), 1u + 6u + 2u);   // line, six ticks, head
 }
 
 TEST(OwnVessel, DirectionFromHeadingElseCourse)
@@ -273,13 +290,13 @@ TEST(Target, PositionFromRangeAndBearingIsTheRhumbDirectSolution)
     struct Row {
         double range, bearing;
         const char* ref;
-        double heading, trueBearing;
+        double ownCourse, trueBearing;
     };
     for (const Row& r : {Row{2.5, 45.0, "T", kUnset, 45.0}, Row{11.0, 300.0, "T", 10.0, 300.0},
                          Row{6.0, 60.0, "R", 30.0, 90.0}, Row{6.0, 350.0, "r", 20.0, 10.0},
                          Row{0.4, 180.0, "R", 360.0, 180.0}}) {
         record.Report(r.range, r.bearing, r.ref, 123.0, "T", 7.5);
-        ASSERT_TRUE(target.UpdateFromNMEA(kOwn, r.heading)) << r.bearing;
+        ASSERT_TRUE(target.UpdateFromNMEA(kOwn, r.ownCourse)) << r.bearing;
         const chart::CTargetMotion m = target.GetMotion();
         double lat = 0, lon = 0;
         GeographicLib::Rhumb::WGS84().Direct(kOwn.GetLatitude(), kOwn.GetLongitude(), r.trueBearing,
@@ -313,9 +330,9 @@ TEST(Target, UnusableReportsAreSkippedAndKeepTheLastPosition)
             record.Report(3.0, v, "T", 10.0, "T", 5.0);
             EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0)) << "bearing " << v;
         }
-        // A relative bearing needs the own heading.
+        // A relative bearing needs the own course over ground.
         record.Report(3.0, 90.0, "R", 10.0, "T", 5.0);
-        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, v)) << "heading " << v;
+        EXPECT_FALSE(target.UpdateFromNMEA(kOwn, v)) << "course over ground " << v;
     }
     record.Report(3.0, 90.0, "T", 10.0, "T", 5.0, "?");   // a key the radar module does not know
     EXPECT_FALSE(target.UpdateFromNMEA(kOwn, 0.0));
@@ -574,4 +591,67 @@ TEST(OwnVesselLayer, DrawsWhatTheNavigatorGivesAtEachPaint)
     EXPECT_EQ(rec.Of(DrawOp::Ellipse)[0].points[0].x, chart.ClientPoint(where).x - 12);
     layer.Style().vessel.SetDraw(false);
     EXPECT_FALSE(layer.IsOn());
+}
+
+// The target symbol in its colour while up to date and in dimmed red once
+// not; the course line three symbol-lengths long on the course; the warning
+// circle in dimmed red; the focus box round the symbol when selected.
+TEST(Target, SymbolColourCourseLineCircleAndFocusBox)
+{
+    // The radar target under test, its record and tracking module, on a chart.
+    struct Setup {
+        Setup() : target(std::unique_ptr<FakeTarget>(record), &tracking)
+        {
+            target.SetOwner(chart.doc.get());
+        }
+        Chart chart = CloseChart();
+        FakeTracking tracking;
+        FakeTarget* record = new FakeTarget;   // owned by the target
+        COverlayTarget target;
+    } setup;
+    Chart& chart = setup.chart;
+    FakeTracking& tracking = setup.tracking;
+    FakeTarget& record = *setup.record;
+    COverlayTarget& target = setup.target;
+    Recorder rec;
+    const COLORREF symbolColour = app::RGB(1, 2, 3);
+    target.Properties().SetColours({symbolColour, symbolColour, symbolColour});
+    record.Report(1.0, 0.0, "T", 90.0, "T", 0.0);
+    ASSERT_TRUE(target.UpdateFromNMEA(kOwn, 0.0));
+    record.courseLine = true;
+    const COLORREF red = chart::DimForActivePalette(app::RGB(255, 0, 0));
+    for (const std::int32_t size : {0, 2}) {
+        target.SetSizeMode(size);
+        rec.Clear();
+        target.Draw(rec.dc);
+        const auto polygons = rec.Of(DrawOp::Polygon);
+        ASSERT_EQ(polygons.size(), 1u);
+        EXPECT_EQ(polygons[0].pen.colour, symbolColour);
+        EXPECT_EQ(polygons[0].pen.width, 1);
+        EXPECT_EQ(polygons[0].brush.colour, app::RGB(255, 255, 255));
+        const IntPoint at = chart.ClientPoint(target.GetPosition());
+        const auto lines = rec.Of(DrawOp::Line);
+        ASSERT_EQ(lines.size(), 1u);
+        const int length = 3 * target.ScaleSize(12);   // 36 small, 72 large
+        EXPECT_EQ(lines[0].points, (std::vector<IntPoint>{at, {at.x + length, at.y}})) << size;
+    }
+    // Out of date, selected and with warning circles.
+    record.state = false;
+    target.SetSelected(true);
+    tracking.warningCircles = true;
+    target.SetSizeMode(0);
+    rec.Clear();
+    target.Draw(rec.dc);
+    EXPECT_EQ(rec.Of(DrawOp::Polygon).at(0).pen.colour, red);
+    const auto arcs = rec.Of(DrawOp::Arc);
+    ASSERT_FALSE(arcs.empty());
+    for (const DrawRecord& r : arcs)
+        EXPECT_EQ(r.pen.colour, red);
+    const auto frames = rec.Of(DrawOp::Rectangle);
+    ASSERT_FALSE(frames.empty());
+    const IntPoint at = chart.ClientPoint(target.GetPosition());
+    const chart::CChartSettings defaults;
+    const int w = defaults.FocusBoxWidth();
+    EXPECT_EQ(frames.back().points[0], (IntPoint{at.x - 6 - w, at.y - 6 - w}));
+    EXPECT_EQ(target.GetDisplayName(), "ARPA Target");
 }

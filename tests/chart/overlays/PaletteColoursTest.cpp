@@ -13,6 +13,7 @@
 #include "chart/draw/BufferDC.h"
 #include "chart/overlays/ChartpointLayer.h"
 #include "chart/overlays/OverlayLine.h"
+#include "chart/overlays/OverlayVessel.h"
 #include "chart/overlays/SelectedRoute.h"
 #include "chart/overlays/TidalVector.h"
 #include "platform/SettingsStore.h"
@@ -233,5 +234,43 @@ TEST(PaletteColours, EachOverlayFamilysLabelTakesItsPalettesColour)
             EXPECT_EQ(TextColours(records), std::vector<COLORREF>{tidal[palette]})
                 << name << " tidal";
         }
+    }
+}
+
+// A selected marker's focus box and the own vessel's symbol take the colour
+// of the palette in use.
+TEST(PaletteColours, FocusBoxAndOwnVesselSymbol)
+{
+    const chart::CChartSettings defaults;
+    const COLORREF vessel[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255)};
+    for (int palette : kPalettes) {
+        ActivePalette active(palette);
+        Chart chart;
+        Recorder rec;
+        chart::COverlayWaypoint wp;
+        wp.SetOwner(chart.doc.get());
+        wp.SetScreenPoint({100, 100});
+        wp.SetSelected(true);
+        wp.Draw(rec.dc);
+        const auto frames = rec.Of(DrawOp::Rectangle);
+        ASSERT_EQ(frames.size(), 1u) << kNames[palette];
+        EXPECT_EQ(frames[0].pen.colour, defaults.focusBoxColour[palette]) << kNames[palette];
+        EXPECT_EQ(frames[0].pen.style, chart::PenStyle::Solid);
+
+        rec.Clear();
+        chart::COverlayOwnVessel own;
+        own.SetOwner(chart.doc.get());
+        chart::COwnVesselValues values;
+        values.position = CPosition(10.0, 10.0);
+        own.SetValues(values);
+        own.Draw(rec.dc);
+        const auto circles = rec.Of(DrawOp::Ellipse);
+        ASSERT_EQ(circles.size(), 2u) << kNames[palette];
+        for (const DrawRecord& r : circles)
+            EXPECT_EQ(r.pen.colour, vessel[palette]) << kNames[palette];
+        // Large by default: circles of 12 and 6 pixels round the point.
+        const IntPoint at = chart.ClientPoint(values.position);
+        EXPECT_EQ(circles[0].points[0], (IntPoint{at.x - 12, at.y - 12}));
+        EXPECT_EQ(circles[1].points[0], (IntPoint{at.x - 6, at.y - 6}));
     }
 }
