@@ -196,10 +196,10 @@ void CRouteViewLayer::DrawActivePart(chart::CChartDoc& doc, chart::CXDC& dc,
     if (previous) {
         const std::string speed = SpeedMadeGood(doc, wp);
         line.SetLegType(previous->legType);
-        line.SetLabel(!speed.empty(), speed);
+        line.SetSpeedMadeGood(speed);
         chart::CSelectedRoute::DrawLegWithMarks(doc, dc, line, legPen, previous->GetPosition(),
                                                 wp.GetPosition(), distanceToRun, toRun, carried);
-        line.SetLabel(false, {});
+        line.SetSpeedMadeGood({});
     }
     if (const chart::COverlayWaypoint* next = Numbered(wp.number + 1)) {
         // Past the leg that ends here the count runs on only over the whole route.
@@ -240,7 +240,7 @@ std::string CRouteViewLayer::SpeedMadeGood(chart::CChartDoc& doc, const chart::C
     const double knots = (before - left) / (static_cast<double>(seconds) / 3600.0);
     if (!ok || !std::isfinite(knots) || knots < 0)
         return {};
-    return app::FormatDouble(knots, 1, 1);
+    return app::FormatDouble(knots, 1, 1) + "kn";
 }
 
 }   // namespace routes

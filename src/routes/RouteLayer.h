@@ -86,8 +86,9 @@ private:
     // The current waypoint where it is, its labels and its two legs.
     void DrawActivePart(chart::CChartDoc& doc, chart::CXDC& dc, chart::COverlayWaypoint& wp);
     // The speed made good towards the current waypoint since the vessel was
-    // first seen with it current, in knots with one decimal; empty while it
-    // is not known, within the first 5 s or when the vessel drew away.
+    // first seen with it current, in knots with one decimal ("12.0kn"), which
+    // joins the course of the leg into the waypoint; empty while it is not
+    // known, within the first 5 s or when the vessel drew away.
     std::string SpeedMadeGood(chart::CChartDoc& doc, const chart::COverlayWaypoint& wp);
 
     chart::CChartDoc& m_doc;

@@ -168,7 +168,8 @@ TEST(RouteLayerTest, SpeedMadeGoodTowardsTheCurrentWaypointAfterFiveSeconds)
     now += std::chrono::milliseconds(999);
     EXPECT_TRUE(speeds().empty());   // whole seconds
     now += std::chrono::milliseconds(1);
-    EXPECT_EQ(speeds(), std::vector<std::string>{"12.0"});
+    // It joins the course of the leg into the waypoint, not the one out of it.
+    EXPECT_EQ(speeds(), std::vector<std::string>{"090 12.0kn"});
     // Drawing away from the waypoint: left out.
     own = East(l.state.waypoints[0].m_position, 0.48);
     EXPECT_TRUE(speeds().empty());
