@@ -217,15 +217,19 @@ std::string CRouteViewLayer::SpeedMadeGood(chart::CChartDoc& doc, const chart::C
     const std::optional<geo::CPosition> own = m_ownVessel();
     if (!own || !own->IsValid())
         return {};
-    const Clock::time_point now = m_now();
-    if (!m_speedFrom || m_speedFrom->number != wp.number) {
-        m_speedFrom = SpeedReference{wp.number, *own, now};
+    if (!m_lastFix || chart::PositionsDiffer(m_lastFix->position, *own))
+        m_lastFix = SeenFix{*own, m_now()};
+    if (!m_speedFrom || m_speedWaypoint != wp.number) {
+        m_speedWaypoint = wp.number;
+        m_speedFrom = m_lastFix;
         return {};
     }
-    const long long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now - m_speedFrom->time).count();
-    if (seconds <= 5)
+    // More than 5 whole seconds between the two fixes; the speed over the
+    // time as it was.
+    const Clock::duration elapsed = m_lastFix->time - m_speedFrom->time;
+    if (std::chrono::duration_cast<std::chrono::seconds>(elapsed).count() <= 5)
         return {};
+    const double hours = std::chrono::duration<double>(elapsed).count() / 3600.0;
     // Both ranges in the chart's datum, along the waypoint's kind of leg.
     geo::CPosition from, here, to;
     doc.ShiftToChartDatum(m_speedFrom->position, from);
@@ -237,7 +241,7 @@ std::string CRouteViewLayer::SpeedMadeGood(chart::CChartDoc& doc, const chart::C
                                       geo::GreatCircleRangeBearing(here, to, &left, &bearing)
                                 : geo::RhumbRangeBearing(from, to, &before, &bearing, true) &&
                                       geo::RhumbRangeBearing(here, to, &left, &bearing, true);
-    const double knots = (before - left) / (static_cast<double>(seconds) / 3600.0);
+    const double knots = (before - left) / hours;
     if (!ok || !std::isfinite(knots) || knots < 0)
         return {};
     return app::FormatDouble(knots, 1, 1) + "kn";

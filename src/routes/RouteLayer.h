@@ -99,13 +99,17 @@ private:
     std::optional<geo::IntPoint> m_dragPoint;
     std::function<std::optional<geo::CPosition>()> m_ownVessel;
     std::function<Clock::time_point()> m_now = Clock::now;
-    // Where and when the vessel was first seen with this waypoint current.
-    struct SpeedReference {
-        int number = 0;
+    // A position of the vessel and when it was first seen there: a fix is
+    // timed by its arrival, not by the paints that show it again.
+    struct SeenFix {
         geo::CPosition position;
         Clock::time_point time;
     };
-    std::optional<SpeedReference> m_speedFrom;
+    // The fix the vessel was at when this waypoint was first seen current,
+    // and the vessel's latest fix.
+    int m_speedWaypoint = 0;
+    std::optional<SeenFix> m_speedFrom;
+    std::optional<SeenFix> m_lastFix;
     StaticLayer m_static{*this};
     CurrentLayer m_current{*this};
     CRouteMonitoringLayers m_monitoring{m_state};

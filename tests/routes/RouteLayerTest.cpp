@@ -157,18 +157,24 @@ TEST(RouteLayerTest, SpeedMadeGoodTowardsTheCurrentWaypointAfterFiveSeconds)
         for (const std::string& t : l.Dynamic())
             if (t.find('.') != std::string::npos)
                 out.push_back(t);
-
         return out;
     };
     EXPECT_TRUE(speeds().empty());   // the reference is taken
-    // 0.02 nm closer in 5 s: not yet; in 6 s, 12 knots.
-    own = East(start, 0.02);
-    now += std::chrono::seconds(5);
-    EXPECT_TRUE(speeds().empty());
+    // A fix each second, 0.02 nm closer in 6 s: nothing until more than 5
+    // whole seconds lie between the fixes, then 12 knots.
+    for (int second = 1; second <= 5; ++second) {
+        now += std::chrono::seconds(1);
+        own = East(start, 0.02 * second / 6);
+        EXPECT_TRUE(speeds().empty()) << second;
+    }
     now += std::chrono::milliseconds(999);
-    EXPECT_TRUE(speeds().empty());   // whole seconds
+    EXPECT_TRUE(speeds().empty());   // a repaint with the same fix
     now += std::chrono::milliseconds(1);
+    own = East(start, 0.02);
     // It joins the course of the leg into the waypoint, not the one out of it.
+    EXPECT_EQ(speeds(), std::vector<std::string>{"090 12.0kn"});
+    // Repaints between fixes keep the figure: the fix's time counts.
+    now += std::chrono::milliseconds(700);
     EXPECT_EQ(speeds(), std::vector<std::string>{"090 12.0kn"});
     // Drawing away from the waypoint: left out.
     own = East(l.state.waypoints[0].m_position, 0.48);
