@@ -24,10 +24,10 @@ CRouteViewLayer::CRouteViewLayer(chart::CChartDoc& doc, CRouteViews& views,
 void CRouteViewLayer::Rebuild()
 {
     m_route.Waypoints().RemoveAll();
-    if (!m_state.hasRoute)
-        return;
+    std::array<std::uint16_t, 3> counters{};
+    static const std::vector<CWaypoint> none;
     int number = 1;
-    for (const CWaypoint& wp : m_state.waypoints) {
+    for (const CWaypoint& wp : m_state.hasRoute ? m_state.waypoints : none) {
         auto overlay = std::make_unique<chart::COverlayWaypoint>();
         overlay->SetPositionAndId(wp.m_position, number);
         overlay->SetOwner(&m_doc);
@@ -37,8 +37,14 @@ void CRouteViewLayer::Rebuild()
         // The current waypoint, its symbol and its two legs are the dynamic
         // layer's; the static layer passes them by.
         overlay->SetSelected(number == m_state.activeIndex);
+        chart::CReferenceCounters::CountAt(counters, m_doc, wp.m_position);
         m_route.Waypoints().Add(std::move(overlay));
         ++number;
+    }
+    // The view's waypoint counters and the message follow the route.
+    if (m_pipeline) {
+        m_pipeline->Counters().waypoints = counters;
+        m_pipeline->UpdateReferenceMessages();
     }
 }
 

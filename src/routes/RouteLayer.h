@@ -46,6 +46,15 @@ public:
     void SetDragPoint(std::optional<geo::IntPoint> point);
     bool IsShown() const;
 
+    // The view whose waypoint counters the route keeps: every rebuild counts
+    // the waypoints on the chart, and the chart's "cannot be referenced"
+    // message follows them.
+    void SetReferenceCounting(chart::CChartViewPipeline* pipeline)
+    {
+        m_pipeline = pipeline;
+        Rebuild();
+    }
+
     // The own vessel while it is displayed (none otherwise) and the clock the
     // speed made good is timed by.
     using Clock = std::chrono::steady_clock;
@@ -97,6 +106,7 @@ private:
     std::function<void()> m_invalidate;
     mutable chart::CSelectedRoute m_route;   // read by the const tests of the layer switches
     std::optional<geo::IntPoint> m_dragPoint;
+    chart::CChartViewPipeline* m_pipeline = nullptr;
     std::function<std::optional<geo::CPosition>()> m_ownVessel;
     std::function<Clock::time_point()> m_now = Clock::now;
     // A position of the vessel and when it was first seen there: a fix is

@@ -5,6 +5,10 @@
 
 #include "routes/RouteLayer.h"
 #include "../chart/overlays/OverlayTestSupport.h"
+#include "FakeClock.h"
+#include "TempFolder.h"
+#include "app/MsgBar.h"
+#include "geo/DatumInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +84,24 @@ bool Has(const std::vector<std::string>& texts, const std::string& text)
 {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
+
+class Silent : public app::CAlertSound {
+public:
+    bool Play(const std::filesystem::path&) override { return true; }
+    void Beep() override { }
+};
+
+// A blank chart that ends at 51 N and whose positions cannot be shifted to
+// its datum unless told.
+class UnshiftedChart : public charts::CBlankChartDoc {
+public:
+    bool HasDatumShift() const override { return shift; }
+    bool IsPositionOnChart(const geo::CPosition& p) const override
+    {
+        return p.GetLatitude() < 51.0;
+    }
+    bool shift = false;
+};
 
 }   // namespace
 
@@ -191,4 +213,59 @@ TEST(RouteLayerTest, SpeedMadeGoodTowardsTheCurrentWaypointAfterFiveSeconds)
     l.state.activeIndex = 3;
     l.layer->Rebuild();
     EXPECT_TRUE(speeds().empty());
+}
+
+TEST(RouteLayerTest, WaypointsOnTheChartAreCountedAndSwitchTheMessage)
+{
+    ASSERT_TRUE(geo::CDatumInfo::LoadTable(std::filesystem::path(BRINE_DATUMS_FILE).parent_path()));
+    brine_test::FakeClock clock;
+    Silent sound;
+    brine_test::TempFolder audio;
+    app::CMsgBar bar(clock, sound, audio.Path());
+    brine_test::FakeChartWindow window;
+    UnshiftedChart doc;
+    window.doc = &doc;
+    window.msgBar = &bar;
+    doc.AttachWindow(&window);
+    ASSERT_TRUE(doc.OnOpenDocument(""));
+    ASSERT_TRUE(doc.SetViewExtent(geo::CPosition(50.5, -1.0), geo::CPosition(50.0, 0.0)));
+    chart::CChartViewPipeline pipeline(doc, nullptr);
+
+    // Four waypoints in WGS 84: one past the chart's edge, one in the
+    // fallback datum.
+    CRouteState state = EastRoute(2);
+    for (CWaypoint& wp : state.waypoints)
+        wp.m_position = geo::CPosition(wp.m_position.GetLatitude(), wp.m_position.GetLongitude(),
+                                       0.0, geo::DatumIndexWGS84());
+    state.waypoints[3].m_position = geo::CPosition(52.0, -0.5, 0.0, geo::DatumIndexWGS84());
+    const geo::CPosition p = state.waypoints[1].m_position;
+    state.waypoints[1].m_position =
+        geo::CPosition(p.GetLatitude(), p.GetLongitude(), 0.0, geo::DatumIndexFallback());
+    CRouteViews views(state);
+    CRouteViewLayer layer(doc, views, state);
+    layer.SetReferenceCounting(&pipeline);
+    const auto& counted = pipeline.Counters().waypoints;
+    // On a chart without datum shift every waypoint on it is drawn unshifted.
+    EXPECT_EQ(counted, (std::array<std::uint16_t, 3>{3, 1, 3}));
+    EXPECT_TRUE(bar.IsMessageActive(doc.NoReferenceMessage(1)));
+    EXPECT_FALSE(bar.IsMessageActive(doc.NoReferenceMessage(0)));
+    // With datum shift only the one in the fallback datum.
+    doc.shift = true;
+    layer.Rebuild();
+    EXPECT_EQ(counted, (std::array<std::uint16_t, 3>{3, 1, 1}));
+    EXPECT_TRUE(bar.IsMessageActive(doc.NoReferenceMessage(1)));
+    state.waypoints[1].m_position = p;
+    layer.Rebuild();
+    EXPECT_EQ(counted, (std::array<std::uint16_t, 3>{3, 0, 0}));
+    EXPECT_FALSE(bar.IsMessageActive(doc.NoReferenceMessage(1)));
+    // No route: nothing counted, the message off.
+    doc.shift = false;
+    layer.Rebuild();
+    EXPECT_TRUE(bar.IsMessageActive(doc.NoReferenceMessage(1)));
+    state.hasRoute = false;
+    layer.Rebuild();
+    EXPECT_EQ(counted, (std::array<std::uint16_t, 3>{0, 0, 0}));
+    EXPECT_FALSE(bar.IsMessageActive(doc.NoReferenceMessage(1)));
+    doc.OnCloseDocument();
+    geo::CDatumInfo::FreeTable();
 }

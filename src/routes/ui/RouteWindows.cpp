@@ -374,6 +374,7 @@ void CRouteWindows::ViewCreated(chart::CChartView& view)
     layer->SetOwnVessel([this] { return OwnPosition(); });
     view.Pipeline().SetSource(chart::StaticLayer::Route, &layer->StaticSource());
     view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, &layer->CurrentSource());
+    layer->SetReferenceCounting(&view.Pipeline());
     layer->Monitoring().Attach(view.Pipeline());
     AddListener(layer.get());
     m_layers[&view] = std::move(layer);
