@@ -44,7 +44,8 @@ bool CReferenceCounters::CountAt(std::array<std::uint16_t, 3>& c, CChartDoc& doc
     if (!doc.IsPositionOnChart(position))
         return false;
     const std::uint16_t fallbackDatum = geo::DatumIndexFallback();
-    const bool fallback = fallbackDatum != geo::kNoDatumIndex && position.GetDatum() == fallbackDatum;
+    const bool fallback =
+        fallbackDatum != geo::kNoDatumIndex && position.GetDatum() == fallbackDatum;
     Count(c, true, fallback, fallback || !doc.HasDatumShift(), true);
     return true;
 }

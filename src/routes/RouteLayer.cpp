@@ -193,8 +193,8 @@ void CRouteViewLayer::DrawActivePart(chart::CChartDoc& doc, chart::CXDC& dc,
     const chart::Pen legPen{chart::PenStyle::Solid, props.Line().GetWidth(),
                             props.Line().GetColour()};
     double toRun = 0, carried = 0;
-    const bool distanceToRun = settings.drawDistanceToRun &&
-                               m_route.GetRouteDistance(settings.applyToEntireRoute, toRun);
+    const bool distanceToRun =
+        settings.drawDistanceToRun && m_route.GetRouteDistance(settings.applyToEntireRoute, toRun);
     if (distanceToRun)
         carried = chart::CSelectedRoute::InitialCarriedDistance(
             toRun, geo::ClampDistanceToRunInterval(settings.distanceToRunInterval));
