@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 
 using namespace routes;
 using overlay_test::Chart;
@@ -123,6 +125,19 @@ TEST(RouteLayerTest, TheCurrentWaypointAndItsLegsAreDrawnOnlyInTheDynamicLayer)
     EXPECT_FALSE(Has(moving, "W2 Point Wilson"));
     EXPECT_EQ(std::count(moving.begin(), moving.end(), "090"), 2);
     EXPECT_GT(l.lines, 2u);
+    // With arrival times on, the plan's time at the current waypoint beside it.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    l.views.Properties().drawEta = true;
+    l.views.SetWaypointTimes([](std::size_t index) -> std::optional<std::int64_t> {
+        if (index != 1)
+            return std::nullopt;
+        return 1778337300;   // 2026-05-09 14:35 UTC
+    });
+    EXPECT_TRUE(Has(l.Dynamic(), "09/1435 "));
+    EXPECT_FALSE(Has(l.Static(), "09/1435 "));
+    l.views.Properties().drawEta = false;
+    EXPECT_FALSE(Has(l.Dynamic(), "09/1435 "));
     // Only the number, or only the name.
     chart::CWaypointProperties props;
     props.drawNumber = true;
