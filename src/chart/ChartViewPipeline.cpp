@@ -5,6 +5,7 @@
 #include "chart/ChartWindow.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/BufferDC.h"
+#include "geo/DatumInfo.h"
 
 namespace chart {
 
@@ -35,6 +36,18 @@ void CReferenceCounters::Count(std::array<std::uint16_t, 3>& c, bool onChart, bo
         step(c[kFallbackDatum]);
     if (noShift)
         step(c[kNoShift]);
+}
+
+bool CReferenceCounters::CountAt(std::array<std::uint16_t, 3>& c, CChartDoc& doc,
+                                 const geo::CPosition& position)
+{
+    if (!doc.IsPositionOnChart(position))
+        return false;
+    const std::uint16_t fallbackDatum = geo::DatumIndexFallback();
+    const bool fallback =
+        fallbackDatum != geo::kNoDatumIndex && position.GetDatum() == fallbackDatum;
+    Count(c, true, fallback, fallback || !doc.HasDatumShift(), true);
+    return true;
 }
 
 CChartViewPipeline::CChartViewPipeline(CChartDoc& doc, CChartingModule* module)

@@ -17,6 +17,10 @@
 #include "app/MsgBar.h"
 #include "chart/RangeBearing.h"
 
+namespace geo {
+class CPosition;
+}
+
 namespace chart {
 
 class CChartDoc;
@@ -76,6 +80,12 @@ struct CReferenceCounters {
     // Counts one object (`add`) or uncounts it, clamped at 0 and 65535.
     static void Count(std::array<std::uint16_t, 3>& c, bool onChart, bool fallbackDatum,
                       bool noShift, bool add);
+    // One object of a layer build at `position`, counted as the build counts
+    // it: when the chart takes the position, as on the chart, and then in the
+    // fallback datum (also drawn without a shift) or, on a chart without datum
+    // shift, as drawn without a shift. True when it is on the chart.
+    static bool CountAt(std::array<std::uint16_t, 3>& c, CChartDoc& doc,
+                        const geo::CPosition& position);
 };
 
 class CChartViewPipeline {

@@ -40,8 +40,10 @@ void CChartpointViewLayer::Append(const CChartpoint& cp, long recNo)
 void CChartpointViewLayer::Rebuild(db::CDBChartPoint& table)
 {
     Clear();
-    if (!table.IsOpen() || table.IsEmpty())
+    if (!table.IsOpen() || table.IsEmpty()) {
+        Recount();
         return;
+    }
     table.PushPosition();
     for (bool ok = table.GoTop(); ok; ok = table.SkipForward()) {
         auto overlay = std::make_unique<chart::COverlayChartpoint>();
@@ -52,6 +54,18 @@ void CChartpointViewLayer::Rebuild(db::CDBChartPoint& table)
             break;
     }
     table.PopPosition();
+    Recount();
+}
+
+void CChartpointViewLayer::Recount()
+{
+    if (!m_pipeline)
+        return;
+    auto& counters = m_pipeline->Counters().chartpoints;
+    counters = {};
+    for (const auto& overlay : m_list.Overlays())
+        chart::CReferenceCounters::CountAt(counters, m_doc, overlay->GetPosition());
+    m_pipeline->UpdateReferenceMessages();
 }
 
 void CChartpointViewLayer::Select(long recNo)
@@ -68,7 +82,10 @@ void CChartpointViewLayer::OnChartpointChange(const CChartpointChange& change,
                                               db::CDBChartPoint& table)
 {
     switch (change.hint) {
-    case kHintClosed: Clear(); break;
+    case kHintClosed:
+        Clear();
+        Recount();
+        break;
     case kHintOpened: Rebuild(table); break;
     case kHintCurrent: Select(change.recNo); break;
     case kHintApplied:
@@ -93,6 +110,8 @@ void CChartpointViewLayer::OnChartpointChange(const CChartpointChange& change,
         break;
     default: return;
     }
+    if (change.hint != kHintCurrent && change.hint != kHintClosed && change.hint != kHintOpened)
+        Recount();   // a mark came, went or moved
     if (m_invalidate)
         m_invalidate();
 }

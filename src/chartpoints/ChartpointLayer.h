@@ -41,6 +41,14 @@ public:
     void SetDragPoint(std::optional<geo::IntPoint> point) { m_dragPoint = point; }
     // Builds the list from every record of the table (the position is kept).
     void Rebuild(db::CDBChartPoint& table);
+    // The view whose chartpoint counters the list keeps: after every build
+    // and change they count the marks on the chart, and the chart's "cannot
+    // be referenced" message follows them.
+    void SetReferenceCounting(chart::CChartViewPipeline* pipeline)
+    {
+        m_pipeline = pipeline;
+        Recount();
+    }
     // The current mark's label: its name, then a blank and its ID, each when
     // its flag is set and the text is not empty (no "CP" prefix, unlike the
     // other marks' labels).
@@ -72,6 +80,7 @@ private:
               const std::string& id, const std::string& name, long recNo);
     void Append(const CChartpoint& cp, long recNo);
     void Select(long recNo);
+    void Recount();
 
     chart::CChartDoc& m_doc;
     chart::CChartpointProperties& m_properties;
@@ -80,6 +89,7 @@ private:
     std::unordered_map<long, chart::COverlayChartpoint*> m_byRecNo;
     chart::COverlayChartpoint* m_selected = nullptr;
     std::optional<geo::IntPoint> m_dragPoint;
+    chart::CChartViewPipeline* m_pipeline = nullptr;
     StaticLayer m_static{*this};
     CurrentLayer m_current{*this};
 };

@@ -155,6 +155,10 @@ public:
     {
         m_ownPosition = std::move(own);
     }
+    std::optional<geo::CPosition> OwnPosition() const
+    {
+        return m_ownPosition ? m_ownPosition() : std::nullopt;
+    }
     // The panel's Nav: a waypoint at the own vessel's position after the
     // current one. Allowed while the route is editable and the position known.
     bool CanInsertOwnPosition() const;

@@ -129,6 +129,41 @@ TEST_F(PipelineTest, APaintThatCannotDrawKeepsTheFlags)
     EXPECT_TRUE(idle.IsChartDirty());
 }
 
+TEST_F(PipelineTest, APaintInsideAnotherViewsPaintReturnsAtOnce)
+{
+    // A second view of the same chart, painted from inside the first one's paint.
+    CChartViewPipeline other{doc, nullptr};
+    chart::CScreenBuffer otherBuffers{nullptr, 64, 48};
+    struct Nested : chart::CLayerSource {
+        CChartViewPipeline* inner = nullptr;
+        chart::CScreenBuffer* buffers = nullptr;
+        bool drawn = true;
+        bool IsOn() const override { return true; }
+        void Draw(chart::CChartDoc&, chart::CXDC&) override { drawn = inner->Render(*buffers); }
+    } nested;
+    nested.inner = &other;
+    nested.buffers = &otherBuffers;
+    pipeline.SetSource(DynamicLayer::OwnVessel, &nested);
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_FALSE(nested.drawn);
+    EXPECT_EQ(doc.chartDraws, 1);
+    EXPECT_TRUE(other.IsChartDirty());   // left for its own next paint
+    // Once the first paint is over the second view paints.
+    EXPECT_TRUE(other.Render(otherBuffers));
+    EXPECT_FALSE(other.IsChartDirty());
+}
+
+TEST_F(PipelineTest, PaletteOneIsDuskTwoNightAnyOtherDay)
+{
+    const auto* day = &doc.GetPaletteColours(chart::kPaletteDay);
+    EXPECT_EQ(&doc.GetPaletteColours(1), &doc.GetPaletteColours(chart::kPaletteDusk));
+    EXPECT_EQ(&doc.GetPaletteColours(2), &doc.GetPaletteColours(chart::kPaletteNight));
+    EXPECT_NE(&doc.GetPaletteColours(1), day);
+    EXPECT_NE(&doc.GetPaletteColours(2), day);
+    for (int other : {-1, 3, 7, 255})
+        EXPECT_EQ(&doc.GetPaletteColours(other), day) << other;
+}
+
 TEST(ReferenceCounters, StopAtZeroAndAtTheTop)
 {
     std::array<std::uint16_t, 3> c{};

@@ -36,6 +36,10 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     int invalidations = 0;
     CChartpointViewLayer layer(*chart.doc, module.Properties(), [&] { ++invalidations; });
     module.AddListener(&layer);
+    // The view's chartpoint counters follow the marks on the chart.
+    chart::CChartViewPipeline pipeline(*chart.doc, nullptr);
+    layer.SetReferenceCounting(&pipeline);
+    const auto onChart = [&pipeline] { return pipeline.Counters().chartpoints[0]; };
 
     const auto add = [&](const char* id, const char* name, double lat, double lon) {
         module.OnNew();
@@ -52,6 +56,7 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     add("PNP", "Point No Point", 47.9120, -122.5262);
     add("WPT", "West Point", 47.6619, -122.4355);
     EXPECT_EQ(layer.Count(), 3u);
+    EXPECT_EQ(onChart(), 3);
 
     // Reopened: built once from the table, the current mark selected.
     module.CloseDatabase(true);
@@ -94,6 +99,7 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     prompt.Expect(PromptAnswer::Yes);
     module.OnDelete();
     EXPECT_EQ(layer.Count(), 2u);
+    EXPECT_EQ(onChart(), 2);
     EXPECT_EQ(layer.Find(first), nullptr);
     module.AddChartpointAt(geo::CPosition(47.5763, -122.4208, 0.0, geo::DatumIndexWGS84()));
     EXPECT_EQ(layer.Count(), 3u);
@@ -108,6 +114,7 @@ TEST(ChartpointLayer, BuiltAtOpenAndKeptByEveryHint)
     EXPECT_EQ(layer.Count(), 3u);   // a quiet close tells no one
     module.OpenDatabase({});
     EXPECT_EQ(layer.Count(), 0u);
+    EXPECT_EQ(onChart(), 0);
     module.RemoveListener(&layer);
 }
 

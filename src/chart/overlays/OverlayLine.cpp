@@ -202,6 +202,8 @@ void COverlayLine::DrawLegMarks(CXDC& dc, double bearing, IntPoint point)
         text.SetOwner(m_owner);
         if (drawCourse) {
             text.text = app::FormatBearing(b);
+            if (!m_speedMadeGood.empty())
+                text.text += " " + m_speedMadeGood;
             text.placement = kPlaceCentred;
             text.SetScreenPoint({x + RoundToInt(16 * sinS), y - RoundToInt(16 * cosS)});
             text.Draw(dc);

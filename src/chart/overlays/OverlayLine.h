@@ -46,6 +46,8 @@ public:
     void SetEnds(const geo::CPosition& start, const geo::CPosition& end);
     void SetLegType(std::int32_t type) { m_legType = type; }
     void SetLabel(bool draw, std::string text);
+    // A speed made good joins the course text (empty for none).
+    void SetSpeedMadeGood(std::string text) { m_speedMadeGood = std::move(text); }
     // Where the great-circle settings and the label font come from; without
     // one, legs are straight and labels use the default text properties.
     void SetRouteSource(const CRouteOverlaySource* route) { m_route = route; }
@@ -81,6 +83,7 @@ private:
     std::int32_t m_legType = 0;
     bool m_drawLabel = false;
     std::string m_label;
+    std::string m_speedMadeGood;
     std::vector<geo::CPosition> m_points;
     const CRouteOverlaySource* m_route = nullptr;
     std::vector<IntPoint> m_segments;

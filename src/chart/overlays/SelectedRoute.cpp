@@ -108,7 +108,6 @@ struct CSelectedRoute::DrawPass {
     bool first = true;
     bool firstUnflagged = true;
     PointList points;
-    PointList segments;
 };
 
 void CSelectedRoute::Draw(CXDC& dc)
@@ -165,22 +164,31 @@ bool CSelectedRoute::DrawLegTo(CXDC& dc, DrawPass& pass, const COverlayWaypoint&
 
 void CSelectedRoute::DrawLeg(CXDC& dc, DrawPass& pass, const geo::CPosition& here) const
 {
+    DrawLegWithMarks(*m_owner, dc, pass.line, pass.legPen, pass.previous, here, pass.marksOn,
+                     pass.toRun, pass.carried);
+}
+
+void CSelectedRoute::DrawLegWithMarks(CChartDoc& doc, CXDC& dc, COverlayLine& line, const Pen& pen,
+                                      const geo::CPosition& from, const geo::CPosition& to,
+                                      bool marks, double& toRun, double& carried)
+{
+    line.SetEnds(from, to);
     {
-        CSelPen pen(dc, pass.legPen);
-        pass.line.Draw(dc);
+        CSelPen selected(dc, pen);
+        line.Draw(dc);
     }
     double range = 0, bearing = 0;
-    if (geo::RhumbRangeBearing(pass.previous, here, &range, &bearing, true)) {
-        pass.segments.clear();   // the document appends
-        m_owner->PositionsToSegments(pass.previous, here, pass.segments);
-        for (std::size_t i = 0; i + 1 < pass.segments.size(); i += 2) {
-            const IntPoint a = pass.segments[i], b = pass.segments[i + 1];
+    if (geo::RhumbRangeBearing(from, to, &range, &bearing, true)) {
+        PointList segments;
+        doc.PositionsToSegments(from, to, segments);
+        for (std::size_t i = 0; i + 1 < segments.size(); i += 2) {
+            const IntPoint a = segments[i], b = segments[i + 1];
             if (a != b)
-                pass.line.DrawLegMarks(dc, bearing, {(a.x + b.x) / 2, (a.y + b.y) / 2});
+                line.DrawLegMarks(dc, bearing, {(a.x + b.x) / 2, (a.y + b.y) / 2});
         }
     }
-    if (pass.marksOn)
-        pass.line.DrawDistanceToRunMarks(true, dc, pass.toRun, pass.carried);
+    if (marks)
+        line.DrawDistanceToRunMarks(true, dc, toRun, carried);
 }
 
 void CSelectedRoute::SetLabelTexts(DrawPass& pass, const COverlayWaypoint& wp) const

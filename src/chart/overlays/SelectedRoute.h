@@ -10,6 +10,8 @@
 
 namespace chart {
 
+class COverlayLine;
+
 class CSelectedRoute : public CChartObject {
 public:
     CSelectedRoute(CChartDoc* owner, const CRouteOverlaySource* route)
@@ -28,6 +30,12 @@ public:
     // Where the first mark falls: remaining distances that are whole
     // multiples of the interval.
     static double InitialCarriedDistance(double toRun, double interval);
+    // One leg from `from` to `to` as the route draws it: the line in `pen`, the
+    // line's leg marks at the middle of each visible segment, and with
+    // `marks` the distance-to-run marks counted down from `toRun`.
+    static void DrawLegWithMarks(CChartDoc& doc, CXDC& dc, COverlayLine& line, const Pen& pen,
+                                 const geo::CPosition& from, const geo::CPosition& to, bool marks,
+                                 double& toRun, double& carried);
 
 private:
     // What one Draw carries from waypoint to waypoint: pens, labels, the leg

@@ -479,6 +479,7 @@ void CChartpointWindows::ViewCreated(chart::CChartView& view)
         view.Doc(), Properties(), [&view] { view.InvalidateOverlays(); });
     view.Pipeline().SetSource(chart::StaticLayer::Chartpoints, &layer->StaticSource());
     view.Pipeline().SetSource(chart::DynamicLayer::CurrentChartpoint, &layer->CurrentSource());
+    layer->SetReferenceCounting(&view.Pipeline());
     if (Table().IsOpen()) {
         layer->Rebuild(Table());
         layer->OnChartpointChange({chartpoints::kHintCurrent, Table().GetRecNo(), Current()},

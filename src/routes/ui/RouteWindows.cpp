@@ -370,8 +370,11 @@ void CRouteWindows::ViewCreated(chart::CChartView& view)
 {
     auto layer = std::make_unique<routes::CRouteViewLayer>(view.Doc(), Views(), State(),
                                                            [&view] { view.InvalidateOverlays(); });
+    // The speed made good towards the current waypoint reads the own vessel.
+    layer->SetOwnVessel([this] { return OwnPosition(); });
     view.Pipeline().SetSource(chart::StaticLayer::Route, &layer->StaticSource());
     view.Pipeline().SetSource(chart::DynamicLayer::ActiveRoute, &layer->CurrentSource());
+    layer->SetReferenceCounting(&view.Pipeline());
     layer->Monitoring().Attach(view.Pipeline());
     AddListener(layer.get());
     m_layers[&view] = std::move(layer);

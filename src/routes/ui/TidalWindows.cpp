@@ -69,7 +69,7 @@ bool DrawArrow(chart::CChartDoc& doc, chart::CXDC& dc, const chart::CTidalSettin
 class CTidalWindows::ViewLayers {
 public:
     ViewLayers(CTidalWindows& owner, chart::CChartView& view)
-        : atlas(owner, view), boxes(owner, view), stream(owner, view)
+        : atlas(owner, view), boxes(owner), stream(owner, view)
     { }
 
     class Atlas final : public chart::CLayerSource {
@@ -120,18 +120,18 @@ public:
 
     class Boxes final : public chart::CLayerSource {
     public:
-        Boxes(CTidalWindows& owner, chart::CChartView& view) : m_owner(owner), m_view(view) { }
+        explicit Boxes(CTidalWindows& owner) : m_owner(owner) { }
+        // On every chart while there are tidal data and the boxes are wanted.
         bool IsOn() const override
         {
-            return m_owner.IsDataAvailable() && m_owner.Models().DrawBoxes() &&
-                   (m_owner.m_atlas || (m_owner.m_stream && m_owner.m_streamView == &m_view));
+            return m_owner.IsDataAvailable() && m_owner.Models().DrawBoxes();
         }
         void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override
         {
             // Each side is followed in small steps, so a box that runs off
             // the chart is drawn where it lies on it.
             constexpr int kSteps = 64;
-            chart::CSelPen pen(dc, app::RGB(255, 0, 0), chart::PenStyle::Solid, 2);
+            chart::CSelPen pen(dc, app::RGB(255, 0, 0), chart::PenStyle::Solid, 1);
             for (const routes::CTidalArea& area : m_owner.Models().Areas()) {
                 const auto& c = area.Corners();
                 for (std::size_t side = 0; side < c.size(); ++side) {
@@ -161,7 +161,6 @@ public:
 
     private:
         CTidalWindows& m_owner;
-        chart::CChartView& m_view;
     } boxes;
 
     class Stream final : public chart::CLayerSource {

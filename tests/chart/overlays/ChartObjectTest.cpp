@@ -62,6 +62,18 @@ TEST(ChartObject, RectangleHitEdges)
                          Row{{0, 0, 9, 19}, false}, Row{{12, 22, 14, 24}, true}}) {
         EXPECT_EQ(box.HitTest(r.r) == &box, r.hit) << r.r.left << "," << r.r.top;
     }
+    // A new object: zero and invalid, bounds (0, 0, 1, 1); without an owner
+    // a position leaves its screen point and bounds where they were.
+    CChartObject bare(nullptr);
+    EXPECT_FALSE(bare.GetPosition().IsValid());
+    EXPECT_EQ(bare.GetPosition().GetLatitude(), 0.0);
+    EXPECT_EQ(bare.GetPosition().GetLongitude(), 0.0);
+    EXPECT_EQ(bare.GetBounds(), (IntRect{0, 0, 1, 1}));
+    bare.SetPosition(CPosition(10.0, 20.0));
+    EXPECT_EQ(bare.GetScreenPoint(), (IntPoint{0, 0}));
+    EXPECT_EQ(bare.GetBounds(), (IntRect{0, 0, 1, 1}));
+    EXPECT_EQ(bare.HitTest({0, 0, 0, 0}), &bare);
+    EXPECT_EQ(bare.HitTest({1, 0, 2, 1}), nullptr);
     box.ExtendBounds(50, 60, true);
     box.ExtendBounds(55, 58, false);
     EXPECT_EQ(box.GetBounds(), (IntRect{50, 57, 56, 60}));
