@@ -32,7 +32,9 @@ namespace targets {
 
 namespace {
 
-constexpr int kLineWidths = 8;
+// The list offers the widths a target's track line keeps when its
+// properties are stored and read back.
+constexpr int kLineWidths = chart::CLineProperties::kMaximumWidth;
 
 QLineEdit* Edit(const char* name, int maxLength, QWidget* parent)
 {

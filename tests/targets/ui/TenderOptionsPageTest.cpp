@@ -17,9 +17,12 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "TempFolder.h"
 #include "app/DisplayPalettes.h"
+#include "app/Module.h"
 #include "app/ui/SpinEdit.h"
 #include "geo/ui/PositionCtrl.h"
+#include "platform/SettingsStore.h"
 #include "targets/TenderTracking.h"
 #include "targets/ui/TargetColourWells.h"
 #include "targets/ui/TenderOptionsPage.h"
@@ -373,4 +376,30 @@ TEST(TenderOptionsPage, AChannelWithoutSerialStandsAndPositionsAreWrittenAsThePr
     EXPECT_TRUE(QTest::qWaitFor([&] { return position->text().contains('"'); }, 2000))
         << position->text().toStdString();
     EXPECT_EQ(position->text().toStdString(), "47\u00B036'09\"N 122\u00B023'24\"W");
+}
+
+// Every width the Line Width list offers is the width the tender's track has
+// after a restart: the list offers no width the stored properties cannot keep.
+TEST(TenderOptionsPage, EveryOfferedLineWidthSurvivesARestart)
+{
+    struct Home : app::CSettingsHome {
+        brine_test::TempFolder dir;
+        mutable platform::CSettingsStore store{dir.Path() / "settings.conf"};
+        platform::CSettingsStore& GetStore() const override { return store; }
+        std::string GetRegistryKey() const override { return "Software\\Test\\Default"; }
+    } home;
+    Fixture f;
+    auto* width = f.Child<QComboBox>("lineWidth");
+    ASSERT_GT(width->count(), 1);
+    for (int entry = 0; entry < width->count(); ++entry) {
+        width->setCurrentIndex(entry);
+        ASSERT_FALSE(f.page->ControlsToModel());
+        f.page->M().Apply();
+        f.tracking.Properties().SetBaseKey("Tender Tracking");
+        f.tracking.Properties().Save(home);
+        chart::CTargetProperties loaded;
+        loaded.SetBaseKey("Tender Tracking");
+        loaded.Load(home);
+        EXPECT_EQ(int(loaded.Line().GetWidth()), width->itemText(entry).toInt()) << entry;
+    }
 }
