@@ -1,5 +1,6 @@
 #include "targets/ARPATargetLayer.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -206,8 +207,10 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
                 return false;
         return true;
     });
-    for (auto& entry : m_pictures)
+    for (auto& entry : m_pictures) {
         entry.second.drawn = false;
+        entry.second.markers.reset();
+    }
     for (const CTrackedTarget& target : m_module.Targets()) {
         const chart::CTargetProperties& properties = m_module.TargetProperties(target);
         if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
@@ -251,6 +254,26 @@ const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
     return nullptr;
 }
 
+std::optional<CARPATargetLayer::CFixHit> CARPATargetLayer::HitTestFix(geo::IntPoint point) const
+{
+    const auto targets = m_module.Targets();
+    for (std::size_t t = targets.size(); t-- > 0;) {
+        const auto it = m_pictures.find(targets[t].record.get());
+        if (it == m_pictures.end() || !it->second.drawn || !it->second.markers)
+            continue;
+        const auto& entries = it->second.pixels.Entries();
+        const auto [from, half] = *it->second.markers;
+        const int reach = half + 1;
+        for (std::size_t i = entries.size(); i-- > from;) {
+            const geo::IntPoint at = entries[i].at;
+            if (entries[i].onChart && std::abs(at.x - point.x) <= reach &&
+                std::abs(at.y - point.y) <= reach && entries[i].lastFix < targets[t].track.size())
+                return CFixHit{targets[t].record.get(), entries[i].lastFix};
+        }
+    }
+    return std::nullopt;
+}
+
 void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
                                  const CTrackedTarget& target,
                                  const chart::CTargetProperties& properties,
@@ -291,6 +314,7 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     chart::CSelPen pen(dc, markerColour);
     chart::CSelStock brush(dc, chart::StockObject::WhiteBrush);
     const int half = 2 + static_cast<int>(properties.FixMarker().GetSizeMode());
+    picture.markers = std::pair{from, half};
     // A marker on the pixel of the one before it would cover it exactly.
     std::vector<geo::IntRect> markers;
     markers.reserve(entries.size() - from);

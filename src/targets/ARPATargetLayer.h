@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "chart/ChartViewPipeline.h"
@@ -32,6 +33,15 @@ public:
     // one drawn last); null when none.
     const CTargetRecord* HitTest(geo::IntPoint point) const;
 
+    // The track fix whose marker, as the last paint drew it, lies under a
+    // client point: the newest of the target drawn last, targets whose track
+    // or markers are not shown left out; none when there is none.
+    struct CFixHit {
+        const CTargetRecord* record = nullptr;
+        std::size_t fix = 0;   // index into the target's track
+    };
+    std::optional<CFixHit> HitTestFix(geo::IntPoint point) const;
+
     // What the symbols ask of the target module.
     bool IsKnownTargetKey(char key) const override;
     bool WarningCircles() const override;
@@ -49,6 +59,9 @@ private:
         CTrackPixels pixels;
         std::uint64_t propertiesGeneration = ~std::uint64_t{0};   // of the symbol's properties
         bool drawn = false;   // by the last paint
+        // The first pixel entry and the half size of the markers the last
+        // paint drew; no markers drawn: none.
+        std::optional<std::pair<std::size_t, int>> markers;
     };
 
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,

@@ -47,6 +47,10 @@ public:
         return chart::PropertiesOrder::Targets;
     }
 
+    // The chart's Properties over a marker of a shown target's track: the
+    // fix's "Position Marker Properties", through the program's sheet.
+    std::function<void(const CTargetTrackFix&)> showFixProperties;
+
     // "Target > Options...": raises the open sheet or opens one.
     void OpenTargetOptions();
     app::CModelessPropertySheet* OptionsSheet() const { return m_sheet; }
@@ -77,6 +81,23 @@ public:
     }
 
 private:
+    // Properties over a target's track marker (ranked with the position
+    // fixes, after the own track's and before the tenders').
+    class CFixProperties final : public chart::CChartViewExtension {
+    public:
+        explicit CFixProperties(CARPAWindows& windows) : m_windows(windows) { }
+        void ViewCreated(chart::CChartView&) override { }
+        void ViewDestroyed(chart::CChartView&) override { }
+        PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
+        chart::PropertiesOrder PropertiesRank() const override
+        {
+            return chart::PropertiesOrder::ARPAFixes;
+        }
+
+    private:
+        CARPAWindows& m_windows;
+    };
+
     void RepaintViews();
 
     nmea::CPortDirectory& m_portDirectory;
@@ -93,6 +114,7 @@ private:
     std::unique_ptr<CTargetLogRows> m_keptLogRows;
     // Last, so they go first and leave the module while it is whole.
     std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
+    CFixProperties m_fixProperties{*this};
 };
 
 }   // namespace targets

@@ -128,7 +128,7 @@ private:
         PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
         chart::PropertiesOrder PropertiesRank() const override
         {
-            return chart::PropertiesOrder::PositionFixes;
+            return chart::PropertiesOrder::TenderFixes;
         }
 
     private:
