@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -182,3 +183,48 @@ TEST(NavigatorCommands, ATypedReplayFileNameRestartsTheReplayOnIt)
 }
 
 }   // namespace
+
+// View > Refresh (F2) only tests the temporary log's name: no question, and the log, its rows
+// and logging go on as they were.
+TEST(NavigatorCommands, RefreshLeavesTheTemporaryLogAsItWas)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    navigator::CNavigatorWindows& nav = *frame.Navigator();
+    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
+        program.home.Send(brine_test::RmcAt(47.6, -122.4));
+        QTest::qWait(100);
+    }
+    ASSERT_TRUE(nav.IsPositionAvailable());
+    frame.Action(app::cmd::kNavDataLogging)->trigger();
+    ASSERT_TRUE(nav.Logbook().IsLogging());
+    ASSERT_TRUE(nav.Logbook().IsTemporary());
+    const std::string path = nav.Logbook().LogPath();
+    const std::uint32_t vesselId = nav.Logbook().OwnVessel()->vesselId;
+    navigator::CLogbookRows before(nav.Logbook(), vesselId);
+    for (int i = 0; i < 50 && before.RowCount() == 0; ++i) {   // the tick writes the first row
+        QTest::qWait(100);
+        before.Recount();
+    }
+    ASSERT_GT(before.RowCount(), 0u);
+    const std::size_t asked = program.prompt.AskedPrompts().size();
+    int boxes = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&boxes] {
+        if (QApplication::activeModalWidget() != nullptr)
+            ++boxes;
+    });
+    watch.start(10);
+    frame.Action(app::cmd::kViewRefresh)->trigger();
+    QTest::qWait(200);
+    watch.stop();
+    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
+    EXPECT_TRUE(nav.Logbook().IsOpen());
+    EXPECT_EQ(nav.Logbook().LogPath(), path);
+    EXPECT_TRUE(std::filesystem::exists(path + ".dbf"));
+    EXPECT_TRUE(nav.Logbook().IsLogging());
+    navigator::CLogbookRows after(nav.Logbook(), vesselId);
+    EXPECT_EQ(after.RowCount(), before.RowCount());
+}
