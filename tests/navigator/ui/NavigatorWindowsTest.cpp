@@ -18,10 +18,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CommandIds.h"
-#include "app/CommandTable.h"
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
