@@ -41,6 +41,20 @@ void CloseSheet(QWidget* sheet)
         QTest::qWait(20);
 }
 
+// The started program's navigator once the GPS has given it a position; null when the program
+// did not start or no position came.
+navigator::CNavigatorWindows* NavigatorWithFix(brine_test::FirstStartProgram& program)
+{
+    if (!program.started)
+        return nullptr;
+    navigator::CNavigatorWindows& nav = *program.Frame().Navigator();
+    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
+        program.home.Send(brine_test::RmcAt(47.6, -122.4));
+        QTest::qWait(100);
+    }
+    return nav.IsPositionAvailable() ? &nav : nullptr;
+}
+
 TEST(NavigatorCommands, OptionCommandsAreGreyWhileTheirSheetIsOpen)
 {
     brine_test::FirstStartProgram program;
@@ -63,14 +77,10 @@ TEST(NavigatorCommands, OptionCommandsAreGreyWhileTheirSheetIsOpen)
 TEST(NavigatorCommands, DataLoggingMakesTheVesselAndLogEntryKeysAreTheButtons)
 {
     brine_test::FirstStartProgram program;
-    ASSERT_TRUE(program.started);
+    navigator::CNavigatorWindows* withFix = NavigatorWithFix(program);
+    ASSERT_NE(withFix, nullptr);
+    navigator::CNavigatorWindows& nav = *withFix;
     shell::CMainFrame& frame = program.Frame();
-    navigator::CNavigatorWindows& nav = *frame.Navigator();
-    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
-        program.home.Send(brine_test::RmcAt(47.6, -122.4));
-        QTest::qWait(100);
-    }
-    ASSERT_TRUE(nav.IsPositionAvailable());
     ASSERT_FALSE(nav.Logbook().IsLogging());
     ASSERT_EQ(nav.Logbook().OwnVessel(), nullptr);
     frame.Action(app::cmd::kNavDataLogging)->trigger();
@@ -189,20 +199,15 @@ TEST(NavigatorCommands, ATypedReplayFileNameRestartsTheReplayOnIt)
 TEST(NavigatorCommands, RefreshLeavesTheTemporaryLogAsItWas)
 {
     brine_test::FirstStartProgram program;
-    ASSERT_TRUE(program.started);
-    shell::CMainFrame& frame = program.Frame();
-    navigator::CNavigatorWindows& nav = *frame.Navigator();
-    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
-        program.home.Send(brine_test::RmcAt(47.6, -122.4));
-        QTest::qWait(100);
-    }
-    ASSERT_TRUE(nav.IsPositionAvailable());
-    frame.Action(app::cmd::kNavDataLogging)->trigger();
-    ASSERT_TRUE(nav.Logbook().IsLogging());
-    ASSERT_TRUE(nav.Logbook().IsTemporary());
-    const std::string path = nav.Logbook().LogPath();
-    const std::uint32_t vesselId = nav.Logbook().OwnVessel()->vesselId;
-    navigator::CLogbookRows before(nav.Logbook(), vesselId);
+    navigator::CNavigatorWindows* nav = NavigatorWithFix(program);
+    ASSERT_NE(nav, nullptr);
+    navigator::CVesselLogbook& log = nav->Logbook();
+    const auto trigger = [&program](unsigned id) { program.Frame().Action(id)->trigger(); };
+    trigger(app::cmd::kNavDataLogging);
+    ASSERT_TRUE(log.IsLogging() && log.IsTemporary());
+    const std::string path = log.LogPath();
+    const std::uint32_t vesselId = log.OwnVessel()->vesselId;
+    navigator::CLogbookRows before(log, vesselId);
     for (int i = 0; i < 50 && before.RowCount() == 0; ++i) {   // the tick writes the first row
         QTest::qWait(100);
         before.Recount();
@@ -216,15 +221,15 @@ TEST(NavigatorCommands, RefreshLeavesTheTemporaryLogAsItWas)
             ++boxes;
     });
     watch.start(10);
-    frame.Action(app::cmd::kViewRefresh)->trigger();
+    trigger(app::cmd::kViewRefresh);
     QTest::qWait(200);
     watch.stop();
     EXPECT_EQ(boxes, 0);
     EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
-    EXPECT_TRUE(nav.Logbook().IsOpen());
-    EXPECT_EQ(nav.Logbook().LogPath(), path);
+    EXPECT_TRUE(log.IsOpen());
+    EXPECT_EQ(log.LogPath(), path);
     EXPECT_TRUE(std::filesystem::exists(path + ".dbf"));
-    EXPECT_TRUE(nav.Logbook().IsLogging());
-    navigator::CLogbookRows after(nav.Logbook(), vesselId);
+    EXPECT_TRUE(log.IsLogging());
+    navigator::CLogbookRows after(log, vesselId);
     EXPECT_EQ(after.RowCount(), before.RowCount());
 }

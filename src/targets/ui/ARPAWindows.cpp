@@ -142,17 +142,17 @@ chart::CChartViewExtension::PropertiesCall CARPAWindows::PropertiesAt(chart::CCh
     };
 }
 
-chart::CChartViewExtension::PropertiesCall CARPAWindows::CFixProperties::PropertiesAt(
-    chart::CChartView& view, geo::IntPoint p)
+chart::CChartViewExtension::PropertiesCall CARPAWindows::FixPropertiesAt(chart::CChartView& view,
+                                                                         geo::IntPoint p)
 {
-    const auto it = m_windows.m_layers.find(&view);
-    if (it == m_windows.m_layers.end() || !it->second.targets || !m_windows.showFixProperties)
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !it->second.targets || !showFixProperties)
         return {};
     const auto hit = it->second.targets->HitTestFix(p);
-    const CTrackedTarget* target = hit ? m_windows.FindTarget(hit->record) : nullptr;
+    const CTrackedTarget* target = hit ? FindTarget(hit->record) : nullptr;
     if (!target || hit->fix >= target->track.size())
         return {};
-    return [this, fix = target->track[hit->fix]] { m_windows.showFixProperties(fix); };
+    return [this, fix = target->track[hit->fix]] { showFixProperties(fix); };
 }
 
 }   // namespace targets

@@ -14,6 +14,7 @@
 #include "targets/ARPATargetLayer.h"
 #include "targets/ui/ARPALogWindow.h"
 #include "targets/ui/ARPAPropertySheet.h"
+#include "targets/ui/FixMarkerProperties.h"
 
 class QWidget;
 namespace app {
@@ -81,23 +82,8 @@ public:
     }
 
 private:
-    // Properties over a target's track marker (ranked with the position
-    // fixes, after the own track's and before the tenders').
-    class CFixProperties final : public chart::CChartViewExtension {
-    public:
-        explicit CFixProperties(CARPAWindows& windows) : m_windows(windows) { }
-        void ViewCreated(chart::CChartView&) override { }
-        void ViewDestroyed(chart::CChartView&) override { }
-        PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
-        chart::PropertiesOrder PropertiesRank() const override
-        {
-            return chart::PropertiesOrder::ARPAFixes;
-        }
-
-    private:
-        CARPAWindows& m_windows;
-    };
-
+    // Properties over a target's track marker.
+    PropertiesCall FixPropertiesAt(chart::CChartView& view, geo::IntPoint p);
     void RepaintViews();
 
     nmea::CPortDirectory& m_portDirectory;
@@ -114,7 +100,10 @@ private:
     std::unique_ptr<CTargetLogRows> m_keptLogRows;
     // Last, so they go first and leave the module while it is whole.
     std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
-    CFixProperties m_fixProperties{*this};
+    // Ranked after the own track's markers and before the tenders'.
+    CFixMarkerProperties m_fixProperties{
+        chart::PropertiesOrder::ARPAFixes,
+        [this](chart::CChartView& view, geo::IntPoint p) { return FixPropertiesAt(view, p); }};
 };
 
 }   // namespace targets
