@@ -478,8 +478,10 @@ void CMonitorModel::FillTexts(const CNavSnapshot& snapshot, const nmea::CNMEADat
     t.rightArrow = !t.xte.empty() && xte > 0;
     t.timeToGo = route ? FormatTimeToGo(v.timeToGoSeconds) : std::string();
     t.eta.clear();
+    // Counted from the navigation time: the instrument's while its fix is
+    // current (a replay's), the computer's once the fix's time is only carried on.
     if (route && v.timeToGoSeconds)
-        t.eta = LocalDateTimeText(snapshot.fixTimeUtc.value_or(m_clock.UtcNow()) +
+        t.eta = LocalDateTimeText(NavigationUtc(&snapshot, m_clock.UtcNow()) +
                                   std::chrono::seconds(*v.timeToGoSeconds));
     t.nmeaSourceEnabled = NmeaSourceAvailable(gps);
 

@@ -114,6 +114,20 @@ std::unique_ptr<app::CModule> MakeARPAModule(CMainFrame& frame,
         return pages;
     });
     arpa->KeepLogRows(std::make_unique<CNavigatorTargetRows>(frame));
+    // A radar target's track marker shows in the own track's "Position Marker Properties".
+    arpa->showFixProperties = [f](const targets::CTargetTrackFix& t) {
+        navigator::CNavigatorWindows* nav = f->Navigator();
+        if (!nav)
+            return;
+        navigator::CTrackFix fix;
+        fix.latitude = t.position.latitude;
+        fix.longitude = t.position.longitude;
+        fix.cog = t.course.value_or(navigator::kUnsetTrackValue);
+        fix.sog = t.speedKnots.value_or(navigator::kUnsetTrackValue);
+        fix.utc = std::chrono::floor<std::chrono::seconds>(t.time);
+        fix.fixType = navigator::kFixArpaTarget;
+        nav->ShowPositionMarker(fix);
+    };
     arpa->SetGoTo([f](const targets::CTargetPosition& p) {
         f->GoToPosition(geo::CPosition(p.latitude, p.longitude));
     });

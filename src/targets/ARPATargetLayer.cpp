@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -223,8 +224,10 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
                 return false;
         return true;
     });
-    for (auto& entry : m_pictures)
+    for (auto& entry : m_pictures) {
         entry.second.drawn = false;
+        entry.second.markers.reset();
+    }
     for (const CTrackedTarget& target : m_module.Targets()) {
         const chart::CTargetProperties& properties = m_module.TargetProperties(target);
         if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
@@ -269,6 +272,28 @@ const CTargetRecord* CARPATargetLayer::HitTest(geo::IntPoint point) const
         if (hit(targets[i].record.get()))
             return targets[i].record.get();
     return nullptr;
+}
+
+std::optional<CARPATargetLayer::CFixHit> CARPATargetLayer::HitTestFix(geo::IntPoint point) const
+{
+    const auto within = [point](geo::IntPoint at, std::int64_t r) {
+        const std::int64_t dx = std::int64_t(point.x) - at.x;
+        const std::int64_t dy = std::int64_t(point.y) - at.y;
+        return dx * dx + dy * dy < r * r;
+    };
+    const auto targets = m_module.Targets();
+    for (std::size_t t = targets.size(); t-- > 0;) {
+        const auto it = m_pictures.find(targets[t].record.get());
+        if (it == m_pictures.end() || !it->second.drawn || !it->second.markers)
+            continue;
+        const auto& entries = it->second.pixels.Entries();
+        const auto [from, radius] = *it->second.markers;
+        for (std::size_t i = entries.size(); i-- > from;)
+            if (entries[i].onChart && within(entries[i].at, radius) &&
+                entries[i].lastFix < targets[t].track.size())
+                return CFixHit{targets[t].record.get(), entries[i].lastFix};
+    }
+    return std::nullopt;
 }
 
 void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
@@ -318,6 +343,8 @@ void CARPATargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc,
     chart::COverlayARPAPositionFix marker(0.0, 0.0, 0.0, 0, chart::COverlayPositionFix::NoFixTime(),
                                           &doc);
     marker.SetSizeMode(properties.FixMarker().GetSizeMode());
+    // Properties over a marker finds its fix within the markers' hit radius.
+    picture.markers = std::pair{from, int(marker.ScaleSize(marker.GetBaseSize()))};
     std::optional<std::pair<geo::IntPoint, double>> previous;
     for (std::size_t i = from; i < entries.size(); ++i) {
         if (!entries[i].onChart)

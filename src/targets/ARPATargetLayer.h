@@ -35,6 +35,15 @@ public:
     // True when the target's drawn symbol takes the point.
     bool Hits(const CTargetRecord* record, geo::IntPoint point) const;
 
+    // The track fix whose marker, as the last paint drew it, lies under a
+    // client point: the newest of the target drawn last, targets whose track
+    // or markers are not shown left out; none when there is none.
+    struct CFixHit {
+        const CTargetRecord* record = nullptr;
+        std::size_t fix = 0;   // index into the target's track
+    };
+    std::optional<CFixHit> HitTestFix(geo::IntPoint point) const;
+
     // What the symbols ask of the target module.
     bool IsKnownTargetKey(char key) const override;
     bool WarningCircles() const override;
@@ -55,6 +64,9 @@ private:
         std::vector<std::pair<std::size_t, geo::IntPoint>> copies;
         std::uint64_t propertiesGeneration = ~std::uint64_t{0};   // of the symbol's properties
         bool drawn = false;   // by the last paint
+        // The first pixel entry and the hit radius of the markers the last
+        // paint drew; no markers drawn: none.
+        std::optional<std::pair<std::size_t, int>> markers;
     };
 
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target,

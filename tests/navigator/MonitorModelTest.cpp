@@ -18,6 +18,7 @@
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
 #include "PythonScript.h"
+#include "app/DateTimeEx.h"
 #include "geo/NavMaths.h"
 #include "navigator/NavTexts.h"
 #include "navigator/SteeringApb.h"
@@ -249,6 +250,37 @@ TEST(MonitorModel, TimeToGo)
             EXPECT_EQ(m.model.Texts().eta, "");
         }
     }
+}
+
+// The ETA is the navigation time plus the time to go: the instrument's time while its fix is
+// current (a replay's hour, not the computer's), the computer's once no fix came this cycle.
+TEST(MonitorModel, EtaCountsFromTheNavigationTime)
+{
+    const auto localText = [](std::chrono::system_clock::time_point utc) {
+        app::CDateTimeEx when;
+        when = std::chrono::system_clock::to_time_t(utc);
+        return when.FormatDateTime(true, false);
+    };
+    Model m;
+    m.route.Add(50.0, -4.0);
+    m.route.Add(50.1, -4.0);
+    m.route.active = 2;
+    CNavSnapshot s = m.At(50.05, -4.0, 10.0);
+    const auto replayed = m.clock.UtcNow() - std::chrono::hours(24 * 400);
+    s.fixTimeUtc = replayed;
+    m.Refresh(s);
+    ASSERT_TRUE(m.model.Values().timeToGoSeconds);
+    const auto ttg = std::chrono::seconds(*m.model.Values().timeToGoSeconds);
+    EXPECT_EQ(m.model.Texts().eta, localText(replayed + ttg));
+
+    s.positionAcquired = false;   // the fix's time is carried on, no longer current
+    m.clock.Advance(90s);
+    m.Refresh(s);
+    EXPECT_EQ(m.model.Texts().eta, localText(m.clock.UtcNow() + ttg));
+    s.fixTimeUtc.reset();
+    s.positionAcquired = true;
+    m.Refresh(s);
+    EXPECT_EQ(m.model.Texts().eta, localText(m.clock.UtcNow() + ttg));
 }
 
 // Arrival at the radius (equal counts), logged and listed once per waypoint,

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -40,6 +41,20 @@ void CloseSheet(QWidget* sheet)
         QTest::qWait(20);
 }
 
+// The started program's navigator once the GPS has given it a position; null when the program
+// did not start or no position came.
+navigator::CNavigatorWindows* NavigatorWithFix(brine_test::FirstStartProgram& program)
+{
+    if (!program.started)
+        return nullptr;
+    navigator::CNavigatorWindows& nav = *program.Frame().Navigator();
+    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
+        program.home.Send(brine_test::RmcAt(47.6, -122.4));
+        QTest::qWait(100);
+    }
+    return nav.IsPositionAvailable() ? &nav : nullptr;
+}
+
 TEST(NavigatorCommands, OptionCommandsAreGreyWhileTheirSheetIsOpen)
 {
     brine_test::FirstStartProgram program;
@@ -62,14 +77,10 @@ TEST(NavigatorCommands, OptionCommandsAreGreyWhileTheirSheetIsOpen)
 TEST(NavigatorCommands, DataLoggingMakesTheVesselAndLogEntryKeysAreTheButtons)
 {
     brine_test::FirstStartProgram program;
-    ASSERT_TRUE(program.started);
+    navigator::CNavigatorWindows* withFix = NavigatorWithFix(program);
+    ASSERT_NE(withFix, nullptr);
+    navigator::CNavigatorWindows& nav = *withFix;
     shell::CMainFrame& frame = program.Frame();
-    navigator::CNavigatorWindows& nav = *frame.Navigator();
-    for (int i = 0; i < 100 && !nav.IsPositionAvailable(); ++i) {
-        program.home.Send(brine_test::RmcAt(47.6, -122.4));
-        QTest::qWait(100);
-    }
-    ASSERT_TRUE(nav.IsPositionAvailable());
     ASSERT_FALSE(nav.Logbook().IsLogging());
     ASSERT_EQ(nav.Logbook().OwnVessel(), nullptr);
     frame.Action(app::cmd::kNavDataLogging)->trigger();
@@ -182,3 +193,43 @@ TEST(NavigatorCommands, ATypedReplayFileNameRestartsTheReplayOnIt)
 }
 
 }   // namespace
+
+// View > Refresh (F2) only tests the temporary log's name: no question, and the log, its rows
+// and logging go on as they were.
+TEST(NavigatorCommands, RefreshLeavesTheTemporaryLogAsItWas)
+{
+    brine_test::FirstStartProgram program;
+    navigator::CNavigatorWindows* nav = NavigatorWithFix(program);
+    ASSERT_NE(nav, nullptr);
+    navigator::CVesselLogbook& log = nav->Logbook();
+    const auto trigger = [&program](unsigned id) { program.Frame().Action(id)->trigger(); };
+    trigger(app::cmd::kNavDataLogging);
+    ASSERT_TRUE(log.IsLogging() && log.IsTemporary());
+    const std::string path = log.LogPath();
+    const std::uint32_t vesselId = log.OwnVessel()->vesselId;
+    navigator::CLogbookRows before(log, vesselId);
+    for (int i = 0; i < 50 && before.RowCount() == 0; ++i) {   // the tick writes the first row
+        QTest::qWait(100);
+        before.Recount();
+    }
+    ASSERT_GT(before.RowCount(), 0u);
+    const std::size_t asked = program.prompt.AskedPrompts().size();
+    int boxes = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&boxes] {
+        if (QApplication::activeModalWidget() != nullptr)
+            ++boxes;
+    });
+    watch.start(10);
+    trigger(app::cmd::kViewRefresh);
+    QTest::qWait(200);
+    watch.stop();
+    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
+    EXPECT_TRUE(log.IsOpen());
+    EXPECT_EQ(log.LogPath(), path);
+    EXPECT_TRUE(std::filesystem::exists(path + ".dbf"));
+    EXPECT_TRUE(log.IsLogging());
+    navigator::CLogbookRows after(log, vesselId);
+    EXPECT_EQ(after.RowCount(), before.RowCount());
+}

@@ -128,6 +128,59 @@ TEST_F(LayerTest, TrackTurnsRedWhenTheTargetIsNoLongerCurrent)
             EXPECT_EQ(r.pen.style, chart::PenStyle::Solid) << r.Describe();
 }
 
+// Properties over a track marker finds the fix under it as the last paint drew it: the newest
+// fix of the pixel, the target drawn last first; nothing where no marker is drawn, nor for a
+// target whose track or markers are off.
+TEST_F(LayerTest, AFixIsHitWhereItsMarkerIsDrawn)
+{
+    Report(1, 2.0, 31);   // fixes at 1, 11, 21 and 31 s
+    Report(2, 4.0, 11);
+    for (const auto& t : module->Targets()) {   // the markers are off until the user wants them
+        chart::CTargetProperties p = module->TargetProperties(t);
+        ASSERT_FALSE(p.FixMarker().GetDraw());
+        p.FixMarker().SetDraw(true);
+        module->SetTargetProperties(*t.record, p);
+    }
+    targets::CARPATargetLayer layer(*module);
+    EXPECT_FALSE(layer.HitTestFix({0, 0}));   // nothing painted yet
+    layer.Draw(*chart.doc, recorder.dc);
+    const targets::CTrackedTarget& first = module->Targets()[0];
+    ASSERT_GE(first.track.size(), 3u);
+    const auto marker = [&](const targets::CTrackedTarget& t, std::size_t i) {
+        return chart.ClientPoint(
+            geo::CPosition(t.track[i].position.latitude, t.track[i].position.longitude));
+    };
+    const geo::IntPoint oldest = marker(first, 0);
+    auto hit = layer.HitTestFix({oldest.x - 2, oldest.y - 2});
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->record, first.record.get());
+    EXPECT_EQ(hit->fix, 0u);
+    // Between two overlapping markers: the newer one, drawn over the older.
+    const geo::IntPoint second = marker(first, 1), third = marker(first, 2);
+    ASSERT_LE(third.x - second.x, 6);
+    hit = layer.HitTestFix({(second.x + third.x) / 2, second.y});
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->fix, 2u);
+    const targets::CTrackedTarget& other = module->Targets()[1];
+    hit = layer.HitTestFix(marker(other, 0));
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->record, other.record.get());
+    EXPECT_FALSE(layer.HitTestFix({second.x + 40, second.y + 40}));
+
+    chart::CTargetProperties p = module->TargetProperties(first);
+    p.FixMarker().SetDraw(false);
+    module->SetTargetProperties(*first.record, p);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_FALSE(layer.HitTestFix(second)) << "markers off";
+    p.FixMarker().SetDraw(true);
+    p.drawTrack = false;
+    module->SetTargetProperties(*first.record, p);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_FALSE(layer.HitTestFix(second)) << "track off";
+}
+
 TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
 {
     Report(1, 2.0, 31);

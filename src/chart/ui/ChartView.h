@@ -68,7 +68,9 @@ enum class MenuSection {
 enum class PropertiesOrder {
     Chartpoints,
     RouteWaypoints,
-    PositionFixes,
+    PositionFixes,   // the own track's markers, then radar targets', then tenders'
+    ARPAFixes,
+    TenderFixes,
     OwnVessel,
     Targets,
     Other,

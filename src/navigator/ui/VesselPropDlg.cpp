@@ -50,6 +50,9 @@ void CVesselPropDlg::SetVessel(const std::optional<COwnVessel>& vessel)
     m_draft->setText(OneDecimal(vessel->draft));
     m_beam->setText(OneDecimal(vessel->beam));
     m_speed->setText(OneDecimal(vessel->speed));
+    // Read from the start: a name longer than its field shows its first letters.
+    for (QLineEdit* edit : {m_name, m_length, m_draft, m_beam, m_speed})
+        edit->setCursorPosition(0);
 }
 
 }   // namespace navigator

@@ -15,6 +15,7 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
 {
     SetRedraw([this] { RepaintViews(); });
     chart::CChartView::AddExtension(this);
+    chart::CChartView::AddExtension(&m_fixProperties);
     m_propertySheet = std::make_unique<CARPAPropertySheet>(*this, window);
     // "Target Captured": when the target's vessel-log row started.
     m_propertySheet->SetCapturedText([this](const CTargetRecord& record) {
@@ -33,6 +34,7 @@ CARPAWindows::CARPAWindows(app::CSettingsHome& settings, nmea::CPortDirectory& p
 CARPAWindows::~CARPAWindows()
 {
     chart::CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(&m_fixProperties);
     // An open options sheet's ARPA page watches the module: it goes first.
     delete m_sheet;
 }
@@ -40,6 +42,7 @@ CARPAWindows::~CARPAWindows()
 bool CARPAWindows::Terminate()
 {
     chart::CChartView::RemoveExtension(this);
+    chart::CChartView::RemoveExtension(&m_fixProperties);
     for (auto& [view, layers] : m_layers) {
         view->Pipeline().SetSource(chart::DynamicLayer::Targets, nullptr);
         view->Pipeline().SetSource(chart::DynamicLayer::RadarCursor, nullptr);
@@ -149,6 +152,19 @@ chart::CChartViewExtension::PropertiesCall CARPAWindows::PropertiesAt(chart::CCh
             if (const CTargetRecord* record = found->second.targets->HitTest(p))
                 ShowProperties(record);
     };
+}
+
+chart::CChartViewExtension::PropertiesCall CARPAWindows::FixPropertiesAt(chart::CChartView& view,
+                                                                         geo::IntPoint p)
+{
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !it->second.targets || !showFixProperties)
+        return {};
+    const auto hit = it->second.targets->HitTestFix(p);
+    const CTrackedTarget* target = hit ? FindTarget(hit->record) : nullptr;
+    if (!target || hit->fix >= target->track.size())
+        return {};
+    return [this, fix = target->track[hit->fix]] { showFixProperties(fix); };
 }
 
 }   // namespace targets

@@ -14,6 +14,7 @@
 #include "targets/ARPATargetLayer.h"
 #include "targets/ui/ARPALogWindow.h"
 #include "targets/ui/ARPAPropertySheet.h"
+#include "targets/ui/FixMarkerProperties.h"
 
 class QWidget;
 namespace app {
@@ -53,6 +54,10 @@ public:
     // then leaves them to it.
     void LeaveChartToPanel() { m_panelPicks = true; }
 
+    // The chart's Properties over a marker of a shown target's track: the
+    // fix's "Position Marker Properties", through the program's sheet.
+    std::function<void(const CTargetTrackFix&)> showFixProperties;
+
     // "Target > Options...": raises the open sheet or opens one.
     void OpenTargetOptions();
     app::CModelessPropertySheet* OptionsSheet() const { return m_sheet; }
@@ -83,6 +88,8 @@ public:
     }
 
 private:
+    // Properties over a target's track marker.
+    PropertiesCall FixPropertiesAt(chart::CChartView& view, geo::IntPoint p);
     void RepaintViews();
 
     nmea::CPortDirectory& m_portDirectory;
@@ -100,6 +107,10 @@ private:
     std::unique_ptr<CTargetLogRows> m_keptLogRows;
     // Last, so they go first and leave the module while it is whole.
     std::vector<std::unique_ptr<CARPAObserver>> m_keptObservers;
+    // Ranked after the own track's markers and before the tenders'.
+    CFixMarkerProperties m_fixProperties{
+        chart::PropertiesOrder::ARPAFixes,
+        [this](chart::CChartView& view, geo::IntPoint p) { return FixPropertiesAt(view, p); }};
 };
 
 }   // namespace targets

@@ -126,17 +126,17 @@ chart::CChartViewExtension::PropertiesCall CTenderWindows::PropertiesAt(chart::C
     };
 }
 
-chart::CChartViewExtension::PropertiesCall CTenderWindows::CFixProperties::PropertiesAt(
-    chart::CChartView& view, geo::IntPoint p)
+chart::CChartViewExtension::PropertiesCall CTenderWindows::FixPropertiesAt(chart::CChartView& view,
+                                                                           geo::IntPoint p)
 {
-    const auto it = m_windows.m_layers.find(&view);
-    if (it == m_windows.m_layers.end() || !m_windows.showFixProperties)
+    const auto it = m_layers.find(&view);
+    if (it == m_layers.end() || !showFixProperties)
         return {};
     const auto hit = it->second->HitTestFix(view.Doc(), p);
-    const CTender* tender = hit ? m_windows.m_tracking.Find(hit->channel) : nullptr;
+    const CTender* tender = hit ? m_tracking.Find(hit->channel) : nullptr;
     if (!tender || hit->fix >= tender->track.size())
         return {};
-    return [this, fix = tender->track[hit->fix]] { m_windows.showFixProperties(fix); };
+    return [this, fix = tender->track[hit->fix]] { showFixProperties(fix); };
 }
 
 void CTenderWindows::RepaintViews()

@@ -21,6 +21,7 @@
 #include "targets/TenderOptions.h"
 #include "targets/TenderTargetLayer.h"
 #include "targets/TenderTracking.h"
+#include "targets/ui/FixMarkerProperties.h"
 #include "targets/ui/TargetTrackingPanel.h"
 #include "targets/ui/TenderLogWindow.h"
 #include "targets/ui/TenderPropertySheet.h"
@@ -128,23 +129,8 @@ public:
     void StopSimulation() override { m_tracking.Simulator().Stop(); }
 
 private:
-    // Properties over a tender's position marker (ranked with the position
-    // fixes, after the symbols' own rank).
-    class CFixProperties final : public chart::CChartViewExtension {
-    public:
-        explicit CFixProperties(CTenderWindows& windows) : m_windows(windows) { }
-        void ViewCreated(chart::CChartView&) override { }
-        void ViewDestroyed(chart::CChartView&) override { }
-        PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
-        chart::PropertiesOrder PropertiesRank() const override
-        {
-            return chart::PropertiesOrder::PositionFixes;
-        }
-
-    private:
-        CTenderWindows& m_windows;
-    };
-
+    // Properties over a tender's position marker.
+    PropertiesCall FixPropertiesAt(chart::CChartView& view, geo::IntPoint p);
     void UpdateMessages();
     // Windows, rows and messages after tenders went.
     void AfterRemoval();
@@ -171,7 +157,10 @@ private:
     std::vector<int> m_rows;   // channels with a row on the card
     geo::CPositionFormat m_rowFormat;   // the position format the rows were written in
     std::map<chart::CChartView*, std::unique_ptr<CTenderTargetLayer>> m_layers;
-    CFixProperties m_fixProperties{*this};
+    // Ranked with the position fixes, after the own track's and the radar targets'.
+    CFixMarkerProperties m_fixProperties{
+        chart::PropertiesOrder::TenderFixes,
+        [this](chart::CChartView& view, geo::IntPoint p) { return FixPropertiesAt(view, p); }};
     std::shared_ptr<navigator::CVesselList> m_vessels;
 };
 

@@ -138,6 +138,21 @@ TEST(InstrumentPages, AutopilotRateIsRefusedAtTheFieldAndSpinsByTheRule)
 }
 
 // A port that would not open comes back as "Off" on its page once OK is pressed.
+// The ARPA and tender pages select their stored port by number: 0 is the first entry ("Off"),
+// the network port its own entry, and a number the program has no port for reads "Off".
+TEST(InstrumentPages, SelectPortPicksTheEntryOfThatNumber)
+{
+    App();
+    TwoPorts ports;
+    nmea::CPortCombo combo(&ports);
+    for (const auto& [number, text] : {std::pair{3, "COM3"}, std::pair{0, "Off"},
+                                       std::pair{255, "Network"}, std::pair{7, "Off"}}) {
+        combo.SelectPort(static_cast<std::uint8_t>(number));
+        EXPECT_EQ(combo.currentText(), text) << number;
+        EXPECT_EQ(combo.SelectedPort(), text == std::string("Off") ? 0 : number) << number;
+    }
+}
+
 TEST(InstrumentPages, APortThatWillNotOpenReadsOffAfterOk)
 {
     App();

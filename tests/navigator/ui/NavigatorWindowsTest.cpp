@@ -20,6 +20,8 @@
 
 #include "FakeClock.h"
 #include "NavigatorFakes.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "geo/ui/PositionCtrl.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -377,6 +379,26 @@ TEST(PositionSourceDlg, ThePositionOnTheActiveChartsDatum)
     EXPECT_EQ(shifts, (std::vector<bool>{true, false}));
     EXPECT_TRUE(nav.Source().IsDrOn());
     EXPECT_NEAR(nav.Source().Fix().position.GetLatitude(), 47.5, 1e-9);
+}
+
+// Logbook Window with no frame to hold it makes no window: the command stays offered and
+// unchecked, and the next try finds no half-made window in the way.
+TEST(LogbookWindow, NoFrameMakesNoWindowAndLeavesTheCommandUnchecked)
+{
+    App();
+    brine_test::FakeClock clock;
+    navtest::MemorySettings settings;
+    navigator::CNavigatorWindows nav(settings, clock);
+    app::CCommandTable commands;
+    nav.RegisterCommands(commands);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        commands.Execute(app::cmd::kNavLogbookWindow);
+        const app::CCmdUIState state = commands.Update(app::cmd::kNavLogbookWindow);
+        EXPECT_TRUE(state.enabled);
+        EXPECT_EQ(state.check, 0) << attempt;
+    }
+    for (QWidget* top : QApplication::allWidgets())
+        EXPECT_NE(top->objectName(), "LogbookWindow");
 }
 
 }   // namespace

@@ -138,3 +138,17 @@ TEST(VesselPropDlg, NoVesselGreysAndEmptiesEveryField)
     }
     EXPECT_EQ(page.findChildren<QLineEdit*>().size(), 5);
 }
+
+// A name longer than its field is read from its first letter, as the page opens.
+TEST(VesselPropDlg, ALongNameShowsFromItsStart)
+{
+    App();
+    CVesselPropDlg page;
+    page.resize(200, 160);
+    page.show();
+    COwnVessel v;
+    v.name = "Sea Lion ABCDEFGHIJKLMNOP";
+    page.SetVessel(v);
+    for (QLineEdit* edit : page.findChildren<QLineEdit*>())
+        EXPECT_EQ(edit->cursorPosition(), 0) << edit->objectName().toStdString();
+}
