@@ -501,3 +501,66 @@ TEST(BlankChart, EveryGridLineIsLabelledAtItsPlace)
         EXPECT_GT(parallels, 0) << size.x << "x" << size.y;
     }
 }
+
+// What the navigator, routes and targets ask of an open chart: the shift into
+// its datum (a copy, status 2), the client points of a position, whether a
+// position is in view, a client point on the chart, centring and the centre,
+// and the Dusk and Night colours dimmed from Day by a quarter and a half.
+TEST(BlankChart, AnswersTheNavigatorRoutesAndTargetsRelyOn)
+{
+    OpenBlank b(800, 400);
+    EXPECT_TRUE(b.doc.IsChartLoaded());
+    const CPosition p(10.0, 20.0, 0.0, 1);
+    CPosition shifted(0.0, 0.0);
+    EXPECT_EQ(b.doc.ShiftToChartDatum(p, shifted), chart::kShiftNone);
+    EXPECT_FALSE(shifted != p);
+
+    chart::PointList points{{1, 1}};
+    ASSERT_TRUE(b.doc.PositionToClientPoints(CPosition(0.0, 0.0), points));
+    EXPECT_EQ(points, (chart::PointList{{400, 200}}));
+    EXPECT_TRUE(b.doc.IsPositionVisible(CPosition(0.0, 0.0)));
+    CPosition invalid(0.0, 0.0);
+    invalid.Invalidate();
+    EXPECT_FALSE(b.doc.IsPositionVisible(invalid));
+
+    // Zoomed in twice on 0,0 the view holds 22.5 degrees either side: 30N
+    // is on the chart but outside the view, and the client point at the
+    // view's edge is on it while one past the client rectangle is not.
+    ASSERT_TRUE(b.doc.ZoomIn());
+    ASSERT_TRUE(b.doc.ZoomIn());
+    EXPECT_TRUE(b.doc.IsPositionOnChart(CPosition(30.0, 0.0)));
+    EXPECT_FALSE(b.doc.IsPositionVisible(CPosition(30.0, 0.0)));
+    EXPECT_TRUE(b.doc.IsClientPointOnChart({0, 0}));
+    EXPECT_FALSE(b.doc.IsClientPointOnChart({800, 0}));
+    CPosition at;
+    ASSERT_TRUE(b.doc.PointToPosition({400, 0}, at));
+    EXPECT_NEAR(at.GetLatitude(), 22.5, 1e-9);
+
+    // Centred on 30N 40E, the chart's centre is there and it is in view.
+    ASSERT_TRUE(b.doc.CentreOnPosition(CPosition(30.0, 40.0), false));
+    CPosition centre;
+    ASSERT_TRUE(b.doc.GetCentrePosition(centre));
+    EXPECT_NEAR(centre.GetLatitude(), 30.0, 1e-6);
+    EXPECT_NEAR(centre.GetLongitude(), 40.0, 1e-6);
+    EXPECT_TRUE(b.doc.IsPositionVisible(CPosition(30.0, 40.0)));
+    CPosition nw, se;
+    ASSERT_TRUE(b.doc.GetExtent(nw, se));
+    EXPECT_NEAR(nw.GetLatitude(), 52.5, 1e-6);
+    EXPECT_NEAR(se.GetLongitude(), 85.0, 1e-6);
+
+    const chart::ColourTable& day = b.doc.GetPaletteColours(chart::kPaletteDay);
+    const chart::ColourTable& dusk = b.doc.GetPaletteColours(chart::kPaletteDusk);
+    const chart::ColourTable& night = b.doc.GetPaletteColours(chart::kPaletteNight);
+    using app::GetBValue, app::GetGValue, app::GetRValue, app::RGB;
+    ASSERT_GT(b.doc.GetColourCount(), 0);
+    for (std::size_t i = 0; i < b.doc.GetColourCount(); ++i) {
+        const app::COLORREF d = app::PixelToColour(day[i]);
+        EXPECT_EQ(app::PixelToColour(dusk[i]),
+                  RGB(unsigned(GetRValue(d) * 0.75), unsigned(GetGValue(d) * 0.75),
+                      unsigned(GetBValue(d) * 0.75)))
+            << i;
+        EXPECT_EQ(app::PixelToColour(night[i]),
+                  RGB(GetRValue(d) / 2, GetGValue(d) / 2, GetBValue(d) / 2))
+            << i;
+    }
+}
