@@ -128,6 +128,12 @@ TEST_F(WithDatums, RangeBearingAndTheInverseWorkOnTheStartDatum)
     EXPECT_TRUE(geo::RhumbRangeBearing(from, from, &range, &bearing, false));
     EXPECT_EQ(range, 0.0);
     EXPECT_EQ(bearing, 0.0);
+    // The same place on another datum is not an equal position: a parallel
+    // of no length, which has no way east and so is sailed west.
+    EXPECT_TRUE(
+        geo::RhumbRangeBearing(from, CPosition(47.6, -122.4, 0.0, 2), &range, &bearing, false));
+    EXPECT_EQ(range, 0.0);
+    EXPECT_EQ(bearing, 270.0);
 
     // Due north one degree is about 60 nautical miles on the meridian.
     EXPECT_TRUE(geo::RhumbRangeBearing(from, CPosition(48.6, -122.4), &range, &bearing, false));

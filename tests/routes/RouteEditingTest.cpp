@@ -141,7 +141,15 @@ TEST_F(RouteEditingTest, DragsAndDeletesOnlyWhileEditableAndConfirmed)
 {
     StartNewRoute();
     AddFour();
+    // A drag is announced to every window of the route as notice 8 alone.
+    struct Told final : routes::CRouteListener {
+        void OnRouteChange(int hint) override { hints.push_back(hint); }
+        std::vector<int> hints;
+    } told;
+    module.AddListener(&told);
     ASSERT_TRUE(module.MoveWaypoint(2, geo::CPosition(47.95, -122.55)));
+    module.RemoveListener(&told);
+    EXPECT_EQ(told.hints, std::vector<int>{8});
     EXPECT_DOUBLE_EQ(ReadStored(path)[1].lat, 47.95);
 
     // No: nothing goes. Yes: the next waypoint takes the place.
