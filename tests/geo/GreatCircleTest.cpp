@@ -98,3 +98,21 @@ TEST(GreatCircle, LoopSettingsAreClamped)
          {std::pair{0.0, 10.0}, {-1.0, 10.0}, {1e-9, 0.1}, {INFINITY, 10.0}, {2.5, 2.5}})
         EXPECT_EQ(ClampDistanceToRunInterval(in), out) << in;
 }
+
+// Limits are exceeded strictly; a vertex between the ends counts even when the
+// way crosses the 180-degree meridian.
+TEST(GreatCircle, LimitsAndLongitudeBetween)
+{
+    EXPECT_TRUE(IsBeyondNorthLimit(60, 61, 0) && !IsBeyondNorthLimit(60, 60, 59));
+    EXPECT_TRUE(IsBeyondSouthLimit(60, 0, -61) && !IsBeyondSouthLimit(60, -60, 10));
+    EXPECT_TRUE(IsLongitudeBetween(175, 170, -170));
+    EXPECT_TRUE(IsLongitudeBetween(-175, 170, -170));
+    EXPECT_FALSE(IsLongitudeBetween(160, 170, -170));   // behind the start
+    EXPECT_FALSE(IsLongitudeBetween(-160, 170, -170));   // past the end
+    // Coincident ends: both limit points are the start.
+    const CPosition same(30, -80, 5, 2);
+    CPosition first, second;
+    double total = -1, bearing = -1;
+    EXPECT_TRUE(CompositeLimitPoints(same, same, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first == same && second == same && total == 0.0);
+}
