@@ -196,3 +196,20 @@ TEST(Clipping, CrossingsOnAVerticalSegmentStayOnIt)
     IntersectSegmentPolygon(diamond, nullptr, {50, -10}, {50, 110}, &stretches);
     EXPECT_EQ(stretches.size() % 2, 0u);
 }
+
+// Given bounds are used as they are, and what the list already holds stays:
+// new entries go to its head, and a list that was not empty counts as a result.
+TEST(Clipping, GivenBoundsAndAListAlreadyHolding)
+{
+    const IntPolygon square{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+    const IntRect half{0, 0, 50, 50};
+    EXPECT_TRUE(PointInPolygon({60, 60}, square));
+    EXPECT_FALSE(PointInPolygon({60, 60}, square, &half));
+    std::vector<IntPoint> out{{999, 999}};
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {5, 5}, {5, 5}, &out));
+    EXPECT_EQ(out, (std::vector<IntPoint>{{5, 5}, {5, 5}, {999, 999}}));
+    out = {{999, 999}};
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {500, 5}, {500, 5}, &out));
+    EXPECT_EQ(out, (std::vector<IntPoint>{{999, 999}}));
+    EXPECT_FALSE(IntersectSegmentPolygon({{0, 0}, {9, 9}}, nullptr, {1, 1}, {5, 5}, &out));
+}

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "geo/DatumInfo.h"
 #include "geo/GreatCircle.h"
 
 using namespace geo;
@@ -115,4 +116,24 @@ TEST(GreatCircle, LimitsAndLongitudeBetween)
     double total = -1, bearing = -1;
     EXPECT_TRUE(CompositeLimitPoints(same, same, 35, &total, &bearing, &first, &second));
     EXPECT_TRUE(first == same && second == same && total == 0.0);
+}
+
+// New points carry the ends' datum when they share one, else the fallback;
+// their altitude is 0. Stepping keeps its datum for the whole track.
+TEST(GreatCircle, NewPointsTakeTheSharedDatumOrTheFallback)
+{
+    CPosition next, first, second;
+    double range = 0, bearing = 0, total = 0;
+    const CPosition a(30, -80, 12, 3), b(30, 10, 5, 3), c(30, 10, 5, 4);
+    ASSERT_TRUE(GreatCircleNextPoint(false, 5, a, b, &next, &range, &bearing, false));
+    EXPECT_TRUE(next.GetDatum() == 3 && next.GetAltitude() == 0.0);
+    while (GreatCircleNextPoint(true, 5, a, b, &next, &range, &bearing, false)) { }
+    EXPECT_EQ(next, CPosition(30, 10, 0, 3));   // the end, with the track's datum
+    ASSERT_TRUE(GreatCircleNextPoint(false, 5, a, c, &next, &range, &bearing, false));
+    EXPECT_EQ(next.GetDatum(), DatumIndexFallback());
+    ASSERT_TRUE(CompositeLimitPoints(a, b, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first.GetDatum() == 3 && second.GetDatum() == 3 && first.GetAltitude() == 0.0);
+    ASSERT_TRUE(CompositeLimitPoints(a, c, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first.GetDatum() == DatumIndexFallback() &&
+                second.GetDatum() == DatumIndexFallback());
 }

@@ -407,6 +407,11 @@ TEST(NavMaths, SailingsMatchHandWorkedFigures)
     double lat = 1, lon = 1;
     EXPECT_TRUE(PositionFromRangeBearing(0, -179, 120.2154328, 270, &lat, &lon));
     EXPECT_TRUE(lat == 0.0 && std::fabs(lon - 179.0) < 1e-6) << lon;
+    // A negative range is sailed as its magnitude.
+    double negLat = 0, negLon = 0;
+    EXPECT_TRUE(PositionFromRangeBearing(10, 20, -50, 45, &negLat, &negLon));
+    EXPECT_TRUE(PositionFromRangeBearing(10, 20, 50, 45, &lat, &lon));
+    EXPECT_EQ(std::pair(negLat, negLon), std::pair(lat, lon));
     for (const double range : {9e-6, 100000.0}) {
         EXPECT_FALSE(PositionFromRangeBearing(10, 20, range, 45, &lat, &lon));
         EXPECT_EQ(std::pair(lat, lon), std::pair(10.0, 20.0));
