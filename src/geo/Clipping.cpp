@@ -148,9 +148,13 @@ bool IntersectSegments(IntPoint p1, IntPoint p2, IntPoint p3, IntPoint p4, IntPo
         return false;
     }
     const Wide num = Wide(std::int64_t(p3.x) - p1.x) * dy2 - Wide(std::int64_t(p3.y) - p1.y) * dx2;
-    const long double t = static_cast<long double>(num) / static_cast<long double>(den);
-    *out = {Saturate(p1.x + static_cast<std::int64_t>(std::trunc(dx1 * t))),
-            Saturate(p1.y + static_cast<std::int64_t>(std::trunc(dy1 * t)))};
+    // The point is p1 + trunc(d * num / den) on each axis. Taken as a quotient
+    // of integers (products below 2^101) it is exact: through a floating t a
+    // crossing that falls on a whole unit can come out one unit short, off a
+    // vertical or horizontal segment, and a polygon's stretches then gain a
+    // spurious piece.
+    *out = {Saturate(p1.x + static_cast<std::int64_t>(Wide(dx1) * num / den)),
+            Saturate(p1.y + static_cast<std::int64_t>(Wide(dy1) * num / den))};
     return true;
 }
 

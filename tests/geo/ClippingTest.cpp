@@ -124,3 +124,92 @@ TEST(Clipping, IntersectionsAndPolygons)
         EXPECT_EQ(stretches, c.stretches) << c.a.x << "," << c.a.y;
     }
 }
+
+// Each small rule with exact coordinates.
+TEST(Clipping, OutCodesInterpolationAndOrientation)
+{
+    const std::pair<IntPoint, int> codes[] = {
+        {{-1, 5}, 8},    {{1001, 5}, 4},  {{5, 801}, 2},    {{5, -1}, 1}, {{-1, -1}, 9},
+        {{-1, 801}, 10}, {{1001, -1}, 5}, {{1001, 801}, 6}, {{0, 0}, 0},  {{1000, 800}, 0},
+    };
+    for (const auto& [p, code] : codes)
+        EXPECT_EQ(OutCode(kWindow, p), code) << p.x << "," << p.y;
+    EXPECT_EQ(YAtX(5, 0, 0, 10, 7), 3);   // 3.5 truncated
+    EXPECT_EQ(YAtX(5, 0, 0, 10, -7), -3);   // toward zero
+    EXPECT_EQ(YAtX(5, 3, 2, 3, 10), 18);   // x1 = x2: divided by 1
+    EXPECT_EQ(XAtY(5, 0, 0, 7, 10), 3);
+    // Collinear counts as 1; a touch at an end crosses only one way round.
+    EXPECT_EQ(Orientation({0, 0}, {10, 0}, {5, 0}), 1);
+    EXPECT_EQ(Orientation({0, 0}, {10, 0}, {5, 5}), 1);
+    EXPECT_EQ(Orientation({0, 0}, {10, 0}, {5, -5}), 0);
+    EXPECT_FALSE(SegmentsCross({0, 0}, {10, 0}, {5, 0}, {5, 5}));
+    EXPECT_TRUE(SegmentsCross({0, 0}, {10, 0}, {5, -5}, {5, 0}));
+    EXPECT_TRUE(
+        SegmentsIntersect(CPosition(0, 0), CPosition(1, 1), CPosition(0, 1), CPosition(1, 0)));
+    EXPECT_FALSE(
+        SegmentsIntersect(CPosition(0, 0), CPosition(1, 1), CPosition(2, 0), CPosition(3, 0)));
+}
+
+// Positions go through micro-degrees and back: first coordinates stay first.
+TEST(Clipping, IntersectionsOfPositionsAndBounds)
+{
+    double first = 0, second = 0;
+    EXPECT_TRUE(IntersectLatLon(1, 0, 1, 10, 0, 4, 10, 4, &first, &second));
+    EXPECT_TRUE(std::fabs(first - 1.0) < 1e-9 && std::fabs(second - 4.0) < 1e-9);
+    CPosition out(9, 9, 7, 2);
+    EXPECT_TRUE(IntersectPositions(CPosition(1, 0), CPosition(1, 10), CPosition(0, 4),
+                                   CPosition(10, 4), &out));
+    EXPECT_EQ(out, CPosition(1, 4, 0, -1));
+    EXPECT_FALSE(IntersectPositions(CPosition(1, 0), CPosition(1, 10), CPosition(2, 0),
+                                    CPosition(2, 10), &out));
+    EXPECT_EQ(out, CPosition(0, 0, 0, -1));
+
+    const IntRect empty = PolygonBounds({});
+    EXPECT_TRUE(empty.left == kMax && empty.top == kMax && empty.right == kMin &&
+                empty.bottom == kMin);
+    IntPolygon polygon{{1, 1}};
+    AppendPolygonPoints({CPosition(47.5, -122.25), CPosition(-0.0000019, 0.5)}, &polygon);
+    EXPECT_EQ(polygon, (IntPolygon{{1, 1}, {-122250000, 47500000}, {500000, -1}}));
+
+    // Borders within 1e-12 count as inside; a flat box needs x equal to it.
+    EXPECT_TRUE(PointInSegmentBox(0, 0, 10, 10, 10 + 5e-13, 5));
+    EXPECT_FALSE(PointInSegmentBox(0, 0, 10, 10, 10.001, 5));
+    EXPECT_TRUE(PointInSegmentBox(3, 0, 3, 10, 3 + 5e-13, 5));
+    EXPECT_FALSE(PointInSegmentBox(3, 0, 3, 10, 3.0001, 5));
+}
+
+// A crossing that falls on a whole unit keeps it: on a vertical segment every
+// stretch end has the segment's x.
+TEST(Clipping, CrossingsOnAVerticalSegmentStayOnIt)
+{
+    IntPoint hit;
+    EXPECT_TRUE(IntersectSegments({12, 35}, {34, 11}, {25, -3}, {25, 22}, &hit));
+    EXPECT_EQ(hit, (IntPoint{25, 21}));
+    const IntPolygon shape{{18, 4}, {20, 13}, {12, 35}, {34, 11}, {27, 39}, {36, 27}};
+    std::vector<IntPoint> stretches;
+    EXPECT_TRUE(IntersectSegmentPolygon(shape, nullptr, {25, -3}, {25, 22}, &stretches));
+    EXPECT_EQ(stretches, (std::vector<IntPoint>{{25, 13}, {25, 21}}));
+    // A vertex shared by two edges is one crossing: the diamond's top and
+    // bottom corners on its vertical diagonal.
+    const IntPolygon diamond{{0, 50}, {50, 0}, {100, 50}, {50, 100}};
+    stretches.clear();
+    IntersectSegmentPolygon(diamond, nullptr, {50, -10}, {50, 110}, &stretches);
+    EXPECT_EQ(stretches.size() % 2, 0u);
+}
+
+// Given bounds are used as they are, and what the list already holds stays:
+// new entries go to its head, and a list that was not empty counts as a result.
+TEST(Clipping, GivenBoundsAndAListAlreadyHolding)
+{
+    const IntPolygon square{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+    const IntRect half{0, 0, 50, 50};
+    EXPECT_TRUE(PointInPolygon({60, 60}, square));
+    EXPECT_FALSE(PointInPolygon({60, 60}, square, &half));
+    std::vector<IntPoint> out{{999, 999}};
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {5, 5}, {5, 5}, &out));
+    EXPECT_EQ(out, (std::vector<IntPoint>{{5, 5}, {5, 5}, {999, 999}}));
+    out = {{999, 999}};
+    EXPECT_TRUE(IntersectSegmentPolygon(square, nullptr, {500, 5}, {500, 5}, &out));
+    EXPECT_EQ(out, (std::vector<IntPoint>{{999, 999}}));
+    EXPECT_FALSE(IntersectSegmentPolygon({{0, 0}, {9, 9}}, nullptr, {1, 1}, {5, 5}, &out));
+}

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "geo/DatumInfo.h"
 #include "geo/GreatCircle.h"
 
 using namespace geo;
@@ -97,4 +98,42 @@ TEST(GreatCircle, LoopSettingsAreClamped)
     for (const auto& [in, out] :
          {std::pair{0.0, 10.0}, {-1.0, 10.0}, {1e-9, 0.1}, {INFINITY, 10.0}, {2.5, 2.5}})
         EXPECT_EQ(ClampDistanceToRunInterval(in), out) << in;
+}
+
+// Limits are exceeded strictly; a vertex between the ends counts even when the
+// way crosses the 180-degree meridian.
+TEST(GreatCircle, LimitsAndLongitudeBetween)
+{
+    EXPECT_TRUE(IsBeyondNorthLimit(60, 61, 0) && !IsBeyondNorthLimit(60, 60, 59));
+    EXPECT_TRUE(IsBeyondSouthLimit(60, 0, -61) && !IsBeyondSouthLimit(60, -60, 10));
+    EXPECT_TRUE(IsLongitudeBetween(175, 170, -170));
+    EXPECT_TRUE(IsLongitudeBetween(-175, 170, -170));
+    EXPECT_FALSE(IsLongitudeBetween(160, 170, -170));   // behind the start
+    EXPECT_FALSE(IsLongitudeBetween(-160, 170, -170));   // past the end
+    // Coincident ends: both limit points are the start.
+    const CPosition same(30, -80, 5, 2);
+    CPosition first, second;
+    double total = -1, bearing = -1;
+    EXPECT_TRUE(CompositeLimitPoints(same, same, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first == same && second == same && total == 0.0);
+}
+
+// New points carry the ends' datum when they share one, else the fallback;
+// their altitude is 0. Stepping keeps its datum for the whole track.
+TEST(GreatCircle, NewPointsTakeTheSharedDatumOrTheFallback)
+{
+    CPosition next, first, second;
+    double range = 0, bearing = 0, total = 0;
+    const CPosition a(30, -80, 12, 3), b(30, 10, 5, 3), c(30, 10, 5, 4);
+    ASSERT_TRUE(GreatCircleNextPoint(false, 5, a, b, &next, &range, &bearing, false));
+    EXPECT_TRUE(next.GetDatum() == 3 && next.GetAltitude() == 0.0);
+    while (GreatCircleNextPoint(true, 5, a, b, &next, &range, &bearing, false)) { }
+    EXPECT_EQ(next, CPosition(30, 10, 0, 3));   // the end, with the track's datum
+    ASSERT_TRUE(GreatCircleNextPoint(false, 5, a, c, &next, &range, &bearing, false));
+    EXPECT_EQ(next.GetDatum(), DatumIndexFallback());
+    ASSERT_TRUE(CompositeLimitPoints(a, b, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first.GetDatum() == 3 && second.GetDatum() == 3 && first.GetAltitude() == 0.0);
+    ASSERT_TRUE(CompositeLimitPoints(a, c, 35, &total, &bearing, &first, &second));
+    EXPECT_TRUE(first.GetDatum() == DatumIndexFallback() &&
+                second.GetDatum() == DatumIndexFallback());
 }

@@ -304,3 +304,126 @@ TEST(NavMaths, ShortGreatCircleLegsKeepTheirLength)
         EXPECT_NEAR(range, r, 5e-6 * r) << lat0 << " " << r << "@" << b;
     }
 }
+
+// The small helpers, value by value: halves round toward zero, comparisons
+// allow 1e-12, conversions are single factors, micro-degrees truncate.
+TEST(NavMaths, NumbersUnitsAndIntegerPositions)
+{
+    const std::pair<double, std::int32_t> rounding[] = {
+        {0.0, 0}, {0.5, 0},   {1.5, 1}, {1.51, 2},  {-1.5, -1}, {-1.51, -2},
+        {2.5, 2}, {-2.5, -2}, {2.6, 3}, {-2.6, -3}, {-0.4, 0},
+    };
+    for (const auto& [in, out] : rounding)
+        EXPECT_EQ(RoundToInt(in), out) << in;
+    EXPECT_EQ(std::tuple(FtoI64(-2.9), FtoI64(2.9), TruncateToZero(-2.9), TruncateToZero(2.9)),
+              std::tuple(std::int64_t(-2), std::int64_t(2), -2.0, 2.0));
+    std::uint8_t high = 0, low = 0;
+    SplitNibbles(0xA7, &high, &low);
+    EXPECT_EQ(std::pair(high, low), std::pair(std::uint8_t(10), std::uint8_t(7)));
+    EXPECT_TRUE(IsEqualDbl(1.0, 1.0 + 5e-13) && !IsEqualDbl(1.0, 1.0 + 2e-12));
+    EXPECT_TRUE(!IsLessDbl(1.0, 1.0 + 5e-13) && IsLessDbl(1.0, 1.0 + 2e-12));
+    EXPECT_TRUE(!IsGreaterDbl(1.0 + 5e-13, 1.0) && IsGreaterDbl(1.0 + 2e-12, 1.0));
+    EXPECT_TRUE(IsNonNegative(0.0) && IsNonPositive(0.0) && !IsNonNegative(-1e-300));
+
+    EXPECT_NEAR(MetresToNauticalMiles(1852.0), 1.0, 1e-15);
+    EXPECT_EQ(std::tuple(NauticalMilesToMetres(2.0), StatuteMilesToMetres(1.0),
+                         KilometresToMetres(2.5), FathomsToMetres(1.0), FeetToMetres(10.0)),
+              std::tuple(3704.0, 1609.3, 2500.0, 1.8288, 3.048));
+    EXPECT_NEAR(MicroDegreesToDegrees(-1500000), -1.5, 1e-15);
+    EXPECT_NEAR(SpeedTimeToDistance(12.0, 1800.0), 6.0, 1e-12);   // half an hour at 12 kn
+
+    EXPECT_EQ(MakeIntPosition(1.2345678, -0.0000019), (IntPoint{1234567, -1}));
+    EXPECT_EQ(PositionToIntPosition(CPosition(47.5, -122.25)), (IntPoint{-122250000, 47500000}));
+    const CPosition back = IntPositionToPosition({-122250000, 47500000});
+    EXPECT_EQ(back, CPosition(47.5, -122.25, 0.0, -1));
+}
+
+// One fold for longitudes; 180 and -180 stay. The bearing of a pair of
+// reciprocals is chosen by the way east or west, or by latitude along a
+// meridian.
+TEST(NavMaths, LongitudesFoldOnceAndBearingsAreChosenByTheWay)
+{
+    const std::pair<double, double> longitudes[] = {
+        {180.0, 180.0}, {-180.0, -180.0}, {190.0, -170.0}, {-190.0, 170.0}, {540.0, 180.0},
+    };
+    for (const auto& [in, out] : longitudes)
+        EXPECT_EQ(NormaliseLongitude(in), out) << in;
+    double d = -358.0;
+    EXPECT_TRUE(WrapLongitudeDifference(&d) && d == 2.0);
+    d = 10.0;
+    EXPECT_TRUE(!WrapLongitudeDifference(&d) && d == 10.0);
+    EXPECT_EQ(std::pair(AddAngles(350.0, 20.0), SubtractAngles(10.0, 20.0)),
+              std::pair(10.0, 350.0));
+
+    double b1 = 0, b2 = 0;
+    ReciprocalBearings(-1.0, &b1, &b2);
+    EXPECT_TRUE(std::fabs(b1 - 135.0) < 1e-9 && std::fabs(b2 - 315.0) < 1e-9) << b1;
+    ReciprocalBearings(0.0, &b1, &b2);
+    EXPECT_EQ(std::pair(b1, b2), std::pair(0.0, 180.0));
+    EXPECT_EQ(SelectBearing(0, 10, 5, 20, 10, false, 45, 225), 45);   // east
+    EXPECT_EQ(SelectBearing(0, 20, 5, 10, -10, false, 45, 225), 225);   // west
+    EXPECT_EQ(SelectBearing(0, 179, 5, -179, 2, true, 45, 225), 45);   // east over 180
+    EXPECT_EQ(SelectBearing(5, 10, 0, 10, 0, false, 0, 180), 180);   // south along a meridian
+}
+
+// Figures worked out apart from the code: the meridional parts and meridian
+// arcs from their closed forms and a numerical integration on WGS 84, the
+// parallels from a cos(phi) / sqrt(1 - e^2 sin^2 phi).
+TEST(NavMaths, SailingsMatchHandWorkedFigures)
+{
+    EXPECT_NEAR(MeridionalParts(45.0), 3013.648, 2e-3);
+    EXPECT_EQ(MeridionalParts(-45.0), MeridionalParts(45.0));
+    EXPECT_NEAR(MeridionalParts(0.0), 0.0, 1e-9);   // pi is taken to 11 places
+    EXPECT_NEAR(DiffMeridionalParts(-10.0, 20.0), MeridionalParts(10.0) + MeridionalParts(20.0),
+                1e-9);
+    EXPECT_NEAR(DiffMeridionalParts(20.0, 10.0), MeridionalParts(10.0) - MeridionalParts(20.0),
+                1e-9);
+    EXPECT_NEAR(MeridianArc(90.0), 5400.629, 2e-3);
+    EXPECT_NEAR(MeridianArcDifference(-10.0, 20.0), MeridianArc(10.0) + MeridianArc(20.0), 1e-9);
+    EXPECT_NEAR(*LatitudeFromMeridianArc(-MeridianArc(37.25)), -37.25, 1e-9);
+    EXPECT_FALSE(LatitudeFromMeridianArc(MeridianArc(90.0) + 1.0).has_value());
+
+    const struct {
+        CPosition from, to;
+        bool cross;
+        double range, bearing;
+    } legs[] = {
+        {CPosition(10, 5), CPosition(20, 5), true, 597.468, 0.0},   // up a meridian
+        {CPosition(20, 5), CPosition(10, 5), true, 597.468, 180.0},
+        {CPosition(0, 179), CPosition(0, -179), true, 120.2154, 90.0},   // over the 180 meridian
+        {CPosition(0, -179), CPosition(0, 179), true, 120.2154, 270.0},
+        {CPosition(45, 0), CPosition(45, 2), true, 85.1478, 90.0},   // a parallel
+        {CPosition(45, 0), CPosition(45 + 1e-9, 2), true, 85.1478, 90.0},   // a hair off it
+    };
+    for (const auto& l : legs) {
+        double range = 0, bearing = 0;
+        EXPECT_TRUE(RhumbRangeBearing(l.from, l.to, &range, &bearing, l.cross));
+        EXPECT_NEAR(range, l.range, 1e-3) << l.from.GetLatitude() << "," << l.to.GetLongitude();
+        EXPECT_NEAR(bearing, l.bearing, 1e-6) << l.from.GetLatitude() << "," << l.to.GetLongitude();
+    }
+
+    // West over the 180 meridian folds back into [-180, 180]; ranges out of
+    // bounds return the start.
+    double lat = 1, lon = 1;
+    EXPECT_TRUE(PositionFromRangeBearing(0, -179, 120.2154328, 270, &lat, &lon));
+    EXPECT_TRUE(lat == 0.0 && std::fabs(lon - 179.0) < 1e-6) << lon;
+    // A negative range is sailed as its magnitude.
+    double negLat = 0, negLon = 0;
+    EXPECT_TRUE(PositionFromRangeBearing(10, 20, -50, 45, &negLat, &negLon));
+    EXPECT_TRUE(PositionFromRangeBearing(10, 20, 50, 45, &lat, &lon));
+    EXPECT_EQ(std::pair(negLat, negLon), std::pair(lat, lon));
+    for (const double range : {9e-6, 100000.0}) {
+        EXPECT_FALSE(PositionFromRangeBearing(10, 20, range, 45, &lat, &lon));
+        EXPECT_EQ(std::pair(lat, lon), std::pair(10.0, 20.0));
+    }
+    // The bearing is folded first; altitude and datum come from the start.
+    CPosition out, west;
+    EXPECT_TRUE(PositionAtRangeBearing(CPosition(0, -179, 12.5, 3), 120.2154328, -90, &out));
+    EXPECT_TRUE(std::fabs(out.GetLongitude() - 179.0) < 1e-6 && out.GetAltitude() == 12.5 &&
+                out.GetDatum() == 3);
+    // Half an hour at 12 knots due east is 6 nm.
+    EXPECT_TRUE(PositionAtRangeBearingEx(CPosition(30, 10), 12.0, 1800.0, 90.0, &out));
+    EXPECT_TRUE(PositionAtRangeBearing(CPosition(30, 10), 6.0, 90.0, &west));
+    EXPECT_NEAR(out.GetLongitude(), west.GetLongitude(), 1e-12);
+    EXPECT_NEAR((out.GetLongitude() - 10.0) * 60.0 * std::cos(DegToRad(30.0)), 6.0, 0.03);
+}
