@@ -184,7 +184,7 @@ CEditColorsDlg::CEditColorsDlg(const app::CDisplayPalettes& palettes, int palett
         m_elements->addItem(QString::fromUtf8(
             app::CDisplayPalettes::ElementDisplayName(app::CDisplayPalettes::ElementIndex(e))
                 .data()));
-    auto* elementLabel = new QLabel(tr("Screen &Element"), this);
+    auto* elementLabel = new QLabel(tr("Screen Element"), this);
     elementLabel->setBuddy(m_elements);
 
     auto* basic = new QGroupBox(tr("Basic Colours"), this);

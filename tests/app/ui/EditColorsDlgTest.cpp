@@ -104,7 +104,7 @@ TEST(EditColorsDlg, ClickOffTheSampleKeepsTheElementAndFocusesTheGrid)
     for (auto* label : dlg.findChildren<QLabel*>())
         texts << label->text();
     texts.sort();
-    EXPECT_EQ(texts, QStringList({"Night palette", "Screen &Element"}));
+    EXPECT_EQ(texts, QStringList({"Night palette", "Screen Element"}));
 }
 
 }   // namespace
