@@ -77,11 +77,12 @@ void CColourGridPanel::paintEvent(QPaintEvent*)
         painter.fillRect(r, ToQColor(app::kStaticColours[static_cast<std::size_t>(cell)]));
         painter.drawRect(r.adjusted(0, 0, -1, -1));
         if (cell == m_model.SelectedCell()) {
-            // The mark two pixels outside the cell, in the colour that shows on any cell.
+            // The mark: a one-pixel rectangle two pixels outside the cell on
+            // every side, inverting what is under it.
             painter.save();
             painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter.setPen(QPen(Qt::white, 2));
-            painter.drawRect(r.adjusted(-3, -3, 2, 2));
+            painter.setPen(QPen(Qt::white, 0));
+            painter.drawRect(r.adjusted(-2, -2, 1, 1));
             painter.restore();
         }
     }

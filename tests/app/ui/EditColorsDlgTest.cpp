@@ -107,4 +107,37 @@ TEST(EditColorsDlg, ClickOffTheSampleKeepsTheElementAndFocusesTheGrid)
     EXPECT_EQ(texts, QStringList({"Night palette", "Screen Element"}));
 }
 
+// The grid's cells stand at (20 + 35 x column, 25 + 35 x row), 25 pixels
+// square, and the selection is a one-pixel rectangle two pixels outside the
+// selected cell on every side, the panel's colour inverted.
+TEST(EditColorsDlg, GridSelectionMarkIsTwoPixelsOutsideTheCell)
+{
+    App();
+    app::CDisplayPalettes palettes;
+    palettes.SetColour(app::CDisplayPalettes::kDay, 4, app::RGB(200, 200, 200));   // panel
+    palettes.SetColour(app::CDisplayPalettes::kDusk, 0, app::kStaticColours[7]);   // cell 7
+    app::CEditColorsDlg dlg(palettes, app::CDisplayPalettes::kDusk);
+    dlg.show();
+    ASSERT_EQ(dlg.Model().SelectedCell(), 7);
+    const QImage image = dlg.Grid()->grab().toImage();
+    const int left = 20 + 2 * 35, top = 25 + 35, right = left + 24, bottom = top + 24;
+    const QRgb panel = qRgb(200, 200, 200), mark = qRgb(55, 55, 55);
+    const int mid = top + 12;
+    // Along the middle row: panel, mark, panel gap, then the cell; and mirrored.
+    EXPECT_EQ(image.pixel(left - 3, mid), panel);
+    EXPECT_EQ(image.pixel(left - 2, mid), mark);
+    EXPECT_EQ(image.pixel(left - 1, mid), panel);
+    EXPECT_EQ(image.pixel(right + 1, mid), panel);
+    EXPECT_EQ(image.pixel(right + 2, mid), mark);
+    EXPECT_EQ(image.pixel(right + 3, mid), panel);
+    const int centre = left + 12;
+    EXPECT_EQ(image.pixel(centre, top - 3), panel);
+    EXPECT_EQ(image.pixel(centre, top - 2), mark);
+    EXPECT_EQ(image.pixel(centre, top - 1), panel);
+    EXPECT_EQ(image.pixel(centre, bottom + 1), panel);
+    EXPECT_EQ(image.pixel(centre, bottom + 2), mark);
+    EXPECT_EQ(image.pixel(centre, bottom + 3), panel);
+    EXPECT_EQ(image.pixel(centre, mid), QColor(192, 192, 192).rgb());   // the cell's colour
+}
+
 }   // namespace
