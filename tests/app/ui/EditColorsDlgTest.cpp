@@ -140,4 +140,21 @@ TEST(EditColorsDlg, GridSelectionMarkIsTwoPixelsOutsideTheCell)
     EXPECT_EQ(image.pixel(centre, mid), QColor(192, 192, 192).rgb());   // the cell's colour
 }
 
+// An element of a colour the grid lacks starts with no cell selected; an
+// arrow key then chooses the first cell rather than a cell off the grid.
+TEST(EditColorsDlg, ArrowWithoutASelectionChoosesTheFirstCell)
+{
+    App();
+    app::CDisplayPalettes palettes;
+    palettes.SetColour(app::CDisplayPalettes::kDusk, 0, app::RGB(1, 2, 3));
+    app::CEditColorsDlg dlg(palettes, app::CDisplayPalettes::kDusk);
+    dlg.show();
+    ASSERT_EQ(dlg.Model().SelectedCell(), app::CPaletteEditorModel::kNoCell);
+    QTest::keyClick(dlg.Grid(), Qt::Key_Down);
+    EXPECT_EQ(dlg.Model().SelectedCell(), 0);
+    EXPECT_EQ(dlg.Palettes().GetColour(app::CDisplayPalettes::kDusk, 0), app::RGB(0, 0, 0));
+    QTest::keyClick(dlg.Grid(), Qt::Key_Left);   // column 0: no move
+    EXPECT_EQ(dlg.Model().SelectedCell(), 0);
+}
+
 }   // namespace
