@@ -71,6 +71,11 @@ struct CSamplePart {
 };
 inline constexpr int kSampleWidth = 300;
 inline constexpr int kSampleHeight = 200;
+// The sample stands this far in from the panel's edge on every side.
+inline constexpr int kSampleInset = 4;
+// The scroll bar's arrow buttons, in the panel's own pixels, 17 by 17.
+inline constexpr CSampleRect kSampleArrowUp = {210, 78, 17, 17};
+inline constexpr CSampleRect kSampleArrowDown = {210, 152, 17, 17};
 const std::vector<CSamplePart>& SampleLayout();
 // The element painted last at the point, or -1 off every part.
 int SampleElementAt(int x, int y);

@@ -65,7 +65,13 @@ TEST(PaletteEditor, EveryElementHasAPlaceOnTheSampleAndOutsideIsNone)
     EXPECT_EQ(app::SampleElementAt(-1, 5), -1);
     EXPECT_EQ(app::SampleElementAt(app::kSampleWidth, 5), -1);
     EXPECT_EQ(app::SampleElementAt(2, 2), 3);   // the desktop
-    EXPECT_EQ(app::SampleElementAt(250, 120), 17);   // the scroll bar
+    EXPECT_EQ(app::SampleElementAt(214, 120), 17);   // the scroll bar
+    // Both arrow buttons lie wholly on the scroll bar, whatever else moves.
+    for (const app::CSampleRect& r : {app::kSampleArrowUp, app::kSampleArrowDown})
+        for (int y = r.y; y < r.y + r.height; ++y)
+            for (int x = r.x; x < r.x + r.width; ++x)
+                ASSERT_EQ(app::SampleElementAt(x - app::kSampleInset, y - app::kSampleInset), 17)
+                    << x << "," << y;
 }
 
 }   // namespace

@@ -77,11 +77,12 @@ void CColourGridPanel::paintEvent(QPaintEvent*)
         painter.fillRect(r, ToQColor(app::kStaticColours[static_cast<std::size_t>(cell)]));
         painter.drawRect(r.adjusted(0, 0, -1, -1));
         if (cell == m_model.SelectedCell()) {
-            // The mark two pixels outside the cell, in the colour that shows on any cell.
+            // The mark: a one-pixel rectangle two pixels outside the cell on
+            // every side, inverting what is under it.
             painter.save();
             painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter.setPen(QPen(Qt::white, 2));
-            painter.drawRect(r.adjusted(-3, -3, 2, 2));
+            painter.setPen(QPen(Qt::white, 0));
+            painter.drawRect(r.adjusted(-2, -2, 1, 1));
             painter.restore();
         }
     }
@@ -131,7 +132,7 @@ CSampleElementsPanel::CSampleElementsPanel(app::CPaletteEditorModel& model, QWid
 
 QSize CSampleElementsPanel::sizeHint() const
 {
-    return {app::kSampleWidth + 8, app::kSampleHeight + 8};
+    return {app::kSampleWidth + 2 * app::kSampleInset, app::kSampleHeight + 2 * app::kSampleInset};
 }
 
 void CSampleElementsPanel::paintEvent(QPaintEvent*)
@@ -139,7 +140,7 @@ void CSampleElementsPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const app::CDisplayPalettes& p = m_model.Palettes();
     painter.fillRect(rect(), PanelBackground(p));
-    painter.translate(4, 4);
+    painter.translate(app::kSampleInset, app::kSampleInset);
     const int palette = m_model.Palette();
     for (const app::CSamplePart& part : app::SampleLayout()) {
         const QRect r(part.rect.x, part.rect.y, part.rect.width, part.rect.height);
@@ -151,21 +152,23 @@ void CSampleElementsPanel::paintEvent(QPaintEvent*)
             painter.fillRect(r, colour);
         }
     }
-    // The scroll bar's arrows, as the style draws them.
+    painter.resetTransform();
+    // The scroll bar's arrow buttons, as the style draws them.
     QStyleOption arrow;
     arrow.palette.setColor(QPalette::ButtonText, ToQColor(p.GetColour(palette, 7)));
-    arrow.rect = QRect(244, 71, 18, 18);
-    style()->drawPrimitive(QStyle::PE_IndicatorArrowUp, &arrow, &painter, this);
-    arrow.rect = QRect(244, 150, 18, 18);
-    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, this);
-    painter.resetTransform();
+    for (const auto& [r, kind] :
+         {std::pair{app::kSampleArrowUp, QStyle::PE_IndicatorArrowUp},
+          std::pair{app::kSampleArrowDown, QStyle::PE_IndicatorArrowDown}}) {
+        arrow.rect = QRect(r.x, r.y, r.width, r.height);
+        style()->drawPrimitive(kind, &arrow, &painter, this);
+    }
     painter.setPen(PanelFrame(p));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void CSampleElementsPanel::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint() - QPoint(4, 4);
+    const QPoint at = event->position().toPoint() - QPoint(app::kSampleInset, app::kSampleInset);
     emit elementClicked(app::SampleElementAt(at.x(), at.y()));
 }
 
@@ -182,15 +185,12 @@ CEditColorsDlg::CEditColorsDlg(const app::CDisplayPalettes& palettes, int palett
         m_elements->addItem(QString::fromUtf8(
             app::CDisplayPalettes::ElementDisplayName(app::CDisplayPalettes::ElementIndex(e))
                 .data()));
-    auto* elementLabel = new QLabel(tr("Screen &Element"), this);
+    auto* elementLabel = new QLabel(tr("Screen Element"), this);
     elementLabel->setBuddy(m_elements);
 
     auto* basic = new QGroupBox(tr("Basic Colours"), this);
     m_grid = new CColourGridPanel(m_model, basic);
-    auto* gridLabel = new QLabel(tr("Co&lours"), basic);
-    gridLabel->setBuddy(m_grid);
     auto* basicLayout = new QVBoxLayout(basic);
-    basicLayout->addWidget(gridLabel);
     basicLayout->addWidget(m_grid);
     auto* sampleBox = new QGroupBox(tr("Sample"), this);
     m_sample = new CSampleElementsPanel(m_model, sampleBox);
@@ -209,10 +209,13 @@ CEditColorsDlg::CEditColorsDlg(const app::CDisplayPalettes& palettes, int palett
             [this](int element) { SelectElement(element); });
     connect(m_grid, &CColourGridPanel::chosen, this, [this] { m_sample->update(); });
     connect(m_sample, &CSampleElementsPanel::elementClicked, this, [this](int element) {
-        if (element < 0)
-            return;   // off every element: nothing changes
-        m_elements->setCurrentIndex(element);
+        // Off every element the element stays; the grid shows its colour
+        // and takes the focus either way.
+        if (element >= 0)
+            m_elements->setCurrentIndex(element);
+        m_model.SelectCellOfElement();
         m_grid->setFocus(Qt::OtherFocusReason);
+        m_grid->update();
     });
 
     auto* top = new QHBoxLayout;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 struct Item {
@@ -41,4 +43,35 @@ TEST(ObjectLists, OwnFindRemoveAndTake)
         EXPECT_EQ(alive, 3);
     }
     EXPECT_EQ(alive, 0);   // the list deleted what it still held
+}
+
+namespace {
+
+struct Tracked {
+    Tracked(int id, std::vector<int>& gone) : id(id), gone(gone) { }
+    ~Tracked() { gone.push_back(id); }
+    int GetId() const { return id; }
+    int id;
+    std::vector<int>& gone;
+};
+
+}   // namespace
+
+// RemoveAll deletes every element from the head on and leaves the list empty
+// and usable; the list's end does the same.
+TEST(ObjectLists, RemoveAllDeletesFromTheHead)
+{
+    std::vector<int> gone;
+    {
+        chart::COwningList<Tracked> list;
+        for (int id : {3, 1, 2})
+            list.Add(std::make_unique<Tracked>(id, gone));
+        list.RemoveAll();
+        EXPECT_EQ(gone, (std::vector<int>{3, 1, 2}));
+        EXPECT_TRUE(list.empty());
+        EXPECT_EQ(list.FindById(3), nullptr);
+        list.Add(std::make_unique<Tracked>(7, gone));
+        list.Add(std::make_unique<Tracked>(8, gone));
+    }
+    EXPECT_EQ(gone, (std::vector<int>{3, 1, 2, 7, 8}));
 }
