@@ -606,6 +606,18 @@ TEST_F(ChartingModuleTest, PreviewCopiesAreNeitherSavedNorRepaintedAndTheFolioOf
     Module().GetFolio().push_back(std::move(offered));
     EXPECT_TRUE(Module().GetFolioItems(items));
     EXPECT_EQ(items, (std::vector<const chart::CFolioItem*>{shown}));
+
+    // A folio chart holds a point of its outline, or of its second outline
+    // when it has one.
+    chart::CFolioItem item;
+    item.outline = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    item.outlineBounds = geo::IntRect{0, 0, 10, 10};
+    EXPECT_TRUE(item.ContainsPoint({5, 5}));
+    EXPECT_FALSE(item.ContainsPoint({25, 5}));
+    item.secondOutline = {{20, 0}, {30, 0}, {30, 10}, {20, 10}};
+    item.secondBounds = geo::IntRect{20, 0, 30, 10};
+    EXPECT_TRUE(item.ContainsPoint({25, 5}));
+    EXPECT_FALSE(item.ContainsPoint({15, 5}));
 }
 
 }   // namespace
