@@ -1,5 +1,6 @@
 #include "shell/ChartingSetup.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -280,7 +281,9 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         dialog.exec();
     };
     shared->host.showCustom = [&frame](charts::hcrf::CHCRFModule& service) {
-        charts::CARCSCustomDlg dialog(service, &frame);
+        // Over the management sheet it runs from, which takes the keyboard back.
+        QWidget* sheet = QApplication::activeModalWidget();
+        charts::CARCSCustomDlg dialog(service, sheet ? sheet : &frame);
         dialog.exec();
     };
     // Each service's page joins the Chart Management Options sheet.

@@ -558,3 +558,66 @@ TEST_F(ChartingModuleTest, FolioBuildOpensTheVectorFolioBeforeTheCatalogueServic
     }
     module.reset();
 }
+
+namespace {
+
+// Print-preview copies are never saved as open charts and are left out of the
+// palette change; with no chart windows the redraws reach nothing; the folio
+// offers only the charts that may be opened.
+TEST_F(ChartingModuleTest, PreviewCopiesAreNeitherSavedNorRepaintedAndTheFolioOffersOpenable)
+{
+    EXPECT_EQ(Module().GetFirstChartFrame(), nullptr);
+    Module().RedrawAllChartViews();
+    Module().RefreshAllChartViews();
+    Module().ApplyDisplayPaletteToCharts();
+    EXPECT_EQ(Module().FindChartDocInState(chart::kFrameNormal), nullptr);
+
+    Open("older.b");
+    Open("preview.b", chart::kFramePrintPreview);
+    Open("newest.b");
+    Module().ApplyDisplayPaletteToCharts();
+    EXPECT_EQ(windows[0]->paletteSelects, 1);
+    EXPECT_EQ(windows[1]->paletteSelects, 0);
+    EXPECT_EQ(windows[2]->paletteSelects, 1);
+
+    Module().SaveOpenCharts();
+    app::CRegistry reg(store);
+    ASSERT_TRUE(reg.OpenKeyForRead("Software\\Test\\WS\\Chart\\LastOpened"));
+    std::uint32_t count = 0;
+    std::string first, second, third;
+    EXPECT_TRUE(reg.ReadDWord("ChartsOpen", count));
+    EXPECT_EQ(count, 2u);
+    EXPECT_TRUE(reg.ReadString("Chart1", first));
+    EXPECT_TRUE(reg.ReadString("Chart2", second));
+    EXPECT_FALSE(reg.ReadString("Chart3", third));
+    reg.Close();
+    EXPECT_NE(first.find("newest.b"), std::string::npos) << first;
+    EXPECT_NE(second.find("older.b"), std::string::npos) << second;
+
+    auto offered = std::make_unique<chart::CFolioItem>();
+    offered->fileName = "open.b";
+    auto hidden = std::make_unique<chart::CFolioItem>();
+    hidden->fileName = "hidden.b";
+    hidden->notOffered = true;
+    const chart::CFolioItem* shown = offered.get();
+    Module().GetFolio().push_back(std::move(hidden));
+    std::vector<const chart::CFolioItem*> items;
+    EXPECT_FALSE(Module().GetFolioItems(items));
+    Module().GetFolio().push_back(std::move(offered));
+    EXPECT_TRUE(Module().GetFolioItems(items));
+    EXPECT_EQ(items, (std::vector<const chart::CFolioItem*>{shown}));
+
+    // A folio chart holds a point of its outline, or of its second outline
+    // when it has one.
+    chart::CFolioItem item;
+    item.outline = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    item.outlineBounds = geo::IntRect{0, 0, 10, 10};
+    EXPECT_TRUE(item.ContainsPoint({5, 5}));
+    EXPECT_FALSE(item.ContainsPoint({25, 5}));
+    item.secondOutline = {{20, 0}, {30, 0}, {30, 10}, {20, 10}};
+    item.secondBounds = geo::IntRect{20, 0, 30, 10};
+    EXPECT_TRUE(item.ContainsPoint({25, 5}));
+    EXPECT_FALSE(item.ContainsPoint({15, 5}));
+}
+
+}   // namespace

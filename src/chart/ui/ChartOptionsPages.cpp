@@ -406,6 +406,10 @@ void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
             for (const app::COptionPageFactory& page : ui->OptionPages())
                 sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
+    // The program's window waits for this sheet: charts are installed, moved
+    // and reloaded from it, with no chart window opened or closed meanwhile.
+    // The dialogs its pages open stay usable.
+    sheet->setWindowModality(Qt::WindowModal);
     sheet->ShowModeless();
 }
 

@@ -85,10 +85,16 @@ void CInstallProgressDlg::reject()
     m_cancelled = true;
 }
 
+QWidget* CQtMediaUi::Owner() const
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : m_parent;
+}
+
 platform::PromptAnswer CQtMediaUi::Message(std::string_view text, platform::PromptIcon icon,
                                            platform::PromptButtons buttons)
 {
-    QMessageBox box(m_parent);
+    QMessageBox box(Owner());
     box.setWindowTitle("Brinevane");
     box.setText(Q(text));
     box.setIcon(icon == platform::PromptIcon::Stop          ? QMessageBox::Critical
@@ -104,7 +110,7 @@ platform::PromptAnswer CQtMediaUi::Message(std::string_view text, platform::Prom
 charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::string_view,
                                                     std::string& folder)
 {
-    QMessageBox box(m_parent);
+    QMessageBox box(Owner());
     box.setWindowTitle("Chart Medium");
     box.setText(Q(text));
     box.setIcon(QMessageBox::Information);
@@ -113,7 +119,7 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
     QPushButton* choose = box.addButton("C&hoose Folder...", QMessageBox::ActionRole);
     box.exec();
     if (box.clickedButton() == choose) {
-        QFileDialog chooser(m_parent, "Choose the chart medium's folder");
+        QFileDialog chooser(Owner(), "Choose the chart medium's folder");
         chooser.setFileMode(QFileDialog::Directory);
         chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
@@ -128,7 +134,7 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
 
 std::unique_ptr<charts::hcrf::CInstallProgress> CQtMediaUi::OpenProgress(std::string_view title)
 {
-    return std::make_unique<CInstallProgressDlg>(Q(title), m_parent);
+    return std::make_unique<CInstallProgressDlg>(Q(title), Owner());
 }
 
 }   // namespace charts

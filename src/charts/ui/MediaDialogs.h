@@ -47,6 +47,11 @@ public:
     std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view title) override;
 
 private:
+    // The window the prompts and the progress belong to: the modal sheet the
+    // installation runs from while there is one, so that they can be used
+    // and the keyboard goes back to the sheet; otherwise the given parent.
+    QWidget* Owner() const;
+
     QWidget* m_parent;
 };
 

@@ -221,3 +221,29 @@ TEST(Buffers, PrintKeepsProportionsOnUnequalResolutions)
 }
 
 }   // namespace
+
+namespace {
+
+// A blit copies the pixels and leaves the destination's palette as it was,
+// whether or not the buffer has one of its own; a buffer made without one has none.
+TEST(Buffers, BlitToKeepsTheDestinationsPalette)
+{
+    Indexed in;
+    chart::CPaletteTable other{};
+    chart::CBufferDC withPalette(&in.table, 8, 4);
+    chart::CBufferDC without(nullptr, 8, 4);
+    EXPECT_EQ(without.GetPalette(), nullptr);
+    EXPECT_EQ(withPalette.GetPalette(), &in.table);
+    withPalette.PatBlt(IntRect{0, 0, 8, 4}, chart::PatOp::Whiteness);
+    without.PatBlt(IntRect{0, 0, 8, 4}, chart::PatOp::Blackness);
+
+    chart::CBufferDC dest(&other, 8, 4);
+    ASSERT_TRUE(withPalette.BlitTo(dest, 0, 0, 4, 4, 0, 0));
+    EXPECT_EQ(dest.GetPalette(), &other);
+    ASSERT_TRUE(without.BlitTo(dest, 4, 0, 8, 4, 0, 0));
+    EXPECT_EQ(dest.GetPalette(), &other);
+    EXPECT_EQ(dest.GetPixel(3, 3), app::RGB(255, 255, 255));
+    EXPECT_EQ(dest.GetPixel(4, 0), app::RGB(0, 0, 0));
+}
+
+}   // namespace

@@ -14,7 +14,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "../../support/TempFolder.h"
+#include "app/Module.h"
+#include "app/ui/PropertySheet.h"
 #include "app/ui/SpinEdit.h"
+#include "chart/ChartingModule.h"
 #include "chart/ui/ChartOptionsPages.h"
 #include "chart/ui/OptionPageControls.h"
 
@@ -143,6 +147,43 @@ TEST(ChartOptionsPages, ManagementReloadsOnlyForAChangedFolder)
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(seen.chartsFolder, "/data/other");
     delete sheet;
+}
+
+struct TestHome : app::CSettingsHome {
+    explicit TestHome(platform::CSettingsStore& s) : store(s) { }
+    platform::CSettingsStore& GetStore() const override { return store; }
+    std::string GetRegistryKey() const override { return "Software\\Test\\WS"; }
+    platform::CSettingsStore& store;
+};
+
+// Chart > Management... holds the program's window until its sheet closes;
+// Chart > Options... leaves it free.
+TEST(ChartOptionsPages, ManagementSheetIsModalAndOptionsSheetModeless)
+{
+    App();
+    brine_test::TempFolder dir;
+    platform::CSettingsStore store{dir / "settings.conf"};
+    store.Load();
+    TestHome home{store};
+    chart::CChartingModule module(home, {});
+    QWidget frame;
+    frame.show();
+    chart::OpenChartManagementSheet(module, &frame, nullptr);
+    auto* management = frame.findChild<app::CModelessPropertySheet*>("chartManagement");
+    ASSERT_NE(management, nullptr);
+    EXPECT_EQ(management->windowTitle(), "Chart Management Options");
+    EXPECT_TRUE(management->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), management);
+    delete management;
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    chart::OpenChartOptionsSheet(module, nullptr, &frame, nullptr);
+    auto* options = frame.findChild<app::CModelessPropertySheet*>("chartOptions");
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->windowTitle(), "Chart Options");
+    EXPECT_FALSE(options->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    delete options;
 }
 
 // A colour well shows its colour while it can be used and not once disabled

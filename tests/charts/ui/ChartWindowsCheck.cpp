@@ -3,6 +3,7 @@
 // the document, nothing without one, and the active chart followed at the
 // next update pass. The vector charts' disclaimer and management page.
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include "chart/ui/ChartInfoPanel.h"
 #include "charts/ui/LiveChartDisclaimer.h"
 #include "charts/ui/LiveChartPages.h"
+#include "charts/ui/MediaDialogs.h"
 #include "charts/vector/BlankChartDoc.h"
 #include "charts/vector/LiveChartDoc.h"
 #include "charts/vector/LiveChartService.h"
@@ -316,4 +318,25 @@ TEST(LiveChartFolderPage, ShowsTheFolderAndHandsItOnAtEachApply)
     EXPECT_TRUE(sheet->OnApply());
     EXPECT_EQ(changed, (std::vector<std::string>{same, (dir / "elsewhere").string()}));
     delete sheet;
+}
+
+// While the management sheet holds the main window, the installation's
+// progress window belongs to the sheet, so its Cancel can be used; with no
+// sheet open it belongs to the main window.
+TEST(MediaDialogs, ProgressOverTheManagementSheetBelongsToTheSheet)
+{
+    App();
+    QWidget frame;
+    frame.show();
+    auto* sheet = new QDialog(&frame);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->show();
+    charts::CQtMediaUi ui(&frame);
+    {
+        const auto progress = ui.OpenProgress("Processing Charts");
+        EXPECT_NE(sheet->findChild<QDialog*>("InstallProgress"), nullptr);
+    }
+    delete sheet;
+    const auto progress = ui.OpenProgress("Processing Charts");
+    EXPECT_NE(frame.findChild<QDialog*>("InstallProgress"), nullptr);
 }

@@ -197,6 +197,55 @@ TEST_F(PainterTest, DottedLinesWrittenIntoMemoryMatchDrawingEachDot)
     }
 }
 
+TEST_F(PainterTest, OnePixelDotsEveryStepEndsIncludedAndFramesStayHollow)
+{
+    // A 1-pixel pen with spacing 4 sets one pixel every 4 along the line,
+    // both ends when they fall on the step, and nothing between; the guard's
+    // pen goes when it does.
+    CBufferDC dc(nullptr, 40, 40);
+    dc.PatBlt(IntRect{0, 0, 40, 40}, chart::PatOp::Whiteness);
+    dc.SelectPen(app::RGB(0, 0, 255));
+    {
+        chart::CSelPen red(dc, app::RGB(255, 0, 0), chart::PenStyle::Solid, 1);
+        dc.DrawDottedLine(IntPoint{18, 3}, 2, 3, 4, true);   // right to left
+        dc.DrawDottedLine(IntPoint{30, 2}, 30, 18, 4, true);   // downward
+        dc.DrawDottedLine(IntPoint{2, 20}, 14, 32, 4, true);   // 45 degrees
+    }
+    dc.DrawLine(2, 38, 3, 38);
+    auto red = [&](int x, int y) { return dc.GetPixel(x, y) == app::RGB(255, 0, 0); };
+    for (int x = 0; x < 24; ++x)
+        EXPECT_EQ(red(x, 3), x >= 2 && x <= 18 && (x - 2) % 4 == 0) << "x " << x;
+    for (int y = 0; y < 24; ++y)
+        EXPECT_EQ(red(30, y), y >= 2 && y <= 18 && (y - 2) % 4 == 0) << "y " << y;
+    // Steps of 4 cos 45 degrees: (2,20), (4,22), (7,25), (10,28), (13,31).
+    int diagonal = 0;
+    for (int y = 19; y < 34; ++y)
+        for (int x = 0; x < 16; ++x)
+            diagonal += red(x, y);
+    EXPECT_EQ(diagonal, 5);
+    EXPECT_TRUE(red(2, 20));
+    EXPECT_TRUE(red(13, 31));
+    EXPECT_EQ(dc.GetPixel(2, 38), app::RGB(0, 0, 255));   // the previous pen is back
+
+    // A plain frame is one outline with its inside untouched; a dotted one
+    // dots its four sides.
+    dc.PatBlt(IntRect{0, 0, 40, 40}, chart::PatOp::Whiteness);
+    dc.SelectBrush(app::RGB(0, 255, 0));
+    dc.DrawFrameRect(IntRect{4, 4, 20, 14}, 4, false);
+    EXPECT_EQ(dc.GetPixel(4, 4), app::RGB(0, 0, 255));
+    EXPECT_EQ(dc.GetPixel(19, 13), app::RGB(0, 0, 255));
+    for (int y = 5; y < 13; ++y)
+        for (int x = 5; x < 19; ++x)
+            ASSERT_EQ(dc.GetPixel(x, y), app::RGB(255, 255, 255)) << x << "," << y;
+    dc.DrawFrameRect(IntRect{24, 24, 36, 32}, 4, true);
+    EXPECT_EQ(dc.GetPixel(24, 24), app::RGB(0, 0, 255));
+    EXPECT_EQ(dc.GetPixel(28, 24), app::RGB(0, 0, 255));
+    EXPECT_EQ(dc.GetPixel(26, 24), app::RGB(255, 255, 255));
+    EXPECT_EQ(dc.GetPixel(36, 28), app::RGB(0, 0, 255));
+    EXPECT_EQ(dc.GetPixel(36, 26), app::RGB(255, 255, 255));
+    EXPECT_EQ(dc.GetPixel(30, 28), app::RGB(255, 255, 255));
+}
+
 TEST_F(PainterTest, RectanglesInOneCallPaintWhatOneAtATimePaints)
 {
     // Overlapping, one and two pixels wide, empty, partly off the buffer;
