@@ -11,6 +11,8 @@
 #include "app/Registry.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/overlays/ChartObject.h"
 #include "geo/DatumInfo.h"
 
 using brine_test::FakeChartWindow;
@@ -359,4 +361,32 @@ TEST(ChartDocBase, ColourTablesAreZeroedAndDimmedFromDay)
     EXPECT_EQ(app::PixelToColour(dusk[0]), app::RGB(150, 75, 30));
     EXPECT_EQ(app::PixelToColour(night[0]), app::RGB(100, 50, 20));
     EXPECT_EQ(app::PixelToColour(night[1]), app::RGB(0, 0, 0));
+}
+
+TEST(ChartDocBase, ChartObjectsDrawOnlyWhenTheirPositionIsOnTheChart)
+{
+    class Recorded : public chart::CChartObject {
+    public:
+        using CChartObject::CChartObject;
+        void DrawOn(chart::CXDC&, IntPoint at, int argument) override
+        {
+            calls.emplace_back(at, argument);
+        }
+        // Moves without taking the new screen point.
+        void MoveQuietly(const CPosition& p) { m_position = p; }
+        std::vector<std::pair<IntPoint, int>> calls;
+    };
+    PlacingDoc doc;
+    chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+    Recorded object(&doc);
+    object.SetPosition(CPosition(10.0, 5.0));
+    // Moved after its screen point was taken: drawing takes the point anew.
+    object.MoveQuietly(CPosition(20.0, 7.0));
+    doc.DrawChartObject(dc, object, 3);
+    ASSERT_EQ(object.calls.size(), 1u);
+    EXPECT_EQ(object.calls[0].first, (IntPoint{73, -196}));
+    EXPECT_EQ(object.calls[0].second, 3);
+    object.MoveQuietly(CPosition(20.0, 17.0));
+    doc.DrawChartObject(dc, object, 3);
+    EXPECT_EQ(object.calls.size(), 1u);
 }
