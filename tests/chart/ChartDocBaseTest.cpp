@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "../support/FakeChartWindow.h"
 #include "../support/TempFolder.h"
 #include "app/DisplayPalettes.h"
 #include "app/Registry.h"
+#include "app/WaitStatus.h"
 #include "chart/ChartDoc.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/RecordingBackend.h"
@@ -389,4 +392,27 @@ TEST(ChartDocBase, ChartObjectsDrawOnlyWhenTheirPositionIsOnTheChart)
     object.MoveQuietly(CPosition(20.0, 17.0));
     doc.DrawChartObject(dc, object, 3);
     EXPECT_EQ(object.calls.size(), 1u);
+}
+
+// The folio, the fix runs and the pans are built under the wait state: the
+// hourglass shows while they run.
+TEST(ChartDocBase, FolioFixRunsAndPansShowTheWaitCursor)
+{
+    struct Cursor : app::CWaitHost {
+        void SetWaitCursor(bool on) override { shown += on ? 1 : 0; }
+        std::optional<std::string> StatusText() const override { return std::nullopt; }
+        void SetStatusText(const std::string&) override { }
+        int shown = 0;
+    } cursor;
+    app::CWaitStatus::SetCursorHost(&cursor);
+    PlacingDoc doc;
+    const std::function<void()> steps[] = {[&] { doc.ClearFolio(); }, [&] { doc.RebuildFolio(); },
+                                           [&] { doc.BuildPositionFixOverlays(); },
+                                           [&] { doc.PanUp(); }, [&] { doc.PanRightLarge(); }};
+    for (const auto& step : steps) {
+        const int before = cursor.shown;
+        step();
+        EXPECT_EQ(cursor.shown, before + 1) << &step - steps;
+    }
+    app::CWaitStatus::SetCursorHost(nullptr);
 }
