@@ -14,19 +14,21 @@
 #include "chart/draw/ui/QtPainterBackend.h"
 #include "charts/vector/BlankChartDoc.h"
 
-using geo::CPosition;
-using geo::IntPoint;
-
 namespace {
 
-int g_argc = 1;
-char g_arg0[] = "chart_ui_PrimitivePixelsTest";
-char* g_argv[] = {g_arg0, nullptr};
-
+using Point = geo::IntPoint;
 constexpr int kSide = 400;
 
+void StartPainting()
+{
+    static int argc = 1;
+    static char name[] = "chart_ui_PrimitivePixelsTest";
+    static char* argv[] = {name, nullptr};
+    static const QGuiApplication app(argc, argv);
+}
+
 // How many pixels within `reach` of the point are mostly of one channel.
-int CountNear(const QImage& image, IntPoint p, int reach, int channel)
+int CountNear(const QImage& image, Point p, int reach, int channel)
 {
     int n = 0;
     for (int y = p.y - reach; y <= p.y + reach; ++y)
@@ -44,18 +46,14 @@ int CountNear(const QImage& image, IntPoint p, int reach, int channel)
 
 TEST(PrimitivePixels, RangeCircleArcAndArrowHeadOnABlankChart)
 {
-    static QGuiApplication* app = [] {
-        static QGuiApplication instance(g_argc, g_argv);
-        return &instance;
-    }();
-    (void)app;
-
-    brine_test::FakeChartWindow window(geo::IntRect{0, 0, kSide, kSide});
+    StartPainting();
+    // Two degrees of longitude across a square window at 50 30' N.
     charts::CBlankChartDoc doc;
-    window.doc = &doc;
+    brine_test::FakeChartWindow window(geo::IntRect{0, 0, kSide, kSide});
     doc.AttachWindow(&window);
-    ASSERT_TRUE(doc.OnOpenDocument(""));
-    ASSERT_TRUE(doc.SetViewExtent(CPosition(51.0, -1.0), CPosition(50.0, 1.0)));
+    window.doc = &doc;
+    ASSERT_TRUE(doc.OnOpenDocument("") &&
+                doc.SetViewExtent(geo::CPosition(51.0, -1.0), geo::CPosition(50.0, 1.0)));
 
     QImage image(kSide, kSide, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -65,8 +63,8 @@ TEST(PrimitivePixels, RangeCircleArcAndArrowHeadOnABlankChart)
 
     // A range circle drawn from its northern to its southern point: both
     // halves, as wide as it is high, centred on the points' longitude.
-    const CPosition north(50.7, 0.2), south(50.3, 0.2);
-    IntPoint n, s;
+    const geo::CPosition north(50.7, 0.2), south(50.3, 0.2);
+    Point n, s;
     ASSERT_TRUE(doc.PositionToPoint(north, n));
     ASSERT_TRUE(doc.PositionToPoint(south, s));
     doc.ChartToClientPoint(n, n);
@@ -76,8 +74,8 @@ TEST(PrimitivePixels, RangeCircleArcAndArrowHeadOnABlankChart)
     dc.SelectPen(app::RGB(255, 0, 0), chart::PenStyle::Solid, 2);
     doc.DrawEllipse(dc, north, south);
     const int middle = (n.y + s.y) / 2;
-    for (const IntPoint on : {IntPoint{s.x, n.y}, IntPoint{s.x, s.y}, IntPoint{s.x - h, middle},
-                              IntPoint{s.x + h, middle}})
+    for (const Point on :
+         {Point{s.x, n.y}, Point{s.x, s.y}, Point{s.x - h, middle}, Point{s.x + h, middle}})
         EXPECT_GT(CountNear(image, on, 2, 0), 0) << on.x << "," << on.y;
     EXPECT_EQ(CountNear(image, {s.x, middle}, h / 2, 0), 0);   // a ring, not a disc
 
