@@ -170,6 +170,7 @@ void CChartDoc::RetainFolioItems(const std::function<bool(const CFolioItem&)>& k
 
 void CChartDoc::ClearFolio()
 {
+    app::CWaitStatus wait;
     m_folio.clear();
 }
 
@@ -177,6 +178,7 @@ bool CChartDoc::BuildPositionFixOverlays()
 {
     // The runs of the own vessel's logged track that fall on this chart; the
     // view draws them as the position-fix layer.
+    app::CWaitStatus wait;
     m_fixes.clear();
     m_fixRuns.clear();
     if (!m_module || !m_module->Services().ownVesselFixes)

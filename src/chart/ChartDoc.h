@@ -171,7 +171,7 @@ public:
     // The rest of the chart information texts; a kind fills those it knows.
     virtual std::string GetManufacturer() { return {}; }
     virtual std::string GetIssueDateLabel() { return "Issue Date"; }
-    virtual std::string GetUpdatedLabel() { return "Updated"; }
+    virtual std::string GetUpdateDateLabel() { return "Updated"; }
     virtual std::string GetHeightUnits() { return {}; }
     virtual std::string GetHeightDatum() { return {}; }
     virtual std::string GetDepthDatum() { return {}; }

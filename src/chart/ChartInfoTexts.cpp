@@ -24,7 +24,7 @@ CChartInfoTexts ChartInfoTextsOf(CChartDoc* doc)
     t.manufacturer = doc->GetManufacturer();
     t.issueLabel = doc->GetIssueDateLabel();
     doc->GetIssueDate(t.issueDate);
-    t.updatedLabel = doc->GetUpdatedLabel();
+    t.updatedLabel = doc->GetUpdateDateLabel();
     doc->GetUpdateDate(t.updated);
     t.heightUnits = doc->GetHeightUnits();
     t.depthUnits = doc->GetDepthUnits();

@@ -14,6 +14,22 @@ using geo::CPosition;
 using geo::IntPoint;
 using geo::IntRect;
 
+namespace {
+
+// The position moved to another longitude, every other field kept.
+CPosition WithLongitude(CPosition p, double longitude)
+{
+    if (p.GetLongitude() == longitude)
+        return p;
+    CPosition moved(p.GetLatitude(), longitude, p.GetAltitude(),
+                    static_cast<std::int16_t>(p.GetDatum()));
+    if (!p.IsValid())
+        moved.Invalidate();
+    return moved;
+}
+
+}   // namespace
+
 void CChartGeometry::DrawGeoLine(CXDC& dc, const CPosition& a, const CPosition& b)
 {
     IntPoint p1, p2;
@@ -59,8 +75,10 @@ void CChartGeometry::PositionsToSegments(const CPosition& a, const CPosition& b,
 void CChartGeometry::SplitAtDateLine(const CPosition& a, const CPosition& b,
                                      std::vector<IntPoint>& out)
 {
-    double latA = a.GetLatitude(), lonA = a.GetLongitude();
-    double latB = b.GetLatitude(), lonB = b.GetLongitude();
+    // The ends are worked on as copies, so each keeps its datum, altitude and
+    // valid flag wherever it goes.
+    CPosition endA = a, endB = b;
+    double lonA = a.GetLongitude(), lonB = b.GetLongitude();
     // An end on the meridian itself takes the side of the other end.
     if (lonA == 180.0 && lonB < 0)
         lonA = -180.0;
@@ -75,15 +93,18 @@ void CChartGeometry::SplitAtDateLine(const CPosition& a, const CPosition& b,
         return;
     }
     if (lonB > lonA) {   // A becomes the eastern end (positive longitude)
-        std::swap(latA, latB);
+        std::swap(endA, endB);
         std::swap(lonA, lonB);
     }
+    const double latA = endA.GetLatitude(), latB = endB.GetLatitude();
+    endA = WithLongitude(endA, lonA);
+    endB = WithLongitude(endB, lonB);
     // Pairs go longitude first, so the crossing's latitude is the second value.
     double crossLon = 0.0, latX = 0.0;
     geo::IntersectLatLon(lonA, latA, lonB + 360.0, latB, 180.0, -90.0, 180.0, 90.0, &crossLon,
                          &latX);
-    ClipSegment(CPosition(latA, lonA), CPosition(latX, 180.0), out);
-    ClipSegment(CPosition(latX, -180.0), CPosition(latB, lonB), out);
+    ClipSegment(endA, CPosition(latX, 180.0), out);
+    ClipSegment(CPosition(latX, -180.0), endB, out);
 }
 
 void CChartGeometry::ClipSegment(const CPosition& a, const CPosition& b, std::vector<IntPoint>& out)

@@ -73,6 +73,42 @@ TEST(SplitAtDateLine, SplitsOnlyLinesLongerThanHalfTheWorld)
     }
 }
 
+// The split works on copies of the caller's ends: each piece's outer end
+// reaches the chart's conversion with the caller's datum, altitude and valid
+// flag, and only the two meridian ends are new positions.
+TEST(SplitAtDateLine, PiecesKeepTheirEndsFieldsAndValidFlag)
+{
+    class SeeingChart : public LinearChart {
+    public:
+        bool PositionToPoint(const CPosition& p, IntPoint& out) override
+        {
+            seen.push_back(p);
+            return LinearChart::PositionToPoint(p, out);
+        }
+        std::vector<CPosition> seen;
+    };
+    SeeingChart chart;
+    std::vector<IntPoint> out;
+    const CPosition west(20, -170, 12.5, 3), east(10, 170, 7.0, 5);
+    chart.SplitAtDateLine(west, east, out);
+    ASSERT_EQ(chart.seen.size(), 4u);
+    EXPECT_EQ(chart.seen[0], east);   // the eastern end comes first
+    EXPECT_EQ(chart.seen[1], CPosition(15, 180));
+    EXPECT_EQ(chart.seen[2], CPosition(15, -180));
+    EXPECT_EQ(chart.seen[3], west);
+
+    // An invalid end stays invalid in its piece: the chart refuses it and
+    // only the other piece is kept.
+    chart.seen.clear();
+    out.clear();
+    CPosition lost(0, -170, 0, 3);
+    lost.Invalidate();
+    chart.SplitAtDateLine(CPosition(10, 170), lost, out);
+    EXPECT_EQ(out, (std::vector<IntPoint>{{3700, 900}, {3800, 950}}));
+    ASSERT_EQ(chart.seen.size(), 4u);
+    EXPECT_FALSE(chart.seen[3].IsValid());
+}
+
 TEST(ClipSegment, KeepsVisiblePartsAndClosesPolygons)
 {
     LinearChart chart;

@@ -265,6 +265,56 @@ TEST_F(ChartingModuleTest, OpenRegistersMessagesAndFailureRaisesTheLoadMessage)
     }
 }
 
+// The four messages an open chart keeps in its frame's bar, by handle: their
+// texts, priorities and whether they start switched on; the failure notice
+// goes off again after ten seconds.
+TEST_F(ChartingModuleTest, OpenRegistersTheFrameMessagesByHandleAndTheFailureTimesOut)
+{
+    for (const bool shift : {false, true}) {
+        app::CMsgBar frameBar{clock, sound, {}};
+        FakeChartWindow window;
+        window.msgBar = &frameBar;
+        TestDoc doc(&Module());
+        doc.shift = shift;
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        ASSERT_TRUE(doc.OnOpenDocument("a.b"));
+        struct Expected {
+            app::MsgHandle handle;
+            const char* text;
+            int priority;
+            bool active;
+        };
+        const char* noReference =
+            "One or more screen objects cannot be accurately referenced to this chart";
+        const Expected expected[] = {
+            {doc.DatumMismatchMessage(), "DATUM MISMATCH (VP):  GPS datum is not WGS84.", 15000,
+             false},
+            {doc.NoReferenceMessage(0), noReference, 14000, false},
+            {doc.NoReferenceMessage(1), noReference, 15000, false},
+            {doc.NoShiftMessage(), "No datum shift available", 46000, !shift},
+        };
+        for (const Expected& e : expected) {
+            ASSERT_NE(e.handle, nullptr) << e.text;
+            EXPECT_EQ(e.handle->text, e.text);
+            EXPECT_EQ(e.handle->priority, e.priority) << e.text;
+            EXPECT_EQ(e.handle->activeCount > 0, e.active) << e.text << " shift " << shift;
+        }
+        doc.OnCloseDocument();
+    }
+
+    TestDoc failing(&Module());
+    failing.opens = false;
+    EXPECT_FALSE(failing.OnOpenDocument("x.chr"));
+    ASSERT_TRUE(IsActive(bar, chart::kUnableToLoadChart));
+    clock.Advance(std::chrono::seconds(9));
+    bar.OnTimer();
+    EXPECT_TRUE(IsActive(bar, chart::kUnableToLoadChart));
+    clock.Advance(std::chrono::seconds(2));
+    bar.OnTimer();
+    EXPECT_FALSE(IsActive(bar, chart::kUnableToLoadChart));
+}
+
 TEST_F(ChartingModuleTest, FrameListOrderAndCloseThatThrowsLeavesNoFrameListed)
 {
     TestDoc& a = Open("a.b");

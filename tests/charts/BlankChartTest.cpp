@@ -564,3 +564,23 @@ TEST(BlankChart, AnswersTheNavigatorRoutesAndTargetsRelyOn)
             << i;
     }
 }
+
+// The Dusk and Night tables are the Day table dimmed by a quarter and by half.
+TEST(BlankChart, DuskAndNightTablesAreTheDayTableDimmed)
+{
+    OpenBlank b(200, 100);
+    const chart::ColourTable& day = b.doc.GetPaletteColours(chart::kPaletteDay);
+    const chart::ColourTable& dusk = b.doc.GetPaletteColours(chart::kPaletteDusk);
+    const chart::ColourTable& night = b.doc.GetPaletteColours(chart::kPaletteNight);
+    ASSERT_GT(b.doc.GetColourCount(), 0);
+    ASSERT_NE(day[0], 0u);
+    for (std::size_t i = 0; i < day.size(); ++i) {
+        const app::COLORREF c = app::PixelToColour(day[i]);
+        const auto dimmed = [c](double f) {
+            return app::RGB(unsigned(app::GetRValue(c) * f), unsigned(app::GetGValue(c) * f),
+                            unsigned(app::GetBValue(c) * f));
+        };
+        EXPECT_EQ(app::PixelToColour(dusk[i]), dimmed(0.75)) << i;
+        EXPECT_EQ(app::PixelToColour(night[i]), dimmed(0.5)) << i;
+    }
+}

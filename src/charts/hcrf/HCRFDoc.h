@@ -76,7 +76,7 @@ public:
     std::string GetExtentText() override { return NorthSouthRangeText(); }
     std::string GetManufacturer() override { return ManufacturerText(); }
     std::string GetIssueDateLabel() override { return "Edition Date"; }
-    std::string GetUpdatedLabel() override { return "NtM"; }
+    std::string GetUpdateDateLabel() override { return "NtM"; }
     std::string GetHeightUnits() override;
     std::string GetHeightDatum() override;
     std::string GetDepthDatum() override;
