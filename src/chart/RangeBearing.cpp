@@ -160,7 +160,10 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
     geo::IntPoint s;
     geo::IntPoint e;
     ClientPoints(s, e);
-    const Font font{"System", -12, 500, false, false, 0};
+    // A cell height of 12 points on this DC, so the figures keep their size
+    // in points on a printer or a dense screen.
+    const int cell = 12 * dc.GetDeviceCaps(DeviceCap::LogPixelsY) / 72;
+    const Font font{"System", std::max(cell, 1), 500, false, false, 0};
     const Font oldFont = dc.SelectFont(font);
     const IntSize text = dc.GetTextExtent(m_label);
     const int w = text.cx + 6;
