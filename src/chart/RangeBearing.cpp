@@ -155,8 +155,7 @@ void CRangeBearingOverlay::DrawLine(CXDC& dc, bool night) const
 
 void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
 {
-    if (m_label.empty())
-        return;
+    // Without a label (an end with no position) the box is drawn empty.
     geo::IntPoint s;
     geo::IntPoint e;
     ClientPoints(s, e);
@@ -176,7 +175,8 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
     const COLORREF oldText = dc.SetTextColor(app::RGB(0, 0, 0));
     const BkMode oldMode = dc.SetBkMode(BkMode::Transparent);
     const unsigned oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(cx, cy - h / 2 + (h - text.cy) / 2, m_label);
+    if (!m_label.empty())
+        dc.TextOut(cx, cy - h / 2 + (h - text.cy) / 2, m_label);
     dc.SetTextAlign(oldAlign);
     dc.SetBkMode(oldMode);
     dc.SetTextColor(oldText);

@@ -4,8 +4,11 @@
 
 #include <GeographicLib/Rhumb.hpp>
 #include <cmath>
+#include <stdexcept>
 
 #include "../support/FakeChartWindow.h"
+#include "chart/ChartViewPipeline.h"
+#include "chart/draw/BufferDC.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartDoc.h"
@@ -251,5 +254,84 @@ TEST(RangeBearing, FinishedMeasurementsLineArcAndLabelBox)
             }
             EXPECT_EQ(seen, 3) << l.from.x << "," << l.from.y;
         }
+    }
+}
+
+namespace {
+
+// A fixed chart whose position-to-point conversion fails from a chosen call on.
+class FailingDoc : public FixedDoc {
+public:
+    using FixedDoc::FixedDoc;
+    bool PanelPositionToClientPoint(const CPosition& position, chart::CPanelId panel,
+                                    IntPoint& client) override
+    {
+        if (failFrom > 0 && ++calls >= failFrom)
+            throw std::runtime_error("no projection");
+        return FixedDoc::PanelPositionToClientPoint(position, panel, client);
+    }
+    bool PointToPosition(IntPoint p, CPosition& position) override
+    {
+        return p.x >= 10 && FixedDoc::PointToPosition(p, position);   // no positions left of 10
+    }
+    int failFrom = 0;
+    int calls = 0;
+};
+
+}   // namespace
+
+TEST(RangeBearing, AnEndWithoutPositionLeavesTheBoxEmpty)
+{
+    FailingDoc doc(CPosition(51, -1), CPosition(49, 1), false, {0, 0, 120, 120});
+    brine_test::FakeChartWindow window({0, 0, 120, 120});
+    doc.AttachWindow(&window);
+    chart::CRangeBearingOverlay m;
+    m.Start(doc, {5, 40});
+    m.SetEnd({60, 80});
+    m.Finish({60, 80});
+    EXPECT_EQ(m.Label(), "");
+    chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+    m.DrawLabel(dc);
+    const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].op, chart::DrawOp::Rectangle);
+    EXPECT_EQ(records[0].brush.colour, app::RGB(255, 255, 0));
+    EXPECT_EQ(records[0].points[1].x - records[0].points[0].x, 6) << "three edges of 2 pixels";
+}
+
+TEST(RangeBearing, AFailingLineLeavesTheLabelsOutAndAFailingLabelEndsItsPass)
+{
+    struct Row {
+        int failFrom;   // each measurement asks twice a pass: lines, then labels
+        int lines, labels;
+    };
+    const Row rows[] = {{0, 2, 2}, {3, 1, 0}, {7, 2, 1}};
+    for (const Row& row : rows) {
+        FailingDoc doc(CPosition(51, -1), CPosition(49, 1), false, {0, 0, 120, 120});
+        brine_test::FakeChartWindow window({0, 0, 120, 120});
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        chart::CChartViewPipeline pipeline(doc, nullptr);
+        for (IntPoint from : {IntPoint{20, 20}, IntPoint{30, 90}}) {
+            auto m = std::make_unique<chart::CRangeBearingOverlay>();
+            m->Start(doc, from);
+            m->SetEnd({100, 50});
+            m->Finish({100, 50});
+            pipeline.Measurements().push_back(std::move(m));
+        }
+        doc.failFrom = row.failFrom;
+        chart::CScreenBuffer buffers(nullptr, 120, 120);
+        // The failure stays inside its pass: the picture is still drawn.
+        EXPECT_TRUE(pipeline.Render(buffers)) << "failing from call " << row.failFrom;
+        const auto& records =
+            static_cast<chart::CRecordingBackend*>(buffers.Static().Backend())->Records();
+        int arcs = 0, boxes = 0;
+        for (const chart::DrawRecord& r : records) {
+            arcs += r.op == chart::DrawOp::Arc;
+            boxes += r.op == chart::DrawOp::Rectangle && r.brush.colour == app::RGB(255, 255, 0);
+        }
+        EXPECT_EQ(arcs, row.lines) << "failing from call " << row.failFrom;
+        EXPECT_EQ(boxes, row.labels) << "failing from call " << row.failFrom;
+        doc.AttachWindow(nullptr);
     }
 }
