@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -163,22 +164,37 @@ TEST(ChartViewKeys, DeleteGoesToTheActiveSidePanelsExtension)
 // nothing, Ctrl+Enter starts a line at the pointer that the keys draw and Enter finishes, and a
 // line dragged off the chart ends where it last was on it. "+", "-" and Home only post their
 // commands, so the commands' own enable rules decide.
+// A shown 400 x 300 view of the chart in range and bearing mode, recording the commands it posts.
+struct MeasuringView {
+    MeasuringView()
+    {
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        view = std::make_unique<chart::CChartView>(doc, nullptr);
+        chart::CChartViewServices services;
+        services.rangeBearingMode = [] { return true; };
+        services.postCommand = [this](unsigned id) { posted.push_back(id); };
+        view->SetServices(services);
+        view->resize(400, 300);
+        view->show();
+    }
+    ~MeasuringView()
+    {
+        view.reset();
+        doc.AttachWindow(nullptr);
+    }
+    LoadedChart doc;
+    brine_test::FakeChartWindow window{{0, 0, 400, 300}};
+    std::unique_ptr<chart::CChartView> view;
+    std::vector<unsigned> posted;
+};
+
 TEST(ChartViewKeys, RangeBearingModeClicksKeysAndPostedZooms)
 {
     App();
-    LoadedChart doc;
-    brine_test::FakeChartWindow window({0, 0, 400, 300});
-    window.doc = &doc;
-    doc.AttachWindow(&window);
-    chart::CChartView view(doc, nullptr);
-    bool measuring = true;
-    std::vector<unsigned> posted;
-    chart::CChartViewServices services;
-    services.rangeBearingMode = [&measuring] { return measuring; };
-    services.postCommand = [&posted](unsigned id) { posted.push_back(id); };
-    view.SetServices(services);
-    view.resize(400, 300);
-    view.show();
+    MeasuringView measuring;
+    chart::CChartView& view = *measuring.view;
+    const std::vector<unsigned>& posted = measuring.posted;
     EXPECT_EQ(view.cursor().shape(), Qt::CrossCursor);
     Mark mark({150, 150});
     chart::CChartView::AddExtension(&mark);
@@ -228,9 +244,7 @@ TEST(ChartViewKeys, RangeBearingModeClicksKeysAndPostedZooms)
     EXPECT_EQ(posted, (std::vector<unsigned>{app::cmd::kChartZoomIn, app::cmd::kChartZoomOut,
                                              app::cmd::kChartFull}));
 
-    measuring = false;
     chart::CChartView::RemoveExtension(&mark);
-    doc.AttachWindow(nullptr);
 }
 
 }   // namespace

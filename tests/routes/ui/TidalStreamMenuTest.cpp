@@ -21,9 +21,16 @@ int g_argc = 1;
 char g_arg0[] = "routes_ui_TidalStreamMenuTest";
 char* g_argv[] = {g_arg0, nullptr};
 
-// A thousandth of a degree a pixel from 47.7 N 122.5 W; on the chart above y = 100.
+// A thousandth of a degree a pixel from 47.7 N 122.5 W; on the chart above y = 100, in a
+// window of its own.
 class LoadedChart final : public chart::CChartDoc {
 public:
+    LoadedChart()
+    {
+        m_window.doc = this;
+        AttachWindow(&m_window);
+    }
+    ~LoadedChart() override { AttachWindow(nullptr); }
     bool IsChartLoaded() const override { return true; }
     bool IsChartPointOnChart(geo::IntPoint p) override { return p.y < 100; }
     bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
@@ -31,6 +38,9 @@ public:
         position = geo::CPosition(47.7 - p.y / 1000.0, -122.5 + p.x / 1000.0);
         return true;
     }
+
+private:
+    brine_test::FakeChartWindow m_window{{0, 0, 400, 300}};
 };
 
 bool StreamEntryEnabled(routes::CTidalWindows& tides, chart::CChartView& view, geo::IntPoint p)
@@ -57,11 +67,7 @@ TEST(TidalStreamMenu, OfferedOnTheChartWhereAModelCoversThePlace)
     ASSERT_TRUE(tides.CheckAvailability());
 
     LoadedChart doc;
-    brine_test::FakeChartWindow window({0, 0, 400, 300});
-    window.doc = &doc;
-    doc.AttachWindow(&window);
     chart::CChartView view(doc, nullptr);
-    view.resize(400, 300);
 
     const geo::IntPoint covered{50, 50};   // 47.65 N 122.45 W
     const geo::IntPoint beyondModel{250, 50};   // 47.65 N 122.25 W
@@ -73,7 +79,6 @@ TEST(TidalStreamMenu, OfferedOnTheChartWhereAModelCoversThePlace)
 
     tides.OpenAtlas();
     EXPECT_FALSE(StreamEntryEnabled(tides, view, covered)) << "the atlas is open";
-    doc.AttachWindow(nullptr);
     tides.Terminate();
 }
 
