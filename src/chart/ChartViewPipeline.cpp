@@ -117,12 +117,19 @@ void CChartViewPipeline::DrawStaticLayers(CXDC& dc)
                 m_doc.DrawGrid(dc);
             continue;
         case StaticLayer::RangeBearing: {
-            // Lines first, then every label above all lines.
+            // Lines first, then every label above all lines. A failure ends
+            // its pass quietly; one among the lines leaves the labels out.
             const bool night = ActivePalette() != kPaletteDay;
-            for (const auto& m : m_measurements)
-                m->DrawLine(dc, night);
-            for (const auto& m : m_measurements)
-                m->DrawLabel(dc);
+            try {
+                for (const auto& m : m_measurements)
+                    m->DrawLine(dc, night);
+            } catch (...) {
+                continue;
+            }
+            try {
+                for (const auto& m : m_measurements)
+                    m->DrawLabel(dc);
+            } catch (...) { }
             continue;
         }
         default: break;

@@ -155,12 +155,14 @@ void CRangeBearingOverlay::DrawLine(CXDC& dc, bool night) const
 
 void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
 {
-    if (m_label.empty())
-        return;
+    // Without a label (an end with no position) the box is drawn empty.
     geo::IntPoint s;
     geo::IntPoint e;
     ClientPoints(s, e);
-    const Font font{"System", -12, 500, false, false, 0};
+    // A cell height of 12 points on this DC, so the figures keep their size
+    // in points on a printer or a dense screen.
+    const int cell = 12 * dc.GetDeviceCaps(DeviceCap::LogPixelsY) / 72;
+    const Font font{"System", std::max(cell, 1), 500, false, false, 0};
     const Font oldFont = dc.SelectFont(font);
     const IntSize text = dc.GetTextExtent(m_label);
     const int w = text.cx + 6;
@@ -173,7 +175,8 @@ void CRangeBearingOverlay::DrawLabel(CXDC& dc) const
     const COLORREF oldText = dc.SetTextColor(app::RGB(0, 0, 0));
     const BkMode oldMode = dc.SetBkMode(BkMode::Transparent);
     const unsigned oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(cx, cy - h / 2 + (h - text.cy) / 2, m_label);
+    if (!m_label.empty())
+        dc.TextOut(cx, cy - h / 2 + (h - text.cy) / 2, m_label);
     dc.SetTextAlign(oldAlign);
     dc.SetBkMode(oldMode);
     dc.SetTextColor(oldText);

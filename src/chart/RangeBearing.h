@@ -51,6 +51,7 @@ public:
     void DrawLine(CXDC& dc, bool night) const;
     // The yellow box with the label in black, centred on the line's middle;
     // yellow under every palette, so the figures stay readable at night.
+    // Without a label the box is drawn empty.
     void DrawLabel(CXDC& dc) const;
 
     State GetState() const { return m_state; }

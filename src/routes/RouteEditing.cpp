@@ -159,16 +159,16 @@ bool CRouteModule::InsertOwnPosition()
     return InsertWaypointAfterCurrent(*m_ownPosition());
 }
 
-bool CRouteModule::AppendCopyOfWaypoint(int index)
+bool CRouteModule::InsertCopyOfWaypoint(int index)
 {
     if (!CanChangeRoute() || index < 1 || index > int(m_state.waypoints.size()))
         return false;
     CWaypoint copy = m_state.waypoints[std::size_t(index - 1)];
     copy.m_legType = kLegRhumb;
-    const int active = m_state.activeIndex;
-    if (!InsertWaypoint(copy, long(m_state.waypoints.size()) + 1))
+    const int active = std::max(0, m_state.activeIndex);
+    if (!InsertWaypoint(copy, active + 1))
         return false;
-    Reread(active);
+    Reread(std::max(1, active));
     Stored(kHintInserted);
     return true;
 }

@@ -4,8 +4,13 @@
 
 #include <GeographicLib/Rhumb.hpp>
 #include <cmath>
+#include <stdexcept>
 
 #include "../support/FakeChartWindow.h"
+#include "chart/ChartViewPipeline.h"
+#include "chart/draw/BufferDC.h"
+#include "chart/draw/RecordingBackend.h"
+#include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartDoc.h"
 
 using geo::CPosition;
@@ -170,5 +175,163 @@ TEST(RangeBearing, APacificCentredWorldChartReadsTheLongWayBothDirections)
         m.Finish(lines[i].to);
         EXPECT_EQ(m.Label(), i == 0 ? "19234nm, 090\xC2\xB0, (270\xC2\xB0)"
                                     : "19234nm, 270\xC2\xB0, (090\xC2\xB0)");
+    }
+}
+
+TEST(RangeBearing, FinishedMeasurementsLineArcAndLabelBox)
+{
+    // A chart of one pixel per minute east and about one north, so the ends
+    // come back to the pixels they were drawn at.
+    FixedDoc doc(CPosition(51, -1), CPosition(49, 1), false, {0, 0, 120, 120});
+    brine_test::FakeChartWindow window({0, 0, 120, 120});
+    doc.AttachWindow(&window);
+    struct Line {
+        IntPoint from, to;
+        int tx, ty;   // a third of the run, truncated, 0 counted as 1
+    };
+    const Line lines[] = {
+        {{20, 30}, {80, 90}, 20, 20},
+        {{90, 20}, {40, 21}, -16, 1},   // a third of -50 truncates towards zero
+        {{50, 50}, {50, 50}, 1, 1},   // a click without moving
+    };
+    for (int dpi : {96, 144}) {
+        for (const Line& l : lines) {
+            chart::CRangeBearingOverlay m;
+            m.Start(doc, l.from);
+            m.SetEnd(l.to);
+            m.Finish(l.to);
+            chart::CXDC dc(std::make_unique<chart::CRecordingBackend>(chart::CPixelView{}, dpi));
+            m.DrawLine(dc, false);
+            m.DrawLabel(dc);
+            const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
+            IntPoint s, e;
+            m.ClientPoints(s, e);
+            ASSERT_NEAR(e.x - s.x, l.to.x - l.from.x, 1) << l.from.x;
+            const int dx = e.x - s.x, dy = e.y - s.y;
+            const int r = std::max(1, static_cast<int>(std::sqrt(double(dx * dx + dy * dy))));
+            const int tx = dx / 3 ? dx / 3 : 1, ty = dy / 3 ? dy / 3 : 1;
+            if (e == l.to && s == l.from) {
+                EXPECT_EQ(tx, l.tx);
+                EXPECT_EQ(ty, l.ty);
+            }
+            int seen = 0;
+            for (const chart::DrawRecord& rec : records) {
+                if (rec.op == chart::DrawOp::Arc) {
+                    ++seen;
+                    // The range ring about the start, crossing the line at the end.
+                    EXPECT_EQ(rec.points[0], (IntPoint{s.x - r, s.y - r}));
+                    EXPECT_EQ(rec.points[1], (IntPoint{s.x + r, s.y + r}));
+                    EXPECT_EQ(rec.points[2], (IntPoint{e.x - ty, e.y + tx}));
+                    EXPECT_EQ(rec.points[3], (IntPoint{e.x + ty, e.y - tx}));
+                    EXPECT_EQ(rec.direction, chart::ArcDirection::CounterClockwise);
+                } else if (rec.op == chart::DrawOp::Line) {
+                    ++seen;
+                    EXPECT_EQ(rec.points[0], s);
+                    EXPECT_EQ(rec.points[1], (IntPoint{e.x + tx, e.y + ty}));   // on by a third
+                } else if (rec.op == chart::DrawOp::Text) {
+                    ++seen;
+                    // "System" at a cell height of 12 points on this DC, weight 500.
+                    EXPECT_EQ(rec.font.face, "System");
+                    EXPECT_EQ(rec.font.height, 12 * dpi / 72) << dpi;
+                    EXPECT_EQ(rec.font.weight, 500);
+                    EXPECT_EQ(rec.textAlign, chart::TA_CENTER | chart::TA_TOP);
+                    const chart::IntSize text =
+                        chart::CRecordingBackend::TextExtentFor(rec.font, rec.text);
+                    EXPECT_EQ(rec.points[0].x, (s.x + e.x) / 2);
+                    // The box: the text's width and height and three edges of two pixels each,
+                    // its centre at the line's middle, the text's top half the spare height down.
+                    const auto box = std::find_if(records.begin(), records.end(), [](auto& b) {
+                        return b.op == chart::DrawOp::Rectangle;
+                    });
+                    ASSERT_NE(box, records.end());
+                    const int w = text.cx + 6, h = text.cy + 6;
+                    const int cy = (s.y + e.y) / 2;
+                    EXPECT_EQ(box->points[0], (IntPoint{(s.x + e.x) / 2 - w / 2, cy - h / 2}));
+                    EXPECT_EQ(box->points[1].x - box->points[0].x, w);
+                    EXPECT_EQ(box->points[1].y - box->points[0].y, h);
+                    EXPECT_EQ(rec.points[0].y, box->points[0].y + (h - text.cy) / 2);
+                }
+            }
+            EXPECT_EQ(seen, 3) << l.from.x << "," << l.from.y;
+        }
+    }
+}
+
+namespace {
+
+// A fixed chart whose position-to-point conversion fails from a chosen call on.
+class FailingDoc : public FixedDoc {
+public:
+    using FixedDoc::FixedDoc;
+    bool PanelPositionToClientPoint(const CPosition& position, chart::CPanelId panel,
+                                    IntPoint& client) override
+    {
+        if (failFrom > 0 && ++calls >= failFrom)
+            throw std::runtime_error("no projection");
+        return FixedDoc::PanelPositionToClientPoint(position, panel, client);
+    }
+    bool PointToPosition(IntPoint p, CPosition& position) override
+    {
+        return p.x >= 10 && FixedDoc::PointToPosition(p, position);   // no positions left of 10
+    }
+    int failFrom = 0;
+    int calls = 0;
+};
+
+}   // namespace
+
+TEST(RangeBearing, AnEndWithoutPositionLeavesTheBoxEmpty)
+{
+    FailingDoc doc(CPosition(51, -1), CPosition(49, 1), false, {0, 0, 120, 120});
+    brine_test::FakeChartWindow window({0, 0, 120, 120});
+    doc.AttachWindow(&window);
+    chart::CRangeBearingOverlay m;
+    m.Start(doc, {5, 40});
+    m.SetEnd({60, 80});
+    m.Finish({60, 80});
+    EXPECT_EQ(m.Label(), "");
+    chart::CXDC dc(std::make_unique<chart::CRecordingBackend>());
+    m.DrawLabel(dc);
+    const auto& records = static_cast<chart::CRecordingBackend*>(dc.Backend())->Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].op, chart::DrawOp::Rectangle);
+    EXPECT_EQ(records[0].brush.colour, app::RGB(255, 255, 0));
+    EXPECT_EQ(records[0].points[1].x - records[0].points[0].x, 6) << "three edges of 2 pixels";
+}
+
+TEST(RangeBearing, AFailingLineLeavesTheLabelsOutAndAFailingLabelEndsItsPass)
+{
+    struct Row {
+        int failFrom;   // each measurement asks twice a pass: lines, then labels
+        int lines, labels;
+    };
+    const Row rows[] = {{0, 2, 2}, {3, 1, 0}, {7, 2, 1}};
+    for (const Row& row : rows) {
+        FailingDoc doc(CPosition(51, -1), CPosition(49, 1), false, {0, 0, 120, 120});
+        brine_test::FakeChartWindow window({0, 0, 120, 120});
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        chart::CChartViewPipeline pipeline(doc, nullptr);
+        for (IntPoint from : {IntPoint{20, 20}, IntPoint{30, 90}}) {
+            auto m = std::make_unique<chart::CRangeBearingOverlay>();
+            m->Start(doc, from);
+            m->SetEnd({100, 50});
+            m->Finish({100, 50});
+            pipeline.Measurements().push_back(std::move(m));
+        }
+        doc.failFrom = row.failFrom;
+        chart::CScreenBuffer buffers(nullptr, 120, 120);
+        // The failure stays inside its pass: the picture is still drawn.
+        EXPECT_TRUE(pipeline.Render(buffers)) << "failing from call " << row.failFrom;
+        const auto& records =
+            static_cast<chart::CRecordingBackend*>(buffers.Static().Backend())->Records();
+        int arcs = 0, boxes = 0;
+        for (const chart::DrawRecord& r : records) {
+            arcs += r.op == chart::DrawOp::Arc;
+            boxes += r.op == chart::DrawOp::Rectangle && r.brush.colour == app::RGB(255, 255, 0);
+        }
+        EXPECT_EQ(arcs, row.lines) << "failing from call " << row.failFrom;
+        EXPECT_EQ(boxes, row.labels) << "failing from call " << row.failFrom;
+        doc.AttachWindow(nullptr);
     }
 }

@@ -451,7 +451,7 @@ bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
     if (it == m_layers.end())
         return false;
     if (const std::optional<int> hit = it->second->FindAt(p))
-        return AppendCopyOfWaypoint(*hit);
+        return InsertCopyOfWaypoint(*hit);
     if (!m_chartpointAt)
         return false;
     const std::optional<chartpoints::CChartpoint> chartpoint = m_chartpointAt(view, p);

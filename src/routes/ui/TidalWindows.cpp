@@ -294,17 +294,18 @@ void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
         return;
     // Its first letter picks it from the keyboard, as the menu's other entries do.
     QAction* stream = menu.addAction(QStringLiteral("&Tidal stream"));
-    stream->setEnabled(CanOpenWindow());
     chart::CChartDoc* doc = &view.Doc();
     chart::CChartView* target = &view;
-    QObject::connect(stream, &QAction::triggered, &menu, [this, doc, target, p] {
-        // The view hands over a client point; positions come from chart points.
-        geo::IntPoint chartPoint;
-        doc->ClientToChartPoint(p, chartPoint);
-        geo::CPosition where;
-        if (doc->PointToPosition(chartPoint, where))
-            OpenStream(*target, where);
-    });
+    // The view hands over a client point; positions come from chart points.
+    geo::IntPoint chartPoint;
+    doc->ClientToChartPoint(p, chartPoint);
+    geo::CPosition where;
+    const bool onChart = doc->IsClientPointOnChart(p) && doc->PointToPosition(chartPoint, where);
+    // Only where a model has the stream: a point on the chart that a model
+    // covers, which becomes the model the library answers from.
+    stream->setEnabled(onChart && CanOpenWindow() && Models().SelectModelAt(where));
+    QObject::connect(stream, &QAction::triggered, &menu,
+                     [this, target, where] { OpenStream(*target, where); });
 }
 
 void CTidalWindows::RefreshViews()

@@ -4,7 +4,9 @@
 // shows the place. Delete goes to the extension of the active side panel.
 
 #include "FakeChartWindow.h"
+#include "app/CommandIds.h"
 #include "chart/ChartDoc.h"
+#include "chart/RangeBearing.h"
 #include "chart/ui/ChartView.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -155,6 +158,93 @@ TEST(ChartViewKeys, DeleteGoesToTheActiveSidePanelsExtension)
     chart::CChartView::RemoveExtension(&chartpoints);
     chart::CChartView::RemoveExtension(&route);
     doc.AttachWindow(nullptr);
+}
+
+// In range and bearing mode a click measures instead of picking, a click off the chart starts
+// nothing, Ctrl+Enter starts a line at the pointer that the keys draw and Enter finishes, and a
+// line dragged off the chart ends where it last was on it. "+", "-" and Home only post their
+// commands, so the commands' own enable rules decide.
+// A shown 400 x 300 view of the chart in range and bearing mode, recording the commands it posts.
+struct MeasuringView {
+    MeasuringView()
+    {
+        window.doc = &doc;
+        doc.AttachWindow(&window);
+        view = std::make_unique<chart::CChartView>(doc, nullptr);
+        chart::CChartViewServices services;
+        services.rangeBearingMode = [] { return true; };
+        services.postCommand = [this](unsigned id) { posted.push_back(id); };
+        view->SetServices(services);
+        view->resize(400, 300);
+        view->show();
+    }
+    ~MeasuringView()
+    {
+        view.reset();
+        doc.AttachWindow(nullptr);
+    }
+    LoadedChart doc;
+    brine_test::FakeChartWindow window{{0, 0, 400, 300}};
+    std::unique_ptr<chart::CChartView> view;
+    std::vector<unsigned> posted;
+};
+
+TEST(ChartViewKeys, RangeBearingModeClicksKeysAndPostedZooms)
+{
+    App();
+    MeasuringView measuring;
+    chart::CChartView& view = *measuring.view;
+    const std::vector<unsigned>& posted = measuring.posted;
+    EXPECT_EQ(view.cursor().shape(), Qt::CrossCursor);
+    Mark mark({150, 150});
+    chart::CChartView::AddExtension(&mark);
+    auto& finished = view.Pipeline().Measurements();
+
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(150, 150));
+    EXPECT_EQ(mark.presses, 0) << "no picking while measuring";
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0]->Label(), "0.00nm, 000\xC2\xB0, (180\xC2\xB0)");
+    EXPECT_FALSE(view.Pipeline().InProgress());
+
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(300, 150));
+    EXPECT_EQ(finished.size(), 1u) << "a click off the chart starts nothing";
+    EXPECT_FALSE(view.CursorPosition().IsValid());
+    EXPECT_EQ(view.LastPoint(), (geo::IntPoint{300, 150}));
+
+    // From the keyboard: 2 Ctrl+Down steps of 9 pixels, north on this chart.
+    QCursor::setPos(view.mapToGlobal(QPoint(100, 100)));
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClick(&view, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(view.Pipeline().InProgress());
+    EXPECT_EQ(view.Pipeline().InProgress()->StartPoint(), (geo::IntPoint{99, 100}));
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(view.Pipeline().InProgress()->EndPoint(), (geo::IntPoint{99, 118}));
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_FALSE(view.Pipeline().InProgress());
+    ASSERT_EQ(finished.size(), 2u);
+    // 0.018 degrees of latitude due north: 1.0805 nautical miles along the WGS 84 meridian
+    // at 47.1 N.
+    EXPECT_EQ(finished[1]->Label(), "1.08nm, 000\xC2\xB0, (180\xC2\xB0)");
+
+    // Dragged off the chart: finished at the last point on it while the button is down.
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(100, 200));
+    QTest::mouseMove(&view, QPoint(190, 200));
+    ASSERT_TRUE(view.Pipeline().InProgress());
+    QTest::mouseMove(&view, QPoint(250, 200));
+    EXPECT_FALSE(view.Pipeline().InProgress());
+    ASSERT_EQ(finished.size(), 3u);
+    EXPECT_EQ(finished[2]->EndPoint(), (geo::IntPoint{190, 200}));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(250, 200));
+    EXPECT_EQ(finished.size(), 3u);
+
+    QTest::keyClick(&view, Qt::Key_Plus);
+    QTest::keyClick(&view, Qt::Key_Minus);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(posted, (std::vector<unsigned>{app::cmd::kChartZoomIn, app::cmd::kChartZoomOut,
+                                             app::cmd::kChartFull}));
+
+    chart::CChartView::RemoveExtension(&mark);
 }
 
 }   // namespace
