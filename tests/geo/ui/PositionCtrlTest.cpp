@@ -200,10 +200,10 @@ TEST(DegrEdit, EachKindKeepsToItsNumbers)
     geo::CDegrEdit deviation(geo::CDegrEdit::Kind::Deviation);
     QSignalSpy refusals(&deviation, &geo::CDegrEdit::refused);
     QTest::keyClicks(&deviation, "3.5w");
-    EXPECT_EQ(deviation.text(), "3.5w");
+    EXPECT_EQ(deviation.text(), "3.5W");
     QTest::keyClick(&deviation, Qt::Key_Period);
     QTest::keyClick(&deviation, Qt::Key_X);
-    EXPECT_EQ(deviation.text(), "3.5w");
+    EXPECT_EQ(deviation.text(), "3.5W");
     EXPECT_EQ(refusals.count(), 2);
 
     geo::CDegrEdit decimal(geo::CDegrEdit::Kind::SignedDecimal);
@@ -343,10 +343,13 @@ TEST(DegrEdit, ADeviationSideLetterGoesToTheEnd)
     QTest::keyClicks(&deviation, "W");
     EXPECT_EQ(deviation.text(), "3.5W");
     deviation.setCursorPosition(0);
-    QTest::keyClicks(&deviation, "e");   // the other side replaces it
-    EXPECT_EQ(deviation.text(), "3.5e");
+    QTest::keyClicks(&deviation, "e");   // the other side replaces it, upper-cased
+    EXPECT_EQ(deviation.text(), "3.5E");
     QTest::keyClicks(&deviation, "1");   // nothing follows the side letter
-    EXPECT_EQ(deviation.text(), "3.5e");
+    EXPECT_EQ(deviation.text(), "3.5E");
+    deviation.clear();
+    QTest::keyClicks(&deviation, "-2w");
+    EXPECT_EQ(deviation.text(), "-2W");
 }
 
 }   // namespace
