@@ -30,6 +30,7 @@ fi
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
 xwin_enter "$0" "$PROGRAM"
 
+SHOTS=${BRINE_SHOTS_DIR:-}
 STATE="$work/nav.txt"
 nav_field() { tail -n 1 "$STATE" 2>/dev/null | tr '\t' '\n' | sed -n "s/^$1=//p"; }
 xwin_on_failure() { echo "--- last state line:" >&2; tail -n 1 "$STATE" >&2 2>/dev/null; }
@@ -38,18 +39,9 @@ xwin_on_failure() { echo "--- last state line:" >&2; tail -n 1 "$STATE" >&2 2>/d
 # Home then selects the latitude degrees again.
 CLIP=""
 field_text() {
-    python3 -c 'import tkinter
-r = tkinter.Tk()
-r.withdraw()
-r.clipboard_clear()
-r.update()' 2>/dev/null
+    clipboard_clear
     xdotool key ctrl+a ctrl+c
-    clip_taken() {
-        python3 -c 'import tkinter
-r = tkinter.Tk()
-r.withdraw()
-print(r.clipboard_get())' 2>/dev/null | grep .
-    }
+    clip_taken() { clipboard_text | grep .; }
     wait_for "the field's text on the clipboard" clip_taken
     CLIP=$FOUND
     xdotool key Home
