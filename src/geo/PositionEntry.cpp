@@ -209,8 +209,17 @@ bool CPositionEntry::SetFormat(std::string_view format)
 void CPositionEntry::SetDatums(std::vector<std::string> names, int current)
 {
     m_datums = std::move(names);
+    m_datumOrder.resize(m_datums.size());
+    for (std::size_t i = 0; i < m_datumOrder.size(); ++i)
+        m_datumOrder[i] = static_cast<int>(i);
     m_datum = m_datums.empty() ? -1 : std::clamp(current, 0, static_cast<int>(m_datums.size()) - 1);
     m_last.datum = m_datum;
+}
+
+int CPositionEntry::DatumPlace(int datum) const
+{
+    const auto it = std::find(m_datumOrder.begin(), m_datumOrder.end(), datum);
+    return it == m_datumOrder.end() ? -1 : static_cast<int>(it - m_datumOrder.begin());
 }
 
 const CPositionEntry::FieldLayout* CPositionEntry::Layout(EntryField field) const
@@ -439,8 +448,13 @@ bool CPositionEntry::SetPosition(const CEntryPosition& position)
         return false;
     }
     m_last = position;
-    if (position.datum >= 0 && position.datum < static_cast<int>(m_datums.size()))
+    if (position.datum >= 0 && position.datum < static_cast<int>(m_datums.size())) {
+        // The shown position's datum moves to the end of the list, so the
+        // datums chosen last gather there.
+        std::erase(m_datumOrder, position.datum);
+        m_datumOrder.push_back(position.datum);
         m_datum = position.datum;
+    }
     m_last.datum = m_datum;
     m_undo.assign(1, m_text);
     m_undoPos = 0;
@@ -599,10 +613,13 @@ std::optional<std::string> CPositionEntry::Type(char32_t ch)
 std::optional<std::string> CPositionEntry::Spin(bool up)
 {
     if (m_field == EntryField::Datum) {
-        const int next =
-            std::clamp(m_datum + (up ? -1 : 1), 0, static_cast<int>(m_datums.size()) - 1);
-        if (next != m_datum && next >= 0) {
-            m_datum = next;
+        // Up is the previous entry of the list, down the next; the ends stop it.
+        const int place = DatumPlace(m_datum);
+        const int next = place < 0 ? -1
+                                   : std::clamp(place + (up ? -1 : 1), 0,
+                                                static_cast<int>(m_datumOrder.size()) - 1);
+        if (next >= 0 && m_datumOrder[static_cast<std::size_t>(next)] != m_datum) {
+            m_datum = m_datumOrder[static_cast<std::size_t>(next)];
             m_modified = true;
         }
         return std::nullopt;

@@ -70,6 +70,11 @@ public:
     // Lets the altitude take a sign.
     void SetSignedAltitude(bool on) { m_signedAltitude = on; }
     void SetDatums(std::vector<std::string> names, int current);
+    // The datum list in its order: indices of the names given to SetDatums.
+    // SetPosition moves the position's datum to the end.
+    const std::vector<int>& DatumOrder() const { return m_datumOrder; }
+    // Where a datum stands in that order, -1 when it is not in it.
+    int DatumPlace(int datum) const;
 
     // Shows the position, makes it the last shown (Reset returns to it) and
     // starts the undo list afresh. False when it does not fit the fields.
@@ -151,6 +156,7 @@ private:
     bool m_modified = false;
     CEntryPosition m_last;
     std::vector<std::string> m_datums;
+    std::vector<int> m_datumOrder;
     int m_datum = -1;
     std::vector<std::u32string> m_undo;   // most recent first
     std::size_t m_undoPos = 0;

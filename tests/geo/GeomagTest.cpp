@@ -156,3 +156,106 @@ TEST(Geomag, PolesBadInputsAndText)
             text);   // 59.994' carries
     }
 }
+
+// The file looked for is the one of the current five-year epoch, and the day
+// count gives leap years their extra day from March on (1900 had none).
+TEST(Geomag, ModelFileOfTheEpochAndTheDecimalYear)
+{
+    EXPECT_EQ(CGeomag::ModelFileName(2025), "igrf2025.dat");
+    EXPECT_EQ(CGeomag::ModelFileName(2026), "igrf2025.dat");
+    EXPECT_EQ(CGeomag::ModelFileName(2029), "igrf2025.dat");
+    EXPECT_EQ(CGeomag::ModelFileName(2030), "igrf2030.dat");
+    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2000, 3, 1), 2000.0 + (60.0 + 1.0 + 1.0 - 1.0) / 366.0);
+    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(1900, 3, 1), 1900.0 + 60.0 / 365.0);
+    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2000, 2, 1), 2000.0 + 32.0 / 365.0);
+    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2026, 1, 1), 2026.0 + 1.0 / 365.0);   // day 1 counts
+    EXPECT_DOUBLE_EQ(CGeomag::DecimalYear(2024, 12, 31), 2025.0);   // 366 / 366
+
+    // In 2030 the 2025 model is not the current epoch's: unavailable, and the
+    // first request (the epoch read being 0) reports it out of date as well.
+    FakeNotices notices;
+    CGeomag model(&notices, [] { return 2030; });
+    EXPECT_FALSE(model.LoadModel(kBinDir));
+    EXPECT_EQ(notices.unavailable, 1);
+    EXPECT_EQ(notices.outOfDate, 0);
+    EXPECT_EQ(
+        model.GetVariation(year_month_day{year{2030}, month{1}, day{5}}, CPosition(47.7, -122.5)),
+        geo::kUndefinedVariation);
+    EXPECT_EQ(notices.outOfDate, 1);
+}
+
+// A 2020 model read in 2025 is out of date from the first request on, not
+// before; a 2025 model read in 2029 is not.
+TEST(Geomag, OutOfDateFromTheFirstRequestInTheFifthYear)
+{
+    brine_test::TempFolder folder;
+    WriteModel(folder / "igrf2020.dat", 2020, 0.0, 0.0);
+    FakeNotices notices;
+    CGeomag old(&notices, [] { return 2025; });
+    ASSERT_TRUE(old.LoadModelFile(folder / "igrf2020.dat"));
+    EXPECT_EQ(notices.outOfDate, 0);
+    old.GetVariation(year_month_day{year{2025}, month{1}, day{1}}, CPosition(0, 0));
+    EXPECT_EQ(notices.outOfDate, 1);
+
+    FakeNotices fresh;
+    CGeomag current(&fresh, [] { return 2029; });
+    ASSERT_TRUE(current.LoadModel(kBinDir));
+    current.GetVariation(year_month_day{year{2029}, month{12}, day{31}}, CPosition(0, 0));
+    EXPECT_EQ(fresh.outOfDate, 0);
+}
+
+// A field pointing within a hair of due south (north component plus the
+// horizontal field under 200 nT) is taken as due south: 180 degrees.
+TEST(Geomag, AFieldAlmostDueSouthIsTakenAsSouth)
+{
+    brine_test::TempFolder folder;
+    {
+        // g(1,0) = +30000 reverses the dipole, so at 0N 0E the field points
+        // south; h(1,1) = -100 turns it 0.19 degrees towards the east.
+        std::ofstream out(folder / "igrf2025.dat");
+        out << "reversed dipole               2025\n";
+        char line[80];
+        for (int n = 1; n <= 10; ++n)
+            for (int m = 0; m <= n; ++m) {
+                std::snprintf(line, sizeof line, "%2d%2d%8.1f%8.2f%8.2f%8.2f", m, n,
+                              n == 1 && m == 0 ? 30000.0 : 0.0, n == 1 && m == 1 ? -100.0 : 0.0,
+                              0.0, 0.0);
+                out << line << "\n";
+            }
+    }
+    CGeomag model(nullptr, [] { return 2025; });
+    ASSERT_TRUE(model.LoadModel(folder.Path()));
+    double x = 0, y = 0, z = 0;
+    model.SetDate(year_month_day{year{2025}, month{1}, day{1}});
+    model.Synthesise(0.0, 0.0, &x, &y, &z);
+    ASSERT_LT(x, 0.0);
+    ASSERT_LT(x + std::hypot(x, y), 200.0);
+    EXPECT_NEAR(model.GetVariation(year_month_day{year{2025}, month{1}, day{1}}, CPosition(0, 0)),
+                180.0, 1e-9);
+}
+
+// The 2025 model at dates of its own epoch against an independent synthesis
+// of the same coefficients (the potential summed from the Legendre functions'
+// explicit form and differentiated numerically, on the WGS 84 ellipsoid).
+TEST(Geomag, CurrentModelAgreesWithAnIndependentSynthesis)
+{
+    struct Row {
+        int y;
+        unsigned m, d;
+        double lat, lon, declination;
+    };
+    const Row rows[] = {
+        {2026, 7, 2, 47.60, -122.30, 14.9222},  {2026, 7, 2, 50.90, -1.40, 0.7577},
+        {2026, 7, 2, -33.90, 151.20, 12.8284},  {2027, 1, 15, 64.10, -21.90, -10.9447},
+        {2025, 3, 1, -22.90, -43.20, -22.9622}, {2028, 12, 31, 35.70, 139.70, -8.0493},
+        {2029, 6, 30, -60.00, 60.00, -64.2382}, {2026, 7, 2, 80.00, 90.00, 47.9374},
+    };
+    for (const Row& r : rows) {
+        CGeomag model(nullptr, [&] { return r.y; });
+        ASSERT_TRUE(model.LoadModel(kBinDir));
+        EXPECT_NEAR(model.GetVariation(year_month_day{year{r.y}, month{r.m}, day{r.d}},
+                                       CPosition(r.lat, r.lon)),
+                    r.declination, 0.02)
+            << r.y << " " << r.lat << "," << r.lon;
+    }
+}

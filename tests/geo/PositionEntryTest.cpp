@@ -137,10 +137,38 @@ TEST(PositionEntry, SpinStepsTogglesAndStopsAtTheEnds)
     EXPECT_EQ(entry.Text(), "00\u00B059'S 000\u00B000'E WGS 84");
     entry.SelectFieldAt(entry.Length());
     EXPECT_EQ(entry.SelectedField(), EntryField::Datum);
+    // The shown position's datum went to the end of the list: ED 50, OSGB 36, WGS 84.
     for (int i = 0; i < 5; ++i)
         entry.Spin(false);
-    EXPECT_EQ(entry.GetPosition()->datum, 2);   // the last datum, not past it
-    EXPECT_EQ(entry.Text(), "00\u00B059'S 000\u00B000'E OSGB 36");
+    EXPECT_EQ(entry.GetPosition()->datum, 0);   // the last datum, not past it
+    EXPECT_EQ(entry.Text(), "00\u00B059'S 000\u00B000'E WGS 84");
+    for (int i = 0; i < 5; ++i)
+        entry.Spin(true);
+    EXPECT_EQ(entry.GetPosition()->datum, 1);   // the first, not before it
+    EXPECT_EQ(entry.Text(), "00\u00B059'S 000\u00B000'E ED 50");
+}
+
+// Showing a position takes its datum out of the list and puts it last, as
+// the current one; each position shown moves its own datum to the end.
+TEST(PositionEntry, TheShownDatumMovesToTheEndOfTheList)
+{
+    CPositionEntry entry;
+    ASSERT_TRUE(entry.SetFormat("DD\u00B0MM'N ddd\u00B0mm'E C"));
+    entry.SetDatums({"WGS 84", "ED 50", "OSGB 36", "NAD 27"}, 0);
+    EXPECT_EQ(entry.DatumOrder(), (std::vector<int>{0, 1, 2, 3}));
+    ASSERT_TRUE(entry.SetPosition({10.0, 20.0, 0.0, 1}));
+    EXPECT_EQ(entry.DatumOrder(), (std::vector<int>{0, 2, 3, 1}));
+    ASSERT_TRUE(entry.SetPosition({10.0, 20.0, 0.0, 0}));
+    EXPECT_EQ(entry.DatumOrder(), (std::vector<int>{2, 3, 1, 0}));
+    EXPECT_EQ(entry.DatumPlace(0), 3);
+    // Up steps to the previous entry of the list, whatever its index.
+    entry.SelectFieldAt(entry.Length());
+    EXPECT_FALSE(entry.Spin(true));
+    EXPECT_EQ(entry.GetPosition()->datum, 1);
+    EXPECT_EQ(entry.Text(), "10\u00B000'N 020\u00B000'E ED 50");
+    // A position without a datum leaves the list as it is.
+    ASSERT_TRUE(entry.SetPosition({10.0, 20.0, 0.0, -1}));
+    EXPECT_EQ(entry.DatumOrder(), (std::vector<int>{2, 3, 1, 0}));
 }
 
 TEST(PositionEntry, PasteFillsTheFieldsOrIsRefusedWhole)

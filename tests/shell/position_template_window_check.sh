@@ -58,20 +58,13 @@ start_past_disclaimer
 # empty, never what an earlier field left there.
 CLIP=""
 field_text() {
-    python3 -c 'import tkinter
-r = tkinter.Tk()
-r.withdraw()
-r.clipboard_clear()
-r.update()' 2>/dev/null
+    clipboard_clear
     xdotool key ctrl+a ctrl+c
     # The program takes the clipboard when it gets to the key; under load
     # that can be late, so wait for the text rather than a fixed time.
     local tries
     for tries in $(seq 25); do
-        CLIP=$(python3 -c 'import tkinter
-r = tkinter.Tk()
-r.withdraw()
-print(r.clipboard_get())' 2>/dev/null) || CLIP=""
+        CLIP=$(clipboard_text) || CLIP=""
         [ -n "$CLIP" ] && return 0
         sleep 0.2
     done

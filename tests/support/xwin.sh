@@ -486,6 +486,22 @@ PY
     XWIN_PIDS="$XWIN_PIDS $!"
 }
 
+# The X clipboard through Python's tkinter: emptied, and its text (nothing,
+# and a failure, while it holds none).
+clipboard_clear() {
+    python3 -c 'import tkinter
+r = tkinter.Tk()
+r.withdraw()
+r.clipboard_clear()
+r.update()' 2>/dev/null
+}
+clipboard_text() {
+    python3 -c 'import tkinter
+r = tkinter.Tk()
+r.withdraw()
+print(r.clipboard_get())' 2>/dev/null
+}
+
 # A screenshot of the screen as $SHOTS/$1.png when $SHOTS names a folder
 # (and ImageMagick's import is there); nothing otherwise.
 xwin_shot() {

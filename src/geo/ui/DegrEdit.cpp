@@ -75,7 +75,7 @@ void CDegrEdit::keyPressEvent(QKeyEvent* event)
         QString number = text();
         if (number.endsWith('E', Qt::CaseInsensitive) || number.endsWith('W', Qt::CaseInsensitive))
             number.chop(1);
-        const QString placed = number + event->text();
+        const QString placed = number + typed;   // the side letter upper-cased
         if (const auto bad = geo::CheckDegreeText(placed.toStdString(), true)) {
             m_message = QString::fromStdString(*bad);
             QApplication::beep();

@@ -258,10 +258,11 @@ void CPositionCtrl::ChooseDatum(int index)
     }
     if (m_entry.SelectedField() != geo::EntryField::Datum)
         return;
+    const int target = m_entry.DatumPlace(index);
     for (int guard = 0; CurrentDatum() != index && guard < static_cast<int>(m_datums.size());
          ++guard) {
         // Up moves to the previous entry of the list.
-        if (auto message = m_entry.Spin(CurrentDatum() > index)) {
+        if (auto message = m_entry.Spin(m_entry.DatumPlace(CurrentDatum()) > target)) {
             Report(message);
             return;
         }
@@ -279,7 +280,10 @@ void CPositionCtrl::FillDatumMenu(QMenu& menu)
         m_datumFirst = std::max(0, m_datumFirst - (kDatumWindow - 1));
         OpenDatumMenu();
     });
-    for (int i = m_datumFirst; i < std::min(count, m_datumFirst + kDatumWindow); ++i) {
+    // The list in its order: the datum of the position last shown stands last.
+    const std::vector<int>& order = m_entry.DatumOrder();
+    for (int place = m_datumFirst; place < std::min(count, m_datumFirst + kDatumWindow); ++place) {
+        const int i = order[static_cast<std::size_t>(place)];
         QString name = QString::fromStdString(m_datums[static_cast<std::size_t>(i)]);
         name.replace("&", "&&");
         QAction* item = menu.addAction(name);
@@ -299,12 +303,13 @@ void CPositionCtrl::FillDatumMenu(QMenu& menu)
 void CPositionCtrl::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    // A read-only field keeps its text and the clipboard: no undo, redo,
-    // cut, copy or paste.
-    if (isReadOnly() && (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
-                         event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy) ||
-                         event->matches(QKeySequence::Paste)))
+    // A read-only field is shown, not worked in: it keeps its text and the
+    // clipboard, and every key goes on to the window that holds it, so the
+    // dialog's own keys (arrows, Return, Escape) pass over it.
+    if (isReadOnly()) {
+        event->ignore();
         return;
+    }
     if (event->matches(QKeySequence::Undo)) {
         m_entry.Undo();
         Report(std::nullopt);

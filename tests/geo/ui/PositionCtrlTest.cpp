@@ -200,10 +200,10 @@ TEST(DegrEdit, EachKindKeepsToItsNumbers)
     geo::CDegrEdit deviation(geo::CDegrEdit::Kind::Deviation);
     QSignalSpy refusals(&deviation, &geo::CDegrEdit::refused);
     QTest::keyClicks(&deviation, "3.5w");
-    EXPECT_EQ(deviation.text(), "3.5w");
+    EXPECT_EQ(deviation.text(), "3.5W");
     QTest::keyClick(&deviation, Qt::Key_Period);
     QTest::keyClick(&deviation, Qt::Key_X);
-    EXPECT_EQ(deviation.text(), "3.5w");
+    EXPECT_EQ(deviation.text(), "3.5W");
     EXPECT_EQ(refusals.count(), 2);
 
     geo::CDegrEdit decimal(geo::CDegrEdit::Kind::SignedDecimal);
@@ -343,10 +343,65 @@ TEST(DegrEdit, ADeviationSideLetterGoesToTheEnd)
     QTest::keyClicks(&deviation, "W");
     EXPECT_EQ(deviation.text(), "3.5W");
     deviation.setCursorPosition(0);
-    QTest::keyClicks(&deviation, "e");   // the other side replaces it
-    EXPECT_EQ(deviation.text(), "3.5e");
+    QTest::keyClicks(&deviation, "e");   // the other side replaces it, upper-cased
+    EXPECT_EQ(deviation.text(), "3.5E");
     QTest::keyClicks(&deviation, "1");   // nothing follows the side letter
-    EXPECT_EQ(deviation.text(), "3.5e");
+    EXPECT_EQ(deviation.text(), "3.5E");
+    deviation.clear();
+    QTest::keyClicks(&deviation, "-2w");
+    EXPECT_EQ(deviation.text(), "-2W");
 }
 
 }   // namespace
+
+// A read-only field is shown, not worked in: the keys it is sent go on to the
+// window that holds it (a dialog's arrows, Return and Escape pass over it).
+TEST(PositionCtrl, AReadOnlyFieldPassesItsKeysToTheWindowHoldingIt)
+{
+    App();
+    struct Holder : QWidget {
+        QList<int> keys;
+        void keyPressEvent(QKeyEvent* event) override { keys << event->key(); }
+    } holder;
+    auto* field = new geo::CPositionCtrl(&holder);
+    ASSERT_TRUE(field->SetPosition(Solent()));
+    field->setReadOnly(true);
+    holder.show();
+    const QString before = field->text();
+    for (const int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Return,
+                          Qt::Key_Escape, Qt::Key_Delete, Qt::Key_5})
+        QTest::keyClick(field, Qt::Key(key));
+    EXPECT_EQ(holder.keys, (QList<int>{Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right,
+                                       Qt::Key_Return, Qt::Key_Escape, Qt::Key_Delete, Qt::Key_5}));
+    EXPECT_EQ(field->text(), before);
+    // Editable again, the same keys are its own.
+    field->setReadOnly(false);
+    holder.keys.clear();
+    QTest::keyClick(field, Qt::Key_Up);
+    QTest::keyClick(field, Qt::Key_Right);
+    EXPECT_TRUE(holder.keys.isEmpty());
+}
+
+// The datum menu lists the datums in the list's order, where the datum of the
+// position shown stands last; choosing walks that order.
+TEST(PositionCtrl, TheDatumMenuListsTheShownDatumLast)
+{
+    App();
+    geo::CPositionCtrl field;
+    ASSERT_TRUE(field.SetFormat(QString::fromUtf8("DD\u00B0MM'MMN ddd\u00B0mm'mmE C")));
+    field.SetDatums({"WGS 84", "OSGB 36", "ED 50"}, 0);
+    geo::CEntryPosition shown = Solent();
+    shown.datum = 0;
+    ASSERT_TRUE(field.SetPosition(shown));
+    QMenu menu;
+    field.FillDatumMenu(menu);
+    const auto actions = menu.actions();
+    ASSERT_EQ(actions.size(), 5);   // earlier, three datums, later
+    EXPECT_EQ(actions[1]->text(), "OSGB 36");
+    EXPECT_EQ(actions[2]->text(), "ED 50");
+    EXPECT_EQ(actions[3]->text(), "WGS 84");
+    EXPECT_TRUE(actions[3]->isChecked());
+    actions[1]->trigger();
+    EXPECT_EQ(field.GetPosition()->datum, 1);
+    EXPECT_TRUE(field.text().endsWith("OSGB 36"));
+}

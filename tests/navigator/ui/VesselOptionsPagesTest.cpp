@@ -61,7 +61,7 @@ TEST(VesselOptionsPages, ACommaTypedAsTheDecimalMarkIsThePoint)
     EXPECT_EQ(north->text(), "2.5E");
     north->clear();
     QTest::keyClicks(north, "1,5w");
-    EXPECT_EQ(north->text(), "1.5w");
+    EXPECT_EQ(north->text(), "1.5W");
     ASSERT_FALSE(deviation.ControlsToModel());
     ASSERT_TRUE(deviation.M().Validate().empty());
     deviation.M().Apply();
