@@ -168,11 +168,13 @@ keep arpa-card-2
 echo "   $FOUND panel pixels changed between the two pictures"
 
 step "A click on a radar target selects its row; View > Properties opens ARPA Properties"
-# The targets are green symbols: the blob of middle size is one alone (the
-# largest may be two symbols drawn over each other).
-BLOB=$(convert "$work/arpa-card-2.png" -crop "${CW}x$CH+$CX+$CY" +repage -fuzz 12% \
-    -fill black +opaque "#00FF00" -fill white -opaque "#00FF00" \
-    -define connected-components:area-threshold=20 -define connected-components:verbose=true \
+# Each target's position is the small red circle of its symbol (the green
+# triangle beside it leans along the course, so its middle can lie outside
+# the symbol's hit circle): click the middle of one, from a fresh picture.
+shot root arpa-before-click
+BLOB=$(convert "$work/arpa-before-click.png" -crop "${CW}x$CH+$CX+$CY" +repage \
+    -fill black +opaque "#FF0000" -fill white -opaque "#FF0000" \
+    -define connected-components:area-threshold=10 -define connected-components:verbose=true \
     -connected-components 8 null: 2>/dev/null |
     awk 'NR > 1 && $NF == "srgb(255,255,255)" { print $4, $3 }' | sort -n |
     awk '{ line[NR] = $0 } END { if (NR) print line[int((NR + 1) / 2)] }')
