@@ -234,8 +234,6 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
             continue;
         CTargetPicture& picture = PictureFor(target);
         picture.drawn = true;
-        if (properties.drawTrack)
-            DrawTrack(doc, dc, target, properties, picture);
         chart::COverlayTarget& symbol = *picture.symbol;
         // Copied only when they changed: they hold fonts and colours.
         if (picture.propertiesGeneration != m_module.PropertiesGeneration()) {
@@ -253,6 +251,9 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         motion.bearing = OrUnset(target.fix->bearing);
         symbol.SetMotion(motion);
         symbol.Draw(dc);
+        // The track and its closing line go over the symbol.
+        if (properties.drawTrack)
+            DrawTrack(doc, dc, target, properties, picture);
     }
 }
 

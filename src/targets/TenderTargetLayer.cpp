@@ -165,8 +165,6 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         if (!seen)
             continue;
         const CTargetPosition* where = &*seen;
-        if (properties.drawTrack)
-            DrawTrack(doc, dc, tender, *where);
         auto& symbol = m_symbols[tender.record.get()];
         if (!symbol)
             symbol = std::make_unique<chart::COverlayTenderTarget>(
@@ -184,6 +182,9 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
         symbol->SetMotion(motion);
         symbol->Draw(dc);
         m_drawnAt[tender.Channel()] = *where;
+        // The track and its closing line go over the symbol.
+        if (properties.drawTrack)
+            DrawTrack(doc, dc, tender, *where);
     }
 }
 

@@ -211,6 +211,36 @@ TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
     EXPECT_GT(recorder.Records().size(), everything);
 }
 
+// Each target's symbol is drawn first and its track (with the closing line to
+// where the target is now) over it.
+TEST_F(LayerTest, TheTrackIsDrawnOverTheSymbol)
+{
+    Report(1, 2.0, 31);
+    targets::CARPATargetLayer layer(*module);
+    const chart::COLORREF trackColour = module->Properties().Line().GetColour();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto& records = recorder.Records();
+    std::size_t firstTrack = records.size(), lastOther = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const bool track =
+            records[i].pen.colour == trackColour &&
+            (records[i].op == chart::DrawOp::Line || records[i].op == chart::DrawOp::Polyline);
+        if (track)
+            firstTrack = std::min(firstTrack, i);
+        else if (firstTrack == records.size())
+            lastOther = i + 1;
+    }
+    ASSERT_LT(firstTrack, records.size());
+    EXPECT_GT(lastOther, 0u) << "the symbol comes before the track";
+    // Without its track the target draws exactly what came before the track.
+    auto o = module->GetOptions();
+    o.properties.drawTrack = false;
+    module->ApplyOptions(o);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_EQ(recorder.Records().size(), firstTrack);
+}
+
 TEST_F(LayerTest, AMovedViewRedrawsTheTrackWhereTheFixesNowAre)
 {
     Report(1, 2.0, 31);

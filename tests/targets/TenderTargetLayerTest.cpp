@@ -182,6 +182,27 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
 }
 
+// The tender's symbol is drawn first and its track, with the closing line to
+// the symbol, over it.
+TEST_F(TenderLayerTest, TheTrackIsDrawnOverTheSymbol)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    const chart::COLORREF colour = tracking.Properties().Line().GetColour();
+    Draw();
+    const auto records = recorder.Records();
+    std::size_t firstTrack = records.size();
+    for (std::size_t i = 0; i < records.size() && firstTrack == records.size(); ++i)
+        if (records[i].op == chart::DrawOp::Line && records[i].pen.colour == colour)
+            firstTrack = i;
+    ASSERT_LT(firstTrack, records.size());
+    EXPECT_GT(firstTrack, 0u) << "the symbol comes before the track";
+    tracking.Find(0)->properties.drawTrack = false;
+    Draw();
+    EXPECT_EQ(recorder.Records().size(), firstTrack);
+}
+
 // A tender is drawn by its own properties (its properties page may change
 // them); applying the module's options gives every tender the module's again.
 TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
