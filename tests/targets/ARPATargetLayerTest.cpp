@@ -241,6 +241,26 @@ TEST_F(LayerTest, TheTrackIsDrawnOverTheSymbol)
     EXPECT_EQ(recorder.Records().size(), firstTrack);
 }
 
+// One target at a time, by the record the navigator's vessel list holds:
+// exactly what the whole layer draws for it; another vessel draws nothing.
+TEST_F(LayerTest, ATargetDrawnByItsVesselKey)
+{
+    Report(1, 2.0, 31);
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto whole = recorder.Records().size();
+    ASSERT_GT(whole, 0u);
+    recorder.Clear();
+    layer.BeginPass();
+    const navigator::CVessel& vessel = *module->Targets()[0].record;
+    EXPECT_TRUE(layer.DrawTarget(*chart.doc, recorder.dc, &vessel));
+    EXPECT_EQ(recorder.Records().size(), whole);
+    recorder.Clear();
+    const int other = 0;
+    EXPECT_FALSE(layer.DrawTarget(*chart.doc, recorder.dc, &other));
+    EXPECT_TRUE(recorder.Records().empty());
+}
+
 TEST_F(LayerTest, AMovedViewRedrawsTheTrackWhereTheFixesNowAre)
 {
     Report(1, 2.0, 31);
