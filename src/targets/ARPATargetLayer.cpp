@@ -224,22 +224,18 @@ void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 
 bool CARPATargetLayer::DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key)
 {
-    for (const CTrackedTarget& target : m_module.Targets())
-        if (static_cast<const navigator::CVessel*>(target.record.get()) == key) {
-            DrawOne(doc, dc, target);
-            return true;
-        }
-    return false;
+    const CTrackedTarget* target = FindByVessel(m_module.Targets(), key);
+    if (target)
+        DrawOne(doc, dc, *target);
+    return target != nullptr;
 }
 
 void CARPATargetLayer::BeginPass()
 {
     // Pictures of targets no longer listed go first.
     std::erase_if(m_pictures, [&](const auto& entry) {
-        for (const CTrackedTarget& t : m_module.Targets())
-            if (t.record.get() == entry.first)
-                return false;
-        return true;
+        return !FindByVessel(m_module.Targets(),
+                             static_cast<const navigator::CVessel*>(entry.first));
     });
     for (auto& entry : m_pictures) {
         entry.second.drawn = false;

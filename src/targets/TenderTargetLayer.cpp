@@ -147,10 +147,8 @@ void CTenderTargetLayer::BeginPass()
 {
     // Symbols of tenders no longer tracked go first.
     std::erase_if(m_symbols, [&](const auto& entry) {
-        for (const CTender& t : m_tracking.Tenders())
-            if (t.record.get() == entry.first)
-                return false;
-        return true;
+        return !FindByVessel(m_tracking.Tenders(),
+                             static_cast<const navigator::CVessel*>(entry.first));
     });
     m_drawnAt.clear();
 }
@@ -164,12 +162,10 @@ void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 
 bool CTenderTargetLayer::DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key)
 {
-    for (const CTender& tender : m_tracking.Tenders())
-        if (static_cast<const navigator::CVessel*>(tender.record.get()) == key) {
-            DrawOne(doc, dc, tender);
-            return true;
-        }
-    return false;
+    const CTender* tender = FindByVessel(m_tracking.Tenders(), key);
+    if (tender)
+        DrawOne(doc, dc, *tender);
+    return tender != nullptr;
 }
 
 void CTenderTargetLayer::DrawOne(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender)
