@@ -153,11 +153,49 @@ void CChartViewPipeline::DrawDynamicLayers(CXDC& dc)
             if (m_dragging)
                 m_doc.DrawDragRect(dc);
             continue;
+        case DynamicLayer::Targets:
+            if (DrawTargetsInOrder(dc)) {
+                ++i;   // the tender targets were drawn with the others
+                continue;
+            }
+            break;
         default: break;
         }
         if (CLayerSource* source = m_dynamic[i]; source && source->IsOn())
             source->Draw(m_doc, dc);
     }
+}
+
+bool CChartViewPipeline::DrawTargetsInOrder(CXDC& dc)
+{
+    static_assert(static_cast<int>(DynamicLayer::TenderTargets) ==
+                  static_cast<int>(DynamicLayer::Targets) + 1);
+    const TargetOrder& order = m_targetOrder ? m_targetOrder
+                               : m_module    ? m_module->Services().targetOrder
+                                             : m_targetOrder;
+    if (!order)
+        return false;
+    CTargetLayerSource* layers[2] = {};
+    for (int k = 0; k < 2; ++k) {
+        CLayerSource* source = m_dynamic[static_cast<int>(DynamicLayer::Targets) + k];
+        if (!source)
+            continue;
+        auto* targets = dynamic_cast<CTargetLayerSource*>(source);
+        if (!targets)
+            return false;   // a layer that draws only as a whole
+        if (targets->IsOn())
+            layers[k] = targets;
+    }
+    for (CTargetLayerSource* layer : layers)
+        if (layer)
+            layer->BeginPass();
+    m_targetKeys.clear();
+    order(m_targetKeys);
+    for (const void* key : m_targetKeys)
+        for (CTargetLayerSource* layer : layers)
+            if (layer && layer->DrawTarget(m_doc, dc, key))
+                break;
+    return true;
 }
 
 void CChartViewPipeline::ClearRangeBearing()

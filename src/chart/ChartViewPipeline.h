@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -68,6 +69,21 @@ public:
     virtual void Draw(CChartDoc& doc, CXDC& dc) = 0;
 };
 
+// A layer of targets that can be drawn one target at a time, so that the
+// targets of both layers are drawn in the order of the navigator's vessel
+// list (a later vessel over an earlier one, whatever its kind).
+class CTargetLayerSource : public CLayerSource {
+public:
+    // Before the targets of a pass: forget what the last pass drew.
+    virtual void BeginPass() = 0;
+    // Draws the target the vessel `key` stands for when it is one of this
+    // layer's; false when it is not.
+    virtual bool DrawTarget(CChartDoc& doc, CXDC& dc, const void* key) = 0;
+};
+
+// The vessels of the navigator's list, oldest first, as keys.
+using TargetOrder = std::function<void(std::vector<const void*>&)>;
+
 // The six counters of objects that cannot be referenced accurately to the
 // chart: chartpoints on the chart, of them with the fallback datum, of them
 // drawn without a datum shift; then the same for the selected route's
@@ -95,6 +111,9 @@ public:
 
     void SetSource(StaticLayer layer, CLayerSource* source);
     void SetSource(DynamicLayer layer, CLayerSource* source);
+    // Where the order of the targets comes from; without one, the charting
+    // module's, and without that each target layer draws its own in turn.
+    void SetTargetOrder(TargetOrder order) { m_targetOrder = std::move(order); }
 
     void InvalidateChart() { m_chartDirty = m_overlaysDirty = true; }
     void InvalidateOverlays() { m_overlaysDirty = true; }
@@ -127,12 +146,17 @@ public:
 private:
     void DrawStaticLayers(CXDC& dc);
     void DrawDynamicLayers(CXDC& dc);
+    // Both target layers' targets in the vessel list's order; false when
+    // there is no order to draw them in.
+    bool DrawTargetsInOrder(CXDC& dc);
     int ActivePalette() const;
 
     CChartDoc& m_doc;
     CChartingModule* m_module;
     std::array<CLayerSource*, kStaticLayerCount> m_static{};
     std::array<CLayerSource*, kDynamicLayerCount> m_dynamic{};
+    TargetOrder m_targetOrder;
+    std::vector<const void*> m_targetKeys;
     bool m_chartDirty = true;
     bool m_overlaysDirty = true;
     bool m_dragging = false;

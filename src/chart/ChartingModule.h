@@ -77,6 +77,8 @@ struct CChartingServices {
     // The folio is about to be cleared (its items deleted): whoever holds
     // items lets go of them.
     std::function<void()> folioClearing;
+    // The navigator's vessel list, oldest first: the order targets are drawn in.
+    std::function<void(std::vector<const void*>&)> targetOrder;
     // The program's Day, Dusk and Night palettes; not owned.
     const app::CDisplayPalettes* palettes = nullptr;
 };

@@ -355,6 +355,13 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         if (links->navigator)
             links->navigator->ClearAutoscrollRestrictions();
     };
+    // Targets of both kinds are drawn in the order they joined the vessel list.
+    services.targetOrder = [links](std::vector<const void*>& keys) {
+        if (!links->navigator)
+            return;
+        for (const auto& vessel : links->navigator->Vessels()->Vessels())
+            keys.push_back(&vessel->Vessel());
+    };
     services.autoscrollAreaPercent = [links] {
         // Without a navigator the whole chart counts, as for a chart of its own.
         return links->navigator ? links->navigator->AutoscrollPercentage() : 100;

@@ -217,43 +217,59 @@ void CARPATargetLayer::UpdateTrackPoints(chart::CChartDoc& doc, const CTrackedTa
 
 void CARPATargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
 {
+    BeginPass();
+    for (const CTrackedTarget& target : m_module.Targets())
+        DrawOne(doc, dc, target);
+}
+
+bool CARPATargetLayer::DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key)
+{
+    const CTrackedTarget* target = FindByVessel(m_module.Targets(), key);
+    if (target)
+        DrawOne(doc, dc, *target);
+    return target != nullptr;
+}
+
+void CARPATargetLayer::BeginPass()
+{
     // Pictures of targets no longer listed go first.
     std::erase_if(m_pictures, [&](const auto& entry) {
-        for (const CTrackedTarget& t : m_module.Targets())
-            if (t.record.get() == entry.first)
-                return false;
-        return true;
+        return !FindByVessel(m_module.Targets(),
+                             static_cast<const navigator::CVessel*>(entry.first));
     });
     for (auto& entry : m_pictures) {
         entry.second.drawn = false;
         entry.second.markers.reset();
     }
-    for (const CTrackedTarget& target : m_module.Targets()) {
-        const chart::CTargetProperties& properties = m_module.TargetProperties(target);
-        if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
-            continue;
-        CTargetPicture& picture = PictureFor(target);
-        picture.drawn = true;
-        if (properties.drawTrack)
-            DrawTrack(doc, dc, target, properties, picture);
-        chart::COverlayTarget& symbol = *picture.symbol;
-        // Copied only when they changed: they hold fonts and colours.
-        if (picture.propertiesGeneration != m_module.PropertiesGeneration()) {
-            symbol.Properties() = properties;
-            picture.propertiesGeneration = m_module.PropertiesGeneration();
-        }
-        symbol.SetOwner(&doc);
-        symbol.SetSizeMode(m_module.OverlaySize());
-        symbol.SetSelected(target.record.get() == m_module.Selected());
-        chart::CTargetMotion motion;
-        motion.position = ToGeo(target.fix->position);
-        motion.course = OrUnset(target.fix->course);
-        motion.speed = OrUnset(target.fix->speedKnots);
-        motion.range = OrUnset(target.fix->rangeNm);
-        motion.bearing = OrUnset(target.fix->bearing);
-        symbol.SetMotion(motion);
-        symbol.Draw(dc);
+}
+
+void CARPATargetLayer::DrawOne(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target)
+{
+    const chart::CTargetProperties& properties = m_module.TargetProperties(target);
+    if (!target.fix || !m_module.IsShown(target) || !properties.GetDraw())
+        return;
+    CTargetPicture& picture = PictureFor(target);
+    picture.drawn = true;
+    chart::COverlayTarget& symbol = *picture.symbol;
+    // Copied only when they changed: they hold fonts and colours.
+    if (picture.propertiesGeneration != m_module.PropertiesGeneration()) {
+        symbol.Properties() = properties;
+        picture.propertiesGeneration = m_module.PropertiesGeneration();
     }
+    symbol.SetOwner(&doc);
+    symbol.SetSizeMode(m_module.OverlaySize());
+    symbol.SetSelected(target.record.get() == m_module.Selected());
+    chart::CTargetMotion motion;
+    motion.position = ToGeo(target.fix->position);
+    motion.course = OrUnset(target.fix->course);
+    motion.speed = OrUnset(target.fix->speedKnots);
+    motion.range = OrUnset(target.fix->rangeNm);
+    motion.bearing = OrUnset(target.fix->bearing);
+    symbol.SetMotion(motion);
+    symbol.Draw(dc);
+    // The track and its closing line go over the symbol.
+    if (properties.drawTrack)
+        DrawTrack(doc, dc, target, properties, picture);
 }
 
 bool CARPATargetLayer::Hits(const CTargetRecord* record, geo::IntPoint point) const

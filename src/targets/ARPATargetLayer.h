@@ -21,13 +21,16 @@
 
 namespace targets {
 
-class CARPATargetLayer final : public chart::CLayerSource, public chart::CTargetTracking {
+class CARPATargetLayer final : public chart::CTargetLayerSource, public chart::CTargetTracking {
 public:
     explicit CARPATargetLayer(const CARPAModule& module);
     ~CARPATargetLayer() override;
 
     bool IsOn() const override { return true; }
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
+    void BeginPass() override;
+    // `key` is the target's record as the navigator's vessel list holds it.
+    bool DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key) override;
 
     // The drawn target under a client point (the selected one first, then the
     // one drawn last); null when none.
@@ -51,6 +54,9 @@ public:
     chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
 
 private:
+    // The symbol of one shown target, then its track over it.
+    void DrawOne(chart::CChartDoc& doc, chart::CXDC& dc, const CTrackedTarget& target);
+
     // What the layer keeps of one target between paints: its symbol, and the
     // pixels of its track fixes. Fixes only ever join the end, so a paint
     // converts the new ones; the pixels are worked out again when the view

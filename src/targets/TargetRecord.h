@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -119,5 +120,16 @@ private:
     std::string m_name;
     std::string m_label;
 };
+
+// The entry of `entries` (each with a `record`) that stands for the vessel
+// `key`; null when none does.
+template <class Entries>
+auto FindByVessel(const Entries& entries, const void* key) -> decltype(&*std::begin(entries))
+{
+    for (const auto& entry : entries)
+        if (static_cast<const navigator::CVessel*>(entry.record.get()) == key)
+            return &entry;
+    return nullptr;
+}
 
 }   // namespace targets

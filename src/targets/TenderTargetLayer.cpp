@@ -143,48 +143,64 @@ std::optional<CTenderTargetLayer::CFixHit> CTenderTargetLayer::HitTestFix(chart:
     return std::nullopt;
 }
 
-void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
+void CTenderTargetLayer::BeginPass()
 {
     // Symbols of tenders no longer tracked go first.
     std::erase_if(m_symbols, [&](const auto& entry) {
-        for (const CTender& t : m_tracking.Tenders())
-            if (t.record.get() == entry.first)
-                return false;
-        return true;
+        return !FindByVessel(m_tracking.Tenders(),
+                             static_cast<const navigator::CVessel*>(entry.first));
     });
     m_drawnAt.clear();
-    for (const CTender& tender : m_tracking.Tenders()) {
-        const chart::CTargetProperties& properties = tender.properties;
-        if (!properties.GetDraw())
-            continue;
-        const CTenderReading reading = tender.Read();
-        // A tender whose position has aged stays where it was last seen.
-        std::optional<CTargetPosition> seen = reading.position ? reading.position : tender.lastSeen;
-        if (!seen && !tender.track.empty())
-            seen = tender.track.back().position;
-        if (!seen)
-            continue;
-        const CTargetPosition* where = &*seen;
-        if (properties.drawTrack)
-            DrawTrack(doc, dc, tender, *where);
-        auto& symbol = m_symbols[tender.record.get()];
-        if (!symbol)
-            symbol = std::make_unique<chart::COverlayTenderTarget>(
-                std::make_unique<CTenderVesselView>(tender.record), this);
-        static_cast<CTenderVesselView&>(symbol->Record()).SetState(tender.reporting, reading.depth);
-        symbol->Properties() = properties;
-        symbol->SetOwner(&doc);
-        symbol->SetSizeMode(m_tracking.Settings().overlaySize);
-        symbol->SetSelected(tender.Channel() == m_tracking.current);
-        symbol->SetManOverboard(tender.manOverboard);
-        chart::CTargetMotion motion;
-        motion.position = ToGeo(*where);
-        motion.course = reading.course.value_or(geo::kUnsetValue);
-        motion.speed = reading.speed.value_or(geo::kUnsetValue);
-        symbol->SetMotion(motion);
-        symbol->Draw(dc);
-        m_drawnAt[tender.Channel()] = *where;
-    }
+}
+
+void CTenderTargetLayer::Draw(chart::CChartDoc& doc, chart::CXDC& dc)
+{
+    BeginPass();
+    for (const CTender& tender : m_tracking.Tenders())
+        DrawOne(doc, dc, tender);
+}
+
+bool CTenderTargetLayer::DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key)
+{
+    const CTender* tender = FindByVessel(m_tracking.Tenders(), key);
+    if (tender)
+        DrawOne(doc, dc, *tender);
+    return tender != nullptr;
+}
+
+void CTenderTargetLayer::DrawOne(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender)
+{
+    const chart::CTargetProperties& properties = tender.properties;
+    if (!properties.GetDraw())
+        return;
+    const CTenderReading reading = tender.Read();
+    // A tender whose position has aged stays where it was last seen.
+    std::optional<CTargetPosition> seen = reading.position ? reading.position : tender.lastSeen;
+    if (!seen && !tender.track.empty())
+        seen = tender.track.back().position;
+    if (!seen)
+        return;
+    const CTargetPosition* where = &*seen;
+    auto& symbol = m_symbols[tender.record.get()];
+    if (!symbol)
+        symbol = std::make_unique<chart::COverlayTenderTarget>(
+            std::make_unique<CTenderVesselView>(tender.record), this);
+    static_cast<CTenderVesselView&>(symbol->Record()).SetState(tender.reporting, reading.depth);
+    symbol->Properties() = properties;
+    symbol->SetOwner(&doc);
+    symbol->SetSizeMode(m_tracking.Settings().overlaySize);
+    symbol->SetSelected(tender.Channel() == m_tracking.current);
+    symbol->SetManOverboard(tender.manOverboard);
+    chart::CTargetMotion motion;
+    motion.position = ToGeo(*where);
+    motion.course = reading.course.value_or(geo::kUnsetValue);
+    motion.speed = reading.speed.value_or(geo::kUnsetValue);
+    symbol->SetMotion(motion);
+    symbol->Draw(dc);
+    m_drawnAt[tender.Channel()] = *where;
+    // The track and its closing line go over the symbol.
+    if (properties.drawTrack)
+        DrawTrack(doc, dc, tender, *where);
 }
 
 void CTenderTargetLayer::DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender,

@@ -17,13 +17,16 @@
 
 namespace targets {
 
-class CTenderTargetLayer final : public chart::CLayerSource, public chart::CTargetTracking {
+class CTenderTargetLayer final : public chart::CTargetLayerSource, public chart::CTargetTracking {
 public:
     explicit CTenderTargetLayer(const CTenderTracking& tracking);
     ~CTenderTargetLayer() override;
 
     bool IsOn() const override { return true; }
     void Draw(chart::CChartDoc& doc, chart::CXDC& dc) override;
+    void BeginPass() override;
+    // `key` is the tender's record as the navigator's vessel list holds it.
+    bool DrawTarget(chart::CChartDoc& doc, chart::CXDC& dc, const void* key) override;
 
     bool IsKnownTargetKey(char) const override { return true; }
     bool WarningCircles() const override;
@@ -47,6 +50,8 @@ public:
     std::optional<CFixHit> HitTestFix(chart::CChartDoc& doc, geo::IntPoint point) const;
 
 private:
+    // The symbol of one tender, then its track over it.
+    void DrawOne(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender);
     // The track, its markers and the closing line to the symbol drawn at `symbolAt`.
     void DrawTrack(chart::CChartDoc& doc, chart::CXDC& dc, const CTender& tender,
                    const CTargetPosition& symbolAt) const;

@@ -43,6 +43,37 @@ struct LoggingLayer : chart::CLayerSource {
     bool throws = false;
 };
 
+// A target layer whose targets are the given keys; it notes each target it
+// draws, whole or one at a time.
+struct TargetLayer : chart::CTargetLayerSource {
+    TargetLayer(std::string n, std::vector<int> own, std::vector<std::string>& log)
+        : name(std::move(n)), keys(std::move(own)), log(log)
+    { }
+    bool IsOn() const override { return on; }
+    void Draw(chart::CChartDoc&, chart::CXDC&) override
+    {
+        ++passes;
+        for (int k : keys)
+            log.push_back(name + std::to_string(k));
+    }
+    void BeginPass() override { ++passes; }
+    bool DrawTarget(chart::CChartDoc&, chart::CXDC&, const void* key) override
+    {
+        for (const int& k : keys)
+            if (&kKeys[k] == key) {
+                log.push_back(name + std::to_string(k));
+                return true;
+            }
+        return false;
+    }
+    static inline const int kKeys[8] = {};
+    std::string name;
+    std::vector<int> keys;
+    std::vector<std::string>& log;
+    bool on = true;
+    int passes = 0;
+};
+
 struct PipelineTest : ::testing::Test {
     PipelineTest()
     {
@@ -108,6 +139,46 @@ TEST_F(PipelineTest, LayerOrderAndSwitches)
     pipeline.SetDragging(true);
     ASSERT_TRUE(pipeline.Render(buffers));
     EXPECT_EQ(doc.dragDraws, 1);
+}
+
+// Radar targets and tenders are drawn in the order the vessel list gives,
+// whatever their kind: a later vessel lies over an earlier one.
+TEST_F(PipelineTest, TargetsOfBothKindsInTheVesselListsOrder)
+{
+    TargetLayer arpa("a", {1, 3}, log), tenders("t", {0, 2, 4}, log);
+    pipeline.SetSource(DynamicLayer::Targets, &arpa);
+    pipeline.SetSource(DynamicLayer::TenderTargets, &tenders);
+    // Without an order each layer draws its own in turn.
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(log, (std::vector<std::string>{"a1", "a3", "t0", "t2", "t4"}));
+
+    std::vector<int> order = {2, 1, 0, 5, 4, 3};   // 5 is a vessel neither layer draws
+    pipeline.SetTargetOrder([&order](std::vector<const void*>& keys) {
+        for (int k : order)
+            keys.push_back(&TargetLayer::kKeys[k]);
+    });
+    log.clear();
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(log, (std::vector<std::string>{"t2", "a1", "t0", "t4", "a3"}));
+    EXPECT_EQ(arpa.passes, 2);
+    EXPECT_EQ(tenders.passes, 2);
+
+    // A layer switched off draws none of its targets; the other keeps the order.
+    arpa.on = false;
+    log.clear();
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(log, (std::vector<std::string>{"t2", "t0", "t4"}));
+    arpa.on = true;
+    // Tenders alone, and a layer that can only draw as a whole, in turn.
+    pipeline.SetSource(DynamicLayer::Targets, nullptr);
+    log.clear();
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(log, (std::vector<std::string>{"t2", "t0", "t4"}));
+    LoggingLayer whole("w", log);
+    pipeline.SetSource(DynamicLayer::Targets, &whole);
+    log.clear();
+    ASSERT_TRUE(pipeline.Render(buffers));
+    EXPECT_EQ(log, (std::vector<std::string>{"w", "t0", "t2", "t4"}));
 }
 
 TEST_F(PipelineTest, APaintThatCannotDrawKeepsTheFlags)

@@ -211,6 +211,56 @@ TEST_F(LayerTest, LimitToPreviousAndMaxTargetsLeaveThingsOut)
     EXPECT_GT(recorder.Records().size(), everything);
 }
 
+// Each target's symbol is drawn first and its track (with the closing line to
+// where the target is now) over it.
+TEST_F(LayerTest, TheTrackIsDrawnOverTheSymbol)
+{
+    Report(1, 2.0, 31);
+    targets::CARPATargetLayer layer(*module);
+    const chart::COLORREF trackColour = module->Properties().Line().GetColour();
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto& records = recorder.Records();
+    std::size_t firstTrack = records.size(), lastOther = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const bool track =
+            records[i].pen.colour == trackColour &&
+            (records[i].op == chart::DrawOp::Line || records[i].op == chart::DrawOp::Polyline);
+        if (track)
+            firstTrack = std::min(firstTrack, i);
+        else if (firstTrack == records.size())
+            lastOther = i + 1;
+    }
+    ASSERT_LT(firstTrack, records.size());
+    EXPECT_GT(lastOther, 0u) << "the symbol comes before the track";
+    // Without its track the target draws exactly what came before the track.
+    auto o = module->GetOptions();
+    o.properties.drawTrack = false;
+    module->ApplyOptions(o);
+    recorder.Clear();
+    layer.Draw(*chart.doc, recorder.dc);
+    EXPECT_EQ(recorder.Records().size(), firstTrack);
+}
+
+// One target at a time, by the record the navigator's vessel list holds:
+// exactly what the whole layer draws for it; another vessel draws nothing.
+TEST_F(LayerTest, ATargetDrawnByItsVesselKey)
+{
+    Report(1, 2.0, 31);
+    targets::CARPATargetLayer layer(*module);
+    layer.Draw(*chart.doc, recorder.dc);
+    const auto whole = recorder.Records().size();
+    ASSERT_GT(whole, 0u);
+    recorder.Clear();
+    layer.BeginPass();
+    const navigator::CVessel& vessel = *module->Targets()[0].record;
+    EXPECT_TRUE(layer.DrawTarget(*chart.doc, recorder.dc, &vessel));
+    EXPECT_EQ(recorder.Records().size(), whole);
+    recorder.Clear();
+    const int other = 0;
+    EXPECT_FALSE(layer.DrawTarget(*chart.doc, recorder.dc, &other));
+    EXPECT_TRUE(recorder.Records().empty());
+}
+
 TEST_F(LayerTest, AMovedViewRedrawsTheTrackWhereTheFixesNowAre)
 {
     Report(1, 2.0, 31);

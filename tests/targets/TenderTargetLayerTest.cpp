@@ -182,6 +182,46 @@ TEST_F(TenderLayerTest, TrackInItsColourWhileReportingAndRedOnceSilent)
     EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
 }
 
+// The tender's symbol is drawn first and its track, with the closing line to
+// the symbol, over it.
+TEST_F(TenderLayerTest, TheTrackIsDrawnOverTheSymbol)
+{
+    Report(0.0, 0.0);
+    clock.Advance(10s);
+    Report(3.0, 0.0);
+    const chart::COLORREF colour = tracking.Properties().Line().GetColour();
+    Draw();
+    const auto records = recorder.Records();
+    std::size_t firstTrack = records.size();
+    for (std::size_t i = 0; i < records.size() && firstTrack == records.size(); ++i)
+        if (records[i].op == chart::DrawOp::Line && records[i].pen.colour == colour)
+            firstTrack = i;
+    ASSERT_LT(firstTrack, records.size());
+    EXPECT_GT(firstTrack, 0u) << "the symbol comes before the track";
+    tracking.Find(0)->properties.drawTrack = false;
+    Draw();
+    EXPECT_EQ(recorder.Records().size(), firstTrack);
+}
+
+// One tender at a time, by the record the navigator's vessel list holds:
+// what the whole layer draws for it, and a click finds it there.
+TEST_F(TenderLayerTest, ATenderDrawnByItsVesselKey)
+{
+    Report(0.0, 0.0);
+    Draw();
+    const auto whole = recorder.Records().size();
+    ASSERT_GT(whole, 0u);
+    recorder.Clear();
+    layer.BeginPass();
+    const navigator::CVessel& vessel = *tracking.Find(0)->record;
+    EXPECT_TRUE(layer.DrawTarget(*chart.doc, recorder.dc, &vessel));
+    EXPECT_EQ(recorder.Records().size(), whole);
+    EXPECT_EQ(layer.HitTest(*chart.doc, chart.ClientPoint(geo::CPosition(50.0, -1.0))), 0);
+    const int other = 0;
+    EXPECT_FALSE(layer.DrawTarget(*chart.doc, recorder.dc, &other));
+    EXPECT_EQ(recorder.Records().size(), whole);
+}
+
 // A tender is drawn by its own properties (its properties page may change
 // them); applying the module's options gives every tender the module's again.
 TEST_F(TenderLayerTest, EachTenderDrawnByItsOwnProperties)
