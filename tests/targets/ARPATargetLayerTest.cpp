@@ -570,13 +570,7 @@ TEST_F(LayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
     const chart::COLORREF marker = app::RGB(10, 20, 30);
     o.properties.FixMarker().SetColours({marker, marker, marker});
     module->ApplyOptions(o);
-    chart.doc->OnCloseDocument();
-    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
-    chart.window.doc = chart.doc.get();
-    chart.doc->AttachWindow(&chart.window);
-    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
-    ASSERT_TRUE(
-        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    overlay_test::ShowTwice(chart);
     targets::CARPATargetLayer layer(*module);
     layer.Draw(*chart.doc, recorder.dc);
     const auto& track = module->Targets()[0].track;

@@ -390,13 +390,7 @@ TEST_F(TenderLayerTest, AFixShownTwiceHasAMarkerAtEachPlace)
         p.FixMarker().SetDraw(true);
         p.FixMarker().SetColours({marker, marker, marker});
     });
-    chart.doc->OnCloseDocument();
-    chart.doc = std::make_unique<overlay_test::TwiceShownChart>();
-    chart.window.doc = chart.doc.get();
-    chart.doc->AttachWindow(&chart.window);
-    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
-    ASSERT_TRUE(
-        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+    overlay_test::ShowTwice(chart);
     Draw();
     std::vector<geo::IntPoint> apexes;
     for (const auto& r : recorder.Of(chart::DrawOp::Polygon))

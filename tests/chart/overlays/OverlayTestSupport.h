@@ -68,6 +68,20 @@ public:
     }
 };
 
+// Puts a twice-shown chart of a small area off the south coast of England
+// in place of a test chart's document (its `doc` and `window`).
+template <class Chart>
+void ShowTwice(Chart& chart)
+{
+    chart.doc->OnCloseDocument();
+    chart.doc = std::make_unique<TwiceShownChart>();
+    chart.window.doc = chart.doc.get();
+    chart.doc->AttachWindow(&chart.window);
+    ASSERT_TRUE(chart.doc->OnOpenDocument(""));
+    ASSERT_TRUE(
+        chart.doc->SetViewExtent(geo::CPosition(50.10, -1.20), geo::CPosition(49.90, -0.80)));
+}
+
 // A drawing context over the recording backend.
 struct Recorder {
     Recorder() : dc(std::make_unique<chart::CRecordingBackend>()) { }
