@@ -65,7 +65,7 @@ TEST(ListControls, AHundredThousandRowsAskOnlyForTheRowsInView)
 }
 
 // A list in a dialog or panel keeps its selection when a click lands below
-// the last row; a click on a row still selects it.
+// the last row; a click on a row selects it.
 TEST(ListControls, AClickOffTheRowsKeepsTheSelection)
 {
     App();
