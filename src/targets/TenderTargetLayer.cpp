@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "chart/ChartDoc.h"
@@ -103,23 +102,30 @@ double CTenderTargetLayer::WarningCirclesRadius() const
     return m_tracking.Settings().warningCirclesRadius;
 }
 
-std::optional<int> CTenderTargetLayer::HitTest(chart::CChartDoc& doc, geo::IntPoint point,
-                                               int slack) const
+std::optional<int> CTenderTargetLayer::HitTest(chart::CChartDoc& doc, geo::IntPoint point) const
 {
     for (const auto& entry : m_drawnAt)
-        if (Hits(doc, point, entry.first, slack))
+        if (Hits(doc, point, entry.first))
             return entry.first;
     return std::nullopt;
 }
 
-bool CTenderTargetLayer::Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel,
-                              int slack) const
+bool CTenderTargetLayer::Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel) const
 {
-    const auto drawn = m_drawnAt.find(channel);
-    if (drawn == m_drawnAt.end())
+    if (!m_drawnAt.contains(channel))
         return false;
-    const auto at = ClientPoint(doc, drawn->second);
-    return at && std::abs(at->x - point.x) <= slack && std::abs(at->y - point.y) <= slack;
+    const auto& tenders = m_tracking.Tenders();
+    const auto tender = std::ranges::find_if(
+        tenders, [channel](const CTender& t) { return t.Channel() == channel; });
+    if (tender == tenders.end())
+        return false;
+    const auto symbol = m_symbols.find(tender->record.get());
+    if (symbol == m_symbols.end())
+        return false;
+    // The symbol's own test: a circle whose radius grows with the overlay
+    // size, around where the last paint put it, in the chart as it is now.
+    symbol->second->SetOwner(&doc);
+    return symbol->second->HitTest(point);
 }
 
 std::optional<CTenderTargetLayer::CFixHit> CTenderTargetLayer::HitTestFix(chart::CChartDoc& doc,

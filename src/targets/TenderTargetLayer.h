@@ -34,11 +34,11 @@ public:
     chart::CCurrentTargetCount& CurrentTargets() override { return m_current; }
 
     // The channel of the tender whose symbol, as the last paint placed it,
-    // lies within `slack` pixels of the point on the chart as it is now
-    // (the point and the symbol in one mapping); nothing when none does.
-    std::optional<int> HitTest(chart::CChartDoc& doc, geo::IntPoint point, int slack = 8) const;
+    // the point hits by the symbol's own test (within its hit radius for the
+    // overlay size) on the chart as it is now; nothing when none does.
+    std::optional<int> HitTest(chart::CChartDoc& doc, geo::IntPoint point) const;
     // The same test for the tender on one channel only.
-    bool Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel, int slack = 8) const;
+    bool Hits(chart::CChartDoc& doc, geo::IntPoint point, int channel) const;
 
     // The tender (channel) and the index in its track of the position
     // marker drawn under the point, the newest first; only markers the

@@ -102,8 +102,16 @@ TEST_F(TenderLayerTest, SymbolWhereTheTenderIsAndAClickFindsIt)
     EXPECT_FALSE(recorder.Of(chart::DrawOp::Polygon).empty());
     const geo::IntPoint at = chart.ClientPoint(geo::CPosition(50.0, -1.0));
     EXPECT_EQ(layer.HitTest(*chart.doc, at), 0);
-    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 5, at.y - 5}), 0);
     EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 40, at.y}), std::nullopt);
+    // The symbol's own hit circle, as an ARPA target's, not a square around
+    // it: 10 pixels at the default "Large", 5 at "Small".
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 7, at.y - 7}), 0);
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 8, at.y - 8}), std::nullopt);
+    tracking.Settings().overlaySize = 0;
+    Draw();
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 3, at.y - 3}), 0);
+    EXPECT_EQ(layer.HitTest(*chart.doc, {at.x + 5, at.y - 5}), std::nullopt);
+    tracking.Settings().overlaySize = 2;
     // Nothing drawn with the overlays switched off, and nothing to click.
     Change([](auto& p) { p.SetDraw(false); });
     Draw();
