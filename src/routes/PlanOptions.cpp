@@ -101,9 +101,9 @@ void CPlanOptionsModel::Apply()
     CPlanSettings& s = m_plan.PlanSettings();
     const bool variation = m_magnetic && m_values.variation;
     const bool tides = m_tidal && m_values.tides;
-    // A step that is not offered keeps its stored value.
-    const std::int64_t step =
-        IntervalEnabled() ? m_values.tidalIntervalSeconds : s.tidalIntervalSeconds;
+    // The page's step is stored whether or not the edit is offered: it shows
+    // the stored one until the tidal stream is ticked.
+    const std::int64_t step = m_values.tidalIntervalSeconds;
     if (variation != s.variationOn || m_values.deviation != s.deviationOn || tides != s.tidesOn ||
         step != s.tidalIntervalSeconds)
         m_plan.ClearPlan();

@@ -1,25 +1,50 @@
 #include "routes/ui/PlanCard.h"
 
+#include "app/ui/DateTimeEdits.h"
+
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace routes {
 
 namespace {
+
+// The card takes back at most 25 characters of a name, start or destination,
+// but shows up to 29 of the module's.
+constexpr int kMostTextTaken = 25;
+constexpr int kMostTextShown = 29;
+
+// Typing stops at 25 characters; a longer text the card was given may still
+// be shortened.
+class CTextLimit final : public QValidator {
+public:
+    explicit CTextLimit(QLineEdit* edit) : QValidator(edit), m_edit(edit) { }
+    State validate(QString& input, int&) const override
+    {
+        return input.size() <= kMostTextTaken || input.size() < m_edit->text().size() ? Acceptable
+                                                                                      : Invalid;
+    }
+
+private:
+    QLineEdit* m_edit;
+};
 
 QDateTimeEdit* TimeEdit(QWidget* parent, const char* name)
 {
     auto* edit = new QDateTimeEdit(parent);
     edit->setObjectName(name);
     edit->setCalendarPopup(true);
-    edit->setDisplayFormat("yyyy-MM-dd HH:mm");
+    // Plan times are whole minutes.
+    app::UseLocaleDateTime(edit, true);
     // The controls reach to the end of 9998, not 2038.
     edit->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
                            QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
@@ -40,7 +65,7 @@ CPlanCard::CPlanCard(CPlanModule& plan, QWidget* parent) : QWidget(parent), m_pl
     auto text = [this](const char* name) {
         auto* e = new QLineEdit(this);
         e->setObjectName(name);
-        e->setMaxLength(25);
+        e->setValidator(new CTextLimit(e));
         return e;
     };
     m_name = text("PlanName");
@@ -121,7 +146,7 @@ void CPlanCard::ShowPlanFields()
     m_showing = true;
     const QSignalBlocker a(m_departTime), b(m_arriveTime), c(m_speed), d(m_depart), e(m_arrive);
     const auto cut = [](const std::string& s) {
-        return QString::fromStdString(s).trimmed().left(25);
+        return QString::fromStdString(s).trimmed().left(kMostTextShown);
     };
     m_name->setText(cut(m_plan.planName));
     m_from->setText(cut(m_plan.from));
@@ -142,8 +167,15 @@ void CPlanCard::ShowPlanFields()
     m_showing = false;
 }
 
-void CPlanCard::ReadPlanFields()
+bool CPlanCard::ReadPlanFields()
 {
+    for (QLineEdit* e : {m_name, m_from, m_to})
+        if (e->text().size() > kMostTextTaken) {
+            QMessageBox::warning(this, tr("Plan"),
+                                 tr("Enter no more than %1 characters.").arg(kMostTextTaken));
+            e->setFocus();
+            return false;
+        }
     auto& s = m_plan.PlanSettings();
     m_plan.planName = m_name->text().trimmed().toStdString();
     m_plan.from = m_from->text().trimmed().toStdString();
@@ -153,6 +185,7 @@ void CPlanCard::ReadPlanFields()
                                        ->dateTime()
                                        .toSecsSinceEpoch());
     s.vesselSpeed = m_speed->value();
+    return true;
 }
 
 void CPlanCard::UpdateButtons(bool canCalculate, bool canBestTime, bool canReport)
@@ -169,14 +202,13 @@ void CPlanCard::FieldChanged()
     const bool depart = m_depart->isChecked();
     m_departTime->setEnabled(depart);
     m_arriveTime->setEnabled(!depart);
-    const PlanMode before = m_plan.PlanSettings().mode;
-    ReadPlanFields();
-    // A new mode clears a valid plan; any other edit leaves the plan as it
-    // was worked out, no longer valid for what the card now says.
-    if (m_plan.PlanSettings().mode != before && m_plan.IsPlanValid())
+    // Whatever the card now says, a worked plan no longer answers it.
+    const bool wasValid = m_plan.IsPlanValid();
+    if (!ReadPlanFields())
+        return;
+    if (wasValid)
         m_plan.ClearPlan();
-    else
-        m_plan.SetCardModified();
+    m_plan.SetCardModified();
     if (onChanged)
         onChanged();
 }

@@ -24,12 +24,13 @@ class CPlanCard final : public QWidget {
 public:
     CPlanCard(CPlanModule& plan, QWidget* parent);
 
-    // Module to card: texts trimmed and cut to the 25 characters the card
-    // takes back, both times the plan's, or the worked departure and arrival
-    // of a calculated plan.
+    // Module to card: texts trimmed and cut to 29 characters, both times the
+    // plan's, or the worked departure and arrival of a calculated plan.
     void ShowPlanFields();
     // Card to module: name, from, to, mode, the time by the mode, speed.
-    void ReadPlanFields();
+    // A text over the 25 characters the card takes is refused with a
+    // message, and nothing is read.
+    bool ReadPlanFields();
     // Calc, Best time and Report follow the commands' states.
     void UpdateButtons(bool canCalculate, bool canBestTime, bool canReport);
 

@@ -3,6 +3,8 @@
 #include "chart/overlays/OverlayProperties.h"
 #include "chart/ui/OptionPageControls.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -21,7 +23,6 @@ using chart::FollowDisplayPalette;
 using chart::MakeCheck;
 using chart::MakeFolderRow;
 using chart::MakeWell;
-using chart::MakeWhole;
 using chart::PaintWell;
 using chart::PickColour;
 
@@ -40,6 +41,34 @@ public:
     }
 };
 
+// The number of plans: the arrows keep to 2-12, but a typed number is taken
+// as it is and checked when the sheet is applied, with a message.
+class CPlanCountSpin final : public QSpinBox {
+public:
+    explicit CPlanCountSpin(QWidget* parent) : QSpinBox(parent)
+    {
+        setObjectName("bestTimePlans");
+        setLocale(QLocale::c());
+        setRange(0, 99);
+    }
+    void stepBy(int steps) override { setValue(std::clamp(value() + steps, kLeast, kMost)); }
+
+protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled arrows = StepNone;
+        if (value() < kMost)
+            arrows |= StepUpEnabled;
+        if (value() > kLeast)
+            arrows |= StepDownEnabled;
+        return arrows;
+    }
+
+private:
+    static constexpr int kLeast = 2;
+    static constexpr int kMost = 12;
+};
+
 }   // namespace
 
 CPlanOptionsPage::CPlanOptionsPage(std::unique_ptr<CPlanOptionsModel> model, QWidget* parent)
@@ -48,9 +77,9 @@ CPlanOptionsPage::CPlanOptionsPage(std::unique_ptr<CPlanOptionsModel> model, QWi
     setObjectName("PlanOptions");
     auto* calc = new QGroupBox(tr("Calculate with"), this);
     auto* calcGrid = new QGridLayout(calc);
-    m_variation = MakeCheck(tr("&Variation"), "variation", calc);
-    m_deviation = MakeCheck(tr("&Deviation"), "deviation", calc);
-    m_tides = MakeCheck(tr("Tidal &Stream every"), "tides", calc);
+    m_variation = MakeCheck(tr("Variation"), "variation", calc);
+    m_deviation = MakeCheck(tr("Deviation"), "deviation", calc);
+    m_tides = MakeCheck(tr("Tidal Stream every"), "tides", calc);
     m_interval = new QTimeEdit(calc);
     m_interval->setObjectName("tidalInterval");
     m_interval->setDisplayFormat(QStringLiteral("HH:mm"));
@@ -59,38 +88,39 @@ CPlanOptionsPage::CPlanOptionsPage(std::unique_ptr<CPlanOptionsModel> model, QWi
     calcGrid->addWidget(m_deviation, 1, 0);
     calcGrid->addWidget(m_tides, 2, 0);
     calcGrid->addWidget(m_interval, 2, 1);
-    calcGrid->addWidget(new QLabel(tr("Hrs:Mins"), calc), 2, 2);
+    m_intervalLabel = new QLabel(tr("Hrs:Mins"), calc);
+    calcGrid->addWidget(m_intervalLabel, 2, 2);
     calcGrid->setColumnStretch(3, 1);
 
     auto* look = new QGroupBox(tr("Plan tracks"), this);
     auto* lookGrid = new QGridLayout(look);
-    m_overlays = MakeCheck(tr("Over&lays"), "overlays", look);
+    m_overlays = MakeCheck(tr("Overlays"), "overlays", look);
     m_width = new QComboBox(look);
     m_width->setObjectName("lineWidth");
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
         m_width->addItem(QString::number(w));
-    auto* widthLabel = new QLabel(tr("Line &width"), look);
-    widthLabel->setBuddy(m_width);
+    m_widthLabel = new QLabel(tr("Line width"), look);
+    m_widthLabel->setBuddy(m_width);
     m_well = MakeWell("lineColour", tr("Line colour"), look);
-    auto* colourLabel = new QLabel(tr("Line colou&r"), look);
-    colourLabel->setBuddy(m_well);
+    m_colourLabel = new QLabel(tr("Line colour"), look);
+    m_colourLabel->setBuddy(m_well);
     lookGrid->addWidget(m_overlays, 0, 0, 1, 2);
-    lookGrid->addWidget(widthLabel, 1, 0);
+    lookGrid->addWidget(m_widthLabel, 1, 0);
     lookGrid->addWidget(m_width, 1, 1);
-    lookGrid->addWidget(colourLabel, 2, 0);
+    lookGrid->addWidget(m_colourLabel, 2, 0);
     lookGrid->addWidget(m_well, 2, 1);
     lookGrid->setColumnStretch(2, 1);
 
     auto* best = new QGroupBox(tr("Best time"), this);
     auto* bestGrid = new QGridLayout(best);
-    m_plans = MakeWhole("bestTimePlans", 2, 12, best);
-    auto* plansLabel = new QLabel(tr("Calc&ulate"), best);
+    m_plans = new CPlanCountSpin(best);
+    auto* plansLabel = new QLabel(tr("Calculate"), best);
     plansLabel->setBuddy(m_plans);
     m_minutes = new CMinutesSpin(best);
     m_minutes->setObjectName("bestTimeMinutes");
     m_minutes->setLocale(QLocale::c());
     m_minutes->setRange(1, 3600);
-    auto* minutesLabel = new QLabel(tr("M&ins"), best);
+    auto* minutesLabel = new QLabel(tr("Mins"), best);
     minutesLabel->setBuddy(m_minutes);
     bestGrid->addWidget(plansLabel, 0, 0);
     bestGrid->addWidget(m_plans, 0, 1);
@@ -102,7 +132,7 @@ CPlanOptionsPage::CPlanOptionsPage(std::unique_ptr<CPlanOptionsModel> model, QWi
     auto* files = new QGroupBox(tr("Plan files"), this);
     auto* form = new QFormLayout(files);
     m_folder =
-        MakeFolderRow(form, tr("&Folder"), "planFolder", tr("Select Plan files folder"), this);
+        MakeFolderRow(form, tr("Folder"), "planFolder", tr("Select Plan files folder"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(calc);
@@ -167,8 +197,9 @@ void CPlanOptionsPage::UpdateControls()
     m_variation->setEnabled(M().VariationEnabled());
     m_tides->setEnabled(M().TidesEnabled());
     m_interval->setEnabled(M().IntervalEnabled());
-    m_width->setEnabled(M().LineEnabled());
-    m_well->setEnabled(M().LineEnabled());
+    m_intervalLabel->setEnabled(M().IntervalEnabled());
+    for (QWidget* w : std::initializer_list<QWidget*>{m_width, m_widthLabel, m_well, m_colourLabel})
+        w->setEnabled(M().LineEnabled());
 }
 
 }   // namespace routes

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -31,6 +32,7 @@ private:
     QTimeEdit* m_interval;
     QCheckBox* m_overlays;
     QComboBox* m_width;
+    QLabel *m_intervalLabel, *m_widthLabel, *m_colourLabel;
     QPushButton* m_well;
     QSpinBox* m_plans;
     QSpinBox* m_minutes;

@@ -1,5 +1,6 @@
 #include "routes/ui/PlanWindow.h"
 
+#include "app/DateTimeEx.h"
 #include "platform/LocaleFreeNumbers.h"
 
 #include <QCheckBox>
@@ -30,6 +31,14 @@ namespace {
 QString LocalText(std::int64_t utc)
 {
     return QDateTime::fromSecsSinceEpoch(utc).toLocalTime().toString("yyyy-MM-dd HH:mm");
+}
+
+// A start time of the best-time search in the user's date and time form.
+QString LocaleText(std::int64_t utc)
+{
+    app::CDateTimeEx at;
+    at = static_cast<std::time_t>(utc);
+    return QString::fromStdString(at.FormatDateTime(true, true));
 }
 
 QString SpanText(std::int64_t seconds)
@@ -249,7 +258,7 @@ QRect CBestTimeDialog::PlotRect() const
 {
     // Left of the plot stand the start times; the bars run to 10 pixels from the right.
     const QFontMetrics fm(font());
-    const int left = fm.horizontalAdvance("0000-00-00 00:00  ") + 4;
+    const int left = fm.horizontalAdvance("00/00/0000 00:00  ") + 4;
     const int n = int(m_passages.size());
     return QRect(QPoint(left, m_top), QPoint(width() - 10, n * 24 + m_top + 2));
 }
@@ -275,7 +284,7 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
         painter.setPen(Qt::black);
         if (i > 0)
             painter.drawLine(left + 1, y + 1, right - 1, y + 1);
-        painter.drawText(2, y + 1 + fm.ascent(), LocalText(m_starts[std::size_t(i)]));
+        painter.drawText(2, y + 1 + fm.ascent(), LocaleText(m_starts[std::size_t(i)]));
         const int w = widths[std::size_t(i)];
         painter.fillRect(QRect(QPoint(left + 1, y + 2), QPoint(left + std::max(1, w), y + 23)),
                          Qt::red);
@@ -284,7 +293,7 @@ void CBestTimeDialog::paintEvent(QPaintEvent* e)
             QString::asprintf("%lld Hrs %02lld Mins", static_cast<long long>(p / 3600),
                               static_cast<long long>(p % 3600 / 60));
         const int x = std::max(left + 2, left + w - (fm.horizontalAdvance(label) + 4));
-        painter.drawText(x, y + 6 + fm.ascent() - 2, label);
+        painter.drawText(x, y + 6 + fm.ascent(), label);
     }
     painter.setPen(Qt::black);
     // The bars' axis: its caption, and an arrow to the right, the way passage time grows.

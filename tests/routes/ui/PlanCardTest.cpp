@@ -1,6 +1,6 @@
 // The plan card: what it shows of the module, and which edits clear a worked
 // plan (a changed field or mode does; a click on the mode already set does
-// not).
+// not); the 25 characters a text may have when the card is read.
 
 #include "routes/ui/PlanCard.h"
 
@@ -13,8 +13,11 @@
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -50,9 +53,10 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     auto* speed = card.findChild<QDoubleSpinBox*>("PlanSpeed");
     ASSERT_TRUE(nameEdit && depart && arrive && departTime && arriveTime && speed);
 
-    // Shown cut to the 25 characters the card takes back (showing 29 would
-    // make the card refuse its own text); the worked departure and arrival.
-    EXPECT_EQ(nameEdit->text().size(), 25);
+    // Shown cut to 29 characters (more than the card takes back: see below);
+    // the worked departure and arrival.
+    EXPECT_EQ(nameEdit->text().size(), 29);
+    nameEdit->setText("Inlet");
     EXPECT_EQ(departTime->dateTime().toSecsSinceEpoch(), 1899072000);
     EXPECT_EQ(arriveTime->dateTime().toSecsSinceEpoch(), 1899072000 + 9000);
     EXPECT_TRUE(depart->isChecked());
@@ -73,27 +77,31 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     EXPECT_TRUE(arriveTime->isEnabled());
     EXPECT_EQ(changes, 1);
 
-    // A typed speed goes into the module; the plan worked again stays, but
-    // is no longer valid: no waypoint times until it is worked out anew.
+    // A typed speed goes into the module and clears the worked plan: no legs
+    // of the old speed stay listed or drawn.
     ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
     ASSERT_TRUE(plan.IsPlanValid());
     ASSERT_TRUE(plan.GetWaypointTime(1));
     speed->setValue(5.0);
     EXPECT_DOUBLE_EQ(plan.PlanSettings().vesselSpeed, 5.0);
-    EXPECT_TRUE(plan.IsCalculated());
-    EXPECT_FALSE(plan.IsPlanValid());
+    EXPECT_FALSE(plan.IsCalculated());
+    EXPECT_TRUE(plan.Plan().empty());
     EXPECT_FALSE(plan.GetWaypointTime(1));
-    EXPECT_EQ(plan.Plan().size(), 2u);
+    EXPECT_EQ(changes, 2);
     nameEdit->setText("Inlet");   // set by the program, not typed: not a change
     EXPECT_EQ(changes, 2);
-    // A new mode on a plan that is no longer valid leaves it as it is; the
-    // next calculation makes it valid again.
-    arrive->click();
-    EXPECT_TRUE(plan.IsCalculated());
+    // So does a typed name or time.
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    nameEdit->setFocus();
+    QTest::keyClick(nameEdit, Qt::Key_S);
+    EXPECT_EQ(plan.planName, "Inlets");
+    EXPECT_FALSE(plan.IsCalculated());
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    arriveTime->setDateTime(arriveTime->dateTime().addSecs(3600));
+    EXPECT_FALSE(plan.IsCalculated());
     depart->click();
     ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
     EXPECT_TRUE(plan.IsPlanValid());
-    EXPECT_TRUE(plan.GetWaypointTime(1));
 
     // Report follows its command's state and opens the short form plan.
     auto* report = card.findChild<QPushButton*>("PlanReport");
@@ -115,6 +123,59 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     arrive->click();
     arriveTime->setDateTime(QDateTime::fromSecsSinceEpoch(1899075659));
     EXPECT_EQ(plan.planUtc, 1899075600);
+}
+
+TEST(PlanCard, TakesBackNoTextOfMoreThan25Characters)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    plan.from = std::string(27, 'F');
+    plan.PlanSettings().vesselSpeed = 4.0;
+    routes::CPlanCard card(plan, nullptr);
+    auto* nameEdit = card.findChild<QLineEdit*>("PlanName");
+    auto* fromEdit = card.findChild<QLineEdit*>("PlanFrom");
+    auto* speed = card.findChild<QDoubleSpinBox*>("PlanSpeed");
+    ASSERT_TRUE(nameEdit && fromEdit && speed);
+    EXPECT_EQ(fromEdit->text().size(), 27);
+
+    // The messages the card shows, answered as they come.
+    QStringList said;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&said] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said << box->text();
+            box->accept();
+        }
+    });
+    answer.start(0);
+
+    // The start of 27 characters the card was given is refused when the card
+    // is read: a message, and the module keeps what it had.
+    speed->setValue(6.0);
+    EXPECT_EQ(said, QStringList{"Enter no more than 25 characters."});
+    EXPECT_DOUBLE_EQ(plan.PlanSettings().vesselSpeed, 4.0);
+    EXPECT_EQ(plan.from, std::string(27, 'F'));
+
+    // Shortened to 25 (a longer text may still be cut down: at 26 it is
+    // still refused), it is taken.
+    fromEdit->setFocus();
+    fromEdit->end(false);
+    QTest::keyClick(fromEdit, Qt::Key_Backspace);
+    EXPECT_EQ(said.size(), 2);
+    QTest::keyClick(fromEdit, Qt::Key_Backspace);
+    EXPECT_EQ(said.size(), 2);
+    EXPECT_EQ(plan.from, std::string(25, 'F'));
+    EXPECT_DOUBLE_EQ(plan.PlanSettings().vesselSpeed, 6.0);
+
+    // Typing stops at 25 characters.
+    nameEdit->setText(QString(24, 'n'));
+    nameEdit->setFocus();
+    QTest::keyClicks(nameEdit, "xyz");
+    EXPECT_EQ(nameEdit->text(), QString(24, 'n') + "x");
+    EXPECT_EQ(plan.planName, std::string(24, 'n') + "x");
 }
 
 }   // namespace
