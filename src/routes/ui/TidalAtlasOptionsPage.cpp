@@ -5,7 +5,9 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -15,9 +17,14 @@ namespace routes {
 namespace {
 
 // The spacing spin steps as the page's rules say, not by a fixed amount.
+// Spacing and length change only by their spin buttons or the arrow keys,
+// which keep them on these steps: their text cannot be typed over.
 class CSpacingSpin final : public QDoubleSpinBox {
 public:
-    using QDoubleSpinBox::QDoubleSpinBox;
+    explicit CSpacingSpin(QWidget* parent) : QDoubleSpinBox(parent)
+    {
+        lineEdit()->setReadOnly(true);
+    }
     void stepBy(int steps) override
     {
         double v = value();
@@ -29,7 +36,7 @@ public:
 
 class CLengthSpin final : public QSpinBox {
 public:
-    using QSpinBox::QSpinBox;
+    explicit CLengthSpin(QWidget* parent) : QSpinBox(parent) { lineEdit()->setReadOnly(true); }
     void stepBy(int steps) override
     {
         int v = value();
@@ -78,23 +85,33 @@ CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
     spacingGrid->addWidget(m_spacing, 1, 1);
     layout->addWidget(spacing);
 
-    auto* arrows = new QGroupBox("Arrows and labels", this);
-    auto* arrowGrid = new QGridLayout(arrows);
+    auto* overlays = new QGroupBox("Overlays", this);
+    auto* overlayBox = new QVBoxLayout(overlays);
+    m_limitLines = new QCheckBox("Limit lines", overlays);
+    overlayBox->addWidget(m_limitLines);
+    layout->addWidget(overlays);
+
+    auto* arrows = new QGroupBox("Arrows", this);
+    auto* arrowRow = new QHBoxLayout(arrows);
     auto* length = new CLengthSpin(arrows);
     length->setObjectName("VectorLength");
     length->setRange(routes::CTidalDisplaySettings::kMinVectorLength,
                      routes::CTidalDisplaySettings::kMaxVectorLength);
     length->setSuffix(" pixel/knots");
     m_length = length;
-    m_limitLines = new QCheckBox("Limit lines", arrows);
-    m_speed = new QCheckBox("Speed", arrows);
-    m_height = new QCheckBox("Height", arrows);
-    arrowGrid->addWidget(new QLabel("Length", arrows), 0, 0);
-    arrowGrid->addWidget(m_length, 0, 1);
-    arrowGrid->addWidget(m_limitLines, 1, 0);
-    arrowGrid->addWidget(m_speed, 2, 0);
-    arrowGrid->addWidget(m_height, 2, 1);
+    arrowRow->addWidget(new QLabel("Length", arrows));
+    arrowRow->addWidget(m_length, 1);
     layout->addWidget(arrows);
+
+    auto* labels = new QGroupBox("Labels", this);
+    auto* labelRow = new QHBoxLayout(labels);
+    m_height = new QCheckBox("Height", labels);
+    m_speed = new QCheckBox("Speed", labels);
+    labelRow->addWidget(m_height);
+    labelRow->addWidget(m_speed);
+    labelRow->addStretch();
+    layout->addWidget(labels);
+
     layout->addStretch();
 
     for (QRadioButton* b : {m_now, m_plan, m_user, m_automatic, m_userSpacing})

@@ -1,0 +1,140 @@
+// The "Tidal Atlas" options page offscreen: its groups hold the controls they
+// name, and spacing and arrow length move only by their spin steps, never by
+// typing. The tidal windows' time row: Apply waits for Apply Immediately to
+// be off, and then nothing is applied until Apply.
+
+#include "routes/ui/TidalAtlasOptionsPage.h"
+#include "routes/ui/TidalTimeWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char name[] = "test";
+char* argv[] = {name, nullptr};
+
+// One application for every check, left to the process's end: destroying it
+// after the tests' statics would pull Qt down under them.
+QApplication& App()
+{
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// The page over the first start's settings, filled as the sheet fills it.
+struct PageFixture : ::testing::Test {
+    std::unique_ptr<routes::CTidalAtlasOptionsPage> page;
+
+    void SetUp() override
+    {
+        App();
+        routes::CTidalAtlasOptions values;
+        page = std::make_unique<routes::CTidalAtlasOptionsPage>(
+            std::make_unique<routes::CTidalAtlasOptionsModel>(values, nullptr), nullptr);
+        page->ModelToControls();
+        page->show();
+    }
+    QGroupBox* Group(const QString& title) const
+    {
+        for (QGroupBox* g : page->findChildren<QGroupBox*>())
+            if (g->title() == title)
+                return g;
+        return nullptr;
+    }
+};
+
+TEST_F(PageFixture, EachGroupHoldsItsControls)
+{
+    QStringList titles;
+    for (QGroupBox* g : page->findChildren<QGroupBox*>())
+        titles << g->title();
+    EXPECT_EQ(titles, QStringList({"Start Time", "Spacing", "Overlays", "Arrows", "Labels"}));
+
+    auto checkBoxes = [](QGroupBox* g) {
+        QStringList texts;
+        if (g)
+            for (QCheckBox* c : g->findChildren<QCheckBox*>())
+                texts << c->text();
+        return texts;
+    };
+    EXPECT_EQ(checkBoxes(Group("Overlays")), QStringList({"Limit lines"}));
+    EXPECT_EQ(checkBoxes(Group("Labels")), QStringList({"Height", "Speed"}));
+    ASSERT_TRUE(Group("Arrows"));
+    EXPECT_TRUE(Group("Arrows")->findChild<QSpinBox*>("VectorLength"));
+    ASSERT_TRUE(Group("Spacing"));
+    EXPECT_TRUE(Group("Spacing")->findChild<QDoubleSpinBox*>("Spacing"));
+}
+
+TEST_F(PageFixture, SpacingAndLengthMoveOnlyByTheirSteps)
+{
+    auto* spacing = page->findChild<QDoubleSpinBox*>("Spacing");
+    auto* length = page->findChild<QSpinBox*>("VectorLength");
+    ASSERT_TRUE(spacing && length);
+    // User defined spacing, so its spin is enabled.
+    for (QWidget* w : Group("Spacing")->findChildren<QWidget*>())
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text() == "&User defined")
+            b->click();
+    ASSERT_TRUE(spacing->isEnabled());
+    EXPECT_EQ(spacing->value(), 12.0);
+    EXPECT_EQ(length->value(), 20);
+
+    // Typed digits change nothing.
+    spacing->setFocus();
+    QTest::keyClick(spacing, Qt::Key_End);
+    QTest::keyClicks(spacing, "7");
+    QTest::keyClick(spacing, Qt::Key_Home);
+    QTest::keyClicks(spacing, "3");
+    EXPECT_EQ(spacing->value(), 12.0);
+    length->setFocus();
+    QTest::keyClick(length, Qt::Key_Home);
+    QTest::keyClicks(length, "9");
+    EXPECT_EQ(length->value(), 20);
+
+    // The arrow keys still step by the page's rules: 12 + 1, 20 + 5.
+    QTest::keyClick(spacing, Qt::Key_Up);
+    EXPECT_EQ(spacing->value(), 13.0);
+    QTest::keyClick(length, Qt::Key_Up);
+    EXPECT_EQ(length->value(), 25);
+}
+
+TEST(TidalTimeRow, ApplyWaitsForApplyImmediatelyOff)
+{
+    App();
+    routes::CTidalTimeWindow window("Tidal Atlas", nullptr);
+    int applied = 0;
+    window.onApplied = [&applied] { ++applied; };
+    window.SetUtc(1796083200);   // 2026-12-01 00:00 UTC
+    auto* immediately = window.findChild<QCheckBox*>();
+    ASSERT_TRUE(immediately);
+    EXPECT_EQ(immediately->text(), "Apply &Immediately");
+    EXPECT_TRUE(immediately->isChecked());
+    EXPECT_FALSE(window.ApplyButton()->isEnabled());
+
+    // On: each change applies at once.
+    window.TimeEdit()->setDateTime(window.TimeEdit()->dateTime().addSecs(3600));
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(window.AppliedUtc(), 1796083200 + 3600);
+
+    // Off: a change waits for Apply.
+    immediately->click();
+    EXPECT_TRUE(window.ApplyButton()->isEnabled());
+    window.TimeEdit()->setDateTime(window.TimeEdit()->dateTime().addSecs(3600));
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(window.AppliedUtc(), 1796083200 + 3600);
+    window.ApplyButton()->click();
+    EXPECT_EQ(applied, 2);
+    EXPECT_EQ(window.AppliedUtc(), 1796083200 + 7200);
+}
+
+}   // namespace
