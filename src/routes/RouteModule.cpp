@@ -135,7 +135,8 @@ void CRouteModule::SaveSettings()
     if (OpenSettings(reg, true)) {
         const bool open = m_db->IsOpen();
         const std::string name = open ? m_db->GetName() : "";
-        const bool temp = open && name.rfind("~d", 0) == 0;
+        // A temporary database, "~d" in either case, is never reopened.
+        const bool temp = open && IsTempDatabase();
         reg.WriteString("DatabaseFolder", GetDataFolder());
         reg.WriteString("AttachmentsFolder", m_attachmentsFolder);
         reg.WriteString("InitialDatabase",
