@@ -50,8 +50,10 @@ CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prom
 
 std::vector<chart::CPointProperties*> CRouteModule::OverlayProperties()
 {
-    return {&m_views.Properties(), &m_state.overlays.arrivalLine,
-            &m_state.overlays.perpendicularLine, &m_state.overlays.limitLine};
+    // The pens in the order the workspace keeps them: deviation limits,
+    // arrival circles, perpendiculars.
+    return {&m_views.Properties(), &m_state.overlays.limitLine, &m_state.overlays.arrivalLine,
+            &m_state.overlays.perpendicularLine};
 }
 
 CRouteModule::~CRouteModule() = default;

@@ -253,6 +253,19 @@ TEST_F(RouteModuleTest, SavedStartPlaceIsKeptForPermanentDatabasesOnly)
     EXPECT_EQ(saved(), std::tuple(std::string(), 1L, 1L));
 }
 
+// The three monitoring pens are kept under their kinds' names, written
+// deviation limits first, then arrival circles, then perpendiculars.
+TEST_F(RouteModuleTest, MonitoringPensAreWrittenInTheirOwnOrder)
+{
+    module.SaveSettings();
+    std::vector<std::string> pens;
+    for (const std::string& key : settings.GetStore().SubKeys(module.GetSettingsKey()))
+        if (key == "CrossTrackLimits" || key == "ArrivalCircle" || key == "WaypointPerpendicular")
+            pens.push_back(key);
+    EXPECT_EQ(pens, (std::vector<std::string>{"CrossTrackLimits", "ArrivalCircle",
+                                              "WaypointPerpendicular"}));
+}
+
 namespace {
 
 class StagingTransmitter final : public CRouteTransmitter {
