@@ -50,8 +50,10 @@ CRouteModule::CRouteModule(app::CSettingsHome& settings, platform::CPrompt& prom
 
 std::vector<chart::CPointProperties*> CRouteModule::OverlayProperties()
 {
-    return {&m_views.Properties(), &m_state.overlays.arrivalLine,
-            &m_state.overlays.perpendicularLine, &m_state.overlays.limitLine};
+    // The pens in the order the workspace keeps them: deviation limits,
+    // arrival circles, perpendiculars.
+    return {&m_views.Properties(), &m_state.overlays.limitLine, &m_state.overlays.arrivalLine,
+            &m_state.overlays.perpendicularLine};
 }
 
 CRouteModule::~CRouteModule() = default;
@@ -135,7 +137,8 @@ void CRouteModule::SaveSettings()
     if (OpenSettings(reg, true)) {
         const bool open = m_db->IsOpen();
         const std::string name = open ? m_db->GetName() : "";
-        const bool temp = open && name.rfind("~d", 0) == 0;
+        // A temporary database, "~d" in either case, is never reopened.
+        const bool temp = open && IsTempDatabase();
         reg.WriteString("DatabaseFolder", GetDataFolder());
         reg.WriteString("AttachmentsFolder", m_attachmentsFolder);
         reg.WriteString("InitialDatabase",

@@ -222,6 +222,50 @@ TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
     EXPECT_EQ(module.Views().Waypoint(1).name, "Point Wilson");
 }
 
+// The place to open at next time is the current route and waypoint of a
+// permanent database; a temporary one ("~d", in either case) is never named.
+TEST_F(RouteModuleTest, SavedStartPlaceIsKeptForPermanentDatabasesOnly)
+{
+    const fs::path folder = module.GetDataFolder();
+    WriteRoute(folder / "Sample", {"Point Wilson", "Point No Point"});
+    WriteRoute(folder / "Sample", {"Marrowstone", "Bush Point", "Lagoon Point"});
+    WriteRoute(folder / "~DKEPT", {"Point Wilson", "Point No Point"});
+    const auto saved = [this] {
+        module.SaveSettings();
+        app::CRegistry key(settings.GetStore());
+        EXPECT_TRUE(key.OpenKeyForRead(module.GetSettingsKey()));
+        std::string name = "unread";
+        long route = 0, waypoint = 0;
+        key.ReadString("InitialDatabase", name);
+        key.ReadLong("InitialRecord", route);
+        key.ReadLong("InitialWaypointRecord", waypoint);
+        return std::tuple(name, route, waypoint);
+    };
+
+    ASSERT_TRUE(module.OpenDatabase((folder / "Sample").string()));
+    ASSERT_TRUE(module.SelectRoute(2));
+    ASSERT_TRUE(module.SelectWaypoint(3));
+    EXPECT_EQ(saved(), std::tuple(std::string("Sample"), 2L, 3L));
+
+    ASSERT_TRUE(module.OpenDatabase((folder / "~DKEPT").string()));
+    ASSERT_TRUE(module.IsTempDatabase());
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    EXPECT_EQ(saved(), std::tuple(std::string(), 1L, 1L));
+}
+
+// The three monitoring pens are kept under their kinds' names, written
+// deviation limits first, then arrival circles, then perpendiculars.
+TEST_F(RouteModuleTest, MonitoringPensAreWrittenInTheirOwnOrder)
+{
+    module.SaveSettings();
+    std::vector<std::string> pens;
+    for (const std::string& key : settings.GetStore().SubKeys(module.GetSettingsKey()))
+        if (key == "CrossTrackLimits" || key == "ArrivalCircle" || key == "WaypointPerpendicular")
+            pens.push_back(key);
+    EXPECT_EQ(pens, (std::vector<std::string>{"CrossTrackLimits", "ArrivalCircle",
+                                              "WaypointPerpendicular"}));
+}
+
 namespace {
 
 class StagingTransmitter final : public CRouteTransmitter {
