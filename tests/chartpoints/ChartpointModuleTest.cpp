@@ -376,6 +376,45 @@ TEST_F(ChartpointModuleTest, SaveAsOntoItsOwnNameKeepsEverything)
     EXPECT_EQ(module->Current().m_name, "West Point");
 }
 
+TEST_F(ChartpointModuleTest, SaveAsKeepsTheSortOrderAndTheRecordThePanelShows)
+{
+    // A database of the user's and the program's own temporary one, each
+    // sorted by name and saved under a new name: the copy is shown in the
+    // same order at the same chartpoint, and Apply rewrites that chartpoint.
+    for (const bool temporary : {false, true}) {
+        ASSERT_TRUE(module->OpenDatabase(temporary ? std::string() : (Data() / "Sound").string()));
+        AddPoint(*module, "Charlie", 47.1, -122.1);
+        AddPoint(*module, "Alpha", 47.2, -122.2);
+        AddPoint(*module, "Bravo", 47.3, -122.3);
+        module->SortBy(1);
+        module->OnSelectFirst();
+        module->OnSelectNext();
+        ASSERT_EQ(module->Current().m_name, "Bravo");
+        const std::string copy = temporary ? "Saved" : "Copy";
+        panel.savePath = (Data() / (copy + ".dbf")).string();
+        EXPECT_EQ(module->QuerySaveDatabase(false), PromptAnswer::Yes) << copy;
+        EXPECT_EQ(module->Table().GetName(), copy);
+        EXPECT_EQ(module->Table().GetTagName(), "T_NAME") << copy;
+        EXPECT_EQ(module->Table().m_name, "Bravo") << copy;
+        EXPECT_EQ(module->Current().m_name, "Bravo") << copy;
+        EXPECT_EQ(panel.shown.m_name, "Bravo") << copy;
+
+        if (!module->IsEditMode())
+            module->OnEdit();
+        panel.edited = module->Current();
+        panel.edited.m_area = "Kitsap";
+        panel.modified = true;
+        ASSERT_TRUE(module->OnApply());
+        module->SortBy(0);
+        std::vector<std::string> rows;
+        for (bool more = module->Table().GoTop(); more; more = module->Table().SkipForward())
+            rows.push_back(module->Table().m_name + "/" + module->Table().m_area);
+        EXPECT_EQ(rows, (std::vector<std::string>{"Charlie/", "Alpha/", "Bravo/Kitsap"})) << copy;
+        if (module->IsEditMode())
+            module->OnEdit();
+    }
+}
+
 TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
 {
     const auto enabled = [&](unsigned id) { return module->CommandState(id).enabled; };
