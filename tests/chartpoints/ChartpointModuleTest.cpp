@@ -6,6 +6,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/Registry.h"
 #include "db/OwnTemporaryTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
@@ -413,6 +414,66 @@ TEST_F(ChartpointModuleTest, SaveAsKeepsTheSortOrderAndTheRecordThePanelShows)
         if (module->IsEditMode())
             module->OnEdit();
     }
+}
+
+TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime)
+{
+    const std::string key = "Software\\Test\\Default\\Chartpoint";
+    auto stored = [&](const char* name) {
+        app::CRegistry reg(settings.GetStore());
+        std::string text = "(none)";
+        if (reg.OpenKeyForRead(key))
+            reg.ReadString(name, text);
+        return text;
+    };
+    auto store = [&](const char* name, const std::string& text) {
+        app::CRegistry reg(settings.GetStore());
+        ASSERT_TRUE(reg.OpenKeyForWrite(key));
+        reg.WriteString(name, text);
+    };
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    AddPoint(*module, "Charlie", 47.1, -122.1);
+    AddPoint(*module, "Alpha", 47.2, -122.2);
+    AddPoint(*module, "Bravo", 47.3, -122.3);
+    module->SortBy(SortIndexOfTag("T_NAME"));
+    module->OnSelectFirst();
+    module->OnSelectNext();
+    module->SaveSettings();
+    EXPECT_EQ(stored("InitialDatabase"), "Sound");
+    EXPECT_EQ(stored("InitialIndex"), "Name");
+    EXPECT_EQ(stored("InitialRecord"), "2");
+    module->OnEdit();
+    module.reset();
+
+    // The next start opens that database in that order at that chartpoint; a
+    // folder and extension in the stored name are dropped.
+    store("InitialDatabase", "/elsewhere/Sound.dbf");
+    module = Make(prompt);
+    module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_EQ(module->Table().GetName(), "Sound");
+    EXPECT_EQ(module->Table().GetTagName(), "T_NAME");
+    EXPECT_EQ(module->Current().m_name, "Bravo");
+    module.reset();
+
+    // An order of no known name opens in the original order.
+    store("InitialIndex", "Colour");
+    store("InitialRecord", "1");
+    module = Make(prompt);
+    module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_EQ(module->Table().GetTagName(), "T_UNIQUE");
+    EXPECT_EQ(module->Current().m_name, "Charlie");
+
+    // A temporary database is never named for the next start.
+    ASSERT_TRUE(module->OpenDatabase({}));
+    AddPoint(*module, "Delta", 47.4, -122.4);
+    AddPoint(*module, "Echo", 47.5, -122.5);
+    module->SaveSettings();
+    EXPECT_EQ(stored("InitialDatabase"), "");
+    EXPECT_EQ(stored("InitialIndex"), "Original Order");
+    EXPECT_EQ(stored("InitialRecord"), "1");
+    prompt.Expect(PromptAnswer::No, "Save Chartpoint database?");
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_TRUE(prompt.Done());
 }
 
 TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
