@@ -476,6 +476,48 @@ TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime
     EXPECT_TRUE(prompt.Done());
 }
 
+TEST(ChartpointStart, ChartpointsOfTheOlderFolderMoveOnceIntoAnEmptyDataFolder)
+{
+    for (const bool dataHasFiles : {false, true}) {
+        brine_test::TempFolder dir;
+        brine_test::FolderSettings settings{dir.Path()};
+        brine_test::ScriptedPrompt prompt;
+        fs::create_directories(dir / "Infopnts");
+        std::ofstream(dir / "Infopnts" / "Old.ipt") << "old";
+        if (dataHasFiles) {
+            fs::create_directories(dir / "Chartpoints");
+            std::ofstream(dir / "Chartpoints" / "New.dbf") << "new";
+        }
+        CChartpointModule module(settings, prompt, dir.Path());
+        ASSERT_TRUE(module.Initialise());
+        EXPECT_EQ(fs::exists(dir / "Chartpoints" / "Old.ipt"), !dataHasFiles);
+        EXPECT_EQ(fs::exists(dir / "Infopnts" / "Old.ipt"), dataHasFiles);
+        EXPECT_TRUE(fs::is_directory(dir / "Attach"));
+    }
+}
+
+TEST_F(ChartpointModuleTest, ViewsAreToldOfOpenCurrentAndCloseInOrder)
+{
+    struct Recorder final : CChartpointListener {
+        void OnChartpointChange(const CChartpointChange& change, db::CDBChartPoint&) override
+        {
+            hints.push_back(change.hint);
+        }
+        std::vector<int> hints;
+    } views;
+    module->AddListener(&views);
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    EXPECT_EQ(views.hints, (std::vector<int>{kHintOpened, kHintCurrent}));
+    views.hints.clear();
+    EXPECT_TRUE(module->CloseDatabase(true));
+    EXPECT_TRUE(views.hints.empty());
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    views.hints.clear();
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(views.hints, (std::vector<int>{kHintClosed}));
+    module->RemoveListener(&views);
+}
+
 TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
 {
     const auto enabled = [&](unsigned id) { return module->CommandState(id).enabled; };
