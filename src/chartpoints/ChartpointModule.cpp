@@ -309,6 +309,7 @@ platform::PromptAnswer CChartpointModule::QuerySaveDatabase(bool ask)
     if (!chosen || chosen->empty())
         return PromptAnswer::Cancel;
     const long ordinal = m_table->GetOrdinal();
+    const std::string tag = m_table->GetTagName();
     const std::string target = db::WithoutExtension(*chosen);
     bool saved = false;
     if (temp) {
@@ -334,6 +335,9 @@ platform::PromptAnswer CChartpointModule::QuerySaveDatabase(bool ask)
              (m_table->GetMessage().empty() ? "" : "\n" + m_table->GetMessage()));
         return PromptAnswer::Cancel;
     }
+    // The table under its new name opens in its first order: back to the
+    // order the user had, so the ordinal finds the chartpoint the panel shows.
+    m_table->SelectTag(tag);
     if (ordinal > 0)
         m_table->GoOrdinal(ordinal);
     m_ui->ListRebuild();

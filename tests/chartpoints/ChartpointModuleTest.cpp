@@ -6,6 +6,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/Registry.h"
 #include "db/OwnTemporaryTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
@@ -374,6 +375,147 @@ TEST_F(ChartpointModuleTest, SaveAsOntoItsOwnNameKeepsEverything)
     EXPECT_EQ(module->Current().m_name, "Alki Point");
     module->OnSelectFirst();
     EXPECT_EQ(module->Current().m_name, "West Point");
+}
+
+TEST_F(ChartpointModuleTest, SaveAsKeepsTheSortOrderAndTheRecordThePanelShows)
+{
+    // A database of the user's and the program's own temporary one, each
+    // sorted by name and saved under a new name: the copy is shown in the
+    // same order at the same chartpoint, and Apply rewrites that chartpoint.
+    for (const bool temporary : {false, true}) {
+        ASSERT_TRUE(module->OpenDatabase(temporary ? std::string() : (Data() / "Sound").string()));
+        AddPoint(*module, "Charlie", 47.1, -122.1);
+        AddPoint(*module, "Alpha", 47.2, -122.2);
+        AddPoint(*module, "Bravo", 47.3, -122.3);
+        module->SortBy(1);
+        module->OnSelectFirst();
+        module->OnSelectNext();
+        ASSERT_EQ(module->Current().m_name, "Bravo");
+        const std::string copy = temporary ? "Saved" : "Copy";
+        panel.savePath = (Data() / (copy + ".dbf")).string();
+        EXPECT_EQ(module->QuerySaveDatabase(false), PromptAnswer::Yes) << copy;
+        EXPECT_EQ(module->Table().GetName(), copy);
+        EXPECT_EQ(module->Table().GetTagName(), "T_NAME") << copy;
+        EXPECT_EQ(module->Table().m_name, "Bravo") << copy;
+        EXPECT_EQ(module->Current().m_name, "Bravo") << copy;
+        EXPECT_EQ(panel.shown.m_name, "Bravo") << copy;
+
+        if (!module->IsEditMode())
+            module->OnEdit();
+        panel.edited = module->Current();
+        panel.edited.m_area = "Kitsap";
+        panel.modified = true;
+        ASSERT_TRUE(module->OnApply());
+        module->SortBy(0);
+        std::vector<std::string> rows;
+        for (bool more = module->Table().GoTop(); more; more = module->Table().SkipForward())
+            rows.push_back(module->Table().m_name + "/" + module->Table().m_area);
+        EXPECT_EQ(rows, (std::vector<std::string>{"Charlie/", "Alpha/", "Bravo/Kitsap"})) << copy;
+        if (module->IsEditMode())
+            module->OnEdit();
+    }
+}
+
+TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime)
+{
+    const std::string key = "Software\\Test\\Default\\Chartpoint";
+    auto stored = [&](const char* name) {
+        app::CRegistry reg(settings.GetStore());
+        std::string text = "(none)";
+        if (reg.OpenKeyForRead(key))
+            reg.ReadString(name, text);
+        return text;
+    };
+    auto store = [&](const char* name, const std::string& text) {
+        app::CRegistry reg(settings.GetStore());
+        ASSERT_TRUE(reg.OpenKeyForWrite(key));
+        reg.WriteString(name, text);
+    };
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    AddPoint(*module, "Charlie", 47.1, -122.1);
+    AddPoint(*module, "Alpha", 47.2, -122.2);
+    AddPoint(*module, "Bravo", 47.3, -122.3);
+    module->SortBy(SortIndexOfTag("T_NAME"));
+    module->OnSelectFirst();
+    module->OnSelectNext();
+    module->SaveSettings();
+    EXPECT_EQ(stored("InitialDatabase"), "Sound");
+    EXPECT_EQ(stored("InitialIndex"), "Name");
+    EXPECT_EQ(stored("InitialRecord"), "2");
+    module->OnEdit();
+    module.reset();
+
+    // The next start opens that database in that order at that chartpoint; a
+    // folder and extension in the stored name are dropped.
+    store("InitialDatabase", "/elsewhere/Sound.dbf");
+    module = Make(prompt);
+    module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_EQ(module->Table().GetName(), "Sound");
+    EXPECT_EQ(module->Table().GetTagName(), "T_NAME");
+    EXPECT_EQ(module->Current().m_name, "Bravo");
+    module.reset();
+
+    // An order of no known name opens in the original order.
+    store("InitialIndex", "Colour");
+    store("InitialRecord", "1");
+    module = Make(prompt);
+    module->OnTimer(app::TimerCadence::EveryPass);
+    EXPECT_EQ(module->Table().GetTagName(), "T_UNIQUE");
+    EXPECT_EQ(module->Current().m_name, "Charlie");
+
+    // A temporary database is never named for the next start.
+    ASSERT_TRUE(module->OpenDatabase({}));
+    AddPoint(*module, "Delta", 47.4, -122.4);
+    AddPoint(*module, "Echo", 47.5, -122.5);
+    module->SaveSettings();
+    EXPECT_EQ(stored("InitialDatabase"), "");
+    EXPECT_EQ(stored("InitialIndex"), "Original Order");
+    EXPECT_EQ(stored("InitialRecord"), "1");
+    prompt.Expect(PromptAnswer::No, "Save Chartpoint database?");
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_TRUE(prompt.Done());
+}
+
+TEST(ChartpointStart, ChartpointsOfTheOlderFolderMoveOnceIntoAnEmptyDataFolder)
+{
+    for (const bool dataHasFiles : {false, true}) {
+        brine_test::TempFolder dir;
+        brine_test::FolderSettings settings{dir.Path()};
+        brine_test::ScriptedPrompt prompt;
+        fs::create_directories(dir / "Infopnts");
+        std::ofstream(dir / "Infopnts" / "Old.ipt") << "old";
+        if (dataHasFiles) {
+            fs::create_directories(dir / "Chartpoints");
+            std::ofstream(dir / "Chartpoints" / "New.dbf") << "new";
+        }
+        CChartpointModule module(settings, prompt, dir.Path());
+        ASSERT_TRUE(module.Initialise());
+        EXPECT_EQ(fs::exists(dir / "Chartpoints" / "Old.ipt"), !dataHasFiles);
+        EXPECT_EQ(fs::exists(dir / "Infopnts" / "Old.ipt"), dataHasFiles);
+        EXPECT_TRUE(fs::is_directory(dir / "Attach"));
+    }
+}
+
+TEST_F(ChartpointModuleTest, ViewsAreToldOfOpenCurrentAndCloseInOrder)
+{
+    struct Recorder final : CChartpointListener {
+        void OnChartpointChange(const CChartpointChange& change, db::CDBChartPoint&) override
+        {
+            hints.push_back(change.hint);
+        }
+        std::vector<int> hints;
+    } views;
+    module->AddListener(&views);
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    EXPECT_EQ(views.hints, (std::vector<int>{kHintOpened, kHintCurrent}));
+    views.hints.clear();
+    EXPECT_TRUE(module->CloseDatabase(true));
+    EXPECT_TRUE(views.hints.empty());
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    views.hints.clear();
+    EXPECT_TRUE(module->CloseDatabase(false));
+    EXPECT_EQ(views.hints, (std::vector<int>{kHintClosed}));
+    module->RemoveListener(&views);
 }
 
 TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)
