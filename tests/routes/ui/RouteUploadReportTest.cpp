@@ -65,8 +65,7 @@ TEST(RouteUploadReport, ReportOpensTheWaypointListOnceAtATime)
     EXPECT_FALSE(report->isEnabled());
     // The list closed by the user: Report comes back with the dialog's own timer.
     showing = false;
-    QTest::qWait(400);
-    EXPECT_TRUE(report->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([report] { return report->isEnabled(); }, 5000));
     dialog->close();
     routes.Terminate();
 }
