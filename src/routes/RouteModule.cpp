@@ -543,7 +543,9 @@ void CRouteModule::OnNetworkMessage(const std::string& payload, const std::strin
     if (kind == kStationMessageType ? (notice < 13 || notice > 19)
                                     : (kind != kChangeMessageType || notice < 17 || notice > 19))
         return;
-    const std::string name = payload.substr(1);
+    // The name may come with a terminating zero byte (as stations that send
+    // their text payloads as C strings do); it ends there.
+    const std::string name = payload.substr(1, payload.find('\0', 1) - 1);
     if (!m_db->IsOpen() || !SameNameNoCase(name, m_db->GetName()))
         return;
     if (notice == kNoticeLocked) {

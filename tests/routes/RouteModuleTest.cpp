@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 using namespace routes;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -166,6 +169,29 @@ TEST_F(RouteModuleTest, NoticesAboutOtherNamesOrTooShortAreIgnored)
     module.OnNetworkMessage(std::string(1, char(13)) + module.Database().GetName(), "127.0.0.2");
     EXPECT_FALSE(module.IsLockedElsewhere());
     EXPECT_TRUE(module.CanEdit());
+}
+
+// A station that sends its notices as C strings ends the name with a zero
+// byte; the name is still ours, in any letter case.
+TEST_F(RouteModuleTest, LockNoticesWithATerminatingZeroOrAnotherCaseAreHonoured)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    std::string upper = module.Database().GetName();
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    db::CDBRoute other;
+    other.SetFilePath(path.string());
+    ASSERT_TRUE(other.Open());
+    ASSERT_TRUE(other.Lock());
+    module.OnNetworkMessage(std::string(1, char(13)) + upper + std::string(1, '\0'), "127.0.0.2");
+    EXPECT_TRUE(module.IsLockedElsewhere());
+    EXPECT_EQ(module.LockHolder(), "127.0.0.2");
+    ASSERT_TRUE(other.FlushAndUnlock());
+    module.OnNetworkMessage(std::string(1, char(14)) + upper + std::string(1, '\0'), "127.0.0.2");
+    EXPECT_FALSE(module.IsLockedElsewhere());
+    other.Close();
 }
 
 // Another station that holds the database announces a change: as notice 15

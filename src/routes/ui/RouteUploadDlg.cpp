@@ -31,7 +31,8 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     auto* form = new QFormLayout();
     m_routes = new QComboBox(this);
     m_routes->setObjectName("routes");
-    form->addRow(QStringLiteral("Available &Routes"), m_routes);
+    // "&Report" has Alt+R: the list keeps no mnemonic of its own.
+    form->addRow(QStringLiteral("Available Routes"), m_routes);
     layout->addLayout(form);
 
     auto* routeBox = new QGroupBox(QStringLiteral("Route Identifier"), this);
@@ -107,8 +108,12 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     // The list may be closed at any time: Report follows.
     auto* follow = new QTimer(this);
     follow->setInterval(250);
-    connect(follow, &QTimer::timeout, this, [this] { UpdateReportButton(); });
+    connect(follow, &QTimer::timeout, this, [this] {
+        UpdateReportButton();
+        UpdateRouteChoice();
+    });
     follow->start();
+    UpdateRouteChoice();
     m_routesCopy = std::make_unique<app::CComboBoxCopy>(m_routes);
     m_routeList.AddCopy(m_routesCopy.get());
 }
@@ -128,6 +133,13 @@ void CRouteUploadDlg::SetWaypointList(std::function<void()> open, std::function<
 void CRouteUploadDlg::UpdateReportButton()
 {
     m_report->setEnabled(m_openList && !(m_isListOpen && m_isListOpen()));
+}
+
+void CRouteUploadDlg::UpdateRouteChoice()
+{
+    // While the route is held (monitored, steered or being uploaded) no
+    // other route can be chosen: the list is grey, as the toolbar's.
+    m_routes->setEnabled(m_module.IsFree());
 }
 
 void CRouteUploadDlg::OnWaypointBox(QCheckBox* clicked)

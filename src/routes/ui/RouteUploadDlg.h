@@ -54,6 +54,7 @@ private:
     void ShowProgress();
 
     void UpdateReportButton();
+    void UpdateRouteChoice();
 
     routes::CRouteModule& m_module;
     TransmitterSource m_transmitter;

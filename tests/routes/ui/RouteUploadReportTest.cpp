@@ -7,11 +7,14 @@
 #include "routes/ui/RouteUploadDlg.h"
 #include "routes/ui/RouteWindows.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,14 +52,20 @@ TEST(RouteUploadReport, ReportOpensTheWaypointListOnceAtATime)
     auto* report = dialog->findChild<QPushButton*>("report");
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(report->text(), "&Report");
+    // Alt+R reaches Report: no other control of the dialog claims that letter.
+    QStringList texts;
+    for (auto* label : dialog->findChildren<QLabel*>())
+        texts << label->text();
+    for (auto* button : dialog->findChildren<QAbstractButton*>())
+        texts << button->text();
+    EXPECT_EQ(texts.filter(QRegularExpression("&[Rr]")).size(), 1) << texts.join('|').toStdString();
     ASSERT_TRUE(report->isEnabled());
     report->click();
     EXPECT_EQ(opened, 1);
     EXPECT_FALSE(report->isEnabled());
     // The list closed by the user: Report comes back with the dialog's own timer.
     showing = false;
-    QTest::qWait(400);
-    EXPECT_TRUE(report->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([report] { return report->isEnabled(); }, 5000));
     dialog->close();
     routes.Terminate();
 }
@@ -140,6 +149,34 @@ TEST(RouteUploadReport, ASentRouteClosesTheDialogAndStaysCurrent)
     ASSERT_EQ(routes.RouteOrdinal(), 1);
     dialog->reject();
     EXPECT_EQ(routes.RouteOrdinal(), 2);
+    routes.Terminate();
+}
+
+// While the autopilot steers the route no other route can be chosen: the
+// dialog's route list is grey, and comes back once the route is let go.
+TEST(RouteUploadReport, RouteListIsGreyWhileTheRouteIsHeld)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteWindows routes(settings, prompt, dir.Path());
+    ASSERT_TRUE(routes.Initialise());
+    ASSERT_TRUE(routes.OpenDatabase((dir.Path() / "Sound").string()));
+    routes.OnEdit();
+    ASSERT_TRUE(routes.NewRoute());
+    ASSERT_TRUE(routes.AddWaypointAt(geo::CPosition(48.1, -122.7)));
+    routes.OnEdit();
+    routes.Views().TakeInUseHold();
+    routes.ShowUploadDialog();
+    QPointer<QDialog> dialog = routes.UploadDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* choice = dialog->findChild<QComboBox*>("routes");
+    ASSERT_NE(choice, nullptr);
+    EXPECT_FALSE(choice->isEnabled());
+    routes.Views().GiveInUseHold();
+    EXPECT_TRUE(QTest::qWaitFor([choice] { return choice->isEnabled(); }, 5000));
+    dialog->close();
     routes.Terminate();
 }
 
