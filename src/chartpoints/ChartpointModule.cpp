@@ -530,7 +530,9 @@ void CChartpointModule::OnNetworkMessage(const std::string& payload, const std::
     // A notice is its byte and a table name; anything shorter says nothing.
     if (payload.size() < 2 || !m_table->IsOpen())
         return;
-    const std::string name = payload.substr(1);
+    // The name may come with a terminating zero byte (as stations that send
+    // their text payloads as C strings do); it ends there.
+    const std::string name = payload.substr(1, payload.find('\0', 1) - 1);
     if (!platform::EqualNoCaseAscii(name, m_table->GetName()))
         return;
     switch (std::uint8_t(payload[0])) {

@@ -610,7 +610,8 @@ TEST_F(ChartpointModuleTest, NoticesAndTheLockBetweenStations)
     ASSERT_TRUE(module->OnApply());
     EXPECT_EQ(linkA.posts.back(), "2:15:Shared");
     EXPECT_TRUE(stationB->Table().IsLockedElsewhere());
-    stationB->OnNetworkMessage("\x0fShared", "Station A");
+    // Sent as a C string, with its terminating zero.
+    stationB->OnNetworkMessage(std::string("\x0fShared\0", 8), "Station A");
     EXPECT_EQ(stationB->Current().m_name, "Point Wilson Light");
 
     // A goes without a word (killed): B's Edit asks the lock itself.
