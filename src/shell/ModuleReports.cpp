@@ -92,9 +92,9 @@ bool PlanReady(const CModuleReportHost& host)
 
 bool ChartpointReportOffered(const CModuleReportHost& host)
 {
-    // The program's own temporary table is no database the user opened.
-    return host.chartpoints != nullptr && host.chartpoints->Table().IsOpen() &&
-           !host.chartpoints->IsTempDatabase();
+    // Any open table, a new one not saved yet included: its chartpoints print
+    // as they stand.
+    return host.chartpoints != nullptr && host.chartpoints->Table().IsOpen();
 }
 
 namespace {

@@ -42,7 +42,7 @@ struct CModuleReportHost {
 };
 
 // Which of these reports the Print choosers offer now.
-// The chartpoint report: only over a chartpoint database the user opened.
+// The chartpoint report: while a chartpoint table is open, a new one not yet saved included.
 bool ChartpointReportOffered(const CModuleReportHost& host);
 void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& host);
 // Whether the chosen report's preview window is open.

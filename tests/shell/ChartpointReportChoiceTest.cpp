@@ -1,8 +1,7 @@
-// The chartpoint report is offered and run only over a chartpoint database
-// the user opened: over the program's own temporary table (a first start,
-// or File > New) Print offers no "Chartpoint List", and a run asked for
-// anyway makes no report window; over a named database it previews that
-// database under its own name.
+// The chartpoint report is offered and run over any open chartpoint table:
+// a new one not yet saved (a first start, or File > New) previews the
+// chartpoints it holds, and a named database previews under its own name.
+// Its window open, the report is not offered a second time.
 
 #include "shell/ModuleReports.h"
 
@@ -39,7 +38,7 @@ bool Offers(const shell::CModuleReportHost& host)
     });
 }
 
-TEST(ChartpointReportChoice, OnlyOverADatabaseTheUserOpened)
+TEST(ChartpointReportChoice, OverAnyOpenTableNewOrNamed)
 {
     QApplication app(argc, argv);
     brine_test::TempFolder dir;
@@ -57,16 +56,22 @@ TEST(ChartpointReportChoice, OnlyOverADatabaseTheUserOpened)
     const char* source = std::getenv("BRINE_SOURCE_DIR");
     host.reportsFolder = fs::path(source ? source : "..") / "data" / "System" / "Reports";
 
-    // No name given and no initial database: the program's temporary table,
-    // even once it holds a chartpoint.
+    // No name given and no initial database: a new table not yet saved,
+    // offered before and after it holds a chartpoint.
     ASSERT_TRUE(module.OpenDatabase(""));
     ASSERT_TRUE(module.IsTempDatabase());
-    EXPECT_FALSE(Offers(host));
+    EXPECT_TRUE(Offers(host));
     module.OnEdit();
     module.OnNew();
+    EXPECT_TRUE(Offers(host));
+    ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintChartpoints, true, host));
+    ASSERT_EQ(area.subWindowList().size(), 1);
+    EXPECT_TRUE(area.subWindowList().front()->windowTitle().contains("~d"))
+        << area.subWindowList().front()->windowTitle().toStdString();
     EXPECT_FALSE(Offers(host));
-    EXPECT_FALSE(shell::RunModuleReport(app::choose::kPrintChartpoints, true, host));
-    EXPECT_TRUE(area.subWindowList().isEmpty());
+    area.closeAllSubWindows();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(area.subWindowList().isEmpty());
     module.OnEdit();
     module.CloseDatabase(true);
 

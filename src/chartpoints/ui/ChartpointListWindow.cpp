@@ -26,6 +26,9 @@ CChartpointListWindow::CChartpointListWindow(chartpoints::CChartpointModule& mod
     view->setSortingEnabled(false);
     view->horizontalHeader()->setSortIndicatorShown(false);
     view->horizontalHeader()->setSectionsClickable(true);
+    // Every column keeps its own width, the last one too: a wide window
+    // shows empty space after it.
+    view->horizontalHeader()->setStretchLastSection(false);
     connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { m_module.SortBy(chartpoints::SortIndexOfColumn(column)); });
     connect(view, &QAbstractItemView::pressed, this,

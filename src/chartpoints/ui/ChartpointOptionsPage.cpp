@@ -45,9 +45,9 @@ CChartpointGeneralOptions::CChartpointGeneralOptions(
 
     auto* folders = new QGroupBox(tr("Folders"), this);
     auto* form = new QFormLayout(folders);
-    m_dataFolder = chart::MakeFolderRow(form, tr("&Database"), "databaseFolder",
+    m_dataFolder = chart::MakeFolderRow(form, tr("&Database folder"), "databaseFolder",
                                         tr("Select Chartpoint database folder"), this);
-    m_attachmentsFolder = chart::MakeFolderRow(form, tr("Attac&hments"), "attachmentsFolder",
+    m_attachmentsFolder = chart::MakeFolderRow(form, tr("Attac&hments folder"), "attachmentsFolder",
                                                tr("Select Chartpoint attachments folder"), this);
 
     auto* layout = new QVBoxLayout(this);

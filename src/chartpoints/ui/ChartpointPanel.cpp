@@ -80,9 +80,15 @@ void CChartpointPanel::InitPanel()
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     m_title = new QLabel(QStringLiteral("Chartpoint"), body);
+    m_title->setObjectName("title");
     QFont bold = m_title->font();
+    bold.setPixelSize(12);
     bold.setBold(true);
     m_title->setFont(bold);
+    // The title line in the caption colours, which follow a change of the palette.
+    m_title->setAutoFillBackground(true);
+    m_title->setBackgroundRole(QPalette::Highlight);
+    m_title->setForegroundRole(QPalette::HighlightedText);
     layout->addWidget(m_title);
 
     auto* form = new QFormLayout();

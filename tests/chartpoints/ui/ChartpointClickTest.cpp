@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -310,6 +311,27 @@ TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
     EXPECT_NEAR(read.m_position.GetLatitude(), 48.6, 1e-9);
     EXPECT_NEAR(read.m_position.GetLongitude(), -122.4, 1e-9);
     EXPECT_EQ(read.m_zoneTime, "12");
+}
+
+// The panel's title line: bold, 12 pixels high, in the caption colours.
+TEST(ChartpointClick, TheTitleLineIsInTheCaptionColours)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
+    ASSERT_TRUE(windows.Initialise());
+    QMainWindow window;
+    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
+    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    auto* title = panel->findChild<QLabel*>("title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), "Chartpoint");
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_EQ(title->font().pixelSize(), 12);
+    EXPECT_TRUE(title->autoFillBackground());
+    EXPECT_EQ(title->backgroundRole(), QPalette::Highlight);
+    EXPECT_EQ(title->foregroundRole(), QPalette::HighlightedText);
 }
 
 // Each chartpoint shown rebuilds the attachment list with its four entries,

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -88,18 +89,18 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
     std::vector<std::string> routed;
     chartpoints::CChartpointListWindow list(
         *module, [&](const CChartpoint& cp) { routed.push_back(cp.m_name); });
-    list.resize(700, 300);
+    list.resize(1200, 300);   // wider than the columns need
     list.show();
     EXPECT_EQ(list.View()->model()->rowCount(), 0);
     EXPECT_FALSE(list.View()->horizontalHeader()->isEnabled());
     QTest::keyClick(list.View(), Qt::Key_End);
     EXPECT_EQ(list.SelectedRow(), -1);
     EXPECT_EQ(list.windowTitle().toStdString(), "Chartpoint Database - Sound");
-    // Each column as wide as its title and 50 pixels, opened empty (the last
-    // one stretches to the window's edge).
+    // Each column as wide as its title and 50 pixels, opened empty, the last
+    // one too however wide the window.
     const QFontMetrics metrics = list.View()->horizontalHeader()->fontMetrics();
     std::vector<int> widths;
-    for (int c = 0; c + 1 < list.View()->model()->columnCount(); ++c) {
+    for (int c = 0; c < list.View()->model()->columnCount(); ++c) {
         widths.push_back(list.View()->columnWidth(c));
         EXPECT_EQ(widths.back(),
                   metrics.horizontalAdvance(
@@ -112,7 +113,7 @@ TEST_F(ChartpointWindowsTest, ListFollowsMovesAndSortsTheTable)
     list.Update(kHintDeleted);   // what the module sends after appends
     EXPECT_EQ(list.View()->model()->rowCount(), 5);
     // The rows that came keep the widths the list opened with.
-    for (int c = 0; c + 1 < list.View()->model()->columnCount(); ++c)
+    for (int c = 0; c < list.View()->model()->columnCount(); ++c)
         EXPECT_EQ(list.View()->columnWidth(c), widths[std::size_t(c)]) << c;
     list.Rebuild();
     EXPECT_EQ(list.View()->columnWidth(2), widths[2]);
@@ -256,6 +257,13 @@ TEST_F(ChartpointWindowsTest, OptionsPageSwitchesPaletteAndOk)
     auto* well = page.findChild<QPushButton*>("symbolColour");
     auto* folder = page.findChild<QLineEdit*>("databaseFolder");
     ASSERT_TRUE(overlays && drawId && size && well && folder);
+    // The two folder fields, each named by its caption.
+    std::map<std::string, std::string> captions;
+    for (QLabel* label : page.findChildren<QLabel*>())
+        if (label->buddy())
+            captions[label->buddy()->objectName().toStdString()] = label->text().toStdString();
+    EXPECT_EQ(captions["databaseFolder"], "&Database folder");
+    EXPECT_EQ(captions["attachmentsFolder"], "Attac&hments folder");
     EXPECT_TRUE(overlays->isChecked());
     EXPECT_TRUE(size->isEnabled());
     overlays->click();
