@@ -155,12 +155,14 @@ int CPlanCalculator::CalculateLeg(CPlanList& list, int number, std::int64_t& run
     else if (!r.tidal)
         passage = std::int64_t(r.distance / m_settings.vesselSpeed * 3600.0);
     r.passageSeconds = passage;
+    // The running time must stay strictly inside the range: a waypoint time
+    // on either limit is out of range too.
     if (m_settings.mode == PlanMode::DepartAt) {
-        if (running > kPlanLatest - passage)
+        if (running >= kPlanLatest - passage)
             return kPlanDateOutOfRange;
         running += passage;
     } else {
-        if (running < kPlanEarliest + passage)
+        if (running <= kPlanEarliest + passage)
             return kPlanDateOutOfRange;
         running -= passage;
         r.utc -= passage;

@@ -23,7 +23,7 @@ constexpr std::int64_t ToWholeMinute(std::int64_t utc)
 // The range a running time may reach: 1 January 101 00:00:00 to
 // 31 December 9998 23:59:59 UTC, as seconds since 1970.
 inline constexpr std::int64_t kPlanEarliest = -58979923200LL;
-inline constexpr std::int64_t kPlanLatest = 253370851199LL;
+inline constexpr std::int64_t kPlanLatest = 253370764799LL;
 
 // A leg's dead-reckoned ground track as the chart draws it: a plan track
 // whose points are copied with the record (the best-time search keeps copies

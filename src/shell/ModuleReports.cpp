@@ -317,6 +317,17 @@ int ShortFormPlanChoice(const CModuleReportHost& host)
     return IsOpen(host.mdi, chosen) ? 0 : chosen;
 }
 
+void ClosePlanReports(const CModuleReportHost& host)
+{
+    if (!host.mdi)
+        return;
+    for (const int chosen : {app::choose::kPrintPlan, app::choose::kPrintCustomPlan,
+                             app::choose::kPrintCustomPlanMemos})
+        for (QMdiSubWindow* sub : host.mdi->subWindowList())
+            if (sub->widget() && sub->widget()->objectName() == QLatin1String(PreviewName(chosen)))
+                sub->close();
+}
+
 bool IsModuleReportOpen(int chosen, const CModuleReportHost& host)
 {
     return IsOpen(host.mdi, chosen);

@@ -54,5 +54,8 @@ bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host);
 // else its second (with memos); with none the standard plan. Its chooser id,
 // or 0 while there is no calculated plan or its preview is open.
 int ShortFormPlanChoice(const CModuleReportHost& host);
+// Closes the passage plan's preview windows (the standard plan and both
+// custom forms) that are open: a new calculation makes what they show stale.
+void ClosePlanReports(const CModuleReportHost& host);
 
 }   // namespace shell

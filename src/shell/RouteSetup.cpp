@@ -276,6 +276,7 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
         return vessels ? &vessels->Vessel() : nullptr;
     };
     links.canOpenReport = [&frame] { return ShortFormPlanChoice(frame.ModuleReportHost()) != 0; };
+    links.closeReports = [&frame] { ClosePlanReports(frame.ModuleReportHost()); };
     links.openReport = [&frame] {
         const CModuleReportHost host = frame.ModuleReportHost();
         if (const int chosen = ShortFormPlanChoice(host))

@@ -315,7 +315,37 @@ TEST(PlanCalculator, EscapeAbortsAndDatesOutOfRangeStop)
     EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanLatest - 100, plan), 2);
     g.settings.mode = PlanMode::ArriveFor;
     EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanEarliest + 100, plan), 2);
-    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanEarliest + 7200, plan), 0);
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanEarliest + 7201, plan), 0);
+
+    // The range ends at 31 December 9998 23:59:59 and starts at 1 January 101
+    // 00:00:00 UTC, both limits themselves out of range.
+    std::tm last{};
+    last.tm_year = 9998 - 1900;
+    last.tm_mon = 11;
+    last.tm_mday = 31;
+    last.tm_hour = 23;
+    last.tm_min = 59;
+    last.tm_sec = 59;
+    std::tm first{};
+    first.tm_year = 101 - 1900;
+    first.tm_mday = 1;
+    EXPECT_EQ(routes::kPlanLatest, std::int64_t(timegm(&last)));
+    EXPECT_EQ(routes::kPlanEarliest, std::int64_t(timegm(&first)));
+    g.settings.vesselSpeed = 4.0;
+    g.settings.mode = PlanMode::DepartAt;
+    ASSERT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), kMarch2030, plan), 0);
+    const std::int64_t leg = plan[0].passageSeconds;   // about 9000 s
+    ASSERT_NEAR(double(leg), 9000.0, 2.0);
+    // Departing 22:00 on the last day arrives in the next year.
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanLatest - 7199, plan), 2);
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanLatest - leg, plan), 2);
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanLatest - leg - 1, plan), 0);
+    EXPECT_EQ(plan.back().utc, routes::kPlanLatest - 1);
+    g.settings.mode = PlanMode::ArriveFor;
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanEarliest + leg, plan), 2);
+    EXPECT_EQ(g.calc.BuildLegs(Leg(0.0, 10.0), routes::kPlanEarliest + leg + 1, plan), 0);
+    EXPECT_EQ(plan.front().utc, routes::kPlanEarliest + 1);
+    g.settings.vesselSpeed = 5.0;
 
     for (const double bad : {0.0, -3.0, std::nan("")})
         EXPECT_FALSE(CPlanCalculator::IsUsableSpeed(bad));

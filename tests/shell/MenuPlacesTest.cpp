@@ -14,13 +14,14 @@
 
 namespace {
 
-// "Route > Waypoint > Selection > First" for each command, mnemonics dropped.
-std::map<unsigned, std::string> MenuPaths()
+// "Route > Waypoint > Selection > First" for each command, mnemonics dropped
+// unless asked for.
+std::map<unsigned, std::string> MenuPaths(bool mnemonics = false)
 {
-    const auto plain = [](const char* text) {
+    const auto plain = [mnemonics](const char* text) {
         std::string out;
         for (const char* c = text; *c; ++c)
-            if (*c != '&')
+            if (mnemonics || *c != '&')
                 out += *c;
         return out;
     };
@@ -62,6 +63,10 @@ TEST(MenuPlaces, SelectionSortAndCurrentTargetSubmenus)
     EXPECT_EQ(at[kTenderView], "Target > Tender Tracking > Current Target > View");
     EXPECT_EQ(at[kTenderSave], "Target > Tender Tracking > Current Target > Save");
     EXPECT_EQ(at[kTenderResetMob], "Target > Tender Tracking > Current Target > Reset MOB");
+    // The plan's commands, letters and all.
+    const std::map<unsigned, std::string> exact = MenuPaths(true);
+    EXPECT_EQ(exact.at(kPlanCalculate), "&Route > &Plan > &Calculate");
+    EXPECT_EQ(exact.at(kPlanBestTime), "&Route > &Plan > &Best Time");
     // The ARPA menu holds no "Open" that nothing ever enables.
     for (const auto& [id, path] : at)
         EXPECT_NE(path, "Target > ARPA > Open");

@@ -7,10 +7,13 @@
 #include "../routes/ui/BestTimeChartChecks.h"
 #include "FirstStart.h"
 #include "app/CommandIds.h"
+#include "app/WaitStatus.h"
 #include "routes/PlanModule.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -92,6 +95,65 @@ TEST(PlanWindow, ASwitchChangedAfterTheCalculationClearsThePlan)
     // showing them clears nothing.
     window->ShowSwitches();
     EXPECT_TRUE(plan->IsCalculated());
+    window->close();
+}
+
+// The status bar texts the wait state sets.
+class StatusRecorder final : public app::CWaitHost {
+public:
+    void SetWaitCursor(bool) override { }
+    std::optional<std::string> StatusText() const override { return current; }
+    void SetStatusText(const std::string& text) override
+    {
+        current = text;
+        texts.push_back(text);
+    }
+    std::string current = "Ready";
+    std::vector<std::string> texts;
+};
+
+// Calc works under the wait state and closes the previews of the plan it
+// replaces, so no window goes on showing the figures of the plan before.
+TEST(PlanWindow, CalculatingAgainWaitsAndClosesThePlanPreview)
+{
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* plan = brine_test::FindModule<routes::CPlanModule>(frame);
+    ASSERT_NE(plan, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return frame.Action(app::cmd::kPlanCalculate)->isEnabled(); }));
+    frame.Action(app::cmd::kPlanCalculate)->trigger();
+    auto* window = frame.findChild<routes::CPlanWindow*>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(plan->IsCalculated());
+
+    // Report on the plan card opens the short form plan among the charts.
+    auto* report = window->Card()->findChild<QPushButton*>("PlanReport");
+    ASSERT_TRUE(WaitFor([&] { return report->isEnabled(); }));
+    report->click();
+    QMdiArea* mdi = frame.MdiArea();
+    const auto planPreviews = [&] {
+        int n = 0;
+        for (QMdiSubWindow* sub : mdi->subWindowList())
+            if (sub->widget() && sub->widget()->objectName().contains("Plan"))
+                ++n;
+        return n;
+    };
+    ASSERT_TRUE(WaitFor([&] { return planPreviews() == 1; })) << "no plan preview opened";
+
+    auto* calc = window->Card()->findChild<QPushButton*>("PlanCalc");
+    ASSERT_TRUE(WaitFor([&] { return calc->isEnabled(); }));
+    ASSERT_EQ(app::CWaitStatus::Depth(), 0);
+    StatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
+    calc->click();
+    app::CWaitStatus::SetStatusHost(nullptr);
+    EXPECT_TRUE(plan->IsCalculated());
+    const std::vector<std::string> waited{app::kPleaseWaitText, "Ready"};
+    EXPECT_EQ(status.texts, waited);
+    EXPECT_TRUE(WaitFor([&] { return planPreviews() == 0; })) << "the old plan's preview stayed";
+    // The new plan can be opened again.
+    EXPECT_TRUE(WaitFor([&] { return report->isEnabled(); }));
     window->close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/WaitStatus.h"
 #include "geo/Geomag.h"
 #include "navigator/OwnVessel.h"
 #include "routes/RouteModule.h"
@@ -369,11 +370,17 @@ void CPlanWindows::RunCalculate()
         return;
     routes::CTidalModule* t = m_links.tides ? m_links.tides() : nullptr;
     CGeomagVariation variation(m_links.geomag ? m_links.geomag() : nullptr);
-    CEscapeProbe escape;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Calculate(routes::PlanWaypointsOf(r->State()), m_prompt, t ? &t->Models() : nullptr, &variation,
-              &escape);
-    QApplication::restoreOverrideCursor();
+    {
+        // Hourglass and "Please Wait . . ." until the plan is worked out; the
+        // previews of the plan before go, as what they show no longer holds.
+        const app::CWaitStatus wait;
+        ClearPlan();
+        if (m_links.closeReports)
+            m_links.closeReports();
+        CEscapeProbe escape;
+        Calculate(routes::PlanWaypointsOf(r->State()), m_prompt, t ? &t->Models() : nullptr,
+                  &variation, &escape);
+    }
     CardChanged(nullptr);
 }
 

@@ -52,6 +52,8 @@ public:
         // calculated plan, its preview not open), and opening it.
         std::function<bool()> canOpenReport;
         std::function<void()> openReport;
+        // Closes the plan's report previews (a calculation starts afresh).
+        std::function<void()> closeReports;
     };
     CPlanWindows(app::CSettingsHome& settings, std::string programFolder, platform::CPrompt& prompt,
                  Links links);
