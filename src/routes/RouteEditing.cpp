@@ -159,16 +159,17 @@ bool CRouteModule::InsertOwnPosition()
     return InsertWaypointAfterCurrent(*m_ownPosition());
 }
 
-bool CRouteModule::InsertCopyOfWaypoint(int index)
+bool CRouteModule::AppendCopyOfWaypoint(int index)
 {
-    if (!CanChangeRoute() || index < 1 || index > int(m_state.waypoints.size()))
+    const int count = int(m_state.waypoints.size());
+    if (!CanChangeRoute() || index < 1 || index > count)
         return false;
     CWaypoint copy = m_state.waypoints[std::size_t(index - 1)];
     copy.m_legType = kLegRhumb;
-    const int active = std::max(0, m_state.activeIndex);
-    if (!InsertWaypoint(copy, active + 1))
+    const int active = m_state.activeIndex;
+    if (!InsertWaypoint(copy, count + 1))
         return false;
-    Reread(std::max(1, active));
+    Reread(active);
     Stored(kHintInserted);
     return true;
 }

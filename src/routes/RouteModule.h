@@ -163,9 +163,9 @@ public:
     // current one. Allowed while the route is editable and the position known.
     bool CanInsertOwnPosition() const;
     bool InsertOwnPosition();
-    // A double-click on a route waypoint: a copy of it inserted after the
-    // current waypoint, which stays current.
-    bool InsertCopyOfWaypoint(int index);
+    // A double-click on a route waypoint: a copy of it appended as the new
+    // last waypoint; the current waypoint stays current.
+    bool AppendCopyOfWaypoint(int index);
     bool DeleteCurrentWaypoint();
     // A waypoint dragged on the chart, written on release.
     bool MoveWaypoint(int index, const geo::CPosition& position);

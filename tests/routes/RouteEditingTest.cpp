@@ -137,23 +137,24 @@ TEST_F(RouteEditingTest, WaypointsAddedOnTheChartAreStoredInClickOrder)
               6);
 }
 
-// A waypoint double-clicked on the chart: its copy goes in after the current waypoint, which
-// stays current.
-TEST_F(RouteEditingTest, ACopyOfAWaypointGoesInAfterTheCurrentOne)
+// A waypoint double-clicked on the chart: its copy is appended as the new
+// last waypoint, and the current waypoint stays current.
+TEST_F(RouteEditingTest, ACopyOfAWaypointIsAppendedLast)
 {
     StartNewRoute();
     AddFour();
     ASSERT_TRUE(module.SelectWaypoint(2));
-    ASSERT_TRUE(module.InsertCopyOfWaypoint(4));
+    ASSERT_TRUE(module.AppendCopyOfWaypoint(3));
     const std::vector<StoredLink> after = ReadStored(path);
     ASSERT_EQ(after.size(), 5u);
-    const double lats[] = {48.15, 47.92, 47.61, 47.66, 47.61};
+    const double lats[] = {48.15, 47.92, 47.66, 47.61, 47.66};
     for (int i = 0; i < 5; ++i) {
         EXPECT_DOUBLE_EQ(after[std::size_t(i)].lat, lats[i]) << i;
         EXPECT_EQ(after[std::size_t(i)].order, i + 1);
     }
     EXPECT_EQ(module.State().activeIndex, 2);
-    EXPECT_FALSE(module.InsertCopyOfWaypoint(6)) << "no such waypoint";
+    EXPECT_EQ(module.State().waypoints.size(), 5u);
+    EXPECT_FALSE(module.AppendCopyOfWaypoint(6)) << "no such waypoint";
 }
 
 TEST_F(RouteEditingTest, DragsAndDeletesOnlyWhileEditableAndConfirmed)

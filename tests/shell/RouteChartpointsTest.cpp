@@ -435,6 +435,20 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     EXPECT_EQ(routes->State().waypoints.size(), 4u);
     frame.Action(app::cmd::kViewRoutePanel)->trigger();
 
+    // Copy on the panel: the copy's name is in the name field, focused and
+    // all selected, ready to be typed over.
+    apply->click();
+    auto* copy = panel->findChild<QPushButton*>("copy");
+    ASSERT_NE(copy, nullptr);
+    frame.UpdateModuleCmdUI(true);
+    ASSERT_TRUE(copy->isEnabled());
+    rows->setFocus();
+    copy->click();
+    EXPECT_EQ(routes->State().name, "Copy of Passage east");
+    EXPECT_EQ(nameEdit->text(), "Copy of Passage east");
+    EXPECT_EQ(nameEdit->window()->focusWidget(), nameEdit);
+    EXPECT_EQ(nameEdit->selectedText(), nameEdit->text());
+
     // Out of edit mode the memo cannot be typed in.
     routes->OnEdit();
     frame.UpdateModuleCmdUI(true);

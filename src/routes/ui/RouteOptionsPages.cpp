@@ -61,8 +61,10 @@ CRouteGeneralOptionsPage::CRouteGeneralOptionsPage(std::unique_ptr<CRouteGeneral
     auto* lineLabel = new QLabel(tr("Line colour"), route);
     m_width = new QComboBox(route);
     m_width->setObjectName("lineWidth");
+    // Each entry a picture of the line at that width, as the other pages' widths.
+    m_width->setIconSize(QSize(60, 12));
     for (int w = 1; w <= chart::CLineProperties::kMaximumWidth; ++w)
-        m_width->addItem(tr("%1 pixels").arg(w));
+        m_width->addItem(chart::LineWidthIcon(w), QString::number(w));
     auto* widthLabel = new QLabel(tr("Line &width"), route);
     widthLabel->setBuddy(m_width);
     m_size = new QComboBox(route);

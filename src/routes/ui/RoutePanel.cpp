@@ -293,6 +293,13 @@ void CRoutePanel::OnRouteChange(int hint)
         FillList();
         ShowLegType();
         return;
+    case routes::kHintAdded:
+        // New, Copy and Reverse: the new route's name is ready to be typed
+        // over, all of it selected.
+        Refresh();
+        m_name->setFocus();
+        m_name->selectAll();
+        return;
     default: Refresh();
     }
 }

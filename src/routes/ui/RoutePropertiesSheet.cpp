@@ -1,6 +1,5 @@
 #include "routes/ui/RoutePropertiesSheet.h"
 
-#include "chartpoints/PanelPosition.h"
 #include "routes/RouteModule.h"
 
 #include <QFormLayout>
@@ -39,8 +38,11 @@ QString Q(const std::string& s)
 
 }   // namespace
 
-CRoutePropertiesSheet::CRoutePropertiesSheet(CRouteModule& module, QWidget* parent)
-    : app::CModelessPropertySheet(QStringLiteral("Route Properties"), parent), m_module(module)
+CRoutePropertiesSheet::CRoutePropertiesSheet(CRouteModule& module,
+                                             std::function<geo::CPositionFormat()> format,
+                                             QWidget* parent)
+    : app::CModelessPropertySheet(QStringLiteral("Route Properties"), parent), m_module(module),
+      m_positionFormat(std::move(format))
 {
     setObjectName("routeProperties");
     // Room for a route name of 25 characters.
@@ -87,8 +89,12 @@ void CRoutePropertiesSheet::ShowRoute()
     }
     const CWaypoint& wp = s.waypoints[std::size_t(shown - 1)];
     m_waypointName->setText(Q(wp.m_name));
-    m_latitude->setText(Q(chartpoints::LatitudeText(wp.m_position.GetLatitude())));
-    m_longitude->setText(Q(chartpoints::LongitudeText(wp.m_position.GetLongitude())));
+    // As the waypoint list and the status bar write positions: the
+    // program's decimal places, in minutes or in seconds.
+    const geo::CPositionFormat format =
+        m_positionFormat ? m_positionFormat() : geo::CPositionFormat{};
+    m_latitude->setText(Q(wp.m_position.FormatLatitude(format)));
+    m_longitude->setText(Q(wp.m_position.FormatLongitude(format)));
 }
 
 }   // namespace routes

@@ -120,6 +120,8 @@ void CRouteWindows::PositionFormatChanged()
 {
     if (m_panel)
         m_panel->FillList();
+    if (m_properties)
+        m_properties->ShowRoute();
 }
 
 QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
@@ -189,7 +191,10 @@ void CRouteWindows::FollowInLists(int hint)
 void CRouteWindows::ShowProperties(int waypoint)
 {
     if (!m_properties) {
-        m_properties = new CRoutePropertiesSheet(*this, m_host ? &m_host->Window() : nullptr);
+        m_properties = new CRoutePropertiesSheet(
+            *this,
+            [this] { return m_positionFormat ? m_positionFormat() : geo::CPositionFormat{}; },
+            m_host ? &m_host->Window() : nullptr);
         m_properties->ShowModeless();
     }
     m_properties->SetWaypoint(waypoint);
@@ -275,7 +280,8 @@ void CRouteWindows::RegisterCommands(app::CCommandTable& commands)
         });
     commands.Add(
         this, cmd::kNavUploadRoute, [this](unsigned) { ShowUploadDialog(); },
-        [this](app::CCmdUI& ui) { ui.Enable(State().hasRoute && !State().waypoints.empty()); });
+        // Always offered: the dialog chooses among all routes, not only the current one.
+        [](app::CCmdUI& ui) { ui.Enable(true); });
     // The pickers choose while nothing holds the route (as the route and
     // waypoint buttons beside them).
     commands.Add(
@@ -451,7 +457,7 @@ bool CRouteWindows::DoubleClick(chart::CChartView& view, geo::IntPoint p)
     if (it == m_layers.end())
         return false;
     if (const std::optional<int> hit = it->second->FindAt(p))
-        return InsertCopyOfWaypoint(*hit);
+        return AppendCopyOfWaypoint(*hit);
     if (!m_chartpointAt)
         return false;
     const std::optional<chartpoints::CChartpoint> chartpoint = m_chartpointAt(view, p);
@@ -481,8 +487,10 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     const bool editable = CanChangeRoute();
     if (!editable && m_host != nullptr)
         app::ShowMenuHint(m_host->Window(), menu, EditHint(State(), IsLockedElsewhere()));
+    // Insert on a route with no waypoint yet makes its first one; Delete
+    // needs a waypoint to delete.
     add->setEnabled(editable);
-    insert->setEnabled(editable && State().activeIndex >= 1);
+    insert->setEnabled(editable);
     del->setEnabled(editable && State().activeIndex >= 1);
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {

@@ -46,8 +46,9 @@ public:
         m_goToPosition = std::move(goTo);
         m_chartReady = std::move(chartReady);
     }
-    // The route panel's waypoint list writes positions in `format`'s; the
-    // frame calls PositionFormatChanged when the user picks another.
+    // The route panel's waypoint list and the Route Properties sheet write
+    // positions in `format`'s; the frame calls PositionFormatChanged when the
+    // user picks another.
     void SetPositionFormat(std::function<geo::CPositionFormat()> format)
     {
         m_positionFormat = std::move(format);

@@ -8,6 +8,7 @@
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "chart/overlays/OverlayProperties.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "routes/ui/PlanOptionsPage.h"
@@ -87,6 +88,16 @@ TEST(RouteOptionsSheet, KeysAreOwnAndMonitoringReachesTheRoute)
     for (const QLabel* l : general->findChildren<QLabel*>())
         labels << l->text().remove('&');
     EXPECT_TRUE(labels.contains("Overlay Size")) << labels.join('|').toStdString();
+    // Line width: a picture of each width, its number beside it; the choice
+    // is the width less one.
+    auto* lineWidth = general->findChild<QComboBox*>("lineWidth");
+    ASSERT_NE(lineWidth, nullptr);
+    ASSERT_EQ(lineWidth->count(), chart::CLineProperties::kMaximumWidth);
+    for (int i = 0; i < lineWidth->count(); ++i) {
+        EXPECT_FALSE(lineWidth->itemIcon(i).isNull()) << i;
+        EXPECT_EQ(lineWidth->itemText(i), QString::number(i + 1));
+    }
+    EXPECT_EQ(lineWidth->iconSize(), QSize(60, 12));
     general->M().Values().routeColour = 0x00123456;
     sheet->findChild<QAbstractButton*>("sheetApply")->click();
     EXPECT_EQ(module.Views().WaypointProperties().Text().GetColour(), 0x00123456u);

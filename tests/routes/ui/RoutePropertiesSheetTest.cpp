@@ -1,7 +1,9 @@
 // The "Route Properties" sheet: the route's texts and the chosen waypoint's
-// name and position, following the route while open; a chosen waypoint the
+// name and position (in the program's position format), following the route
+// and the format while open; a chosen waypoint the
 // route no longer has gives way to the current one; one sheet at a time.
-// The chart's Properties reaches it over a drawn waypoint only.
+// The chart's Properties reaches it over a drawn waypoint only. Beside it, the
+// chart's menu entries for the route's waypoints and when they are offered.
 
 #include "routes/ui/RoutePropertiesSheet.h"
 
@@ -9,14 +11,15 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "chart/ChartDoc.h"
-#include "chartpoints/PanelPosition.h"
 #include "db/DBRoute.h"
 #include "routes/ui/RouteWindows.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 
+#include <array>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -98,6 +101,9 @@ TEST(RoutePropertiesSheet, ShowsTheChosenWaypointAndFollowsTheRoute)
         ASSERT_TRUE(table.Points().AppendPoint());
         table.Close();
     }
+    // The program's position format: one decimal of minutes to begin with.
+    geo::CPositionFormat format{1, false};
+    routes.SetPositionFormat([&format] { return format; });
     ASSERT_TRUE(routes.OpenDatabase(path.string()));
     ASSERT_TRUE(routes.SelectWaypoint(1));
 
@@ -128,10 +134,13 @@ TEST(RoutePropertiesSheet, ShowsTheChosenWaypointAndFollowsTheRoute)
     routes.ViewDestroyed(view);
     ASSERT_EQ(Sheets().size(), 1);
     EXPECT_EQ(Field(sheet, "waypointName"), "Bush Point");
-    EXPECT_EQ(Field(sheet, "waypointLatitude"),
-              QString::fromStdString(chartpoints::LatitudeText(48.05)));
-    EXPECT_EQ(Field(sheet, "waypointLongitude"),
-              QString::fromStdString(chartpoints::LongitudeText(-122.70)));
+    EXPECT_EQ(Field(sheet, "waypointLatitude"), "48\u00B003.0'N");
+    EXPECT_EQ(Field(sheet, "waypointLongitude"), "122\u00B042.0'W");
+    // Another format chosen while the sheet is open: it follows.
+    format = geo::CPositionFormat{2, true};
+    routes.PositionFormatChanged();
+    EXPECT_EQ(Field(sheet, "waypointLatitude"), "48\u00B003'00.00N");
+    EXPECT_EQ(Field(sheet, "waypointLongitude"), "122\u00B042'00.00W");
 
     // Another route of one waypoint: its texts, and its current waypoint.
     ASSERT_TRUE(routes.SelectRoute(2));
@@ -141,6 +150,69 @@ TEST(RoutePropertiesSheet, ShowsTheChosenWaypointAndFollowsTheRoute)
 
     routes.Terminate();
     EXPECT_TRUE(Sheets().isEmpty());
+}
+
+QAction* Entry(QMenu& menu, const QString& text)
+{
+    for (QAction* a : menu.actions())
+        if (a->text().remove('&') == text)
+            return a;
+    return nullptr;
+}
+
+// Over the chart, the three waypoint entries are offered while the route is
+// editable and free; Insert also on a route with no waypoint yet, where it
+// makes the first one.
+TEST(RouteChartMenu, WaypointEntriesWhileEditable)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteWindows routes(settings, prompt, dir.Path());
+    ASSERT_TRUE(routes.Initialise());
+    ASSERT_TRUE(routes.OpenDatabase((dir.Path() / "Passages").string()));
+    StraightChart doc;
+    chart::CChartView view(doc, nullptr);
+    routes.ViewCreated(view);
+    const auto entries = [&](QMenu& menu) {
+        routes.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel);
+        const QList<QAction*> all = menu.actions();
+        EXPECT_EQ(all.size(), 4);
+        EXPECT_TRUE(all.size() == 4 && all[3]->isSeparator());
+        return std::array<QAction*, 3>{Entry(menu, "Add New Waypoint"),
+                                       Entry(menu, "Insert New Waypoint"),
+                                       Entry(menu, "Delete Selected Waypoint")};
+    };
+    {
+        QMenu menu;
+        for (QAction* a : entries(menu)) {
+            ASSERT_NE(a, nullptr);
+            EXPECT_FALSE(a->isEnabled()) << a->text().toStdString() << " outside edit mode";
+        }
+    }
+    routes.OnEdit();
+    ASSERT_TRUE(routes.IsEditMode());
+    ASSERT_TRUE(routes.NewRoute());
+    {
+        QMenu menu;
+        const auto [add, insert, del] = entries(menu);
+        ASSERT_TRUE(add && insert && del);
+        EXPECT_TRUE(add->isEnabled());
+        EXPECT_TRUE(insert->isEnabled());
+        EXPECT_FALSE(del->isEnabled()) << "no waypoint to delete";
+        // What the entry runs: the first waypoint of the route.
+        ASSERT_TRUE(routes.InsertWaypointAfterCurrent(geo::CPosition(48.0, -122.7)));
+        ASSERT_EQ(routes.State().waypoints.size(), 1u);
+    }
+    {
+        QMenu menu;
+        const auto [add, insert, del] = entries(menu);
+        ASSERT_TRUE(add && insert && del);
+        EXPECT_TRUE(add->isEnabled() && insert->isEnabled() && del->isEnabled());
+    }
+    routes.ViewDestroyed(view);
+    routes.Terminate();
 }
 
 }   // namespace

@@ -249,7 +249,10 @@ TEST(RouteToolBarCombos, AttachmentButtonsAndGoToSelectedWaypoint)
     ASSERT_EQ(wentTo.size(), 1u);
     EXPECT_NEAR(wentTo[0].GetLatitude(), 48.05, 1e-9);
     EXPECT_NEAR(wentTo[0].GetLongitude(), -122.58, 1e-9);
+    EXPECT_TRUE(commands.Update(app::cmd::kNavUploadRoute).enabled);
     routes.CloseDatabase(true);
     EXPECT_FALSE(commands.Update(app::cmd::kWaypointGoToSelected).enabled);
     EXPECT_FALSE(commands.Update(first).enabled);
+    // Upload Route is offered with no route at all: its dialog picks the route.
+    EXPECT_TRUE(commands.Update(app::cmd::kNavUploadRoute).enabled);
 }
