@@ -189,8 +189,14 @@ TEST(PlanWindow, BestTimeChartShowsItsAxisAndFiguresInLine)
         }
     });
     user.start(50);
+    StatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
     frame.Action(app::cmd::kPlanBestTime)->trigger();
+    app::CWaitStatus::SetStatusHost(nullptr);
     user.stop();
+    // The search ran under the wait state.
+    ASSERT_FALSE(status.texts.empty());
+    EXPECT_EQ(status.texts.front(), app::kPleaseWaitText);
     brine_test::AnswerDialogs() = true;
     ASSERT_FALSE(shown.isNull()) << "no best-time chart shown";
     if (const char* shots = std::getenv("BRINE_SHOTS_DIR"); shots && *shots)

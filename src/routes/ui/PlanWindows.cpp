@@ -401,13 +401,16 @@ void CPlanWindows::RunBestTime()
     CGeomagVariation variation(m_links.geomag ? m_links.geomag() : nullptr);
     std::optional<routes::CPlanCalculator::BestTime> result;
     {
+        // As Calc: the wait state, and the previews of the plan before go.
+        const app::CWaitStatus waitState;
+        ClearPlan();
+        if (m_links.closeReports)
+            m_links.closeReports();
         CWaitDialog wait(window);
         wait.show();
         CEscapeProbe escape;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         result = SearchBestTime(routes::PlanWaypointsOf(r->State()), m_prompt, &t->Models(),
                                 &variation, &escape, &wait);
-        QApplication::restoreOverrideCursor();
     }
     if (!result) {
         CardChanged(nullptr);
