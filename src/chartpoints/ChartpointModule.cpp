@@ -156,8 +156,17 @@ platform::PromptAnswer CChartpointModule::QueryClose(platform::CPrompt& /*prompt
     return PromptAnswer::Ok;
 }
 
+void CChartpointModule::LeavingWorkspace()
+{
+    m_keepThroughWorkspaceChange = !CloseDatabase(false);
+}
+
 void CChartpointModule::CloseWorkspaceWindows()
 {
+    if (m_keepThroughWorkspaceChange) {
+        m_keepThroughWorkspaceChange = false;
+        return;
+    }
     CloseDatabase(true);
 }
 

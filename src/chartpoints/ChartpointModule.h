@@ -49,6 +49,10 @@ public:
     void RegisterCommands(app::CCommandTable& commands) override;
     platform::PromptAnswer QueryClose(platform::CPrompt& prompt) override;
     void PrepareUnattendedClose() override { m_keepTemporary = true; }
+    // Another workspace opens (not on close, where QueryClose asks): a
+    // temporary database with records is offered for saving first; Cancel
+    // keeps it open through the change.
+    void LeavingWorkspace();
     void CloseWorkspaceWindows() override;
     void ShutDown() override;
     void OnTimer(app::TimerCadence cadence) override;
@@ -179,6 +183,9 @@ private:
     std::string m_lockHolder;
     db::COwnTemporaryTable m_ownTemporary;
     bool m_openPending = false;
+    // The user cancelled the offer to save on leaving a workspace: the
+    // database stays open through the change.
+    bool m_keepThroughWorkspaceChange = false;
     // The program ends unattended: a temporary database with records stays.
     bool m_keepTemporary = false;
     CChartpointUi m_noUi;

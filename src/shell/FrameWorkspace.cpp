@@ -41,7 +41,7 @@ void CFrameWorkspace::SuspendTimer(bool suspend)
 
 void CFrameWorkspace::CloseWorkspaceWindows()
 {
-    m_frame.CloseWorkspaceWindows();
+    m_frame.LeaveWorkspace();
 }
 
 bool CFrameWorkspace::IsFullScreen() const

@@ -428,6 +428,17 @@ void CMainFrame::CloseRangeBearingBar()
     delete m_rangeBearingBar.data();
 }
 
+void CMainFrame::LeaveWorkspace()
+{
+    // The chartpoint database is closed with the workspace and the next
+    // workspace's opened: a temporary one with records is offered first.
+    m_modules.ForEach([](app::CModule& m) {
+        if (auto* points = dynamic_cast<chartpoints::CChartpointModule*>(&m))
+            points->LeavingWorkspace();
+    });
+    CloseWorkspaceWindows();
+}
+
 void CMainFrame::CloseWorkspaceWindows()
 {
     if (m_fullScreen)

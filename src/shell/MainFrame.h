@@ -204,6 +204,9 @@ public:
     // the frame's and modules' settings read from and written to the
     // current workspace.
     void CloseWorkspaceWindows();
+    // Another workspace opens: each module offers to save what would be
+    // lost, then the workspace's windows close.
+    void LeaveWorkspace();
     void LoadWorkspaceValues();
     void SaveWorkspaceValues();
     const app::CModuleList& Modules() const { return m_modules; }

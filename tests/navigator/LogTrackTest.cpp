@@ -382,6 +382,36 @@ TEST_F(LogTrackTest, PlanTrackBreaksAtSegmentStartsAndRunsTheHooksWhenDecorated)
     EXPECT_TRUE(copy.IsEmpty());
 }
 
+// A broken planned track is dotted as a broken route leg is: dots of the
+// solid line pen three pen widths apart along each segment, no dashed pen.
+TEST_F(LogTrackTest, PlanTrackBrokenLineIsDottedAsARouteLeg)
+{
+    PlainDoc doc;
+    HookedTrack track;
+    track.SetPlannedStyle({app::RGB(0, 0, 0), 2, app::RGB(200, 0, 0), true});
+    track.Point(-122.44);
+    track.Point(-122.43);
+    track.Point(-122.42);
+    Drawn d;
+    track.Draw(doc, d.dc, false);
+    EXPECT_TRUE(d.Of(chart::DrawOp::Polyline).empty());
+    const auto dots = d.Of(chart::DrawOp::Line);
+    ASSERT_GE(dots.size(), 60u);
+    // Each segment's dots start at its own start, 6 pixels apart.
+    const int x0 = PlainDoc::Project(47.6, -122.44).x;
+    const int x1 = PlainDoc::Project(47.6, -122.43).x;
+    const int x2 = PlainDoc::Project(47.6, -122.42).x;
+    EXPECT_EQ(dots.front().points[0].x, x0);
+    for (const chart::DrawRecord& dot : dots) {
+        const int x = dot.points[0].x;
+        EXPECT_EQ(dot.pen.style, chart::PenStyle::Solid);
+        EXPECT_EQ(dot.pen.width, 2);
+        EXPECT_EQ(dot.pen.colour, app::RGB(200, 0, 0));
+        EXPECT_TRUE(x >= x0 && x <= x2) << x;
+        EXPECT_EQ((x - (x < x1 ? x0 : x1)) % 6, 0) << x;
+    }
+}
+
 // The fix markers take the size the user chose for position fixes.
 TEST_F(LogTrackTest, FixMarkersTakeTheChosenSize)
 {

@@ -215,6 +215,50 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
         << text.substr(at, end - at);
 }
 
+// Opening a workspace closes the chartpoint database: a temporary one with records is offered
+// for saving first. Cancel keeps it open with its records through the change; No lets it go and
+// the workspace's database (a new temporary one here) opens in its place.
+TEST(ModuleLifecycle, OpeningAWorkspaceOffersTheTemporaryChartpointsFirst)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+    ASSERT_TRUE(points && frame.Workspace());
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Passage"));
+    ASSERT_TRUE(points->OpenDatabase({}));
+    points->OnEdit();
+    ASSERT_TRUE(points->AddChartpointAt(geo::CPosition(48.144, -122.755)));
+    const std::string temporary = points->Table().GetName();
+    ASSERT_TRUE(points->IsTempDatabase());
+    const auto settle = [&] {
+        for (int i = 0; i < 10; ++i)
+            points->OnTimer(app::TimerCadence::EveryPass);
+    };
+
+    program.prompt.Expect(platform::PromptAnswer::Cancel, "Save Chartpoint database?");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
+    settle();
+    EXPECT_TRUE(program.prompt.Done()) << "no offer to save the temporary chartpoints";
+    ASSERT_TRUE(points->Table().IsOpen());
+    EXPECT_EQ(points->Table().GetName(), temporary);
+    EXPECT_EQ(points->Table().GetRecordCount(), 1);
+
+    program.prompt.Expect(platform::PromptAnswer::No, "Save Chartpoint database?");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
+    settle();
+    EXPECT_TRUE(program.prompt.Done());
+    ASSERT_TRUE(points->Table().IsOpen());
+    EXPECT_NE(points->Table().GetName(), temporary);
+    EXPECT_EQ(points->Table().GetRecordCount(), 0);
+
+    // An empty one goes without a question.
+    const std::size_t asked = program.prompt.AskedPrompts().size();
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
+    settle();
+    EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
+}
+
 // Every instrument on the one serial port: each side that opens or closes, in order. At start
 // the GPS opens, then the repeater, then the wind. At close
 // the replay and the tender simulation stop before any side closes; then the GPS's receive and

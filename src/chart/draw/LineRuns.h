@@ -16,8 +16,12 @@ class CXDC;
 
 class CLineRuns {
 public:
-    // `clip`: the chart's visible part in client points.
-    CLineRuns(CXDC& dc, const geo::IntRect& clip) : m_dc(dc), m_clip(clip) { }
+    // `clip`: the chart's visible part in client points. With `dotSpacing`
+    // above 0 the line is broken: each segment is drawn as dots that many pen
+    // widths apart (CXDC::DrawDottedLine, as the overlay lines draw theirs).
+    CLineRuns(CXDC& dc, const geo::IntRect& clip, int dotSpacing = 0)
+        : m_dc(dc), m_clip(clip), m_dotSpacing(dotSpacing)
+    { }
     ~CLineRuns() { Finish(); }
     CLineRuns(const CLineRuns&) = delete;
     CLineRuns& operator=(const CLineRuns&) = delete;
@@ -35,8 +39,11 @@ private:
         geo::IntPoint point;
         bool onChart;
     };
+    void Segment(geo::IntPoint a, geo::IntPoint b);
+
     CXDC& m_dc;
     geo::IntRect m_clip;
+    int m_dotSpacing = 0;
     std::vector<geo::IntPoint> m_run;
     std::optional<Last> m_last;
 };

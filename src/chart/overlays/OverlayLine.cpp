@@ -157,7 +157,7 @@ void COverlayLine::DrawSegment(CXDC& dc, const geo::CPosition& a, const geo::CPo
     for (std::size_t i = 0; i + 1 < m_segments.size(); i += 2) {
         const IntPoint p = m_segments[i], q = m_segments[i + 1];
         if (p != q)
-            dc.DrawDottedLine(p, q.x, q.y, 3, patternCode != 0);
+            dc.DrawDottedLine(p, q.x, q.y, kBrokenLineDotSpacing, patternCode != 0);
     }
 }
 

@@ -29,6 +29,9 @@ struct DistanceMark {
 void WalkLegDistanceMarks(const geo::CPosition& a, const geo::CPosition& b, double interval,
                           double& toRun, double& carried, std::vector<DistanceMark>& marks);
 
+// How far apart, in pen widths, the dots of a broken line are.
+inline constexpr int kBrokenLineDotSpacing = 3;
+
 class COverlayLine : public COverlayPoint {
 public:
     // No leg gets more points than this, whatever the settings say.

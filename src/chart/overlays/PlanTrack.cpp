@@ -3,6 +3,7 @@
 #include "chart/ChartDoc.h"
 #include "chart/draw/LineRuns.h"
 #include "chart/draw/XDC.h"
+#include "chart/overlays/OverlayLine.h"
 #include "chart/overlays/OverlayServices.h"
 
 namespace chart {
@@ -34,14 +35,14 @@ void CPlanTrack::Draw(CChartDoc& doc, CXDC& dc, bool decorate)
     if (m_fixes.empty())
         return;
     const CTrackLineStyle style = GetLineStyle(ActivePaletteIndex());
-    const Pen linePen{style.broken ? PenStyle::Dot : PenStyle::Solid, std::max(1, style.width),
-                      style.line};
+    const Pen linePen{PenStyle::Solid, std::max(1, style.width), style.line};
     const Pen before = dc.SelectPen(linePen);
     const std::optional<std::size_t> first = GetFirstNodeToDraw(decorate);
     if (first) {
         // Runs of joined points become one polyline each; the line to or
-        // from a point off the chart is clipped at the chart's edge.
-        CLineRuns line(dc, doc.VisibleClientRect());
+        // from a point off the chart is clipped at the chart's edge. A broken
+        // line is dotted as a broken overlay line is (a route leg's).
+        CLineRuns line(dc, doc.VisibleClientRect(), style.broken ? kBrokenLineDotSpacing : 0);
         for (std::size_t i = *first; i < m_fixes.size(); ++i) {
             const COverlayPositionFix& fix = *m_fixes[i];
             if (fix.segmentStart)
