@@ -26,10 +26,14 @@ CTidalStreamWindow::CTidalStreamWindow(const geo::CPosition& where, QWidget* par
 
 void CTidalStreamWindow::Show(const routes::TidalStreamReading& r)
 {
+    // A time with no usable stream changes only the status line: the
+    // fields keep the last stream shown.
+    SetStatus(QString::fromStdString(r.message));
+    if (!r.usable)
+        return;
     m_rate->setText(QString::fromStdString(r.rateText));
     m_direction->setText(QString::fromStdString(r.directionText));
     m_height->setText(QString::fromStdString(r.heightText));
-    SetStatus(QString::fromStdString(r.message));
 }
 
 QString CTidalStreamWindow::RateText() const

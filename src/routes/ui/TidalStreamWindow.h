@@ -14,7 +14,7 @@ class CTidalStreamWindow final : public CTidalTimeWindow {
 public:
     CTidalStreamWindow(const geo::CPosition& where, QWidget* parent);
     const geo::CPosition& Position() const { return m_where; }
-    // Shows a reading: its texts, or empty fields and its message.
+    // Shows a reading's message; a usable reading also fills the fields.
     void Show(const routes::TidalStreamReading& reading);
     QString RateText() const;
     QString DirectionText() const;

@@ -1,9 +1,11 @@
 // The "Tidal Atlas" options page offscreen: its groups hold the controls they
 // name, and spacing and arrow length move only by their spin steps, never by
 // typing. The tidal windows' time row: Apply waits for Apply Immediately to
-// be off, and then nothing is applied until Apply.
+// be off, and then nothing is applied until Apply. The stream window keeps
+// its last stream when a later time has none.
 
 #include "routes/ui/TidalAtlasOptionsPage.h"
+#include "routes/ui/TidalStreamWindow.h"
 #include "routes/ui/TidalTimeWindow.h"
 
 #include <QAbstractButton>
@@ -135,6 +137,38 @@ TEST(TidalTimeRow, ApplyWaitsForApplyImmediatelyOff)
     window.ApplyButton()->click();
     EXPECT_EQ(applied, 2);
     EXPECT_EQ(window.AppliedUtc(), 1796083200 + 7200);
+}
+
+TEST(TidalStreamFields, AnErrorLeavesTheLastStreamAndSaysWhy)
+{
+    App();
+    routes::CTidalStreamWindow window(geo::CPosition(48.02, -122.98), nullptr);
+    routes::TidalStreamReading good;
+    good.code = -1;
+    good.usable = true;
+    good.rateText = "1.0";
+    good.directionText = "90";
+    good.heightText = "1.3";
+    good.message =
+        "Tidal calculation results to be used with caution because of proximity of land:";
+    window.Show(good);
+    EXPECT_EQ(window.Status().toStdString(), good.message);
+
+    routes::TidalStreamReading late;
+    late.code = 13;
+    late.message = "Tidal model calculation: Unknown error";
+    window.Show(late);
+    EXPECT_EQ(window.RateText(), "1.0");
+    EXPECT_EQ(window.DirectionText(), "90");
+    EXPECT_EQ(window.HeightText(), "1.3");
+    EXPECT_EQ(window.Status().toStdString(), late.message);
+
+    good.code = 0;
+    good.rateText = "2.5";
+    good.message.clear();
+    window.Show(good);
+    EXPECT_EQ(window.RateText(), "2.5");
+    EXPECT_TRUE(window.Status().isEmpty());
 }
 
 }   // namespace
