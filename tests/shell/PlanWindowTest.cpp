@@ -6,6 +6,7 @@
 #include "routes/ui/PlanWindow.h"
 #include "../routes/ui/BestTimeChartChecks.h"
 #include "FirstStart.h"
+#include "WaitStatusRecorder.h"
 #include "app/CommandIds.h"
 #include "app/WaitStatus.h"
 #include "routes/PlanModule.h"
@@ -98,20 +99,6 @@ TEST(PlanWindow, ASwitchChangedAfterTheCalculationClearsThePlan)
     window->close();
 }
 
-// The status bar texts the wait state sets.
-class StatusRecorder final : public app::CWaitHost {
-public:
-    void SetWaitCursor(bool) override { }
-    std::optional<std::string> StatusText() const override { return current; }
-    void SetStatusText(const std::string& text) override
-    {
-        current = text;
-        texts.push_back(text);
-    }
-    std::string current = "Ready";
-    std::vector<std::string> texts;
-};
-
 // Calc works under the wait state and closes the previews of the plan it
 // replaces, so no window goes on showing the figures of the plan before.
 TEST(PlanWindow, CalculatingAgainWaitsAndClosesThePlanPreview)
@@ -144,7 +131,7 @@ TEST(PlanWindow, CalculatingAgainWaitsAndClosesThePlanPreview)
     auto* calc = window->Card()->findChild<QPushButton*>("PlanCalc");
     ASSERT_TRUE(WaitFor([&] { return calc->isEnabled(); }));
     ASSERT_EQ(app::CWaitStatus::Depth(), 0);
-    StatusRecorder status;
+    brine_test::WaitStatusRecorder status;
     app::CWaitStatus::SetStatusHost(&status);
     calc->click();
     app::CWaitStatus::SetStatusHost(nullptr);
@@ -189,7 +176,7 @@ TEST(PlanWindow, BestTimeChartShowsItsAxisAndFiguresInLine)
         }
     });
     user.start(50);
-    StatusRecorder status;
+    brine_test::WaitStatusRecorder status;
     app::CWaitStatus::SetStatusHost(&status);
     frame.Action(app::cmd::kPlanBestTime)->trigger();
     app::CWaitStatus::SetStatusHost(nullptr);

@@ -8,6 +8,7 @@
 #include "FileSettingsHome.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "WaitStatusRecorder.h"
 #include "app/FileChoosers.h"
 #include "app/WaitStatus.h"
 #include "db/DBRoute.h"
@@ -47,20 +48,6 @@ fs::path Definitions(const fs::path& root, const char* name,
         fs::copy_file(shipped / file, folder / file);
     return folder;
 }
-
-// The status bar texts the wait state sets, over "Ready".
-class StatusRecorder final : public app::CWaitHost {
-public:
-    void SetWaitCursor(bool) override { }
-    std::optional<std::string> StatusText() const override { return current; }
-    void SetStatusText(const std::string& text) override
-    {
-        current = text;
-        texts.push_back(text);
-    }
-    std::string current = "Ready";
-    std::vector<std::string> texts;
-};
 
 // The title of every window of the window area as it is first shown.
 class TitleWatch final : public QObject {
@@ -138,7 +125,7 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
     plan.planName = "Seattle run";
     TitleWatch watch;
     app.installEventFilter(&watch);
-    StatusRecorder status;
+    brine_test::WaitStatusRecorder status;
     app::CWaitStatus::SetStatusHost(&status);
     ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintPlan, true, host));
     ASSERT_TRUE(shell::RunModuleReport(app::choose::kPrintWaypoints, true, host));
