@@ -316,7 +316,11 @@ bool CRouteModule::CloseDatabase(bool quiet)
     m_state.waypoints.clear();
     m_state.activeIndex = 0;
     m_state.name.clear();
-    Notify(kHintClosed);
+    // A quiet close (the program ending) tells the other stations nothing.
+    if (quiet)
+        TellListeners(kHintClosed);
+    else
+        Notify(kHintClosed);
     return true;
 }
 

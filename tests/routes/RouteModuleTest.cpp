@@ -334,8 +334,9 @@ std::size_t ChangeNotices(const std::vector<std::string>& posts, const std::stri
 
 }   // namespace
 
-// Opening, choosing another route, dragging a waypoint and closing each tell
-// the other stations the database changed; choosing a waypoint does not.
+// Opening, choosing another route, dragging a waypoint and closing for
+// another database each tell the other stations the database changed;
+// choosing a waypoint and a quiet close do not.
 TEST_F(RouteModuleTest, RouteChangesAndTheCloseAreSentAsChangeNotices)
 {
     const fs::path path = fs::path(module.GetDataFolder()) / "shared";
@@ -351,8 +352,14 @@ TEST_F(RouteModuleTest, RouteChangesAndTheCloseAreSentAsChangeNotices)
     module.OnEdit();
     ASSERT_TRUE(module.MoveWaypoint(1, geo::CPosition(47.5, -122.4, 0.0, -1)));
     EXPECT_EQ(ChangeNotices(station.posts, name), 3u) << "drag";
+    module.OnEdit();
+    const fs::path next = fs::path(module.GetDataFolder()) / "next";
+    WriteRoute(next, {"Point Wilson"});
+    ASSERT_TRUE(module.OpenDatabase(next.string()));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 4u) << "closed for another";
+    EXPECT_EQ(ChangeNotices(station.posts, "next"), 1u) << "the other opened";
     ASSERT_TRUE(module.CloseDatabase(true));
-    EXPECT_EQ(ChangeNotices(station.posts, name), 4u) << "close";
+    EXPECT_EQ(ChangeNotices(station.posts, "next"), 1u) << "a quiet close";
     station.running = false;
     ASSERT_TRUE(module.OpenDatabase(path.string()));
     EXPECT_EQ(ChangeNotices(station.posts, name), 4u) << "sent with the network off";
