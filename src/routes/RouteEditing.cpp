@@ -75,7 +75,7 @@ void CRouteModule::Reread(int active)
 void CRouteModule::Stored(int hint)
 {
     Post(kNoticeChanged);
-    Notify(hint);
+    TellListeners(hint);
 }
 
 void CRouteModule::WriteWaypoint(const CWaypoint& wp)

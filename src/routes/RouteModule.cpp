@@ -316,7 +316,11 @@ bool CRouteModule::CloseDatabase(bool quiet)
     m_state.waypoints.clear();
     m_state.activeIndex = 0;
     m_state.name.clear();
-    Notify(kHintClosed);
+    // A quiet close (the program ending) tells the other stations nothing.
+    if (quiet)
+        TellListeners(kHintClosed);
+    else
+        Notify(kHintClosed);
     return true;
 }
 
@@ -565,9 +569,33 @@ void CRouteModule::OnNetworkMessage(const std::string& payload, const std::strin
 
 void CRouteModule::ReadOtherStationsChange()
 {
+    // The panel, the pickers and the chart views follow as after a change
+    // made here, but the stations are not told again: every station that
+    // follows the holder would answer the others' answers without end.
+    ReadAgainInPlace();
+    TellListeners(kHintRoute);
+}
+
+void CRouteModule::OnRefresh()
+{
+    if (!m_db->IsOpen())
+        return;
+    if (IsTempDatabase() && IsFree()) {
+        m_db->ResetCache();
+        m_db->GoTop();
+        ReadCurrentRoute();
+        m_appendNext = false;
+        TellRepairs();
+    } else {
+        ReadAgainInPlace();
+    }
+    Notify(kHintRoute);
+}
+
+void CRouteModule::ReadAgainInPlace()
+{
     // The route record (its name, ends, memo and attachments) and its
-    // waypoints read afresh at the same route and waypoint; then the panel,
-    // the pickers and the chart views follow as after a change made here.
+    // waypoints.
     const int active = m_state.activeIndex;
     const long recNo = m_state.hasRoute ? m_db->GetRecNo() : 0;
     m_db->ResetCache();
@@ -576,7 +604,6 @@ void CRouteModule::ReadOtherStationsChange()
     ReadCurrentRoute();
     if (active >= 1 && active <= int(m_state.waypoints.size()))
         m_state.activeIndex = active;
-    Notify(kHintRoute);
 }
 
 void CRouteModule::RewriteLinks(const CLinkRepair& repair)
@@ -622,6 +649,13 @@ void CRouteModule::RemoveListener(CRouteListener* listener)
 }
 
 void CRouteModule::Notify(int hint)
+{
+    if (hint <= kHintDragged && hint != kHintSelected)
+        Post(kNoticeChanged);
+    TellListeners(hint);
+}
+
+void CRouteModule::TellListeners(int hint)
 {
     // A copy: a listener may go away while being told.
     const std::vector<CRouteListener*> listeners = m_listeners;

@@ -68,12 +68,9 @@ public:
     void SetWorkspaceDefaults() override;
     void OnTimer(app::TimerCadence cadence) override;
     // View > Refresh: the current route read again at the same route and waypoint, so what
-    // another station stored shows.
-    void OnRefresh() override
-    {
-        if (m_db->IsOpen())
-            ReadOtherStationsChange();
-    }
+    // another station stored shows. A temporary database keeps no position: it goes back to
+    // its first route, unless the route is held. The other stations are told.
+    void OnRefresh() override;
 
     void SetStationLink(chartpoints::CStationLink* link) { m_station = link; }
     // Station messaging runs: files are shared and never overwritten.
@@ -245,7 +242,11 @@ private:
     // The waypoint symbols with the route's pen and the three monitoring pens.
     std::vector<chart::CPointProperties*> OverlayProperties();
     void Post(std::uint8_t notice);
+    // The windows are told; a change of the database or of the current route
+    // (every hint but a waypoint selected and the display-only ones) is also
+    // sent to the other stations.
     void Notify(int hint);
+    void TellListeners(int hint);
     // After a stored change: the other stations read the route again, then
     // the windows are told.
     void Stored(int hint);
@@ -253,6 +254,8 @@ private:
     void TellRepairs();
     // Another station's notice that it stored a change to our database.
     void ReadOtherStationsChange();
+    // The route record and its waypoints read afresh at the same route and waypoint.
+    void ReadAgainInPlace();
     bool GoToLink(int ordinal);
     // Reads the route again with waypoint `active` current (kept within it).
     void Reread(int active);

@@ -148,10 +148,11 @@ TEST_F(RouteModuleTest, EditLocksAndTellsTheStations)
     WriteRoute(path, {"Point Wilson", "West Point"});
     ASSERT_TRUE(module.OpenDatabase(path.string()));
     ASSERT_TRUE(module.CanEdit());
+    const std::size_t before = station.posts.size();
     module.OnEdit();
     EXPECT_TRUE(module.IsEditMode());
-    ASSERT_EQ(station.posts.size(), 1u);
-    EXPECT_EQ(station.posts[0].substr(0, 5), "3:13:");
+    ASSERT_EQ(station.posts.size(), before + 1);
+    EXPECT_EQ(station.posts.back().substr(0, 5), "3:13:");
     module.OnEdit();
     EXPECT_FALSE(module.IsEditMode());
     EXPECT_EQ(station.posts.back().substr(0, 5), "3:14:");
@@ -346,4 +347,93 @@ TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
     module.OnTimer(app::TimerCadence::EveryPass);
     EXPECT_FALSE(module.IsUploading());
     EXPECT_EQ(module.State().inUse.Count(), 0);
+}
+
+namespace {
+
+std::size_t ChangeNotices(const std::vector<std::string>& posts, const std::string& name)
+{
+    return std::size_t(std::count(posts.begin(), posts.end(), "3:15:" + name));
+}
+
+}   // namespace
+
+// Opening, choosing another route, dragging a waypoint and closing for
+// another database each tell the other stations the database changed;
+// choosing a waypoint and a quiet close do not.
+TEST_F(RouteModuleTest, RouteChangesAndTheCloseAreSentAsChangeNotices)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    WriteRoute(path, {"Alki Point", "Duwamish Head"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    const std::string name = module.Database().GetName();
+    EXPECT_EQ(ChangeNotices(station.posts, name), 1u) << "open";
+    ASSERT_TRUE(module.SelectRoute(2));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 2u) << "route chosen";
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 2u) << "a waypoint chosen is no change";
+    module.OnEdit();
+    ASSERT_TRUE(module.MoveWaypoint(1, geo::CPosition(47.5, -122.4, 0.0, -1)));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 3u) << "drag";
+    module.OnEdit();
+    const fs::path next = fs::path(module.GetDataFolder()) / "next";
+    WriteRoute(next, {"Point Wilson"});
+    ASSERT_TRUE(module.OpenDatabase(next.string()));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 4u) << "closed for another";
+    EXPECT_EQ(ChangeNotices(station.posts, "next"), 1u) << "the other opened";
+    ASSERT_TRUE(module.CloseDatabase(true));
+    EXPECT_EQ(ChangeNotices(station.posts, "next"), 1u) << "a quiet close";
+    station.running = false;
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    EXPECT_EQ(ChangeNotices(station.posts, name), 4u) << "sent with the network off";
+}
+
+// View > Refresh reads the route again where it is and tells the stations;
+// following another station's change is not told again, or the stations
+// that follow it would answer each other without end.
+TEST_F(RouteModuleTest, RefreshTellsTheStationsButFollowingAChangeDoesNot)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "shared";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    WriteRoute(path, {"Alki Point", "Duwamish Head"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_TRUE(module.SelectRoute(2));
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    const std::string name = module.Database().GetName();
+    const std::size_t before = ChangeNotices(station.posts, name);
+    module.OnRefresh();
+    EXPECT_EQ(module.RouteOrdinal(), 2);
+    EXPECT_EQ(module.State().activeIndex, 2);
+    EXPECT_EQ(ChangeNotices(station.posts, name), before + 1);
+
+    db::CDBRoute other;
+    other.SetFilePath(path.string());
+    ASSERT_TRUE(other.Open());
+    ASSERT_TRUE(other.Lock());
+    module.OnNetworkMessage(std::string(1, char(15)) + name, "127.0.0.2");
+    EXPECT_EQ(module.RouteOrdinal(), 2);
+    EXPECT_EQ(ChangeNotices(station.posts, name), before + 1);
+}
+
+// A temporary database keeps no position: View > Refresh goes back to its
+// first route and waypoint, but not while the route is held.
+TEST_F(RouteModuleTest, RefreshOfATemporaryDatabaseGoesToTheFirstRoute)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "~dscratch";
+    WriteRoute(path, {"Point Wilson", "West Point"});
+    WriteRoute(path, {"Alki Point", "Duwamish Head"});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_TRUE(module.IsTempDatabase());
+    ASSERT_TRUE(module.SelectRoute(2));
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    module.Views().TakeInUseHold();   // the autopilot steers this route
+    module.OnRefresh();
+    EXPECT_EQ(module.RouteOrdinal(), 2);
+    EXPECT_EQ(module.State().activeIndex, 2);
+    module.Views().GiveInUseHold();
+    module.OnRefresh();
+    EXPECT_EQ(module.RouteOrdinal(), 1);
+    EXPECT_EQ(module.State().activeIndex, 1);
+    EXPECT_EQ(module.State().waypoints.front().m_name, "Point Wilson");
 }

@@ -118,8 +118,9 @@ TEST_F(RouteOptionsTest, MonitoringPageKeepsAdvanceBehindTheLock)
     page->radiusText = "0.2";
     page->Overlays().arrivalCircles = true;
     ASSERT_TRUE(Fields(*page).empty());
+    const std::size_t postsBefore = station.posts.size();
     page->Apply();
-    EXPECT_TRUE(station.posts.empty());
+    EXPECT_EQ(station.posts.size(), postsBefore);
     EXPECT_EQ(module.State().inUse.Count(), 0);
     EXPECT_TRUE(module.State().overlays.arrivalCircles);
     EXPECT_TRUE(module.State().monitoring.arrivalCircleOn);
