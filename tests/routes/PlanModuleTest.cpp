@@ -152,7 +152,8 @@ TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
 
     // The leg tracks are drawn with the line properties' colour, width and
     // broken-line flag: solid by the planned track's own defaults, broken
-    // when the properties say so.
+    // when the properties say so. A broken leg is dotted as a broken route
+    // leg is: short lines of the same solid pen, many to a leg.
     overlay_test::Chart chart{geo::CPosition(48.1, -123.1), geo::CPosition(47.9, -122.9)};
     const auto trackLines = [&](chart::PenStyle& style) {
         overlay_test::Recorder recorder;
@@ -175,8 +176,8 @@ TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
     broken.SetDefaults();
     ASSERT_TRUE(broken.GetPatternFlag());
     plan.LineProperties().CopyFrom(broken);
-    // Broken: dots of the solid pen along each leg, as a route leg's.
-    EXPECT_GT(trackLines(style), 2);
+    style = chart::PenStyle::Dash;
+    EXPECT_GT(trackLines(style), 2);   // dots along each leg, not one line
     EXPECT_EQ(style, chart::PenStyle::Solid);
 }
 

@@ -17,6 +17,7 @@
 #include "geo/DatumInfo.h"
 #include "nmea/PeerFile.h"
 
+#include <QCheckBox>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -272,6 +273,11 @@ bool CChartpointWindows::CreateSidePanels(app::CModuleHost& host,
     if (!panel->Create(CChartpointPanel::kBarId, &host.Window()))
         return false;
     m_panel = panel;
+    // Scripted checks also hear of the Locked box: a drag waits until it is unticked.
+    // Its line carries hint -1, no change of the chartpoint.
+    if (!m_stateFile.empty())
+        if (auto* locked = panel->findChild<QCheckBox*>(QStringLiteral("locked")))
+            QObject::connect(locked, &QCheckBox::toggled, panel, [this] { WriteState(-1); });
     if (!m_positionTemplate.empty())
         panel->SetPositionTemplate(m_positionTemplate);
     StartComboLists();
