@@ -142,10 +142,10 @@ preview() {
 # The logbook window in front previews its own log, no chooser between.
 preview "" "Vessel Log Report - ~d"
 shot 3_vessel_log_report
-# The vessel log's preview in front: the chooser leaves out the open one and the
-# chartpoint report (no chartpoint database named), so the log list, the one
-# report left, opens at once.
-preview "" "Log Report - ~d"
+# The vessel log's preview in front: the chooser leaves out the open one and
+# offers the chartpoint list (over the new chartpoint table of a first start)
+# and, last, the log list.
+preview "End" "Log Report - ~d"
 shot 4_log_list_report
 
 step "File > Open, the log chooser: Files of type, the older log picked and converted"
