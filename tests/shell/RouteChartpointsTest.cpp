@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -231,6 +232,13 @@ TEST(RouteChartpoints, ChartpointsAndTheOwnPositionGoIntoTheRoute)
     // With the route panel shown: after the current waypoint, named as the chartpoint.
     frame.Action(app::cmd::kViewRoutePanel)->trigger();
     ASSERT_TRUE(routes->IsPanelActive());
+    // Its title line in the caption colours.
+    auto* panelTitle = frame.findChild<routes::CRoutePanel*>()->findChild<QLabel*>("title");
+    ASSERT_NE(panelTitle, nullptr);
+    EXPECT_EQ(panelTitle->text(), "Route");
+    EXPECT_TRUE(panelTitle->autoFillBackground());
+    EXPECT_EQ(panelTitle->backgroundRole(), QPalette::Highlight);
+    EXPECT_EQ(panelTitle->foregroundRole(), QPalette::HighlightedText);
     QTest::keyClick(list->View(), Qt::Key_Return);
     ASSERT_EQ(routes->State().waypoints.size(), 3u) << "Enter in the list added nothing";
     EXPECT_EQ(routes->State().waypoints[1].m_name, "Alki Point");

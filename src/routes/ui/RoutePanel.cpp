@@ -58,9 +58,14 @@ void CRoutePanel::InitPanel()
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     m_title = new QLabel(QStringLiteral("Route"), body);
+    m_title->setObjectName("title");
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
+    // The title line in the caption colours, which follow a change of the palette.
+    m_title->setAutoFillBackground(true);
+    m_title->setBackgroundRole(QPalette::Highlight);
+    m_title->setForegroundRole(QPalette::HighlightedText);
     layout->addWidget(m_title);
 
     // Mnemonics only with letters no top menu uses (File, Edit, View, Chart,
