@@ -164,7 +164,7 @@ step "   Route > Plan > Calculate: the first leg's entry"
 activate "$MAIN"
 xdotool key alt+r
 sleep 0.4
-xdotool key a
+xdotool key p
 sleep 0.4
 xdotool key c
 sleep 1
