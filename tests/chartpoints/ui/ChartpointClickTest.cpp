@@ -314,16 +314,28 @@ TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
 }
 
 // The panel's title line: bold, 12 pixels high, in the caption colours.
-TEST(ChartpointClick, TheTitleLineIsInTheCaptionColours)
-{
+// The chartpoint panel on a main window, over a module with no database.
+struct PanelOnAWindow {
     brine_test::TempFolder dir;
     brine_test::FolderSettings settings{dir.Path()};
     brine_test::ScriptedPrompt prompt;
-    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
-    ASSERT_TRUE(windows.Initialise());
+    chartpoints::CChartpointWindows windows{settings, prompt, dir.Path(), {}};
     QMainWindow window;
-    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
-    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    chartpoints::CChartpointPanel* panel = nullptr;
+    bool Make()
+    {
+        if (!windows.Initialise())
+            return false;
+        panel = new chartpoints::CChartpointPanel(windows, {}, &window);
+        return panel->Create(chartpoints::CChartpointPanel::kBarId, &window);
+    }
+};
+
+TEST(ChartpointClick, TheTitleLineIsInTheCaptionColours)
+{
+    PanelOnAWindow on;
+    ASSERT_TRUE(on.Make());
+    auto* panel = on.panel;
     auto* title = panel->findChild<QLabel*>("title");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->text(), "Chartpoint");
@@ -339,14 +351,9 @@ TEST(ChartpointClick, TheTitleLineIsInTheCaptionColours)
 // before.
 TEST(ChartpointClick, EachChartpointShownSelectsItsFirstAttachment)
 {
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings{dir.Path()};
-    brine_test::ScriptedPrompt prompt;
-    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
-    ASSERT_TRUE(windows.Initialise());
-    QMainWindow window;
-    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
-    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    PanelOnAWindow on;
+    ASSERT_TRUE(on.Make());
+    auto* panel = on.panel;
     auto* list = panel->findChild<QComboBox*>("attachments");
     ASSERT_NE(list, nullptr);
 
