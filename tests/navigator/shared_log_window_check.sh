@@ -22,6 +22,7 @@ set -u
 PROGRAM=${1:-${BRINE_BIN_DIR:-$(dirname "$0")/../../build/bin}/brinevane}
 SHOTS=${BRINE_SHOTS_DIR:-}
 XWIN_NAME=sharedlog
+XWIN_SCREEN=1700x1024x24
 XWIN_TOOLS="evilwm socat python3"
 # shellcheck source=../support/xwin.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xwin.sh"
@@ -51,11 +52,25 @@ InitialDatabase=str:Bridge
 #end
 CONF
 }
+# Gives station B's main window the keyboard and waits until B has taken it
+# as its active window (B reports each change with BRINE_REPORT_FOCUS). The
+# window manager's focus follows the pointer, so the pointer goes into B
+# first; the two windows lie side by side, for where they overlapped a menu
+# B opened closed again at once and its keys were lost.
+activate_b() {
+    pointer_to 1300 500
+    focus "$MAIN_B"
+    b_active() {
+        grep "Brinevane: focus: " "$work/b/program.log" | tail -n 1 | grep -q "focus: $MAIN_B " &&
+            echo yes
+    }
+    wait_for "B to take its main window as the active one" b_active
+}
 # Starts the program of station folder $1 past its disclaimer; its id in $PID, main window in $MAIN.
 start_station() {
     export HOME="$1/home" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data"
     export XDG_RUNTIME_DIR="$1/runtime" BRINE_INSTANCE_NAME="brine-shared-$$-$2"
-    TMPDIR="$1/tmp" "$PROGRAM" > "$1/program.log" 2>&1 &
+    TMPDIR="$1/tmp" BRINE_REPORT_FOCUS=1 "$PROGRAM" > "$1/program.log" 2>&1 &
     PID=$!
     dlg_visible() { window_named "DISCLAIMER"; }
     wait_for "the DISCLAIMER window of $2" dlg_visible
@@ -90,7 +105,7 @@ step "station A, logging"
 start_station "$work/a" A
 PID_A=$PID MAIN_A=$MAIN
 XWIN_PIDS="$XWIN_PIDS $PID_A"
-xdotool windowmove "$MAIN_A" 0 0 windowsize "$MAIN_A" 640 1000
+xdotool windowmove "$MAIN_A" 0 0 windowsize "$MAIN_A" 800 1000
 has_rows() { [ -d "$work/logs/Bridge.X" ] && [ "$(rows_in_log 2>/dev/null)" -ge 2 ] && echo yes; }
 wait_for "A's first rows in the shared log" has_rows
 
@@ -98,13 +113,11 @@ step "station B on the same log: its logbook window follows A's rows"
 start_station "$work/b" B
 PID_B=$PID MAIN_B=$MAIN
 XWIN_PIDS="$XWIN_PIDS $PID_B"
-xdotool windowmove "$MAIN_B" 640 0 windowsize "$MAIN_B" 640 1000
+xdotool windowmove "$MAIN_B" 860 0 windowsize "$MAIN_B" 800 1000
 # The side panel put away so the logbook window has the width; the window opens at once.
-focus "$MAIN_B"
-xdotool key alt+v
-sleep 0.4
-xdotool key p
-sleep 0.3
+MAIN=$MAIN_B
+activate_b
+menu_path alt+v p
 xdotool key alt+F5
 before=$(rows_in_log)
 grew() { [ "$(rows_in_log)" -gt "$before" ] && echo yes; }
@@ -116,15 +129,10 @@ shot 1_b_follows_a
 step "B logs, writes a logbook entry and stops logging: A hears B's row notice"
 entry_before=$(rows_in_log)
 # Navigator > Data Logging, then Logbook Entry... (enabled while logging at a position).
-focus "$MAIN_B"
-xdotool key alt+n
-sleep 0.4
-xdotool key d
-sleep 1
-focus "$MAIN_B"
-xdotool key alt+n
-sleep 0.4
-xdotool key e
+# Each key waits for its menu to open or close, however slow the machine.
+activate_b
+menu_path alt+n d
+menu_path alt+n e
 entry_dlg() { window_named "Log Entry"; }
 wait_for "the Log Entry dialog" entry_dlg
 focus "$FOUND"
@@ -134,11 +142,8 @@ geometry "$FOUND"
 click_at $((X + WIDTH - 140)) $((Y + HEIGHT - 24))
 entry_written() { [ "$(rows_in_log)" -gt "$entry_before" ] && ! entry_dlg >/dev/null && echo yes; }
 wait_for "B's entry in the log" entry_written
-focus "$MAIN_B"
-xdotool key alt+n
-sleep 0.4
-xdotool key d
-sleep 1
+activate_b
+menu_path alt+n d
 
 step "an outside lock on A's rows table for 8 s: A waits, keeps its rows, then writes them"
 PID=$PID_A

@@ -318,14 +318,24 @@ TEST(LiveChartService, FolioBuildClearsWhatAKilledUpdateLeft)
                 names.push_back(entry.path().filename().string());
         return names;
     };
-    std::mt19937 random(8);
-    for (int round = 0; round < 200 && leftovers().empty(); ++round) {
+    const auto startUpdate = [&] {
         for (const auto& cell : vengine::FindCells(service.Folder()))
             std::filesystem::last_write_time(cell, std::filesystem::file_time_type::clock::now());
-        const pid_t child = brine_test::ForkChild([&] {
+        return brine_test::ForkChild([&] {
             return vengine::UpdateFolio(service.Folder(), {}, {}).recordsWritten > 0 ? 0 : 1;
         });
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+    };
+    // One whole update, timed on this machine as loaded as it is now: the
+    // kills fall within that time.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(brine_test::WaitChild(startUpdate()), 0);
+    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+    std::mt19937 random(8);
+    for (int round = 0; round < 200 && leftovers().empty(); ++round) {
+        const pid_t child = startUpdate();
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (span + 1)));
         ::kill(child, SIGKILL);
         brine_test::WaitChild(child);
     }
