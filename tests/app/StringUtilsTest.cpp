@@ -232,4 +232,42 @@ TEST(StringUtils, NumberTextIgnoresTheUserLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
+TEST(StringUtils, StringTableNumbersAndTheErrorException)
+{
+    app::SetResString(61001, "Route database");
+    EXPECT_EQ(app::LoadResString(61001), "Route database");
+    EXPECT_EQ(app::LoadResString(61002), "");   // an id nobody registered is empty
+
+    EXPECT_EQ(app::LongToString(-2147483647L - 1), "-2147483648");
+    EXPECT_EQ(app::IntToString(0), "0");
+    EXPECT_EQ(app::ShortToString(-32768), "-32768");
+    EXPECT_EQ(app::SignedCharToString(-128), "-128");
+    EXPECT_EQ(app::ULongToString(4294967295UL), "4294967295");
+    EXPECT_EQ(app::UShortToString(65535), "65535");
+    EXPECT_EQ(app::ByteToString(255), "255");
+    EXPECT_EQ(app::ByteToUInt(200), 200u);
+    EXPECT_EQ(app::DigitValue('7'), 7);
+    EXPECT_EQ(app::DigitValue('A'), 17);   // unchecked: the code's distance from '0'
+    EXPECT_EQ(app::GetStringLength("Puget"), 5);
+    EXPECT_EQ(app::PadRight("ab", '.', 5), "ab...");
+    EXPECT_EQ(app::PadRightBlanks("abcdef", 3), "abcdef");
+    EXPECT_EQ(app::PadLeft("9", '#', 3), "##9");
+
+    // The error exception is a thrown true, caught by a catch-all.
+    const auto thrown = [](auto&& body) {
+        try {
+            body();
+        } catch (bool value) {
+            return value;
+        }
+        return false;
+    };
+    EXPECT_TRUE(thrown([] { app::ThrowError(); }));
+    EXPECT_TRUE(thrown([] { app::ThrowIfTrue(2); }));
+    EXPECT_FALSE(thrown([] { app::ThrowIfTrue(0); }));
+    EXPECT_TRUE(thrown([] { app::ThrowIfNonZero(0x80000000u); }));
+    EXPECT_FALSE(thrown([] { app::ThrowIfNonZero(0); }));
+    EXPECT_EQ(app::GetVersionText(), "6.0");
+}
+
 }   // namespace
