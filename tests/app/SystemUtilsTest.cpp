@@ -219,4 +219,30 @@ TEST_F(SystemUtilsFiles, SerialPortPresenceNeedsADeviceThatOpens)
     EXPECT_FALSE(app::IsComPortPresent(m_root / "ttyUSB9"));
 }
 
+TEST_F(SystemUtilsFiles, ReadOnlyStatusRenameAndTempNames)
+{
+    EXPECT_TRUE(app::IsReadOnlyPath(""));
+    EXPECT_FALSE(app::IsReadOnlyPath(m_root / "to" / "be" / "made"));
+    EXPECT_TRUE(app::CreateFolderPath(m_root));   // every level there: nothing made, true
+    EXPECT_TRUE(app::IsValidFolderPath(m_root));
+    EXPECT_FALSE(app::IsValidFolderPath(""));
+
+    Write(m_root / "a.dbf", 12);
+    app::FileStatus status;
+    ASSERT_TRUE(app::GetFileStatus(m_root / "a.dbf", status));
+    EXPECT_EQ(status.size, 12u);
+    EXPECT_FALSE(status.directory);
+    EXPECT_GT(status.modified, 0);
+    EXPECT_FALSE(app::GetFileStatus(m_root / "none", status));
+
+    EXPECT_TRUE(app::RenameFile(m_root / "a.dbf", m_root / "b.dbf"));
+    EXPECT_TRUE(fs::exists(m_root / "b.dbf"));
+    EXPECT_FALSE(app::RenameFile(m_root / "a.dbf", m_root / "c.dbf"));
+
+    const fs::path temp = app::GetTempFileNameIn(m_root, "cp");
+    EXPECT_EQ(temp.filename().string().rfind("~cp", 0), 0u) << temp;
+    EXPECT_TRUE(fs::exists(temp));
+    EXPECT_EQ(app::GetTempFileNameIn(m_root / "missing", "cp"), fs::path());
+}
+
 }   // namespace
