@@ -242,6 +242,10 @@ TEST(Registry, LooseTextsReadAsOtherWritersLeftThem)
         reg.WriteString("Value", text);
         EXPECT_EQ(Get<long>(reg, &app::CRegistry::ReadLong, "Value", 99L), expected) << text;
     }
+    for (auto [text, expected] : {std::pair{"2.5xyz", 2.5}, {"abc", 0.0}, {" -1e2", -100.0}}) {
+        reg.WriteString("Value", text);
+        EXPECT_EQ(Get<double>(reg, &app::CRegistry::ReadDouble, "Value", 99.0), expected) << text;
+    }
     reg.WriteString("Value", "90");   // a bare number of seconds
     EXPECT_EQ(
         Get<app::CDateTimeSpanEx>(reg, &app::CRegistry::ReadTimeSpan, "Value")->GetTotalSeconds(),
