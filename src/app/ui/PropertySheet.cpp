@@ -46,12 +46,19 @@ CModelessPropertySheet::CModelessPropertySheet(const QString& caption, QWidget* 
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
     connect(apply, &QPushButton::clicked, this, [this] { OnApply(); });
 
+    // OK, Cancel and Apply in a row at the lower right: 64 by 24 pixels each,
+    // 8 pixels apart and 8 from the right and bottom edges.
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply);
+    for (QPushButton* button : {ok, cancel, apply}) {
+        button->setFixedSize(64, 24);
+        buttons->addWidget(button);
+    }
     auto* layout = new QVBoxLayout(this);
+    int left = 0, top = 0;
+    layout->getContentsMargins(&left, &top, nullptr, nullptr);
+    layout->setContentsMargins(left, top, 8, 8);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
 

@@ -112,6 +112,23 @@ TEST(ModelessPropertySheet, RefusalOnAnUnshownPageSelectsItAndAppliesNothing)
     EXPECT_EQ(f.second->M().stored, 4);
 }
 
+TEST(ModelessPropertySheet, ButtonsSitInARowAtTheLowerRight)
+{
+    App();
+    SheetFixture f;
+    const QRect area = f.sheet->rect();
+    const char* names[] = {"sheetOk", "sheetCancel", "sheetApply"};
+    const char* texts[] = {"&OK", "&Cancel", "&Apply"};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = f.sheet->findChild<QPushButton*>(names[i]);
+        ASSERT_TRUE(button) << names[i];
+        EXPECT_EQ(button->text(), texts[i]);
+        EXPECT_EQ(button->geometry(),
+                  QRect(area.right() + 1 - 216 + 72 * i, area.bottom() + 1 - 32, 64, 24))
+            << names[i];
+    }
+}
+
 TEST(ModelessPropertySheet, KeyboardChangesPagesAndEscapeCancels)
 {
     App();
