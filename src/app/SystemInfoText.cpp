@@ -42,7 +42,8 @@ std::vector<std::string> LoadedLibraries()
     return {names.begin(), names.end()};
 }
 
-std::string OperatingSystemText(const std::string& toolkitVersion)
+std::string OperatingSystemText(const std::string& toolkitVersion,
+                                const std::vector<std::string>& programLibraries)
 {
     std::string text;
     utsname u{};
@@ -56,6 +57,8 @@ std::string OperatingSystemText(const std::string& toolkitVersion)
     text += std::string("  GNU C library V") + gnu_get_libc_version() + "\n";
     if (!toolkitVersion.empty())
         text += "  Qt V" + toolkitVersion + "\n";
+    for (const std::string& line : programLibraries)
+        text += "  " + line + "\n";
     for (const std::string& lib : LoadedLibraries())
         text += "  " + std::filesystem::path(lib).filename().string() + "  (" + lib + ")\n";
     struct sysinfo info { };

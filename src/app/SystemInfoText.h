@@ -12,10 +12,13 @@ namespace app {
 // (links followed, so the name carries the version), sorted, no repeats.
 std::vector<std::string> LoadedLibraries();
 
-// "Operating System" page: system name and version, "Libraries in use :",
-// one line per library (the toolkit's and C library's versions named), then
-// memory figures in bytes. `toolkitVersion` is the windowing toolkit's own
-// run-time version, given by the caller that links it.
-std::string OperatingSystemText(const std::string& toolkitVersion);
+// "Operating System" page: system name and version, "Libraries in use :"
+// with the compiler's, C library's and toolkit's versions, then
+// `programLibraries` (the program's own layers with their versions, one line
+// each, as the caller that links them gives them), then one line per shared
+// library, then memory figures in bytes. `toolkitVersion` is the windowing
+// toolkit's own run-time version.
+std::string OperatingSystemText(const std::string& toolkitVersion,
+                                const std::vector<std::string>& programLibraries = {});
 
 }   // namespace app

@@ -37,6 +37,7 @@
 #include "app/CommandIds.h"
 #include "app/Registry.h"
 #include "app/SystemInfoText.h"
+#include "db/DBInterface.h"
 #include "app/SystemUtils.h"
 #include "app/Timer.h"
 #include "app/WaitStatus.h"
@@ -564,11 +565,13 @@ void CMainFrame::RegisterFrameCommands()
     m_commands.Add(me, cmd::kToolsCustomise, [this](unsigned) { OpenCustomise(); });
     m_commands.Add(me, cmd::kFocusPanelOrChart, [this](unsigned) { SwapPanelChartFocus(); });
     m_commands.Add(me, cmd::kSystemInformation, [this](unsigned) {
-        const std::string versions =
-            "Brinevane " + app::GetVersionText() + "\n" + ModuleVersionsText(*this);
-        CSystemInfoDlg dlg(QString::fromStdString(app::OperatingSystemText(qVersion())),
-                           QString::fromStdString(FilesInUseText()), this,
-                           QString::fromStdString(versions));
+        // The program's own layers stand where the platform's libraries stood.
+        std::vector<std::string> layers{"Brinevane V" + app::GetVersionText(),
+                                        "dBASE engine V" + CDBInterface::GetEngineVersionText()};
+        for (std::string& line : ModuleVersionLines(*this))
+            layers.push_back(std::move(line));
+        CSystemInfoDlg dlg(QString::fromStdString(app::OperatingSystemText(qVersion(), layers)),
+                           QString::fromStdString(FilesInUseText()), this);
         dlg.exec();
     });
     m_commands.Add(me, cmd::kCredits, [this](unsigned) {

@@ -299,12 +299,12 @@ std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame)
                                                   *frame.Services().prompt, std::move(links));
 }
 
-std::string ModuleVersionsText(CMainFrame& frame)
+std::vector<std::string> ModuleVersionLines(CMainFrame& frame)
 {
-    std::string text;
+    std::vector<std::string> lines;
     if (auto* tides = FindModule<routes::CTidalModule>(frame))
-        text += "Tidal-model library: " + tides->Models().GetVersionText() + "\n";
-    return text;
+        lines.push_back("Tidal-model library " + tides->Models().GetVersionText());
+    return lines;
 }
 
 }   // namespace shell

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace app {
 class CModule;
@@ -28,7 +29,7 @@ std::unique_ptr<app::CModule> MakeTidalModule(CMainFrame& frame);
 std::unique_ptr<app::CModule> MakePlanModule(CMainFrame& frame);
 
 // The version lines of the libraries these modules load (the tidal-model
-// library's two texts), for the system information's Versions page.
-std::string ModuleVersionsText(CMainFrame& frame);
+// library's two texts), for the system information's libraries in use.
+std::vector<std::string> ModuleVersionLines(CMainFrame& frame);
 
 }   // namespace shell

@@ -23,15 +23,13 @@ QPlainTextEdit* TextPage(const QString& text, const char* name)
 }   // namespace
 
 CSystemInfoDlg::CSystemInfoDlg(const QString& operatingSystem, const QString& filesInUse,
-                               QWidget* parent, const QString& versions)
+                               QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("System Information"));
     auto* tabs = new QTabWidget(this);
     tabs->addTab(TextPage(operatingSystem, "operatingSystem"), tr("Operating System"));
     tabs->addTab(TextPage(filesInUse, "filesInUse"), tr("Files In Use"));
-    if (!versions.isEmpty())
-        tabs->addTab(TextPage(versions, "versions"), tr("Versions"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);

@@ -9,10 +9,9 @@ namespace shell {
 class CSystemInfoDlg : public QDialog {
     Q_OBJECT
 public:
-    // `versions` (the program's and its libraries' version texts) gets its
-    // own page when given.
+    // Two pages: "Operating System" and "Files In Use".
     CSystemInfoDlg(const QString& operatingSystem, const QString& filesInUse,
-                   QWidget* parent = nullptr, const QString& versions = {});
+                   QWidget* parent = nullptr);
 };
 
 }   // namespace shell

@@ -439,12 +439,21 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     EXPECT_EQ(logTitle.toStdString(), "Open Log Database");
 
     // System Information names every file in use.
-    QString files;
+    QString files, system;
+    QStringList pages;
     OnNextModal<QDialog>(&owner, [&](QDialog& dlg) {
         if (auto* page = dlg.findChild<QPlainTextEdit*>("filesInUse"))
             files = page->toPlainText();
+        if (auto* page = dlg.findChild<QPlainTextEdit*>("operatingSystem"))
+            system = page->toPlainText();
+        if (auto* tabs = dlg.findChild<QTabWidget*>())
+            for (int i = 0; i < tabs->count(); ++i)
+                pages << tabs->tabText(i);
     });
     frame.Action(cmd::kSystemInformation)->trigger();
+    EXPECT_EQ(pages, (QStringList{"Operating System", "Files In Use"}));
+    EXPECT_TRUE(system.contains("\n  Brinevane V6.0\n  dBASE engine V")) << system.toStdString();
+    EXPECT_TRUE(system.contains("  Tidal-model library ")) << system.toStdString();
     EXPECT_TRUE(files.contains("Chart File: ")) << files.toStdString();
     EXPECT_TRUE(files.contains("Chartpoint Database: ")) << files.toStdString();
     EXPECT_TRUE(files.contains("Route Database: ")) << files.toStdString();
