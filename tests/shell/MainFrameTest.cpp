@@ -1,6 +1,8 @@
 #include "shell/MainFrame.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -410,6 +412,33 @@ TEST_F(MainFrameTest, CommandsPanelsAndBars)
 // A right-button press alone (no release yet, as X11 opens menus) on the
 // side panel, a dock's title, the status bar or a toolbar opens the frame's
 // bar menu, never the toolkit's own.
+// Shift+F6 takes the keyboard to the active side panel, and from there to the
+// active chart window, with the pointer at its centre.
+TEST_F(MainFrameTest, ShiftF6GoesToThePanelAndBackToTheChartsCentre)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    frame.resize(1000, 700);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    auto* view = new QLineEdit;
+    QMdiSubWindow* chart = frame.MdiArea()->addSubWindow(view);
+    chart->show();
+    frame.MdiArea()->setActiveSubWindow(chart);
+    view->setFocus();
+    app::CSidePanel* panel = frame.ActiveSidePanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_FALSE(panel->isHidden());
+
+    QTest::keyClick(&frame, Qt::Key_F6, Qt::ShiftModifier);
+    QWidget* focused = QApplication::focusWidget();
+    EXPECT_TRUE(focused && panel->isAncestorOf(focused))
+        << (focused ? focused->metaObject()->className() : "no focus");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_EQ(QCursor::pos(), view->mapToGlobal(view->rect().center()));
+}
+
 TEST_F(MainFrameTest, RightPressOnPanelBarsOrToolbarsOpensTheBarMenu)
 {
     shell::CMainFrame frame(Services());
