@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QLineEdit>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>

@@ -1,8 +1,8 @@
 // The message bar's window: yellow text on dark blue, dimmed with the
 // palette; its right-click menu offers "Clear Message" only over a message
 // the user may clear, and a double-click collapses and restores it.
-#include "app/MsgBar.h"
 #include "app/ui/MsgBarWnd.h"
+#include "app/MsgBar.h"
 
 #include "FakeClock.h"
 
@@ -67,9 +67,9 @@ struct BarFixture {
             menu->close();
         });
         const int lineHeight = QFontMetrics(Label()->font()).lineSpacing();
-        const QPoint at = Label()->mapTo(bar, QPoint(20, Label()->contentsMargins().top() +
-                                                             (row - 1) * lineHeight +
-                                                             lineHeight / 2));
+        const QPoint at =
+            Label()->mapTo(bar, QPoint(20, Label()->contentsMargins().top() +
+                                               (row - 1) * lineHeight + lineHeight / 2));
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
         QApplication::sendEvent(bar, &event);
         return texts;
