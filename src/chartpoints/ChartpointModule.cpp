@@ -82,10 +82,8 @@ bool CChartpointModule::Initialise()
         for (const auto& entry : fs::directory_iterator(older, ec))
             fs::rename(entry.path(), data / entry.path().filename(), ec);
     }
-    // A start without a workspace loads no module settings: the settings of
-    // the current workspace key (and the database they name) are read now,
-    // and again whenever a workspace loads.
-    LoadSettings();
+    // The settings come with the workspace's (or, without one, the root
+    // key's), which the program loads after every module is initialised.
     return true;
 }
 

@@ -52,6 +52,7 @@ protected:
     {
         auto m = std::make_unique<CChartpointModule>(settings, p, dir.Path());
         EXPECT_TRUE(m->Initialise());
+        m->LoadSettings();   // as the program's start does
         m->SetUi(&panel);
         return m;
     }
