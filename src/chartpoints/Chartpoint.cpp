@@ -43,24 +43,29 @@ std::optional<int> ParseZoneTime(std::string_view text)
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    int base = 10;
-    if (text.find_first_of("xX") != std::string_view::npos) {
+    const bool hex = text.find_first_of("xX") != std::string_view::npos;
+    if (hex) {
         if (text.size() < 2 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
             return std::nullopt;
         text.remove_prefix(2);
-        base = 16;
     }
     if (text.empty())
         return std::nullopt;
     long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
     if (ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     if (negative)
         value = -value;
-    if (value < kMinZone || value > kMaxZone)
+    // The table keeps the low 8 bits: only a number they give back unchanged
+    // is stored, or a hexadecimal byte.
+    const auto kept = static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
+    if (value != kept && !(hex && value >= 0 && value <= 0xFF))
         return std::nullopt;
-    return int(value);
+    if (kept < kMinStoredZone)
+        return std::nullopt;
+    return int(kept);
 }
 
 std::string ZoneTimeText(int zone)

@@ -47,13 +47,15 @@ public:
     std::string m_memo;
 };
 
-// Zone times the chartpoints take: whole hours from -11 to +12.
-inline constexpr int kMinZone = -11;
-inline constexpr int kMaxZone = 12;
+// The lowest zone the table's ZONE field (three characters) holds.
+inline constexpr int kMinStoredZone = -99;
 
-// The zone time text as a whole number of hours: decimal, or hexadecimal when
-// it holds 'x'; blanks around it are allowed and an empty text is 0. None for
-// text that is not a number or lies outside -11..+12.
+// The zone time text as the table's signed 8-bit ZONE value: a whole number,
+// decimal, or hexadecimal when it holds 'x' or 'X' (then 0x80 to 0xFF are
+// the byte's negative values); blanks around it are allowed and an empty
+// text is 0. None for text that is not wholly a number, and for a number the
+// byte and the field's three characters cannot hold (below -99, above 127):
+// storing only its low 8 bits would put another number in the table.
 std::optional<int> ParseZoneTime(std::string_view text);
 // A stored zone as the record's text: the signed value in decimal.
 std::string ZoneTimeText(int zone);

@@ -6,6 +6,7 @@
 #include "app/CommandTable.h"
 #include "app/Registry.h"
 #include "app/SystemUtils.h"
+#include "app/WaitStatus.h"
 #include "chartpoints/SortOrders.h"
 #include "db/CompanionCopy.h"
 #include "geo/DatumInfo.h"
@@ -81,10 +82,8 @@ bool CChartpointModule::Initialise()
         for (const auto& entry : fs::directory_iterator(older, ec))
             fs::rename(entry.path(), data / entry.path().filename(), ec);
     }
-    // A start without a workspace loads no module settings: the settings of
-    // the current workspace key (and the database they name) are read now,
-    // and again whenever a workspace loads.
-    LoadSettings();
+    // The settings come with the workspace's (or, without one, the root
+    // key's), which the program loads after every module is initialised.
     return true;
 }
 
@@ -121,8 +120,6 @@ void CChartpointModule::LoadSettings()
             m_initialRecord = record;
     }
     m_properties.Load(Settings());
-    // The database opens on the next timer pass, once every module has its settings.
-    m_openPending = true;
 }
 
 void CChartpointModule::SaveSettings()
@@ -173,14 +170,11 @@ void CChartpointModule::CloseWorkspaceWindows()
 void CChartpointModule::ShutDown()
 {
     CloseDatabase(true);
-    m_openPending = false;
 }
 
-void CChartpointModule::OnTimer(app::TimerCadence cadence)
+void CChartpointModule::OpenInitialDatabase()
 {
-    if (cadence != app::TimerCadence::EveryPass || !m_openPending)
-        return;
-    m_openPending = false;
+    // A temporary database kept through a workspace change stays.
     if (!m_table->IsOpen())
         OpenDatabase({});
 }
@@ -224,6 +218,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
 {
     if (!CloseDatabase(false))
         return false;
+    const app::CWaitStatus wait;
     // Temporary databases of a program that was killed or crashed would
     // otherwise stay in the data folder for good.
     db::COwnTemporaryTable::RemoveLeftovers(GetDataFolder());
@@ -247,11 +242,7 @@ bool CChartpointModule::OpenDatabase(const std::string& given)
         if (!hadCompanions)
             fs::remove_all(m_table->CompanionFolder(), ec);
         const bool failedWasOurs = m_ownTemporary.IsAt(path);
-        std::string shown = db::WithoutExtension(path) + ".dbf";
-        std::string text = "Unable to open Chartpoint database : " + shown;
-        if (!m_table->GetMessage().empty())
-            text += "\n" + m_table->GetMessage();
-        Tell(text);
+        Tell("Unable to open Chartpoint database : " + db::WithoutExtension(path) + ".dbf");
         if (!failedWasOurs && m_ownTemporary.Make(GetDataFolder(), path)) {
             m_table->SetFilePath(path);
             opened = m_table->Open();
@@ -280,6 +271,7 @@ bool CChartpointModule::CloseDatabase(bool quiet)
         return true;
     }
     if (m_editMode) {
+        const app::CWaitStatus wait;
         SetTableLock(false);
         m_editMode = false;
     }
@@ -334,9 +326,18 @@ platform::PromptAnswer CChartpointModule::QuerySaveDatabase(bool ask)
                 SetTableLock(false);
                 m_editMode = false;
             }
+            const std::string before = m_table->GetFilePath();
             m_table->Close();
             m_table->SetFilePath(target);
-            saved = m_table->Open();
+            if (!m_table->Open()) {
+                // The copy is there but does not open: the table the user had
+                // opens again, at the same order and chartpoint.
+                Tell("Unable to open Chartpoint database : " + target + ".dbf");
+                m_table->Close();
+                m_table->SetFilePath(before);
+                ReopenAfterFailedSave(tag, ordinal);
+                return PromptAnswer::Cancel;
+            }
         }
     }
     if (!saved) {
@@ -351,6 +352,31 @@ platform::PromptAnswer CChartpointModule::QuerySaveDatabase(bool ask)
         m_table->GoOrdinal(ordinal);
     m_ui->ListRebuild();
     return PromptAnswer::Yes;
+}
+
+void CChartpointModule::ReopenAfterFailedSave(const std::string& tag, long ordinal)
+{
+    if (m_table->Open()) {
+        m_table->SelectTag(tag);
+        if (ordinal <= 0 || !m_table->GoOrdinal(ordinal))
+            m_table->GoTop();
+        m_lockedElsewhere = m_table->IsLockedElsewhere();
+        LoadCurrentFromDb();
+        m_ui->ShowChartpoint(m_current);
+        m_ui->ListRebuild();
+        m_ui->CombosRefill();
+        return;
+    }
+    // Gone as well: the program goes on with no database open.
+    Tell("Unable to open Chartpoint database : " + m_table->GetFilePath() + ".dbf");
+    m_lockedElsewhere = false;
+    m_lockHolder.clear();
+    Notify({kHintClosed, 0, m_current});
+    m_table->ClearRecord();
+    LoadCurrentFromDb();
+    m_ui->ShowChartpoint(m_current);
+    m_ui->ListRebuild();
+    m_ui->CombosRefill();
 }
 
 bool CChartpointModule::AfterOpen()
@@ -454,7 +480,7 @@ bool CChartpointModule::StoreCurrentToDb(std::string* message)
     const std::optional<int> zone = ParseZoneTime(m_current.m_zoneTime);
     if (!zone) {
         if (message)
-            *message = "ZT (zone time) must be a whole number of hours from -11 to +12, not \"" +
+            *message = "ZT (zone time) must be a whole number from -99 to 127, not \"" +
                        m_current.m_zoneTime + "\".";
         return false;
     }
@@ -597,6 +623,7 @@ void CChartpointModule::OnNew()
 {
     if (!m_editMode)
         return;
+    const app::CWaitStatus wait;
     m_current.Clear();
     AppendCurrent();
 }
@@ -622,6 +649,7 @@ bool CChartpointModule::AppendCurrent()
 
 bool CChartpointModule::AddChartpointAt(const geo::CPosition& position)
 {
+    const app::CWaitStatus wait;
     m_current.Clear();
     geo::CPosition wgs = position;
     if (m_shiftToWgs84) {
@@ -639,6 +667,7 @@ void CChartpointModule::OnDelete()
     if (m_prompt.Ask("Do you really want to delete this Chartpoint", kCaption, PromptIcon::Question,
                      PromptButtons::YesNo) == PromptAnswer::No)
         return;
+    const app::CWaitStatus wait;
     const long ordinal = m_table->GetOrdinal();
     const long recNo = m_table->GetRecNo();
     const CChartpoint deleted = m_current;
@@ -689,32 +718,45 @@ void CChartpointModule::NotifyCurrentChanged()
 
 void CChartpointModule::OnSelectFirst()
 {
-    if (!IsAtFirst() && m_table->GoTop())
-        NotifyCurrentChanged();
+    if (!IsAtFirst()) {
+        const app::CWaitStatus wait;
+        if (m_table->GoTop())
+            NotifyCurrentChanged();
+    }
 }
 
 void CChartpointModule::OnSelectPrevious()
 {
-    if (!IsAtFirst() && m_table->SkipBack())
-        NotifyCurrentChanged();
+    if (!IsAtFirst()) {
+        const app::CWaitStatus wait;
+        if (m_table->SkipBack())
+            NotifyCurrentChanged();
+    }
 }
 
 void CChartpointModule::OnSelectNext()
 {
-    if (!IsAtLast() && m_table->SkipForward())
-        NotifyCurrentChanged();
+    if (!IsAtLast()) {
+        const app::CWaitStatus wait;
+        if (m_table->SkipForward())
+            NotifyCurrentChanged();
+    }
 }
 
 void CChartpointModule::OnSelectLast()
 {
-    if (!IsAtLast() && m_table->GoBottom())
-        NotifyCurrentChanged();
+    if (!IsAtLast()) {
+        const app::CWaitStatus wait;
+        if (m_table->GoBottom())
+            NotifyCurrentChanged();
+    }
 }
 
 void CChartpointModule::SortBy(int index)
 {
     if (index < 0 || index >= kSortOrders || !m_table->IsOpen())
         return;
+    const app::CWaitStatus wait;
     const long recNo = m_table->GetRecNo();
     m_table->SelectTag(SortOrders()[index].tag);
     if (recNo > 0)

@@ -55,7 +55,9 @@ public:
     void LeavingWorkspace();
     void CloseWorkspaceWindows() override;
     void ShutDown() override;
-    void OnTimer(app::TimerCadence cadence) override;
+    // The database the settings name (a new temporary one when none), opened
+    // by the program once a workspace is restored; nothing while one is open.
+    void OpenInitialDatabase();
     // The table read again at the current record and order.
     void OnRefresh() override { RememberPosition(); }
 
@@ -166,6 +168,9 @@ private:
     void Notify(const CChartpointChange& change);
     void Tell(std::string_view text, platform::PromptIcon icon = platform::PromptIcon::Stop);
     void RefreshDisplay();
+    // A Save As whose copy did not open: the table at its old path opens
+    // again, back at `tag` and `ordinal`.
+    void ReopenAfterFailedSave(const std::string& tag, long ordinal);
 
     platform::CPrompt& m_prompt;
     std::filesystem::path m_programFolder;
@@ -182,7 +187,6 @@ private:
     bool m_lockedElsewhere = false;
     std::string m_lockHolder;
     db::COwnTemporaryTable m_ownTemporary;
-    bool m_openPending = false;
     // The user cancelled the offer to save on leaving a workspace: the
     // database stays open through the change.
     bool m_keepThroughWorkspaceChange = false;

@@ -634,14 +634,25 @@ void CMainFrame::RegisterFrameCommands()
     editCommand(cmd::kEditCopy, invoke("copy"));
     editCommand(cmd::kEditPaste, invoke("paste"), true);
     editCommand(cmd::kEditSelectAll, invoke("selectAll"));
-    editCommand(cmd::kEditDelete, [](QWidget* w) {
-        if (auto* line = qobject_cast<QLineEdit*>(w))
-            line->del();
-        else if (auto* text = qobject_cast<QTextEdit*>(w))
-            text->textCursor().removeSelectedText();
-        else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
-            plain->textCursor().removeSelectedText();
-    });
+    // Del deletes in the text field with the focus; elsewhere it is the key
+    // of the active side panel's delete (Chartpoint > Delete).
+    m_commands.Add(
+        me, cmd::kEditDelete,
+        [this](unsigned) {
+            QWidget* w = FocusEdit();
+            if (auto* line = qobject_cast<QLineEdit*>(w))
+                line->del();
+            else if (auto* text = qobject_cast<QTextEdit*>(w))
+                text->textCursor().removeSelectedText();
+            else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+                plain->textCursor().removeSelectedText();
+            else if (const std::optional<unsigned> del = SidePanelDeleteCommand())
+                ExecuteCommand(*del);
+        },
+        [this](Cmd& ui) {
+            const std::optional<unsigned> del = SidePanelDeleteCommand();
+            ui.Enable(FocusEdit() != nullptr || (del && m_commands.Update(*del).enabled));
+        });
     // A command whose id is a toolbar's shows or hides that toolbar.
     for (const auto& def : shell::MainToolBars()) {
         if (def.id == cmd::kViewToolbars)

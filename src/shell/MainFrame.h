@@ -269,8 +269,13 @@ public:
     bool IsActiveChartLoaded() const;
     // A chart window became active (null: none is).
     void ActivateChartFrame(chart::CChartFrame* frame);
-    // Reopens what the workspace names: its charts, then the folio.
+    // Reopens what the workspace names: its charts, then the folio; then
+    // opens the chartpoint database the workspace's settings name.
     void RestoreWindows();
+    // The command the Del key runs outside a text field: the delete of the
+    // active side panel's selection (the chartpoint panel's Chartpoint >
+    // Delete); none for other panels, whose lists and chart views take Del.
+    std::optional<unsigned> SidePanelDeleteCommand() const;
     // Where modules keep their settings: the current workspace.
     app::CSettingsHome& SettingsHome();
     const CFrameServices& Services() const { return m_services; }

@@ -271,18 +271,31 @@ void CMainFrame::RestoreWindows()
     // The panel the workspace names takes the place and visibility of the
     // one its layout showed.
     SetActiveSidePanel(m_activeSidePanel);
-    if (!m_charting)
-        return;
-    m_charting->CloseAllChartDocs();
-    // Every other window of the workspace left (report previews, lists,
-    // sentence windows) closes with the charts.
-    if (m_mdi) {
-        m_mdi->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents();
+    if (m_charting) {
+        m_charting->CloseAllChartDocs();
+        // Every other window of the workspace left (report previews, lists,
+        // sentence windows) closes with the charts.
+        if (m_mdi) {
+            m_mdi->closeAllSubWindows();
+            QCoreApplication::sendPostedEvents();
+        }
+        if (m_reloadDocs)
+            m_charting->RestoreOpenCharts();
+        m_charting->BuildChartFolio();
     }
-    if (m_reloadDocs)
-        m_charting->RestoreOpenCharts();
-    m_charting->BuildChartFolio();
+    // The workspace restored: the chartpoint database its settings name opens.
+    if (auto* points = FirstModuleOf<chartpoints::CChartpointModule>(m_modules))
+        points->OpenInitialDatabase();
+}
+
+std::optional<unsigned> CMainFrame::SidePanelDeleteCommand() const
+{
+    if (m_activeSidePanel == nullptr)
+        return std::nullopt;
+    if (auto* marks = FirstModuleOf<chartpoints::CChartpointWindows>(m_modules);
+        marks && marks->SidePanel() == m_activeSidePanel)
+        return cmd::kChartpointDelete;
+    return std::nullopt;
 }
 
 void CMainFrame::UpdatePositionPane()

@@ -18,7 +18,8 @@ constexpr MenuEntry I(unsigned id, const char* text, const char* keys = nullptr,
 {
     return {MenuKind::Item, id, text, keys, checkable};
 }
-// An item whose key belongs to the chart view: the menu names it only.
+// An item whose key another command takes (the chart view's keys, Del of
+// Edit > Delete): the menu names it only.
 constexpr MenuEntry V(unsigned id, const char* text, const char* shownKey)
 {
     return {MenuKind::Item, id, text, nullptr, false, shownKey};
@@ -175,7 +176,7 @@ constexpr MenuEntry kTarget[] = {
 constexpr MenuEntry kChartpoint[] = {
     I(kChartpointNew, "&New"),
     I(kChartpointEdit, "&Edit"),
-    I(kChartpointDelete, "&Delete"),
+    V(kChartpointDelete, "&Delete", "Del"),
     Sep(),
     I(kChartpointGoToSelected, "&Go To Selected", "Ctrl+G"),
     Sep(),

@@ -3,6 +3,7 @@
 // test's folder, a station link that records its posts, a panel that keeps
 // what it was shown, a transmitter with a staging limit.
 
+#include "app/WaitStatus.h"
 #include "chartpoints/ChartpointModule.h"
 
 #include <deque>
@@ -53,12 +54,28 @@ public:
         defaultName = def;
         return savePath;
     }
+    bool IsListOpen() const override { return listOpen; }
+    void ListRebuild() override { ++listRebuilds; }
+    void ListUpdate(int hint) override { listHints.push_back(hint); }
+    void CombosRefill() override
+    {
+        ++comboRefills;
+        refillWaitDepth = app::CWaitStatus::Depth();
+    }
+    void CombosSelectCurrent() override { ++comboSelects; }
     chartpoints::CChartpoint shown;
     chartpoints::CChartpoint edited;
     bool modified = false;
     bool locked = true;
     std::optional<std::string> savePath;
     std::string defaultName;
+    // The list and combos: what they were asked to do.
+    bool listOpen = false;
+    int listRebuilds = 0;
+    std::vector<int> listHints;
+    int comboRefills = 0;
+    int refillWaitDepth = -1;   // the wait state's depth at the last refill
+    int comboSelects = 0;
 };
 
 class FakeTransmitter final : public chartpoints::CWaypointTransmitter {

@@ -7,6 +7,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/Registry.h"
+#include "app/WaitStatus.h"
 #include "db/OwnTemporaryTable.h"
 #include "geo/DatumInfo.h"
 #include "platform/Files.h"
@@ -51,6 +52,7 @@ protected:
     {
         auto m = std::make_unique<CChartpointModule>(settings, p, dir.Path());
         EXPECT_TRUE(m->Initialise());
+        m->LoadSettings();   // as the program's start does
         m->SetUi(&panel);
         return m;
     }
@@ -105,16 +107,24 @@ TEST(ChartpointRecord, ClearEmptyAndZoneTimes)
     } rows[] = {{"-5", -5},
                 {"+12", 12},
                 {"-11", -11},
-                {"+14", std::nullopt},
-                {"-12", std::nullopt},
+                {"+14", 14},   // the table holds zones the panel's field does not offer
+                {"-12", -12},
                 {"0x0A", 10},
+                {"-0x0B", -11},
+                {"0xF5", -11},   // a hexadecimal byte is the signed 8-bit value
                 {"", 0},
                 {" 3 ", 3},
-                {"15", std::nullopt},
-                {"-13", std::nullopt},
+                {"127", 127},
+                {"-99", -99},
+                // Refused: their low 8 bits, or the field's three characters,
+                // would store another number.
+                {"128", std::nullopt},
                 {"200", std::nullopt},
+                {"-100", std::nullopt},
+                {"0x1F5", std::nullopt},
                 {"5h", std::nullopt},
-                {"x", std::nullopt}};
+                {"x", std::nullopt},
+                {"x5", std::nullopt}};
     for (const Row& r : rows)
         EXPECT_EQ(ParseZoneTime(r.text), r.zone) << r.text;
 }
@@ -137,7 +147,7 @@ TEST_F(ChartpointModuleTest, TemporaryDatabasesComeAndGoByTheirOwnName)
     std::ofstream(Data() / "~dABCDEF.dbf") << "theirs";
     const LiveHolder theirs(Data() / "~dABCDEF.tmp");
     module->LoadSettings();
-    module->OnTimer(app::TimerCadence::EveryPass);
+    module->OpenInitialDatabase();
     ASSERT_TRUE(module->Table().IsOpen());
     EXPECT_TRUE(module->IsTempDatabase());
     const std::string name = module->Table().GetName();
@@ -202,7 +212,7 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
     const LiveHolder copying(Data() / "~xLive01");
 
     module->LoadSettings();
-    module->OnTimer(app::TimerCadence::EveryPass);
+    module->OpenInitialDatabase();
     ASSERT_TRUE(module->IsTempDatabase());
     const std::string ours = module->Table().GetName();
     std::vector<std::string> left = DataFiles();
@@ -215,7 +225,7 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
     // folder leaves it, and it goes when closed.
     auto second = Make(prompt);
     second->LoadSettings();
-    second->OnTimer(app::TimerCadence::EveryPass);
+    second->OpenInitialDatabase();
     EXPECT_TRUE(fs::exists(Data() / (ours + ".dbf")));
     EXPECT_TRUE(fs::exists(Data() / (ours + ".tmp")));
     ASSERT_TRUE(module->CloseDatabase(false));
@@ -229,7 +239,7 @@ TEST_F(ChartpointModuleTest, TemporariesOfAKilledProgramAreRemovedAtTheNextStart
 TEST_F(ChartpointModuleTest, AnUnattendedCloseKeepsATemporaryWithRecordsForTheNextStart)
 {
     module->LoadSettings();
-    module->OnTimer(app::TimerCadence::EveryPass);
+    module->OpenInitialDatabase();
     ASSERT_TRUE(module->IsTempDatabase());
     const std::string kept = module->Table().GetName();
     AddPoint(*module, "Point Wilson", 48.144, -122.755);
@@ -244,7 +254,7 @@ TEST_F(ChartpointModuleTest, AnUnattendedCloseKeepsATemporaryWithRecordsForTheNe
     // The next start opens a temporary of its own and leaves the kept one as it is.
     auto next = Make(prompt);
     next->LoadSettings();
-    next->OnTimer(app::TimerCadence::EveryPass);
+    next->OpenInitialDatabase();
     ASSERT_TRUE(next->IsTempDatabase());
     EXPECT_NE(next->Table().GetName(), kept);
     EXPECT_TRUE(fs::exists(Data() / (kept + ".dbf")));
@@ -268,6 +278,11 @@ TEST_F(ChartpointModuleTest, FailedOpenLeavesTheUsersFilesAndNamesThem)
     prompt.Expect(PromptAnswer::Ok,
                   "Unable to open Chartpoint database : " + (user / "harbour").string() + ".dbf");
     EXPECT_TRUE(module->OpenDatabase((user / "harbour.dbf").string()));
+    // That line only, with the stop icon.
+    ASSERT_EQ(prompt.AskedPrompts().size(), 1u);
+    EXPECT_EQ(prompt.AskedPrompts()[0].text,
+              "Unable to open Chartpoint database : " + (user / "harbour").string() + ".dbf");
+    EXPECT_EQ(prompt.AskedPrompts()[0].icon, platform::PromptIcon::Stop);
     EXPECT_TRUE(module->IsTempDatabase());   // the fallback
     EXPECT_EQ(brine_test::Snapshot(user), before);
     EXPECT_TRUE(module->CloseDatabase(false));
@@ -416,6 +431,58 @@ TEST_F(ChartpointModuleTest, SaveAsKeepsTheSortOrderAndTheRecordThePanelShows)
     }
 }
 
+// A Save As whose copy is made but does not open (damaged as the copy ends):
+// the user is told, and the database that was open stays open at the same
+// order and chartpoint, and takes edits.
+TEST_F(ChartpointModuleTest, SaveAsWhoseCopyDoesNotOpenKeepsTheDatabaseOpen)
+{
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    AddPoint(*module, "Charlie", 47.1, -122.1);
+    AddPoint(*module, "Alpha", 47.2, -122.2);
+    AddPoint(*module, "Bravo", 47.3, -122.3);
+    module->SortBy(1);
+    module->OnSelectFirst();
+    module->OnSelectNext();
+    ASSERT_EQ(module->Current().m_name, "Bravo");
+
+    const fs::path copy = Data() / "Copy";
+    struct Reset {
+        ~Reset() { platform::SetRenameFaultHook({}); }
+    } reset;
+    // The companion folder's rename is the copy's last step: the table file
+    // already copied is spoilt as it is made.
+    platform::SetRenameFaultHook([&](const fs::path&, const fs::path& to) {
+        if (to == fs::path(copy.string() + ".X"))
+            std::ofstream(copy.string() + ".dbf", std::ios::binary | std::ios::trunc)
+                << "not a table at all";
+        return 0;
+    });
+    panel.savePath = copy.string() + ".dbf";
+    prompt.Expect(PromptAnswer::Ok,
+                  "Unable to open Chartpoint database : " + copy.string() + ".dbf");
+    EXPECT_EQ(module->QuerySaveDatabase(false), PromptAnswer::Cancel);
+    EXPECT_TRUE(prompt.Done());
+    ASSERT_TRUE(module->Table().IsOpen());
+    EXPECT_EQ(module->Table().GetName(), "Sound");
+    EXPECT_EQ(module->Table().GetTagName(), "T_NAME");
+    EXPECT_EQ(module->Table().GetRecordCount(), 3);
+    EXPECT_EQ(module->Current().m_name, "Bravo");
+    EXPECT_EQ(panel.shown.m_name, "Bravo");
+
+    module->OnEdit();
+    ASSERT_TRUE(module->IsEditMode());
+    panel.edited = module->Current();
+    panel.edited.m_area = "Kitsap";
+    panel.modified = true;
+    ASSERT_TRUE(module->OnApply());
+    module->CloseDatabase(true);
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    std::vector<std::string> rows;
+    for (bool more = module->Table().GoTop(); more; more = module->Table().SkipForward())
+        rows.push_back(module->Table().m_name + "/" + module->Table().m_area);
+    EXPECT_EQ(rows, (std::vector<std::string>{"Charlie/", "Alpha/", "Bravo/Kitsap"}));
+}
+
 TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime)
 {
     const std::string key = "Software\\Test\\Default\\Chartpoint";
@@ -449,7 +516,7 @@ TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime
     // folder and extension in the stored name are dropped.
     store("InitialDatabase", "/elsewhere/Sound.dbf");
     module = Make(prompt);
-    module->OnTimer(app::TimerCadence::EveryPass);
+    module->OpenInitialDatabase();
     EXPECT_EQ(module->Table().GetName(), "Sound");
     EXPECT_EQ(module->Table().GetTagName(), "T_NAME");
     EXPECT_EQ(module->Current().m_name, "Bravo");
@@ -459,7 +526,7 @@ TEST_F(ChartpointModuleTest, SettingsNameTheDatabaseOrderAndRecordToOpenNextTime
     store("InitialIndex", "Colour");
     store("InitialRecord", "1");
     module = Make(prompt);
-    module->OnTimer(app::TimerCadence::EveryPass);
+    module->OpenInitialDatabase();
     EXPECT_EQ(module->Table().GetTagName(), "T_UNIQUE");
     EXPECT_EQ(module->Current().m_name, "Charlie");
 
@@ -516,6 +583,77 @@ TEST_F(ChartpointModuleTest, ViewsAreToldOfOpenCurrentAndCloseInOrder)
     EXPECT_TRUE(module->CloseDatabase(false));
     EXPECT_EQ(views.hints, (std::vector<int>{kHintClosed}));
     module->RemoveListener(&views);
+}
+
+// A new current record only moves the selections: the combo selects it and
+// the open list selects its row, neither reads its rows again; an open
+// reads both anew.
+TEST_F(ChartpointModuleTest, ANewCurrentRecordMovesTheSelectionsAndAnOpenRebuilds)
+{
+    panel.listOpen = true;
+    ASSERT_TRUE(module->OpenDatabase((Data() / "Sound").string()));
+    EXPECT_EQ(panel.listRebuilds, 1);
+    EXPECT_EQ(panel.comboRefills, 1);
+    AddPoint(*module, "West Point", 47.662, -122.436);
+    AddPoint(*module, "Alki Point", 47.576, -122.420);
+    const int rebuilds = panel.listRebuilds;
+    const int refills = panel.comboRefills;
+    panel.listHints.clear();
+    panel.comboSelects = 0;
+    module->OnSelectFirst();
+    EXPECT_EQ(panel.shown.m_name, "West Point");
+    EXPECT_EQ(panel.comboSelects, 1);
+    EXPECT_EQ(panel.listHints, (std::vector<int>{kHintCurrent}));
+    EXPECT_EQ(panel.listRebuilds, rebuilds);
+    EXPECT_EQ(panel.comboRefills, refills);
+    // A delete or an append sets the list's row count; other changes select the row.
+    panel.listHints.clear();
+    panel.edited = module->Current();
+    panel.edited.m_area = "Magnolia";
+    panel.modified = true;
+    ASSERT_TRUE(module->OnApply());
+    module->OnNew();
+    EXPECT_EQ(panel.listHints, (std::vector<int>{kHintApplied, kHintApplied, kHintDeleted}));
+}
+
+// Opening, moving, adding, deleting and sorting run under the wait state;
+// the delete question is asked before it.
+TEST_F(ChartpointModuleTest, DatabaseWorkRunsUnderTheWaitState)
+{
+    struct Recorder final : CChartpointListener {
+        void OnChartpointChange(const CChartpointChange& change, db::CDBChartPoint&) override
+        {
+            waiting.push_back(std::to_string(change.hint) + ":" +
+                              (app::CWaitStatus::Depth() > 0 ? "wait" : "no"));
+        }
+        std::vector<std::string> waiting;
+    } views;
+    struct DepthPrompt final : platform::CPrompt {
+        platform::PromptAnswer Ask(std::string_view, std::string_view, platform::PromptIcon,
+                                   platform::PromptButtons) override
+        {
+            depth = app::CWaitStatus::Depth();
+            return PromptAnswer::Yes;
+        }
+        int depth = -1;
+    } askDepth;
+    auto m = Make(askDepth);
+    m->AddListener(&views);
+    ASSERT_TRUE(m->OpenDatabase((Data() / "Waits").string()));
+    m->OnEdit();
+    m->OnNew();
+    ASSERT_TRUE(m->AddChartpointAt(geo::CPosition(47.5, -122.4)));
+    m->OnSelectFirst();
+    m->OnSelectLast();
+    m->OnDelete();
+    EXPECT_EQ(askDepth.depth, 0);
+    EXPECT_EQ(views.waiting, (std::vector<std::string>{"1:wait", "2:wait", "6:wait", "6:wait",
+                                                       "2:wait", "2:wait", "4:wait", "2:wait"}));
+    panel.refillWaitDepth = -1;
+    m->SortBy(8);
+    EXPECT_GT(panel.refillWaitDepth, 0);
+    EXPECT_EQ(app::CWaitStatus::Depth(), 0);
+    m->RemoveListener(&views);
 }
 
 TEST_F(ChartpointModuleTest, EnableRulesOnEmptyAndOneRecordTables)

@@ -225,20 +225,19 @@ TEST(ModuleLifecycle, OpeningAWorkspaceOffersTheTemporaryChartpointsFirst)
     shell::CMainFrame& frame = program.Frame();
     auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
     ASSERT_TRUE(points && frame.Workspace());
+    // The start opened the database once its windows were restored: none
+    // named, a new temporary one.
+    ASSERT_TRUE(points->Table().IsOpen());
+    EXPECT_TRUE(points->IsTempDatabase());
     ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Passage"));
     ASSERT_TRUE(points->OpenDatabase({}));
     points->OnEdit();
     ASSERT_TRUE(points->AddChartpointAt(geo::CPosition(48.144, -122.755)));
     const std::string temporary = points->Table().GetName();
     ASSERT_TRUE(points->IsTempDatabase());
-    const auto settle = [&] {
-        for (int i = 0; i < 10; ++i)
-            points->OnTimer(app::TimerCadence::EveryPass);
-    };
 
     program.prompt.Expect(platform::PromptAnswer::Cancel, "Save Chartpoint database?");
     ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
-    settle();
     EXPECT_TRUE(program.prompt.Done()) << "no offer to save the temporary chartpoints";
     ASSERT_TRUE(points->Table().IsOpen());
     EXPECT_EQ(points->Table().GetName(), temporary);
@@ -246,7 +245,6 @@ TEST(ModuleLifecycle, OpeningAWorkspaceOffersTheTemporaryChartpointsFirst)
 
     program.prompt.Expect(platform::PromptAnswer::No, "Save Chartpoint database?");
     ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
-    settle();
     EXPECT_TRUE(program.prompt.Done());
     ASSERT_TRUE(points->Table().IsOpen());
     EXPECT_NE(points->Table().GetName(), temporary);
@@ -255,7 +253,6 @@ TEST(ModuleLifecycle, OpeningAWorkspaceOffersTheTemporaryChartpointsFirst)
     // An empty one goes without a question.
     const std::size_t asked = program.prompt.AskedPrompts().size();
     ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Passage"));
-    settle();
     EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
 }
 
