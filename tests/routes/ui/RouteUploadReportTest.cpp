@@ -177,8 +177,8 @@ TEST(RouteUploadReport, ARouteWithoutWaypointsClosesTheDialogWithNothingSent)
     for (auto* b : dialog->findChildren<QPushButton*>())
         if (b->text() == "&Upload")
             b->click();
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isNull() || !dialog->isVisible(); },
-                                2000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&dialog] { return dialog.isNull() || !dialog->isVisible(); }, 2000))
         << "the dialog stayed open";
     EXPECT_EQ(gps.sent, 0);
     EXPECT_EQ(routes.State().inUse.Count(), 0);
