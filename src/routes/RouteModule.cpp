@@ -166,8 +166,15 @@ void CRouteModule::SaveSettings()
 
 bool CRouteModule::StartUpload(const CUploadChoice& choice, CRouteTransmitter& tx)
 {
-    if (m_upload || !m_state.hasRoute || m_state.waypoints.empty())
+    if (m_upload)
         return false;
+    // A route without waypoints has nothing to send: the upload is done at
+    // once, whatever the port, and the dialog closes as after any other.
+    if (!m_state.hasRoute || m_state.waypoints.empty()) {
+        m_uploadProgress = "0 of 0 sent";
+        m_lastUploadSent = true;
+        return true;
+    }
     // Positions go out as they are stored: the user confirms any not in WGS 84.
     const bool otherDatum =
         std::any_of(m_state.waypoints.begin(), m_state.waypoints.end(), [](const CWaypoint& wp) {

@@ -349,6 +349,21 @@ TEST_F(RouteModuleTest, UploadHoldsTheRouteUntilTheLastSentenceLeaves)
     EXPECT_EQ(module.State().inUse.Count(), 0);
 }
 
+TEST_F(RouteModuleTest, UploadOfARouteWithoutWaypointsSendsNothingAndSucceeds)
+{
+    const fs::path path = fs::path(module.GetDataFolder()) / "empty";
+    WriteRoute(path, {});
+    ASSERT_TRUE(module.OpenDatabase(path.string()));
+    ASSERT_TRUE(module.State().hasRoute);
+    StagingTransmitter tx;
+    tx.open = false;   // nothing goes out, so the port does not matter
+    EXPECT_TRUE(module.StartUpload(CUploadChoice{}, tx));
+    EXPECT_FALSE(module.IsUploading());
+    EXPECT_TRUE(module.LastUploadSent());
+    EXPECT_EQ(tx.sent, 0);
+    EXPECT_EQ(module.State().inUse.Count(), 0);
+}
+
 namespace {
 
 std::size_t ChangeNotices(const std::vector<std::string>& posts, const std::string& name)

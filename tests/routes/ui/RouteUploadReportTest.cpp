@@ -152,6 +152,39 @@ TEST(RouteUploadReport, ASentRouteClosesTheDialogAndStaysCurrent)
     routes.Terminate();
 }
 
+// A route without waypoints: Upload sends nothing and the dialog closes as
+// after any upload, even with the port closed.
+TEST(RouteUploadReport, ARouteWithoutWaypointsClosesTheDialogWithNothingSent)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteWindows routes(settings, prompt, dir.Path());
+    ASSERT_TRUE(routes.Initialise());
+    Instrument gps;
+    gps.open = false;
+    routes.SetTransmitterSource([&gps] { return &gps; });
+    ASSERT_TRUE(routes.OpenDatabase((dir.Path() / "Sound").string()));
+    routes.OnEdit();
+    ASSERT_TRUE(routes.NewRoute());
+    routes.OnEdit();
+    ASSERT_TRUE(routes.State().waypoints.empty());
+
+    routes.ShowUploadDialog();
+    QPointer<QDialog> dialog = routes.UploadDialog();
+    ASSERT_NE(dialog, nullptr);
+    for (auto* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == "&Upload")
+            b->click();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&dialog] { return dialog.isNull() || !dialog->isVisible(); }, 2000))
+        << "the dialog stayed open";
+    EXPECT_EQ(gps.sent, 0);
+    EXPECT_EQ(routes.State().inUse.Count(), 0);
+    routes.Terminate();
+}
+
 // While the autopilot steers the route no other route can be chosen: the
 // dialog's route list is grey, and comes back once the route is let go.
 TEST(RouteUploadReport, RouteListIsGreyWhileTheRouteIsHeld)
