@@ -318,6 +318,7 @@ void CChartpointPanel::ShowPosition()
     shown.latitude = m_position.Shown().GetLatitude();
     shown.longitude = m_position.Shown().GetLongitude();
     m_positionEntry->SetPosition(shown);
+    m_positionTextShown = m_positionEntry->text();
 }
 
 void CChartpointPanel::SetPositionTemplate(const std::string& layout)
@@ -365,10 +366,15 @@ bool CChartpointPanel::ReadPanel(chartpoints::CChartpoint& cp, std::string& refu
                   "\" is not a position (for example 47\u00B054.720'N 122\u00B031.572'W).";
         return false;
     }
-    const std::optional<double> lat = entered->latitude;
-    const std::optional<double> lon = entered->longitude;
     cp.m_name = Trimmed(m_name->text(), 25);
-    cp.m_position = m_position.Back(*lat, *lon);
+    // A position left as shown keeps every digit it has: the field shows it
+    // rounded, and reading that text back would move the chartpoint at each
+    // Apply of another field.
+    if (m_positionEntry->text() == m_positionTextShown)
+        cp.m_position =
+            m_position.Back(m_position.Shown().GetLatitude(), m_position.Shown().GetLongitude());
+    else
+        cp.m_position = m_position.Back(entered->latitude, entered->longitude);
     cp.m_id = Trimmed(m_id->text().toUpper(), 8);
     cp.m_area = Trimmed(m_area->text(), 20);
     cp.m_type = Trimmed(m_type->text(), 20);

@@ -115,6 +115,7 @@ private:
     std::array<QPointer<app::CDocument>, chartpoints::CChartpoint::kAttachments> m_viewers;
     chartpoints::CChartpoint m_shown;
     chartpoints::CPanelPosition m_position;
+    QString m_positionTextShown;   // the position field's text as last shown
     bool m_modified = false;
     QLabel* m_title = nullptr;
     QLineEdit* m_name = nullptr;

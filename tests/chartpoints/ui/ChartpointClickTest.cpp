@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -311,6 +312,41 @@ TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
     EXPECT_NEAR(read.m_position.GetLatitude(), 48.6, 1e-9);
     EXPECT_NEAR(read.m_position.GetLongitude(), -122.4, 1e-9);
     EXPECT_EQ(read.m_zoneTime, "12");
+}
+
+// Apply of another field keeps a position the field shows rounded; a position
+// typed anew is read from the field.
+TEST(ChartpointClick, AnUntouchedPositionKeepsEveryDigitItHas)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
+    ASSERT_TRUE(windows.Initialise());
+    QMainWindow window;
+    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
+    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    chartpoints::CChartpoint cp;
+    cp.m_position = geo::CPosition(48.1441234, -122.7552839);
+    cp.m_zoneTime = "0";
+    panel->ShowChartpoint(cp);
+    auto* name = panel->findChild<QLineEdit*>("name");
+    ASSERT_NE(name, nullptr);
+    QTest::keyClicks(name, "Beacon");
+
+    chartpoints::CChartpoint read;
+    std::string refusal;
+    ASSERT_TRUE(panel->ReadPanel(read, refusal)) << refusal;
+    EXPECT_DOUBLE_EQ(read.m_position.GetLatitude(), 48.1441234);
+    EXPECT_DOUBLE_EQ(read.m_position.GetLongitude(), -122.7552839);
+
+    auto* position = panel->findChild<geo::CPositionCtrl*>("position");
+    ASSERT_NE(position, nullptr);
+    QTest::keyClick(position, Qt::Key_Home);
+    QTest::keyClick(position, Qt::Key_Up);   // latitude degrees one up
+    ASSERT_TRUE(panel->ReadPanel(read, refusal)) << refusal;
+    EXPECT_NEAR(read.m_position.GetLatitude(), 49.144, 1e-3);
+    EXPECT_NE(read.m_position.GetLatitude(), 49.1441234);   // as typed: the field's places
 }
 
 // The panel's title line: bold, 12 pixels high, in the caption colours.
