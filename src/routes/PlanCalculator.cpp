@@ -195,11 +195,12 @@ void CPlanCalculator::LegWithoutTide(int number, int code, CLegData& r)
                          platform::PromptButtons::OkCancel) == platform::PromptAnswer::Ok)
             m_tidalMessages = false;
     }
+    // The track keeps the steps made before the stream failed: it shows how
+    // far the leg was covered.
     r.courseToSteer = r.course;
     r.drift = 0;
     r.set = 0;
     r.tidal = false;
-    r.track.RemoveAll();
 }
 
 int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& passage)
@@ -225,7 +226,7 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
         int steps = int((legHours + h) / h);
         const double halfStep = h * speed * 0.5;
         q = forward ? r.start : r.end;
-        r.track.Append(q, r.utc);
+        r.track.Append(q);
         std::int64_t stepSpan = std::int64_t(h * 3600.0);
         const std::int64_t halfSpan = std::int64_t(h * 3600.0 * 0.5);
         std::int64_t t = r.utc + (forward ? halfSpan : -halfSpan);
@@ -273,8 +274,7 @@ int CPlanCalculator::CalculateLegTide(int number, CLegData& r, std::int64_t& pas
             p = Moved(p, dLat, dLon, sign);
             q = Moved(q, dLat, dLon, sign);
             remaining -= stepDistance;
-            const std::int64_t reached = r.utc + (forward ? passage + span : -(passage + span));
-            r.track.Append(q, reached);
+            r.track.Append(q);
             t += forward ? span : -span;
             if (!InRange(t))
                 return kPlanDateOutOfRange;

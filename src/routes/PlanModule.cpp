@@ -100,6 +100,19 @@ void CPlanModule::SaveSettings()
     s.WriteDWord("BestTimePlans", std::uint32_t(m_settings.bestTimePlans));
 }
 
+void CPlanModule::SelectReportFiles(const std::function<bool(const std::string& file)>& exists)
+{
+    m_reportFiles = ReportFiles();
+    if (exists("PlnCstm1.rpt") && exists("PlnCstm2.rpt"))
+        m_reportFiles = {true, "PlnCstm1.rpt", "PlnCstm2.rpt", "PlnCstm1.rpt"};
+    // The flag stays as the first pair left it.
+    if (exists("PlnIntl1.rpt") && exists("PlnIntl2.rpt")) {
+        m_reportFiles.withoutMemos = "PlnIntl1.rpt";
+        m_reportFiles.withMemos = "PlnIntl2.rpt";
+        m_reportFiles.tested = "PlnIntl2.rpt";
+    }
+}
+
 void CPlanModule::ClearPlan()
 {
     m_calculated = false;
@@ -186,7 +199,9 @@ void CPlanModule::MarkTrackStarts()
 
 bool CPlanModule::DrawsTracks() const
 {
-    return m_line.GetDraw() && m_calculated;
+    // Whatever the plan holds is drawn: after an aborted calculation the
+    // legs worked out so far show how far it got.
+    return m_line.GetDraw() && !m_plan.empty();
 }
 
 void CPlanModule::DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc)

@@ -9,6 +9,7 @@
 #include "routes/PlanCalculator.h"
 #include "routes/PlanTypes.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,20 @@ public:
     // Header fields the plan card edits.
     std::string planName, from, to;
     std::int64_t planUtc = 0;   // departure (mode 0) or arrival (mode 1)
+    // Taken when a new plan starts for the route: the plan reports print them.
+    std::string vesselName, routeMemo;
+
+    // The plan report files, chosen once at start from the definitions there
+    // then: the custom pair "PlnCstm" ("PlnIntl" in its place when that is
+    // whole too). A file that goes later falls back to the standard plan.
+    struct ReportFiles {
+        bool custom = false;   // the short form plan is the custom report without memos
+        std::string withoutMemos, withMemos;
+        std::string tested;   // its presence chooses a custom short form plan
+    };
+    // `exists` tells whether a definition file ("PlnCstm1.rpt") is there.
+    void SelectReportFiles(const std::function<bool(const std::string& file)>& exists);
+    const ReportFiles& ChosenReportFiles() const { return m_reportFiles; }
 
     const CPlanList& Plan() const { return m_plan; }
     bool IsCalculated() const { return m_calculated; }
@@ -79,7 +94,8 @@ public:
     // Each record's track starts a line of its own (after every calculation
     // and best-time search).
     void MarkTrackStarts();
-    // The leg tracks of a calculated plan, while the draw flag is set.
+    // The leg tracks of the records the plan holds (calculated, or left by
+    // an aborted calculation), while the draw flag is set.
     bool DrawsTracks() const;
     void DrawTracks(chart::CChartDoc& doc, chart::CXDC& dc);
 
@@ -94,6 +110,7 @@ private:
     bool m_cardModified = false;
     std::int64_t m_calculatedUtc = 0;
     std::array<double, 16> m_card{};
+    ReportFiles m_reportFiles;
     std::string m_programFolder;
     chart::CLineProperties m_line{chart::kLinePlannedTrack};
 };

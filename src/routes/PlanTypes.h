@@ -13,13 +13,6 @@
 
 namespace routes {
 
-// A time as the plan takes it from the user, the clock or the best-time
-// search: whole minutes, so what the card shows is what the printed plan says.
-constexpr std::int64_t ToWholeMinute(std::int64_t utc)
-{
-    return utc - ((utc % 60) + 60) % 60;
-}
-
 // The range a running time may reach: 1 January 101 00:00:00 to
 // 31 December 9998 23:59:59 UTC, as seconds since 1970.
 inline constexpr std::int64_t kPlanEarliest = -58979923200LL;
@@ -27,7 +20,7 @@ inline constexpr std::int64_t kPlanLatest = 253370764799LL;
 
 // A leg's dead-reckoned ground track as the chart draws it: a plan track
 // whose points are copied with the record (the best-time search keeps copies
-// of whole plans). Fix times are UTC.
+// of whole plans). Its points are places only: no fix time, fix kind 0.
 class CLegTrack final : public chart::CPlanTrack {
 public:
     CLegTrack() = default;
@@ -40,7 +33,7 @@ public:
     }
     ~CLegTrack() override = default;
 
-    void Append(const geo::CPosition& where, std::int64_t utc);
+    void Append(const geo::CPosition& where);
     // The first point starts a line of its own: legs are not joined.
     void MarkStart();
     geo::CPosition PositionAt(std::size_t i) const { return Points()[i]->GetPosition(); }

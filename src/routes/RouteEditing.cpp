@@ -89,6 +89,8 @@ void CRouteModule::WriteWaypoint(const CWaypoint& wp)
     int zone = 0;
     std::from_chars(wp.m_zoneTime.data(), wp.m_zoneTime.data() + wp.m_zoneTime.size(), zone);
     w.m_zone = std::int8_t(std::clamp(zone, -12, 14));
+    // A chartpoint added to the route brings its memo.
+    w.m_memo[0] = wp.m_memo;
 }
 
 bool CRouteModule::InsertWaypoint(const CWaypoint& wp, long n)

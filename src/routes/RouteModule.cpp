@@ -450,6 +450,8 @@ bool CRouteModule::ReadCurrentRoute()
             wp.m_area = w.m_area;
             wp.m_type = w.m_group;
             wp.m_zoneTime = std::to_string(int(w.m_zone));
+            // The memo goes with the waypoint: the plan prints it beside its row.
+            wp.m_memo = w.m_memo[0];
             wp.m_legType = WaypointLegFromLink(links.m_link);
             found.emplace_back(links.GetRecNo(), wp);
         }

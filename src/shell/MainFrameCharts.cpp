@@ -49,9 +49,9 @@
 #include "chartpoints/ui/ChartpointWindows.h"
 #include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartDialogs.h"
+#include "engines/report/ReportDefinitionFile.h"
 #include "geo/Geomag.h"
 #include "geo/Position.h"
-#include "navigator/VesselModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
@@ -271,6 +271,15 @@ void CMainFrame::RestoreWindows()
     // The panel the workspace names takes the place and visibility of the
     // one its layout showed.
     SetActiveSidePanel(m_activeSidePanel);
+    // The plan's report files are chosen here, once, from the definitions
+    // there now; the plan starts afresh for the current route.
+    if (auto* plan = FirstModuleOf<routes::CPlanWindows>(m_modules)) {
+        const std::filesystem::path reports = ModuleReportHost().reportsFolder;
+        plan->SelectReportFiles([&reports](const std::string& file) {
+            return !report::FindReportDefinition(file, reports).empty();
+        });
+        plan->ResetForRoute();
+    }
     if (m_charting) {
         m_charting->CloseAllChartDocs();
         // Every other window of the workspace left (report previews, lists,
@@ -930,8 +939,6 @@ CModuleReportHost CMainFrame::ModuleReportHost()
             host.routes = dynamic_cast<routes::CRouteModule*>(module);
         if (!host.plans)
             host.plans = dynamic_cast<routes::CPlanModule*>(module);
-        if (auto* vessel = dynamic_cast<navigator::CVesselModule*>(module))
-            host.vesselName = vessel->VesselName();
     }
     return host;
 }

@@ -15,7 +15,6 @@
 #include "routes/RouteModule.h"
 #include "routes/ui/RouteReports.h"
 
-#include <chrono>
 #include <optional>
 
 #include <QMdiArea>
@@ -80,6 +79,12 @@ bool LogOpen(const CModuleReportHost& host)
 bool RoutesOpen(const CModuleReportHost& host)
 {
     return host.routes && host.routes->IsDatabaseOpen();
+}
+
+// A plan report definition the plan module chose at start, still there now.
+bool ReportFileThere(const CModuleReportHost& host, const std::string& file)
+{
+    return !file.empty() && !report::FindReportDefinition(file, host.reportsFolder).empty();
 }
 
 bool PlanReady(const CModuleReportHost& host)
@@ -157,49 +162,18 @@ bool MakeRequest(int chosen, const CModuleReportHost& host, report::CReportReque
             : chosen == app::choose::kPrintCustomPlan ? routes::PlanReportKind::Custom
                                                       : routes::PlanReportKind::CustomWithMemos;
         // A custom file that is missing falls back to the standard plan.
-        const std::string pair = routes::CustomPlanPair(host.reportsFolder);
+        const routes::CPlanModule::ReportFiles& files = host.plans->ChosenReportFiles();
+        const std::string& file =
+            kind == routes::PlanReportKind::Custom ? files.withoutMemos : files.withMemos;
         const bool present =
-            kind == routes::PlanReportKind::Standard ||
-            !report::FindReportDefinition(routes::PlanReportName(kind, pair), host.reportsFolder)
-                 .empty();
-        db::CDBRoute& table = host.routes->Database();
-        request = routes::PassagePlanReport(*host.plans, host.routes->State(),
-                                            present ? kind : routes::PlanReportKind::Standard, pair,
-                                            host.vesselName, table.m_note, host.positionFormat);
+            kind == routes::PlanReportKind::Standard || ReportFileThere(host, file);
+        request = routes::PassagePlanReport(
+            *host.plans, host.routes->State(), present ? kind : routes::PlanReportKind::Standard,
+            file, host.plans->vesselName, host.plans->routeMemo, host.positionFormat);
         return true;
     }
     default: return false;
     }
-}
-
-struct CustomPlanFiles {
-    std::filesystem::path folder;
-    std::chrono::steady_clock::time_point lookedAt;
-    std::string pair;
-    bool shortForm = false;   // both PlnCstm files: the short form plan is the pair's first
-    bool plan = false;
-    bool planWithMemos = false;
-};
-
-// Whether the custom passage plan definitions are there. The Print commands'
-// update handlers ask four times a second; a file the user drops into the
-// folder is seen within a few seconds without a dozen lookups per pass.
-const CustomPlanFiles& LookForCustomPlanFiles(const std::filesystem::path& folder)
-{
-    static CustomPlanFiles seen;
-    const auto now = std::chrono::steady_clock::now();
-    if (seen.folder != folder || seen.lookedAt == std::chrono::steady_clock::time_point() ||
-        now - seen.lookedAt >= std::chrono::seconds(3)) {
-        const std::string pair = routes::CustomPlanPair(folder);
-        seen.pair = pair;
-        seen.shortForm = routes::CustomPlanFlag(folder);
-        seen.folder = folder;
-        seen.lookedAt = now;
-        seen.plan = !pair.empty() && !report::FindReportDefinition(pair + "1", folder).empty();
-        seen.planWithMemos =
-            !pair.empty() && !report::FindReportDefinition(pair + "2", folder).empty();
-    }
-    return seen;
 }
 
 }   // namespace
@@ -223,9 +197,11 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
     state.planReports = state.plans;
     state.validPlan = PlanReady(host);
     state.planReportOpen = IsOpen(host.mdi, app::choose::kPrintPlan);
-    const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
-    state.customPlanFile = custom.plan;
-    state.customPlanMemosFile = custom.planWithMemos;
+    if (host.plans) {
+        const routes::CPlanModule::ReportFiles& files = host.plans->ChosenReportFiles();
+        state.customPlanFile = ReportFileThere(host, files.withoutMemos);
+        state.customPlanMemosFile = ReportFileThere(host, files.withMemos);
+    }
     state.customPlanOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlan);
     state.customPlanMemosOpen = IsOpen(host.mdi, app::choose::kPrintCustomPlanMemos);
 }
@@ -310,10 +286,10 @@ int ShortFormPlanChoice(const CModuleReportHost& host)
 {
     if (!PlanReady(host))
         return 0;
-    const CustomPlanFiles& custom = LookForCustomPlanFiles(host.reportsFolder);
-    const int chosen = custom.pair.empty() ? app::choose::kPrintPlan
-                       : custom.shortForm  ? app::choose::kPrintCustomPlan
-                                           : app::choose::kPrintCustomPlanMemos;
+    const routes::CPlanModule::ReportFiles& files = host.plans->ChosenReportFiles();
+    const int chosen = !ReportFileThere(host, files.tested) ? app::choose::kPrintPlan
+                       : files.custom                       ? app::choose::kPrintCustomPlan
+                                                            : app::choose::kPrintCustomPlanMemos;
     return IsOpen(host.mdi, chosen) ? 0 : chosen;
 }
 

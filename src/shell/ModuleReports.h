@@ -37,7 +37,6 @@ struct CModuleReportHost {
     routes::CRouteModule* routes = nullptr;
     routes::CPlanModule* plans = nullptr;
     std::filesystem::path reportsFolder;   // the program's definition files
-    std::string vesselName;   // the own vessel's, for the plan reports
     geo::CPositionFormat positionFormat;   // how the reports print positions
 };
 
@@ -49,10 +48,11 @@ void AddModuleReportChoices(app::CChooserState& state, const CModuleReportHost& 
 bool IsModuleReportOpen(int chosen, const CModuleReportHost& host);
 // Runs the chosen report when it is one of these; false when it is not.
 bool RunModuleReport(int chosen, bool preview, const CModuleReportHost& host);
-// The plan card's Report, the short form plan: with a whole custom pair
-// (routes::CustomPlanPair) its first form when both PlnCstm files are there,
-// else its second (with memos); with none the standard plan. Its chooser id,
-// or 0 while there is no calculated plan or its preview is open.
+// The plan card's Report, the short form plan, by the files the plan module
+// chose at start: while the tested file is there, the custom report without
+// memos when both PlnCstm files were there, else the one with memos; the
+// standard plan otherwise. Its chooser id, or 0 while there is no valid plan
+// or its preview is open.
 int ShortFormPlanChoice(const CModuleReportHost& host);
 // Closes the passage plan's preview windows (the standard plan and both
 // custom forms) that are open: a new calculation makes what they show stale.

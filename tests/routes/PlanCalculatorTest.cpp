@@ -5,6 +5,7 @@
 
 #include "routes/PlanCalculator.h"
 
+#include "PlanFakes.h"
 #include "PythonScript.h"
 #include "ScriptedPrompt.h"
 #include "geo/NavMaths.h"
@@ -18,6 +19,8 @@
 
 namespace {
 
+using brine_test::FakeTides;
+using brine_test::StopAfter;
 using platform::PromptAnswer;
 using routes::CLegData;
 using routes::CPlanCalculator;
@@ -28,33 +31,6 @@ using routes::PlanWaypoint;
 
 constexpr double kDeg = M_PI / 180.0;
 
-// A stream given as a function of place and time (knots, degrees towards).
-class FakeTides final : public routes::CPlanTides {
-public:
-    std::function<int(const geo::CPosition&, std::int64_t, double&, double&)> stream =
-        [](const geo::CPosition&, std::int64_t, double& knots, double& towards) {
-            knots = 0;
-            towards = 0;
-            return 0;
-        };
-    int calls = 0;
-    bool IsAvailable() const override { return true; }
-    int PredictAt(const geo::CPosition& where, std::int64_t utc, double& height, double& rate,
-                  double& direction) override
-    {
-        ++calls;
-        double knots = 0, towards = 0;
-        const int code = stream(where, utc, knots, towards);
-        if (code >= -2 && code <= 0) {
-            height = 0.5;
-            rate = knots * 1852.0;
-            direction = towards;
-        }
-        return code;
-    }
-    std::string ResultText(int code) const override { return "code " + std::to_string(code); }
-};
-
 class CountingProgress final : public routes::CPlanProgress {
 public:
     int timeSteps = 0;
@@ -62,16 +38,6 @@ public:
     void ShowLeg(int) override { }
     void ShowCourseIteration(int) override { }
     void ShowTimeStep(int) override { ++timeSteps; }
-};
-
-class StopAfter final : public routes::CPlanAbortProbe {
-public:
-    explicit StopAfter(int steps) : m_left(steps) { }
-    void Reset() override { }
-    bool AbortRequested() override { return --m_left < 0; }
-
-private:
-    int m_left;
 };
 
 // A route through the given positions, legs by rhumb line.
@@ -167,17 +133,17 @@ TEST(PlanCalculator, UniformStreamAlongTheLegShortensThePassage)
     EXPECT_NEAR(plan[0].drift, 1.0 * 6000.0 / 3600.0, 0.02);
     EXPECT_NEAR(plan[0].set, 0.0, 0.5);
     EXPECT_TRUE(plan[0].tidal);
-    // The drawn track runs from the start waypoint to the leg's end, its fixes
-    // timed from the departure to the arrival.
+    // The drawn track runs from the start waypoint to the leg's end; its
+    // points are places without a fix time or kind.
     const routes::CLegTrack& track = plan[0].track;
     ASSERT_GT(track.Size(), 2u);
     EXPECT_NEAR(track.PositionAt(0).GetLatitude(), 48.0, 1e-9);
     EXPECT_NEAR(track.PositionAt(track.Size() - 1).GetLatitude(), plan[1].start.GetLatitude(),
                 0.01 / 60.0);
-    const auto days = [](std::int64_t utc) { return double(utc) / 86400.0 + 25569.0; };
-    EXPECT_NEAR(track.Points().front()->GetFixTime().GetLinearDays(), days(kMarch2030), 1e-6);
-    EXPECT_NEAR(track.Points().back()->GetFixTime().GetLinearDays(),
-                days(kMarch2030 + plan[0].passageSeconds), 1e-6);
+    for (const auto& point : track.Points()) {
+        EXPECT_EQ(point->GetFixTime(), chart::COverlayPositionFix::NoFixTime());
+        EXPECT_EQ(point->code, 0);
+    }
 }
 
 TEST(PlanCalculator, CrossStreamGivesTheClosedFormCourseToSteerInBothModes)
@@ -284,6 +250,21 @@ TEST(PlanCalculator, LegsOutsideEveryModelGoWithoutTideAndOkSilencesLaterLegs)
         EXPECT_DOUBLE_EQ(r.courseToSteer, r.course);
     }
     EXPECT_EQ(plan[0].passageSeconds, std::int64_t(plan[0].distance / 5.0 * 3600.0));
+    EXPECT_EQ(plan[0].track.Size(), 1u);   // the start, where the first sample failed
+
+    // A leg that runs out of the model after two steps goes without tide too,
+    // its track keeping the two steps made.
+    Fixture e;
+    e.tides.stream = [&e](const geo::CPosition&, std::int64_t, double& k, double& to) {
+        k = 0;
+        to = 0;
+        return e.tides.calls > 2 ? 3 : 0;
+    };
+    e.prompt.Expect(PromptAnswer::Ok, "Leg No 1  is not (or not entirely) covered");
+    ASSERT_EQ(e.calc.BuildLegs(Leg(0.0, 10.0), kMarch2030, plan), 0);
+    EXPECT_FALSE(plan[0].tidal);
+    EXPECT_EQ(plan[0].track.Size(), 3u);
+    EXPECT_NEAR(plan[0].track.PositionAt(2).GetLatitude(), 48.0 + 2 * 5.0 / 6.0 / 60.0, 1e-6);
 
     // Cancel keeps the messages coming; a caution code still plans with the
     // stream and warns once per leg.

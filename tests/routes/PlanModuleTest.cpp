@@ -8,6 +8,7 @@
 
 #include "../chart/overlays/OverlayTestSupport.h"
 #include "../chartpoints/ChartpointFakes.h"
+#include "PlanFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/DateTimeSpanEx.h"
@@ -106,6 +107,36 @@ TEST(PlanModule, CalculateNeedsTwoWaypointsAndASpeedAndKeepsTimesOnlyWhileValid)
     EXPECT_FALSE(plan.IsCalculated());
 }
 
+// Escape in the middle of a tidal leg: the plan is not calculated, keeps the
+// records worked out so far, and their tracks are drawn.
+TEST(PlanModule, AnAbortedCalculationKeepsAndDrawsTheTracksSoFar)
+{
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    prompt.Expect(platform::PromptAnswer::Ok, "aborted by user");
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    std::vector<routes::PlanWaypoint> route = {{geo::CPosition(48.0, -123.0), 0.0, 10.0},
+                                               {geo::CPosition(48.1666667, -123.0), 0.0, 0.0}};
+    plan.planUtc = 1899072000;
+    plan.PlanSettings().tidesOn = true;
+    plan.PlanSettings().tidalIntervalSeconds = 600;
+    brine_test::FakeTides tides;
+    brine_test::StopAfter stop(3);
+    EXPECT_EQ(plan.Calculate(route, prompt, &tides, nullptr, &stop), routes::kPlanAborted);
+    EXPECT_TRUE(prompt.Done());
+    EXPECT_FALSE(plan.IsCalculated());
+    ASSERT_EQ(plan.Plan().size(), 2u);
+    EXPECT_EQ(plan.Plan()[0].track.Size(), 4u);   // the start and three steps
+    EXPECT_TRUE(plan.DrawsTracks());
+    plan.LineProperties().SetDraw(false);
+    EXPECT_FALSE(plan.DrawsTracks());
+    plan.LineProperties().SetDraw(true);
+    plan.ClearPlan();
+    EXPECT_FALSE(plan.DrawsTracks());
+}
+
 TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
 {
     brine_test::TempFolder dir;
@@ -119,8 +150,7 @@ TEST(PlanModule, TakenPlansOwnTheirTracksWithEachLegStartingItsOwnLine)
     for (int leg = 0; leg < 2; ++leg) {
         routes::CLegData r;
         for (int k = 0; k < 3; ++k)
-            r.track.Append(geo::CPosition(48.0 + 0.01 * leg + 0.001 * k, -123.0),
-                           1899072000 + k * 600);
+            r.track.Append(geo::CPosition(48.0 + 0.01 * leg + 0.001 * k, -123.0));
         result.first.push_back(r);
     }
     result.best = result.first;

@@ -9,6 +9,8 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "platform/Files.h"
+#include "routes/PlanModule.h"
+#include "routes/PlanRows.h"
 #include "routes/RouteModule.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +137,43 @@ TEST_F(RouteEditingTest, WaypointsAddedOnTheChartAreStoredInClickOrder)
     EXPECT_GE(std::count_if(station.posts.begin(), station.posts.end(),
                             [](const std::string& p) { return p.rfind("3:15:", 0) == 0; }),
               6);
+}
+
+// A chartpoint added to the route keeps its memo in the waypoint table, the
+// route reads it back, and the plan prints it in its row's memo column.
+TEST_F(RouteEditingTest, AWaypointsMemoIsStoredReadAndPrintedInThePlan)
+{
+    StartNewRoute();
+    AddFour();
+    ASSERT_TRUE(module.SelectWaypoint(2));
+    chartpoints::CChartpoint buoy(geo::CPosition(47.8, -122.5));
+    buoy.m_name = "Bell buoy";
+    buoy.m_memo = "Keep 2 cables off: shoal to the west";
+    ASSERT_TRUE(module.InsertWaypointAfterCurrent(CWaypoint(buoy)));
+
+    db::CDBRoute table;
+    table.SetFilePath(path.string());
+    ASSERT_TRUE(table.Open(true));
+    ASSERT_TRUE(table.GoOrdinal(1));
+    db::CDBRoutePoints& links = table.Points();
+    links.SelectTag("T_ORDER");
+    ASSERT_TRUE(links.GoOrdinal(3));
+    EXPECT_EQ(links.Waypoints().m_name, "Bell buoy");
+    EXPECT_EQ(links.Waypoints().m_memo[0], buoy.m_memo);
+    table.Close();
+
+    const std::vector<CWaypoint>& read = module.State().waypoints;
+    ASSERT_EQ(read.size(), 5u);
+    EXPECT_EQ(read[2].m_memo, buoy.m_memo);
+    EXPECT_TRUE(read[1].m_memo.empty());
+
+    CPlanModule plan(settings, dir.Path().string());
+    ASSERT_EQ(plan.Calculate(PlanWaypointsOf(module.State()), prompt, nullptr, nullptr, nullptr),
+              kPlanDone);
+    const auto rows = PlanRows(plan, module.State());
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[2].back(), buoy.m_memo);
+    EXPECT_EQ(rows[1].back(), "");
 }
 
 // A waypoint double-clicked on the chart: its copy is appended as the new

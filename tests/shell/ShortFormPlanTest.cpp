@@ -12,6 +12,7 @@
 #include "app/FileChoosers.h"
 #include "app/WaitStatus.h"
 #include "db/DBRoute.h"
+#include "engines/report/ReportDefinitionFile.h"
 #include "routes/PlanModule.h"
 #include "routes/RouteModule.h"
 #include "routes/RouteViews.h"
@@ -92,8 +93,15 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
     shell::CModuleReportHost host;
     host.routes = &routeModule;
     host.plans = &plan;
-    host.reportsFolder = Definitions(
-        dir.Path(), "both", {"PlnCstm1.rpt", "PlnCstm2.rpt", "PlnIntl1.rpt", "PlnIntl2.rpt"});
+    // The files are chosen once, as the program starts, from what is there.
+    const auto choose = [&plan, &host](const fs::path& folder) {
+        host.reportsFolder = folder;
+        plan.SelectReportFiles([&folder](const std::string& file) {
+            return !report::FindReportDefinition(file, folder).empty();
+        });
+    };
+    choose(Definitions(dir.Path(), "both",
+                       {"PlnCstm1.rpt", "PlnCstm2.rpt", "PlnIntl1.rpt", "PlnIntl2.rpt"}));
     EXPECT_EQ(shell::ShortFormPlanChoice(host), 0);   // nothing calculated yet
 
     plan.PlanSettings().vesselSpeed = 10.0;
@@ -101,17 +109,42 @@ TEST(ShortFormPlan, FollowsTheDefinitionFilesThere)
                              nullptr),
               routes::kPlanDone);
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
-    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnIntl");
-    host.reportsFolder = Definitions(dir.Path(), "cstm", {"PlnCstm1.rpt", "PlnCstm2.rpt"});
+    EXPECT_TRUE(plan.ChosenReportFiles().custom);
+    EXPECT_EQ(plan.ChosenReportFiles().withoutMemos, "PlnIntl1.rpt");
+    EXPECT_EQ(plan.ChosenReportFiles().withMemos, "PlnIntl2.rpt");
+    EXPECT_EQ(plan.ChosenReportFiles().tested, "PlnIntl2.rpt");
+    choose(Definitions(dir.Path(), "cstm", {"PlnCstm1.rpt", "PlnCstm2.rpt"}));
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlan);
-    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnCstm");
-    host.reportsFolder = Definitions(dir.Path(), "intl", {"PlnIntl1.rpt", "PlnIntl2.rpt"});
+    EXPECT_EQ(plan.ChosenReportFiles().tested, "PlnCstm1.rpt");
+    choose(Definitions(dir.Path(), "intl", {"PlnIntl1.rpt", "PlnIntl2.rpt"}));
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintCustomPlanMemos);
-    EXPECT_EQ(routes::CustomPlanPair(host.reportsFolder), "PlnIntl");
-    host.reportsFolder = Definitions(dir.Path(), "half", {"PlnIntl1.rpt", "PlnCstm2.rpt"});
+    EXPECT_FALSE(plan.ChosenReportFiles().custom);
+    choose(Definitions(dir.Path(), "half", {"PlnIntl1.rpt", "PlnCstm2.rpt"}));
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
-    host.reportsFolder = Definitions(dir.Path(), "none", {});
+    choose(Definitions(dir.Path(), "none", {}));
     EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
+    // A pair put there after the start is not seen; the chosen file gone
+    // later gives the standard plan, and the chooser no longer offers it.
+    const fs::path none = host.reportsFolder;
+    const fs::path intl = dir.Path() / "intl";
+    fs::copy_file(intl / "PlnIntl1.rpt", none / "PlnIntl1.rpt");
+    fs::copy_file(intl / "PlnIntl2.rpt", none / "PlnIntl2.rpt");
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
+    app::CChooserState offered;
+    shell::AddModuleReportChoices(offered, host);
+    EXPECT_FALSE(offered.customPlanMemosFile);
+    host.reportsFolder = intl;
+    shell::AddModuleReportChoices(offered, host);
+    EXPECT_FALSE(offered.customPlanMemosFile);
+    choose(intl);
+    shell::AddModuleReportChoices(offered, host);
+    EXPECT_TRUE(offered.customPlanMemosFile);
+    EXPECT_TRUE(offered.customPlanFile);
+    fs::remove(intl / "PlnIntl2.rpt");
+    EXPECT_EQ(shell::ShortFormPlanChoice(host), app::choose::kPrintPlan);
+    shell::AddModuleReportChoices(offered, host);
+    EXPECT_FALSE(offered.customPlanMemosFile);
+    EXPECT_TRUE(offered.customPlanFile);
 
     // The preview windows carry the report's kind and the table or plan they
     // show from the moment they are shown.

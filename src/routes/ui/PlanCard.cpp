@@ -43,8 +43,9 @@ QDateTimeEdit* TimeEdit(QWidget* parent, const char* name)
     auto* edit = new QDateTimeEdit(parent);
     edit->setObjectName(name);
     edit->setCalendarPopup(true);
-    // Plan times are whole minutes.
-    app::UseLocaleDateTime(edit, true);
+    // The locale's date and time, seconds included: a plan starts at the
+    // second the card says.
+    app::UseLocaleDateTime(edit, false);
     // The controls reach to the end of 9998, not 2038.
     edit->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
                            QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
@@ -90,8 +91,9 @@ CPlanCard::CPlanCard(CPlanModule& plan, QWidget* parent) : QWidget(parent), m_pl
     m_speed = new QDoubleSpinBox(this);
     m_speed->setObjectName("PlanSpeed");
     m_speed->setDecimals(1);
-    // A plan needs a speed above 0: the box cannot be set to 0 or below.
-    m_speed->setRange(0.1, 99.9);
+    // A speed of 0 (the own vessel's at rest) shows as it is; Calc stays off
+    // until a speed above 0 is typed.
+    m_speed->setRange(0.0, 99.9);
     m_speed->setSuffix(" kn");
     grid->addWidget(new QLabel("Speed", this), 4, 0);
     grid->addWidget(m_speed, 4, 1);
@@ -181,9 +183,8 @@ bool CPlanCard::ReadPlanFields()
     m_plan.from = m_from->text().trimmed().toStdString();
     m_plan.to = m_to->text().trimmed().toStdString();
     s.mode = m_depart->isChecked() ? PlanMode::DepartAt : PlanMode::ArriveFor;
-    m_plan.planUtc = ToWholeMinute((s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)
-                                       ->dateTime()
-                                       .toSecsSinceEpoch());
+    m_plan.planUtc =
+        (s.mode == PlanMode::DepartAt ? m_departTime : m_arriveTime)->dateTime().toSecsSinceEpoch();
     s.vesselSpeed = m_speed->value();
     return true;
 }

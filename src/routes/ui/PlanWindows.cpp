@@ -132,7 +132,7 @@ CPlanWindows::CPlanWindows(app::CSettingsHome& settings, std::string programFold
                            platform::CPrompt& prompt, Links links)
     : CPlanModule(settings, std::move(programFolder)), m_prompt(prompt), m_links(std::move(links))
 {
-    planUtc = routes::ToWholeMinute(QDateTime::currentSecsSinceEpoch());
+    planUtc = QDateTime::currentSecsSinceEpoch();
     chart::CChartView::AddExtension(this);
 }
 
@@ -218,17 +218,22 @@ void CPlanWindows::OnRouteChange(int hint)
     case routes::kHintDeleted: {
         ClearPlan();
         routes::CRouteModule* r = m_links.routes ? m_links.routes() : nullptr;
+        // The route's memo as the panel shows it (none without a route).
+        const routes::CRouteTexts texts = r ? r->RouteTexts() : routes::CRouteTexts();
         if (r && r->State().hasRoute) {
-            const routes::CRouteTexts texts = r->RouteTexts();
             planName = texts.name;
             from = texts.from;
             to = texts.to;
         }
-        planUtc = routes::ToWholeMinute(QDateTime::currentSecsSinceEpoch());
+        routeMemo = texts.note;
+        planUtc = QDateTime::currentSecsSinceEpoch();
         PlanSettings().mode = routes::PlanMode::DepartAt;
-        if (const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr)
-            if (routes::CPlanCalculator::IsUsableSpeed(vessel->speed))
-                PlanSettings().vesselSpeed = vessel->speed;
+        // The plan is for the own vessel at its speed; a speed of 0 shows on
+        // the card and leaves Calc off until a speed is typed.
+        if (const navigator::COwnVessel* vessel = m_links.vessel ? m_links.vessel() : nullptr) {
+            PlanSettings().vesselSpeed = vessel->speed;
+            vesselName = vessel->name;
+        }
         break;
     }
     default: ClearPlan(); break;

@@ -124,36 +124,14 @@ std::string PlanReportName(PlanReportKind kind, const std::string& customPair)
     return "PssgPln";
 }
 
-namespace {
-
-bool PairPresent(const char* pair, const std::filesystem::path& systemFolder)
-{
-    return !report::FindReportDefinition(std::string(pair) + "1", systemFolder).empty() &&
-           !report::FindReportDefinition(std::string(pair) + "2", systemFolder).empty();
-}
-
-}   // namespace
-
-std::string CustomPlanPair(const std::filesystem::path& systemFolder)
-{
-    for (const char* pair : {"PlnIntl", "PlnCstm"})
-        if (PairPresent(pair, systemFolder))
-            return pair;
-    return {};
-}
-
-bool CustomPlanFlag(const std::filesystem::path& systemFolder)
-{
-    return PairPresent("PlnCstm", systemFolder);
-}
-
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
-                                         PlanReportKind kind, const std::string& customPair,
+                                         PlanReportKind kind, const std::string& customFile,
                                          const std::string& vessel, const std::string& routeMemo,
                                          const geo::CPositionFormat& format)
 {
     report::CReportRequest request;
-    request.name = PlanReportName(kind, customPair);
+    request.name =
+        kind == PlanReportKind::Standard ? "PssgPln" : report::ReportBaseName(customFile);
     request.windowTitle =
         std::string(kind == PlanReportKind::Standard ? "Passage Plan Report"
                     : kind == PlanReportKind::Custom ? "Custom Plan Report"

@@ -31,16 +31,12 @@ report::CReportRequest RouteListReport(db::CDBRoute& table, bool fullDetails,
                                        const std::string& attachmentsFolder);
 
 enum class PlanReportKind { Standard, Custom, CustomWithMemos };
-// The custom pair whose two files are both present: "PlnIntl" when it is
-// whole, else "PlnCstm" when it is, else empty.
-std::string CustomPlanPair(const std::filesystem::path& systemFolder);
-// Whether both "PlnCstm" files are present: the short form plan is then the
-// pair's first (short) form, else the second (with memos).
-bool CustomPlanFlag(const std::filesystem::path& systemFolder);
 // "PssgPln", or the pair's first (short) or second (with memos) file.
 std::string PlanReportName(PlanReportKind kind, const std::string& customPair);
+// The custom kinds print the definition `customFile` ("PlnIntl2.rpt"), the
+// standard plan "PssgPln".
 report::CReportRequest PassagePlanReport(const CPlanModule& plan, const CRouteState& state,
-                                         PlanReportKind kind, const std::string& customPair,
+                                         PlanReportKind kind, const std::string& customFile,
                                          const std::string& vessel, const std::string& routeMemo,
                                          const geo::CPositionFormat& format = {});
 

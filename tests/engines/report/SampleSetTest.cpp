@@ -449,9 +449,9 @@ TEST_F(SampleSetTest, PassagePlanAndBothCustomPairs)
           Form{K::Custom, "PlnIntl", "International Plan Report"},
           Form{K::CustomWithMemos, "PlnIntl", "International Plan ( With memos ) Report"}}) {
         const std::string name = routes::PlanReportName(form.kind, form.pair);
-        const Printed p = Print(
-            routes::PassagePlanReport(plan, state, form.kind, form.pair, "Sound Sampler", memo),
-            "plan_" + name);
+        const Printed p =
+            Print(routes::PassagePlanReport(plan, state, form.kind, name, "Sound Sampler", memo),
+                  "plan_" + name);
         EXPECT_EQ(p.pdfPages, p.measured) << name;
         std::vector<std::string> expected{form.title, "Plan: Inlet to Seattle \"on the ebb\"",
                                           "Vessel: Sound Sampler", "From: Port Townsend",
@@ -521,9 +521,9 @@ TEST_F(SampleSetTest, TheTowPlanPrintsPassageTimesOverADay)
     using K = routes::PlanReportKind;
     for (const K kind : {K::Standard, K::Custom}) {
         const std::string name = routes::PlanReportName(kind, "PlnCstm");
-        const Printed p = Print(
-            routes::PassagePlanReport(sample.plan, state, kind, "PlnCstm", "Sound Sampler", ""),
-            "tow_" + name);
+        const Printed p =
+            Print(routes::PassagePlanReport(sample.plan, state, kind, name, "Sound Sampler", ""),
+                  "tow_" + name);
         EXPECT_EQ(p.pdfPages, p.measured) << name;
         std::vector<std::string> expected{"Plan: Log raft to Tacoma", "From: Point No Point",
                                           "To: Tacoma", "Estimated speed: 1.0 kn"};
@@ -632,7 +632,8 @@ TEST_F(SampleSetTest, GermanDatesFitTheirColumns)
     ASSERT_TRUE(sample.Calculate(state));
     for (const auto kind : {routes::PlanReportKind::Standard, routes::PlanReportKind::Custom}) {
         const Printed plan = Print(
-            routes::PassagePlanReport(sample.plan, state, kind, "PlnCstm", "Sound Sampler", ""),
+            routes::PassagePlanReport(sample.plan, state, kind,
+                                      routes::PlanReportName(kind, "PlnCstm"), "Sound Sampler", ""),
             "plan_de_" + std::to_string(int(kind)));
         EXPECT_EQ(Count(plan.text, "02.06.2024"), 12u) << plan.text;   // 04:00 NZST on 2 June
     }

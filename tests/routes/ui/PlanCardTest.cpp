@@ -116,13 +116,15 @@ TEST(PlanCard, ShowsTheModuleAndClearsAWorkedPlanOnlyOnAChange)
     EXPECT_EQ(reports, 1);
 
     // A time carrying seconds (the moment the card was first filled) is
-    // taken in whole minutes, as the card shows it and the printed plan says.
+    // taken to the second, and the card shows its seconds.
     depart->click();
     departTime->setDateTime(QDateTime::fromSecsSinceEpoch(1899072047));
-    EXPECT_EQ(plan.planUtc, 1899072000);
+    EXPECT_EQ(plan.planUtc, 1899072047);
+    EXPECT_TRUE(departTime->text().contains(QStringLiteral(":47")))
+        << departTime->text().toStdString();
     arrive->click();
     arriveTime->setDateTime(QDateTime::fromSecsSinceEpoch(1899075659));
-    EXPECT_EQ(plan.planUtc, 1899075600);
+    EXPECT_EQ(plan.planUtc, 1899075659);
 }
 
 TEST(PlanCard, TakesBackNoTextOfMoreThan25Characters)

@@ -12,11 +12,13 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "db/DBRoute.h"
+#include "navigator/OwnVessel.h"
 #include "routes/RouteModule.h"
 #include "routes/RouteOptions.h"
 #include "routes/TidalModule.h"
 
 #include <QApplication>
+#include <QDateTime>
 
 #include <gtest/gtest.h>
 
@@ -37,8 +39,12 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     ASSERT_TRUE(module.Initialise());
     module.SetStationLink(&station);
 
+    navigator::COwnVessel vessel;
+    vessel.name = "Kittiwake";
+    vessel.speed = 6.5;
     routes::CPlanWindows::Links links;
     links.routes = [&module] { return &module; };
+    links.vessel = [&vessel] { return &vessel; };
     routes::CPlanWindows plan(settings, dir.Path().string(), prompt, links);
     ASSERT_TRUE(plan.Initialise());
     // What creating the side panels does in the program.
@@ -53,6 +59,7 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
         table.m_name = "Admiralty Inlet";
         table.m_from = "Point Wilson";
         table.m_to = "Elliott Bay";
+        table.m_note = "Slack water at Point Wilson";
         ASSERT_TRUE(table.AppendNew());
         for (int i = 0; i < 3; ++i) {
             auto& points = table.Points();
@@ -66,6 +73,16 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     EXPECT_EQ(plan.planName, "Admiralty Inlet");
     EXPECT_EQ(plan.from, "Point Wilson");
     EXPECT_EQ(plan.to, "Elliott Bay");
+    // The vessel's name and speed and the route's memo are taken as the plan
+    // starts, to the second; later changes reach the next plan.
+    EXPECT_EQ(plan.vesselName, "Kittiwake");
+    EXPECT_EQ(plan.PlanSettings().vesselSpeed, 6.5);
+    EXPECT_EQ(plan.routeMemo, "Slack water at Point Wilson");
+    const std::int64_t started = QDateTime::currentSecsSinceEpoch();
+    EXPECT_LE(std::llabs(plan.planUtc - started), 1);
+    vessel.name = "Kittiwake II";
+    vessel.speed = 0.0;
+    EXPECT_EQ(plan.vesselName, "Kittiwake");
 
     plan.PlanSettings().vesselSpeed = 8.0;
     ASSERT_EQ(
@@ -91,6 +108,12 @@ TEST(PlanFollowsRoute, NewRouteRenamesAndChangedWaypointsClear)
     EXPECT_EQ(plan.PlanSettings().mode, routes::PlanMode::DepartAt);
     EXPECT_EQ(plan.planName, module.RouteTexts().name);
     EXPECT_NE(plan.planName, "Admiralty Inlet");
+    // A vessel at rest gives the new plan a speed of 0, which cannot be
+    // calculated until a speed is typed.
+    EXPECT_EQ(plan.vesselName, "Kittiwake II");
+    EXPECT_EQ(plan.PlanSettings().vesselSpeed, 0.0);
+    EXPECT_FALSE(plan.CanCalculate(3));
+    EXPECT_EQ(plan.routeMemo, "");
 
     plan.Terminate();
     module.Terminate();
@@ -170,8 +193,12 @@ TEST(PlanFollowsRoute, GreatCircleLimitsAppliedMeasureTheLegsAgain)
     brine_test::ScriptedPrompt prompt;
     routes::CRouteModule module(settings, prompt, dir.Path());
     ASSERT_TRUE(module.Initialise());
+    navigator::COwnVessel vessel;
+    vessel.name = "Kittiwake";
+    vessel.speed = 6.5;
     routes::CPlanWindows::Links links;
     links.routes = [&module] { return &module; };
+    links.vessel = [&vessel] { return &vessel; };
     routes::CPlanWindows plan(settings, dir.Path().string(), prompt, links);
     ASSERT_TRUE(plan.Initialise());
     module.AddListener(&plan);

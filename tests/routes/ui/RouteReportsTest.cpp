@@ -178,8 +178,9 @@ std::string PlanPdfText(routes::PlanReportKind kind, const std::string& planName
     plan.to = "Seattle";
     plan.PlanSettings().vesselSpeed = 6.0;
     EXPECT_EQ(plan.Calculate(routes::PlanWaypointsOf(state), prompt, nullptr, nullptr, nullptr), 0);
-    report::CReportRequest request = routes::PassagePlanReport(
-        plan, state, kind, "PlnCstm", "Brine Lady", "Keep clear of the ferry lanes", format);
+    report::CReportRequest request =
+        routes::PassagePlanReport(plan, state, kind, routes::PlanReportName(kind, "PlnCstm"),
+                                  "Brine Lady", "Keep clear of the ferry lanes", format);
     request.folder = (dir.Path() / "reports").string();
     std::string error;
     EXPECT_TRUE(report::ApplyReportDefinition(request, BRINE_REPORTS_DIR, error)) << error;
