@@ -89,8 +89,10 @@ void CRouteModule::WriteWaypoint(const CWaypoint& wp)
     int zone = 0;
     std::from_chars(wp.m_zoneTime.data(), wp.m_zoneTime.data() + wp.m_zoneTime.size(), zone);
     w.m_zone = std::int8_t(std::clamp(zone, -12, 14));
-    // A chartpoint added to the route brings its memo.
+    // A chartpoint added to the route brings its memo and attachments.
     w.m_memo[0] = wp.m_memo;
+    for (int i = 0; i < CWaypoint::kAttachments; ++i)
+        w.m_attachment[i] = wp.m_attachments[i];
 }
 
 bool CRouteModule::InsertWaypoint(const CWaypoint& wp, long n)

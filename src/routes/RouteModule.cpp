@@ -452,6 +452,8 @@ bool CRouteModule::ReadCurrentRoute()
             wp.m_zoneTime = std::to_string(int(w.m_zone));
             // The memo goes with the waypoint: the plan prints it beside its row.
             wp.m_memo = w.m_memo[0];
+            for (int i = 0; i < CWaypoint::kAttachments; ++i)
+                wp.m_attachments[i] = w.m_attachment[i];
             wp.m_legType = WaypointLegFromLink(links.m_link);
             found.emplace_back(links.GetRecNo(), wp);
         }

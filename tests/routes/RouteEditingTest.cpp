@@ -141,7 +141,7 @@ TEST_F(RouteEditingTest, WaypointsAddedOnTheChartAreStoredInClickOrder)
 
 // A chartpoint added to the route keeps its memo in the waypoint table, the
 // route reads it back, and the plan prints it in its row's memo column.
-TEST_F(RouteEditingTest, AWaypointsMemoIsStoredReadAndPrintedInThePlan)
+TEST_F(RouteEditingTest, AWaypointsMemoAndAttachmentsAreStoredReadAndPrintedInThePlan)
 {
     StartNewRoute();
     AddFour();
@@ -149,6 +149,8 @@ TEST_F(RouteEditingTest, AWaypointsMemoIsStoredReadAndPrintedInThePlan)
     chartpoints::CChartpoint buoy(geo::CPosition(47.8, -122.5));
     buoy.m_name = "Bell buoy";
     buoy.m_memo = "Keep 2 cables off: shoal to the west";
+    buoy.m_attachments[0] = "BellBuoy.jpg";
+    buoy.m_attachments[3] = "Approach.avi";
     ASSERT_TRUE(module.InsertWaypointAfterCurrent(CWaypoint(buoy)));
 
     db::CDBRoute table;
@@ -160,11 +162,14 @@ TEST_F(RouteEditingTest, AWaypointsMemoIsStoredReadAndPrintedInThePlan)
     ASSERT_TRUE(links.GoOrdinal(3));
     EXPECT_EQ(links.Waypoints().m_name, "Bell buoy");
     EXPECT_EQ(links.Waypoints().m_memo[0], buoy.m_memo);
+    EXPECT_EQ(links.Waypoints().m_attachment[0], "BellBuoy.jpg");
+    EXPECT_EQ(links.Waypoints().m_attachment[3], "Approach.avi");
     table.Close();
 
     const std::vector<CWaypoint>& read = module.State().waypoints;
     ASSERT_EQ(read.size(), 5u);
     EXPECT_EQ(read[2].m_memo, buoy.m_memo);
+    EXPECT_EQ(read[2].m_attachments, buoy.m_attachments);
     EXPECT_TRUE(read[1].m_memo.empty());
 
     CPlanModule plan(settings, dir.Path().string());
