@@ -1,6 +1,7 @@
 #include "app/ToolsOptions.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace app {
 
@@ -35,8 +36,8 @@ void CWorkspaceOptionsModel::Apply()
 }
 
 CSystemOptionsModel::CSystemOptionsModel(const CSystemOptions& current, bool hasAudio,
-                                         bool hasSerialPorts, ApplyFn apply)
-    : m_values(current), m_hasAudio(hasAudio), m_hasSerialPorts(hasSerialPorts),
+                                         PortsFn hasSerialPorts, ApplyFn apply)
+    : m_values(current), m_hasAudio(hasAudio), m_hasSerialPorts(std::move(hasSerialPorts)),
       m_apply(std::move(apply))
 {
     if (!m_hasAudio)

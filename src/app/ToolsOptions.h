@@ -76,8 +76,11 @@ struct CSystemOptions {
 class CSystemOptionsModel : public COptionPageModel {
 public:
     using ApplyFn = std::function<void(const CSystemOptions&)>;
-    // `hasAudio`: the machine has a sound output; `hasSerialPorts`: any port has a path.
-    CSystemOptionsModel(const CSystemOptions& current, bool hasAudio, bool hasSerialPorts,
+    // Asked each time the page's controls are brought up to date: whether the
+    // frame has a serial port now (an Apply that clears every path leaves none).
+    using PortsFn = std::function<bool()>;
+    // `hasAudio`: the machine has a sound output.
+    CSystemOptionsModel(const CSystemOptions& current, bool hasAudio, PortsFn hasSerialPorts,
                         ApplyFn apply);
 
     std::string Title() const override { return "System"; }
@@ -87,13 +90,13 @@ public:
     CSystemOptions& Values() { return m_values; }
     const CSystemOptions& Values() const { return m_values; }
     bool AudioEnabled() const { return m_hasAudio; }
-    bool AutoConfigureEnabled() const { return m_hasSerialPorts; }
+    bool AutoConfigureEnabled() const { return m_hasSerialPorts && m_hasSerialPorts(); }
     static std::string PortField(int index) { return "com" + std::to_string(index + 1); }
 
 private:
     CSystemOptions m_values;
     bool m_hasAudio;
-    bool m_hasSerialPorts;
+    PortsFn m_hasSerialPorts;
     ApplyFn m_apply;
 };
 

@@ -73,7 +73,7 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     m_decimalPlaces->setObjectName("decimalPlaces");
     m_decimalPlaces->setMaximumWidth(60);
     m_decimalPlaces->installEventFilter(this);
-    auto* places = new QLabel(tr("&Decimal places"), this);
+    auto* places = new QLabel(tr("Decimal places"), this);
     places->setBuddy(m_decimalPlaces);
     // The spin arrows beside the number; the keyboard has Up and Down in the field.
     auto* placesBox = new QHBoxLayout;
@@ -97,20 +97,21 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
     auto* formatBox = new QGroupBox(tr("Position Format"), this);
     m_format = new QButtonGroup(this);
     auto* formatLayout = new QVBoxLayout(formatBox);
-    auto* dms = new QRadioButton(tr("Degrees\u00B0 Mins' &Secs.Secs"), formatBox);
-    auto* dm = new QRadioButton(tr("Degrees\u00B0 &Mins.Mins'"), formatBox);
+    auto* dms = new QRadioButton(tr("Degrees\u00B0 Mins' Secs.Secs"), formatBox);
+    auto* dm = new QRadioButton(tr("Degrees\u00B0 Mins.Mins'"), formatBox);
     dms->setObjectName("degMinSec");
     m_format->addButton(dm, 0);
     m_format->addButton(dms, 1);
     formatLayout->addWidget(dms);
     formatLayout->addWidget(dm);
 
-    m_sidePanel = new QCheckBox(tr("Display side pa&nel"), this);
+    m_sidePanel = new QCheckBox(tr("Display side panel"), this);
+    m_sidePanel->setObjectName("displaySidePanel");
     m_sidePanelSide = new QComboBox(this);
+    m_sidePanelSide->setObjectName("sidePanelAlignment");
     m_sidePanelSide->addItems({tr("Aligned Left"), tr("Aligned Right")});
-    auto* sideLabel = new QLabel(tr("Side panel a&lignment"), this);
-    sideLabel->setBuddy(m_sidePanelSide);
-    m_statusBar = new QCheckBox(tr("Display stat&us bar"), this);
+    m_statusBar = new QCheckBox(tr("Display status bar"), this);
+    m_statusBar->setObjectName("displayStatusBar");
 
     m_workspace = new QListWidget(this);
     m_workspace->setObjectName("workspaceList");
@@ -118,20 +119,17 @@ CApplicationOptionsDlg::CApplicationOptionsDlg(std::unique_ptr<app::CWorkspaceOp
         auto* entry = new QListWidgetItem(tr(item), m_workspace);
         entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     }
-    auto* workspaceLabel = new QLabel(tr("&Workspace"), this);
-    workspaceLabel->setBuddy(m_workspace);
 
     auto* form = new QGridLayout(this);
     form->addWidget(paletteBox, 0, 0, 1, 2);
     form->addWidget(places, 1, 0);
     form->addLayout(placesBox, 1, 1);
     form->addWidget(formatBox, 2, 0, 1, 2);
+    // The alignment list sits beside the side panel's box, as it applies to that panel.
     form->addWidget(m_sidePanel, 3, 0);
-    form->addWidget(sideLabel, 4, 0);
-    form->addWidget(m_sidePanelSide, 4, 1);
-    form->addWidget(m_statusBar, 5, 0);
-    form->addWidget(workspaceLabel, 6, 0);
-    form->addWidget(m_workspace, 7, 0, 1, 2);
+    form->addWidget(m_sidePanelSide, 3, 1);
+    form->addWidget(m_statusBar, 4, 0);
+    form->addWidget(m_workspace, 5, 0, 1, 2);
 }
 
 app::CWorkspaceOptionsModel& CApplicationOptionsDlg::M() const
@@ -209,9 +207,9 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
                                      QWidget* parent)
     : app::CXPropertyPage(std::move(model), parent)
 {
-    m_audio = new QCheckBox(tr("Audio a&lerts"), this);
+    m_audio = new QCheckBox(tr("Audio alerts"), this);
     m_audio->setObjectName("audioAlerts");
-    m_autoConfigure = new QCheckBox(tr("Auto config&ure ports (requires restart)"), this);
+    m_autoConfigure = new QCheckBox(tr("Auto configure ports (requires restart)"), this);
     m_autoConfigure->setObjectName("autoConfigurePorts");
 
     auto* boost = new QGroupBox(tr("Priority boost (requires restart)"), this);
@@ -221,9 +219,7 @@ CSystemOptionsDlg::CSystemOptionsDlg(std::unique_ptr<app::CSystemOptionsModel> m
     m_priority->setPageStep(1);
     m_priority->setTickPosition(QSlider::TicksBelow);
     auto* boostLayout = new QHBoxLayout(boost);
-    auto* none = new QLabel(tr("&None"), boost);
-    none->setBuddy(m_priority);
-    boostLayout->addWidget(none);
+    boostLayout->addWidget(new QLabel(tr("None"), boost));
     boostLayout->addWidget(m_priority, 1);
     boostLayout->addWidget(new QLabel(tr("Full"), boost));
 

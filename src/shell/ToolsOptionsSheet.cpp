@@ -170,11 +170,15 @@ void CMainFrame::OpenToolsOptions(const std::string& pageTitle)
         [this](const app::CWorkspaceOptions& v) { ApplyWorkspaceOptions(v); })));
     // Audio alerts are offered only on a machine with a sound output to play them.
     const bool hasAudio = m_services.sound != nullptr && Desktop().HasWaveDevice();
-    const app::CSystemOptions system = CurrentSystemOptions();
-    const bool hasPorts = std::any_of(system.portPaths.begin(), system.portPaths.end(),
-                                      [](const std::string& p) { return !p.empty(); });
+    // A port is the frame's while it has a device path; asked anew after each
+    // Apply, as the paths applied are the ones used from then on.
+    const auto hasPorts = [this] {
+        const app::CSystemOptions now = CurrentSystemOptions();
+        return std::any_of(now.portPaths.begin(), now.portPaths.end(),
+                           [](const std::string& p) { return !p.empty(); });
+    };
     sheet->AddPage(new CSystemOptionsDlg(std::make_unique<app::CSystemOptionsModel>(
-        system, hasAudio, hasPorts,
+        CurrentSystemOptions(), hasAudio, hasPorts,
         [this](const app::CSystemOptions& v) { ApplySystemOptions(v); })));
     for (auto& page : OptionPages()) {
         if (app::CXPropertyPage* p = page.create(sheet))

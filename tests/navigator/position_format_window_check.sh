@@ -94,9 +94,10 @@ sheet_visible() { window_named "Tools Options"; }
 wait_for "the sheet captioned \"Tools Options\"" sheet_visible
 SHEET=$FOUND
 activate "$SHEET"
-xdotool key alt+d ctrl+a
+options_decimal_places
+xdotool key ctrl+a
 xdotool type --delay 30 1
-xdotool key alt+m
+options_decimal_minutes
 sleep 0.3
 shot 3_options
 xdotool key Return

@@ -847,19 +847,40 @@ TEST_F(ChartWindowsTest, FileMenuPrintCommandsReachTheActiveChart)
         EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
     EXPECT_EQ(frame->Action(app::cmd::kFilePrint)->shortcut(), QKeySequence("Ctrl+P"));
 
+    // The chooser lists the chart heading with the chart's view under it: the view is chosen.
+    QStringList offered;
+    QTimer chooserHand;
+    QObject::connect(&chooserHand, &QTimer::timeout, [&offered] {
+        auto* chooser = qobject_cast<app::CTreeListOptionDlg*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        for (QTreeWidgetItemIterator it(chooser->Tree()); *it; ++it) {
+            offered << (*it)->text(0);
+            if ((*it)->text(0) == "View of Selected Chart")
+                chooser->Tree()->setCurrentItem(*it);
+        }
+        chooser->OkButton()->click();
+    });
+    chooserHand.start(10);
     // Print shows the print dialog (cancelled here).
     QString seen;
-    QTimer::singleShot(0, [&seen] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QTimer printHand;
+    QObject::connect(&printHand, &QTimer::timeout, [&seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && !qobject_cast<app::CTreeListOptionDlg*>(modal)) {
             seen = modal->objectName();
             modal->close();
         }
     });
+    printHand.start(10);
     frame->Action(app::cmd::kFilePrint)->trigger();
+    printHand.stop();
     EXPECT_EQ(seen, "PrintDialog");
+    EXPECT_EQ(offered.join(",").toStdString(), "Chart,View of Selected Chart");
 
     // Print Preview opens the preview of this chart.
     frame->Action(app::cmd::kFilePrintPreview)->trigger();
+    chooserHand.stop();
     Pump();
     auto* preview = frame->findChild<chart::CChartPreview*>();
     ASSERT_NE(preview, nullptr);

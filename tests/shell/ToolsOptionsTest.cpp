@@ -27,6 +27,7 @@
 #include "app/ToolsOptions.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/PropertySheet.h"
+#include "nmea/PortList.h"
 #include "shell/MainFrame.h"
 
 namespace {
@@ -357,6 +358,94 @@ TEST_F(ToolsOptionsTest, StoredDecimalPlacesOutOfRangeAreClampedOnLoad)
         EXPECT_FALSE(frame.AudioAlerts());
         frame.TearDown();
     }
+}
+
+// The two pages say what they offer in their own words: no access letter
+// beyond the palette group's, and no label the pages do not have.
+TEST_F(ToolsOptionsTest, ThePagesShowTheirOwnTexts)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    const auto texts = [](QWidget* page) {
+        QStringList out;
+        for (auto* b : page->findChildren<QAbstractButton*>())
+            if (!b->text().isEmpty())
+                out << b->text();
+        for (auto* l : page->findChildren<QLabel*>())
+            out << l->text();
+        for (auto* g : page->findChildren<QGroupBox*>())
+            out << g->title();
+        out.sort();
+        return out;
+    };
+    QStringList workspace = {"Palette",
+                             "Da&y",
+                             "Dus&k",
+                             "Nig&ht",
+                             "&Edit",
+                             "Defaul&t",
+                             "&Apply to desktop",
+                             "Decimal places",
+                             "Position Format",
+                             "Degrees\u00B0 Mins' Secs.Secs",
+                             "Degrees\u00B0 Mins.Mins'",
+                             "Display side panel",
+                             "Display status bar"};
+    workspace.sort();
+    EXPECT_EQ(texts(sheet->Page(0)).join(" | ").toStdString(), workspace.join(" | ").toStdString());
+    auto* side = sheet->Page(0)->findChild<QComboBox*>("sidePanelAlignment");
+    ASSERT_NE(side, nullptr);
+    ASSERT_EQ(side->count(), 2);
+    EXPECT_EQ(side->itemText(0), "Aligned Left");
+    EXPECT_EQ(side->itemText(1), "Aligned Right");
+    auto* list = sheet->Page(0)->findChild<QListWidget*>("workspaceList");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(0)->text(), "Reload documents when opening workspace");
+    EXPECT_EQ(list->item(3)->text(), "Confirm exit");
+
+    // The System page; its serial ports' group is this program's own.
+    QStringList system;
+    for (const QString& t : texts(sheet->Page(1)))
+        if (!t.startsWith("CO") && t != "Serial ports")
+            system << t;
+    EXPECT_EQ(system.join(" | ").toStdString(),
+              "Audio alerts | Auto configure ports (requires restart) | Full | None | "
+              "Priority boost (requires restart)");
+    frame.TearDown();
+}
+
+// "Auto configure ports" is offered while the frame has a serial port: after
+// an Apply that clears every port's path there is none, and the box greys;
+// a path applied again brings it back.
+TEST_F(ToolsOptionsTest, AutoConfigurePortsFollowsTheAppliedPorts)
+{
+    const std::string key = "Software\\Quorwick\\Brinevane\\Ports";
+    nmea::PortPaths paths;
+    paths[0] = (folder.Path() / "gps").string();
+    nmea::SavePortPaths(store, key, paths);
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    app::CModelessPropertySheet* sheet = OpenSheet(frame);
+    ASSERT_NE(sheet, nullptr);
+    auto* autoConfigure = sheet->findChild<QAbstractButton*>("autoConfigurePorts");
+    ASSERT_NE(autoConfigure, nullptr);
+    EXPECT_TRUE(autoConfigure->isEnabled());
+    for (int i = 0; i < app::kSerialPortCount; ++i) {
+        auto* port = sheet->findChild<QComboBox*>(
+            QString::fromStdString(app::CSystemOptionsModel::PortField(i)));
+        ASSERT_NE(port, nullptr);
+        port->setCurrentText(QString());
+    }
+    ASSERT_TRUE(sheet->OnApply());
+    EXPECT_FALSE(autoConfigure->isEnabled()) << "no port left, yet the box is offered";
+    sheet->findChild<QComboBox*>("com2")->setCurrentText(
+        QString::fromStdString((folder.Path() / "log").string()));
+    ASSERT_TRUE(sheet->OnApply());
+    EXPECT_TRUE(autoConfigure->isEnabled());
+    frame.TearDown();
 }
 
 }   // namespace

@@ -228,12 +228,17 @@ choose_palette day
 
 step "Tools Options: decimal places 5 refused, 3 kept; priority boost by its slider"
 open_sheet "Tools Options" o o
-type_into d 5
+options_decimal_places
+xdotool key ctrl+a
+type_text 5
 expect_refusal "Decimal places run from 0 to 4" decimal-places
-type_into d 3
+options_decimal_places
+xdotool key ctrl+a
+type_text 3
 xdotool key ctrl+Tab
 sleep 0.2
-xdotool key alt+n End
+# The slider's labels have no key: it is the control before COM1's path.
+xdotool key alt+1 shift+Tab End
 # OK applies the frame's values; the workspace's save writes them.
 focus "$SHEET"
 xdotool key Return

@@ -177,13 +177,13 @@ click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 127))
 click_at $((SX + 230)) $((SY + 127))
-xdotool key alt+d
+options_decimal_places
 field_text
 echo "   decimal places after up, up, down, down: $CLIP"
 [ "$CLIP" = "2" ] || fail "the spin arrows left the decimal places at \"$CLIP\", not 2"
-xdotool key alt+d ctrl+a
+xdotool key ctrl+a
 xdotool type --delay 30 1
-xdotool key alt+m
+options_decimal_minutes
 sleep 0.3
 xwin_shot ptpl_2_options
 xdotool key Return

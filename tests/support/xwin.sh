@@ -508,6 +508,25 @@ r.withdraw()
 print(r.clipboard_get())' 2>/dev/null
 }
 
+# Tools > Options, Workspace page, under the Day palette: the keyboard to
+# the decimal places. Its label has no key of its own: Alt+Y keeps Day and
+# takes the palette's radios, and Tab passes the greyed Edit, Default and
+# Apply to desktop.
+options_decimal_places() {
+    xdotool key alt+y
+    sleep 0.2
+    xdotool key Tab
+    sleep 0.2
+}
+# From the decimal places: Tab to the position format's ticked radio, Down
+# to "Degrees Mins.Mins'" below it (it stays chosen when it already was).
+options_decimal_minutes() {
+    xdotool key Tab
+    sleep 0.2
+    xdotool key Down
+    sleep 0.2
+}
+
 # A screenshot of the screen as $SHOTS/$1.png when $SHOTS names a folder
 # (and ImageMagick's import is there); nothing otherwise.
 xwin_shot() {

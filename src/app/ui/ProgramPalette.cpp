@@ -72,6 +72,8 @@ std::map<int, DisplayPaletteListener>& Listeners()
 }
 
 constexpr const char* kDayIcon = "brineDayIcon";
+// How far a check box's tick must stand from the box's fill to be seen.
+constexpr int kMarkApart = 48;
 constexpr const char* kDayBackground = "brineDayBackground";
 
 }   // namespace
@@ -96,6 +98,39 @@ QImage Clamped(QImage image, int limit)
 class CPaletteBoundStyle final : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        const bool mark = element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton ||
+                          element == PE_IndicatorItemViewItemCheck;
+        if (!mark || (option->state & State_Enabled) != 0) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        // A disabled box draws its tick in the disabled text colour, a shade
+        // darker; where that lands on the box's own fill (Dusk's and Night's
+        // grey text over their grey windows) the tick is drawn halfway
+        // between the text and the fill, so a ticked box never looks clear.
+        const QPalette& p = option->palette;
+        const QColor base = p.color(QPalette::Disabled, QPalette::Base);
+        const QColor tick = p.color(QPalette::Disabled, QPalette::Text).darker(120);
+        if (Distance(tick, base) >= kMarkApart) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QColor visible = Mix(p.color(QPalette::Active, QPalette::Text), base);
+        const auto redraw = [&](auto copy) {
+            copy.palette.setColor(QPalette::Disabled, QPalette::Text, visible);
+            QProxyStyle::drawPrimitive(element, &copy, painter, widget);
+        };
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option))
+            redraw(QStyleOptionViewItem(*item));
+        else if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option))
+            redraw(QStyleOptionButton(*button));
+        else
+            redraw(QStyleOption(*option));
+    }
 
     void drawItemPixmap(QPainter* painter, const QRect& rect, int alignment,
                         const QPixmap& pixmap) const override

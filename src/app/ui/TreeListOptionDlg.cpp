@@ -92,7 +92,9 @@ bool CTreeListOptionDlg::Selectable(const QTreeWidgetItem* item) const
 void CTreeListOptionDlg::SelectionChanged()
 {
     const QTreeWidgetItem* item = m_tree->currentItem();
-    m_ok->setEnabled(Selectable(item));
+    // OK takes a leaf that is not a heading; an id of 0 there answers 0.
+    m_ok->setEnabled(item && item->childCount() == 0 &&
+                     item->data(0, kImageRole).toInt() != app::kHeadingImage);
     const QString why = item ? item->data(0, kWhyRole).toString() : QString();
     m_why->setText(why);
     m_why->setVisible(!why.isEmpty());
@@ -111,6 +113,7 @@ void CTreeListOptionDlg::Build()
     }
     // Each item hangs under the most recent item of the level above.
     std::vector<QTreeWidgetItem*> lastAtLevel;
+    std::vector<QTreeWidgetItem*> topLevel;
     QTreeWidgetItem* firstChoice = nullptr;
     for (const app::CChooserItem& it : m_items) {
         const auto level = static_cast<std::size_t>(std::max(0, it.level));
@@ -125,9 +128,17 @@ void CTreeListOptionDlg::Build()
             item->setData(0, kWhyRole, QString::fromStdString(it.why));
         lastAtLevel.resize(level + 1);
         lastAtLevel[level] = item;
+        if (level == 0)
+            topLevel.push_back(item);
     }
-    if (m_expand || m_hasRoot)
-        m_tree->expandAll();
+    // Only the top level opens: the root (which holds the top level) and each
+    // top-level item; deeper items stay closed.
+    if (root)
+        root->setExpanded(true);
+    if (m_expand) {
+        for (QTreeWidgetItem* top : topLevel)
+            top->setExpanded(true);
+    }
     // The first option that can be chosen is selected, so Return chooses it.
     for (QTreeWidgetItemIterator it(m_tree); *it && !firstChoice; ++it)
         if (Selectable(*it))
@@ -139,20 +150,15 @@ void CTreeListOptionDlg::Build()
 int CTreeListOptionDlg::Choose()
 {
     m_result = 0;
+    // Nothing added: nothing to ask.
     if (m_items.empty())
         return 0;
-    // A single choice needs no asking: its id is the answer, no window shows.
-    int choices = 0;
-    for (const app::CChooserItem& it : m_items)
-        if (it.id != 0 && it.image != app::kHeadingImage) {
-            ++choices;
-            m_result = it.id;
-        }
-    if (choices == 1)
+    // A single item needs no asking: its id is the answer, no window shows.
+    // Two or more (a heading and one option under it included) are shown.
+    if (m_items.size() == 1) {
+        m_result = m_items.front().id;
         return m_result;
-    m_result = 0;
-    if (choices == 0)
-        return 0;
+    }
     Build();
     return exec() == QDialog::Accepted ? m_result : 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // "Select Option": a small tree of headings and options; the caller reads
-// the chosen option's id. With one option only (headings aside) it answers
-// at once without a window. Only a leaf that is not a heading can be chosen.
+// the chosen option's id. With one item only it answers at once without a
+// window. Only a leaf that is not a heading can be chosen.
 
 #include <QDialog>
 #include <string>

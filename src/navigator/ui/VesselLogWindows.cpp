@@ -107,6 +107,14 @@ void CNavigatorWindows::CreateLogServices()
                const std::string& proposed) -> std::optional<std::string> {
             app::CSaveFileDlg dialog(QStringLiteral("Save Log Database"), Q(folder),
                                      QStringLiteral("dbf"), Q(proposed), m_window);
+            dialog.setObjectName("SaveLogDatabase");
+            // While stations share the log an existing one is never overwritten.
+            dialog.SetNetworkMode(m_instrumentsModule &&
+                                  m_instrumentsModule->Messaging().IsStarted());
+            // A folder is taken only when its disk can hold the log's files
+            // (those of the open log, temporary or not).
+            const std::filesystem::path log = Logbook().LogPath();
+            dialog.SetSource(log.parent_path(), log.filename().string());
             if (dialog.exec() != QDialog::Accepted)
                 return std::nullopt;
             return dialog.GetPathName().string();

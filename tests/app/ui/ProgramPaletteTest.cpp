@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -7,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include "app/ui/Disclaimers.h"
@@ -169,6 +171,46 @@ TEST_F(ProgramPaletteTest, DisabledButtonsLookDisabledInEveryPalette)
                             std::abs(on.blue() - off.blue())}),
                   48)
             << "palette " << palette;
+    }
+}
+
+// A disabled box that is ticked shows its tick in every palette: the
+// picture of a ticked box differs clearly from that of a clear one (Dusk's
+// and Night's disabled text, darkened for the tick, is their window's grey).
+TEST_F(ProgramPaletteTest, DisabledTickedBoxesShowTheirTick)
+{
+    // How many pixels of two pictures of one size differ by more than a shade.
+    const auto clearlyDifferent = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))}) >= 40)
+                    ++count;
+            }
+        return count;
+    };
+    for (int palette :
+         {CDisplayPalettes::kDay, CDisplayPalettes::kDusk, CDisplayPalettes::kNight}) {
+        Select(palette);
+        for (bool radio : {false, true}) {
+            std::unique_ptr<QAbstractButton> on, off;
+            if (radio)
+                on = std::make_unique<QRadioButton>("Day"),
+                off = std::make_unique<QRadioButton>("Day");
+            else
+                on = std::make_unique<QCheckBox>("Auto configure ports"),
+                off = std::make_unique<QCheckBox>("Auto configure ports");
+            for (QAbstractButton* b : {on.get(), off.get()}) {
+                b->setAutoExclusive(false);
+                b->resize(200, 24);
+                b->setEnabled(false);
+            }
+            on->setChecked(true);
+            EXPECT_GE(clearlyDifferent(on->grab().toImage(), off->grab().toImage()), 6)
+                << "palette " << palette << (radio ? " radio" : " check box");
+        }
     }
 }
 
