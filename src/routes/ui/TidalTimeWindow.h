@@ -1,8 +1,9 @@
 #pragma once
 // The small modeless window both tidal windows share: a time (local, 1970 to
 // 18 January 2038), Apply with "Apply Immediately", Close, Options (the Tidal
-// Atlas options page), the CAUTION button and a status line. Problems found while drawing go to the
-// status line, one text per change of time or position, never a message box from a paint.
+// Atlas options page), the CAUTION button and a status line, where the stream
+// window puts what it found while drawing, one text per change of time or
+// position, never a message box from a paint.
 
 #include <QDateTime>
 #include <QDialog>

@@ -125,8 +125,12 @@ public:
                 const auto& result = m_model.Compute(
                     nw, se, window->AppliedUtc(),
                     [&doc](const geo::CPosition& p) { return doc.IsPositionOnChart(p); });
-                window->SetStatus(QString::fromStdString(result.stopText));
                 m_view.InvalidateOverlays();
+                // A code that stopped the grid is said once per grid worked
+                // out; the repaints that follow draw the kept grid.
+                if (result.stopCode != 0)
+                    QMessageBox::critical(window, window->windowTitle(),
+                                          QString::fromStdString(result.stopText));
             });
         }
 
