@@ -303,8 +303,8 @@ TEST_F(TidalFixture, AtlasDrawsOnlyInsideModelsCachesAndStopsOnceOutsideTheYears
     EXPECT_EQ(late.stopCode, 13);
     EXPECT_TRUE(late.arrows.empty());
     EXPECT_EQ(late.stopText, "Tidal model calculation: Unknown error");
-    const auto stream = routes::ReadTidalStream(module->Models(), geo::CPosition(48.02, -122.98),
-                                                y2150);
+    const auto stream =
+        routes::ReadTidalStream(module->Models(), geo::CPosition(48.02, -122.98), y2150);
     EXPECT_EQ(stream.code, 13);
     EXPECT_FALSE(stream.usable);
     EXPECT_EQ(stream.message, "Tidal model calculation: Unknown error");

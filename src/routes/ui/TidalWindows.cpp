@@ -122,9 +122,10 @@ public:
                 if (!window || !VisibleExtent(m_view, nw, se))
                     return;
                 chart::CChartDoc& doc = m_view.Doc();
-                const auto& result = m_model.Compute(
-                    nw, se, window->AppliedUtc(),
-                    [&doc](const geo::CPosition& p) { return doc.IsPositionOnChart(p); });
+                const auto& result =
+                    m_model.Compute(nw, se, window->AppliedUtc(), [&doc](const geo::CPosition& p) {
+                        return doc.IsPositionOnChart(p);
+                    });
                 m_view.InvalidateOverlays();
                 // A code that stopped the grid is said once per grid worked
                 // out; the repaints that follow draw the kept grid.
