@@ -1,5 +1,6 @@
 #include "routes/TidalAtlasModel.h"
 
+#include "app/WaitStatus.h"
 #include "platform/LocaleFreeNumbers.h"
 
 #include <algorithm>
@@ -59,16 +60,25 @@ bool StopsTheGrid(int code)
 
 }   // namespace
 
+bool CTidalAtlasModel::IsCurrent(const geo::CPosition& nw, const geo::CPosition& se,
+                                 std::int64_t utc) const
+{
+    const CTidalDisplaySettings& s = m_tides.DisplaySettings();
+    const double key[5] = {nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude(),
+                           double(s.vectorLength)};
+    return m_valid && std::equal(key, key + 5, m_key) && m_keyTime == utc &&
+           m_keySpacing == s.spacing && m_keyAutomatic == s.automaticSpacing;
+}
+
 const CTidalAtlasModel::Result& CTidalAtlasModel::Compute(
     const geo::CPosition& nw, const geo::CPosition& se, std::int64_t utc,
     const std::function<bool(const geo::CPosition&)>& onChart)
 {
+    if (IsCurrent(nw, se, utc))
+        return m_result;
     CTidalDisplaySettings& s = m_tides.DisplaySettings();
     const double key[5] = {nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(), se.GetLongitude(),
                            double(s.vectorLength)};
-    if (m_valid && std::equal(key, key + 5, m_key) && m_keyTime == utc &&
-        m_keySpacing == s.spacing && m_keyAutomatic == s.automaticSpacing)
-        return m_result;
     std::copy(key, key + 5, m_key);
     m_keyTime = utc;
     m_keySpacing = s.spacing;
@@ -79,6 +89,9 @@ const CTidalAtlasModel::Result& CTidalAtlasModel::Compute(
     m_result = Result();
     if (!nw.IsValid() || !se.IsValid())
         return m_result;
+    // A grid of predictions can take a while: hourglass and "Please Wait"
+    // until it is worked out.
+    const app::CWaitStatus wait;
     const double north = nw.GetLatitude(), south = se.GetLatitude();
     const double west = nw.GetLongitude(), east = se.GetLongitude();
     const AtlasSteps steps = ChooseAtlasSteps(s, north, south, west, east);
@@ -111,8 +124,6 @@ const CTidalAtlasModel::Result& CTidalAtlasModel::Compute(
             }
         }
     }
-    if (m_result.stopCode == 13 && !models.ModelYears().empty())
-        m_result.stopText += " (the tidal models cover " + models.ModelYears() + ")";
     return m_result;
 }
 
@@ -123,8 +134,6 @@ TidalStreamReading ReadTidalStream(CTidalModelModule& models, const geo::CPositi
     double height = 0, rate = 0, direction = 0;
     r.code = models.PredictAnywhere(where, utc, height, rate, direction);
     r.message = CTidalModelModule::ResultTextOf(r.code);
-    if (r.code == 13 && !models.ModelYears().empty())
-        r.message += " (the tidal models cover " + models.ModelYears() + ")";
     r.usable = r.code >= -2 && r.code <= 0;
     if (!r.usable)
         return r;

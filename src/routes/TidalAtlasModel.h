@@ -51,6 +51,11 @@ public:
     const Result& Compute(const geo::CPosition& northWest, const geo::CPosition& southEast,
                           std::int64_t utc,
                           const std::function<bool(const geo::CPosition&)>& onChart);
+    // Whether Compute would give the kept answer without predicting.
+    bool IsCurrent(const geo::CPosition& northWest, const geo::CPosition& southEast,
+                   std::int64_t utc) const;
+    // The last answer worked out.
+    const Result& Last() const { return m_result; }
     void Invalidate() { m_valid = false; }
     int Computations() const { return m_computations; }
 

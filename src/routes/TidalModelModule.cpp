@@ -47,25 +47,6 @@ std::optional<int> ToInt(const std::string& text)
     return v;
 }
 
-// First year and year count from a ".dat" header (after magic, version, grid).
-void ReadYears(const std::string& datPath, CTidalArea& area)
-{
-    std::ifstream in(datPath, std::ios::binary);
-    unsigned char head[24]{};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head) || std::memcmp(head, "BVTM", 4) != 0)
-        return;
-    auto u32 = [&head](int at) {
-        return std::uint32_t(head[at]) | std::uint32_t(head[at + 1]) << 8 |
-               std::uint32_t(head[at + 2]) << 16 | std::uint32_t(head[at + 3]) << 24;
-    };
-    const std::int32_t first = std::int32_t(u32(16));
-    const std::uint32_t years = u32(20);
-    if (first > 0 && years > 0 && years < 10000) {
-        area.firstYear = first;
-        area.lastYear = first + int(years) - 1;
-    }
-}
-
 }   // namespace
 
 CTidalArea::CTidalArea(std::string name, double lat1, double lat2, double lon1, double lon2)
@@ -98,11 +79,8 @@ std::optional<CTidalArea> ReadTidalArea(const std::string& path)
         !std::isfinite(*west) || !std::isfinite(*north))
         return std::nullopt;
     const std::filesystem::path file(path);
-    CTidalArea area(file.stem().string(), *north, *north - (*rows - 2) * *latStep, *west,
-                    *west + (*columns - 2) * *lonStep);
-    std::filesystem::path dat = file;
-    ReadYears(dat.replace_extension(".dat").string(), area);
-    return area;
+    return CTidalArea(file.stem().string(), *north, *north - (*rows - 2) * *latStep, *west,
+                      *west + (*columns - 2) * *lonStep);
 }
 
 // ---- CTidalModelDLL
@@ -375,18 +353,6 @@ std::string CTidalModelModule::GetVersionText() const
     std::string a, b;
     CTidalModelDLL::DLLInfo(a, b);
     return a + " " + b;
-}
-
-std::string CTidalModelModule::ModelYears() const
-{
-    int first = 0, last = 0;
-    for (const CTidalArea& a : m_areas) {
-        if (a.firstYear == 0)
-            continue;
-        first = first == 0 ? a.firstYear : std::min(first, a.firstYear);
-        last = std::max(last, a.lastYear);
-    }
-    return first == 0 ? std::string() : std::to_string(first) + "-" + std::to_string(last);
 }
 
 }   // namespace routes

@@ -27,8 +27,6 @@ public:
     const std::string& Name() const { return m_name; }
     const std::vector<geo::CPosition>& Corners() const { return m_corners; }
     bool ContainsPosition(const geo::CPosition& position) const;
-    // The years the model predicts for (from its ".dat"); 0 when unknown.
-    int firstYear = 0, lastYear = 0;
 
 private:
     std::string m_name;
@@ -91,8 +89,6 @@ public:
     bool DrawBoxes() const { return m_drawBoxes; }
     void SetDrawBoxes(bool on) { m_drawBoxes = on; }
     void SetDataFolder(std::string folder) override;
-    // The years the active model covers, for the windows' texts ("1970-2100").
-    std::string ModelYears() const;
 
 private:
     std::vector<CTidalArea> m_areas;

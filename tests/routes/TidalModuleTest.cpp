@@ -12,6 +12,7 @@
 #include "ChildProcess.h"
 #include "TempFolder.h"
 #include "TestModels.h"
+#include "WaitStatusRecorder.h"
 #include "app/Registry.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +99,6 @@ TEST_F(TidalFixture, BadPairsAreLeftOutByNameAndTheFirstModelWins)
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find("D.tid"), std::string::npos);
     EXPECT_NE(notices[0].find("reading tidal model file"), std::string::npos);
-    EXPECT_EQ(module->Models().ModelYears(), "2000-2099");
 
     EXPECT_NEAR(EastAt(48.02, -122.98), 0.5, 0.001);
     EXPECT_EQ(module->Models().ActiveModel(), "A");
@@ -296,18 +296,51 @@ TEST_F(TidalFixture, AtlasDrawsOnlyInsideModelsCachesAndStopsOnceOutsideTheYears
     atlas.Compute(nw, se, kMarch2030 + 3600, everywhere);
     EXPECT_EQ(atlas.Computations(), 2);
 
-    // 2150 lies outside the model's years: one stop, one text naming them.
+    // 2150 lies outside the model's years: one stop, and the library's own
+    // text for its code, word for word, in the atlas and the stream window.
     const std::int64_t y2150 = 5679360000;   // 2150-01-01
     const auto& late = atlas.Compute(nw, se, y2150, everywhere);
     EXPECT_EQ(late.stopCode, 13);
     EXPECT_TRUE(late.arrows.empty());
-    EXPECT_NE(late.stopText.find("2000-2099"), std::string::npos);
+    EXPECT_EQ(late.stopText, "Tidal model calculation: Unknown error");
+    const auto stream =
+        routes::ReadTidalStream(module->Models(), geo::CPosition(48.02, -122.98), y2150);
+    EXPECT_EQ(stream.code, 13);
+    EXPECT_FALSE(stream.usable);
+    EXPECT_EQ(stream.message, "Tidal model calculation: Unknown error");
 
     // Far from every model: nothing drawn, nothing said.
     const auto& away = atlas.Compute(geo::CPosition(10.2, 10.0), geo::CPosition(10.0, 10.2),
                                      kMarch2030, everywhere);
     EXPECT_TRUE(away.arrows.empty());
     EXPECT_EQ(away.stopCode, 0);
+}
+
+TEST_F(TidalFixture, AtlasGridIsWorkedOutUnderTheWaitState)
+{
+    WriteSteady(tides, "A", 48.05, -123.0, 0.5f);
+    module->CheckAvailability();
+    brine_test::WaitStatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
+    routes::CTidalAtlasModel atlas(*module);
+    auto everywhere = [](const geo::CPosition&) { return true; };
+    const geo::CPosition nw(48.06, -123.01), se(48.0, -122.95);
+    atlas.Compute(nw, se, kMarch2030, everywhere);
+    EXPECT_EQ(status.texts, (std::vector<std::string>{app::kPleaseWaitText, "Ready"}));
+    // A stop left early still leaves the wait state.
+    status.texts.clear();
+    EXPECT_EQ(atlas.Compute(nw, se, 5679360000, everywhere).stopCode, 13);
+    EXPECT_EQ(status.texts, (std::vector<std::string>{app::kPleaseWaitText, "Ready"}));
+    // A repaint of the same grid and an extent with no positions predict
+    // nothing and leave the status bar alone.
+    status.texts.clear();
+    atlas.Compute(nw, se, 5679360000, everywhere);
+    geo::CPosition nowhere = nw;
+    nowhere.Invalidate();
+    atlas.Compute(nowhere, se, kMarch2030, everywhere);
+    EXPECT_TRUE(status.texts.empty());
+    EXPECT_EQ(app::CWaitStatus::Depth(), 0);
+    app::CWaitStatus::SetStatusHost(nullptr);
 }
 
 TEST_F(TidalFixture, StreamReadingTexts)

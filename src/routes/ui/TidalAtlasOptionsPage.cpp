@@ -1,5 +1,7 @@
 #include "routes/ui/TidalAtlasOptionsPage.h"
 
+#include "routes/ui/TidalTimeWindow.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
@@ -62,8 +64,7 @@ CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
     m_start->setObjectName("StartTime");
     m_start->setCalendarPopup(true);
     m_start->setDisplayFormat("yyyy-MM-dd HH:mm");
-    m_start->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
-                              QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
+    m_start->setDateTimeRange(EarliestTidalTime(), LatestTidalTime());
     startGrid->addWidget(m_now, 0, 0);
     startGrid->addWidget(m_plan, 1, 0);
     startGrid->addWidget(m_user, 2, 0);

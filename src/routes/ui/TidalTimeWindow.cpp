@@ -10,6 +10,16 @@
 
 namespace routes {
 
+QDateTime EarliestTidalTime()
+{
+    return QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0));
+}
+
+QDateTime LatestTidalTime()
+{
+    return QDateTime(QDate(2038, 1, 18), QTime(23, 59, 59));
+}
+
 CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(title);
@@ -19,9 +29,7 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     m_time->setObjectName("TidalTime");
     m_time->setCalendarPopup(true);
     m_time->setTimeSpec(Qt::LocalTime);
-    // The controls reach to the end of 9998, not 2038.
-    m_time->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
-                             QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
+    m_time->setDateTimeRange(EarliestTidalTime(), LatestTidalTime());
     m_time->setDisplayFormat("yyyy-MM-dd HH:mm");
     layout->addWidget(m_time);
     auto* applyRow = new QHBoxLayout;

@@ -1,9 +1,11 @@
 #pragma once
 // The small modeless window both tidal windows share: a time (local, 1970 to
-// the end of 9998), Apply with "Apply Immediately", Close, Options (the Tidal
-// Atlas options page), the CAUTION button and a status line. Problems found while drawing go to the
-// status line, one text per change of time or position, never a message box from a paint.
+// 18 January 2038), Apply with "Apply Immediately", Close, Options (the Tidal
+// Atlas options page), the CAUTION button and a status line, where the stream
+// window puts what it found while drawing, one text per change of time or
+// position, never a message box from a paint.
 
+#include <QDateTime>
 #include <QDialog>
 
 #include <functional>
@@ -15,6 +17,11 @@ class QPushButton;
 class QVBoxLayout;
 
 namespace routes {
+
+// The times the tidal windows and the atlas page's start time take (local):
+// 1 January 1970 00:00:00 to 18 January 2038 23:59:59.
+QDateTime EarliestTidalTime();
+QDateTime LatestTidalTime();
 
 class CTidalTimeWindow : public QDialog {
     Q_OBJECT

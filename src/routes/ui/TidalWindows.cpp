@@ -83,9 +83,13 @@ public:
             geo::CPosition nw, se;
             if (!VisibleExtent(m_view, nw, se))
                 return;
-            const auto& result = m_model.Compute(
-                nw, se, m_owner.m_atlas->AppliedUtc(),
-                [&doc](const geo::CPosition& p) { return doc.IsPositionOnChart(p); });
+            // A grid to work out anew is worked out just after this paint,
+            // under the wait state, which a paint could not show; until then
+            // the arrows worked out last stand.
+            const bool current = m_model.IsCurrent(nw, se, m_owner.m_atlas->AppliedUtc());
+            if (!current)
+                WorkOutAfterThePaint();
+            const auto& result = m_model.Last();
             // BRINE_REPORT_TIDES=1 logs each arrow drawn and their count,
             // for the window checks.
             static const bool report = std::getenv("BRINE_REPORT_TIDES") != nullptr;
@@ -94,28 +98,49 @@ public:
                 if (!DrawArrow(doc, dc, m_owner, a, chart::kTidalDraw))
                     continue;
                 ++drawn;
-                if (report)
+                if (report && current)
                     qInfo("Brinevane: tidal arrow: %.4f %.4f %.0f deg %.2f kn style %d",
                           a.position.GetLatitude(), a.position.GetLongitude(), a.direction, a.knots,
                           a.style);
             }
-            if (report)
+            if (report && current)
                 qInfo("Brinevane: tidal atlas: %d of %zu arrows drawn on %s", drawn,
                       result.arrows.size(), doc.GetTitle().c_str());
-            // The status line is set after the paint, once per change.
-            const QString text = QString::fromStdString(result.stopText);
-            QPointer<CTidalTimeWindow> window = m_owner.m_atlas.data();
-            QTimer::singleShot(0, window, [window, text] {
-                if (window)
-                    window->SetStatus(text);
-            });
         }
         void Invalidate() { m_model.Invalidate(); }
 
     private:
+        void WorkOutAfterThePaint()
+        {
+            if (m_pending)
+                return;
+            m_pending = true;
+            QTimer::singleShot(0, &m_context, [this] {
+                m_pending = false;
+                CTidalTimeWindow* window = m_owner.m_atlas;
+                geo::CPosition nw, se;
+                if (!window || !VisibleExtent(m_view, nw, se))
+                    return;
+                chart::CChartDoc& doc = m_view.Doc();
+                const auto& result =
+                    m_model.Compute(nw, se, window->AppliedUtc(), [&doc](const geo::CPosition& p) {
+                        return doc.IsPositionOnChart(p);
+                    });
+                m_view.InvalidateOverlays();
+                // A code that stopped the grid is said once per grid worked
+                // out; the repaints that follow draw the kept grid.
+                if (result.stopCode != 0)
+                    QMessageBox::critical(window, window->windowTitle(),
+                                          QString::fromStdString(result.stopText));
+            });
+        }
+
         CTidalWindows& m_owner;
         chart::CChartView& m_view;
         routes::CTidalAtlasModel m_model;
+        bool m_pending = false;
+        // Context of the work after the paint: it goes with the layer.
+        QObject m_context;
     } atlas;
 
     class Boxes final : public chart::CLayerSource {

@@ -1,8 +1,8 @@
 // The "Tidal Atlas" options page offscreen: its groups hold the controls they
 // name, and spacing and arrow length move only by their spin steps, never by
 // typing. The tidal windows' time row: Apply waits for Apply Immediately to
-// be off, and then nothing is applied until Apply. The stream window keeps
-// its last stream when a later time has none.
+// be off, and then nothing is applied until Apply; times end on 18 January
+// 2038. The stream window keeps its last stream when a later time has none.
 
 #include "routes/ui/TidalAtlasOptionsPage.h"
 #include "routes/ui/TidalStreamWindow.h"
@@ -108,6 +108,23 @@ TEST_F(PageFixture, SpacingAndLengthMoveOnlyByTheirSteps)
     EXPECT_EQ(spacing->value(), 13.0);
     QTest::keyClick(length, Qt::Key_Up);
     EXPECT_EQ(length->value(), 25);
+}
+
+// The windows' time and the page's start time take 1 January 1970 to
+// 18 January 2038 23:59:59, and no time outside.
+TEST_F(PageFixture, TimesRunFrom1970To18January2038)
+{
+    const QDateTime first(QDate(1970, 1, 1), QTime(0, 0, 0));
+    const QDateTime last(QDate(2038, 1, 18), QTime(23, 59, 59));
+    routes::CTidalTimeWindow window("Tidal Atlas", nullptr);
+    auto* start = page->findChild<QDateTimeEdit*>("StartTime");
+    ASSERT_TRUE(start);
+    for (QDateTimeEdit* edit : {window.TimeEdit(), start}) {
+        EXPECT_EQ(edit->minimumDateTime(), first);
+        EXPECT_EQ(edit->maximumDateTime(), last);
+        edit->setDateTime(QDateTime(QDate(2040, 6, 1), QTime(12, 0, 0)));
+        EXPECT_EQ(edit->dateTime(), last);
+    }
 }
 
 TEST(TidalTimeRow, ApplyWaitsForApplyImmediatelyOff)
