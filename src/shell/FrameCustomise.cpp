@@ -233,7 +233,7 @@ void CMainFrame::LoadUserToolbars()
         return;
     const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
         *m_services.settings, m_workspace->GetRegistryKey(), [this](unsigned id) {
-            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
         });
     SyncUserToolbars(bars);
     ApplyToolbarButtons(bars);
@@ -250,7 +250,7 @@ void CMainFrame::LoadToolbarButtons()
     // a button, a handler); anything else leaves the bar as built.
     app::LoadToolbarButtons(
         *m_services.settings, m_workspace->GetRegistryKey(), bars, [this](unsigned id) {
-            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
         });
     if (bars != before)
         ApplyToolbarButtons(bars);

@@ -110,7 +110,23 @@ wait_for "a position with COG and SOG on the panel" has_position
 echo "   $(field tab): $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog); $(field replayText)"
 P1=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
 shot nav-replay-running
-panes_show() { [ -n "$(field cogPane)" ] && [ "$(field cogPane)" = "$(field cog)" ] && [ "$(field sogPane)" = "$(field sog)" ] && echo shown; }
+# The toolbar's fields follow on the idle pass after the panel's refresh writes its line: a
+# line's fields show that refresh's values or, while the idle pass is still to come, the
+# line before's. Both lines are read at once.
+line_field() { printf '%s\n' "$1" | tr '\t' '\n' | sed -n "s/^$2=//p"; }
+panes_show() {
+    local lines now before cog sog
+    lines=$(tail -n 2 "$STATE" 2>/dev/null)
+    now=$(printf '%s\n' "$lines" | tail -n 1)
+    before=$(printf '%s\n' "$lines" | head -n 1)
+    cog=$(line_field "$now" cogPane)
+    sog=$(line_field "$now" sogPane)
+    [ -n "$cog" ] || return 1
+    { [ "$cog" = "$(line_field "$now" cog)" ] && [ "$sog" = "$(line_field "$now" sog)" ]; } ||
+        { [ "$cog" = "$(line_field "$before" cog)" ] && [ "$sog" = "$(line_field "$before" sog)" ]; } ||
+        return 1
+    echo shown
+}
 STEP_SECONDS=5 wait_for "the toolbar's COG and SOG fields to show the panel's values" panes_show
 echo "   toolbar: COG '$(field cogPane)' SOG '$(field sogPane)'"
 sleep 2

@@ -21,6 +21,7 @@
 #include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/Timer.h"
+#include "app/ToolbarLayout.h"
 #include "app/WorkspaceManager.h"
 #include "shell/CustomiseDlg.h"
 #include "shell/MainFrame.h"
@@ -246,6 +247,29 @@ TEST_F(Customise, ShowHideChartpointsAndRouteWaypointsAreOfferedWithTheirNames)
     }
     frame.Commands().Remove(&owner);
     frame.TearDown();
+}
+
+// An indicator kept on a toolbar (a command with an update handler only) is built again by
+// a new frame: the next start shows the field, not the bar as first built.
+TEST_F(Customise, AnIndicatorKeptOnAToolbarIsBuiltAgainByANewFrame)
+{
+    const std::vector<unsigned> kept = {app::cmd::kAbout, 0, 2311};
+    {
+        shell::CMainFrame frame(Services());
+        ASSERT_TRUE(frame.OnCreate());
+        ASSERT_TRUE(app::SaveToolbarButtons(store, frame.Workspace()->GetRegistryKey(),
+                                            {{app::cmd::kBarStandard, kept, "Standard"}}));
+        frame.TearDown();
+    }
+    shell::CMainFrame again(Services());
+    ASSERT_TRUE(again.OnCreate());
+    const int owner = 0;
+    again.Commands().Add(&owner, 2311, {}, [](app::CCmdUI& ui) { ui.SetText(" 045"); });
+    again.LoadToolbarButtons();
+    EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), kept);
+    EXPECT_NE(again.findChild<QLabel*>("IndicatorButton2311"), nullptr);
+    again.Commands().Remove(&owner);
+    again.TearDown();
 }
 
 // A vessel or tender indicator put on a toolbar is drawn as a label: black,
