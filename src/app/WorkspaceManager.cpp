@@ -288,6 +288,9 @@ bool CWorkspaceManager::SaveBarState(CWorkspaceStateNode* state)
     std::vector<CWindowStateEntry> bars = m_frame.CaptureBarLayout();
     std::erase_if(bars, IsMessageBar);
     state->CreateChild(kBars).WriteEntries(bars, "Bar");
+    // The toolbars' contents go with the layout that places them: a workspace
+    // saved under a new name brings the user's toolbars back when opened.
+    m_frame.SaveToolBars();
     return true;
 }
 
@@ -384,6 +387,9 @@ void CWorkspaceManager::RegisterCommands(CCommandTable& commands)
             ui.Enable(n < recent.size());
             if (n < recent.size())
                 ui.SetText("&" + IntToString(static_cast<int>(n) + 1) + " " + recent[n]);
+            else if (n == 0)
+                // An empty list shows as one grey entry naming it.
+                ui.SetText(std::string(kRecentWorkspacesText));
         });
 }
 

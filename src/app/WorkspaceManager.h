@@ -56,6 +56,9 @@ public:
     virtual void ApplyBarLayout(const std::vector<CWindowStateEntry>& bars) = 0;
     virtual std::vector<CWindowStateEntry> CaptureFrames() = 0;
     virtual void RestoreFrames(const std::vector<CWindowStateEntry>& frames) = 0;
+    // The toolbars' buttons and the user's own toolbars, stored under the
+    // workspace being saved (its key is current by then).
+    virtual void SaveToolBars() { }
     virtual void DestroyControlBar(unsigned id) = 0;
     // The File > Workspace choosers; nothing when the user cancels.
     virtual std::optional<std::string> ChooseWorkspaceToOpen(
@@ -86,6 +89,8 @@ public:
     static constexpr std::string_view kDefaultWorkspace = "Default";
     static constexpr std::string_view kStateKey = "WorkState_v1_1";
     static constexpr std::string_view kOldStateKey = "WorkState_v1";
+    // The first recent-workspace entry's text while the list is empty.
+    static constexpr std::string_view kRecentWorkspacesText = "Recent Workspaces";
 
     // "Software\\<company>\\<product>", the root every workspace lies under.
     static std::string DefaultRoot();

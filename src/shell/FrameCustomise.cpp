@@ -2,7 +2,7 @@
 // bars on OK and kept with the workspace; a workspace load puts them back.
 
 #include <QAction>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,16 +10,18 @@
 #include <QToolButton>
 #include <QWidgetAction>
 #include <algorithm>
+#include <optional>
 
 #include "app/CommandIds.h"
 #include "app/ToolbarLayout.h"
 #include "app/WorkspaceManager.h"
 #include "app/ui/FullScreenMode.h"
-#include "app/ui/XStatusBar.h"
+#include "navigator/NavIndicators.h"
 #include "platform/SettingsStore.h"
 #include "shell/CustomiseDlg.h"
 #include "shell/MainFrame.h"
 #include "shell/MainMenus.h"
+#include "targets/TenderRows.h"
 
 namespace shell {
 
@@ -33,20 +35,34 @@ const shell::ToolBarDef* FindDef(unsigned bar)
     return nullptr;
 }
 
-// A status-bar indicator's command on a toolbar: a field drawn as the pane
-// is (its frame and colours, bold), in the toolbar labels' type 24 pixels
-// high and as much wider as that type is, showing the reading the idle pass
-// writes into the command's text.
+// The vessel and tender indicators: the commands a toolbar shows as a field
+// with a reading rather than as a button. Their names and the samples that
+// size the field.
+struct CIndicatorInfo {
+    QString tooltip;
+    QString sample;
+};
+
+std::optional<CIndicatorInfo> FindIndicator(unsigned id)
+{
+    for (const navigator::CNavIndicator& i : navigator::NavIndicators())
+        if (i.id == id)
+            return CIndicatorInfo{QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample)};
+    for (const targets::CTenderPane& i : targets::TenderPanes())
+        if (i.id == id)
+            return CIndicatorInfo{QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample)};
+    return std::nullopt;
+}
+
+// An indicator's command on a toolbar: a sunken field, black bold type 24
+// pixels high on grey, as wide as its sample, showing the reading the idle
+// pass writes into the command's text (grey while its handler disables it).
 class CIndicatorAction final : public QWidgetAction {
 public:
     static constexpr int kLabelPixels = 24;
 
-    CIndicatorAction(const QLabel& pane, QObject* parent)
-        : QWidgetAction(parent),
-          m_style(pane.styleSheet().replace(
-              "font-weight: bold;",
-              QString("font-weight: bold; font-size: %1px;").arg(kLabelPixels))),
-          m_width(LabelWidth(pane)), m_frame(pane.frameStyle())
+    CIndicatorAction(const QString& sample, QObject* parent)
+        : QWidgetAction(parent), m_width(LabelWidth(sample))
     { }
 
 protected:
@@ -54,8 +70,10 @@ protected:
     {
         auto* field = new QLabel(parent);
         field->setObjectName(QString("IndicatorButton%1").arg(data().toUInt()));
-        field->setStyleSheet(m_style);
-        field->setFrameStyle(m_frame);
+        field->setStyleSheet(QString("QLabel { color: rgb(0, 0, 0); background: rgb(175, 175, "
+                                     "175); font-weight: bold; font-size: %1px; padding: 0 3px; }")
+                                 .arg(kLabelPixels));
+        field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         field->setAlignment(Qt::AlignCenter);
         field->setMinimumWidth(m_width);
         field->setToolTip(toolTip());
@@ -69,17 +87,15 @@ protected:
     }
 
 private:
-    static int LabelWidth(const QLabel& pane)
+    static int LabelWidth(const QString& sample)
     {
-        QFont bold = pane.font();
+        QFont bold;
         bold.setBold(true);
-        const int panePixels = std::max(1, QFontInfo(bold).pixelSize());
-        return pane.sizeHint().width() * kLabelPixels / panePixels;
+        bold.setPixelSize(kLabelPixels);
+        return QFontMetrics(bold).horizontalAdvance(sample) + 12;
     }
 
-    QString m_style;
     int m_width;
-    int m_frame;
 };
 
 std::vector<unsigned> DefaultButtons(unsigned bar)
@@ -113,12 +129,11 @@ QAction* CMainFrame::CommandAction(unsigned id)
     if (QMenu* menu = TopMenu(id))
         return menu->menuAction();
     // A command no bar or menu showed yet: its picture from any bar that has
-    // one, its name from its status-bar indicator when it is one.
+    // one, its name from the indicator table when it is an indicator.
     QString tip = QString("Command %1").arg(id);
-    const QLabel* pane =
-        m_statusBar ? m_statusBar->findChild<QLabel*>(QString("Indicator%1").arg(id)) : nullptr;
-    if (pane)
-        tip = pane->toolTip();
+    const std::optional<CIndicatorInfo> indicator = FindIndicator(id);
+    if (indicator)
+        tip = indicator->tooltip;
     QIcon icon;
     for (const shell::ToolBarDef& def : shell::MainToolBars())
         for (const shell::ToolBarButton& b : def.buttons)
@@ -126,7 +141,7 @@ QAction* CMainFrame::CommandAction(unsigned id)
                 tip = QString::fromLatin1(b.tip);
                 icon = shell::ToolBarIcon(b);
             }
-    QAction* a = pane ? new CIndicatorAction(*pane, this) : new QAction(this);
+    QAction* a = indicator ? new CIndicatorAction(indicator->sample, this) : new QAction(this);
     a->setIcon(icon);
     a->setText(tip);
     // An indicator's idle pass writes its live reading into the text; the
@@ -218,7 +233,7 @@ void CMainFrame::LoadUserToolbars()
         return;
     const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
         *m_services.settings, m_workspace->GetRegistryKey(), [this](unsigned id) {
-            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
         });
     SyncUserToolbars(bars);
     ApplyToolbarButtons(bars);
@@ -235,10 +250,17 @@ void CMainFrame::LoadToolbarButtons()
     // a button, a handler); anything else leaves the bar as built.
     app::LoadToolbarButtons(
         *m_services.settings, m_workspace->GetRegistryKey(), bars, [this](unsigned id) {
-            return m_commands.HasHandler(id) || m_actions.count(id) > 0 || TopMenu(id);
+            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
         });
     if (bars != before)
         ApplyToolbarButtons(bars);
+}
+
+void CMainFrame::SaveWorkspaceToolbars()
+{
+    if (m_workspace && m_services.settings)
+        app::SaveToolbarButtons(*m_services.settings, m_workspace->GetRegistryKey(),
+                                CurrentToolbarButtons());
 }
 
 void CMainFrame::OpenCustomise()

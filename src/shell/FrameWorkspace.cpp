@@ -120,6 +120,11 @@ void CFrameWorkspace::ApplyBarLayout(const std::vector<app::CWindowStateEntry>& 
     }
 }
 
+void CFrameWorkspace::SaveToolBars()
+{
+    m_frame.SaveWorkspaceToolbars();
+}
+
 void CFrameWorkspace::DestroyControlBar(unsigned id)
 {
     if (QToolBar* bar = m_frame.ToolBar(id))

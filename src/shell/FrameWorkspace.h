@@ -28,6 +28,7 @@ public:
     void ApplyBarLayout(const std::vector<app::CWindowStateEntry>& bars) override;
     std::vector<app::CWindowStateEntry> CaptureFrames() override { return {}; }
     void RestoreFrames(const std::vector<app::CWindowStateEntry>&) override { }
+    void SaveToolBars() override;
     void DestroyControlBar(unsigned id) override;
     std::optional<std::string> ChooseWorkspaceToOpen(
         const std::vector<std::string>& names) override;

@@ -59,7 +59,6 @@
 #include "db/DBInterface.h"
 #include "geo/DatumInfo.h"
 #include "geo/Geomag.h"
-#include "navigator/NavIndicators.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/ui/MonitorPanel.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -73,7 +72,6 @@
 #include "shell/RouteSetup.h"
 #include "shell/SystemInfoDlg.h"
 #include "shell/VariationNotices.h"
-#include "targets/TenderRows.h"
 
 namespace shell {
 
@@ -203,12 +201,6 @@ bool CMainFrame::OnCreate()
     m_waitPane = std::make_unique<app::CQtWaitStatusPane>(m_statusBar);
     app::CWaitStatus::SetStatusHost(m_waitPane.get());
     m_statusBar->SetPaneText(app::CXStatusBar::MessagePane, "Ready");
-    for (const navigator::CNavIndicator& i : navigator::NavIndicators())
-        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample));
-    // The current tender's panes are always there: empty while there is none.
-    for (const targets::CTenderPane& i : targets::TenderPanes())
-        m_statusBar->AddIndicator(i.id, QString::fromUtf8(i.tooltip), QString::fromUtf8(i.sample),
-                                  true);
 
     if (!CreateSidePanels())
         return Fail();
@@ -551,8 +543,8 @@ void CMainFrame::RegisterFrameCommands()
         [this](Cmd& ui) { ui.SetCheck(m_statusBar && !m_statusBar->isHidden() ? 1 : 0); });
     m_commands.Add(
         me, cmd::kViewSidePanel, [this](unsigned) { ToggleSidePanel(); },
+        // Always offered: with no active panel it only leaves full screen.
         [this](Cmd& ui) {
-            ui.Enable(m_activeSidePanel != nullptr);
             ui.SetCheck(m_activeSidePanel && !m_activeSidePanel->isHidden() ? 1 : 0);
         });
     m_commands.Add(
@@ -748,6 +740,15 @@ void CMainFrame::BuildToolBars()
             bar->addAction(a);
         }
     }
+    // The menu commands Customise can put on a bar: named and drawn there as
+    // the program's buttons are.
+    for (const shell::ToolBarButton& b : shell::CustomiseOnlyButtons()) {
+        if (auto found = m_actions.find(b.id); found != m_actions.end()) {
+            if (found->second->icon().isNull())
+                found->second->setIcon(shell::ToolBarIcon(b));
+            found->second->setToolTip(QString::fromLatin1(b.tip));
+        }
+    }
 }
 
 QToolBar* CMainFrame::MakeToolBar(unsigned id, const QString& title)
@@ -868,13 +869,6 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
     // The position pane and the toolbar's label name the place under the pointer, which a
     // zoom, a pan or another chart changes with the pointer still.
     UpdatePositionPane();
-    // The indicator panes show their update handlers' texts.
-    if (m_statusBar)
-        for (unsigned id : m_statusBar->IndicatorIds()) {
-            const app::CCmdUIState s = m_commands.Update(id, false);
-            m_statusBar->SetIndicator(id, QString::fromStdString(s.text.value_or(std::string())),
-                                      s.enabled);
-        }
     // Menus and toolbars: a command nobody handles yet stays disabled.
     for (const auto& [id, action] : m_actions) {
         if (!everything && !ShownOutsideMenus(action))
@@ -887,8 +881,10 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
+        // Only the recent entries there are; the first workspace entry stays,
+        // grey, while that list is empty.
         if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
-            action->setVisible(s.enabled);   // only the recent entries there are
+            action->setVisible(s.enabled || id == cmd::kRecentWorkspaces.first);
     }
 }
 

@@ -324,6 +324,8 @@ public:
     std::vector<app::CToolbarButtons> CurrentToolbarButtons() const;
     void ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars);
     void LoadToolbarButtons();
+    // Every toolbar's buttons and the user's toolbars, under the current workspace.
+    void SaveWorkspaceToolbars();
     // The user's toolbars of the workspace made, renamed or removed to match
     // what is stored (before its layout is applied, which places them).
     void LoadUserToolbars();

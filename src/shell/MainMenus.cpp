@@ -51,7 +51,7 @@ constexpr MenuEntry kFile[] = {
     I(kWorkspaceSave, "&Save"),
     I(kWorkspaceSaveAs, "Save &As..."),
     Sep(),
-    I(kRecentWorkspaces.first, "Recent Workspace 1"),
+    I(kRecentWorkspaces.first, "Recent Workspaces"),
     I(kRecentWorkspaces.first + 1, "Recent Workspace 2"),
     I(kRecentWorkspaces.first + 2, "Recent Workspace 3"),
     I(kRecentWorkspaces.first + 3, "Recent Workspace 4"),
@@ -406,6 +406,13 @@ constexpr ToolBarButton kTender[] = {
     O(kTenderView, "Log window", "log-window"),
 };
 
+// Commands the Customise groups offer that no program toolbar carries: their
+// names and pictures as a button.
+constexpr ToolBarButton kCustomiseOnly[] = {
+    O(kChartpointShowHide, "Show/Hide Chartpoints", "chartpoint"),
+    O(kRouteShowWaypoints, "Show/Hide Route Waypoints", "route"),
+};
+
 constexpr std::array kToolBars = {
     ToolBarDef{kViewToolbars, "Standard", true, kStandard},
     ToolBarDef{kBarDisplay, "Display", false, kDisplay},
@@ -439,6 +446,11 @@ QIcon ToolBarIcon(const ToolBarButton& button)
 std::span<const ToolBarDef> MainToolBars()
 {
     return kToolBars;
+}
+
+std::span<const ToolBarButton> CustomiseOnlyButtons()
+{
+    return kCustomiseOnly;
 }
 
 }   // namespace shell

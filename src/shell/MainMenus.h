@@ -50,5 +50,7 @@ std::span<const TopMenu> MainMenus();
 // Keys of commands that have no menu item of their own (Ctrl+Alt+D: Day).
 std::span<const MenuEntry> MainAccelerators();
 std::span<const ToolBarDef> MainToolBars();
+// Buttons only Tools > Customise puts on a toolbar, with their names and pictures.
+std::span<const ToolBarButton> CustomiseOnlyButtons();
 
 }   // namespace shell

@@ -182,6 +182,9 @@ TEST(WorkspaceManager, CommandsFollowTheWorkspaceListAndFullScreenMode)
 
     EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceOpen).enabled);   // nothing to open yet
     EXPECT_FALSE(commands.Update(app::cmd::kWorkspaceSave).enabled);   // no named workspace current
+    // The empty recent list: one grey entry that names it.
+    EXPECT_FALSE(commands.Update(app::cmd::kRecentWorkspaces.first).enabled);
+    EXPECT_EQ(commands.Update(app::cmd::kRecentWorkspaces.first).text, "Recent Workspaces");
     frame.chosen = "Harbour";
     EXPECT_TRUE(commands.Execute(app::cmd::kWorkspaceSaveAs));
     EXPECT_EQ(wm.GetCurrentName(), "Harbour");

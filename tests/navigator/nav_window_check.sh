@@ -93,8 +93,12 @@ XWIN_PIDS="$SOCAT_PID"
 pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
 wait_for "the pty pair" pty_ready
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
-printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
-    > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+# The workspace reopened at start has the COG and SOG indicators on the Voyage toolbar.
+{ printf '[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\nCurrentWorkspace=str:Default\n'
+  printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\ToolBars]\n'
+  printf 'Bar59399=str:2156,2159,0,2164,619,625,32807,0,2157,0,2311,2312\n'
+  printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1"
+} > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 
 step "1. a capture replayed at 1x: progress, position, COG and SOG"
@@ -106,9 +110,25 @@ wait_for "a position with COG and SOG on the panel" has_position
 echo "   $(field tab): $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog); $(field replayText)"
 P1=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
 shot nav-replay-running
-panes_show() { [ -n "$(field cogPane)" ] && [ "$(field cogPane)" = "$(field cog)" ] && [ "$(field sogPane)" = "$(field sog)" ] && echo shown; }
-STEP_SECONDS=5 wait_for "the status bar's COG and SOG panes to show the panel's values" panes_show
-echo "   status bar: COG '$(field cogPane)' SOG '$(field sogPane)'"
+# The toolbar's fields follow on the idle pass after the panel's refresh writes its line: a
+# line's fields show that refresh's values or, while the idle pass is still to come, the
+# line before's. Both lines are read at once.
+line_field() { printf '%s\n' "$1" | tr '\t' '\n' | sed -n "s/^$2=//p"; }
+panes_show() {
+    local lines now before cog sog
+    lines=$(tail -n 2 "$STATE" 2>/dev/null)
+    now=$(printf '%s\n' "$lines" | tail -n 1)
+    before=$(printf '%s\n' "$lines" | head -n 1)
+    cog=$(line_field "$now" cogPane)
+    sog=$(line_field "$now" sogPane)
+    [ -n "$cog" ] || return 1
+    { [ "$cog" = "$(line_field "$now" cog)" ] && [ "$sog" = "$(line_field "$now" sog)" ]; } ||
+        { [ "$cog" = "$(line_field "$before" cog)" ] && [ "$sog" = "$(line_field "$before" sog)" ]; } ||
+        return 1
+    echo shown
+}
+STEP_SECONDS=5 wait_for "the toolbar's COG and SOG fields to show the panel's values" panes_show
+echo "   toolbar: COG '$(field cogPane)' SOG '$(field sogPane)'"
 sleep 2
 P2=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
 echo "   progress ${P1}% then ${P2}%"
@@ -120,8 +140,8 @@ replay_done() { [ "$(field replay)" = 0 ] && echo done; }
 STEP_SECONDS=60 wait_for "the end of the replay" replay_done
 echo "   after the replay: '$(field replayText)'"
 check_dr_timing
-STEP_SECONDS=5 wait_for "the status bar's COG and SOG panes to show dead reckoning's" panes_show
-echo "   status bar in DR: COG '$(field cogPane)' SOG '$(field sogPane)'"
+STEP_SECONDS=5 wait_for "the toolbar's COG and SOG fields to show dead reckoning's" panes_show
+echo "   toolbar in DR: COG '$(field cogPane)' SOG '$(field sogPane)'"
 shot nav-replay-dr
 
 step "3. a Python writer on the pty at the capture's real rate clears it; killing it brings it back"

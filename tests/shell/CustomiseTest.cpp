@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "FakeClock.h"
@@ -20,6 +21,8 @@
 #include "TempFolder.h"
 #include "app/CommandIds.h"
 #include "app/Timer.h"
+#include "app/ToolbarLayout.h"
+#include "app/WorkspaceManager.h"
 #include "shell/CustomiseDlg.h"
 #include "shell/MainFrame.h"
 
@@ -173,6 +176,99 @@ TEST_F(Customise, AToolbarOfTheUsersOwnIsMadeKeptAndDeleted)
     // Gone from the workspace too: the next load makes no such bar.
     again.LoadToolbarButtons();
     EXPECT_EQ(again.ToolBar(id), nullptr);
+    again.TearDown();
+}
+
+// A workspace saved under a new name keeps the user's toolbars with it, not
+// only the workspace Customise's OK wrote them into: opening another
+// workspace takes them away, opening the saved one brings them back.
+TEST_F(Customise, AWorkspaceSavedUnderANewNameKeepsTheUsersToolbars)
+{
+    const unsigned id = app::kFirstUserToolbarId;
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    app::CWorkspaceManager* workspaces = frame.Workspace();
+    ASSERT_NE(workspaces, nullptr);
+    ASSERT_TRUE(workspaces->SaveWorkspace("Beta"));   // before the bar was made
+    ASSERT_TRUE(workspaces->SaveWorkspace("Alpha"));
+    Run(frame, [](shell::CCustomiseDlg& dlg) {
+        ASSERT_TRUE(dlg.NewBar("MyBar"));
+        auto groups = dlg.Groups()->findItems("Help", Qt::MatchExactly);
+        ASSERT_EQ(groups.size(), 1);
+        dlg.Groups()->setCurrentItem(groups.front());
+        dlg.AddSelected();
+    });
+    ASSERT_NE(frame.ToolBar(id), nullptr);
+    ASSERT_TRUE(workspaces->SaveWorkspace("Gamma"));   // Save As
+
+    ASSERT_TRUE(workspaces->OpenWorkspace("Beta"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame.ToolBar(id), nullptr) << "Beta was saved without it";
+    ASSERT_TRUE(workspaces->OpenWorkspace("Gamma"));
+    QToolBar* mine = frame.ToolBar(id);
+    ASSERT_NE(mine, nullptr) << "Gamma was saved with it";
+    EXPECT_EQ(mine->windowTitle(), "MyBar");
+    EXPECT_EQ(Buttons(mine), std::vector<unsigned>{app::cmd::kAbout});
+    frame.TearDown();
+}
+
+// The Chartpoint and Route groups end with the commands that show or hide the chartpoints and
+// the route's waypoints, named for what they show and drawn with a picture on a toolbar.
+TEST_F(Customise, ShowHideChartpointsAndRouteWaypointsAreOfferedWithTheirNames)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    // The commands as the chartpoint and route modules register them.
+    const int owner = 0;
+    for (unsigned id : {app::cmd::kChartpointShowHide, app::cmd::kRouteShowWaypoints})
+        frame.Commands().Add(
+            &owner, id, [](unsigned) {}, [](app::CCmdUI& ui) { ui.SetCheck(1); });
+    Run(frame, [](shell::CCustomiseDlg& dlg) {
+        for (const auto& [group, name] : {std::pair{"Chartpoint", "Show/Hide Chartpoints"},
+                                          std::pair{"Route", "Show/Hide Route Waypoints"}}) {
+            auto groups = dlg.Groups()->findItems(group, Qt::MatchExactly);
+            ASSERT_EQ(groups.size(), 1) << group;
+            dlg.Groups()->setCurrentItem(groups.front());
+            // The group's last entry (this frame's modules offer nothing else of it).
+            const int last = dlg.Commands()->count() - 1;
+            ASSERT_GE(last, 0) << group;
+            EXPECT_EQ(dlg.Commands()->item(last)->text(), name) << group;
+            dlg.BarCombo()->setCurrentIndex(0);
+            dlg.Commands()->setCurrentRow(last);
+            dlg.AddSelected();
+        }
+    });
+    for (unsigned id : {app::cmd::kChartpointShowHide, app::cmd::kRouteShowWaypoints}) {
+        QAction* a = frame.Action(id);
+        ASSERT_NE(a, nullptr) << id;
+        EXPECT_FALSE(a->icon().isNull()) << id;
+        const std::vector<unsigned> standard = Buttons(frame.ToolBar(app::cmd::kBarStandard));
+        EXPECT_NE(std::find(standard.begin(), standard.end(), id), standard.end()) << id;
+    }
+    frame.Commands().Remove(&owner);
+    frame.TearDown();
+}
+
+// An indicator kept on a toolbar (a command with an update handler only) is built again by
+// a new frame: the next start shows the field, not the bar as first built.
+TEST_F(Customise, AnIndicatorKeptOnAToolbarIsBuiltAgainByANewFrame)
+{
+    const std::vector<unsigned> kept = {app::cmd::kAbout, 0, 2311};
+    {
+        shell::CMainFrame frame(Services());
+        ASSERT_TRUE(frame.OnCreate());
+        ASSERT_TRUE(app::SaveToolbarButtons(store, frame.Workspace()->GetRegistryKey(),
+                                            {{app::cmd::kBarStandard, kept, "Standard"}}));
+        frame.TearDown();
+    }
+    shell::CMainFrame again(Services());
+    ASSERT_TRUE(again.OnCreate());
+    const int owner = 0;
+    again.Commands().Add(&owner, 2311, {}, [](app::CCmdUI& ui) { ui.SetText(" 045"); });
+    again.LoadToolbarButtons();
+    EXPECT_EQ(Buttons(again.ToolBar(app::cmd::kBarStandard)), kept);
+    EXPECT_NE(again.findChild<QLabel*>("IndicatorButton2311"), nullptr);
+    again.Commands().Remove(&owner);
     again.TearDown();
 }
 

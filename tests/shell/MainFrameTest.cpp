@@ -178,9 +178,10 @@ TEST_F(MainFrameTest, CreatesMenusToolbarsBarsAndPanel)
     EXPECT_TRUE(frame.MsgBarWnd()->isHidden());   // nothing to say yet
 }
 
-// The vessel and tender indicators sit between the message pane and the position pane,
-// each with its tooltip, and show whatever their update handlers say.
-TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
+// The status bar holds its four panes only; the vessel and tender indicators are toolbar
+// commands (Customise's "Navigator 1", "Navigator 2" and "Tender Target"), drawn as fields
+// named by their tooltips that show whatever their update handlers say.
+TEST_F(MainFrameTest, IndicatorsAreToolbarFieldsNotStatusBarPanes)
 {
     shell::CMainFrame frame(Services());
     ASSERT_TRUE(frame.OnCreate());
@@ -190,47 +191,71 @@ TEST_F(MainFrameTest, StatusBarIndicatorsShowTheirHandlersTexts)
     for (const navigator::CNavIndicator& i : navigator::NavIndicators())
         ids.push_back(i.id);
     EXPECT_EQ(ids, (std::vector<unsigned>{2310, 2311, 2312, 2317, 2316, 2313, 2314, 2315, 2318}));
-    // Then the current tender's: ID, name, position, course, speed, depth.
-    for (unsigned id = 2325; id <= 2330; ++id)
-        ids.push_back(id);
-    EXPECT_EQ(bar->IndicatorIds(), ids);
-    const auto* cog = bar->findChild<QLabel*>("Indicator2311");
-    ASSERT_NE(cog, nullptr);
-    EXPECT_EQ(cog->toolTip(), QString::fromUtf8("Vessel Course Over Ground (COG) in \u00b0T"));
     frame.show();
-    // Without a navigator nobody answers: empty, and an empty pane is hidden.
     frame.UpdateModuleCmdUI(true);
-    EXPECT_EQ(bar->IndicatorText(2311), "");
-    EXPECT_TRUE(cog->isHidden());
+    QCoreApplication::processEvents();
+    QStringList panes;
+    for (QLabel* label : bar->findChildren<QLabel*>())
+        panes << label->objectName();
+    EXPECT_EQ(panes, (QStringList{"StatusPane0", "StatusPane1", "StatusPane2", "StatusPane3"}));
+    // Message, position, side panel, date and time, left to right.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_LT(bar->findChild<QLabel*>(QString("StatusPane%1").arg(i))->geometry().right(),
+                  bar->findChild<QLabel*>(QString("StatusPane%1").arg(i + 1))->geometry().left());
 
-    // A handler's text shows on the next idle pass; a disabled one greys its pane.
+    // On a toolbar, an indicator's field shows its handler's text; a disabled one greys it.
     std::string text = " 045";
     bool enabled = true;
     frame.Commands().Add(this, 2311, app::CCommandTable::Handler{}, [&](app::CCmdUI& ui) {
         ui.SetText(text);
         ui.Enable(enabled);
     });
-    for (unsigned id : {2310u, 2318u})
-        frame.Commands().Add(this, id, app::CCommandTable::Handler{},
-                             [](app::CCmdUI& ui) { ui.SetText("x" + std::to_string(ui.GetID())); });
+    QToolBar* voyage = frame.ToolBar(cmd::kBarVoyage);
+    ASSERT_NE(voyage, nullptr);
+    for (unsigned id : {2311u, 2325u})
+        voyage->addAction(frame.CommandAction(id));
     frame.UpdateModuleCmdUI(true);
-    EXPECT_EQ(bar->IndicatorText(2311), " 045");
-    EXPECT_FALSE(cog->isHidden());
+    QCoreApplication::processEvents();
+    const auto* cog = frame.findChild<QLabel*>("IndicatorButton2311");
+    ASSERT_NE(cog, nullptr);
+    EXPECT_EQ(cog->toolTip(), QString::fromUtf8("Vessel Course Over Ground (COG) in \u00b0T"));
+    EXPECT_EQ(cog->text(), " 045");
     EXPECT_TRUE(cog->isEnabled());
     text = " 046";
     enabled = false;
     frame.UpdateModuleCmdUI(true);
-    EXPECT_EQ(bar->IndicatorText(2311), " 046");
+    EXPECT_EQ(cog->text(), " 046");
     EXPECT_FALSE(cog->isEnabled());
-    // In their order, ahead of the position pane.
-    QCoreApplication::processEvents();
-    const auto* position = bar->findChild<QLabel*>("StatusPane1");
-    const auto* first = bar->findChild<QLabel*>("Indicator2310");
-    const auto* last = bar->findChild<QLabel*>("Indicator2318");
-    EXPECT_LT(first->geometry().right(), cog->geometry().left());
-    EXPECT_LT(cog->geometry().right(), last->geometry().left());
-    EXPECT_LT(last->geometry().right(), position->geometry().left());
+    const auto* tender = frame.findChild<QLabel*>("IndicatorButton2325");
+    ASSERT_NE(tender, nullptr);
+    EXPECT_EQ(tender->toolTip(), "Display Current Tender Target ID");
     frame.Commands().Remove(this);
+    frame.CloseWithoutConfirmation();
+}
+
+// File > Workspace: while no workspace was opened or saved, "Recent Workspaces" is there,
+// grey; once one is saved it names that workspace.
+TEST_F(MainFrameTest, TheEmptyRecentWorkspaceListShowsOneGreyEntry)
+{
+    brine_test::TempFolder folder;
+    platform::CSettingsStore store(folder.Path() / "settings.conf");
+    auto services = Services();
+    services.settings = &store;
+    shell::CMainFrame frame(std::move(services));
+    ASSERT_TRUE(frame.OnCreate());
+    ASSERT_TRUE(frame.CompleteStartUp());
+    ASSERT_TRUE(frame.Workspace()->GetRecentList().empty());
+    frame.UpdateModuleCmdUI(true);
+    QAction* first = frame.Action(cmd::kRecentWorkspaces.first);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isEnabled());
+    EXPECT_EQ(first->text(), "Recent Workspaces");
+    EXPECT_FALSE(frame.Action(cmd::kRecentWorkspaces.first + 1)->isVisible());
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Harbour"));
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(first->isEnabled());
+    EXPECT_EQ(first->text(), "&1 Harbour");
     frame.CloseWithoutConfirmation();
 }
 

@@ -9,7 +9,7 @@
 #   2. Commands, category "Navigator 1", command "Vessel Course Over Ground"
 #      typed: Add > puts it on the first toolbar, OK;
 #   3. the workspace keeps the button, and with a GPS fix it shows the
-#      reading in a field drawn as the status bar's indicator pane.
+#      reading in a sunken field, black bold on grey.
 #
 # Usage: customise_indicators_window_check.sh [path/to/brinevane]
 # Screenshots go to $BRINE_SHOTS_DIR when it is set. Exit code 77 (skipped)
@@ -96,8 +96,8 @@ step "with a GPS fix the button shows the reading in the indicator's grey field"
 gps_writer "$work/feed1" 47.6 -122.4 6 45
 activate "$MAIN"
 pointer_to 2 2
-# The indicator's field on the toolbars (the top 60 px), in the status
-# pane's grey (175, 175, 175).
+# The indicator's field on the toolbars (the top 60 px), in the indicators'
+# grey (175, 175, 175).
 toolbar_grey() {
     local X Y WIDTH HEIGHT SCREEN WINDOW n
     geometry "$MAIN"

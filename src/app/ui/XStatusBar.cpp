@@ -15,22 +15,6 @@ namespace app {
 
 namespace {
 
-// An indicator pane asks for its sample's width, so it keeps its place as
-// its value changes, and gives way down to its text's own width when the
-// window is narrow.
-class CIndicatorPane final : public QLabel {
-public:
-    CIndicatorPane(QWidget* parent, int width) : QLabel(parent), m_width(width) { }
-    QSize sizeHint() const override
-    {
-        const QSize text = QLabel::sizeHint();
-        return {std::max(m_width, text.width()), text.height()};
-    }
-
-private:
-    int m_width;
-};
-
 const char* const kSizingText[4] = {"", "00 00'00.0000N   000 00'00.0000W ", "TARGET TRACKING",
                                     " 00-00-0000 00:00:00 "};
 }   // namespace
@@ -85,64 +69,13 @@ QString CXStatusBar::PaneText(int pane) const
     return pane >= 0 && pane < 4 ? m_panes[pane]->text() : QString();
 }
 
-void CXStatusBar::AddIndicator(unsigned id, const QString& tooltip, const QString& sample,
-                               bool keepShown)
-{
-    if (m_indicators.count(id) != 0)
-        return;
-    QFont bold = font();
-    bold.setBold(true);
-    auto* pane = new CIndicatorPane(this, QFontMetrics(bold).horizontalAdvance(sample) + 12);
-    pane->setObjectName(QString("Indicator%1").arg(id));
-    pane->setToolTip(tooltip);
-    pane->setAlignment(Qt::AlignCenter);
-    pane->setFrameShape(QFrame::Panel);
-    pane->setFrameShadow(QFrame::Sunken);
-    pane->setStyleSheet("QLabel { color: rgb(0, 0, 0); background: rgb(175, 175, 175); "
-                        "font-weight: bold; padding: 0 3px; }");
-    if (keepShown) {
-        m_keptShown.insert(id);
-        pane->setEnabled(false);   // until its handler has something to say
-    } else {
-        pane->hide();   // until it has something to say
-    }
-    // After the message pane and the indicators added before, ahead of the position pane.
-    insertPermanentWidget(1 + static_cast<int>(m_indicatorIds.size()), pane);
-    m_indicatorIds.push_back(id);
-    m_indicators[id] = pane;
-}
-
-void CXStatusBar::SetIndicator(unsigned id, const QString& text, bool enabled)
-{
-    const auto it = m_indicators.find(id);
-    if (it == m_indicators.end())
-        return;
-    if (it->second->text() != text)
-        it->second->setText(text);
-    it->second->setEnabled(enabled);
-    // An empty indicator takes no room from the others, unless it is kept shown.
-    it->second->setVisible(!text.isEmpty() || m_keptShown.count(id) != 0);
-}
-
-QString CXStatusBar::IndicatorText(unsigned id) const
-{
-    const auto it = m_indicators.find(id);
-    return it == m_indicators.end() ? QString() : it->second->text();
-}
-
 bool CXStatusBar::ShowProgress(const QString& text, int low, int high)
 {
     HideProgress();   // an unpaired call must not leak the earlier control
-    // The control fills the space between the text and the first pane shown
-    // after the message pane (a vessel indicator with a reading, else the
-    // position pane), less 10 pixels each side; a long text leaves it no
-    // width at all.
+    // The control fills the space between the text and the position pane,
+    // less 10 pixels each side; a long text leaves it no width at all.
     const int textWidth = QFontMetrics(m_panes[MessagePane]->font()).horizontalAdvance(text);
-    int nextPane = m_panes[PositionPane]->geometry().left();
-    for (const auto& [id, pane] : m_indicators)
-        if (!pane->isHidden())
-            nextPane = std::min(nextPane, pane->geometry().left());
-    const int right = nextPane - 10;
+    const int right = m_panes[PositionPane]->geometry().left() - 10;
     const int left = std::min(textWidth + 10, right);
     m_savedText = m_panes[MessagePane]->text();
     m_panes[MessagePane]->setText(text);

@@ -6,11 +6,6 @@
 
 #include <QStatusBar>
 
-#include <map>
-#include <set>
-#include <string>
-#include <vector>
-
 class QLabel;
 class QMainWindow;
 class QMenu;
@@ -37,18 +32,6 @@ public:
     void HideProgress();
     QProgressBar* Progress() const { return m_progress; }
 
-    // Indicator panes of other modules, between the message pane and the
-    // position pane in the order added: bold black text on grey, sized by
-    // `sample`, with a tooltip, shown only while their text is not empty, or
-    // always (`keepShown`: an empty pane then shows as an empty box).
-    // Their texts follow their commands' update handlers (the frame asks
-    // them on its idle pass).
-    void AddIndicator(unsigned id, const QString& tooltip, const QString& sample,
-                      bool keepShown = false);
-    const std::vector<unsigned>& IndicatorIds() const { return m_indicatorIds; }
-    void SetIndicator(unsigned id, const QString& text, bool enabled);
-    QString IndicatorText(unsigned id) const;
-
 signals:
     void contextMenuAt(QPoint globalPos);
 
@@ -60,9 +43,6 @@ private:
     qsizetype m_measuredLength[4] = {};   // the longest text measured per pane
     QProgressBar* m_progress = nullptr;
     QString m_savedText;
-    std::vector<unsigned> m_indicatorIds;
-    std::map<unsigned, QLabel*> m_indicators;
-    std::set<unsigned> m_keptShown;
 };
 
 // Shows `hint` in the main frame's message pane while `menu` is open (why

@@ -419,9 +419,9 @@ void CNavigatorWindows::WriteStateFile()
     // The side of the track the vessel is on, as the panel's arrows show it.
     const CMonitorTexts& texts = Monitor().Texts();
     field("xteArrow", texts.leftArrow ? "<<<" : (texts.rightArrow ? ">>>" : ""));
-    // The status bar's COG and SOG panes as shown (they follow on the idle pass).
-    for (const auto& [name, pane] :
-         {std::pair{"cogPane", "Indicator2311"}, std::pair{"sogPane", "Indicator2312"}}) {
+    // The COG and SOG indicators as a toolbar shows them (they follow on the idle pass).
+    for (const auto& [name, pane] : {std::pair{"cogPane", "IndicatorButton2311"},
+                                     std::pair{"sogPane", "IndicatorButton2312"}}) {
         const QLabel* label = m_window ? m_window->findChild<QLabel*>(pane) : nullptr;
         field(name, label ? label->text() : QString());
     }

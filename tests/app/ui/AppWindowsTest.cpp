@@ -95,35 +95,25 @@ TEST(XStatusBar, ProgressAndWaitStateRestoreThePaneTextExactly)
     status->HideProgress();
     EXPECT_EQ(status->Progress(), nullptr);
     EXPECT_EQ(pane(), "Ready");
-    // With a vessel indicator shown after the message pane, the control stops short of it.
-    status->AddIndicator(2312, "SOG", "00.0 kn");
-    status->SetIndicator(2312, "12.3 kn", true);
-    App().processEvents();
-    QWidget* indicator = status->findChild<QWidget*>("Indicator2312");
-    ASSERT_NE(indicator, nullptr);
+    // The bar's four panes: the message pane, then position, side panel and date-time, and the
+    // control stops 10 pixels short of the position pane; a text wider than the room before
+    // it leaves the control no width and still shows.
+    QStringList panes;
+    for (QLabel* label : status->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        panes << label->objectName();
+    EXPECT_EQ(panes, (QStringList{"StatusPane0", "StatusPane1", "StatusPane2", "StatusPane3"}));
+    QWidget* position = status->findChild<QWidget*>("StatusPane1");
+    ASSERT_NE(position, nullptr);
     status->ShowProgress("Installing charts", 0, 3);
     EXPECT_GT(status->Progress()->width(), 0);
-    EXPECT_EQ(status->Progress()->geometry().right() + 1, indicator->geometry().left() - 10);
+    EXPECT_EQ(status->Progress()->geometry().right() + 1, position->geometry().left() - 10);
     status->HideProgress();
-    // An empty indicator takes no room; one kept shown stays as an empty,
-    // disabled box until its handler gives it a text.
-    status->SetIndicator(2312, "", false);
-    App().processEvents();
-    EXPECT_FALSE(indicator->isVisible());
-    status->AddIndicator(2325, "Display Current Tender Target ID", "T17", true);
-    App().processEvents();
-    QWidget* kept = status->findChild<QWidget*>("Indicator2325");
-    ASSERT_NE(kept, nullptr);
-    EXPECT_TRUE(kept->isVisible());
-    EXPECT_FALSE(kept->isEnabled());
-    status->SetIndicator(2325, "T1", true);
-    EXPECT_TRUE(kept->isVisible());
-    EXPECT_TRUE(kept->isEnabled());
-    status->SetIndicator(2325, "", false);
-    App().processEvents();
-    EXPECT_TRUE(kept->isVisible());
-    EXPECT_FALSE(kept->isEnabled());
-    EXPECT_EQ(status->IndicatorText(2325), "");
+    const QString wide(200, 'W');
+    status->ShowProgress(wide, 0, 3);
+    EXPECT_EQ(status->Progress()->width(), 0);
+    EXPECT_EQ(pane(), wide);
+    status->HideProgress();
+    EXPECT_EQ(pane(), "Ready");
 
     app::CQtWaitStatusPane waitPane(status);
     app::CQtWaitCursor cursor;
