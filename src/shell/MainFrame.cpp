@@ -881,10 +881,11 @@ void CMainFrame::UpdateModuleCmdUI(bool disableIfNoHandler, CmdUIScope scope)
         }
         if (s.text)
             action->setText(QString::fromStdString(*s.text));
-        // Only the recent entries there are; the first workspace entry stays,
-        // grey, while that list is empty.
+        // Only the recent entries there are; the first entry of each list
+        // stays, grey, while that list is empty.
         if (cmd::kRecentWorkspaces.Contains(id) || cmd::kRecentFiles.Contains(id))
-            action->setVisible(s.enabled || id == cmd::kRecentWorkspaces.first);
+            action->setVisible(s.enabled || id == cmd::kRecentWorkspaces.first ||
+                               id == cmd::kRecentFiles.first);
     }
 }
 

@@ -647,7 +647,12 @@ void CMainFrame::RegisterChartCommands()
             [this, i](app::CCmdUI& ui) {
                 const std::string& path = m_frameSettings.recentFiles[i];
                 ui.Enable(!path.empty() && m_charting);
-                ui.SetText("&" + std::to_string(i + 1) + " " + app::RecentFileDisplayName(path));
+                // An empty list keeps its first entry, grey, as "Recent File".
+                if (i == 0 && path.empty())
+                    ui.SetText("Recent File");
+                else
+                    ui.SetText("&" + std::to_string(i + 1) + " " +
+                               app::RecentFileDisplayName(path));
             });
     }
 }

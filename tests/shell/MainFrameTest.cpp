@@ -234,7 +234,7 @@ TEST_F(MainFrameTest, IndicatorsAreToolbarFieldsNotStatusBarPanes)
 }
 
 // File > Workspace: while no workspace was opened or saved, "Recent Workspaces" is there,
-// grey; once one is saved it names that workspace.
+// grey; once one is saved it names that workspace. The recent files' first entry likewise.
 TEST_F(MainFrameTest, TheEmptyRecentWorkspaceListShowsOneGreyEntry)
 {
     brine_test::TempFolder folder;
@@ -252,6 +252,12 @@ TEST_F(MainFrameTest, TheEmptyRecentWorkspaceListShowsOneGreyEntry)
     EXPECT_FALSE(first->isEnabled());
     EXPECT_EQ(first->text(), "Recent Workspaces");
     EXPECT_FALSE(frame.Action(cmd::kRecentWorkspaces.first + 1)->isVisible());
+    // The recent files likewise.
+    QAction* firstFile = frame.Action(cmd::kRecentFiles.first);
+    EXPECT_TRUE(firstFile->isVisible());
+    EXPECT_FALSE(firstFile->isEnabled());
+    EXPECT_EQ(firstFile->text(), "Recent File");
+    EXPECT_FALSE(frame.Action(cmd::kRecentFiles.first + 1)->isVisible());
     ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Harbour"));
     frame.UpdateModuleCmdUI(true);
     EXPECT_TRUE(first->isEnabled());
