@@ -1,5 +1,7 @@
 #include "routes/ui/TidalAtlasOptionsPage.h"
 
+#include "app/ui/DateTimeEdits.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
@@ -61,7 +63,7 @@ CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
     m_start = new QDateTimeEdit(start);
     m_start->setObjectName("StartTime");
     m_start->setCalendarPopup(true);
-    m_start->setDisplayFormat("yyyy-MM-dd HH:mm");
+    app::UseLocaleDateTime(m_start, true);
     m_start->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
                               QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
     startGrid->addWidget(m_now, 0, 0);

@@ -1,5 +1,7 @@
 #include "routes/ui/TidalTimeWindow.h"
 
+#include "app/ui/DateTimeEdits.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -22,7 +24,7 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     // The controls reach to the end of 9998, not 2038.
     m_time->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0)),
                              QDateTime(QDate(9998, 12, 31), QTime(23, 59, 59)));
-    m_time->setDisplayFormat("yyyy-MM-dd HH:mm");
+    app::UseLocaleDateTime(m_time, true);
     layout->addWidget(m_time);
     auto* applyRow = new QHBoxLayout;
     m_immediately = new QCheckBox("Apply &Immediately", this);
