@@ -569,15 +569,16 @@ bool CChartpointWindows::DeleteSelected(chart::CChartView& /*view*/)
 }
 
 void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                        chart::MenuSection section)
+                                        chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::SidePanel)
         return;
     QAction* add = menu.addAction(QStringLiteral("Add &New Chartpoint"));
     QAction* del = menu.addAction(QStringLiteral("Delete Selected C&hartpoint"));
     menu.addSeparator();
-    add->setEnabled(IsEditMode() && Table().IsOpen());
-    del->setEnabled(IsEditable());
+    // Beside the chart there is no position for a new mark: both stay grey there.
+    add->setEnabled(onChart && IsEditMode() && Table().IsOpen());
+    del->setEnabled(onChart && IsEditable());
     if (!IsEditMode() && m_host != nullptr)
         app::ShowMenuHint(m_host->Window(), menu, EditHint(IsLockedElsewhere()));
     chart::CChartDoc* doc = &view.Doc();

@@ -476,7 +476,7 @@ bool CRouteWindows::DeleteSelected(chart::CChartView& /*view*/)
 }
 
 void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                   chart::MenuSection section)
+                                   chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::SidePanel)
         return;
@@ -487,11 +487,12 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     const bool editable = CanChangeRoute();
     if (!editable && m_host != nullptr)
         app::ShowMenuHint(m_host->Window(), menu, EditHint(State(), IsLockedElsewhere()));
-    // Insert on a route with no waypoint yet makes its first one; Delete
-    // needs a waypoint to delete.
-    add->setEnabled(editable);
-    insert->setEnabled(editable);
-    del->setEnabled(editable && State().activeIndex >= 1);
+    // Beside the chart there is no position to put a waypoint at: all three
+    // stay grey there. Insert on a route with no waypoint yet makes its first
+    // one; Delete needs a waypoint to delete.
+    add->setEnabled(onChart && editable);
+    insert->setEnabled(onChart && editable);
+    del->setEnabled(onChart && editable && State().activeIndex >= 1);
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;

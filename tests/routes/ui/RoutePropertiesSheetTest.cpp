@@ -162,7 +162,7 @@ QAction* Entry(QMenu& menu, const QString& text)
 
 // Over the chart, the three waypoint entries are offered while the route is
 // editable and free; Insert also on a route with no waypoint yet, where it
-// makes the first one.
+// makes the first one. Beside the chart they stay grey.
 TEST(RouteChartMenu, WaypointEntriesWhileEditable)
 {
     QApplication app(argc, argv);
@@ -175,8 +175,8 @@ TEST(RouteChartMenu, WaypointEntriesWhileEditable)
     StraightChart doc;
     chart::CChartView view(doc, nullptr);
     routes.ViewCreated(view);
-    const auto entries = [&](QMenu& menu) {
-        routes.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel);
+    const auto entries = [&](QMenu& menu, bool onChart = true) {
+        routes.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel, onChart);
         const QList<QAction*> all = menu.actions();
         EXPECT_EQ(all.size(), 4);
         EXPECT_TRUE(all.size() == 4 && all[3]->isSeparator());
@@ -210,6 +210,15 @@ TEST(RouteChartMenu, WaypointEntriesWhileEditable)
         const auto [add, insert, del] = entries(menu);
         ASSERT_TRUE(add && insert && del);
         EXPECT_TRUE(add->isEnabled() && insert->isEnabled() && del->isEnabled());
+    }
+    {
+        // Beside the chart (the blank area round a small chart) there is no
+        // position to put a waypoint at: all three grey, editable as it is.
+        QMenu menu;
+        for (QAction* a : entries(menu, false)) {
+            ASSERT_NE(a, nullptr);
+            EXPECT_FALSE(a->isEnabled()) << a->text().toStdString() << " beside the chart";
+        }
     }
     routes.ViewDestroyed(view);
     routes.Terminate();
