@@ -177,8 +177,15 @@ click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 127))
 click_at $((SX + 230)) $((SY + 127))
-xdotool key alt+d
-field_text
+# The field by its key, read until it gives its text: under load the sheet
+# may take the key and the copy after the first look.
+decimal_places() {
+    xdotool key alt+d
+    field_text
+    [ -n "$CLIP" ] && echo "$CLIP"
+}
+wait_for "the decimal places field's text" decimal_places
+CLIP=$FOUND
 echo "   decimal places after up, up, down, down: $CLIP"
 [ "$CLIP" = "2" ] || fail "the spin arrows left the decimal places at \"$CLIP\", not 2"
 xdotool key alt+d ctrl+a
