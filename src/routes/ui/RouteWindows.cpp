@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/WaitStatus.h"
 #include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartDoc.h"
@@ -429,8 +430,10 @@ void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
         // Off the chart: the waypoint stays where it was last drawn on it.
         m_layers[&view]->SetDragPoint(std::nullopt);
         geo::CPosition position;
-        if (ClientToPosition(view.Doc(), dropAt, position))
+        if (ClientToPosition(view.Doc(), dropAt, position)) {
+            const app::CWaitStatus wait;   // while the drop is written back
             MoveWaypoint(State().activeIndex, position);
+        }
         view.InvalidateOverlays();
         return;
     }
@@ -444,8 +447,11 @@ void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
         return;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (moved && ClientToPosition(view.Doc(), m_drag.DropPoint(view, p), position))
+    if (moved && ClientToPosition(view.Doc(), m_drag.DropPoint(view, p), position)) {
+        // The hourglass and "Please Wait . . ." while the drop is written back.
+        const app::CWaitStatus wait;
         MoveWaypoint(State().activeIndex, position);
+    }
     view.InvalidateOverlays();
 }
 
