@@ -50,4 +50,33 @@ TEST(WaitStatus, NestsOnItsThreadAndWorkersNeverMeetIt)
     app::CWaitStatus::SetStatusHost(nullptr);
 }
 
+// Before the main window exists there is no status bar: a wait scope (the
+// start-up's own) turns the cursor into the hourglass and back, and once the
+// window is there the next scope also shows and restores its text.
+TEST(WaitStatus, BeforeTheMainWindowOnlyTheCursorChanges)
+{
+    CountingHost cursor;
+    app::CWaitStatus::SetCursorHost(&cursor);
+    CountingHost window;
+    window.text = "Ready";
+    {
+        app::CWaitStatus wait;
+        EXPECT_EQ(cursor.cursorChanges, 1);
+        app::CWaitStatus::SetStatusHost(&window);   // the window appears meanwhile
+    }
+    EXPECT_EQ(cursor.cursorChanges, 2);
+    EXPECT_EQ(window.text, "Ready");   // nothing saved, nothing written back
+    {
+        app::CWaitStatus wait;
+        {
+            app::CWaitStatus inner;
+        }
+        EXPECT_EQ(window.text, app::kPleaseWaitText);   // the inner end restores nothing
+    }
+    EXPECT_EQ(window.text, "Ready");
+    EXPECT_EQ(window.cursorChanges, 0);
+    app::CWaitStatus::SetCursorHost(nullptr);
+    app::CWaitStatus::SetStatusHost(nullptr);
+}
+
 }   // namespace

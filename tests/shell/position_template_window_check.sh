@@ -56,18 +56,34 @@ start_past_disclaimer
 # The text of the field that holds the keyboard, through the clipboard,
 # emptied first: where Ctrl+C copies nothing (a button, a label) the text is
 # empty, never what an earlier field left there.
+# One process empties the clipboard, sends Ctrl+A Ctrl+C and waits up to 5 s
+# for the text: the program takes the clipboard when it gets to the key,
+# which under load can be late, and a new process for each step costs a
+# loaded machine seconds of its own.
 CLIP=""
 field_text() {
-    clipboard_clear
-    xdotool key ctrl+a ctrl+c
-    # The program takes the clipboard when it gets to the key; under load
-    # that can be late, so wait for the text rather than a fixed time.
-    local tries
-    for tries in $(seq 25); do
-        CLIP=$(clipboard_text) || CLIP=""
-        [ -n "$CLIP" ] && return 0
-        sleep 0.2
-    done
+    CLIP=$(python3 - <<'PY' 2>/dev/null
+import subprocess, sys, time, tkinter
+r = tkinter.Tk()
+r.withdraw()
+r.clipboard_clear()
+r.update()
+subprocess.run(["xdotool", "key", "ctrl+a", "ctrl+c"], check=False)
+end = time.monotonic() + 5
+while True:
+    r.update()
+    try:
+        text = r.clipboard_get()
+        if text:
+            print(text)
+            sys.exit(0)
+    except tkinter.TclError:
+        pass
+    if time.monotonic() >= end:
+        sys.exit(1)
+    time.sleep(0.05)
+PY
+    ) || CLIP=""
 }
 
 # A menu's entry by its key, the menu opened by a click on its title $1 px
@@ -177,8 +193,15 @@ click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 117))
 click_at $((SX + 230)) $((SY + 127))
 click_at $((SX + 230)) $((SY + 127))
-options_decimal_places
-field_text
+# The field by its key, read until it gives its text: under load the sheet
+# may take the key and the copy after the first look.
+decimal_places() {
+    options_decimal_places
+    field_text
+    [ -n "$CLIP" ] && echo "$CLIP"
+}
+wait_for "the decimal places field's text" decimal_places
+CLIP=$FOUND
 echo "   decimal places after up, up, down, down: $CLIP"
 [ "$CLIP" = "2" ] || fail "the spin arrows left the decimal places at \"$CLIP\", not 2"
 xdotool key ctrl+a

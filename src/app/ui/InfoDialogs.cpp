@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/DateTimeEx.h"
+#include "app/SystemUtils.h"
 #include "app/Version.h"
 
 namespace app {
@@ -52,9 +53,12 @@ CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(pare
     f.setPointSizeF(f.pointSizeF() * 1.5);
     name->setFont(f);
     layout->addWidget(name);
-    layout->addWidget(new QLabel(LegalCopyright(), this));
+    // The notice and the version are the version block's own values.
+    auto* notice = new QLabel(QString::fromStdString(GetFileVersionString("LegalCopyright")), this);
+    notice->setObjectName("LegalNotice");
+    layout->addWidget(notice);
     auto* form = new QFormLayout;
-    auto* ver = new QLabel(QString::fromStdString(version::ProductVersion()), this);
+    auto* ver = new QLabel(QString::fromStdString(GetFileVersionString("ProductVersion")), this);
     ver->setObjectName("Version");
     form->addRow("Version", ver);
     // The build's date and time in the program's long form.
@@ -70,11 +74,6 @@ CAboutDlg::CAboutDlg(QWidget* parent, const QDateTime& buildTime) : QDialog(pare
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     layout->addWidget(ok, 0, Qt::AlignRight);
-}
-
-QString CAboutDlg::LegalCopyright()
-{
-    return "Copyright \u00A9 " + FromView(version::kCompanyName) + ". All rights reserved.";
 }
 
 CCreditsDlg::CCreditsDlg(QWidget* parent) : QDialog(parent)

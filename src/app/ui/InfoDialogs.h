@@ -21,7 +21,6 @@ class CAboutDlg final : public QDialog {
     Q_OBJECT
 public:
     CAboutDlg(QWidget* parent, const QDateTime& buildTime);
-    static QString LegalCopyright();
 };
 
 // The hidden credits window (Ctrl+Alt+Shift+P): the version block's credits.

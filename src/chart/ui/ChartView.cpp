@@ -380,15 +380,16 @@ void CChartView::mousePressEvent(QMouseEvent* e)
 
 void CChartView::BuildContextMenu(QMenu& menu, geo::IntPoint p)
 {
-    auto section = [this, &menu, p](MenuSection part) {
+    const bool onChart = m_doc.IsClientPointOnChart(p);
+    auto section = [this, &menu, p, onChart](MenuSection part) {
         for (CChartViewExtension* ext : Extensions())
-            ext->AddContextMenu(*this, menu, p, part);
+            ext->AddContextMenu(*this, menu, p, part, onChart);
     };
     const QWidget* panel = m_services.activeSidePanel ? m_services.activeSidePanel() : nullptr;
     if (panel)
         for (CChartViewExtension* ext : Extensions())
             if (ext->SidePanel() == panel)
-                ext->AddContextMenu(*this, menu, p, MenuSection::SidePanel);
+                ext->AddContextMenu(*this, menu, p, MenuSection::SidePanel, onChart);
     section(MenuSection::Information);
     // Information only: no command behind it.
     menu.addAction(QStringLiteral("Variation ") + QString::fromStdString(VariationText(p)))

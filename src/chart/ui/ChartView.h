@@ -94,8 +94,10 @@ public:
     virtual void Release(CChartView& /*view*/, geo::IntPoint /*p*/) { }
     // True when the extension took the double-click.
     virtual bool DoubleClick(CChartView& /*view*/, geo::IntPoint /*p*/) { return false; }
+    // `onChart`: the right-clicked point lies on the chart, not in the
+    // blank area beside it.
     virtual void AddContextMenu(CChartView& /*view*/, QMenu& /*menu*/, geo::IntPoint /*p*/,
-                                MenuSection /*section*/)
+                                MenuSection /*section*/, bool /*onChart*/)
     { }
     // The side panel the extension's SidePanel entries belong to: they join
     // the menu only while it is the frame's active side panel.

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/WaitStatus.h"
 #include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/PropertySheet.h"
 #include "app/ui/ToolbarComboAction.h"
@@ -537,8 +538,10 @@ void CChartpointWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
         // Off the chart: the mark stays where it was last drawn on it.
         m_layers[&view]->SetDragPoint(std::nullopt);
         geo::CPosition position;
-        if (chart::PositionAtClient(view.Doc(), dropAt, position))
+        if (chart::PositionAtClient(view.Doc(), dropAt, position)) {
+            const app::CWaitStatus wait;   // while the drop is written back
             MoveCurrentTo(position);
+        }
         view.InvalidateOverlays();
         return;
     }
@@ -552,8 +555,11 @@ void CChartpointWindows::Release(chart::CChartView& view, geo::IntPoint p)
         return;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (moved && chart::PositionAtClient(view.Doc(), m_drag.DropPoint(view, p), position))
+    if (moved && chart::PositionAtClient(view.Doc(), m_drag.DropPoint(view, p), position)) {
+        // The hourglass and "Please Wait . . ." while the drop is written back.
+        const app::CWaitStatus wait;
         MoveCurrentTo(position);
+    }
     view.InvalidateOverlays();
 }
 
@@ -569,15 +575,16 @@ bool CChartpointWindows::DeleteSelected(chart::CChartView& /*view*/)
 }
 
 void CChartpointWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                        chart::MenuSection section)
+                                        chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::SidePanel)
         return;
     QAction* add = menu.addAction(QStringLiteral("Add &New Chartpoint"));
     QAction* del = menu.addAction(QStringLiteral("Delete Selected C&hartpoint"));
     menu.addSeparator();
-    add->setEnabled(IsEditMode() && Table().IsOpen());
-    del->setEnabled(IsEditable());
+    // Beside the chart there is no position for a new mark: both stay grey there.
+    add->setEnabled(onChart && IsEditMode() && Table().IsOpen());
+    del->setEnabled(onChart && IsEditable());
     if (!IsEditMode() && m_host != nullptr)
         app::ShowMenuHint(m_host->Window(), menu, EditHint(IsLockedElsewhere()));
     chart::CChartDoc* doc = &view.Doc();

@@ -64,7 +64,7 @@ public:
     void DragTo(chart::CChartView& view, geo::IntPoint p) override;
     void Release(chart::CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                        chart::MenuSection section) override;
+                        chart::MenuSection section, bool onChart) override;
     const QWidget* SidePanel() const override;
     // The Delete key in a chart view: the current chartpoint, after the question.
     bool DeleteSelected(chart::CChartView& view) override;

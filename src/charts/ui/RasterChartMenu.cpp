@@ -7,7 +7,7 @@
 namespace charts {
 
 void CRasterChartMenu::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                      chart::MenuSection section)
+                                      chart::MenuSection section, bool /*onChart*/)
 {
     if (section == chart::MenuSection::ChartsAtPosition) {
         AddChartsAt(view, menu, p);

@@ -26,7 +26,7 @@ public:
     void ViewCreated(chart::CChartView&) override { }
     void ViewDestroyed(chart::CChartView&) override { }
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                        chart::MenuSection section) override;
+                        chart::MenuSection section, bool onChart) override;
 
 private:
     void AddChartsAt(chart::CChartView& view, QMenu& menu, geo::IntPoint p);

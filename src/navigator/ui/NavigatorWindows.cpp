@@ -210,7 +210,7 @@ const QWidget* CNavigatorWindows::SidePanel() const
 }
 
 void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                       chart::MenuSection section)
+                                       chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::SidePanel)
         return;
@@ -218,8 +218,8 @@ void CNavigatorWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo
     action->setObjectName(QStringLiteral("positionVessel"));
     chart::CChartDoc* doc = &view.Doc();
     geo::CPosition clicked;
-    const bool onChart = doc->IsClientPointOnChart(p) && chart::PositionAtClient(*doc, p, clicked);
-    action->setEnabled(onChart && CanPositionVessel());
+    const bool placed = onChart && chart::PositionAtClient(*doc, p, clicked);
+    action->setEnabled(placed && CanPositionVessel());
     QObject::connect(action, &QAction::triggered, &menu, [this, clicked] {
         app::CQtPrompt prompt(m_window);
         if (prompt.Ask("Are you sure you want to move the vessel position?", "",

@@ -154,7 +154,7 @@ public:
     PropertiesCall PropertiesAt(chart::CChartView& view, geo::IntPoint p) override;
     // "Position Vessel": the monitor panel's entry in the chart's right-click menu.
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                        chart::MenuSection section) override;
+                        chart::MenuSection section, bool onChart) override;
     const QWidget* SidePanel() const override;
     chart::PropertiesOrder PropertiesRank() const override
     {

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/WaitStatus.h"
 #include "app/ui/OpenSaveDlgs.h"
 #include "app/ui/XStatusBar.h"
 #include "chart/ChartDoc.h"
@@ -429,8 +430,10 @@ void CRouteWindows::DragTo(chart::CChartView& view, geo::IntPoint p)
         // Off the chart: the waypoint stays where it was last drawn on it.
         m_layers[&view]->SetDragPoint(std::nullopt);
         geo::CPosition position;
-        if (ClientToPosition(view.Doc(), dropAt, position))
+        if (ClientToPosition(view.Doc(), dropAt, position)) {
+            const app::CWaitStatus wait;   // while the drop is written back
             MoveWaypoint(State().activeIndex, position);
+        }
         view.InvalidateOverlays();
         return;
     }
@@ -444,8 +447,11 @@ void CRouteWindows::Release(chart::CChartView& view, geo::IntPoint p)
         return;
     m_layers[&view]->SetDragPoint(std::nullopt);
     geo::CPosition position;
-    if (moved && ClientToPosition(view.Doc(), m_drag.DropPoint(view, p), position))
+    if (moved && ClientToPosition(view.Doc(), m_drag.DropPoint(view, p), position)) {
+        // The hourglass and "Please Wait . . ." while the drop is written back.
+        const app::CWaitStatus wait;
         MoveWaypoint(State().activeIndex, position);
+    }
     view.InvalidateOverlays();
 }
 
@@ -476,7 +482,7 @@ bool CRouteWindows::DeleteSelected(chart::CChartView& /*view*/)
 }
 
 void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                   chart::MenuSection section)
+                                   chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::SidePanel)
         return;
@@ -487,11 +493,12 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     const bool editable = CanChangeRoute();
     if (!editable && m_host != nullptr)
         app::ShowMenuHint(m_host->Window(), menu, EditHint(State(), IsLockedElsewhere()));
-    // Insert on a route with no waypoint yet makes its first one; Delete
-    // needs a waypoint to delete.
-    add->setEnabled(editable);
-    insert->setEnabled(editable);
-    del->setEnabled(editable && State().activeIndex >= 1);
+    // Beside the chart there is no position to put a waypoint at: all three
+    // stay grey there. Insert on a route with no waypoint yet makes its first
+    // one; Delete needs a waypoint to delete.
+    add->setEnabled(onChart && editable);
+    insert->setEnabled(onChart && editable);
+    del->setEnabled(onChart && editable && State().activeIndex >= 1);
     chart::CChartDoc* doc = &view.Doc();
     QObject::connect(add, &QAction::triggered, &menu, [this, doc, p] {
         geo::CPosition position;

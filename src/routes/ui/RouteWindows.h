@@ -87,7 +87,7 @@ public:
     // appended last, or a chartpoint inserted after the current waypoint.
     bool DoubleClick(chart::CChartView& view, geo::IntPoint p) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                        chart::MenuSection section) override;
+                        chart::MenuSection section, bool onChart) override;
     const QWidget* SidePanel() const override;
     // The Delete key in a chart view: the current waypoint, after the question.
     bool DeleteSelected(chart::CChartView& view) override;

@@ -1,5 +1,6 @@
 #include "routes/ui/TidalAtlasOptionsPage.h"
 
+#include "app/ui/DateTimeEdits.h"
 #include "routes/ui/TidalTimeWindow.h"
 
 #include <QCheckBox>
@@ -63,7 +64,7 @@ CTidalAtlasOptionsPage::CTidalAtlasOptionsPage(
     m_start = new QDateTimeEdit(start);
     m_start->setObjectName("StartTime");
     m_start->setCalendarPopup(true);
-    m_start->setDisplayFormat("yyyy-MM-dd HH:mm");
+    app::UseLocaleDateTime(m_start, true);
     m_start->setDateTimeRange(EarliestTidalTime(), LatestTidalTime());
     startGrid->addWidget(m_now, 0, 0);
     startGrid->addWidget(m_plan, 1, 0);

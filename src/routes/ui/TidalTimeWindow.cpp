@@ -1,5 +1,7 @@
 #include "routes/ui/TidalTimeWindow.h"
 
+#include "app/ui/DateTimeEdits.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -30,7 +32,7 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     m_time->setCalendarPopup(true);
     m_time->setTimeSpec(Qt::LocalTime);
     m_time->setDateTimeRange(EarliestTidalTime(), LatestTidalTime());
-    m_time->setDisplayFormat("yyyy-MM-dd HH:mm");
+    app::UseLocaleDateTime(m_time, true);
     layout->addWidget(m_time);
     auto* applyRow = new QHBoxLayout;
     m_immediately = new QCheckBox("Apply &Immediately", this);

@@ -313,7 +313,7 @@ void CTidalWindows::ViewDestroyed(chart::CChartView& view)
 }
 
 void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                                   chart::MenuSection section)
+                                   chart::MenuSection section, bool onChart)
 {
     if (section != chart::MenuSection::TidalStream)
         return;
@@ -325,10 +325,10 @@ void CTidalWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     geo::IntPoint chartPoint;
     doc->ClientToChartPoint(p, chartPoint);
     geo::CPosition where;
-    const bool onChart = doc->IsClientPointOnChart(p) && doc->PointToPosition(chartPoint, where);
+    const bool placed = onChart && doc->PointToPosition(chartPoint, where);
     // Only where a model has the stream: a point on the chart that a model
     // covers, which becomes the model the library answers from.
-    stream->setEnabled(onChart && CanOpenWindow() && Models().SelectModelAt(where));
+    stream->setEnabled(placed && CanOpenWindow() && Models().SelectModelAt(where));
     QObject::connect(stream, &QAction::triggered, &menu,
                      [this, target, where] { OpenStream(*target, where); });
 }

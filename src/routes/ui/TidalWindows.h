@@ -42,7 +42,7 @@ public:
     void ViewCreated(chart::CChartView& view) override;
     void ViewDestroyed(chart::CChartView& view) override;
     void AddContextMenu(chart::CChartView& view, QMenu& menu, geo::IntPoint p,
-                        chart::MenuSection section) override;
+                        chart::MenuSection section, bool onChart) override;
 
     bool CanOpenWindow() const;
     void OpenAtlas();

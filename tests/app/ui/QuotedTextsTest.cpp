@@ -1,5 +1,6 @@
 // Texts the user reads as given: About's release date in the program's long
-// date form, and the attachment file dialog's accept button.
+// date form, its legal notice and version as the version block holds them,
+// and the attachment file dialog's accept button.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 
 #include "TempFolder.h"
 #include "app/DateTimeEx.h"
+#include "app/SystemUtils.h"
 #include "app/ui/AttachmentChooser.h"
 #include "app/ui/InfoDialogs.h"
 #include "app/ui/OpenSaveDlgs.h"
@@ -44,6 +46,18 @@ TEST(QuotedTexts, AboutShowsTheBuildTimeInTheLongForm)
         EXPECT_TRUE(date->text().contains(QString::number(built.date().year())));
         EXPECT_FALSE(date->text().contains(built.date().toString("dddd")));
     }
+}
+
+TEST(QuotedTexts, AboutShowsTheVersionBlocksNoticeAndVersion)
+{
+    App();
+    app::CAboutDlg about(nullptr, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4)));
+    auto* notice = about.findChild<QLabel*>("LegalNotice");
+    auto* version = about.findChild<QLabel*>("Version");
+    ASSERT_TRUE(notice && version);
+    EXPECT_EQ(notice->text().toStdString(), app::GetFileVersionString("LegalCopyright"));
+    EXPECT_FALSE(notice->text().isEmpty());
+    EXPECT_EQ(version->text().toStdString(), app::GetFileVersionString("ProductVersion"));
 }
 
 TEST(QuotedTexts, AttachDialogAcceptsWithAttachAndReturnsTheFileChosen)

@@ -121,6 +121,31 @@ TEST(ChartViewKeys, EnterPicksAMarkAndAnEmptyKeyboardDragIsADoubleClick)
     doc.AttachWindow(nullptr);
 }
 
+// The arrow keys move the pointer within the view's client area only: at an
+// edge a 9-pixel step stops on the last pixel row or column.
+TEST(ChartViewKeys, ArrowsKeepThePointerInsideTheView)
+{
+    App();
+    LoadedChart doc;
+    brine_test::FakeChartWindow window({0, 0, 400, 300});
+    window.doc = &doc;
+    doc.AttachWindow(&window);
+    chart::CChartView view(doc, nullptr);
+    view.resize(400, 300);
+    view.show();
+    QCursor::setPos(view.mapToGlobal(QPoint(395, 4)));
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(view.LastPoint(), (geo::IntPoint{399, 4}));
+    QTest::keyClick(&view, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(view.LastPoint(), (geo::IntPoint{399, 0}));
+    QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(view.LastPoint(), (geo::IntPoint{399, 0}));
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(view.LastPoint(), (geo::IntPoint{398, 0}));
+    doc.AttachWindow(nullptr);
+}
+
 // Delete in a chart view deletes the selected object of the active side panel's extension only,
 // and nothing while no side panel is active.
 TEST(ChartViewKeys, DeleteGoesToTheActiveSidePanelsExtension)

@@ -3,6 +3,7 @@
 // chart's own properties come when nothing answers, and the right-click
 // menu's last entry asks at the point clicked.
 
+#include "FakeChartWindow.h"
 #include "chart/ChartDoc.h"
 #include "chart/ui/ChartView.h"
 
@@ -132,12 +133,14 @@ public:
     MenuFiller(std::string name, const QWidget* panel) : m_name(std::move(name)), m_panel(panel) { }
     void ViewCreated(chart::CChartView&) override { }
     void ViewDestroyed(chart::CChartView&) override { }
-    void AddContextMenu(chart::CChartView&, QMenu& menu, geo::IntPoint,
-                        chart::MenuSection section) override
+    void AddContextMenu(chart::CChartView&, QMenu& menu, geo::IntPoint, chart::MenuSection section,
+                        bool onChart) override
     {
         static const char* const kParts[] = {"panel", "information", "tidal", "charts"};
         menu.addAction(QString::fromStdString(m_name + " " + kParts[static_cast<int>(section)]));
+        onChartFlags.push_back(onChart);
     }
+    std::vector<bool> onChartFlags;   // as each part was asked for
     const QWidget* SidePanel() const override { return m_panel; }
 
 private:
@@ -202,4 +205,33 @@ TEST(ChartViewProperties, TheRightClickMenuHoldsTheActivePanelsEntriesThenTheCha
 
     for (auto* e : {&chartpoints, &route, &charts})
         chart::CChartView::RemoveExtension(e);
+}
+
+// Every part of the menu learns whether the right-clicked point lies on the
+// chart or in the blank area beside it (where Add would have no position).
+TEST(ChartViewProperties, TheRightClickMenuTellsItsPartsWhetherThePointIsOnTheChart)
+{
+    QApplication app(g_argc, g_argv);
+    LoadedChart doc;
+    brine_test::FakeChartWindow window({0, 0, 400, 300});
+    window.doc = &doc;
+    doc.AttachWindow(&window);
+    chart::CChartView view(doc, nullptr);
+    QWidget routePanel;
+    chart::CChartViewServices services;
+    services.activeSidePanel = [&routePanel] { return &routePanel; };
+    view.SetServices(services);
+    MenuFiller route("route", &routePanel);
+    chart::CChartView::AddExtension(&route);
+
+    for (const auto& [point, onChart] :
+         {std::pair{geo::IntPoint{150, 100}, true}, std::pair{geo::IntPoint{250, 100}, false}}) {
+        route.onChartFlags.clear();
+        QMenu menu;
+        view.BuildContextMenu(menu, point);
+        EXPECT_EQ(Entries(menu).first(), "route panel");
+        EXPECT_EQ(route.onChartFlags, std::vector<bool>(4, onChart)) << point.x;
+    }
+    chart::CChartView::RemoveExtension(&route);
+    doc.AttachWindow(nullptr);
 }

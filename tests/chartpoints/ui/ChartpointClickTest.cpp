@@ -232,12 +232,25 @@ TEST(ChartpointClick, AddNewChartpointGoesWhereTheClickIsOnAZoomedChart)
     CZoomedChart doc;
     chart::CChartView view(doc, nullptr);
     windows.ViewCreated(view);
+    const auto addEntry = [&](QMenu& menu, bool onChart) {
+        windows.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel, onChart);
+        QAction* add = nullptr;
+        for (QAction* a : menu.actions())
+            if (a->text().remove(QLatin1Char('&')) == "Add New Chartpoint")
+                add = a;
+        return add;
+    };
+    {
+        // Beside the chart: no place for a mark, the entries grey.
+        QMenu menu;
+        QAction* add = addEntry(menu, false);
+        ASSERT_NE(add, nullptr);
+        EXPECT_FALSE(add->isEnabled());
+        for (QAction* a : menu.actions())
+            EXPECT_TRUE(a->isSeparator() || !a->isEnabled()) << a->text().toStdString();
+    }
     QMenu menu;
-    windows.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel);
-    QAction* add = nullptr;
-    for (QAction* a : menu.actions())
-        if (a->text().remove(QLatin1Char('&')) == "Add New Chartpoint")
-            add = a;
+    QAction* add = addEntry(menu, true);
     ASSERT_NE(add, nullptr);
     ASSERT_TRUE(add->isEnabled());
     add->trigger();

@@ -3,13 +3,16 @@
 // and the format while open; a chosen waypoint the
 // route no longer has gives way to the current one; one sheet at a time.
 // The chart's Properties reaches it over a drawn waypoint only. Beside it, the
-// chart's menu entries for the route's waypoints and when they are offered.
+// chart's menu entries for the route's waypoints and when they are offered,
+// and a dragged waypoint written back in the wait state.
 
 #include "routes/ui/RoutePropertiesSheet.h"
 
 #include "../../chartpoints/ChartpointFakes.h"
+#include "FakeChartWindow.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "app/WaitStatus.h"
 #include "chart/ChartDoc.h"
 #include "db/DBRoute.h"
 #include "routes/ui/RouteWindows.h"
@@ -21,6 +24,8 @@
 
 #include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -162,7 +167,7 @@ QAction* Entry(QMenu& menu, const QString& text)
 
 // Over the chart, the three waypoint entries are offered while the route is
 // editable and free; Insert also on a route with no waypoint yet, where it
-// makes the first one.
+// makes the first one. Beside the chart they stay grey.
 TEST(RouteChartMenu, WaypointEntriesWhileEditable)
 {
     QApplication app(argc, argv);
@@ -175,8 +180,8 @@ TEST(RouteChartMenu, WaypointEntriesWhileEditable)
     StraightChart doc;
     chart::CChartView view(doc, nullptr);
     routes.ViewCreated(view);
-    const auto entries = [&](QMenu& menu) {
-        routes.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel);
+    const auto entries = [&](QMenu& menu, bool onChart = true) {
+        routes.AddContextMenu(view, menu, {300, 200}, chart::MenuSection::SidePanel, onChart);
         const QList<QAction*> all = menu.actions();
         EXPECT_EQ(all.size(), 4);
         EXPECT_TRUE(all.size() == 4 && all[3]->isSeparator());
@@ -211,6 +216,97 @@ TEST(RouteChartMenu, WaypointEntriesWhileEditable)
         ASSERT_TRUE(add && insert && del);
         EXPECT_TRUE(add->isEnabled() && insert->isEnabled() && del->isEnabled());
     }
+    {
+        // Beside the chart (the blank area round a small chart) there is no
+        // position to put a waypoint at: all three grey, editable as it is.
+        QMenu menu;
+        for (QAction* a : entries(menu, false)) {
+            ASSERT_NE(a, nullptr);
+            EXPECT_FALSE(a->isEnabled()) << a->text().toStdString() << " beside the chart";
+        }
+    }
+    routes.ViewDestroyed(view);
+    routes.Terminate();
+}
+
+// The straight chart in a window of its own, all of it chart.
+class WindowedChart final : public chart::CChartDoc {
+public:
+    WindowedChart()
+    {
+        m_window.doc = this;
+        AttachWindow(&m_window);
+    }
+    ~WindowedChart() override { AttachWindow(nullptr); }
+    bool IsChartLoaded() const override { return true; }
+    void ClientToChartPoint(geo::IntPoint in, geo::IntPoint& out) const override { out = in; }
+    void ChartToClientPoint(const geo::IntPoint& in, geo::IntPoint& out) override { out = in; }
+    bool IsChartPointOnChart(geo::IntPoint) override { return true; }
+    bool IsPositionOnChart(const geo::CPosition&) const override { return true; }
+    bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
+    {
+        position = geo::CPosition(48.2 - p.y * 0.001, -123.0 + p.x * 0.001);
+        return true;
+    }
+    bool PositionToPoints(const geo::CPosition& position, chart::PointList& points) override
+    {
+        points.push_back({int(std::lround((position.GetLongitude() + 123.0) * 1000)),
+                          int(std::lround((48.2 - position.GetLatitude()) * 1000))});
+        return true;
+    }
+
+private:
+    brine_test::FakeChartWindow m_window{{0, 0, 800, 600}};
+};
+
+// The wait state's calls, in order.
+struct WaitLog : app::CWaitHost {
+    std::vector<std::string> calls;
+    std::string text = "Ready";
+    void SetWaitCursor(bool on) override { calls.push_back(on ? "hourglass" : "arrow"); }
+    std::optional<std::string> StatusText() const override { return text; }
+    void SetStatusText(const std::string& t) override
+    {
+        text = t;
+        calls.push_back(t);
+    }
+};
+
+// A waypoint dragged on the chart and let go is written back to the route
+// table in the wait state: the hourglass and "Please Wait . . ." for as long
+// as that takes.
+TEST(RouteChartMenu, ADroppedWaypointIsWrittenInTheWaitState)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CRouteWindows routes(settings, prompt, dir.Path());
+    ASSERT_TRUE(routes.Initialise());
+    ASSERT_TRUE(routes.OpenDatabase((dir.Path() / "Passages").string()));
+    routes.OnEdit();
+    ASSERT_TRUE(routes.NewRoute());
+    ASSERT_TRUE(routes.InsertWaypointAfterCurrent(geo::CPosition(48.0, -122.7)));   // at 300, 200
+    WindowedChart doc;
+    chart::CChartView view(doc, nullptr);
+    routes.ViewCreated(view);
+
+    WaitLog log;
+    app::CWaitStatus::SetCursorHost(&log);
+    app::CWaitStatus::SetStatusHost(&log);
+    routes.SetWaypointsLocked(false);   // so that they can be dragged
+    ASSERT_TRUE(routes.Press(view, {300, 200}));
+    routes.DragTo(view, {320, 210});
+    EXPECT_TRUE(log.calls.empty()) << "nothing is written while the mark follows the pointer";
+    routes.Release(view, {320, 210});
+    app::CWaitStatus::SetCursorHost(nullptr);
+    app::CWaitStatus::SetStatusHost(nullptr);
+    EXPECT_EQ(log.calls,
+              (std::vector<std::string>{"hourglass", app::kPleaseWaitText, "Ready", "arrow"}));
+    ASSERT_EQ(routes.State().waypoints.size(), 1u);
+    const geo::CPosition moved = routes.State().waypoints[0].m_position;
+    EXPECT_NEAR(moved.GetLatitude(), 47.99, 1e-9);
+    EXPECT_NEAR(moved.GetLongitude(), -122.68, 1e-9);
     routes.ViewDestroyed(view);
     routes.Terminate();
 }

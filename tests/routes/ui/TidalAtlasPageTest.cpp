@@ -3,6 +3,7 @@
 // typing. The tidal windows' time row: Apply waits for Apply Immediately to
 // be off, and then nothing is applied until Apply; times end on 18 January
 // 2038. The stream window keeps its last stream when a later time has none.
+// Both time edits write the user's short date and time.
 
 #include "routes/ui/TidalAtlasOptionsPage.h"
 #include "routes/ui/TidalStreamWindow.h"
@@ -19,6 +20,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
 
 namespace {
 
@@ -189,3 +193,40 @@ TEST(TidalStreamFields, AnErrorLeavesTheLastStreamAndSaysWhy)
 }
 
 }   // namespace
+
+namespace {
+
+// The atlas page's start time and the tidal window's time, as a German and a
+// C-locale user see 1 December 2026 at 14:05.
+QStringList TidalTimeTexts()
+{
+    routes::CTidalAtlasOptions values;
+    routes::CTidalAtlasOptionsPage page(
+        std::make_unique<routes::CTidalAtlasOptionsModel>(values, nullptr), nullptr);
+    routes::CTidalTimeWindow window("Tidal Atlas", nullptr);
+    QStringList texts;
+    for (QDateTimeEdit* edit : {page.findChild<QDateTimeEdit*>("StartTime"), window.TimeEdit()}) {
+        if (!edit)
+            return {};
+        edit->setDateTime(QDateTime(QDate(2026, 12, 1), QTime(14, 5, 9)));
+        texts << edit->text();
+    }
+    return texts;
+}
+
+}   // namespace
+
+TEST(TidalTimeRow, TimesFollowTheUsersDateAndTimeForm)
+{
+    App();
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C"));
+    EXPECT_EQ(TidalTimeTexts(), QStringList({"12/01/2026 14:05", "12/01/2026 14:05"}));
+    const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    if (german) {
+        EXPECT_EQ(TidalTimeTexts(), QStringList({"01.12.2026 14:05", "01.12.2026 14:05"}));
+    }
+    std::setlocale(LC_ALL, before.c_str());
+    if (!german)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale for the German form";
+}

@@ -46,7 +46,9 @@ private:
 bool StreamEntryEnabled(routes::CTidalWindows& tides, chart::CChartView& view, geo::IntPoint p)
 {
     QMenu menu;
-    tides.AddContextMenu(view, menu, p, chart::MenuSection::TidalStream);
+    // The view tells whether the point lies on the chart, as its own menu does.
+    tides.AddContextMenu(view, menu, p, chart::MenuSection::TidalStream,
+                         view.Doc().IsClientPointOnChart(p));
     EXPECT_EQ(menu.actions().size(), 1);
     EXPECT_EQ(menu.actions().value(0)->text(), "&Tidal stream");
     return menu.actions().value(0)->isEnabled();

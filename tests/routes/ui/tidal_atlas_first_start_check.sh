@@ -35,6 +35,9 @@ SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/runtime" TZ=America/Los_Angeles
+# The time edits write the user's short date and time: the C conventions,
+# month first, so the time below is typed in that order.
+export LC_ALL=C.UTF-8
 export BRINE_INSTANCE_NAME="brine-atlas-$$-$RANDOM"
 SETTINGS="$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$SETTINGS"
@@ -164,12 +167,12 @@ wait_for "the Options sheet to close" sheet_gone
 # The options set the atlas's time by their start-time method (now): the
 # strong ebb is typed after them.
 activate "$ATLAS"
-# A click on the time field, its year selected; each section moves on once
-# it is typed.
+# A click on the time field, its month selected; each section moves on once
+# it is typed: 12/07/2026 18:15.
 geometry "$ATLAS"
 click_at $((X + 20)) $((Y + 23))
 xdotool key Tab shift+Tab
-xdotool type --delay 40 "202612071815"
+xdotool type --delay 40 "120720261815"
 pan_to_bush "$VECTOR" 1.0
 check_arrows "$VECTOR" 40 1.0 5
 shot 2_vector_2nm
