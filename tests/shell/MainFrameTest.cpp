@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include "FakeClock.h"
@@ -768,6 +769,44 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         store.Save();
     }
     EXPECT_EQ(reopen({}), std::tuple(false, false, true));
+}
+
+// A workspace saved under the unnamed workspace's own name ("Default") is still a workspace: a
+// start told "noworkspace" keeps the frame's defaults rather than that workspace's values.
+TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceIsSaved)
+{
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "settings.conf";
+    const auto start = [&](platform::CSettingsStore& store, std::vector<std::string> words) {
+        auto s = Services();
+        s.settings = &store;
+        s.commandLine = std::move(words);
+        return std::make_unique<shell::CMainFrame>(std::move(s));
+    };
+    {
+        platform::CSettingsStore store(file);
+        const auto frame = start(store, {});
+        ASSERT_TRUE(frame->OnCreate());
+        frame->SetConfirmClosedown(false);
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Default"));
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(frame->Workspace()->GetRegistryKey()));
+        registry.WriteDWord("DecimalPlaces", 4);
+        registry.Close();
+        ASSERT_TRUE(store.Save());
+        frame->TearDown();
+    }
+    const auto seen = [&](std::vector<std::string> words) {
+        platform::CSettingsStore store(file);
+        EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        const auto frame = start(store, std::move(words));
+        EXPECT_TRUE(frame->OnCreate());
+        const auto values = std::pair(frame->ConfirmClosedown(), frame->DecimalPlaces());
+        frame->TearDown();
+        return values;
+    };
+    EXPECT_EQ(seen({}), std::pair(false, 4));
+    EXPECT_EQ(seen({"noworkspace"}), std::pair(true, 2));
 }
 
 }   // namespace

@@ -215,6 +215,46 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
         << text.substr(at, end - at);
 }
 
+// Each workspace names its own route database: opening one after start-up closes the database
+// open then and reopens the one that workspace names. A temporary database with a route is
+// offered for saving first, and Cancel keeps it open through the change.
+TEST(ModuleLifecycle, OpeningAWorkspaceReopensTheRouteDatabaseItNames)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* route = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_TRUE(route && frame.Workspace());
+    const std::filesystem::path folder = route->GetDataFolder();
+    ASSERT_TRUE(route->OpenDatabase((folder / "Northern").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("North"));
+    ASSERT_TRUE(route->OpenDatabase((folder / "Southern").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("South"));
+
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("North"));
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), "Northern");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("South"));
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), "Southern");
+
+    ASSERT_TRUE(route->OpenDatabase({}));
+    route->SetAutoAdvance(false);
+    route->OnEdit();
+    for (int i = 0; i < 50 && !route->IsEditMode(); ++i)
+        QTest::qWait(100);
+    ASSERT_TRUE(route->IsEditMode());
+    ASSERT_TRUE(route->NewRoute());
+    ASSERT_TRUE(route->AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    const std::string temporary = route->Database().GetName();
+    ASSERT_TRUE(route->IsTempDatabase());
+    program.prompt.Expect(platform::PromptAnswer::Cancel, "Save Route database?");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("North"));
+    EXPECT_TRUE(program.prompt.Done()) << "no offer to save the temporary routes";
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), temporary);
+}
+
 // Opening a workspace closes the chartpoint database: a temporary one with records is offered
 // for saving first. Cancel keeps it open with its records through the change; No lets it go and
 // the workspace's database (a new temporary one here) opens in its place.
