@@ -215,6 +215,54 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
         << text.substr(at, end - at);
 }
 
+// The modules' settings reach the settings file through a workspace save only: a close told to
+// end without anyone there (a logout's SIGTERM) saves the named workspace whole when Auto Save
+// workspace is ticked, the databases open then among it, and leaves it as last saved when not.
+TEST(ModuleLifecycle, AnUnattendedCloseSavesTheWorkspaceOnlyWhenAutoSaveIsOn)
+{
+    for (const bool autoSave : {false, true}) {
+        brine_test::FirstStartProgram program;
+        ASSERT_TRUE(program.started);
+        shell::CMainFrame& frame = program.Frame();
+        auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+        auto* route = brine_test::FindModule<routes::CRouteModule>(frame);
+        ASSERT_TRUE(points && route && frame.Workspace());
+        const std::filesystem::path routes = route->GetDataFolder();
+        ASSERT_TRUE(points->OpenDatabase((program.home.folder / "Harbour").string()));
+        ASSERT_TRUE(route->OpenDatabase((routes / "Northern").string()));
+        ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Passage"));
+        {
+            app::CRegistry reg(frame.SettingsHome().GetStore());
+            ASSERT_TRUE(reg.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
+            reg.WriteBool("AutoSaveWorkspace", autoSave);
+        }
+        frame.LoadWorkspaceValues();
+        ASSERT_EQ(frame.AutoSaveWorkspace(), autoSave);
+        ASSERT_TRUE(points->OpenDatabase((program.home.folder / "Anchorage").string()));
+        ASSERT_TRUE(route->OpenDatabase((routes / "Southern").string()));
+
+        frame.CloseUnattended();
+        std::ifstream in(program.home.Settings());
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        const auto initial = [&text](const std::string& module) {
+            const std::string section = "[Software\\Quorwick\\Brinevane\\Passage\\" + module + "]";
+            const std::size_t at = text.find(section);
+            if (at == std::string::npos)
+                return std::string("no section");
+            const std::size_t end = text.find("\n[", at + 1);
+            const std::string body = text.substr(at, end - at);
+            const std::size_t value = body.find("InitialDatabase=str:");
+            if (value == std::string::npos)
+                return std::string("no value");
+            const std::size_t from = value + std::string("InitialDatabase=str:").size();
+            return body.substr(from, body.find('\n', from) - from);
+        };
+        EXPECT_EQ(initial("Chartpoint"), autoSave ? "Anchorage" : "Harbour");
+        EXPECT_EQ(initial("Route"), autoSave ? "Southern" : "Northern");
+    }
+}
+
 // Each workspace names its own route database: opening one after start-up closes the database
 // open then and reopens the one that workspace names. A temporary database with a route is
 // offered for saving first, and Cancel keeps it open through the change.
