@@ -446,15 +446,24 @@ void CMainFrame::CloseRangeBearingBar()
 
 void CMainFrame::LeaveWorkspace()
 {
-    // The chartpoint and route databases are closed with the workspace and
-    // the next workspace's settings reopen the ones they name: a temporary
-    // one with records is offered for saving first, and Cancel keeps it open
-    // through the change.
+    // The chartpoint and route databases and the vessel log are closed with
+    // the workspace and the next workspace's settings reopen the ones they
+    // name: a temporary one with records is offered for saving first, and
+    // Cancel keeps it open through the change.
     m_modules.ForEach([](app::CModule& m) {
         if (auto* points = dynamic_cast<chartpoints::CChartpointModule*>(&m))
             points->LeavingWorkspace();
         if (auto* routes = dynamic_cast<routes::CRouteModule*>(&m))
             routes->CloseDatabase(false);
+        if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(&m)) {
+            navigator::CVesselLogbook& log = navigator->Logbook();
+            if (log.IsOpen()) {
+                const navigator::LogSaveResult saved = log.OfferSaveBeforeClose();
+                if (saved != navigator::LogSaveResult::Cancelled &&
+                    saved != navigator::LogSaveResult::Failed)
+                    log.Close(true);
+            }
+        }
     });
     CloseWorkspaceWindows();
 }

@@ -303,6 +303,36 @@ TEST(ModuleLifecycle, OpeningAWorkspaceReopensTheRouteDatabaseItNames)
     EXPECT_EQ(route->Database().GetName(), temporary);
 }
 
+// The vessel log goes with the workspace as the databases do: opening a workspace after start-up
+// closes the log open then, and the log that workspace names opens in its place.
+TEST(ModuleLifecycle, OpeningAWorkspaceReopensTheVesselLogItNames)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* navigator = brine_test::FindModule<navigator::CNavigatorModule>(frame);
+    ASSERT_TRUE(navigator && frame.Workspace());
+    const std::filesystem::path folder = navigator->Logbook().Folder();
+    // The log the workspace names opens on the navigator's next timer pass.
+    const auto logName = [&] {
+        navigator->OnTimer(app::TimerCadence::EverySecond);
+        return std::filesystem::path(navigator->Logbook().LogPath()).filename().string();
+    };
+    // The log's name goes into the current workspace as soon as a log opens: the second log
+    // is opened with the second workspace current.
+    ASSERT_TRUE(navigator->OpenVesselLog((folder / "Inbound").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("In"));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Out"));
+    ASSERT_TRUE(navigator->OpenVesselLog((folder / "Outbound").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Out"));
+    ASSERT_EQ(logName(), "Outbound");
+
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("In"));
+    EXPECT_EQ(logName(), "Inbound");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Out"));
+    EXPECT_EQ(logName(), "Outbound");
+}
+
 // Opening a workspace closes the chartpoint database: a temporary one with records is offered
 // for saving first. Cancel keeps it open with its records through the change; No lets it go and
 // the workspace's database (a new temporary one here) opens in its place.
