@@ -319,6 +319,8 @@ public:
     std::vector<app::CToolbarButtons> CurrentToolbarButtons() const;
     void ApplyToolbarButtons(const std::vector<app::CToolbarButtons>& bars);
     void LoadToolbarButtons();
+    // A button id stored with a workspace's toolbars that loading takes.
+    bool IsStoredButtonKnown(unsigned id);
     // The user's toolbars of the workspace made, renamed or removed to match
     // what is stored (before its layout is applied, which places them).
     void LoadUserToolbars();

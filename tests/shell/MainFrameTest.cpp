@@ -809,4 +809,46 @@ TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceI
     EXPECT_EQ(seen({"noworkspace"}), std::pair(true, 2));
 }
 
+// A workspace saved by an earlier version keeps its toolbars' buttons; a button of the old
+// hide-all-bars command (2183) comes back as today's (43107, hide or show all bars and
+// panels) at the same place, whether the workspace opens at start-up or later.
+TEST_F(MainFrameTest, AnOldWorkspacesHideAllBarsButtonBecomesTodaysInItsPlace)
+{
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "settings.conf";
+    const auto start = [&](platform::CSettingsStore& store) {
+        auto s = Services();
+        s.settings = &store;
+        return std::make_unique<shell::CMainFrame>(std::move(s));
+    };
+    const auto voyageButtons = [](shell::CMainFrame& frame) {
+        std::vector<unsigned> ids;
+        for (QAction* a : frame.ToolBar(cmd::kBarVoyage)->actions())
+            ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
+        return ids;
+    };
+    const std::vector<unsigned> expected = {2156, 2159, 0, cmd::kViewFullScreen, 619};
+    {
+        platform::CSettingsStore store(file);
+        const auto frame = start(store);
+        ASSERT_TRUE(frame->OnCreate());
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Old"));
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(frame->Workspace()->GetRegistryKey() +
+                                             "\\WorkSpace\\ToolBars"));
+        registry.WriteString("Bar" + std::to_string(cmd::kBarVoyage), "2156,2159,0,2183,619");
+        registry.Close();
+        ASSERT_TRUE(store.Save());
+        ASSERT_TRUE(frame->Workspace()->OpenWorkspace("Old"));
+        EXPECT_EQ(voyageButtons(*frame), expected);
+        frame->TearDown();
+    }
+    platform::CSettingsStore store(file);
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    const auto frame = start(store);
+    ASSERT_TRUE(frame->OnCreate());
+    EXPECT_EQ(voyageButtons(*frame), expected);
+    frame->TearDown();
+}
+
 }   // namespace
