@@ -479,6 +479,27 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
     EXPECT_EQ(entries, (QStringList{"&1 Voyage log *", "&2 Route database"}));
 }
 
+// The frame's three messages wait inactive on the bar from creation, by priority; the
+// navigator's best-chart check shows the larger-scale one only when its first two answers hold
+// and its third does not.
+TEST_F(MainFrameTest, FrameMessagesAndTheLargerScaleSwitch)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    std::map<std::string, std::pair<int, int>> seen;   // text: priority, active count
+    for (const auto& m : frame.MsgBar()->Messages())
+        seen[m->text] = {m->priority, m->activeCount};
+    EXPECT_EQ(seen["Warning, memory low"], std::pair(65535, 0));
+    EXPECT_EQ(seen["Warning, disk space low"], std::pair(65534, 0));
+    EXPECT_EQ(seen["Larger scale RNC available for vessel position"], std::pair(21000, 0));
+    for (int bits = 0; bits < 8; ++bits) {
+        const bool a = bits & 1, b = bits & 2, c = bits & 4;
+        frame.UpdateLargerScaleMessage(a, b, c);
+        EXPECT_EQ(frame.MsgBar()->IsMessageActive(frame.LargerScaleMessage()), a && b && !c)
+            << a << b << c;
+    }
+}
+
 TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 {
     disclaimerAnswer = false;
