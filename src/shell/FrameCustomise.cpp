@@ -227,9 +227,9 @@ void CMainFrame::LoadUserToolbars()
 {
     if (!m_workspace || !m_services.settings)
         return;
-    const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
-        *m_services.settings, m_workspace->GetRegistryKey(),
-        [this](unsigned id) { return IsStoredButtonKnown(id); });
+    const std::vector<app::CToolbarButtons> bars =
+        app::LoadUserToolbars(*m_services.settings, m_workspace->GetRegistryKey(),
+                              [this](unsigned id) { return IsStoredButtonKnown(id); });
     SyncUserToolbars(bars);
     ApplyToolbarButtons(bars);
 }
