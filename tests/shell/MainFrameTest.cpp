@@ -822,12 +822,14 @@ TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceI
         EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
         const auto frame = start(store, std::move(words));
         EXPECT_TRUE(frame->OnCreate());
-        const auto values = std::pair(frame->ConfirmClosedown(), frame->DecimalPlaces());
+        const auto values =
+            std::tuple(frame->ConfirmClosedown(), frame->DecimalPlaces(), frame->AudioAlerts());
         frame->TearDown();
         return values;
     };
-    EXPECT_EQ(seen({}), std::pair(false, 4));
-    EXPECT_EQ(seen({"noworkspace"}), std::pair(true, 2));
+    // No desktop is given here: no sound output, so audio alerts are off either way.
+    EXPECT_EQ(seen({}), std::tuple(false, 4, false));
+    EXPECT_EQ(seen({"noworkspace"}), std::tuple(true, 2, false));
 }
 
 // A workspace saved by an earlier version keeps its toolbars' buttons; a button of the old
