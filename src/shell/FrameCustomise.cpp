@@ -27,6 +27,11 @@ namespace shell {
 
 namespace {
 
+// The hide-all-bars command of earlier versions: toolbars stored with it are
+// taken as stored, and the workspace's toolbar update puts today's command
+// in its place.
+constexpr unsigned kOldHideBars = 2183;
+
 const shell::ToolBarDef* FindDef(unsigned bar)
 {
     for (const shell::ToolBarDef& def : shell::MainToolBars())
@@ -227,14 +232,19 @@ void CMainFrame::SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars)
     }
 }
 
+bool CMainFrame::IsStoredButtonKnown(unsigned id)
+{
+    return id == kOldHideBars || m_commands.IsKnown(id) || m_actions.count(id) > 0 ||
+           TopMenu(id);
+}
+
 void CMainFrame::LoadUserToolbars()
 {
     if (!m_workspace || !m_services.settings)
         return;
-    const std::vector<app::CToolbarButtons> bars = app::LoadUserToolbars(
-        *m_services.settings, m_workspace->GetRegistryKey(), [this](unsigned id) {
-            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
-        });
+    const std::vector<app::CToolbarButtons> bars =
+        app::LoadUserToolbars(*m_services.settings, m_workspace->GetRegistryKey(),
+                              [this](unsigned id) { return IsStoredButtonKnown(id); });
     SyncUserToolbars(bars);
     ApplyToolbarButtons(bars);
 }
@@ -247,11 +257,10 @@ void CMainFrame::LoadToolbarButtons()
     std::vector<app::CToolbarButtons> bars = CurrentToolbarButtons();
     const std::vector<app::CToolbarButtons> before = bars;
     // A stored id is taken when the program knows the command (a menu item,
-    // a button, a handler); anything else leaves the bar as built.
-    app::LoadToolbarButtons(
-        *m_services.settings, m_workspace->GetRegistryKey(), bars, [this](unsigned id) {
-            return m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
-        });
+    // a button, a handler) or it is one the toolbar update replaces; anything
+    // else leaves the bar as built.
+    app::LoadToolbarButtons(*m_services.settings, m_workspace->GetRegistryKey(), bars,
+                            [this](unsigned id) { return IsStoredButtonKnown(id); });
     if (bars != before)
         ApplyToolbarButtons(bars);
 }

@@ -93,6 +93,16 @@ QWidget* FocusEdit()
     return nullptr;
 }
 
+// Every module reads its settings from the current workspace's key, in the
+// settings order.
+void LoadModuleSettings(const app::CModuleList& modules)
+{
+    for (app::CModule* m : shell::SettingsOrder(modules)) {
+        m->LoadSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsLoaded, *m);
+    }
+}
+
 }   // namespace
 
 CMainFrame::CMainFrame(CFrameServices services)
@@ -122,6 +132,8 @@ CMainFrame::CMainFrame(CFrameServices services)
         });
     }
     setWindowTitle("Brinevane");
+    // Audio alerts are on by default only where a sound output exists.
+    m_audioAlerts = Desktop().HasWaveDevice();
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1024, 768);
     // Every window of the program shows the program's icon, the frame's
@@ -251,11 +263,15 @@ bool CMainFrame::OnCreate()
     if (m_workspace && !m_workspace->HasWorkspaces())
         m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
     const bool reopened = ReopenWorkspace();
-    // A start with no workspace named reads the same settings a workspace
-    // load reads, from the root key: instruments, ports and station
-    // messaging start either way.
-    if (!reopened)
-        LoadWorkspaceValues();
+    // A start with no workspace reopened keeps the frame's own values (the
+    // chart information panel in front) even when a workspace is saved under
+    // the unnamed workspace's name; the modules still read their settings
+    // from that key, so instruments, ports and station messaging start
+    // either way.
+    if (!reopened) {
+        GivePositionTemplate();
+        LoadModuleSettings(m_modules);
+    }
     if (m_workspace)
         m_workspace->EndStartUp();
     // A restored layout brings its own size and state (maximised or not).
@@ -423,11 +439,24 @@ void CMainFrame::CloseRangeBearingBar()
 
 void CMainFrame::LeaveWorkspace()
 {
-    // The chartpoint database is closed with the workspace and the next
-    // workspace's opened: a temporary one with records is offered first.
+    // The chartpoint and route databases and the vessel log are closed with
+    // the workspace and the next workspace's settings reopen the ones they
+    // name: a temporary one with records is offered for saving first, and
+    // Cancel keeps it open through the change.
     m_modules.ForEach([](app::CModule& m) {
         if (auto* points = dynamic_cast<chartpoints::CChartpointModule*>(&m))
             points->LeavingWorkspace();
+        if (auto* routes = dynamic_cast<routes::CRouteModule*>(&m))
+            routes->CloseDatabase(false);
+        if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(&m)) {
+            navigator::CVesselLogbook& log = navigator->Logbook();
+            if (log.IsOpen()) {
+                const navigator::LogSaveResult saved = log.OfferSaveBeforeClose();
+                if (saved != navigator::LogSaveResult::Cancelled &&
+                    saved != navigator::LogSaveResult::Failed)
+                    log.Close(true);
+            }
+        }
     });
     CloseWorkspaceWindows();
 }
@@ -477,10 +506,7 @@ void CMainFrame::LoadWorkspaceValues()
                 m_activeSidePanel = panel;
         }
     }
-    for (app::CModule* m : shell::SettingsOrder(m_modules)) {
-        m->LoadSettings();
-        app::ReportModuleStep(app::ModuleStep::SettingsLoaded, *m);
-    }
+    LoadModuleSettings(m_modules);
 }
 
 void CMainFrame::KeepFrameValuesInSettings()

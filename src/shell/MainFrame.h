@@ -326,6 +326,8 @@ public:
     void LoadToolbarButtons();
     // Every toolbar's buttons and the user's toolbars, under the current workspace.
     void SaveWorkspaceToolbars();
+    // A button id stored with a workspace's toolbars that loading takes.
+    bool IsStoredButtonKnown(unsigned id);
     // The user's toolbars of the workspace made, renamed or removed to match
     // what is stored (before its layout is applied, which places them).
     void LoadUserToolbars();

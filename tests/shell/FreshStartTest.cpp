@@ -379,7 +379,11 @@ TEST(FreshStart, AStartAfterFollowingTheVesselShowsTheMonitorPanel)
     for (const bool following : {true, false}) {
         brine_test::FirstStartApp();
         const brine_test::FirstStartHome home;
-        AddSettings(home, std::string("[Software\\Quorwick\\Brinevane\\Default]\n"
+        // A saved workspace, named and reopened at start: its panel is the one it names.
+        AddSettings(home, std::string("[Software\\Quorwick\\Brinevane]\n"
+                                      "Workspace1=str:Default\n"
+                                      "CurrentWorkspace=str:Default\n"
+                                      "[Software\\Quorwick\\Brinevane\\Default]\n"
                                       "OperationalMode=str:Route\n"
                                       "[Software\\Quorwick\\Brinevane\\Default\\Navigator]\n"
                                       "MonitorWindowOn=str:") +

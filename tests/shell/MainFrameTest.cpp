@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include "FakeClock.h"
@@ -538,6 +539,27 @@ TEST_F(MainFrameTest, WindowMenuListsTheOpenWindowsWithCurrentTitles)
     EXPECT_EQ(entries, (QStringList{"&1 Voyage log *", "&2 Route database"}));
 }
 
+// The frame's three messages wait inactive on the bar from creation, by priority; the
+// navigator's best-chart check shows the larger-scale one only when its first two answers hold
+// and its third does not.
+TEST_F(MainFrameTest, FrameMessagesAndTheLargerScaleSwitch)
+{
+    shell::CMainFrame frame(Services());
+    ASSERT_TRUE(frame.OnCreate());
+    std::map<std::string, std::pair<int, int>> seen;   // text: priority, active count
+    for (const auto& m : frame.MsgBar()->Messages())
+        seen[m->text] = {m->priority, m->activeCount};
+    EXPECT_EQ(seen["Warning, memory low"], std::pair(65535, 0));
+    EXPECT_EQ(seen["Warning, disk space low"], std::pair(65534, 0));
+    EXPECT_EQ(seen["Larger scale RNC available for vessel position"], std::pair(21000, 0));
+    for (int bits = 0; bits < 8; ++bits) {
+        const bool a = bits & 1, b = bits & 2, c = bits & 4;
+        frame.UpdateLargerScaleMessage(a, b, c);
+        EXPECT_EQ(frame.MsgBar()->IsMessageActive(frame.LargerScaleMessage()), a && b && !c)
+            << a << b << c;
+    }
+}
+
 TEST_F(MainFrameTest, TimerPassSwitchesResourceWarningsOnlyAfterStartUp)
 {
     disclaimerAnswer = false;
@@ -828,6 +850,88 @@ TEST_F(MainFrameTest, SavedWorkspaceReopensUnlessTheCommandLineOrTheSettingSaysN
         store.Save();
     }
     EXPECT_EQ(reopen({}), std::tuple(false, false, true));
+}
+
+// A workspace saved under the unnamed workspace's own name ("Default") is still a workspace: a
+// start told "noworkspace" keeps the frame's defaults rather than that workspace's values.
+TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceIsSaved)
+{
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "settings.conf";
+    const auto start = [&](platform::CSettingsStore& store, std::vector<std::string> words) {
+        auto s = Services();
+        s.settings = &store;
+        s.commandLine = std::move(words);
+        return std::make_unique<shell::CMainFrame>(std::move(s));
+    };
+    {
+        platform::CSettingsStore store(file);
+        const auto frame = start(store, {});
+        ASSERT_TRUE(frame->OnCreate());
+        frame->SetConfirmClosedown(false);
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Default"));
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(frame->Workspace()->GetRegistryKey()));
+        registry.WriteDWord("DecimalPlaces", 4);
+        registry.Close();
+        ASSERT_TRUE(store.Save());
+        frame->TearDown();
+    }
+    const auto seen = [&](std::vector<std::string> words) {
+        platform::CSettingsStore store(file);
+        EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        const auto frame = start(store, std::move(words));
+        EXPECT_TRUE(frame->OnCreate());
+        const auto values =
+            std::tuple(frame->ConfirmClosedown(), frame->DecimalPlaces(), frame->AudioAlerts());
+        frame->TearDown();
+        return values;
+    };
+    // No desktop is given here: no sound output, so audio alerts are off either way.
+    EXPECT_EQ(seen({}), std::tuple(false, 4, false));
+    EXPECT_EQ(seen({"noworkspace"}), std::tuple(true, 2, false));
+}
+
+// A workspace saved by an earlier version keeps its toolbars' buttons; a button of the old
+// hide-all-bars command (2183) comes back as today's (43107, hide or show all bars and
+// panels) at the same place, whether the workspace opens at start-up or later.
+TEST_F(MainFrameTest, AnOldWorkspacesHideAllBarsButtonBecomesTodaysInItsPlace)
+{
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "settings.conf";
+    const auto start = [&](platform::CSettingsStore& store) {
+        auto s = Services();
+        s.settings = &store;
+        return std::make_unique<shell::CMainFrame>(std::move(s));
+    };
+    const auto voyageButtons = [](shell::CMainFrame& frame) {
+        std::vector<unsigned> ids;
+        for (QAction* a : frame.ToolBar(cmd::kBarVoyage)->actions())
+            ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
+        return ids;
+    };
+    const std::vector<unsigned> expected = {2156, 2159, 0, cmd::kViewFullScreen, 619};
+    {
+        platform::CSettingsStore store(file);
+        const auto frame = start(store);
+        ASSERT_TRUE(frame->OnCreate());
+        ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Old"));
+        app::CRegistry registry(store);
+        ASSERT_TRUE(registry.OpenKeyForWrite(frame->Workspace()->GetRegistryKey() +
+                                             "\\WorkSpace\\ToolBars"));
+        registry.WriteString("Bar" + std::to_string(cmd::kBarVoyage), "2156,2159,0,2183,619");
+        registry.Close();
+        ASSERT_TRUE(store.Save());
+        ASSERT_TRUE(frame->Workspace()->OpenWorkspace("Old"));
+        EXPECT_EQ(voyageButtons(*frame), expected);
+        frame->TearDown();
+    }
+    platform::CSettingsStore store(file);
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    const auto frame = start(store);
+    ASSERT_TRUE(frame->OnCreate());
+    EXPECT_EQ(voyageButtons(*frame), expected);
+    frame->TearDown();
 }
 
 }   // namespace

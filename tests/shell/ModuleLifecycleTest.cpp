@@ -215,6 +215,124 @@ TEST(ModuleLifecycle, AWorkspaceSavedAtExitKeepsTheOpenChartpointDatabase)
         << text.substr(at, end - at);
 }
 
+// The modules' settings reach the settings file through a workspace save only: a close told to
+// end without anyone there (a logout's SIGTERM) saves the named workspace whole when Auto Save
+// workspace is ticked, the databases open then among it, and leaves it as last saved when not.
+TEST(ModuleLifecycle, AnUnattendedCloseSavesTheWorkspaceOnlyWhenAutoSaveIsOn)
+{
+    for (const bool autoSave : {false, true}) {
+        brine_test::FirstStartProgram program;
+        ASSERT_TRUE(program.started);
+        shell::CMainFrame& frame = program.Frame();
+        auto* points = brine_test::FindModule<chartpoints::CChartpointModule>(frame);
+        auto* route = brine_test::FindModule<routes::CRouteModule>(frame);
+        ASSERT_TRUE(points && route && frame.Workspace());
+        const std::filesystem::path routes = route->GetDataFolder();
+        ASSERT_TRUE(points->OpenDatabase((program.home.folder / "Harbour").string()));
+        ASSERT_TRUE(route->OpenDatabase((routes / "Northern").string()));
+        ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Passage"));
+        {
+            app::CRegistry reg(frame.SettingsHome().GetStore());
+            ASSERT_TRUE(reg.OpenKeyForWrite(frame.Workspace()->GetRegistryKey() + "\\WorkSpace"));
+            reg.WriteBool("AutoSaveWorkspace", autoSave);
+        }
+        frame.LoadWorkspaceValues();
+        ASSERT_EQ(frame.AutoSaveWorkspace(), autoSave);
+        ASSERT_TRUE(points->OpenDatabase((program.home.folder / "Anchorage").string()));
+        ASSERT_TRUE(route->OpenDatabase((routes / "Southern").string()));
+
+        frame.CloseUnattended();
+        std::ifstream in(program.home.Settings());
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        const auto initial = [&text](const std::string& module) {
+            const std::string section = "[Software\\Quorwick\\Brinevane\\Passage\\" + module + "]";
+            const std::size_t at = text.find(section);
+            if (at == std::string::npos)
+                return std::string("no section");
+            const std::size_t end = text.find("\n[", at + 1);
+            const std::string body = text.substr(at, end - at);
+            const std::size_t value = body.find("InitialDatabase=str:");
+            if (value == std::string::npos)
+                return std::string("no value");
+            const std::size_t from = value + std::string("InitialDatabase=str:").size();
+            return body.substr(from, body.find('\n', from) - from);
+        };
+        EXPECT_EQ(initial("Chartpoint"), autoSave ? "Anchorage" : "Harbour");
+        EXPECT_EQ(initial("Route"), autoSave ? "Southern" : "Northern");
+    }
+}
+
+// Each workspace names its own route database: opening one after start-up closes the database
+// open then and reopens the one that workspace names. A temporary database with a route is
+// offered for saving first, and Cancel keeps it open through the change.
+TEST(ModuleLifecycle, OpeningAWorkspaceReopensTheRouteDatabaseItNames)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* route = brine_test::FindModule<routes::CRouteModule>(frame);
+    ASSERT_TRUE(route && frame.Workspace());
+    const std::filesystem::path folder = route->GetDataFolder();
+    ASSERT_TRUE(route->OpenDatabase((folder / "Northern").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("North"));
+    ASSERT_TRUE(route->OpenDatabase((folder / "Southern").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("South"));
+
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("North"));
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), "Northern");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("South"));
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), "Southern");
+
+    ASSERT_TRUE(route->OpenDatabase({}));
+    route->SetAutoAdvance(false);
+    route->OnEdit();
+    for (int i = 0; i < 50 && !route->IsEditMode(); ++i)
+        QTest::qWait(100);
+    ASSERT_TRUE(route->IsEditMode());
+    ASSERT_TRUE(route->NewRoute());
+    ASSERT_TRUE(route->AddWaypointAt(geo::CPosition(47.9, -122.5)));
+    const std::string temporary = route->Database().GetName();
+    ASSERT_TRUE(route->IsTempDatabase());
+    program.prompt.Expect(platform::PromptAnswer::Cancel, "Save Route database?");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("North"));
+    EXPECT_TRUE(program.prompt.Done()) << "no offer to save the temporary routes";
+    ASSERT_TRUE(route->IsDatabaseOpen());
+    EXPECT_EQ(route->Database().GetName(), temporary);
+}
+
+// The vessel log goes with the workspace as the databases do: opening a workspace after start-up
+// closes the log open then, and the log that workspace names opens in its place.
+TEST(ModuleLifecycle, OpeningAWorkspaceReopensTheVesselLogItNames)
+{
+    brine_test::FirstStartProgram program;
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* navigator = brine_test::FindModule<navigator::CNavigatorModule>(frame);
+    ASSERT_TRUE(navigator && frame.Workspace());
+    const std::filesystem::path folder = navigator->Logbook().Folder();
+    // The log the workspace names opens on the navigator's next timer pass.
+    const auto logName = [&] {
+        navigator->OnTimer(app::TimerCadence::EverySecond);
+        return std::filesystem::path(navigator->Logbook().LogPath()).filename().string();
+    };
+    // The log's name goes into the current workspace as soon as a log opens: the second log
+    // is opened with the second workspace current.
+    ASSERT_TRUE(navigator->OpenVesselLog((folder / "Inbound").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("In"));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Out"));
+    ASSERT_TRUE(navigator->OpenVesselLog((folder / "Outbound").string()));
+    ASSERT_TRUE(frame.Workspace()->SaveWorkspace("Out"));
+    ASSERT_EQ(logName(), "Outbound");
+
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("In"));
+    EXPECT_EQ(logName(), "Inbound");
+    ASSERT_TRUE(frame.Workspace()->OpenWorkspace("Out"));
+    EXPECT_EQ(logName(), "Outbound");
+}
+
 // Opening a workspace closes the chartpoint database: a temporary one with records is offered
 // for saving first. Cancel keeps it open with its records through the change; No lets it go and
 // the workspace's database (a new temporary one here) opens in its place.
