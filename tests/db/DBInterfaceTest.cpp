@@ -505,12 +505,18 @@ TEST_F(PointTable, AFailedCopyLeavesTheTargetAsItWas)
     };
     std::mt19937 random(7);
     for (int round = 0; round < 100 && copies() == 0; ++round) {
+        // The kill's moment counts from the first copy's start, however slow a
+        // loaded machine is to start the child.
+        brine_test::Turn copying;
         const pid_t copier = brine_test::ForkChild([&] {
-            if (!t.Open())
+            const bool opened = t.Open();
+            copying.Post();
+            if (!opened)
                 return 2;
             for (;;)
                 t.CopyTo(target);
         });
+        copying.Wait();
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
         ::kill(copier, SIGKILL);
         EXPECT_EQ(brine_test::WaitChild(copier), -SIGKILL);
