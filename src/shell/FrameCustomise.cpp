@@ -234,8 +234,7 @@ void CMainFrame::SyncUserToolbars(const std::vector<app::CToolbarButtons>& bars)
 
 bool CMainFrame::IsStoredButtonKnown(unsigned id)
 {
-    return id == kOldHideBars || m_commands.IsKnown(id) || m_actions.count(id) > 0 ||
-           TopMenu(id);
+    return id == kOldHideBars || m_commands.IsKnown(id) || m_actions.count(id) > 0 || TopMenu(id);
 }
 
 void CMainFrame::LoadUserToolbars()
