@@ -327,18 +327,30 @@ TEST(ChartpointClick, ThePanelTakesThePositionByFieldAndTheZoneTimeInItsRange)
     EXPECT_EQ(read.m_zoneTime, "12");
 }
 
+// The chartpoint panel on a main window, over a module with no database.
+struct PanelOnAWindow {
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings{dir.Path()};
+    brine_test::ScriptedPrompt prompt;
+    chartpoints::CChartpointWindows windows{settings, prompt, dir.Path(), {}};
+    QMainWindow window;
+    chartpoints::CChartpointPanel* panel = nullptr;
+    bool Make()
+    {
+        if (!windows.Initialise())
+            return false;
+        panel = new chartpoints::CChartpointPanel(windows, {}, &window);
+        return panel->Create(chartpoints::CChartpointPanel::kBarId, &window);
+    }
+};
+
 // Apply of another field keeps a position the field shows rounded; a position
 // typed anew is read from the field.
 TEST(ChartpointClick, AnUntouchedPositionKeepsEveryDigitItHas)
 {
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings{dir.Path()};
-    brine_test::ScriptedPrompt prompt;
-    chartpoints::CChartpointWindows windows(settings, prompt, dir.Path(), {});
-    ASSERT_TRUE(windows.Initialise());
-    QMainWindow window;
-    auto* panel = new chartpoints::CChartpointPanel(windows, {}, &window);
-    ASSERT_TRUE(panel->Create(chartpoints::CChartpointPanel::kBarId, &window));
+    PanelOnAWindow on;
+    ASSERT_TRUE(on.Make());
+    chartpoints::CChartpointPanel* panel = on.panel;
     chartpoints::CChartpoint cp;
     cp.m_position = geo::CPosition(48.1441234, -122.7552839);
     cp.m_zoneTime = "0";
@@ -363,23 +375,6 @@ TEST(ChartpointClick, AnUntouchedPositionKeepsEveryDigitItHas)
 }
 
 // The panel's title line: bold, 12 pixels high, in the caption colours.
-// The chartpoint panel on a main window, over a module with no database.
-struct PanelOnAWindow {
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings{dir.Path()};
-    brine_test::ScriptedPrompt prompt;
-    chartpoints::CChartpointWindows windows{settings, prompt, dir.Path(), {}};
-    QMainWindow window;
-    chartpoints::CChartpointPanel* panel = nullptr;
-    bool Make()
-    {
-        if (!windows.Initialise())
-            return false;
-        panel = new chartpoints::CChartpointPanel(windows, {}, &window);
-        return panel->Create(chartpoints::CChartpointPanel::kBarId, &window);
-    }
-};
-
 TEST(ChartpointClick, TheTitleLineIsInTheCaptionColours)
 {
     PanelOnAWindow on;
