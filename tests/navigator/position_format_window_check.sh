@@ -54,11 +54,12 @@ step "COM1 on a socat pty pair, a GPS off West Point; 3 decimals of seconds stor
 pty_pairs 1
 CONF="$work/config/Quorwick/Brinevane/settings.conf"
 mkdir -p "$(dirname "$CONF")"
+{ current_workspace_lines
 printf '%s\n' '[Software\Quorwick\Brinevane\Ports]' "COM1=str:$work/com1" \
     '[Software\Quorwick\Brinevane\Default]' 'DecimalPlaces=dword:3' \
     'DisplayDegMinSecPosition=str:True' \
     '[Software\Quorwick\Brinevane\Default\Navigator\GPS]' 'LoggingPeriod=str:0 00:00:02' \
-    '#end' > "$CONF"
+    '#end'; } > "$CONF"
 station_settings "$CONF"
 gps_writer "$work/feed1" 47.662 -122.436
 export BRINE_REPORT_FOCUS=1 BRINE_NAV_STATE_FILE="$STATE"

@@ -685,6 +685,14 @@ private_logs() {
           "$work/logs"; } > "$1.new" && mv "$1.new" "$1"
 }
 
+# The settings lines that name "Default" as a saved workspace reopened at
+# start: only a reopened workspace's own values (decimal places, position
+# format, side panel) reach the frame; a start without one keeps its defaults.
+current_workspace_lines() {
+    printf '%s\n' '[Software\Quorwick\Brinevane]' 'Workspace1=str:Default' \
+        'CurrentWorkspace=str:Default'
+}
+
 # The station listener on a port of this run's own, its peer file in the work
 # folder: a run beside other copies of the program never meets them on the
 # network. $1 is the settings file, made when missing.

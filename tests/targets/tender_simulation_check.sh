@@ -25,6 +25,13 @@ mkdir -p "$(dirname "$CONFIG")"
 SHOTS=${BRINE_SHOTS_DIR:-$work/shots}
 mkdir -p "$SHOTS"
 
+# An options sheet's OK: 64 x 24 pixels, third from the right with 8 pixels
+# between the buttons and to the lower right edges.
+sheet_ok() {
+    geometry "$SHEET"
+    click_at $((X + WIDTH - 184)) $((Y + HEIGHT - 20))
+}
+
 step "COM1 a GPS, COM2 the tender port with nothing on it"
 pty_pairs 1 2
 W='Software\Quorwick\Brinevane\Default'
@@ -79,7 +86,7 @@ click_at $((SX + 318)) $((SY + 313))
 xdotool type --delay 60 "3700"
 sleep 0.5
 import -window "$SHEET" "$SHOTS/tender_sim_3_simulated.png"
-click_at $((SX + 492)) $((SY + 502))   # OK
+sheet_ok
 sheet_gone() { is_gone "$SHEET"; }
 wait_for "the sheet to take the simulated channel without a serial number and close" sheet_gone
 sleep 0.5
@@ -122,7 +129,7 @@ sleep 0.5
 click_at $((SX + 40)) $((SY + 202))   # Simulation cleared
 sleep 0.3
 import -window "$SHEET" "$SHOTS/tender_sim_5_cleared.png"
-click_at $((SX + 492)) $((SY + 502))   # OK
+sheet_ok
 wait_for "the sheet to close" sheet_gone
 simulation_gone() {
     [ -s "$BRINE_MSGBAR_STATE_FILE" ] && ! tail -n 1 "$BRINE_MSGBAR_STATE_FILE" | grep -qF "$SIMULATING" &&
