@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -193,15 +194,26 @@ TEST_F(TidalFixture, TempFilesOfAKilledModelWriteGoAtTheNextStart)
         }
         return names;
     };
+    // One whole write, timed on the machine as loaded as it is now, bounds
+    // the kill's moment; the moment counts from the child's first write, so
+    // a slow child start cannot let every kill land before any write.
+    const auto started = std::chrono::steady_clock::now();
     tidaltest::Write(tides, "Killed", h, d);
+    const auto oneWrite = std::max<long long>(
+        1000, std::chrono::duration_cast<std::chrono::microseconds>(
+                  std::chrono::steady_clock::now() - started).count());
     std::mt19937 random(12);
     for (int round = 0; round < 200 && leftovers().empty(); ++round) {
+        brine_test::Turn writing;
         const pid_t child = brine_test::ForkChild([&] {
+            tidaltest::Write(tides, "Killed", h, d);
+            writing.Post();
             for (;;)
                 tidaltest::Write(tides, "Killed", h, d);
             return 0;
         });
-        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 30000));
+        writing.Wait();
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % oneWrite));
         ::kill(child, SIGKILL);
         EXPECT_EQ(brine_test::WaitChild(child), -SIGKILL) << "the writer failed on its own";
     }
