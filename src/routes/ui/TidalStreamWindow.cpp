@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 namespace routes {
@@ -26,9 +27,17 @@ CTidalStreamWindow::CTidalStreamWindow(const geo::CPosition& where, QWidget* par
 
 void CTidalStreamWindow::Show(const routes::TidalStreamReading& r)
 {
-    // A time with no usable stream changes only the status line: the
-    // fields keep the last stream shown.
-    SetStatus(QString::fromStdString(r.message));
+    if (r.code != 0) {
+        // The window waits while its box is up, as it does while it draws.
+        setEnabled(false);
+        QMessageBox::critical(this, windowTitle(), QString::fromStdString(r.message));
+        setEnabled(true);
+    }
+    Fill(r);
+}
+
+void CTidalStreamWindow::Fill(const routes::TidalStreamReading& r)
+{
     if (!r.usable)
         return;
     m_rate->setText(QString::fromStdString(r.rateText));

@@ -14,8 +14,12 @@ class CTidalStreamWindow final : public CTidalTimeWindow {
 public:
     CTidalStreamWindow(const geo::CPosition& where, QWidget* parent);
     const geo::CPosition& Position() const { return m_where; }
-    // Shows a reading's message; a usable reading also fills the fields.
+    // A reading's result text, when it has one, in a box with the stop icon
+    // (usable with caution, or not usable at all); a usable reading then
+    // fills the fields, any other leaves the last stream shown.
     void Show(const routes::TidalStreamReading& reading);
+    // Fills the fields from a usable reading without a word.
+    void Fill(const routes::TidalStreamReading& reading);
     QString RateText() const;
     QString DirectionText() const;
     QString HeightText() const;

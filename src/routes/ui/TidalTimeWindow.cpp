@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -44,11 +43,6 @@ CTidalTimeWindow::CTidalTimeWindow(const QString& title, QWidget* parent) : QDia
     layout->addLayout(applyRow);
     m_body = new QVBoxLayout;
     layout->addLayout(m_body);
-    m_status = new QLabel(this);
-    m_status->setObjectName("TidalStatus");
-    m_status->setWordWrap(true);
-    m_status->setMinimumWidth(260);
-    layout->addWidget(m_status);
     auto* buttons = new QHBoxLayout;
     auto* caution = new QPushButton("CAUTION", this);
     caution->setStyleSheet("color: red; font-weight: bold");
@@ -101,17 +95,6 @@ void CTidalTimeWindow::Apply()
     m_applied = m_time->dateTime().toSecsSinceEpoch();
     if (onApplied)
         onApplied();
-}
-
-void CTidalTimeWindow::SetStatus(const QString& text)
-{
-    if (m_status->text() != text)
-        m_status->setText(text);
-}
-
-QString CTidalTimeWindow::Status() const
-{
-    return m_status->text();
 }
 
 }   // namespace routes

@@ -1,9 +1,7 @@
 #pragma once
 // The small modeless window both tidal windows share: a time (local, 1970 to
 // 18 January 2038), Apply with "Apply Immediately", Close, Options (the Tidal
-// Atlas options page), the CAUTION button and a status line, where the stream
-// window puts what it found while drawing, one text per change of time or
-// position, never a message box from a paint.
+// Atlas options page) and the CAUTION button.
 
 #include <QDateTime>
 #include <QDialog>
@@ -12,7 +10,6 @@
 
 class QCheckBox;
 class QDateTimeEdit;
-class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
@@ -31,8 +28,6 @@ public:
     // Seconds since 1970 UTC of the time shown and applied.
     qint64 AppliedUtc() const { return m_applied; }
     void SetUtc(qint64 utc);
-    void SetStatus(const QString& text);
-    QString Status() const;
     QDateTimeEdit* TimeEdit() const { return m_time; }
     QPushButton* ApplyButton() const { return m_apply; }
     QPushButton* OptionsButton() const { return m_options; }
@@ -52,7 +47,6 @@ private:
     QPushButton* m_apply;
     QPushButton* m_options;
     QCheckBox* m_immediately;
-    QLabel* m_status;
     QVBoxLayout* m_body;
     qint64 m_applied = 0;
 };

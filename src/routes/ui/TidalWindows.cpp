@@ -201,6 +201,9 @@ public:
                 m_utc = utc;
                 m_where = window->Position();
                 m_valid = true;
+                // No box can come up inside a paint: the result is said
+                // just after it, once per change of time or place, and the
+                // repaints in between draw the kept reading.
                 QPointer<CTidalStreamWindow> guarded = window;
                 const routes::TidalStreamReading reading = m_reading;
                 QTimer::singleShot(0, guarded, [guarded, reading] {
@@ -395,7 +398,9 @@ bool CTidalWindows::OpenStream(chart::CChartView& view, const geo::CPosition& wh
     auto* window = new CTidalStreamWindow(where, m_host ? &m_host->Window() : nullptr);
     window->setObjectName("TidalStreamWindow");
     window->SetUtc(utc);
-    window->Show(first);
+    // The first paint of the view reads the stream again and says its
+    // result text, when it has one, once.
+    window->Fill(first);
     m_streamView = &view;
     window->onApplied = [this] {
         if (m_streamView)

@@ -9,12 +9,15 @@
 #include "routes/ui/TidalStreamWindow.h"
 #include "routes/ui/TidalTimeWindow.h"
 
+#include "AnsweredBoxes.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -160,9 +163,10 @@ TEST(TidalTimeRow, ApplyWaitsForApplyImmediatelyOff)
     EXPECT_EQ(window.AppliedUtc(), 1796083200 + 7200);
 }
 
-TEST(TidalStreamFields, AnErrorLeavesTheLastStreamAndSaysWhy)
+TEST(TidalStreamFields, AResultTextComesInAStopBoxAndAnErrorLeavesTheLastStream)
 {
     App();
+    brine_test::AnsweredBoxes boxes;
     routes::CTidalStreamWindow window(geo::CPosition(48.02, -122.98), nullptr);
     routes::TidalStreamReading good;
     good.code = -1;
@@ -173,23 +177,29 @@ TEST(TidalStreamFields, AnErrorLeavesTheLastStreamAndSaysWhy)
     good.message =
         "Tidal calculation results to be used with caution because of proximity of land:";
     window.Show(good);
-    EXPECT_EQ(window.Status().toStdString(), good.message);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].first.toStdString(), good.message);
+    EXPECT_EQ(boxes.seen[0].second, QMessageBox::Critical);
+    EXPECT_EQ(window.RateText(), "1.0");
+    EXPECT_TRUE(window.isEnabled());
 
     routes::TidalStreamReading late;
     late.code = 13;
     late.message = "Tidal model calculation: Unknown error";
     window.Show(late);
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].first.toStdString(), late.message);
     EXPECT_EQ(window.RateText(), "1.0");
     EXPECT_EQ(window.DirectionText(), "90");
     EXPECT_EQ(window.HeightText(), "1.3");
-    EXPECT_EQ(window.Status().toStdString(), late.message);
 
+    // A good stream fills the fields without a word.
     good.code = 0;
     good.rateText = "2.5";
     good.message.clear();
     window.Show(good);
     EXPECT_EQ(window.RateText(), "2.5");
-    EXPECT_TRUE(window.Status().isEmpty());
+    EXPECT_EQ(boxes.seen.size(), 2u);
 }
 
 }   // namespace

@@ -4,6 +4,7 @@
 
 #include "routes/ui/TidalWindows.h"
 
+#include "AnsweredBoxes.h"
 #include "ChartpointFakes.h"
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
@@ -12,9 +13,7 @@
 #include "chart/ChartDoc.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -46,29 +45,7 @@ private:
     brine_test::FakeChartWindow m_window{{0, 0, 400, 300}};
 };
 
-// Answers each message box with OK, from a timer that also runs inside a
-// box's own event loop, and keeps its text and icon.
-struct Boxes {
-    std::vector<std::pair<QString, QMessageBox::Icon>> seen;
-    QTimer answer;
-    Boxes()
-    {
-        QObject::connect(&answer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen.emplace_back(box->text(), box->icon());
-                box->accept();
-            }
-        });
-        answer.start(10);
-    }
-    static void Run(int ms)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-};
+using Boxes = brine_test::AnsweredBoxes;
 
 TEST(TidalAtlasWindow, GridWorkedOutAfterThePaintUnderTheWaitStateAndAStopSaidOnce)
 {
@@ -113,6 +90,64 @@ TEST(TidalAtlasWindow, GridWorkedOutAfterThePaintUnderTheWaitStateAndAStopSaidOn
     EXPECT_EQ(status.texts.size(), 2u);
 
     app::CWaitStatus::SetStatusHost(nullptr);
+    tides.Terminate();
+}
+
+}   // namespace
+
+namespace {
+
+// The stream window over the same view: its result text comes in a stop box
+// just after the paint that read it, once per change of time or place; a
+// code with no usable stream keeps the last stream in the fields.
+TEST(TidalStreamWindow, AResultTextIsSaidOncePerTimeInAStopBox)
+{
+    QApplication app(g_argc, g_argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    const auto folder = dir.Path() / "Tides";
+    std::filesystem::create_directories(folder);
+    // Interpolated cells: every stream is to be used with caution (-1).
+    const auto model = tidaltest::BlankModel(20, 20, tidal::CellQuality::Interpolated);
+    tidaltest::Write(folder, "Sound", tidaltest::HeaderFor(model, 47.7, -122.5, 0.01), model);
+    routes::CTidalWindows tides(settings, dir.Path().string());
+    ASSERT_TRUE(tides.Initialise());
+    ASSERT_TRUE(tides.CheckAvailability());
+    LoadedChart doc;
+    chart::CChartView view(doc, nullptr);
+    view.resize(400, 300);
+
+    Boxes boxes;
+    ASSERT_TRUE(tides.OpenStream(view, geo::CPosition(47.65, -122.45)));
+    routes::CTidalStreamWindow* window = tides.StreamWindow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(boxes.seen.empty()) << "the opening itself says nothing before the view draws";
+    const QString rate = window->RateText();
+    EXPECT_FALSE(rate.isEmpty());
+
+    view.grab();
+    Boxes::Run(300);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(boxes.seen[0].first.startsWith("Tidal calculation results to be used with caution"))
+        << boxes.seen[0].first.toStdString();
+    EXPECT_EQ(boxes.seen[0].second, QMessageBox::Critical);
+    view.grab();
+    Boxes::Run(200);
+    EXPECT_EQ(boxes.seen.size(), 1u) << "a repaint at the same time and place says it again";
+
+    // A time outside the model's years: its text once, the fields kept.
+    window->SetUtc(631152000);   // 1990-01-01 00:00 UTC
+    window->onApplied();
+    view.grab();
+    Boxes::Run(300);
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].first, "Tidal model calculation: Unknown error");
+    EXPECT_EQ(window->RateText(), rate);
+    view.grab();
+    Boxes::Run(200);
+    EXPECT_EQ(boxes.seen.size(), 2u);
+    window->reject();
+    Boxes::Run(50);
     tides.Terminate();
 }
 
