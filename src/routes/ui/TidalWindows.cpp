@@ -24,30 +24,16 @@ namespace routes {
 
 namespace {
 
-// A corner of the view beyond the chart's picture has no position: the
-// nearest point towards the view's centre that has one stands in for it.
-bool CornerPosition(chart::CChartView& view, geo::IntPoint corner, geo::IntPoint centre,
-                    geo::CPosition& out)
-{
-    constexpr int kSteps = 32;
-    for (int k = 0; k < kSteps; ++k) {
-        const geo::IntPoint p{corner.x + (centre.x - corner.x) * k / kSteps,
-                              corner.y + (centre.y - corner.y) * k / kSteps};
-        geo::IntPoint chartPoint;
-        view.Doc().ClientToChartPoint(p, chartPoint);
-        if (view.Doc().PointToPosition(chartPoint, out) && out.IsValid())
-            return true;
-    }
-    return false;
-}
-
-// The visible extent of a view: the positions of its client corners.
+// The visible extent of a view: the positions of the top-left and
+// bottom-right corners of its chart's visible rectangle (the part of the
+// client area the chart's picture covers); false when either has none.
 bool VisibleExtent(chart::CChartView& view, geo::CPosition& nw, geo::CPosition& se)
 {
-    const geo::IntRect r = view.ClientRect();
-    const geo::IntPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    return CornerPosition(view, {r.left, r.top}, centre, nw) &&
-           CornerPosition(view, {r.right, r.bottom}, centre, se) &&
+    chart::CChartDoc& doc = view.Doc();
+    geo::IntRect r;
+    doc.GetVisibleRect(r);
+    return doc.PointToPosition({r.left, r.top}, nw) && nw.IsValid() &&
+           doc.PointToPosition({r.right, r.bottom}, se) && se.IsValid() &&
            nw.GetLatitude() > se.GetLatitude() && se.GetLongitude() > nw.GetLongitude();
 }
 

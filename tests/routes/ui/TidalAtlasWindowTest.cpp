@@ -37,9 +37,15 @@ public:
     bool IsPositionOnChart(const geo::CPosition&) const override { return true; }
     bool PointToPosition(geo::IntPoint p, geo::CPosition& position) override
     {
+        if (p.x < noPositionLeftOf)
+            return false;
         position = geo::CPosition(47.7 - p.y / 1000.0, -122.5 + p.x / 1000.0);
         return true;
     }
+    void GetVisibleRect(geo::IntRect& rect) override { rect = {0, 0, 400, 300}; }
+
+    // Points left of this x have no position (a picture with a gap).
+    int noPositionLeftOf = 0;
 
 private:
     brine_test::FakeChartWindow m_window{{0, 0, 400, 300}};
@@ -70,6 +76,15 @@ TEST(TidalAtlasWindow, GridWorkedOutAfterThePaintUnderTheWaitStateAndAStopSaidOn
     ASSERT_TRUE(tides.AtlasWindow());
     // The model's years do not reach back to 1990: the library answers 13.
     tides.AtlasWindow()->SetUtc(631152000);   // 1990-01-01 00:00 UTC
+
+    // A visible rectangle whose top-left corner has no position has no
+    // extent: no grid is worked out and nothing is drawn.
+    doc.noPositionLeftOf = 1;
+    view.grab();
+    Boxes::Run(200);
+    EXPECT_TRUE(status.texts.empty()) << "a grid was worked out without a visible extent";
+    doc.noPositionLeftOf = 0;
+    view.InvalidateOverlays();
 
     // The paint itself predicts nothing and leaves the status bar alone.
     view.grab();
