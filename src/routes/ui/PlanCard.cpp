@@ -145,6 +145,16 @@ CPlanCard::CPlanCard(CPlanModule& plan, QWidget* parent) : QWidget(parent), m_pl
 
 void CPlanCard::ShowPlanFields()
 {
+    ShowFields(true);
+}
+
+void CPlanCard::FollowPlan()
+{
+    ShowFields(false);
+}
+
+void CPlanCard::ShowFields(bool bothTimes)
+{
     m_showing = true;
     const QSignalBlocker a(m_departTime), b(m_arriveTime), c(m_speed), d(m_depart), e(m_arrive);
     const auto cut = [](const std::string& s) {
@@ -162,8 +172,9 @@ void CPlanCard::ShowPlanFields()
         m_departTime->setDateTime(Local(plan.front().utc));
         m_arriveTime->setDateTime(Local(plan.back().utc));
     } else {
-        m_departTime->setDateTime(Local(m_plan.planUtc));
-        m_arriveTime->setDateTime(Local(m_plan.planUtc));
+        (depart ? m_departTime : m_arriveTime)->setDateTime(Local(m_plan.planUtc));
+        if (bothTimes)
+            (depart ? m_arriveTime : m_departTime)->setDateTime(Local(m_plan.planUtc));
     }
     m_speed->setValue(m_plan.PlanSettings().vesselSpeed);
     m_showing = false;

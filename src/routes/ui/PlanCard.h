@@ -27,6 +27,11 @@ public:
     // Module to card: texts trimmed and cut to 29 characters, both times the
     // plan's, or the worked departure and arrival of a calculated plan.
     void ShowPlanFields();
+    // The card following the module after a change or a calculation: texts,
+    // mode, speed and the mode's time as ShowPlanFields shows them; the other
+    // time shows where a calculated plan ends (or starts), and keeps what it
+    // showed while there is none (an aborted calculation, a cleared plan).
+    void FollowPlan();
     // Card to module: name, from, to, mode, the time by the mode, speed.
     // A text over the 25 characters the card takes is refused with a
     // message, and nothing is read.
@@ -43,6 +48,7 @@ public:
 
 private:
     void FieldChanged();
+    void ShowFields(bool bothTimes);
 
     CPlanModule& m_plan;
     QLineEdit *m_name, *m_from, *m_to;

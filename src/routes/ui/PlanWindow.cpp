@@ -193,7 +193,7 @@ void CPlanWindow::ShowPlan()
             m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
     }
     m_table->resizeColumnsToContents();
-    m_card->ShowPlanFields();
+    m_card->FollowPlan();
 }
 
 // ---- CBestTimeDialog

@@ -234,6 +234,10 @@ void CPlanWindows::OnRouteChange(int hint)
             PlanSettings().vesselSpeed = vessel->speed;
             vesselName = vessel->name;
         }
+        // A new plan fills every card from the module: both times now.
+        for (const QPointer<routes::CPlanCard>& c : m_cards)
+            if (c)
+                c->ShowPlanFields();
         break;
     }
     default: ClearPlan(); break;
@@ -258,7 +262,7 @@ void CPlanWindows::CardChanged(routes::CPlanCard* source)
 {
     for (const QPointer<routes::CPlanCard>& c : m_cards)
         if (c && c != source)
-            c->ShowPlanFields();
+            c->FollowPlan();
     if (m_window)
         m_window->ShowPlan();
     RedrawViews();
@@ -356,7 +360,7 @@ CPlanWindow* CPlanWindows::OpenWindow()
         AddCard(m_window->Card());
         for (const QPointer<routes::CPlanCard>& c : m_cards)
             if (c)
-                c->ShowPlanFields();
+                c->FollowPlan();
     }
     geo::CGeomag* geomag = m_links.geomag ? m_links.geomag() : nullptr;
     m_window->SetTidalAvailable(TidalDataAvailable(), geomag && geomag->IsLoaded());

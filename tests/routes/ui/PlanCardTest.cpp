@@ -5,6 +5,7 @@
 #include "routes/ui/PlanCard.h"
 
 #include "../../chartpoints/ChartpointFakes.h"
+#include "PlanFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 
@@ -178,6 +179,47 @@ TEST(PlanCard, TakesBackNoTextOfMoreThan25Characters)
     QTest::keyClicks(nameEdit, "xyz");
     EXPECT_EQ(nameEdit->text(), QString(24, 'n') + "x");
     EXPECT_EQ(plan.planName, std::string(24, 'n') + "x");
+}
+
+// After a calculation the cards follow the module: a finished plan shows its
+// worked arrival; an aborted one leaves the arrival the card showed, and
+// only a new plan fills both times with the plan's.
+TEST(PlanCard, AnAbortedCalculationLeavesTheOtherTimeAsItWas)
+{
+    QApplication app(argc, argv);
+    brine_test::TempFolder dir;
+    brine_test::FolderSettings settings(dir.Path());
+    brine_test::ScriptedPrompt prompt;
+    routes::CPlanModule plan(settings, dir.Path().string());
+    plan.Initialise();
+    plan.planUtc = 1899072000;
+    plan.PlanSettings().vesselSpeed = 4.0;
+    const std::vector<routes::PlanWaypoint> route = {
+        {geo::CPosition(48.0, -123.0), 0.0, 10.0}, {geo::CPosition(48.1666667, -123.0), 0.0, 0.0}};
+    routes::CPlanCard card(plan, nullptr);
+    auto* departTime = card.findChild<QDateTimeEdit*>("DepartTime");
+    auto* arriveTime = card.findChild<QDateTimeEdit*>("ArriveTime");
+    ASSERT_TRUE(departTime && arriveTime);
+
+    ASSERT_EQ(plan.Calculate(route, prompt, nullptr, nullptr, nullptr), 0);
+    card.FollowPlan();
+    EXPECT_EQ(departTime->dateTime().toSecsSinceEpoch(), 1899072000);
+    EXPECT_EQ(arriveTime->dateTime().toSecsSinceEpoch(), 1899072000 + 9000);
+
+    // Escape during the tidal legs of the next calculation.
+    plan.PlanSettings().tidesOn = true;
+    brine_test::FakeTides tides;
+    brine_test::StopAfter escape(0);
+    prompt.Expect(platform::PromptAnswer::Ok, "Plan calculation aborted by user.");
+    EXPECT_NE(plan.Calculate(route, prompt, &tides, nullptr, &escape), 0);
+    ASSERT_FALSE(plan.IsPlanValid());
+    card.FollowPlan();
+    EXPECT_EQ(departTime->dateTime().toSecsSinceEpoch(), 1899072000);
+    EXPECT_EQ(arriveTime->dateTime().toSecsSinceEpoch(), 1899072000 + 9000)
+        << "the aborted calculation took the arrival the card showed";
+
+    card.ShowPlanFields();
+    EXPECT_EQ(arriveTime->dateTime().toSecsSinceEpoch(), 1899072000);
 }
 
 }   // namespace
