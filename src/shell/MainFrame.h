@@ -273,8 +273,9 @@ public:
     // opens the chartpoint database the workspace's settings name.
     void RestoreWindows();
     // The command the Del key runs outside a text field: the delete of the
-    // active side panel's selection (the chartpoint panel's Chartpoint >
-    // Delete); none for other panels, whose lists and chart views take Del.
+    // active side panel's selection (Chartpoint > Delete on the chartpoint
+    // panel, Route > Waypoint > Delete on the route panel); none for other
+    // panels, whose lists and chart views take Del.
     std::optional<unsigned> SidePanelDeleteCommand() const;
     // Where modules keep their settings: the current workspace.
     app::CSettingsHome& SettingsHome();

@@ -304,6 +304,9 @@ std::optional<unsigned> CMainFrame::SidePanelDeleteCommand() const
     if (auto* marks = FirstModuleOf<chartpoints::CChartpointWindows>(m_modules);
         marks && marks->SidePanel() == m_activeSidePanel)
         return cmd::kChartpointDelete;
+    if (auto* routes = FirstModuleOf<routes::CRouteWindows>(m_modules);
+        routes && routes->SidePanel() == m_activeSidePanel)
+        return cmd::kWaypointDelete;
     return std::nullopt;
 }
 

@@ -221,7 +221,7 @@ constexpr MenuEntry kRoute[] = {
     Sep(),
     Pop("&Waypoint"),
     I(kWaypointGoToSelected, "&Go To Selected"),
-    I(kWaypointDelete, "&Delete"),
+    V(kWaypointDelete, "&Delete", "Del"),
     C(kWaypointLocked, "&Locked"),
     Sep(),
     Pop("&Selection"),

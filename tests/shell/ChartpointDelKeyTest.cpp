@@ -1,7 +1,8 @@
 // The Del key in the program as it starts for a new user: in a text field it
 // deletes text (Edit > Delete); elsewhere, with the chartpoint panel the
 // active side panel, it is Chartpoint > Delete, which the menu names, and it
-// does nothing outside edit mode.
+// does nothing outside edit mode; with the route panel active it is Route >
+// Waypoint > Delete.
 #include "shell/Brinevane.h"
 
 #include <QAction>
@@ -17,6 +18,8 @@
 #include "chartpoints/ui/ChartpointPanel.h"
 #include "chartpoints/ui/ChartpointWindows.h"
 #include "geo/Position.h"
+#include "routes/ui/RoutePanel.h"
+#include "routes/ui/RouteWindows.h"
 #include "shell/MainFrame.h"
 
 namespace cmd = app::cmd;
@@ -84,4 +87,47 @@ TEST(ChartpointDelKey, DelIsChartpointDeleteOutsideTextFields)
     pressDel(edit);
     EXPECT_EQ(program.prompt.AskedPrompts().size(), asked);
     EXPECT_EQ(points->Table().GetRecordCount(), 1);
+}
+
+// The same key with the route panel the active side panel: Route > Waypoint >
+// Delete, named in the menu, asking before it deletes the current waypoint.
+TEST(WaypointDelKey, DelIsWaypointDeleteWithTheRoutePanelActive)
+{
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* routes = brine_test::FindModule<routes::CRouteWindows>(frame);
+    ASSERT_TRUE(routes && routes->Panel());
+    frame.Commands().Execute(cmd::kViewRoutePanel);
+    ASSERT_EQ(frame.ActiveSidePanel(), routes->Panel());
+    frame.activateWindow();
+    QApplication::setActiveWindow(&frame);
+
+    bool named = false;
+    for (QAction* a : frame.findChildren<QAction*>())
+        named = named || (a->data().toUInt() == cmd::kWaypointDelete &&
+                          a->text().endsWith(QStringLiteral("\tDel")));
+    EXPECT_TRUE(named);
+
+    // A first start monitors the sample route with automatic advance on,
+    // which holds it against edits.
+    routes->SetAutoAdvance(false);
+    if (!routes->IsEditMode())
+        frame.Commands().Execute(cmd::kRouteEdit);
+    ASSERT_TRUE(routes->IsEditMode());
+    const std::size_t before = routes->State().waypoints.size();
+    ASSERT_GT(before, 1u);
+    ASSERT_GE(routes->State().activeIndex, 1);
+
+    auto* edit = routes->Panel()->findChild<QPushButton*>(QStringLiteral("edit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    QApplication::processEvents();
+    frame.UpdateModuleCmdUI(false);
+    program.prompt.Expect(platform::PromptAnswer::Yes,
+                          "Do you really want to delete this waypoint");
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QApplication::processEvents();
+    EXPECT_TRUE(program.prompt.Done());
+    EXPECT_EQ(routes->State().waypoints.size(), before - 1);
 }

@@ -24,20 +24,24 @@ namespace cmd = app::cmd;
 
 namespace {
 
-// Why the chart's waypoint entries are grey, shown while the menu is open.
-QString EditHint(const CRouteState& state, bool lockedElsewhere)
+// Why the chart's waypoint entries are grey, shown while the menu is open;
+// the way out it names is one the user can take now (Edit only while it is
+// offered).
+QString EditHint(const CRouteState& state, bool lockedElsewhere, bool canEdit)
 {
     if (lockedElsewhere)
         return QStringLiteral("Waypoints cannot be changed: another station is editing this "
                               "route database.");
-    if (!state.editMode)
-        return QStringLiteral("To add, insert or delete waypoints here, press Edit on the Route "
-                              "panel (Route > Edit).");
-    if (!state.hasRoute)
-        return QStringLiteral("Choose a route, or make one with Route > New, to add waypoints.");
     if (state.inUse.InUse())
         return QString::fromStdString("The route cannot be changed while it is in use (" +
                                       state.inUse.Describe() + ").");
+    if (!state.editMode && canEdit)
+        return QStringLiteral("To add, insert or delete waypoints here, press Edit on the Route "
+                              "panel (Route > Edit).");
+    if (!state.editMode)
+        return {};
+    if (!state.hasRoute)
+        return QStringLiteral("Choose a route, or make one with Route > New, to add waypoints.");
     return {};
 }
 
@@ -492,7 +496,9 @@ void CRouteWindows::AddContextMenu(chart::CChartView& view, QMenu& menu, geo::In
     menu.addSeparator();
     const bool editable = CanChangeRoute();
     if (!editable && m_host != nullptr)
-        app::ShowMenuHint(m_host->Window(), menu, EditHint(State(), IsLockedElsewhere()));
+        app::ShowMenuHint(
+            m_host->Window(), menu,
+            EditHint(State(), IsLockedElsewhere(), CommandState(cmd::kRouteEdit).enabled));
     // Beside the chart there is no position to put a waypoint at: all three
     // stay grey there. Insert on a route with no waypoint yet makes its first
     // one; Delete needs a waypoint to delete.
