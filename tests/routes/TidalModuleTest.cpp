@@ -199,9 +199,10 @@ TEST_F(TidalFixture, TempFilesOfAKilledModelWriteGoAtTheNextStart)
     // a slow child start cannot let every kill land before any write.
     const auto started = std::chrono::steady_clock::now();
     tidaltest::Write(tides, "Killed", h, d);
-    const auto oneWrite = std::max<long long>(
-        1000, std::chrono::duration_cast<std::chrono::microseconds>(
-                  std::chrono::steady_clock::now() - started).count());
+    const auto oneWrite =
+        std::max<long long>(1000, std::chrono::duration_cast<std::chrono::microseconds>(
+                                      std::chrono::steady_clock::now() - started)
+                                      .count());
     std::mt19937 random(12);
     for (int round = 0; round < 200 && leftovers().empty(); ++round) {
         brine_test::Turn writing;
