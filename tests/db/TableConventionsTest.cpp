@@ -431,6 +431,9 @@ TEST(TableConventions, StructureListsAndFieldValues)
         EXPECT_EQ(a.name + a.type + std::to_string(a.width) + "." + std::to_string(a.decimals),
                   b.name + b.type + std::to_string(b.width) + "." + std::to_string(b.decimals));
     }
+    EXPECT_EQ(table->NextTag(nullptr), table->TagAt(0));
+    EXPECT_EQ(table->NextTag(table->TagAt(0))->Name(), "T_DATE_AND");
+    EXPECT_EQ(table->NextTag(table->TagAt(1)), nullptr);
     EXPECT_EQ(read.FillFrom(nullptr), -1);
     EXPECT_EQ(e.ErrorCode(), dbase::kErrMissing);
     EXPECT_TRUE(CDBInterface::ClearEngineError());
@@ -467,4 +470,43 @@ TEST(TableConventions, StructureListsAndFieldValues)
     EXPECT_TRUE(CDBInterface::ClearEngineError());
     ASSERT_EQ(table->Append(), 0);
     ASSERT_EQ(table->Close(), 0);
+}
+
+// The default engine lives as long as a table object uses it: the last object
+// to go closes what is still open on it (a lock held there goes with it).
+TEST(TableConventions, TheLastTableObjectClosesWhatTheEngineHasOpen)
+{
+    brine_test::TempFolder dir;
+    const auto lockedElsewhere = [&] {
+        const pid_t child = brine_test::ForkChild([&] {
+            CDBNamed c;
+            c.SetFilePath(dir / "named");
+            if (!c.Open())
+                return 2;
+            return c.IsLockedElsewhere() ? 1 : 0;
+        });
+        return brine_test::WaitChild(child);
+    };
+    std::unique_ptr<dbase::CDbaseTable> raw;
+    {
+        CDBNamed a;
+        a.SetFilePath(dir / "named");
+        ASSERT_TRUE(a.Open());
+        ASSERT_TRUE(a.Add("one"));
+        raw = a.Engine().Open(dir / "named");
+        ASSERT_NE(raw, nullptr);
+        ASSERT_EQ(raw->Lock(), 0);
+        {
+            CDBNamed b;
+            b.SetFilePath(dir / "named");
+            ASSERT_TRUE(b.Open());
+        }
+        EXPECT_EQ(lockedElsewhere(), 1);   // another object went; the engine stays
+    }
+    EXPECT_EQ(lockedElsewhere(), 0);
+    raw.reset();   // closed already; dropping it afterwards is safe
+    CDBNamed again;
+    again.SetFilePath(dir / "named");
+    ASSERT_TRUE(again.Open());
+    EXPECT_EQ(again.GetRecordCount(), 1);
 }
