@@ -253,6 +253,15 @@ TEST(TableConventions, CopyToAFolderThatCannotBeMadeFails)
     EXPECT_EQ(brine_test::Snapshot(dir.Path()), before);
     EXPECT_TRUE(t.IsOpen());
     EXPECT_EQ(t.GetFilePath(), (dir / "named").string());
+    // Nor is a table opened (created) where its folder cannot be, nor a
+    // missing one rebuilt.
+    CDBNamed blocked;
+    blocked.SetFilePath(dir / "blocked/named");
+    EXPECT_FALSE(blocked.Open());
+    EXPECT_FALSE(blocked.IsOpen());
+    EXPECT_FALSE(blocked.Rebuild());
+    EXPECT_EQ(blocked.Engine().ErrorCode(), 0);
+    EXPECT_EQ(brine_test::Snapshot(dir.Path()), before);
 }
 
 // DeleteAll marks every record, whichever tag walks the table; an outside
@@ -301,6 +310,7 @@ TEST(TableConventions, AHeldLockOutlastsAppendPackAndFlush)
     b.SetFilePath(dir / "named");
     ASSERT_TRUE(a.Open());
     ASSERT_TRUE(b.Open());
+    a.Engine().lockWaitMs = 200;   // refusals come sooner; the engine goes with the objects
     const auto elsewhere = [&] {
         const pid_t child = brine_test::ForkChild([&] {
             CDBNamed c;
@@ -329,6 +339,14 @@ TEST(TableConventions, AHeldLockOutlastsAppendPackAndFlush)
     EXPECT_EQ(elsewhere(), 1);
     b.name = "refused";
     EXPECT_FALSE(b.AppendNew());
+    // A change to a record of a table another user holds locked is refused
+    // at the first field written (-50); the check has reset the code.
+    ASSERT_TRUE(b.GoTop());
+    b.name = "refused";
+    EXPECT_EQ(b.Field("NAME").Assign("refused"), dbase::kErrLockRefused);
+    EXPECT_TRUE(CDBInterface::ClearEngineError());
+    EXPECT_FALSE(b.Update());
+    EXPECT_EQ(b.Engine().ErrorCode(), 0);
     ASSERT_TRUE(a.FlushAndUnlock());
     EXPECT_FALSE(a.IsLockHeld());
     EXPECT_FALSE(b.IsLockedElsewhere());
