@@ -528,3 +528,40 @@ TEST(TableConventions, TheLastTableObjectClosesWhatTheEngineHasOpen)
     ASSERT_TRUE(again.Open());
     EXPECT_EQ(again.GetRecordCount(), 1);
 }
+
+// Update changes the record under this object only: other users read the
+// stored record, and cannot change it, until FlushIfOpen writes it and lets
+// the automatic record lock go.
+TEST(TableConventions, UpdateWritesThroughOnlyAtTheFlush)
+{
+    brine_test::TempFolder dir;
+    CDBNamed t;
+    t.SetFilePath(dir / "named");
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Add("stored"));
+    t.Engine().lockWaitMs = 200;
+    // Another process: its answer is 10 + what it reads, plus 100 when its own
+    // change of the record was refused.
+    const auto other = [&] {
+        const pid_t child = brine_test::ForkChild([&] {
+            CDBNamed c;
+            c.SetFilePath(dir / "named");
+            if (!c.Open() || !c.GoTop())
+                return 2;
+            int answer = c.name == "stored" ? 10 : c.name == "changed" ? 20 : 30;
+            c.name = c.name + "+";
+            if (!c.Update() || !c.FlushIfOpen())
+                answer += 100;
+            return answer;
+        });
+        return brine_test::WaitChild(child);
+    };
+    ASSERT_TRUE(t.GoTop());
+    t.name = "changed";
+    ASSERT_TRUE(t.Update());
+    EXPECT_EQ(other(), 110);   // read as stored; its change refused
+    ASSERT_TRUE(t.FlushIfOpen());
+    EXPECT_EQ(other(), 20);   // written; its own change went through
+    ASSERT_TRUE(t.GoTop());
+    EXPECT_EQ(t.name, "changed+");
+}
