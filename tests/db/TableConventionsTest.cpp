@@ -565,3 +565,28 @@ TEST(TableConventions, UpdateWritesThroughOnlyAtTheFlush)
     ASSERT_TRUE(t.GoTop());
     EXPECT_EQ(t.name, "changed+");
 }
+
+// Without its index (opened read-only, so nothing is rebuilt) a table still
+// counts only its live records, walking them in record-number order.
+TEST(TableConventions, CountWithoutAnIndexLeavesDeletedRecordsOut)
+{
+    brine_test::TempFolder dir;
+    {
+        CDBNamed t;
+        t.SetFilePath(dir / "named");
+        ASSERT_TRUE(t.Open());
+        for (const char* n : {"a", "b", "c"})
+            ASSERT_TRUE(t.Add(n));
+        ASSERT_TRUE(t.GoRecord(2));
+        ASSERT_TRUE(t.DeleteRecord());
+        ASSERT_TRUE(t.FlushIfOpen());
+    }
+    fs::remove(dir / "named.mdx");
+    CDBNamed t;
+    t.SetFilePath(dir / "named");
+    ASSERT_TRUE(t.Open(true));
+    EXPECT_EQ(t.GetTagName(), "");
+    EXPECT_EQ(t.GetRecordCount(), 2);
+    EXPECT_EQ(t.OrdinalOfRecNo(3), 3);   // record-number order meets the deleted one
+    EXPECT_FALSE(fs::exists(dir / "named.mdx"));
+}
