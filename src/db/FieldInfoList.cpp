@@ -1,4 +1,5 @@
 #include "db/FieldInfoList.h"
+#include "db/DBInterface.h"
 #include "platform/Ascii.h"
 
 #include "engines/dbase/DbaseTable.h"
@@ -23,11 +24,21 @@ int FieldInfoList::Add(std::string_view name, char type, int width, int decimals
     return 0;
 }
 
+namespace {
+
+// A list made without an engine raises its errors on the process's default
+// engine, where the table layer's error check finds them.
+dbase::CDbaseEngine& ErrorEngine(dbase::CDbaseEngine* engine)
+{
+    return engine ? *engine : CDBInterface::SharedEngine();
+}
+
+}   // namespace
+
 int FieldInfoList::FillFrom(dbase::CDbaseTable* table)
 {
     if (!table) {
-        if (m_engine)
-            m_engine->SetError(dbase::kErrMissing, 201);
+        ErrorEngine(m_engine).SetError(dbase::kErrMissing, 201);
         return -1;
     }
     m_entries = table->FieldSpecs();
@@ -37,8 +48,10 @@ int FieldInfoList::FillFrom(dbase::CDbaseTable* table)
 int TagInfoList::Add(std::string_view name, std::string_view expression, std::string_view filter,
                      int unique, int descending)
 {
-    if (!m_engine)
+    if (!m_engine) {
+        ErrorEngine(m_engine).SetError(dbase::kErrMissing, 203);
         return -1;
+    }
     dbase::TagDefinition t{dbase::StoredName(name), std::string(expression), std::string(filter),
                            unique != 0, descending != 0};
     if (t.name.empty() || t.expression.empty()) {

@@ -50,7 +50,11 @@ CDbaseEngine::CDbaseEngine() = default;
 
 CDbaseEngine::~CDbaseEngine()
 {
+    // Tables may outlive the engine (a caller still holds one): closed here,
+    // they no longer reach back to it.
     CloseAll();
+    for (CDbaseTable* t : m_tables)
+        t->m_engine = nullptr;
 }
 
 int CDbaseEngine::SetError(int code, int location)
@@ -64,7 +68,8 @@ int CDbaseEngine::SetError(int code, int location)
 
 void CDbaseEngine::CloseAll()
 {
-    // Close() unregisters, so walk a copy.
+    // Every table the engine made, open or closed (closing an open one
+    // writes what it holds; a closed one has nothing to do).
     const std::vector<CDbaseTable*> tables = m_tables;
     for (CDbaseTable* t : tables)
         t->Close();

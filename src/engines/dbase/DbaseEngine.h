@@ -75,7 +75,9 @@ class CDbaseTable;
 class CDbaseEngine {
 public:
     CDbaseEngine();
-    ~CDbaseEngine();   // closes every table still open
+    // Closes every table still open. A table that outlives its engine is
+    // closed and may only be dropped.
+    ~CDbaseEngine();
     CDbaseEngine(const CDbaseEngine&) = delete;
     CDbaseEngine& operator=(const CDbaseEngine&) = delete;
 
@@ -126,7 +128,7 @@ public:
     // the records are read).
     std::function<void(int64_t done, int64_t total)> progress;
 
-    // Tables register themselves so CloseAll reaches them.
+    // Tables register themselves for their lifetime so CloseAll reaches them.
     void Register(CDbaseTable* table);
     void Unregister(CDbaseTable* table);
 

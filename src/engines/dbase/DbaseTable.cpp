@@ -106,14 +106,15 @@ CDbaseTable::CDbaseTable(CDbaseEngine& engine) : m_engine(&engine)
 CDbaseTable::~CDbaseTable()
 {
     Close();
-    // A table whose open failed has nothing for Close to do, yet the engine
-    // lists it from construction on.
-    m_engine->Unregister(this);
+    // The engine lists the table from construction on; an engine stopped
+    // before it (closing it) has let it go already.
+    if (m_engine)
+        m_engine->Unregister(this);
 }
 
 int CDbaseTable::Fail(int code, int location)
 {
-    return m_engine->SetError(code, location);
+    return m_engine ? m_engine->SetError(code, location) : code;
 }
 
 int CDbaseTable::OpenFiles(const std::string& dbfPath)
@@ -324,7 +325,6 @@ int CDbaseTable::Close()
     m_memoFd = -1;
     m_tableLocked = m_appendLocked = false;
     m_recordLocks.clear();
-    m_engine->Unregister(this);
     return rc;
 }
 
