@@ -74,8 +74,12 @@ bool CDBChartPoint::Open(bool readOnly, bool recreate)
                 m_pendingConversion = kind;
                 return false;
             }
-            if (!IsEmpty())
-                return true;   // taken over before: the table's own records stand
+            if (!IsEmpty()) {
+                // Taken over before: the table's own records stand, and the
+                // older file stays due for a table that is emptied later.
+                m_pendingConversion = kind;
+                return true;
+            }
             Close();
         }
         if (!Import(kind)) {

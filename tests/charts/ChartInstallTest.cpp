@@ -477,4 +477,33 @@ TEST(ChartInstall, TheTestChartCountsByItsMediumsLabel)
     EXPECT_EQ(in.arcs->GetUpdateLabelKey("WK23_99"), "199923");
 }
 
+// File New and Open offer raster charts while the shared catalogue holds any
+// chart, whichever office it came from (an older catalogue taken over may
+// hold others); Express and Custom still need a chart of the service's own.
+TEST(ChartInstall, RasterChartsAreOfferedWhileTheCatalogueHoldsAnyChart)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    const auto offered = [&] {
+        bool any = false;
+        for (const auto& service : in.charting->ChartServices())
+            any = any || service->HasInstalledCharts();
+        return any;
+    };
+    ASSERT_TRUE(in.Cat().IsOpen());
+    EXPECT_FALSE(offered());
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+    in.Cat().ClearRecord();
+    in.Cat().m_no = "RC5005";
+    in.Cat().m_ho = 5;
+    ASSERT_TRUE(in.Cat().AppendNew());
+    ASSERT_TRUE(in.Cat().FlushIfOpen());
+    in.arcs->CloseCatalogue();
+    EXPECT_FALSE(offered());   // a catalogue not open counts as empty
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
+    EXPECT_TRUE(offered());
+    EXPECT_FALSE(in.arcs->CanInstall());
+}
+
 }   // namespace

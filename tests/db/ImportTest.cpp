@@ -122,10 +122,32 @@ TEST(Import, OlderChartpointTableComesOverFieldByFieldOnce)
     for (const auto& [file, bytes] : older)
         EXPECT_EQ(after[file], bytes) << file;
     EXPECT_TRUE(NoStagingLeft(dir.Path()));
+    const auto taken = Snapshot(dir.Path());
     points.SetFilePath(dir / "cpt.ipt");
     ASSERT_TRUE(points.Open());
     EXPECT_EQ(points.GetRecordCount(), 2);
     EXPECT_EQ(points.ImportNote(), "");
+    ASSERT_TRUE(points.Close());
+    EXPECT_EQ(Snapshot(dir.Path()), taken);
+
+    // That open left the import due: once the table is emptied, the next
+    // open takes the older file over again.
+    ASSERT_TRUE(points.Open());
+    ASSERT_TRUE(points.DeleteAll());
+    ASSERT_TRUE(points.Pack());
+    ASSERT_TRUE(points.Close());
+    ASSERT_TRUE(points.Open()) << points.GetMessage();
+    EXPECT_EQ(points.GetRecordCount(), 2);
+    points.SelectUniqueTag();
+    ASSERT_TRUE(points.GoTop());
+    EXPECT_EQ(points.GetId(), 1);
+    EXPECT_EQ(points.m_name, "Café Bay");
+    // ...and, the import done, clears it: emptied again, the table stays empty.
+    ASSERT_TRUE(points.DeleteAll());
+    ASSERT_TRUE(points.Pack());
+    ASSERT_TRUE(points.Close());
+    ASSERT_TRUE(points.Open());
+    EXPECT_TRUE(points.IsEmpty());
 }
 
 TEST(Import, OlderWaypointListAndRouteDatabaseComeOver)

@@ -171,7 +171,9 @@ public:
     bool CollectUpdateCdNames(std::vector<std::string>& names);
     bool CanUpdate() const;
     bool CanInstall();
-    bool HasInstalledCharts() override { return CanInstall(); }
+    // The File choosers offer raster charts while the shared catalogue holds
+    // any chart (a catalogue not open counts as empty).
+    bool HasInstalledCharts() override { return !Catalogue().IsEmpty(); }
     // Runs an operation as the management page does: chart windows of both
     // services closed, the catalogue writable around it and read-only after,
     // the folio rebuilt after Updates.
