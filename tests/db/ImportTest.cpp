@@ -315,6 +315,58 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_EQ(old.GetRecordCount(), 1);
 }
 
+// A ".log" with the eleven fields of a current log is no older log: opened
+// as a log, or as a vessel log, nothing of it is taken over (read as an older
+// log its altitude and fix type would come over as 0) and it stays as it was.
+TEST(Import, ALogFileOfTheCurrentLayoutIsNotTakenOver)
+{
+    brine_test::TempFolder dir;
+    {
+        CDBLog current;
+        current.SetFilePath(dir / "renamed");
+        ASSERT_TRUE(current.Open());
+        current.m_time = app::CDateTimeEx(2024, 6, 1, 9, 30, 0);
+        current.m_position = geo::CPosition(50.5, -1.25, 12.5, -1);
+        current.m_type = 4;
+        current.m_note = "EPFS fix";
+        ASSERT_TRUE(current.AppendNew() && current.Close());
+    }
+    fs::rename(dir / "renamed.dbf", dir / "renamed.log");
+    fs::rename(dir / "renamed.dbt", dir / "renamed.lom");
+    fs::remove(dir / "renamed.mdx");
+    fs::copy_file(dir / "renamed.log", dir / "voyage.log");
+    fs::copy_file(dir / "renamed.lom", dir / "voyage.lom");
+    const auto before = Snapshot(dir.Path());
+
+    CDBLog log;
+    log.SetFilePath(dir / "renamed.log");
+    ASSERT_TRUE(log.Open()) << log.GetMessage();
+    EXPECT_TRUE(fs::exists(dir / "renamed.dbf"));
+    EXPECT_EQ(log.GetRecordCount(), 0);
+    log.Close();
+
+    CDBVesselLog index;
+    index.SetFilePath(dir / "voyage.log");
+    ASSERT_TRUE(index.Open()) << index.GetMessage();
+    EXPECT_TRUE(index.WasConverted());
+    ASSERT_EQ(index.GetRecordCount(), 1);
+    ASSERT_TRUE(index.GoTop());
+    EXPECT_EQ(index.m_vesselId, 1u);
+    EXPECT_EQ(index.m_appendNo, 1u);
+    EXPECT_FALSE(index.m_start.IsValid());
+    EXPECT_FALSE(index.m_end.IsValid());
+    index.Close();
+    CDBLog first;
+    first.SetFilePath(dir / "voyage.X/00000001");
+    ASSERT_TRUE(first.Open());
+    EXPECT_EQ(first.GetRecordCount(), 0);
+    first.Close();
+
+    const auto after = Snapshot(dir.Path());
+    for (const char* file : {"renamed.log", "renamed.lom", "voyage.log", "voyage.lom"})
+        EXPECT_EQ(after.at(file), before.at(file)) << file;
+}
+
 TEST(Import, AnOlderLogWithALoweredHeaderCountComesOverWhole)
 {
     // 3,000 fixes whose header was left saying 1,000: every one comes over
