@@ -301,6 +301,11 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_FALSE(log.m_time.IsValid());
     EXPECT_EQ(log.m_type, 11);
     log.Close();
+    // Opened again, the log holds rows: nothing is taken over a second time.
+    log.SetFilePath(dir / "nine.log");
+    ASSERT_TRUE(log.Open()) << log.GetMessage();
+    EXPECT_EQ(log.GetRecordCount(), 3);
+    log.Close();
 
     ASSERT_EQ(XBaseTable(dir.Path(), dir / "old.LOG",
                          "TIME:C:8,DATE:C:8,LAT:C:10,LNG:C:10,COG:C:6,SOG:C:6,NOTE:M:10",
@@ -470,6 +475,24 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");
+
+    // A backup that cannot be made stops the conversion: the log under the
+    // index's name is left as it was.
+    {
+        brine_test::TempFolder other;
+        CDBLog kept;
+        kept.SetFilePath(other / "single");
+        ASSERT_TRUE(kept.Open());
+        kept.m_note = "stays";
+        ASSERT_TRUE(kept.AppendNew() && kept.Close());
+        std::ofstream(other / "~OldLogs.Backup") << "a file where the folder would go";
+        const auto untouched = Snapshot(other.Path());
+        CDBVesselLog blocked;
+        blocked.SetFilePath(other / "single");
+        EXPECT_FALSE(blocked.Open());
+        EXPECT_FALSE(blocked.WasConverted());
+        EXPECT_EQ(Snapshot(other.Path()), untouched);
+    }
 
     // A table that is neither an index nor a log is left alone, whatever its field count.
     ASSERT_EQ(XBaseTable(dir.Path(), dir / "odd.dbf",
