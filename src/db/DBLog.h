@@ -35,7 +35,8 @@ public:
     bool Open(bool readOnly = false, bool recreate = false) override;
     bool DeleteRecord() override;
     bool DeleteFiles() override;
-    // Records not deleted, from the index.
+    // The data file's own count, records marked deleted included until the
+    // table is packed; read from the header, never by a walk.
     long GetRecordCount() override;
     void ClearRecord() override;
 
