@@ -84,6 +84,15 @@ bool IsCutShortHeader(const std::string& dataPath)
     return size < headerLength;
 }
 
+// The older logs have nine fields or seven. A data file with eleven, the
+// count of this program's own log, is no older log and nothing of it is
+// taken over: read as an older one it would lose its ALT, DSHIFT and TYPE.
+bool HasOwnLogFieldCount(const std::string& dataPath)
+{
+    std::vector<std::pair<std::string, char>> fields;
+    return COlderTable::ReadFields(dataPath, fields) && fields.size() == 11;
+}
+
 LogLayout LogLayoutOf(const std::string& dataPath)
 {
     std::error_code ec;
@@ -258,7 +267,7 @@ bool CDBLog::Open(bool readOnly, bool recreate)
             const std::string data = ResolveNoCase(GetFilePath() + "." + ext).string();
             ext.back() = std::isupper(static_cast<unsigned char>(ext.back())) ? 'M' : 'm';
             std::error_code ec;
-            if (fs::exists(data, ec) &&
+            if (fs::exists(data, ec) && !HasOwnLogFieldCount(data) &&
                 !Import(data, ResolveNoCase(GetFilePath() + "." + ext).string(), false))
                 return false;
         }
@@ -269,6 +278,12 @@ bool CDBLog::Open(bool readOnly, bool recreate)
     if (!note.empty())   // what an import said, before what the open found
         m_message = note + (m_message.empty() ? "" : " " + m_message);
     return true;
+}
+
+bool CDBLog::TakeOverFrom(const std::string& dataPath, const std::string& memoPath)
+{
+    m_badRows.clear();
+    return HasOwnLogFieldCount(dataPath) || Import(dataPath, memoPath, false);
 }
 
 bool CDBLog::TakeOver(const COlderTable& older, int row, bool nineField)

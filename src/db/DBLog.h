@@ -35,7 +35,8 @@ public:
     bool Open(bool readOnly = false, bool recreate = false) override;
     bool DeleteRecord() override;
     bool DeleteFiles() override;
-    // Records not deleted, from the index.
+    // The data file's own count, records marked deleted included until the
+    // table is packed; read from the header, never by a walk.
     long GetRecordCount() override;
     void ClearRecord() override;
 
@@ -45,10 +46,9 @@ public:
 
     // Builds this log (closed, not yet on disk) from an older log's files
     // and puts it in place; the older files are only read.
-    bool TakeOverFrom(const std::string& dataPath, const std::string& memoPath)
-    {
-        return Import(dataPath, memoPath, false);
-    }
+    // A data file with the eleven fields of this log's own layout is not
+    // an older log: nothing is taken over and the log stays empty.
+    bool TakeOverFrom(const std::string& dataPath, const std::string& memoPath);
 
     // Rows (1-based, in the older file) whose position came over not valid.
     const std::vector<int>& BadPositionRows() const { return m_badRows; }
@@ -83,5 +83,7 @@ private:
 // The layout of a log's data file, told by its field names.
 enum class LogLayout { Missing, Current, NineField, OldLog, Other };
 LogLayout LogLayoutOf(const std::string& dataPath);
+// True when the data file holds eleven fields, as this program's own log does.
+bool HasOwnLogFieldCount(const std::string& dataPath);
 
 }   // namespace db

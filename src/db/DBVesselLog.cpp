@@ -202,12 +202,22 @@ bool CDBVesselLog::Zap()
 {
     if (IsReadOnly())
         return Fail("The vessel log " + GetFilePath() + " is read-only.");
-    if (!Close())
-        return Fail("The vessel log " + GetFilePath() + " could not be closed.");
+    // A step that fails raises the program's error exception: the caller
+    // stops what it was doing; the message names the step.
+    if (!Close()) {
+        Fail("The vessel log " + GetFilePath() + " could not be closed.");
+        app::ThrowError();
+    }
     std::string error;
-    if (!platform::RemoveTree(CompanionFolder(), &error) || !DeleteFiles())
-        return Fail("The vessel log " + GetFilePath() + " could not be emptied: " + error);
-    return OpenIndex() || Fail("The emptied vessel log " + GetFilePath() + " could not be opened.");
+    if (!platform::RemoveTree(CompanionFolder(), &error) || !DeleteFiles()) {
+        Fail("The vessel log " + GetFilePath() + " could not be emptied: " + error);
+        app::ThrowError();
+    }
+    if (!OpenIndex()) {
+        Fail("The emptied vessel log " + GetFilePath() + " could not be opened.");
+        app::ThrowError();
+    }
+    return true;
 }
 
 bool CDBVesselLog::Open(bool readOnly, bool recreate)

@@ -37,6 +37,10 @@ public:
     // Why a data file cannot be opened as a vessel log (nor converted from a
     // position log); empty when it can, or when there is no such file.
     static std::string RefusalFor(const std::string& dataPath);
+    // Removes every row, the companion folder with every vessel's files and
+    // the table's files, and makes the table again, empty. False when the
+    // table is read-only; a step that fails raises the program's error
+    // exception (app::ThrowError) with the reason in GetMessage().
     bool Zap() override;
     void ClearRecord() override;
 

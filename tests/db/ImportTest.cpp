@@ -323,6 +323,11 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_FALSE(log.m_time.IsValid());
     EXPECT_EQ(log.m_type, 11);
     log.Close();
+    // Opened again, the log holds rows: nothing is taken over a second time.
+    log.SetFilePath(dir / "nine.log");
+    ASSERT_TRUE(log.Open()) << log.GetMessage();
+    EXPECT_EQ(log.GetRecordCount(), 3);
+    log.Close();
 
     ASSERT_EQ(XBaseTable(dir.Path(), dir / "old.LOG",
                          "TIME:C:8,DATE:C:8,LAT:C:10,LNG:C:10,COG:C:6,SOG:C:6,NOTE:M:10",
@@ -335,6 +340,58 @@ TEST(Import, OlderLogsComeOverWithTheirTimesTypesAndNotes)
     EXPECT_EQ(old.m_time.ToStorageText(), "19951231 235958");   // 95 and above are 19xx
     EXPECT_EQ(old.m_note, "last of the year");
     EXPECT_EQ(old.GetRecordCount(), 1);
+}
+
+// A ".log" with the eleven fields of a current log is no older log: opened
+// as a log, or as a vessel log, nothing of it is taken over (read as an older
+// log its altitude and fix type would come over as 0) and it stays as it was.
+TEST(Import, ALogFileOfTheCurrentLayoutIsNotTakenOver)
+{
+    brine_test::TempFolder dir;
+    {
+        CDBLog current;
+        current.SetFilePath(dir / "renamed");
+        ASSERT_TRUE(current.Open());
+        current.m_time = app::CDateTimeEx(2024, 6, 1, 9, 30, 0);
+        current.m_position = geo::CPosition(50.5, -1.25, 12.5, -1);
+        current.m_type = 4;
+        current.m_note = "EPFS fix";
+        ASSERT_TRUE(current.AppendNew() && current.Close());
+    }
+    fs::rename(dir / "renamed.dbf", dir / "renamed.log");
+    fs::rename(dir / "renamed.dbt", dir / "renamed.lom");
+    fs::remove(dir / "renamed.mdx");
+    fs::copy_file(dir / "renamed.log", dir / "voyage.log");
+    fs::copy_file(dir / "renamed.lom", dir / "voyage.lom");
+    const auto before = Snapshot(dir.Path());
+
+    CDBLog log;
+    log.SetFilePath(dir / "renamed.log");
+    ASSERT_TRUE(log.Open()) << log.GetMessage();
+    EXPECT_TRUE(fs::exists(dir / "renamed.dbf"));
+    EXPECT_EQ(log.GetRecordCount(), 0);
+    log.Close();
+
+    CDBVesselLog index;
+    index.SetFilePath(dir / "voyage.log");
+    ASSERT_TRUE(index.Open()) << index.GetMessage();
+    EXPECT_TRUE(index.WasConverted());
+    ASSERT_EQ(index.GetRecordCount(), 1);
+    ASSERT_TRUE(index.GoTop());
+    EXPECT_EQ(index.m_vesselId, 1u);
+    EXPECT_EQ(index.m_appendNo, 1u);
+    EXPECT_FALSE(index.m_start.IsValid());
+    EXPECT_FALSE(index.m_end.IsValid());
+    index.Close();
+    CDBLog first;
+    first.SetFilePath(dir / "voyage.X/00000001");
+    ASSERT_TRUE(first.Open());
+    EXPECT_EQ(first.GetRecordCount(), 0);
+    first.Close();
+
+    const auto after = Snapshot(dir.Path());
+    for (const char* file : {"renamed.log", "renamed.lom", "voyage.log", "voyage.lom"})
+        EXPECT_EQ(after.at(file), before.at(file)) << file;
 }
 
 TEST(Import, AnOlderLogWithALoweredHeaderCountComesOverWhole)
@@ -440,6 +497,24 @@ TEST(Import, OlderLogBecomesTheOwnVesselsFirstLog)
     ASSERT_TRUE(moved.Open());
     ASSERT_TRUE(moved.GoTop());
     EXPECT_EQ(moved.m_note, "kept");
+
+    // A backup that cannot be made stops the conversion: the log under the
+    // index's name is left as it was.
+    {
+        brine_test::TempFolder other;
+        CDBLog kept;
+        kept.SetFilePath(other / "single");
+        ASSERT_TRUE(kept.Open());
+        kept.m_note = "stays";
+        ASSERT_TRUE(kept.AppendNew() && kept.Close());
+        std::ofstream(other / "~OldLogs.Backup") << "a file where the folder would go";
+        const auto untouched = Snapshot(other.Path());
+        CDBVesselLog blocked;
+        blocked.SetFilePath(other / "single");
+        EXPECT_FALSE(blocked.Open());
+        EXPECT_FALSE(blocked.WasConverted());
+        EXPECT_EQ(Snapshot(other.Path()), untouched);
+    }
 
     // A table that is neither an index nor a log is left alone, whatever its field count.
     ASSERT_EQ(XBaseTable(dir.Path(), dir / "odd.dbf",

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -258,4 +259,103 @@ TEST(LogTables, ALoweredHeaderCountKeepsEveryFixAndSaysSo)
     EXPECT_EQ(log.m_time.ToStorageText(), "20240602 000000");
     ASSERT_TRUE(log.Close());
     EXPECT_EQ(FieldBytes(path, 501, "DATE"), "20240602");
+}
+
+// What a log reads back is kept to its ranges: the default datum stored as
+// -1 reads as 65535, a fix type as its low byte, and a latitude out of range
+// leaves the position not valid rather than another row's value. Deleting
+// the files takes the data, memo and index file.
+TEST(LogTables, LoadedFixesKeepToTheirRanges)
+{
+    brine_test::TempFolder dir;
+    const std::string path = (dir / "own").string();
+    CDBLog log;
+    log.SetFilePath(path);
+    ASSERT_TRUE(log.Open());
+    for (int i = 0; i < 2; ++i) {
+        log.ClearRecord();
+        log.m_time = app::CDateTimeEx(2024, 6, 1, 10, i, 0);
+        log.m_position = geo::CPosition(47.5, -122.25, 0, -1);
+        log.m_note = "row";
+        ASSERT_TRUE(log.AppendNew() && log.FlushIfOpen());
+    }
+    log.Close();
+    {
+        dbase::CDbaseEngine engine;
+        auto t = engine.Open(path);
+        ASSERT_EQ(t->Go(2), 0);
+        ASSERT_EQ(t->Field("TYPE")->Assign("260"), 0);
+        ASSERT_EQ(t->Field("LAT")->Assign("  95.00000"), 0);
+        ASSERT_EQ(t->Close(), 0);
+    }
+    ASSERT_TRUE(log.Open());
+    log.SelectUniqueTag();
+    ASSERT_TRUE(log.GoTop());
+    EXPECT_EQ(log.m_position.GetDatum(), 65535);
+    EXPECT_TRUE(log.m_position.IsValid());
+    ASSERT_TRUE(log.SkipForward());
+    EXPECT_EQ(log.m_type, 4);
+    EXPECT_FALSE(log.m_position.IsValid());
+    ASSERT_TRUE(log.Close());
+
+    for (const char* ext : {".dbf", ".dbt", ".mdx"})
+        ASSERT_TRUE(fs::exists(path + ext)) << ext;
+    std::ofstream(path + ".trc") << "kept";
+    EXPECT_TRUE(log.DeleteFiles());
+    for (const char* ext : {".dbf", ".dbt", ".mdx"})
+        EXPECT_FALSE(fs::exists(path + ext)) << ext;
+    EXPECT_TRUE(fs::exists(path + ".trc"));
+}
+
+// The vessel kinds' texts; the next append number is found without moving
+// off the current row; a missing index is not of the current layout; and an
+// emptying that cannot remove the companion folder raises the program's
+// error exception, naming the log.
+TEST(LogTables, VesselLogKindsAndAnEmptyingThatFails)
+{
+    brine_test::TempFolder dir;
+    CDBVesselLog index;
+    index.SetFilePath(dir / "missing");
+    EXPECT_FALSE(index.IsCurrentFormat());
+    index.SetFilePath(dir / "logbook");
+    ASSERT_TRUE(index.Open());
+    for (int kind : {2, 3, 1}) {
+        index.ClearRecord();
+        index.m_vesselType = kind;
+        index.m_vesselId = std::uint32_t(kind);
+        index.m_appendNo = 5;
+        ASSERT_TRUE(index.AppendNew() && index.FlushIfOpen());
+    }
+    index.SelectUniqueTag();
+    ASSERT_TRUE(index.GoTop());
+    EXPECT_EQ(index.GetVesselTypeText(), "ARPA Target");
+    ASSERT_TRUE(index.SkipForward());
+    EXPECT_EQ(index.GetVesselTypeText(), "Tracked Vessel");
+    const long row = index.GetRecNo();
+    EXPECT_EQ(index.GetNextAppendNo(1), 6u);
+    EXPECT_EQ(index.GetRecNo(), row);
+    EXPECT_EQ(index.m_vesselType, 3);
+
+    ASSERT_TRUE(index.Close());
+    ASSERT_TRUE(index.Open(true));
+    EXPECT_FALSE(index.Zap());   // read-only: refused
+    ASSERT_TRUE(index.Close());
+    ASSERT_TRUE(index.Open());
+
+    const fs::path companion = dir / "logbook.X";
+    fs::create_directories(companion);
+    std::ofstream(companion / "00000001.dbf") << "x";
+    if (std::system(("chattr +i '" + companion.string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "chattr cannot hold the companion folder";
+    bool thrown = false;
+    try {
+        index.Zap();
+    } catch (bool) {
+        thrown = true;
+    }
+    std::system(("chattr -i '" + companion.string() + "'").c_str());
+    EXPECT_TRUE(thrown);
+    EXPECT_NE(index.GetMessage().find("could not be emptied"), std::string::npos)
+        << index.GetMessage();
+    EXPECT_TRUE(fs::exists(companion / "00000001.dbf"));
 }
