@@ -38,7 +38,7 @@ struct CModuleReportHost {
     routes::CPlanModule* plans = nullptr;
     std::filesystem::path reportsFolder;   // the program's definition files
     geo::CPositionFormat positionFormat;   // how the reports print positions
-    bool printerPresent = false;           // the system has a printer: previews offer Print
+    bool printerPresent = false;   // the system has a printer: previews offer Print
 };
 
 // Which of these reports the Print choosers offer now.

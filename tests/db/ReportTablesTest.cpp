@@ -38,21 +38,24 @@ TEST(ReportTables, EachTableHoldsItsFieldsAfterTheIdAndCutsBlanksAndCodePagesAsS
          "UNIQUE N 8.0 HO N 3.0 HONAME C 70.0 CHARTNO C 8.0 CHARTDSRPT C 132.0 SCALE C 15.0 "
          "UPCDDOP C 10.0 UPCDID C 10.0 CHCDDOP C 10.0 CHCDID C 10.0 CHCDPATH C 254.0 "
          "UPCDPATH C 254.0"},
-        {"log rows", db::ReportLogFields(), "UNIQUE N 8.0 DATE C 10.0 TIME C 11.0 LAT C 15.0 LNG C 15.0 DSHIFT C 15.0 "
+        {"log rows", db::ReportLogFields(),
+         "UNIQUE N 8.0 DATE C 10.0 TIME C 11.0 LAT C 15.0 LNG C 15.0 DSHIFT C 15.0 "
          "COG C 5.0 SOG C 5.0 TYPE C 13.0 NOTE M 10.0"},
-        {"logbooks", db::ReportVesselLogFields(), "UNIQUE N 8.0 VESSELTYPE N 3.0 VESSELSTR C 25.0 VESSELNAME C 32.0 "
+        {"logbooks", db::ReportVesselLogFields(),
+         "UNIQUE N 8.0 VESSELTYPE N 3.0 VESSELSTR C 25.0 VESSELNAME C 32.0 "
          "VOYAGEID C 20.0 OOWNAME C 20.0 STARTTIME C 11.0 STARTDATE C 10.0 ENDTIME C 11.0 "
          "ENDDATE C 10.0"},
-        {"waypoints", db::ReportRouteFields(), "UNIQUE N 8.0 NAME C 25.0 LAT C 15.0 LNG C 15.0 DSHIFT C 15.0 TYPE C 2.0 "
+        {"waypoints", db::ReportRouteFields(),
+         "UNIQUE N 8.0 NAME C 25.0 LAT C 15.0 LNG C 15.0 DSHIFT C 15.0 TYPE C 2.0 "
          "DIST C 10.0 COURSE C 3.0"},
-        {"routes", db::ReportRouteListFields(), "UNIQUE N 8.0 NAME C 25.0 FROM C 25.0 TO C 25.0 ATTACH1 C 254.0 ATTACH2 C 254.0 "
+        {"routes", db::ReportRouteListFields(),
+         "UNIQUE N 8.0 NAME C 25.0 FROM C 25.0 TO C 25.0 ATTACH1 C 254.0 ATTACH2 C 254.0 "
          "ATTACH3 C 254.0 ATTACH4 C 254.0 MEMO M 10.0"},
     };
     int serial = 0;
     for (const Table& t : tables) {
         SCOPED_TRACE(t.name);
-        const std::unique_ptr<report::CReportTable> table =
-            db::MakeReportTable(t.fields, nullptr);
+        const std::unique_ptr<report::CReportTable> table = db::MakeReportTable(t.fields, nullptr);
         const std::string base = (dir.Path() / ("~r" + std::to_string(++serial))).string();
         ASSERT_TRUE(table->CreateAt(base)) << table->LastError();
         ASSERT_TRUE(table->BeginFill());
