@@ -10,10 +10,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include <memory>
+#include <optional>
 
 namespace shell {
 
@@ -72,7 +72,8 @@ bool IsChartListPreviewOpen(const QMdiArea& area, bool fullDetails)
 }
 
 void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiArea& area,
-                      QPrinter& printer, const std::filesystem::path& reportsFolder)
+                      QPrinter& printer, bool printerPresent,
+                      const std::filesystem::path& reportsFolder)
 {
     const app::CWaitStatus wait;
     report::CReportDefinition definition;
@@ -85,6 +86,7 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
     auto* preview = new report::CReportPreview(std::move(definition), std::move(rows), &printer,
                                                fullDetails ? QStringLiteral("FullChartFolio.pdf")
                                                            : QStringLiteral("ChartFolio.pdf"));
+    preview->SetPrinterPresent(printerPresent);
     preview->setObjectName(PreviewName(fullDetails));
     // Titled before it is shown: the window area takes the widget's title.
     preview->setWindowTitle(PreviewTitle(fullDetails));
@@ -101,21 +103,20 @@ void PreviewChartList(chart::CChartingModule& charting, bool fullDetails, QMdiAr
 void PrintChartList(chart::CChartingModule& charting, bool fullDetails, QWidget* parent,
                     QPrinter& printer, const std::filesystem::path& reportsFolder)
 {
+    // The wait state for the whole run, printing included; the printer is
+    // the one Print Setup chose, asked nothing here.
+    std::optional<app::CWaitStatus> wait(std::in_place);
     report::CReportDefinition definition;
     std::unique_ptr<report::CReportRows> rows;
     QString error;
     if (ReadRows(charting, fullDetails, reportsFolder, definition, rows, error)) {
-        QPrintDialog dialog(&printer, parent);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        // The wait state for the run once the printer is chosen.
-        const app::CWaitStatus wait;
         const QSizeF page = report::DefinitionPageSize(definition);
         report::CReportLayout layout(std::move(definition), *rows, page);
         layout.Paginate();
         if (report::PrintReport(layout, printer, error))
             return;
     }
+    wait.reset();   // the message box under the normal cursor
     QMessageBox::warning(parent, QObject::tr("Print"), error);
 }
 

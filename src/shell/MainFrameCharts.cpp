@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -50,6 +49,7 @@
 #include "charts/hcrf/HCRFModule.h"
 #include "charts/ui/ChartDialogs.h"
 #include "engines/report/ReportDefinitionFile.h"
+#include "engines/report/ReportOutput.h"
 #include "geo/Geomag.h"
 #include "geo/Position.h"
 #include "navigator/ui/NavigatorWindows.h"
@@ -491,8 +491,8 @@ void CMainFrame::RegisterChartCommands()
     m_commands.Add(
         me, cmd::kFilePrintSetup,
         [this](unsigned) {
-            QPageSetupDialog dialog(&Printer(), this);
-            dialog.exec();
+            // Chooses the printer every later print uses without asking.
+            report::PrintSetup(Printer(), this);
         },
         [](app::CCmdUI& ui) { ui.Enable(true); });
     // File > Print and Print Preview: the active window, a chart, a sentence window or the
@@ -574,7 +574,8 @@ void CMainFrame::RegisterChartCommands()
                      (chosen == app::choose::kPrintChartList ||
                       chosen == app::choose::kPrintFullChartList))
                 PreviewChartList(*m_charting, chosen == app::choose::kPrintFullChartList, *m_mdi,
-                                 Printer(), reportHost().reportsFolder);
+                                 Printer(), Desktop().IsPrinterInstalled(),
+                                 reportHost().reportsFolder);
         },
         printerPresent);
     // View > Refresh (F2): the modules first (station messaging restarted,
@@ -936,6 +937,7 @@ void CMainFrame::PreviewActiveChart()
 CModuleReportHost CMainFrame::ModuleReportHost()
 {
     CModuleReportHost host{this, m_mdi, &Printer(), nullptr, Navigator()};
+    host.printerPresent = Desktop().IsPrinterInstalled();
     host.reportsFolder = m_services.programFolder / "System" / "Reports";
     host.positionFormat =
         geo::CPositionFormat{static_cast<std::uint8_t>(DecimalPlaces()), DegMinSec()};

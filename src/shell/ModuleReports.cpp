@@ -20,7 +20,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 
 namespace shell {
@@ -220,26 +219,22 @@ public:
     { }
 
 protected:
-    bool SelectPrinter(std::string&) override
+    bool ReadDefinition(report::CReportRequest& request, std::string& error) override
     {
-        // Asked before the rows are read, so a cancelled dialog reads nothing.
-        if (!m_host.printer)
-            return true;
-        QPrintDialog dialog(m_host.printer, m_host.parent);
-        return dialog.exec() == QDialog::Accepted;
+        // The wait state from the first step to the end of the run, printing included.
+        m_wait.emplace();
+        return report::CReportJob::ReadDefinition(request, error);
     }
     std::unique_ptr<report::CFilledReport> Fill(report::CReportRequest request,
                                                 std::string& error) override
     {
-        // The wait state from here to the end of the run, printing included;
-        // the printer was chosen before, outside it.
-        m_wait.emplace();
         return report::RunReport(std::move(request), m_title, m_host.parent, error);
     }
     bool Output(std::unique_ptr<report::CFilledReport>& filled, report::ReportOutput output,
                 std::string& error) override
     {
         if (output != report::ReportOutput::Preview) {
+            // The printer Print Setup chose (else the system's default), no dialog.
             QPrinter fallback(QPrinter::HighResolution);
             QString printError;
             const bool printed = report::PrintReport(
@@ -253,6 +248,7 @@ protected:
             new report::CReportPreview(std::move(filled->rows), std::move(filled->layout),
                                        m_host.printer, QString::fromLatin1(PdfName(m_chosen)));
         filled.reset();   // the window owns the rows now
+        window->SetPrinterPresent(m_host.printerPresent);
         window->setObjectName(QLatin1String(PreviewName(m_chosen)));
         // Titled before it is shown: the window area takes the widget's title.
         window->setWindowTitle(m_title);

@@ -31,13 +31,14 @@ namespace shell {
 struct CModuleReportHost {
     QWidget* parent = nullptr;
     QMdiArea* mdi = nullptr;
-    QPrinter* printer = nullptr;
+    QPrinter* printer = nullptr;   // what Print Setup chose; printing asks nothing
     chartpoints::CChartpointModule* chartpoints = nullptr;
     navigator::CNavigatorModule* navigator = nullptr;
     routes::CRouteModule* routes = nullptr;
     routes::CPlanModule* plans = nullptr;
     std::filesystem::path reportsFolder;   // the program's definition files
     geo::CPositionFormat positionFormat;   // how the reports print positions
+    bool printerPresent = false;   // the system has a printer: previews offer Print
 };
 
 // Which of these reports the Print choosers offer now.

@@ -45,11 +45,11 @@ bool CReportJob::Run(CReportRequest request, ReportOutput output)
     };
     if (!ReadDefinition(request, error))
         return Stop(filled, engineError(kReportDefinitionError));
-    if (output == ReportOutput::Print && !SelectPrinter(error))
-        return Stop(filled, error);
     filled = Fill(std::move(request), error);
     if (!filled)
         return Stop(filled, engineError(kReportFillError));
+    if (output == ReportOutput::Print && !SelectPrinter(error))
+        return Stop(filled, error);
     if (!Output(filled, output, error))
         return Stop(filled, engineError(kReportOutputError));
     if (filled) {

@@ -1,7 +1,7 @@
 #pragma once
 // One report run in its fixed order: the definition file read (the name
-// with or without ".rpt"), the printer chosen when printing, the rows filled
-// and measured, then shown, printed or written to PDF. A step that fails
+// with or without ".rpt"), the rows filled and measured, the printer
+// selected when printing, then shown, printed or written to PDF. A step that fails
 // stops the run there: the report table is closed and its files deleted,
 // CloseReport runs once, and the failure is told once (a cancel by the user
 // is told nothing), an engine step's with its code and the report's path.
@@ -42,10 +42,11 @@ public:
 protected:
     // The definition file of the request's name; false with the file and line named.
     virtual bool ReadDefinition(CReportRequest& request, std::string& error);
-    // Printing only: false stops the run (an empty error: the user cancelled).
-    virtual bool SelectPrinter(std::string& /*error*/) { return true; }
     // Fills and measures; null when stopped (error empty) or failed.
     virtual std::unique_ptr<CFilledReport> Fill(CReportRequest request, std::string& error);
+    // Printing only, once the rows are there: the program's printer taken
+    // for the run, asking nothing. False stops the run (an empty error: told nothing).
+    virtual bool SelectPrinter(std::string& /*error*/) { return true; }
     // Shows, prints or writes the report. A preview takes `filled` (its
     // window then owns the rows); otherwise the job closes it afterwards.
     virtual bool Output(std::unique_ptr<CFilledReport>& filled, ReportOutput output,

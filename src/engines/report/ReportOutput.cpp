@@ -2,12 +2,16 @@
 
 #include "engines/report/ReportLayout.h"
 
+#include <QAbstractPrintDialog>
+#include <QDialogButtonBox>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -78,6 +82,12 @@ bool PrintReport(const CReportLayout& layout, QPrinter& printer, QString& error)
         error = QStringLiteral("No printer is available");
         return false;
     }
+    // Printing to a file (all a machine without a print service has) needs
+    // the file that Print Setup names.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+        error = QStringLiteral("No printer is available: no file to print to is set up");
+        return false;
+    }
     printer.setCopyCount(std::max(1, printer.copyCount()));
     printer.setFullPage(true);
     printer.setPageLayout(PointsLayout(layout));
@@ -91,6 +101,20 @@ bool PrintReport(const CReportLayout& layout, QPrinter& printer, QString& error)
     if (!ok)
         error = QStringLiteral("The report could not be printed");
     return ok;
+}
+
+bool PrintSetup(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintSetupDialog"));
+    dialog.setWindowTitle(QObject::tr("Print Setup"));
+    // The printer, a file to print to and the paper; pages are not asked here.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Accepting chooses; nothing is printed yet.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QObject::tr("OK"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }   // namespace report

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QPrinter;
+class QWidget;
 
 namespace report {
 
@@ -16,5 +17,10 @@ bool WriteReportPdf(const CReportLayout& layout, const QString& path, QString& e
 // Prints on `printer` (its own settings, at least one copy); the painter is
 // closed before returning. The error says when there is no printer.
 bool PrintReport(const CReportLayout& layout, QPrinter& printer, QString& error);
+
+// The print set-up: which printer (or PDF file, where printing to a file is
+// all there is) and its paper, chosen once for every later print, which
+// then asks nothing. False when cancelled; the printer is left as it was.
+bool PrintSetup(QPrinter& printer, QWidget* parent);
 
 }   // namespace report

@@ -111,7 +111,8 @@ void CReportPreview::Build()
     QToolBar* bar = addToolBar(tr("Preview"));
     bar->setObjectName(QStringLiteral("ReportPreviewBar"));
     bar->setMovable(false);
-    bar->addAction(tr("Print..."), this, &CReportPreview::OnPrint);
+    m_print = bar->addAction(tr("Print..."), this, &CReportPreview::OnPrint);
+    m_printSetup = bar->addAction(tr("Print Setup..."), this, &CReportPreview::OnPrintSetup);
     bar->addAction(tr("Save As PDF..."), this, &CReportPreview::OnSaveAs);
     bar->addSeparator();
     bar->addAction(tr("Previous"), this, [this] { ShowPage(m_page - 1); });
@@ -261,6 +262,18 @@ void CReportPreview::OnPrint()
         QMessageBox::warning(this, windowTitle(), error);
         TakeKeyboardBack();
     }
+}
+
+void CReportPreview::OnPrintSetup()
+{
+    PrintSetup(*m_printer, this);
+    TakeKeyboardBack();
+}
+
+void CReportPreview::SetPrinterPresent(bool present)
+{
+    m_print->setVisible(present);
+    m_printSetup->setVisible(present);
 }
 
 void CReportPreview::OnSaveAs()

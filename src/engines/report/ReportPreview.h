@@ -1,8 +1,8 @@
 #pragma once
 // The report preview: one page drawn at a time (only the page in view is
 // ever painted, so a long report costs no more than a short one), with a
-// bar for Print, Save As PDF, previous and next page, zoom, search and the
-// page number.
+// bar for Print, Print Setup, Save As PDF, previous and next page, zoom,
+// search and the page number.
 
 #include "engines/report/ReportLayout.h"
 
@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QPrinter;
@@ -38,6 +39,8 @@ public:
     bool Find(const QString& text);
     bool SaveAsPdf(const QString& path, QString& error);
     const CReportLayout& Layout() const { return *m_layout; }
+    // Print and Print Setup are offered only while the program has a printer.
+    void SetPrinterPresent(bool present);
 
 protected:
     // Until the user zooms, a page wider than the window is shown whole across it.
@@ -48,6 +51,7 @@ private:
     void SetZoom(double zoom);
     void FitPageWidth(int windowWidth);
     void OnPrint();
+    void OnPrintSetup();
     // Makes the preview's window the active one again after a dialog.
     void TakeKeyboardBack();
     void OnSaveAs();
@@ -61,6 +65,8 @@ private:
     QScrollArea* m_scroll = nullptr;
     QLabel* m_pageLabel = nullptr;
     QLineEdit* m_search = nullptr;
+    QAction* m_print = nullptr;
+    QAction* m_printSetup = nullptr;
     int m_page = 0;
     std::ptrdiff_t m_lastFound = -1;
     double m_zoom = 1.0;

@@ -163,14 +163,14 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
          FakeJob::Fail::NoPrinter,
          false,
          ReportOutput::Print,
-         {"definition ChartPnt", "printer"},
+         {"definition ChartPnt", "fill", "printer"},
          "No printer"},
-        {"printer dialog cancelled",
+        {"printer selection failed quietly",
          "ChartPnt",
          FakeJob::Fail::PrinterCancelled,
          false,
          ReportOutput::Print,
-         {"definition ChartPnt", "printer"},
+         {"definition ChartPnt", "fill", "printer"},
          nullptr},
         {"fill failed",
          "ChartPnt",
@@ -192,7 +192,7 @@ TEST_F(ReportJobTest, EachFailingStepStopsClosesOnceAndTellsOnlyWhatFailed)
          FakeJob::Fail::Output,
          false,
          ReportOutput::Print,
-         {"definition ChartPnt", "printer", "fill", "output"},
+         {"definition ChartPnt", "fill", "printer", "output"},
          "could not be started",
          "Error 3 trying to display/print report :\n"},
     };
@@ -226,7 +226,7 @@ TEST_F(ReportJobTest, PrintingClosesBeforeReturningAndAPreviewKeepsItsRows)
     FakeJob print(Reports(), FakeJob::Fail::None);
     ASSERT_TRUE(print.Run(Request("ChartPnt.rpt"), ReportOutput::Print));
     EXPECT_EQ(print.steps,
-              (std::vector<std::string>{"definition ChartPnt", "printer", "fill", "output"}));
+              (std::vector<std::string>{"definition ChartPnt", "fill", "printer", "output"}));
     EXPECT_GT(print.filesAtOutput, 0u);   // the table was there to print from
     EXPECT_EQ(print.closed, 1);
     EXPECT_EQ(print.filesAtClose, 0u);
