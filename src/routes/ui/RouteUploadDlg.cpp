@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFont>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,6 +32,10 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     auto* form = new QFormLayout();
     m_routes = new QComboBox(this);
     m_routes->setObjectName("routes");
+    // Lists of a table's records are bold, as on the toolbars.
+    QFont bold = m_routes->font();
+    bold.setBold(true);
+    m_routes->setFont(bold);
     // "&Report" has Alt+R: the list keeps no mnemonic of its own.
     form->addRow(QStringLiteral("Available Routes"), m_routes);
     layout->addLayout(form);

@@ -168,6 +168,9 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     auto* uploadRoutes = upload->findChild<QComboBox*>("routes");
     ASSERT_TRUE(uploadRoutes);
     EXPECT_EQ(Items(*uploadRoutes), Items(*routeCombo));
+    // Like every table's list, the dialog's is bold, as the toolbar's are.
+    EXPECT_TRUE(routeCombo->font().bold());
+    EXPECT_TRUE(uploadRoutes->font().bold());
     EXPECT_EQ(uploadRoutes->currentIndex(), 0);
     EXPECT_EQ(routes.RouteEntries().CopyCount(), 3u);
     uploadRoutes->setCurrentIndex(1);
