@@ -1,6 +1,7 @@
 #include "routes/ui/RouteUploadDlg.h"
 
 #include "app/ComboEntries.h"
+#include "app/WaitStatus.h"
 #include "app/ui/ComboBoxCopy.h"
 #include "routes/RouteModule.h"
 
@@ -102,6 +103,7 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     connect(m_id, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_id); });
     // A choice the module refuses (the route held) shows the route in use again.
     connect(m_routes, &QComboBox::activated, this, [this](int index) {
+        const app::CWaitStatus wait;
         if (index < 0 || !m_module.SelectRoute(index + 1))
             m_routes->setCurrentIndex(m_module.RouteOrdinal() - 1);
     });
