@@ -1,11 +1,14 @@
 #include "db/DBComboModel.h"
 
+#include "app/WaitStatus.h"
 #include "db/DBInterface.h"
 
 namespace db {
 
 void CDBComboModel::Refill()
 {
+    // A long table is read under the wait state.
+    const app::CWaitStatus wait;
     ResetContent();
     if (HasRows()) {
         std::vector<std::string> entries;

@@ -172,6 +172,7 @@ QAction* CChartpointWindows::ToolBarControl(unsigned id, QObject* parent)
             m_nameAction = new app::CToolbarComboAction(
                 m_nameCombo, id, QStringLiteral("Select Chartpoint"), 180, true,
                 [this](int index) {
+                    const app::CWaitStatus wait;
                     if (index < 0 || !IsDatabaseOpen())
                         return;
                     if (Table().GetOrdinal() != index + 1 && !Table().GoOrdinal(index + 1))

@@ -39,6 +39,13 @@ void PutVoyageTime(report::CReportSink& sink, const app::CDateTimeEx& utc, const
     sink.Cell(dateField) = local.FormatDate(false);
 }
 
+// The log's table name, as the report's title and "File Name" formula give
+// it: the index's file name without its folder.
+std::string TableName(const std::string& indexPath)
+{
+    return std::filesystem::path(indexPath).filename().string();
+}
+
 }   // namespace
 
 std::uint32_t VesselLogKey(const CVesselLogbook& log)
@@ -73,9 +80,8 @@ report::CReportRequest VesselLogReport(const std::string& indexPath,
 {
     report::CReportRequest request;
     request.name = "VesselLog";
-    request.windowTitle =
-        "Vessel Log Report - " + std::filesystem::path(indexPath).filename().string();
-    request.formulas = {{"FileName", app::CompactPath(indexPath, 47)}};
+    request.windowTitle = "Vessel Log Report - " + TableName(indexPath);
+    request.formulas = {{"FileName", app::CompactPath(TableName(indexPath), 47)}};
     request.fields = db::ReportLogFields();
     request.makeTable = db::MakeReportTable;
     request.fill = [tables = std::move(tables), format](report::CReportSink& sink, std::string&) {
@@ -128,8 +134,8 @@ report::CReportRequest LogListReport(const std::string& indexPath)
 {
     report::CReportRequest request;
     request.name = "Log";
-    request.windowTitle = "Log Report - " + std::filesystem::path(indexPath).filename().string();
-    request.formulas = {{"File Name", app::CompactPath(indexPath, 47)}};
+    request.windowTitle = "Log Report - " + TableName(indexPath);
+    request.formulas = {{"File Name", app::CompactPath(TableName(indexPath), 47)}};
     request.fields = db::ReportVesselLogFields();
     request.makeTable = db::MakeReportTable;
     request.fill = [indexPath](report::CReportSink& sink, std::string& error) {

@@ -1,12 +1,14 @@
 #include "routes/ui/RouteUploadDlg.h"
 
 #include "app/ComboEntries.h"
+#include "app/WaitStatus.h"
 #include "app/ui/ComboBoxCopy.h"
 #include "routes/RouteModule.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFont>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,6 +33,10 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     auto* form = new QFormLayout();
     m_routes = new QComboBox(this);
     m_routes->setObjectName("routes");
+    // Lists of a table's records are bold, as on the toolbars.
+    QFont bold = m_routes->font();
+    bold.setBold(true);
+    m_routes->setFont(bold);
     // "&Report" has Alt+R: the list keeps no mnemonic of its own.
     form->addRow(QStringLiteral("Available Routes"), m_routes);
     layout->addLayout(form);
@@ -97,6 +103,7 @@ CRouteUploadDlg::CRouteUploadDlg(routes::CRouteModule& module, app::CComboEntrie
     connect(m_id, &QCheckBox::clicked, this, [this] { OnWaypointBox(m_id); });
     // A choice the module refuses (the route held) shows the route in use again.
     connect(m_routes, &QComboBox::activated, this, [this](int index) {
+        const app::CWaitStatus wait;
         if (index < 0 || !m_module.SelectRoute(index + 1))
             m_routes->setCurrentIndex(m_module.RouteOrdinal() - 1);
     });

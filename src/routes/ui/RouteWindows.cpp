@@ -141,6 +141,7 @@ QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
         slot = new app::CToolbarComboAction(
             m_routeList, id, QStringLiteral("Select Route"), 200, true,
             [this](int index) {
+                const app::CWaitStatus wait;
                 // A refused choice (the route held) shows the route in use again.
                 if (index < 0 || (index + 1 != RouteOrdinal() && !SelectRoute(index + 1)))
                     m_routeList.SelectCurrentRecord();
@@ -150,6 +151,7 @@ QAction* CRouteWindows::ToolBarControl(unsigned id, QObject* parent)
         slot = new app::CToolbarComboAction(
             m_waypointList, id, QStringLiteral("Select Route Waypoint"), 160, true,
             [this](int index) {
+                const app::CWaitStatus wait;
                 if (index < 0 || !SelectWaypoint(index + 1))
                     m_waypointList.SelectCurrentRecord();
             },

@@ -41,6 +41,9 @@ TEST(LogReports, TheVesselLogIsTheOwnVesselsAndTheListTheIndex)
     const report::CReportRequest list = LogListReport(log.LogPath());
     EXPECT_EQ(list.name, "Log");
     EXPECT_EQ(list.windowTitle, "Log Report - Passage");
+    // Both name the log by its table name, not by the folder it is kept in.
+    EXPECT_EQ(vesselLog.formulas.at("FileName"), "Passage");
+    EXPECT_EQ(list.formulas.at("File Name"), "Passage");
 
     // Opened again, with no vessel of this run: the first own vessel listed.
     ASSERT_TRUE(log.Close(true));

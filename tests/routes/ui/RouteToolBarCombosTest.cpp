@@ -6,6 +6,7 @@
 #include "../../chartpoints/ChartpointFakes.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
+#include "WaitStatusRecorder.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/ui/ToolbarComboAction.h"
@@ -106,8 +107,14 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
 
     // Choosing the second route: both route pickers mark it, the waypoint
     // picker lists its waypoints.
+    // The choice is made under the wait state.
     routeCombo->setCurrentIndex(1);
+    brine_test::WaitStatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
     emit routeCombo->activated(1);
+    app::CWaitStatus::SetStatusHost(nullptr);
+    EXPECT_EQ(status.texts.front(), app::kPleaseWaitText);
+    EXPECT_EQ(status.current, "Ready");
     EXPECT_EQ(routes.RouteOrdinal(), 2);
     EXPECT_EQ(ownRoute->currentIndex(), 1);
     EXPECT_EQ(Items(*waypointCombo), QStringList({"001 EllA", "002 No name"}));
@@ -168,6 +175,9 @@ TEST(RouteToolBarCombos, ListChooseFollowAndRefuseWhileHeld)
     auto* uploadRoutes = upload->findChild<QComboBox*>("routes");
     ASSERT_TRUE(uploadRoutes);
     EXPECT_EQ(Items(*uploadRoutes), Items(*routeCombo));
+    // Like every table's list, the dialog's is bold, as the toolbar's are.
+    EXPECT_TRUE(routeCombo->font().bold());
+    EXPECT_TRUE(uploadRoutes->font().bold());
     EXPECT_EQ(uploadRoutes->currentIndex(), 0);
     EXPECT_EQ(routes.RouteEntries().CopyCount(), 3u);
     uploadRoutes->setCurrentIndex(1);

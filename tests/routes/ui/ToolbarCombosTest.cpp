@@ -10,6 +10,7 @@
 #include "routes/RouteViews.h"
 
 #include "TempFolder.h"
+#include "WaitStatusRecorder.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -81,7 +82,12 @@ TEST_F(ToolbarCombosTest, CopiesOnTwoToolbarsFollowTheTableAndEachOther)
     Place(&action);
     ASSERT_EQ(action.Copies().size(), 2);
     ASSERT_TRUE(table.GoOrdinal(3));
+    // The table is read under the wait state, and the status bar's text comes back after.
+    brine_test::WaitStatusRecorder status;
+    app::CWaitStatus::SetStatusHost(&status);
     names.Refill();
+    app::CWaitStatus::SetStatusHost(nullptr);
+    EXPECT_EQ(status.texts, (std::vector<std::string>{app::kPleaseWaitText, "Ready"}));
     const QStringList sorted{"Alki Point", "Bush Point", "Duwamish Head", "Point Wilson",
                              "West Point"};
     for (QComboBox* box : action.Copies()) {
