@@ -119,6 +119,14 @@ void CRouteModule::LoadSettings()
         OpenDatabase({});
 }
 
+bool CRouteModule::OpenInitialDatabase()
+{
+    // A temporary database kept through a workspace change stays.
+    if (m_db->IsOpen())
+        return true;
+    return OpenDatabase({});
+}
+
 void CRouteModule::SetWorkspaceDefaults()
 {
     m_views.Properties().Line().SetWidth(2);
