@@ -234,7 +234,9 @@ TEST_F(RouteModuleTest, ChangeNoticesOfBothKindsReadTheRouteAgain)
     other.Close();
 }
 
-TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
+// A settings load only reads the database's name; the restore of the workspace's windows opens
+// it, at the route's first waypoint.
+TEST_F(RouteModuleTest, WorkspaceRestoreOpensTheInitialDatabaseAtItsFirstWaypoint)
 {
     WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
     {
@@ -243,6 +245,8 @@ TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
         key.WriteString("InitialDatabase", "Sample");
     }
     module.LoadSettings();
+    EXPECT_FALSE(module.IsDatabaseOpen()) << "opened by the settings load, before the disclaimer";
+    ASSERT_TRUE(module.OpenInitialDatabase());
     ASSERT_TRUE(module.IsDatabaseOpen());
     EXPECT_EQ(module.Views().WaypointCount(), 2);
     EXPECT_EQ(module.Views().ActiveIndex(), 1);
