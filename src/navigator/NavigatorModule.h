@@ -274,6 +274,14 @@ public:
     // Opens a log (empty: the last one, else a new temporary one); the next
     // tick writes a row and a point at once.
     bool OpenVesselLog(const std::string& path);
+    // The workspace's windows restored: the log the settings name (or a new
+    // temporary one) opens on the next timer pass, once every module is set;
+    // a log still open is kept.
+    void ReopenVesselLog()
+    {
+        if (!m_logbook->IsOpen())
+            m_openLogPending = true;
+    }
     bool CanStartEndVoyage() const;
     // Why the commands that work from the vessel's position are grey (for the
     // message pane while their menu is open); empty while they can be used.

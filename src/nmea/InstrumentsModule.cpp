@@ -120,6 +120,25 @@ void CInstrumentsModule::LoadSettings()
     OpenDevices();
 }
 
+void CInstrumentsModule::StopStationMessaging()
+{
+    if (m_options.stationMessaging && m_messaging)
+        m_messaging->Stop();
+}
+
+bool CInstrumentsModule::StartStationMessaging()
+{
+    if (!m_options.stationMessaging || !m_messaging || m_messaging->IsStarted())
+        return false;
+    return StartMessaging();
+}
+
+void CInstrumentsModule::RestartDevices()
+{
+    if (!m_devicesOpen && m_repeater && m_wind)
+        OpenDevices();
+}
+
 void CInstrumentsModule::OpenDevices()
 {
     // What the navigator opens after its GPS when it starts: the repeater's

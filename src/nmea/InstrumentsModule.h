@@ -55,6 +55,15 @@ public:
     void OnRefresh() override;
     void ShutDown() override;
 
+    // The workspace steps: station messaging, when this program runs it, leaves
+    // before a workspace's windows close and joins again once its windows are
+    // restored; a settings load only reads its values.
+    void StopStationMessaging();
+    bool StartStationMessaging();
+    // The end of start-up: the repeater and wind devices open on their ports
+    // when no settings load has opened them.
+    void RestartDevices();
+
     // The Network page applied: messaging leaves and joins again only when the
     // folder (exact text), the address or the port changed; the values are
     // kept either way. True when it restarted.

@@ -113,10 +113,16 @@ void CRouteModule::LoadSettings()
         m_state.inUse.Take(RouteHolder::Advance);
     else
         m_state.inUse.Give(RouteHolder::Advance);
-    // A workspace load opens the database it names, so the route is
-    // followed from the start.
-    if (!m_db->IsOpen() && !m_initialDatabase.empty())
-        OpenDatabase({});
+    // The database the settings name opens with the workspace's windows
+    // (OpenInitialDatabase), after the start-up disclaimer.
+}
+
+bool CRouteModule::OpenInitialDatabase()
+{
+    // A temporary database kept through a workspace change stays.
+    if (m_db->IsOpen())
+        return true;
+    return OpenDatabase({});
 }
 
 void CRouteModule::SetWorkspaceDefaults()

@@ -83,6 +83,10 @@ public:
     // Closes the database; unless quiet, a temporary one with routes in it
     // asks to be saved first (Cancel keeps it open: false).
     bool CloseDatabase(bool quiet = true);
+    // The workspace's windows restored: the database the settings name opens
+    // (once; the name is then forgotten), or a new temporary one; one still
+    // open is kept.
+    bool OpenInitialDatabase();
     // Save As: with `ask` the question "Save Route database?" first. A
     // temporary database moves to the chosen name; a permanent one is copied
     // there and the copy opened. Yes when saved, No or Cancel otherwise.

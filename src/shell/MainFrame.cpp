@@ -265,12 +265,17 @@ bool CMainFrame::OnCreate()
     const bool reopened = ReopenWorkspace();
     // A start with no workspace reopened keeps the frame's own values (the
     // chart information panel in front) even when a workspace is saved under
-    // the unnamed workspace's name; the modules still read their settings
-    // from that key, so instruments, ports and station messaging start
-    // either way.
+    // the unnamed workspace's name. The modules keep theirs too while any
+    // workspace is saved: its settings (the charts, databases and log it
+    // names) belong to that workspace, not to this start. Before any
+    // workspace was saved the modules read the unnamed workspace's key, which
+    // holds only what they keep there between workspaces (the port and
+    // station settings among them).
     if (!reopened) {
         GivePositionTemplate();
-        LoadModuleSettings(m_modules);
+        m_withoutWorkspace = m_workspace && m_workspace->HasWorkspaces();
+        if (!m_withoutWorkspace)
+            LoadModuleSettings(m_modules);
     }
     if (m_workspace)
         m_workspace->EndStartUp();
@@ -320,6 +325,12 @@ bool CMainFrame::CompleteStartUp()
     if (m_services.showDisclaimer && !m_services.showDisclaimer(this))
         return false;
     RestoreWindows();
+    // The instrument devices open on their ports, whether or not a settings
+    // load opened them already.
+    m_modules.ForEach([](app::CModule& m) {
+        if (auto* instruments = dynamic_cast<nmea::CInstrumentsModule*>(&m))
+            instruments->RestartDevices();
+    });
     // Settings saved while the chart window followed the vessel
     // ("MonitorWindowOn") end the start with the monitor panel as the side
     // panel, shown, whichever panel the workspace had in front.
@@ -463,6 +474,7 @@ void CMainFrame::LeaveWorkspace()
 
 void CMainFrame::CloseWorkspaceWindows()
 {
+    StopStationMessaging();
     if (m_fullScreen)
         m_fullScreen->Exit();
     m_modules.ForEach([](app::CModule& m) { m.CloseWorkspaceWindows(); });
@@ -474,6 +486,7 @@ void CMainFrame::CloseWorkspaceWindows()
 
 void CMainFrame::LoadWorkspaceValues()
 {
+    m_withoutWorkspace = false;
     if (m_workspace) {
         // A value the workspace lacks (or a key that cannot be opened) keeps
         // the frame's current one.
@@ -509,6 +522,22 @@ void CMainFrame::LoadWorkspaceValues()
     LoadModuleSettings(m_modules);
 }
 
+void CMainFrame::StopStationMessaging()
+{
+    m_modules.ForEach([](app::CModule& m) {
+        if (auto* instruments = dynamic_cast<nmea::CInstrumentsModule*>(&m))
+            instruments->StopStationMessaging();
+    });
+}
+
+void CMainFrame::StartStationMessaging()
+{
+    m_modules.ForEach([](app::CModule& m) {
+        if (auto* instruments = dynamic_cast<nmea::CInstrumentsModule*>(&m))
+            instruments->StartStationMessaging();
+    });
+}
+
 void CMainFrame::KeepFrameValuesInSettings()
 {
     m_frameSettings.decimalPlaces = static_cast<std::uint8_t>(m_decimalPlaces);
@@ -526,6 +555,7 @@ void CMainFrame::KeepFrameValuesInSettings()
 
 void CMainFrame::SaveWorkspaceValues()
 {
+    m_withoutWorkspace = false;
     if (m_workspace) {
         KeepFrameValuesInSettings();
         m_frameSettings.Save(*m_services.settings, m_workspace->GetRegistryKey());

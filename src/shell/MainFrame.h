@@ -380,6 +380,10 @@ private:
     // The frame's own values copied into the settings record the workspace
     // reads and writes.
     void KeepFrameValuesInSettings();
+    // Station messaging, when this program runs it, leaves and joins again
+    // around a workspace change.
+    void StopStationMessaging();
+    void StartStationMessaging();
     void OnPostedMessage(const app::CPostedMessage& msg);
     // Closes the chart document; the window that took its place (its
     // document's identity, 0 for none) or else the next chart window comes
@@ -449,6 +453,10 @@ private:
     QString m_reportedPanels;
     bool m_autoSaveWorkspace = false;
     bool m_reloadDocs = true;
+    // A start that reopened no workspace while workspaces are saved: the
+    // modules keep their own values and no saved workspace's charts reopen,
+    // until a workspace is opened or saved.
+    bool m_withoutWorkspace = false;
     std::uint8_t m_decimalPlaces = 2;
     bool m_degMinSec = false;
     bool m_audioAlerts = true;

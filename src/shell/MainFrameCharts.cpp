@@ -52,6 +52,7 @@
 #include "engines/report/ReportOutput.h"
 #include "geo/Geomag.h"
 #include "geo/Position.h"
+#include "navigator/NavigatorModule.h"
 #include "navigator/ui/NavigatorWindows.h"
 #include "nmea/ui/NmeaDumpPrint.h"
 #include "nmea/ui/NmeaDumpView.h"
@@ -268,9 +269,31 @@ void CMainFrame::ActivateNextChartFrame()
 
 void CMainFrame::RestoreWindows()
 {
+    // Station messaging leaves while the workspace's files change.
+    StopStationMessaging();
     // The panel the workspace names takes the place and visibility of the
     // one its layout showed.
     SetActiveSidePanel(m_activeSidePanel);
+    if (m_charting) {
+        m_charting->CloseAllChartDocs();
+        // Every other window of the workspace left (report previews, lists,
+        // sentence windows) closes with the charts.
+        if (m_mdi) {
+            m_mdi->closeAllSubWindows();
+            QCoreApplication::sendPostedEvents();
+        }
+        // The charts a workspace names; a start without one has none.
+        if (m_reloadDocs && !m_withoutWorkspace)
+            m_charting->RestoreOpenCharts();
+    }
+    // The chartpoint database, the route database and the vessel log the
+    // settings name open (or new temporary ones).
+    if (auto* points = FirstModuleOf<chartpoints::CChartpointModule>(m_modules))
+        points->OpenInitialDatabase();
+    if (auto* routes = FirstModuleOf<routes::CRouteModule>(m_modules))
+        routes->OpenInitialDatabase();
+    if (auto* navigator = FirstModuleOf<navigator::CNavigatorModule>(m_modules))
+        navigator->ReopenVesselLog();
     // The plan's report files are chosen here, once, from the definitions
     // there now; the plan starts afresh for the current route.
     if (auto* plan = FirstModuleOf<routes::CPlanWindows>(m_modules)) {
@@ -280,21 +303,9 @@ void CMainFrame::RestoreWindows()
         });
         plan->ResetForRoute();
     }
-    if (m_charting) {
-        m_charting->CloseAllChartDocs();
-        // Every other window of the workspace left (report previews, lists,
-        // sentence windows) closes with the charts.
-        if (m_mdi) {
-            m_mdi->closeAllSubWindows();
-            QCoreApplication::sendPostedEvents();
-        }
-        if (m_reloadDocs)
-            m_charting->RestoreOpenCharts();
+    if (m_charting)
         m_charting->BuildChartFolio();
-    }
-    // The workspace restored: the chartpoint database its settings name opens.
-    if (auto* points = FirstModuleOf<chartpoints::CChartpointModule>(m_modules))
-        points->OpenInitialDatabase();
+    StartStationMessaging();
 }
 
 std::optional<unsigned> CMainFrame::SidePanelDeleteCommand() const

@@ -19,6 +19,7 @@
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/MsgBar.h"
+#include "app/Registry.h"
 #include "app/WorkspaceManager.h"
 #include "nmea/InstrumentsModule.h"
 #include "nmea/StationRecord.h"
@@ -385,3 +386,30 @@ TEST(NetworkOptions, AStationListLockedAtTheLeaveIsReported)
 }
 
 }   // namespace
+
+// The workspace steps: station messaging leaves before a workspace's windows close and joins
+// again once they are restored, with the values the workspace's settings gave it.
+TEST(NetworkOptions, TheWorkspaceStepsStopAndStartStationMessaging)
+{
+    brine_test::TempFolder shared, program;
+    const std::uint16_t port = FreePort();
+    ASSERT_NE(port, 0);
+    Station a(program.Path());
+    ASSERT_TRUE(a.module->Initialise());
+    {
+        app::CRegistry key(a.home.store);
+        ASSERT_TRUE(key.OpenKeyForWrite(a.home.GetRegistryKey() + "\\WorkSpace\\Network"));
+        key.WriteString("FileFolder", shared.Path().string());
+        key.WriteDWord("TCPPort", port);
+        key.WriteString("IPAddress", "127.0.0.2");
+    }
+    a.module->LoadSettings();
+    ASSERT_TRUE(a.module->Messaging().IsStarted());
+    a.module->StopStationMessaging();
+    EXPECT_FALSE(a.module->Messaging().IsStarted());
+    EXPECT_TRUE(a.module->StartStationMessaging());
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    EXPECT_EQ(a.module->Messaging().GetTcpPort(), port);
+    EXPECT_FALSE(a.module->StartStationMessaging()) << "already joined";
+    a.module->Terminate();
+}

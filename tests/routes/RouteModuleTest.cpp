@@ -234,7 +234,9 @@ TEST_F(RouteModuleTest, ChangeNoticesOfBothKindsReadTheRouteAgain)
     other.Close();
 }
 
-TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
+// A settings load only reads the database's name; the restore of the workspace's windows opens
+// it, at the route's first waypoint.
+TEST_F(RouteModuleTest, WorkspaceRestoreOpensTheInitialDatabaseAtItsFirstWaypoint)
 {
     WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
     {
@@ -243,10 +245,34 @@ TEST_F(RouteModuleTest, WorkspaceLoadOpensTheInitialDatabaseAtItsFirstWaypoint)
         key.WriteString("InitialDatabase", "Sample");
     }
     module.LoadSettings();
+    EXPECT_FALSE(module.IsDatabaseOpen()) << "opened by the settings load, before the disclaimer";
+    ASSERT_TRUE(module.OpenInitialDatabase());
     ASSERT_TRUE(module.IsDatabaseOpen());
     EXPECT_EQ(module.Views().WaypointCount(), 2);
     EXPECT_EQ(module.Views().ActiveIndex(), 1);
     EXPECT_EQ(module.Views().Waypoint(1).name, "Point Wilson");
+}
+
+// The restore of a workspace's windows opens the database the settings name when none is open,
+// once: the name is then forgotten, and with none a new temporary database opens; one still open
+// is kept.
+TEST_F(RouteModuleTest, WorkspaceRestoreOpensTheNamedDatabaseOnceOrATemporaryOne)
+{
+    WriteRoute(fs::path(module.GetDataFolder()) / "Sample", {"Point Wilson", "Point No Point"});
+    {
+        app::CRegistry key(settings.GetStore());
+        ASSERT_TRUE(key.OpenKeyForWrite(module.GetSettingsKey()));
+        key.WriteString("InitialDatabase", "Sample");
+    }
+    module.LoadSettings();
+    ASSERT_TRUE(module.OpenInitialDatabase());
+    EXPECT_EQ(fs::path(module.Database().GetName()).stem(), "Sample");
+    ASSERT_TRUE(module.CloseDatabase());
+    ASSERT_TRUE(module.OpenInitialDatabase());
+    EXPECT_TRUE(module.IsTempDatabase()) << "the name is taken once";
+    const std::string temporary = module.Database().GetName();
+    ASSERT_TRUE(module.OpenInitialDatabase());
+    EXPECT_EQ(module.Database().GetName(), temporary) << "the open database is kept";
 }
 
 // The place to open at next time is the current route and waypoint of a

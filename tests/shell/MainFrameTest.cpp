@@ -892,6 +892,45 @@ TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceI
     EXPECT_EQ(seen({"noworkspace"}), std::tuple(true, 2, false));
 }
 
+// The modules read settings only from a workspace: a start that reopens none while a
+// workspace is saved (under the unnamed workspace's name "Default" too) leaves their values as
+// they are, so that workspace's charts, databases and log stay unopened. Before any workspace
+// is saved they read the unnamed workspace's key.
+TEST_F(MainFrameTest, NoWorkspaceLeavesTheModulesSettingsUnreadWhileAWorkspaceIsSaved)
+{
+    struct Counting : app::CModule {
+        Counting(app::CSettingsHome& home, int& loads) : app::CModule(home), loads(loads) { }
+        void LoadSettings() override { ++loads; }
+        int& loads;
+    };
+    brine_test::TempFolder folder;
+    const auto file = folder.Path() / "settings.conf";
+    int loads = 0;
+    const auto loadsAtStart = [&](std::vector<std::string> words, bool saveDefault) {
+        platform::CSettingsStore store(file);
+        if (std::filesystem::exists(file))
+            EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        auto s = Services();
+        s.settings = &store;
+        s.commandLine = std::move(words);
+        s.moduleFactories = {[&] { return std::make_unique<Counting>(home, loads); }};
+        loads = 0;
+        const auto frame = std::make_unique<shell::CMainFrame>(std::move(s));
+        EXPECT_TRUE(frame->OnCreate());
+        const int seen = loads;
+        frame->SetConfirmClosedown(false);
+        if (saveDefault)
+            EXPECT_TRUE(frame->Workspace()->SaveWorkspace("Default"));
+        EXPECT_TRUE(store.Save());
+        frame->TearDown();
+        return seen;
+    };
+    EXPECT_EQ(loadsAtStart({"noworkspace"}, false), 1) << "no workspace saved yet";
+    EXPECT_EQ(loadsAtStart({}, true), 1);
+    EXPECT_EQ(loadsAtStart({}, false), 1) << "the saved workspace reopened";
+    EXPECT_EQ(loadsAtStart({"noworkspace"}, false), 0);
+}
+
 // A workspace saved by an earlier version keeps its toolbars' buttons; a button of the old
 // hide-all-bars command (2183) comes back as today's (43107, hide or show all bars and
 // panels) at the same place, whether the workspace opens at start-up or later.
