@@ -12,6 +12,7 @@
 #include "routes/PlanModule.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <functional>
 
@@ -97,6 +99,49 @@ TEST(PlanWindow, ASwitchChangedAfterTheCalculationClearsThePlan)
     window->ShowSwitches();
     EXPECT_TRUE(plan->IsCalculated());
     window->close();
+}
+
+// The plan's Time column shows each waypoint's time in the user's short date
+// (four-digit year) and time without seconds: a C-locale and a German user.
+TEST(PlanWindow, TimesFollowTheUsersDateAndTimeForm)
+{
+    brine_test::FirstStartProgram program(false, true);
+    ASSERT_TRUE(program.started);
+    shell::CMainFrame& frame = program.Frame();
+    auto* plan = brine_test::FindModule<routes::CPlanModule>(frame);
+    ASSERT_NE(plan, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return frame.Action(app::cmd::kPlanCalculate)->isEnabled(); }));
+    frame.Action(app::cmd::kPlanCalculate)->trigger();
+    auto* window = frame.findChild<routes::CPlanWindow*>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(plan->IsCalculated());
+    const QTableWidget* table = window->Table();
+    ASSERT_GT(table->rowCount(), 1);
+    const auto times = [&](const QString& form) {
+        QStringList shown, expected;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            shown << table->item(row, 1)->text();
+            expected << QDateTime::fromSecsSinceEpoch(plan->Plan()[std::size_t(row)].utc)
+                            .toLocalTime()
+                            .toString(form);
+        }
+        return std::make_pair(shown.join(" | ").toStdString(), expected.join(" | ").toStdString());
+    };
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C"));
+    window->ShowPlan();
+    const auto [shownC, expectedC] = times("MM/dd/yyyy HH:mm");
+    EXPECT_EQ(shownC, expectedC);
+    const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    if (german) {
+        window->ShowPlan();
+        const auto [shownDe, expectedDe] = times("dd.MM.yyyy HH:mm");
+        EXPECT_EQ(shownDe, expectedDe);
+    }
+    std::setlocale(LC_ALL, before.c_str());
+    window->close();
+    if (!german)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale for the German form";
 }
 
 // Calc works under the wait state and closes the previews of the plan it

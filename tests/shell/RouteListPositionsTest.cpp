@@ -1,7 +1,7 @@
 // The route panel's waypoint list in the program as a new user starts it with
 // the sample route: its latitudes and longitudes are written in the position
 // format of Tools > Options > Workspace, and written again when the user
-// picks another there.
+// picks another there (only then).
 #include "FirstStart.h"
 #include "app/CommandIds.h"
 #include "app/ui/PropertySheet.h"
@@ -54,9 +54,15 @@ TEST(RouteListPositions, FollowTheWorkspaceFormat)
     EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), first.FormatLatitude({2, false}));
     EXPECT_EQ(list->topLevelItem(0)->text(6).toStdString(), first.FormatLongitude({2, false}));
 
-    // Three decimals of seconds, chosen in the sheet as the user does.
+    // The sheet applied with the decimal places and the format as they are
+    // leaves the list's position columns alone: nothing is written again.
     app::CModelessPropertySheet* sheet = OpenToolsOptions(frame);
     ASSERT_NE(sheet, nullptr);
+    list->topLevelItem(0)->setText(5, "untouched");
+    ASSERT_TRUE(sheet->OnApply());
+    EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), "untouched");
+
+    // Three decimals of seconds, chosen in the sheet as the user does.
     auto* places = sheet->Page(0)->findChild<QLineEdit*>("decimalPlaces");
     ASSERT_NE(places, nullptr);
     places->setText("3");

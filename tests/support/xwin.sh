@@ -360,6 +360,14 @@ menu_path() {
     done
 }
 
+# In the program's own Open or Save dialog (active): the keyboard to its
+# Folder field with the text selected. The label has no access letter, so
+# the way is from the name field (Alt+N) back past the file list and the
+# Browse button.
+file_dialog_folder() {
+    xdotool key alt+n shift+Tab shift+Tab shift+Tab ctrl+a
+}
+
 # File > Open > Livechart with the vector chart file $1 chosen in its dialog
 # (the program's own): its folder typed into the Folder field, then its name
 # without the extension, which the dialog's one file type gives.
@@ -375,7 +383,7 @@ open_livechart_file() {
     lc_dialog() { window_named "Open Livechart"; }
     wait_for "the Open Livechart dialog" lc_dialog
     activate "$FOUND"
-    xdotool key alt+d ctrl+a
+    file_dialog_folder
     xdotool type --delay 2 "$(dirname "$XWIN_OPENING")"
     xdotool key alt+n ctrl+a
     xdotool type --delay 2 "$(basename "$XWIN_OPENING" .b)"

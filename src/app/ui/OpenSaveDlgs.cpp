@@ -75,7 +75,7 @@ void COpenSaveDlgBase::Build(const QString& okText, QComboBox* types)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* folderRow = new QHBoxLayout;
-    auto* folderLabel = new QLabel(tr("Fol&der"), this);
+    auto* folderLabel = new QLabel(tr("Folder"), this);
     folderLabel->setBuddy(m_folder);
     folderRow->addWidget(folderLabel);
     folderRow->addWidget(m_folder, 1);

@@ -28,12 +28,8 @@ namespace routes {
 
 namespace {
 
-QString LocalText(std::int64_t utc)
-{
-    return QDateTime::fromSecsSinceEpoch(utc).toLocalTime().toString("yyyy-MM-dd HH:mm");
-}
-
-// A start time of the best-time search in the user's date and time form.
+// A time of the plan (a waypoint's, a start of the best-time search) in the
+// user's short date with a four-digit year and time without seconds.
 QString LocaleText(std::int64_t utc)
 {
     app::CDateTimeEx at;
@@ -178,7 +174,7 @@ void CPlanWindow::ShowPlan()
         const bool leg = r.end.IsValid();
         const QString cells[] = {
             QString::number(i + 1),
-            LocalText(r.utc),
+            LocaleText(r.utc),
             leg ? SpanText(r.passageSeconds) : QString(),
             leg ? Number(r.distance, 2) : QString(),
             Number(r.distanceRun, 2),

@@ -4,6 +4,7 @@
 // (never in network mode), and a save folder must take the files.
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -76,6 +77,38 @@ TEST(OpenFileDlg, TypesListFilesAndAMissingFileIsNotOpened)
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.GetPathName(), dir.Path() / "harbour.txt");
+}
+
+// The dialogs' labels read as their templates have them: "Folder" carries
+// no access letter. A path typed into the name (a slash in it) is no name,
+// so OK stays grey; the folder field takes the folder.
+TEST(OpenFileDlg, LabelsAsTheTemplatesAndAPathIsNoName)
+{
+    App();
+    brine_test::TempFolder dir;
+    std::ofstream(dir.Path() / "harbour.txt") << "$GPGLL";
+    const auto labels = [](const QDialog& dlg) {
+        QStringList texts;
+        for (const QLabel* label : dlg.findChildren<QLabel*>())
+            if (!label->text().isEmpty() && label->objectName() != "note")
+                texts << label->text();
+        texts.sort();
+        return texts.join(" | ").toStdString();
+    };
+    app::COpenFileDlg open("Open", Q(dir.Path()), "Text Files (*.txt)", "");
+    EXPECT_EQ(labels(open), "File &name | Files of &type | Folder");
+    EXPECT_EQ(open.OkButton()->text(), "&Open");
+    app::CSaveFileDlg save("Save", Q(dir.Path()), "txt", "harbour");
+    EXPECT_EQ(labels(save), "File &name | Folder");
+    EXPECT_EQ(save.OkButton()->text(), "&Save");
+
+    const QString path = Q(dir.Path() / "harbour");
+    open.NameEdit()->setText(path);
+    emit open.NameEdit()->textEdited(path);
+    EXPECT_FALSE(open.OkButton()->isEnabled());
+    open.NameEdit()->setText("harbour");
+    emit open.NameEdit()->textEdited("harbour");
+    EXPECT_TRUE(open.OkButton()->isEnabled());
 }
 
 TEST(OpenFileDlg, AFolderWithNoRoomForANameIsRefused)

@@ -150,7 +150,7 @@ ATT=$FOUND
 activate "$ATT"
 # The program's own dialog: the folder in its Folder field, the name (with its
 # extension: the types share several) in its name field.
-xdotool key alt+d ctrl+a
+file_dialog_folder
 xdotool type --delay 20 "$work/prog/Attach"
 xdotool key alt+n ctrl+a
 xdotool type --delay 20 "PointWilson.jpg"

@@ -204,7 +204,7 @@ wait_for "the Open Livechart dialog" lc_dialog
 activate "$FOUND"
 # The program's own dialog: the folder in its Folder field, the cell's name
 # without the extension its one file type gives.
-xdotool key alt+d ctrl+a
+file_dialog_folder
 xdotool type --delay 2 "$work/data/Quorwick/Brinevane/Charts/LIVECHART"
 xdotool key alt+n ctrl+a
 xdotool type --delay 2 "US5WA03M"
