@@ -5,10 +5,8 @@
 #include "routes/ui/TidalWindows.h"
 
 #include "AnsweredBoxes.h"
-#include "ChartpointFakes.h"
 #include "FakeChartWindow.h"
-#include "TempFolder.h"
-#include "TestModels.h"
+#include "TidalWindowsOnAModel.h"
 #include "WaitStatusRecorder.h"
 #include "chart/ChartDoc.h"
 
@@ -56,16 +54,9 @@ using Boxes = brine_test::AnsweredBoxes;
 TEST(TidalAtlasWindow, GridWorkedOutAfterThePaintUnderTheWaitStateAndAStopSaidOnce)
 {
     QApplication app(g_argc, g_argv);
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings(dir.Path());
-    const auto folder = dir.Path() / "Tides";
-    std::filesystem::create_directories(folder);
-    // 20 x 20 cells of a hundredth of a degree from 47.7 N 122.5 W, 2000-2099.
-    const auto model = tidaltest::BlankModel(20, 20, tidal::CellQuality::Station);
-    tidaltest::Write(folder, "Sound", tidaltest::HeaderFor(model, 47.7, -122.5, 0.01), model);
-    routes::CTidalWindows tides(settings, dir.Path().string());
-    ASSERT_TRUE(tides.Initialise());
-    ASSERT_TRUE(tides.CheckAvailability());
+    brine_test::TidalWindowsOnAModel onModel(tidal::CellQuality::Station);
+    ASSERT_TRUE(onModel.ready);
+    routes::CTidalWindows& tides = onModel.tides;
     LoadedChart doc;
     chart::CChartView view(doc, nullptr);
     view.resize(400, 300);
@@ -118,16 +109,10 @@ namespace {
 TEST(TidalStreamWindow, AResultTextIsSaidOncePerTimeInAStopBox)
 {
     QApplication app(g_argc, g_argv);
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings(dir.Path());
-    const auto folder = dir.Path() / "Tides";
-    std::filesystem::create_directories(folder);
     // Interpolated cells: every stream is to be used with caution (-1).
-    const auto model = tidaltest::BlankModel(20, 20, tidal::CellQuality::Interpolated);
-    tidaltest::Write(folder, "Sound", tidaltest::HeaderFor(model, 47.7, -122.5, 0.01), model);
-    routes::CTidalWindows tides(settings, dir.Path().string());
-    ASSERT_TRUE(tides.Initialise());
-    ASSERT_TRUE(tides.CheckAvailability());
+    brine_test::TidalWindowsOnAModel onModel(tidal::CellQuality::Interpolated);
+    ASSERT_TRUE(onModel.ready);
+    routes::CTidalWindows& tides = onModel.tides;
     LoadedChart doc;
     chart::CChartView view(doc, nullptr);
     view.resize(400, 300);

@@ -4,10 +4,8 @@
 
 #include "routes/ui/TidalWindows.h"
 
-#include "ChartpointFakes.h"
 #include "FakeChartWindow.h"
-#include "TempFolder.h"
-#include "TestModels.h"
+#include "TidalWindowsOnAModel.h"
 #include "chart/ChartDoc.h"
 
 #include <QApplication>
@@ -57,16 +55,10 @@ bool StreamEntryEnabled(routes::CTidalWindows& tides, chart::CChartView& view, g
 TEST(TidalStreamMenu, OfferedOnTheChartWhereAModelCoversThePlace)
 {
     QApplication app(g_argc, g_argv);
-    brine_test::TempFolder dir;
-    brine_test::FolderSettings settings(dir.Path());
-    const auto folder = dir.Path() / "Tides";
-    std::filesystem::create_directories(folder);
-    // 20 x 20 cells of a hundredth of a degree: 47.5 to 47.7 N, 122.5 to 122.3 W.
-    const auto model = tidaltest::BlankModel(20, 20, tidal::CellQuality::Station);
-    tidaltest::Write(folder, "Sound", tidaltest::HeaderFor(model, 47.7, -122.5, 0.01), model);
-    routes::CTidalWindows tides(settings, dir.Path().string());
-    ASSERT_TRUE(tides.Initialise());
-    ASSERT_TRUE(tides.CheckAvailability());
+    // The model covers 47.5 to 47.7 N, 122.5 to 122.3 W.
+    brine_test::TidalWindowsOnAModel onModel(tidal::CellQuality::Station);
+    ASSERT_TRUE(onModel.ready);
+    routes::CTidalWindows& tides = onModel.tides;
 
     LoadedChart doc;
     chart::CChartView view(doc, nullptr);
