@@ -108,6 +108,7 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
         return true;
     ImportKind kind = ImportKind(m_importKind);
     m_importKind = kNone;
+    m_importNote.clear();
     ClearRecord();
     FindFilesNoCase();
     std::error_code ec;
@@ -137,6 +138,7 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
         if (!Open(readOnly, recreate))
             return false;
         m_message = note;
+        m_importNote = note;
         return true;
     }
     m_attachments->SetName("ATTCHMTS");
