@@ -102,7 +102,10 @@ void CDBRoute::SetName(const std::string& name)
     CDBTextTable::SetName(name);
 }
 
-bool CDBRoute::Open(bool readOnly, bool recreate)
+// A route database always opens for writing and is made when missing: the
+// read-only and recreate requests of a caller are not passed on, so no open
+// can empty a database of its routes.
+bool CDBRoute::Open(bool /*readOnly*/, bool /*recreate*/)
 {
     if (IsOpen())
         return true;
@@ -121,7 +124,7 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
         // An open or import that fails keeps the import pending: the next
         // open tries again rather than opening an empty database in its place.
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
-            if (!Open(readOnly, recreate)) {
+            if (!Open()) {
                 m_importKind = kind;
                 return false;
             }
@@ -135,7 +138,7 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
             return false;
         }
         const std::string note = m_message;
-        if (!Open(readOnly, recreate))
+        if (!Open())
             return false;
         m_message = note;
         m_importNote = note;
@@ -143,9 +146,9 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
     }
     m_attachments->SetName("ATTCHMTS");
     m_attachments->SetFolder(CompanionFolder());
-    if (!m_attachments->Open(readOnly, recreate))
+    if (!m_attachments->Open(false, false))
         return Fail(m_attachments->GetMessage());
-    if (!CDBTextTable::Open(readOnly, recreate)) {
+    if (!CDBTextTable::Open(false, false)) {
         m_attachments->Close();
         return false;
     }
@@ -170,7 +173,7 @@ bool CDBRoute::OpenRoutePoints()
 {
     m_points->Close();
     PlaceLinkTable(GetId());
-    if (!m_points->Open(IsReadOnly(), false))
+    if (!m_points->Open())
         return Fail(m_points->GetMessage());
     return true;
 }
