@@ -102,12 +102,16 @@ void CDBRoute::SetName(const std::string& name)
     CDBTextTable::SetName(name);
 }
 
-bool CDBRoute::Open(bool readOnly, bool recreate)
+// A route database always opens for writing and is made when missing: the
+// read-only and recreate requests of a caller are not passed on, so no open
+// can empty a database of its routes.
+bool CDBRoute::Open(bool /*readOnly*/, bool /*recreate*/)
 {
     if (IsOpen())
         return true;
     ImportKind kind = ImportKind(m_importKind);
     m_importKind = kNone;
+    m_importNote.clear();
     ClearRecord();
     FindFilesNoCase();
     std::error_code ec;
@@ -120,7 +124,7 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
         // An open or import that fails keeps the import pending: the next
         // open tries again rather than opening an empty database in its place.
         if (fs::exists(GetFilePath() + ".dbf", ec)) {
-            if (!Open(readOnly, recreate)) {
+            if (!Open()) {
                 m_importKind = kind;
                 return false;
             }
@@ -134,16 +138,17 @@ bool CDBRoute::Open(bool readOnly, bool recreate)
             return false;
         }
         const std::string note = m_message;
-        if (!Open(readOnly, recreate))
+        if (!Open())
             return false;
         m_message = note;
+        m_importNote = note;
         return true;
     }
     m_attachments->SetName("ATTCHMTS");
     m_attachments->SetFolder(CompanionFolder());
-    if (!m_attachments->Open(readOnly, recreate))
+    if (!m_attachments->Open(false, false))
         return Fail(m_attachments->GetMessage());
-    if (!CDBTextTable::Open(readOnly, recreate)) {
+    if (!CDBTextTable::Open(false, false)) {
         m_attachments->Close();
         return false;
     }
@@ -168,7 +173,7 @@ bool CDBRoute::OpenRoutePoints()
 {
     m_points->Close();
     PlaceLinkTable(GetId());
-    if (!m_points->Open(IsReadOnly(), false))
+    if (!m_points->Open())
         return Fail(m_points->GetMessage());
     return true;
 }

@@ -52,6 +52,9 @@ public:
     bool OpenRoutePoints();
     bool ImportRdb();
     bool ImportWpt();
+    // After an open that took older files over: the rows and files that came
+    // over doubtful (a position out of range) or not at all; empty otherwise.
+    const std::string& ImportNote() const { return m_importNote; }
 
     CDBRoutePoints& Points() { return *m_points; }
     CDBAttachments& Attachments() { return *m_attachments; }
@@ -77,6 +80,7 @@ private:
 
     int m_importKind = kNone;
     std::string m_olderExtension;
+    std::string m_importNote;
     std::unique_ptr<CDBAttachments> m_attachments;
     std::unique_ptr<CDBRoutePoints> m_points;
 };

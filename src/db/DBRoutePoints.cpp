@@ -46,16 +46,18 @@ bool CDBRoutePoints::ResetCache()
     return CDBTextTable::ResetCache() && points;
 }
 
-bool CDBRoutePoints::Open(bool readOnly, bool recreate)
+// Like its route database, a link table and its waypoint table always open
+// for writing and are made when missing.
+bool CDBRoutePoints::Open(bool /*readOnly*/, bool /*recreate*/)
 {
     if (IsOpen())
         return true;
     FindFilesNoCase();
     m_waypoints->SetName(GetName());
     m_waypoints->SetFolder(GetFilePath());
-    if (!m_waypoints->Open(readOnly, recreate))
+    if (!m_waypoints->Open(false, false))
         return Fail(m_waypoints->GetMessage());
-    if (!CDBTextTable::Open(readOnly, recreate)) {
+    if (!CDBTextTable::Open(false, false)) {
         m_waypoints->Close();
         return false;
     }

@@ -299,6 +299,10 @@ bool CRouteModule::OpenDatabase(const std::string& path)
         m_state.activeIndex = int(m_initialWaypoint);
     m_initialWaypoint = 1;
     m_appendNext = false;
+    // An older database taken over: the waypoints that came over out of
+    // range and the waypoint files that could not be read, by file and row.
+    if (!m_db->ImportNote().empty())
+        Tell(m_db->ImportNote(), platform::PromptIcon::Exclamation);
     TellRepairs();
     Notify(kHintRoute);
     return true;
@@ -696,9 +700,9 @@ void CRouteModule::Post(std::uint8_t notice)
         m_station->Post(kStationMessageType, std::string(1, char(notice)) + m_db->GetName());
 }
 
-void CRouteModule::Tell(const std::string& text)
+void CRouteModule::Tell(const std::string& text, platform::PromptIcon icon)
 {
-    m_prompt.Ask(text, "Route", platform::PromptIcon::Stop, platform::PromptButtons::Ok);
+    m_prompt.Ask(text, "Route", icon, platform::PromptButtons::Ok);
 }
 
 }   // namespace routes

@@ -267,7 +267,7 @@ private:
     bool WriteNewRoute(const std::string& name, const std::string& from, const std::string& to,
                        const std::vector<CWaypoint>& points);
 
-    void Tell(const std::string& text);
+    void Tell(const std::string& text, platform::PromptIcon icon = platform::PromptIcon::Stop);
 
     platform::CPrompt& m_prompt;
     std::filesystem::path m_dataRoot;

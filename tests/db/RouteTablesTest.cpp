@@ -225,3 +225,29 @@ TEST_F(RouteTables, CopyAndMoveTakeEveryRouteAlong)
     EXPECT_EQ(PointList(routes.Points()),
               (std::vector<std::string>{"1:Three start", "2:Three end"}));
 }
+
+// No open empties a route database or keeps it from being written: a caller's
+// read-only and recreate requests are not passed on to its tables.
+TEST_F(RouteTables, OpenNeverRecreatesNorOpensReadOnly)
+{
+    ASSERT_TRUE(routes.Open());
+    ASSERT_TRUE(AddRoute("Kept"));
+    ASSERT_TRUE(AddPoint(routes.Points(), "Kept start"));
+    ASSERT_TRUE(routes.Close());
+
+    ASSERT_TRUE(routes.Open(true, true));
+    EXPECT_FALSE(routes.IsReadOnly());
+    ASSERT_EQ(routes.GetRecordCount(), 1);
+    ASSERT_TRUE(routes.GoTop());
+    EXPECT_EQ(PointList(routes.Points()), (std::vector<std::string>{"1:Kept start"}));
+    ASSERT_TRUE(AddPoint(routes.Points(), "Kept end"));
+    ASSERT_TRUE(AddRoute("Added"));
+    EXPECT_EQ(routes.GetRecordCount(), 2);
+    ASSERT_TRUE(routes.Close());
+
+    CDBRoutePoints links;
+    links.SetFilePath(dir / "routes.X/00000001");
+    ASSERT_TRUE(links.Open(true, true));
+    EXPECT_FALSE(links.IsReadOnly());
+    EXPECT_EQ(PointList(links), (std::vector<std::string>{"1:Kept start", "2:Kept end"}));
+}

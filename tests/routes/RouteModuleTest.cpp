@@ -4,6 +4,7 @@
 
 #include "routes/RouteModule.h"
 #include "../chartpoints/ChartpointFakes.h"
+#include "../db/OuterTools.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/Registry.h"
@@ -104,6 +105,43 @@ TEST_F(RouteModuleTest, LinkToAMissingWaypointIsLeftOutAndNamed)
     EXPECT_EQ(module.Views().Waypoint(2).name, "West Point");
     ASSERT_EQ(module.RepairMessages().size(), 1u);
     EXPECT_NE(module.RepairMessages()[0].find("Waypoint 2"), std::string::npos);
+}
+
+// An older route database opens with its routes taken over; what came over
+// doubtful (a waypoint out of range) or not at all (a waypoint file missing)
+// is named to the user as the open ends, not only when it fails.
+TEST_F(RouteModuleTest, OlderDatabaseOpensAndNamesTheRowsItCouldNotTrust)
+{
+    const fs::path folder = module.GetDataFolder();
+    const std::string script = R"(
+import sys, os, dbf
+folder = sys.argv[1]
+w = dbf.Table(os.path.join(folder, 'legs.dbf'), 'NAME C(25); LAT C(12); LNG C(12)', dbf_type='db3')
+w.open(dbf.READ_WRITE)
+w.append(('Start', '47.6', '-122.4'))
+w.append(('Far north', '95.5', '-122.4'))
+w.close()
+os.rename(os.path.join(folder, 'legs.dbf'), os.path.join(folder, 'legs.wpt'))
+r = dbf.Table(os.path.join(folder, 'older.dbf'), 'NAME C(25); WAYPTDB C(40)', dbf_type='db3')
+r.open(dbf.READ_WRITE)
+r.append(('Sound', 'legs.wpt'))
+r.append(('Lost', 'gone.wpt'))
+r.close()
+os.rename(os.path.join(folder, 'older.dbf'), os.path.join(folder, 'older.rdb'))
+)";
+    ASSERT_EQ(brine_test::Python(folder, script, folder.string()), "");
+    prompt.Expect(platform::PromptAnswer::Ok, "legs.wpt row 2");
+    ASSERT_TRUE(module.OpenDatabase((folder / "older.rdb").string()));
+    ASSERT_EQ(prompt.AskedPrompts().size(), 1u);
+    EXPECT_NE(prompt.AskedPrompts()[0].text.find("gone.wpt"), std::string::npos)
+        << prompt.AskedPrompts()[0].text;
+    EXPECT_EQ(prompt.AskedPrompts()[0].icon, platform::PromptIcon::Exclamation);
+    EXPECT_EQ(module.Views().Name(), "Sound");
+    EXPECT_EQ(module.Views().WaypointCount(), 2);
+
+    // Opened again, the database taken over before has nothing more to say.
+    ASSERT_TRUE(module.OpenDatabase((folder / "older.rdb").string()));
+    EXPECT_EQ(prompt.AskedPrompts().size(), 1u);
 }
 
 TEST_F(RouteModuleTest, StoredSettingsReachTheViewsAndHoldersSurviveAReload)
