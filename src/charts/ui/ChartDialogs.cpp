@@ -34,6 +34,8 @@ QTreeWidget* MakeTable(const QStringList& columns, const char* name)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setHeaderLabels(columns);
+    // Every column keeps its fitted width; the last is not stretched to the edge.
+    table->header()->setStretchLastSection(false);
     return table;
 }
 
@@ -46,9 +48,11 @@ void FitColumns(QTreeWidget* table)
     }
 }
 
+// The dialog width that shows every column without a horizontal scroll bar:
+// the columns plus the frames and margins of the dialog and its group box.
 int TableWidth(QTreeWidget* table)
 {
-    int width = 40;
+    int width = 80;
     for (int c = 0; c < table->columnCount(); ++c)
         width += table->columnWidth(c);
     return width;
@@ -309,7 +313,13 @@ CAddNtmDialog::CAddNtmDialog(charts::hcrf::CHCRFDoc& doc, QWidget* parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
     resize(640, 360);
-    connect(m_list, &QListWidget::currentTextChanged, this, &CAddNtmDialog::ShowNotice);
+    // A notice is shown when a file is picked, not when the list takes its
+    // keyboard cursor on the first line.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> picked = m_list->selectedItems();
+        if (!picked.isEmpty())
+            ShowNotice(picked.front()->text());
+    });
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
 }
 
