@@ -306,3 +306,44 @@ TEST_F(RouteTables, LinksOfAnotherKindKeepTheirPointAndStrayRecordsAreSkipped)
     EXPECT_EQ(routes.m_attachment[2], "/two.pdf");
     EXPECT_EQ(routes.m_attachment[3], "");
 }
+
+// Packing reaches the attachments, the open link table with its waypoints,
+// then the routes; deleting the files takes the companion folder along.
+TEST_F(RouteTables, PackAndDeleteFilesReachEveryTable)
+{
+    ASSERT_TRUE(routes.Open());
+    ASSERT_TRUE(AddRoute("Gone"));
+    routes.m_attachment[0] = "/gone.pdf";
+    ASSERT_TRUE(routes.Update() && routes.FlushIfOpen());
+    ASSERT_TRUE(AddRoute("Kept"));
+    for (const char* name : {"A", "B", "C"})
+        ASSERT_TRUE(AddPoint(routes.Points(), name));
+    ASSERT_TRUE(routes.Points().GoOrdinal(2));
+    ASSERT_TRUE(routes.Points().DeleteRecord());
+    ASSERT_TRUE(routes.GoTop());
+    ASSERT_TRUE(routes.DeleteRecord());
+    ASSERT_TRUE(routes.GoTop());
+    ASSERT_EQ(routes.m_name, "Kept");
+
+    ASSERT_TRUE(routes.Pack());
+    auto physical = [&](const fs::path& table) {
+        dbase::CDbaseEngine engine;
+        auto t = engine.Open(table.string());
+        const long n = t ? t->RecordCount() : -1;
+        if (t)
+            t->Close();
+        return n;
+    };
+    EXPECT_EQ(physical(dir / "routes.X/ATTCHMTS"), 0);
+    EXPECT_EQ(physical(dir / "routes.X/00000002"), 2);
+    EXPECT_EQ(physical(dir / "routes.X/00000002/00000002"), 2);
+    EXPECT_EQ(physical(dir / "routes"), 1);
+    EXPECT_EQ(PointList(routes.Points()), (std::vector<std::string>{"1:A", "2:C"}));
+
+    ASSERT_TRUE(routes.Close());
+    EXPECT_FALSE(routes.Points().IsOpen());
+    EXPECT_FALSE(routes.Attachments().IsOpen());
+    ASSERT_TRUE(routes.DeleteFiles());
+    EXPECT_FALSE(fs::exists(dir / "routes.X"));
+    EXPECT_FALSE(fs::exists(dir / "routes.dbf"));
+}
