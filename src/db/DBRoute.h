@@ -52,8 +52,8 @@ public:
     bool OpenRoutePoints();
     bool ImportRdb();
     bool ImportWpt();
-    // After an open that took older files over: the rows and files that came
-    // over doubtful (a position out of range) or not at all; empty otherwise.
+    // After an open that took older files over: the waypoint rows left behind
+    // (a position out of range) and the files not read; empty otherwise.
     const std::string& ImportNote() const { return m_importNote; }
 
     CDBRoutePoints& Points() { return *m_points; }

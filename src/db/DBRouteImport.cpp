@@ -32,6 +32,17 @@ std::string RowList(const std::vector<std::string>& rows)
     return text;
 }
 
+// The rows of one waypoint file left behind, worded as the chartpoint import
+// words them: "Rows 2, 5 of F were not taken over: the position is out of range."
+std::string RefusedRows(const std::string& file, const std::vector<int>& rows)
+{
+    std::string list;
+    for (int r : rows)
+        list += (list.empty() ? "" : ", ") + std::to_string(r);
+    return (rows.size() == 1 ? "Row " : "Rows ") + list + " of " + file +
+           (rows.size() == 1 ? " was" : " were") + " not taken over: the position is out of range.";
+}
+
 }   // namespace
 
 bool CDBRoute::ImportRdb()
@@ -90,19 +101,28 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
             return Fail("The file " + older + " cannot be taken over: it has no field " + field +
                         ".");
 
-    std::vector<std::string> badPositions, missing, unreadable;
+    std::vector<std::string> missing, unreadable;
+    std::string refused;
     auto addPoints = [&](const COlderTable& points, const std::string& file, bool allFields) {
         CDBRoutePoints& links = staged.Points();
+        std::vector<int> bad;
         for (int r = 0; r < points.RecordCount(); ++r) {
             if (points.Deleted(r))
                 continue;
-            if (!links.Waypoints().TakeOver(points, r, allFields))
-                badPositions.push_back(file + " row " + std::to_string(r + 1));
+            // A waypoint with no place on the earth would make every leg to
+            // and from it fail and be listed where it is not: its row is left
+            // behind and named to the user, the route keeps the others.
+            if (!links.Waypoints().TakeOver(points, r, allFields)) {
+                bad.push_back(r + 1);
+                continue;
+            }
             links.m_link = 0;
             if (!links.AppendPoint())
                 return Fail("Row " + std::to_string(r + 1) + " of " + file +
                             " could not be taken over: " + links.GetMessage());
         }
+        if (!bad.empty())
+            refused += RefusedRows(file, bad) + " ";
         return true;
     };
 
@@ -160,9 +180,7 @@ bool CDBRoute::ImportFrom(CDBRoute& staged, const std::string& older, ImportKind
                 return false;
         }
     }
-    if (!badPositions.empty())
-        report +=
-            "Positions out of range were taken over as not valid: " + RowList(badPositions) + ". ";
+    report += refused;
     if (!missing.empty())
         report +=
             "Waypoint files not found, their routes have no points: " + RowList(missing) + ". ";

@@ -299,8 +299,9 @@ bool CRouteModule::OpenDatabase(const std::string& path)
         m_state.activeIndex = int(m_initialWaypoint);
     m_initialWaypoint = 1;
     m_appendNext = false;
-    // An older database taken over: the waypoints that came over out of
-    // range and the waypoint files that could not be read, by file and row.
+    // An older database taken over: the waypoint rows left behind for a
+    // position out of range and the waypoint files that could not be read,
+    // by file and row.
     if (!m_db->ImportNote().empty())
         Tell(m_db->ImportNote(), platform::PromptIcon::Exclamation);
     TellRepairs();

@@ -251,3 +251,99 @@ TEST_F(RouteTables, OpenNeverRecreatesNorOpensReadOnly)
     EXPECT_FALSE(links.IsReadOnly());
     EXPECT_EQ(PointList(links), (std::vector<std::string>{"1:Kept start", "2:Kept end"}));
 }
+
+// A link of another kind than 0 does not own its point: deleting it leaves
+// the waypoint. A link whose waypoint is gone leaves the waypoint members
+// as they were. Attachment records of a slot beyond 3 are
+// not loaded into any slot.
+TEST_F(RouteTables, LinksOfAnotherKindKeepTheirPointAndStrayRecordsAreSkipped)
+{
+    ASSERT_TRUE(routes.Open());
+    ASSERT_TRUE(AddRoute("Kinds"));
+    CDBRoutePoints& links = routes.Points();
+    EXPECT_EQ(links.GetLastOrder(), 0);
+    ASSERT_TRUE(links.ReverseOrder());   // nothing to reverse
+    EXPECT_TRUE(links.IsEmpty());
+    for (const char* name : {"A", "B", "C", "D"})
+        ASSERT_TRUE(AddPoint(links, name));
+    EXPECT_EQ(links.GetLastOrder(), 4);
+
+    ASSERT_TRUE(links.GoOrdinal(2));
+    links.m_type = 1;
+    ASSERT_TRUE(links.Update() && links.FlushIfOpen());
+    ASSERT_TRUE(links.GoOrdinal(2));
+    ASSERT_EQ(links.m_type, 1);
+    ASSERT_TRUE(links.DeleteRecord());
+    EXPECT_EQ(PointList(links), (std::vector<std::string>{"1:A", "2:C", "3:D"}));
+    EXPECT_EQ(links.Waypoints().GetRecordCount(), 4);   // B stays in the waypoint table
+
+    ASSERT_TRUE(links.GoOrdinal(2));
+    ASSERT_TRUE(links.DeleteRecord());   // C, of kind 0, goes with its link
+    EXPECT_EQ(PointList(links), (std::vector<std::string>{"1:A", "2:D"}));
+    EXPECT_EQ(links.Waypoints().GetRecordCount(), 3);
+
+    // D's waypoint marked deleted behind the link's back.
+    ASSERT_TRUE(links.GoOrdinal(2));
+    ASSERT_EQ(links.Waypoints().m_name, "D");
+    ASSERT_TRUE(links.Waypoints().DeleteRecord() && links.Waypoints().FlushIfOpen());
+    ASSERT_TRUE(links.GoTop());
+    ASSERT_EQ(links.Waypoints().m_name, "A");
+    ASSERT_TRUE(links.SkipForward());   // the move lands on the link all the same
+    EXPECT_EQ(links.m_order, 2);
+    EXPECT_EQ(links.Waypoints().m_name, "A");
+
+    // Slot 7 written by some other program, and slot 2 of the route.
+    CDBAttachments& attachments = routes.Attachments();
+    attachments.m_masterId = routes.GetId();
+    attachments.m_slot = 7;
+    attachments.m_data = "/stray.pdf";
+    ASSERT_TRUE(attachments.AppendNew() && attachments.FlushIfOpen());
+    routes.m_attachment[2] = "/two.pdf";
+    ASSERT_TRUE(routes.Update() && routes.FlushIfOpen() && attachments.FlushIfOpen());
+    ASSERT_TRUE(routes.GoTop());
+    EXPECT_EQ(routes.m_attachment[0], "");
+    EXPECT_EQ(routes.m_attachment[1], "");
+    EXPECT_EQ(routes.m_attachment[2], "/two.pdf");
+    EXPECT_EQ(routes.m_attachment[3], "");
+}
+
+// Packing reaches the attachments, the open link table with its waypoints,
+// then the routes; deleting the files takes the companion folder along.
+TEST_F(RouteTables, PackAndDeleteFilesReachEveryTable)
+{
+    ASSERT_TRUE(routes.Open());
+    ASSERT_TRUE(AddRoute("Gone"));
+    routes.m_attachment[0] = "/gone.pdf";
+    ASSERT_TRUE(routes.Update() && routes.FlushIfOpen());
+    ASSERT_TRUE(AddRoute("Kept"));
+    for (const char* name : {"A", "B", "C"})
+        ASSERT_TRUE(AddPoint(routes.Points(), name));
+    ASSERT_TRUE(routes.Points().GoOrdinal(2));
+    ASSERT_TRUE(routes.Points().DeleteRecord());
+    ASSERT_TRUE(routes.GoTop());
+    ASSERT_TRUE(routes.DeleteRecord());
+    ASSERT_TRUE(routes.GoTop());
+    ASSERT_EQ(routes.m_name, "Kept");
+
+    ASSERT_TRUE(routes.Pack());
+    auto physical = [&](const fs::path& table) {
+        dbase::CDbaseEngine engine;
+        auto t = engine.Open(table.string());
+        const long n = t ? t->RecordCount() : -1;
+        if (t)
+            t->Close();
+        return n;
+    };
+    EXPECT_EQ(physical(dir / "routes.X/ATTCHMTS"), 0);
+    EXPECT_EQ(physical(dir / "routes.X/00000002"), 2);
+    EXPECT_EQ(physical(dir / "routes.X/00000002/00000002"), 2);
+    EXPECT_EQ(physical(dir / "routes"), 1);
+    EXPECT_EQ(PointList(routes.Points()), (std::vector<std::string>{"1:A", "2:C"}));
+
+    ASSERT_TRUE(routes.Close());
+    EXPECT_FALSE(routes.Points().IsOpen());
+    EXPECT_FALSE(routes.Attachments().IsOpen());
+    ASSERT_TRUE(routes.DeleteFiles());
+    EXPECT_FALSE(fs::exists(dir / "routes.X"));
+    EXPECT_FALSE(fs::exists(dir / "routes.dbf"));
+}
