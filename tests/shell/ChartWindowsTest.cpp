@@ -1363,6 +1363,9 @@ TEST_F(ChartWindowsTest, AListInFrontKeepsTheVesselVisibleAndANewChartComesInFro
         EXPECT_EQ(frame->MdiArea()->activeSubWindow(), openedFrame);
         EXPECT_EQ(frame->MdiArea()->subWindowList(QMdiArea::StackingOrder).back(), openedFrame);
         EXPECT_EQ(frame->Charting()->GetActiveChartDoc(), opened);
+        // In front over the maximised window it comes maximised, filling the area.
+        EXPECT_TRUE(openedFrame->isMaximized());
+        EXPECT_EQ(openedFrame->geometry(), frame->MdiArea()->viewport()->rect());
         const double followerSpan = LongitudeSpan(*follower);
         const double openedSpan = LongitudeSpan(*opened);
         EXPECT_TRUE(frame->Commands().Execute(app::cmd::kChartZoomIn));
