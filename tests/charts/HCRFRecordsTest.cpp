@@ -268,15 +268,15 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
 // zero; a longitude carried a hair past 180 degrees by the polynomial comes back onto it.
 TEST(ChartPanel, UnitTextsRoundingAndTheMeridian)
 {
-    for (const auto& [digit, text] : std::initializer_list<std::pair<char, const char*>>{
-             {'0', ""},
-             {'1', "metres"},
-             {'2', "fathoms/feet"},
-             {'3', "fathoms/fractions"},
-             {'4', "fathoms"},
-             {'5', "feet"},
-             {'6', ""},
-             {' ', ""}}) {
+    for (const auto& [digit, text] :
+         std::initializer_list<std::pair<char, const char*>>{{'0', ""},
+                                                             {'1', "metres"},
+                                                             {'2', "fathoms/feet"},
+                                                             {'3', "fathoms/fractions"},
+                                                             {'4', "fathoms"},
+                                                             {'5', "feet"},
+                                                             {'6', ""},
+                                                             {' ', ""}}) {
         std::string first = FirstRecord(1);
         first[219] = digit;
         first[222] = digit;
@@ -309,10 +309,10 @@ TEST(ChartPanel, UnitTextsRoundingAndTheMeridian)
         int x;
         double longitude;   // NaN: no valid position
     } meridian[] = {
-        {648000, 180.0},       // 180.0005
-        {-648004, -180.0},     // -180.00061
+        {648000, 180.0},   // 180.0005
+        {-648004, -180.0},   // -180.00061
         {647000, 647001.8 / 3600},
-        {648003, std::nan("")},    // 180.0013: beyond the hair
+        {648003, std::nan("")},   // 180.0013: beyond the hair
     };
     for (const auto& m : meridian) {
         const auto position = sub.PointToPosition({m.x, 3600});
