@@ -236,6 +236,30 @@ TEST(ChartDocument, ASeafarerWorldChartIsAUS4060WhereThereIsNo4000)
     chart.in.charting->Services().openChart = nullptr;
 }
 
+// The world chart's number is recognised without regard to case.
+TEST(ChartDocument, ASeafarerWorldChartNumberInSmallLettersIsStillTheWorldChart)
+{
+    Installed chart([] {}, 0, [](hcrftool::ChartParameters& p) { p.chartNumber = "AUS4060"; });
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("AUS4060");
+    ASSERT_FALSE(path.empty());
+    // The chart's own header names it in small letters.
+    const fs::path hdr = chart.in.arcs->ChartFilePath(true, "AUS4060", "hdr");
+    std::string text = ReadAll(hdr);
+    const std::size_t at = text.find("AUS4060");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 7, "aus4060");
+    WriteAll(hdr, text);
+    CSeafarerChartDoc seafarerDoc(chart.in.charting.get(), chart.in.arcs);
+    seafarerDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(seafarerDoc.OpenChart(path));
+    ASSERT_EQ(seafarerDoc.GetChartNumber(), "aus4060");
+    EXPECT_TRUE(seafarerDoc.IsWorldChart());
+    CARCSChartDoc arcsDoc(chart.in.charting.get(), chart.in.arcs);
+    arcsDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(arcsDoc.OpenChart(path));
+    EXPECT_FALSE(arcsDoc.IsWorldChart());
+}
+
 TEST(ChartDocument, SubPanelWithoutOutlineHeightGivesNoDistancePerPixel)
 {
     Installed chart([] {});
