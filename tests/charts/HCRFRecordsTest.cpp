@@ -323,3 +323,36 @@ TEST(ChartPanel, UnitTextsRoundingAndTheMeridian)
             EXPECT_DOUBLE_EQ(position->GetLongitude(), m.longitude) << m.x;
     }
 }
+
+// A sub-panel whose outline crosses the 180-degree meridian keeps a second pixel outline with
+// its western longitudes carried on past 180 east; a point there lies in the sub-panel. Selecting
+// a sub-panel answers the previous index, and an index out of range changes nothing.
+TEST(ChartPanel, TheMeridianOutlineAndSubPanelSelection)
+{
+    auto subPanel = [](const std::string& first, const std::string& outline) {
+        return first + kEnd + kBlock + kEnd + kBlock + kEnd + kBlock + kEnd + kBlock + kEnd +
+               outline + kEnd + outline + kEnd;
+    };
+    const std::string across =
+        "+5000000+17930000+5100000+17930000+5100000-17930000+5000000-17930000";
+    const std::string west = "+5000000-00100000+5100000-00100000+5100000+00000000";
+    CPanel panel;
+    ASSERT_TRUE(
+        ParsePanel(panel, subPanel(FirstRecord(2), across) + subPanel(FirstRecord(2), west)));
+    ASSERT_EQ(panel.SubPanelCount(), 2u);
+    const CSubPanel& crossing = panel.SubPanel(0);
+    EXPECT_EQ(crossing.SecondPixelOutline().size(), 4u);
+    EXPECT_TRUE(panel.SubPanel(1).SecondPixelOutline().empty());
+    // 180.2 degrees east at 50.5 north, in chart points of block 1 (arc seconds).
+    const CChartPoint beyond{648720, 181800};
+    EXPECT_TRUE(crossing.ContainsPoint(beyond));
+    EXPECT_FALSE(panel.SubPanel(1).ContainsPoint(beyond));
+    EXPECT_TRUE(panel.ContainsPoint(beyond));
+    EXPECT_DOUBLE_EQ(crossing.NorthSouthRangeMinutes(), 60.0);
+
+    EXPECT_EQ(panel.CurrentIndex(), 0u);
+    EXPECT_EQ(panel.SelectSubPanel(1), 0u);
+    EXPECT_EQ(panel.Current(), &panel.SubPanel(1));
+    EXPECT_EQ(panel.SelectSubPanel(5), 1u);
+    EXPECT_EQ(panel.CurrentIndex(), 1u);
+}
