@@ -251,9 +251,12 @@ TEST(ChartDocument, ASeafarerWorldChartNumberInSmallLettersIsStillTheWorldChart)
     WriteAll(hdr, text);
     CSeafarerChartDoc seafarerDoc(chart.in.charting.get(), chart.in.arcs);
     seafarerDoc.AttachWindow(&chart.window);
-    ASSERT_TRUE(seafarerDoc.OpenChart(path));
+    ASSERT_TRUE(seafarerDoc.OnOpenDocument(path));
     ASSERT_EQ(seafarerDoc.GetChartNumber(), "aus4060");
     EXPECT_TRUE(seafarerDoc.IsWorldChart());
+    // What the navigator and the log ask of a raster chart: its kind text once loaded.
+    EXPECT_TRUE(seafarerDoc.IsChartLoaded());
+    EXPECT_EQ(seafarerDoc.GetKindText(), "Chart");
     CARCSChartDoc arcsDoc(chart.in.charting.get(), chart.in.arcs);
     arcsDoc.AttachWindow(&chart.window);
     ASSERT_TRUE(arcsDoc.OpenChart(path));
