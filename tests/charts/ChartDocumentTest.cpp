@@ -95,6 +95,34 @@ TEST(ChartDocument, InsetBeyondTheCataloguesPlansHasNoOutline)
     EXPECT_TRUE(doc.Panels()[1].Outline().empty());
 }
 
+// A catalogue entry with no outline for the main panel: the chart opens on its first inset.
+TEST(ChartDocument, AMainPanelWithoutOutlineOpensOnTheFirstInset)
+{
+    Installed chart([] {}, 1);
+    const fs::path cat = chart.in.arcs->UpdateSourcePath("WK10_26") / "ChartCat" / "Chart.cat";
+    std::string text = ReadAll(cat);
+    ASSERT_EQ(text.substr(2, 6), "RC1001");
+    // The entry's outline vertices, from the end of its header to their terminator, taken out;
+    // the rest of the entry (plan index, terminated) moves up, and spaces after it keep every
+    // later record where it was.
+    constexpr std::size_t kHeader = 196;
+    const std::string end = "\x0B\x0D\x0A";
+    const std::size_t vertices = text.find(end, kHeader);
+    ASSERT_NE(vertices, std::string::npos);
+    ASSERT_GT(vertices, kHeader);
+    const std::size_t entryEnd = text.find(end, vertices + end.size()) + end.size();
+    text = text.substr(0, kHeader) + text.substr(vertices, entryEnd - vertices) +
+           std::string(vertices - kHeader, ' ') + text.substr(entryEnd);
+    WriteAll(cat, text);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    EXPECT_TRUE(doc.Panels()[0].Outline().empty());
+    EXPECT_FALSE(doc.Panels()[1].Outline().empty());
+    EXPECT_EQ(doc.CurrentPanel(), 1u);
+}
+
 TEST(ChartDocument, APlanTheCatalogueListsMustReadForTheChartToOpen)
 {
     Installed chart([] {}, 1);
