@@ -7,6 +7,9 @@
 #include "charts/vector/BlankChartDoc.h"
 #include "charts/vector/LiveChartService.h"
 
+#include <QList>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QString>
 #include <QtGlobal>
 
@@ -256,23 +259,36 @@ int CAutoscrollWindowHost::ActiveChartDatumShift(const geo::CPosition& vessel, s
     return active->ShiftToChartDatum(vessel, onChart);
 }
 
+// The windows are taken from the front: a chart window that shows the vessel
+// (the maximised following window always does) makes it visible; a maximised
+// window of any kind, a list or report as much as a chart, hides everything
+// behind it. Which window has the keyboard does not matter: with the logbook
+// in front the following window beside or behind it still shows the vessel.
 bool CAutoscrollWindowHost::IsVesselVisible(const geo::CPosition& p)
 {
-    chart::CChartDoc* active = m_charting.GetActiveChartDoc();
-    if (active == nullptr)
-        return false;
     auto shows = [&p](chart::CChartDoc& doc) {
         geo::CPosition onChart;
         return doc.ShiftToChartDatum(p, onChart) != chart::kShiftNotOnChart &&
                doc.IsPositionVisible(onChart);
     };
-    auto* activeFrame = dynamic_cast<chart::CChartFrame*>(active->GetChartFrame());
-    if (activeFrame && activeFrame->isMaximized())
-        return active == Following() || shows(*active);
-    for (chart::CChartWindow* window : m_charting.ChartFrames()) {
-        auto* frame = dynamic_cast<chart::CChartFrame*>(window);
-        if (frame && !frame->isMinimized() && frame->GetChartDoc() && shows(*frame->GetChartDoc()))
+    QMdiArea* area = nullptr;
+    for (chart::CChartWindow* window : m_charting.ChartFrames())
+        if (auto* frame = dynamic_cast<chart::CChartFrame*>(window); frame && frame->mdiArea())
+            area = frame->mdiArea();
+    if (area == nullptr)
+        return false;
+    chart::CChartDoc* following = Following();
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        QMdiSubWindow* window = *it;
+        if (window->isHidden() || window->isMinimized())
+            continue;
+        auto* frame = qobject_cast<chart::CChartFrame*>(window);
+        chart::CChartDoc* doc = frame ? frame->GetChartDoc() : nullptr;
+        if (doc && ((window->isMaximized() && doc == following) || shows(*doc)))
             return true;
+        if (window->isMaximized())
+            return false;
     }
     return false;
 }

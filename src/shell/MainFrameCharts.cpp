@@ -197,15 +197,16 @@ chart::CChartDoc* CMainFrame::OpenChart(const std::string& path, bool replace, i
     };
     frameServices.activeSidePanel = [this]() -> const QWidget* { return m_activeSidePanel; };
     auto* frame = new chart::CChartFrame(windowId, *document, frameServices);
-    // A window taking the place of one behind others (the following window
-    // moving to another chart under a report) stays where that one was.
+    // The following window moving to another chart behind others (under a
+    // report, or under the chart the user has in front) stays where it was.
+    // A chart the user opens comes in front, whatever window it replaces.
     QPointer<QMdiSubWindow> activeBefore = m_mdi->activeSubWindow();
     const bool takesPlace =
         windowId == chart::kFrameAutoscroll || (windowId == chart::kFrameNormal && replace);
     auto* previousFrame =
         previous ? dynamic_cast<chart::CChartFrame*>(previous->GetChartFrame()) : nullptr;
-    const bool behind =
-        replace && takesPlace && previousFrame && activeBefore && activeBefore != previousFrame;
+    const bool behind = replace && windowId == chart::kFrameAutoscroll && previousFrame &&
+                        activeBefore && activeBefore != previousFrame;
     // The window area makes a window it shows the active one; here that is
     // undone before anything is drawn, and the program is not told of it.
     std::optional<QSignalBlocker> quiet;

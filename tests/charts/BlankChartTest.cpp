@@ -514,6 +514,10 @@ TEST(BlankChart, AnswersTheNavigatorRoutesAndTargetsRelyOn)
     CPosition shifted(0.0, 0.0);
     EXPECT_EQ(b.doc.ShiftToChartDatum(p, shifted), chart::kShiftNone);
     EXPECT_FALSE(shifted != p);
+    // A position the chart cannot show: status 4.
+    CPosition nowhere(0.0, 0.0);
+    nowhere.Invalidate();
+    EXPECT_EQ(b.doc.ShiftToChartDatum(nowhere, shifted), chart::kShiftNotOnChart);
 
     chart::PointList points{{1, 1}};
     ASSERT_TRUE(b.doc.PositionToClientPoints(CPosition(0.0, 0.0), points));

@@ -95,6 +95,34 @@ TEST(ChartDocument, InsetBeyondTheCataloguesPlansHasNoOutline)
     EXPECT_TRUE(doc.Panels()[1].Outline().empty());
 }
 
+// A catalogue entry with no outline for the main panel: the chart opens on its first inset.
+TEST(ChartDocument, AMainPanelWithoutOutlineOpensOnTheFirstInset)
+{
+    Installed chart([] {}, 1);
+    const fs::path cat = chart.in.arcs->UpdateSourcePath("WK10_26") / "ChartCat" / "Chart.cat";
+    std::string text = ReadAll(cat);
+    ASSERT_EQ(text.substr(2, 6), "RC1001");
+    // The entry's outline vertices, from the end of its header to their terminator, taken out;
+    // the rest of the entry (plan index, terminated) moves up, and spaces after it keep every
+    // later record where it was.
+    constexpr std::size_t kHeader = 196;
+    const std::string end = "\x0B\x0D\x0A";
+    const std::size_t vertices = text.find(end, kHeader);
+    ASSERT_NE(vertices, std::string::npos);
+    ASSERT_GT(vertices, kHeader);
+    const std::size_t entryEnd = text.find(end, vertices + end.size()) + end.size();
+    text = text.substr(0, kHeader) + text.substr(vertices, entryEnd - vertices) +
+           std::string(vertices - kHeader, ' ') + text.substr(entryEnd);
+    WriteAll(cat, text);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    EXPECT_TRUE(doc.Panels()[0].Outline().empty());
+    EXPECT_FALSE(doc.Panels()[1].Outline().empty());
+    EXPECT_EQ(doc.CurrentPanel(), 1u);
+}
+
 TEST(ChartDocument, APlanTheCatalogueListsMustReadForTheChartToOpen)
 {
     Installed chart([] {}, 1);
@@ -234,6 +262,33 @@ TEST(ChartDocument, ASeafarerWorldChartIsAUS4060WhereThereIsNo4000)
     EXPECT_EQ(arcsDoc.OpenWorldChart(0, false), 0);
     EXPECT_TRUE(opened.empty());
     chart.in.charting->Services().openChart = nullptr;
+}
+
+// The world chart's number is recognised without regard to case.
+TEST(ChartDocument, ASeafarerWorldChartNumberInSmallLettersIsStillTheWorldChart)
+{
+    Installed chart([] {}, 0, [](hcrftool::ChartParameters& p) { p.chartNumber = "AUS4060"; });
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("AUS4060");
+    ASSERT_FALSE(path.empty());
+    // The chart's own header names it in small letters.
+    const fs::path hdr = chart.in.arcs->ChartFilePath(true, "AUS4060", "hdr");
+    std::string text = ReadAll(hdr);
+    const std::size_t at = text.find("AUS4060");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 7, "aus4060");
+    WriteAll(hdr, text);
+    CSeafarerChartDoc seafarerDoc(chart.in.charting.get(), chart.in.arcs);
+    seafarerDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(seafarerDoc.OnOpenDocument(path));
+    ASSERT_EQ(seafarerDoc.GetChartNumber(), "aus4060");
+    EXPECT_TRUE(seafarerDoc.IsWorldChart());
+    // What the navigator and the log ask of a raster chart: its kind text once loaded.
+    EXPECT_TRUE(seafarerDoc.IsChartLoaded());
+    EXPECT_EQ(seafarerDoc.GetKindText(), "Chart");
+    CARCSChartDoc arcsDoc(chart.in.charting.get(), chart.in.arcs);
+    arcsDoc.AttachWindow(&chart.window);
+    ASSERT_TRUE(arcsDoc.OpenChart(path));
+    EXPECT_FALSE(arcsDoc.IsWorldChart());
 }
 
 TEST(ChartDocument, SubPanelWithoutOutlineHeightGivesNoDistancePerPixel)

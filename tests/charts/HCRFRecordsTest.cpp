@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -79,6 +81,19 @@ std::string SubPanel(const std::string& first, const std::string& b1 = kBlock,
     const std::string outline = "+5030000-00100000+5100000-00100000+5100000+00000000";
     return first + kEnd + b1 + kEnd + b2 + kEnd + kBlock + kEnd + b4 + kEnd + outline + kEnd +
            outline + kEnd;
+}
+
+// An identity block (first = p, second = q) with input origin x0, y0 and output offsets e0, f0.
+std::string OffsetBlock(double x0, double y0, double e0, double f0)
+{
+    std::string b;
+    for (int i = 0; i < 26; ++i) {
+        const double v = i == 0 ? x0 : i == 1 ? y0 : i == 2 ? e0 : i == 3 ? f0 : i == 5 || i == 16;
+        char field[32];
+        std::snprintf(field, sizeof field, "%23.10E", v);
+        b += field;
+    }
+    return b;
 }
 
 bool ParsePanel(CPanel& panel, const std::string& subPanels, bool enciphered = false,
@@ -247,4 +262,97 @@ TEST(ChartPanel, MissingNumbersDisableOnlyWhatTheyName)
         EXPECT_TRUE(!c.toPosition ||
                     sub.PointToPosition({3600, 3600})->GetDatum() == sub.DatumIndex());
     }
+}
+
+// Unit digits 1 to 5 name the units, any other none; a chart point is rounded halves toward
+// zero; a longitude carried a hair past 180 degrees by the polynomial comes back onto it.
+TEST(ChartPanel, UnitTextsRoundingAndTheMeridian)
+{
+    for (const auto& [digit, text] :
+         std::initializer_list<std::pair<char, const char*>>{{'0', ""},
+                                                             {'1', "metres"},
+                                                             {'2', "fathoms/feet"},
+                                                             {'3', "fathoms/fractions"},
+                                                             {'4', "fathoms"},
+                                                             {'5', "feet"},
+                                                             {'6', ""},
+                                                             {' ', ""}}) {
+        std::string first = FirstRecord(1);
+        first[219] = digit;
+        first[222] = digit;
+        CPanel panel;
+        ASSERT_TRUE(ParsePanel(panel, SubPanel(first)));
+        EXPECT_EQ(std::pair(panel.SubPanel(0).DepthUnits(), panel.SubPanel(0).HeightUnits()),
+                  std::pair(std::string(text), std::string(text)))
+            << "digit '" << digit << "'";
+    }
+
+    // Block 1 adds e0 to the longitude in arc seconds; block 2 adds 1.8 seconds to x.
+    const struct {
+        double e0;
+        double lonSeconds;
+        int x;
+    } rounding[] = {{0.5, 10, 10}, {0.5, -11, -10}, {0.6, 10, 11}, {-0.6, 10, 9}, {0.4, -11, -11}};
+    for (const auto& r : rounding) {
+        CPanel panel;
+        ASSERT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(1), OffsetBlock(0, 0, r.e0, 0),
+                                               OffsetBlock(0, 0, 1.8, 0))));
+        const auto point =
+            panel.SubPanel(0).PositionToPoint(geo::CPosition(0.5, r.lonSeconds / 3600.0));
+        ASSERT_TRUE(point);
+        EXPECT_EQ(point->x, r.x) << r.lonSeconds + r.e0;
+    }
+    CPanel panel;
+    ASSERT_TRUE(ParsePanel(panel, SubPanel(FirstRecord(1), kBlock, OffsetBlock(0, 0, 1.8, 0))));
+    const CSubPanel& sub = panel.SubPanel(0);
+    const struct {
+        int x;
+        double longitude;   // NaN: no valid position
+    } meridian[] = {
+        {648000, 180.0},   // 180.0005
+        {-648004, -180.0},   // -180.00061
+        {647000, 647001.8 / 3600},
+        {648003, std::nan("")},   // 180.0013: beyond the hair
+    };
+    for (const auto& m : meridian) {
+        const auto position = sub.PointToPosition({m.x, 3600});
+        ASSERT_TRUE(position);
+        if (std::isnan(m.longitude))
+            EXPECT_FALSE(position->IsValid()) << m.x;
+        else
+            EXPECT_DOUBLE_EQ(position->GetLongitude(), m.longitude) << m.x;
+    }
+}
+
+// A sub-panel whose outline crosses the 180-degree meridian keeps a second pixel outline with
+// its western longitudes carried on past 180 east; a point there lies in the sub-panel. Selecting
+// a sub-panel answers the previous index, and an index out of range changes nothing.
+TEST(ChartPanel, TheMeridianOutlineAndSubPanelSelection)
+{
+    auto subPanel = [](const std::string& first, const std::string& outline) {
+        return first + kEnd + kBlock + kEnd + kBlock + kEnd + kBlock + kEnd + kBlock + kEnd +
+               outline + kEnd + outline + kEnd;
+    };
+    const std::string across =
+        "+5000000+17930000+5100000+17930000+5100000-17930000+5000000-17930000";
+    const std::string west = "+5000000-00100000+5100000-00100000+5100000+00000000";
+    CPanel panel;
+    ASSERT_TRUE(
+        ParsePanel(panel, subPanel(FirstRecord(2), across) + subPanel(FirstRecord(2), west)));
+    ASSERT_EQ(panel.SubPanelCount(), 2u);
+    const CSubPanel& crossing = panel.SubPanel(0);
+    EXPECT_EQ(crossing.SecondPixelOutline().size(), 4u);
+    EXPECT_TRUE(panel.SubPanel(1).SecondPixelOutline().empty());
+    // 180.2 degrees east at 50.5 north, in chart points of block 1 (arc seconds).
+    const CChartPoint beyond{648720, 181800};
+    EXPECT_TRUE(crossing.ContainsPoint(beyond));
+    EXPECT_FALSE(panel.SubPanel(1).ContainsPoint(beyond));
+    EXPECT_TRUE(panel.ContainsPoint(beyond));
+    EXPECT_DOUBLE_EQ(crossing.NorthSouthRangeMinutes(), 60.0);
+
+    EXPECT_EQ(panel.CurrentIndex(), 0u);
+    EXPECT_EQ(panel.SelectSubPanel(1), 0u);
+    EXPECT_EQ(panel.Current(), &panel.SubPanel(1));
+    EXPECT_EQ(panel.SelectSubPanel(5), 1u);
+    EXPECT_EQ(panel.CurrentIndex(), 1u);
 }

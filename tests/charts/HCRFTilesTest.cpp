@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <thread>
@@ -301,4 +302,69 @@ TEST(HCRFRaster, VerifierFeedsTilesInIndexOrderAcrossChunks)
     }
     EXPECT_EQ(verify(good), 1);
     EXPECT_EQ(verify(wrong), 0);
+}
+
+// Progress goes out at every hundredth of the size, at least every byte, as bytes over that
+// hundredth; a check stopped in the index posts no result for either part.
+TEST(HCRFRaster, VerifierPostsEachHundredthAndNothingOnceStoppedInTheIndex)
+{
+    auto run = [](Bytes rasterFile, Bytes index, std::vector<app::CPostedMessage>& posted,
+                  bool stopInIndex) {
+        CTileRaster raster;
+        ASSERT_TRUE(raster.Assign(std::move(rasterFile), std::move(index), 2, 1, nullptr));
+        std::mutex lock;
+        CChartVerifier verifier;
+        if (stopInIndex) {
+            // The worker waits for the tile lock at the first byte of the index while the
+            // stop is requested.
+            std::unique_lock held(lock);
+            verifier.Start(raster, lock);
+            std::thread stopper([&verifier] { verifier.Stop(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            held.unlock();
+            stopper.join();
+        } else {
+            verifier.Start(raster, lock);
+            for (int i = 0; i < 400; ++i) {
+                bool finished = false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                verifier.Queue().Drain([&](const app::CPostedMessage& m) {
+                    posted.push_back(m);
+                    finished = finished || m.id == CChartVerifier::kFinished;
+                });
+                if (finished)
+                    break;
+            }
+            verifier.Stop();
+        }
+        verifier.Queue().Drain([&](const app::CPostedMessage& m) { posted.push_back(m); });
+    };
+    auto values = [](const std::vector<app::CPostedMessage>& posted, unsigned id) {
+        std::vector<std::uint64_t> out;
+        for (const auto& m : posted)
+            if (m.id == id)
+                out.push_back(m.wParam);
+        return out;
+    };
+    // Two tiles of 150 bytes: a 16-byte index (step 1) and 304 bytes of raster (step 3).
+    Bytes data = Repeat(300, {7});
+    const Bytes index = Entries({{0, 0, 150, 0}, {1, 0, 150, 150}});
+    std::vector<app::CPostedMessage> posted;
+    run(WithCheck(data), index, posted, false);
+    std::vector<std::uint64_t> indexSteps(16), chartSteps(100);
+    std::iota(indexSteps.begin(), indexSteps.end(), 1);
+    std::iota(chartSteps.begin(), chartSteps.end(), 1);
+    EXPECT_EQ(values(posted, CChartVerifier::kIndexProgress), indexSteps);
+    EXPECT_EQ(values(posted, CChartVerifier::kChartProgress), chartSteps);
+    EXPECT_EQ(values(posted, CChartVerifier::kIndexResult), std::vector<std::uint64_t>{1});
+    EXPECT_EQ(values(posted, CChartVerifier::kChartResult), std::vector<std::uint64_t>{1});
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back().id, CChartVerifier::kFinished);
+
+    posted.clear();
+    run(WithCheck(data), index, posted, true);
+    EXPECT_TRUE(values(posted, CChartVerifier::kIndexResult).empty());
+    EXPECT_TRUE(values(posted, CChartVerifier::kChartResult).empty());
+    EXPECT_TRUE(values(posted, CChartVerifier::kFinished).empty());
+    EXPECT_LE(posted.size(), 1u);
 }

@@ -1284,6 +1284,101 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     frame->CloseWithoutConfirmation();
 }
 
+// A list (the logbook) in front of the chart windows hides none of the vessel the
+// following window shows, unless it fills the window area; a chart opened while the maximised
+// following window is in front comes in front of it, and Zoom In acts on the new chart.
+TEST_F(ChartWindowsTest, AListInFrontKeepsTheVesselVisibleAndANewChartComesInFront)
+{
+    withNavigator = true;
+    auto frame = Start();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    ASSERT_NE(navigator, nullptr);
+    navigator->SetMessageBar(frame->MsgBar());
+    const geo::CPosition vessel(47.60, -122.40);
+    navigator::CPositionSourceChoice dr;
+    dr.source = navigator::SourceChoice::DeadReckoning;
+    dr.position = vessel;
+    navigator->ApplyPositionSource(dr);
+    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    navigator->SetAutoscrollWindow(true);
+    Pump();
+    chart::CChartDoc* follower = frame->Charting()->FindChartDocInState(chart::kFrameAutoscroll);
+    ASSERT_NE(follower, nullptr);
+    auto* followerFrame = dynamic_cast<chart::CChartFrame*>(follower->GetChartFrame());
+    ASSERT_NE(followerFrame, nullptr);
+    ASSERT_TRUE(follower->IsPositionVisible(vessel));
+    auto notVisibleShown = [&frame] {
+        for (const auto& m : frame->MsgBar()->Messages())
+            if (m->text == "Vessel position is not visible.")
+                return m->activeCount > 0;
+        ADD_FAILURE() << "no such message";
+        return false;
+    };
+    auto check = [this] {
+        navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
+        Pump();
+    };
+
+    auto* list = new QMdiSubWindow;
+    list->setWidget(new QLabel(QStringLiteral("Log Database")));
+    frame->MdiArea()->addSubWindow(list);
+    list->resize(300, 200);
+    list->show();
+    for (const bool followerMaximised : {false, true}) {
+        SCOPED_TRACE(followerMaximised ? "the follower maximised" : "the follower not maximised");
+        frame->MdiArea()->setActiveSubWindow(followerFrame);
+        followerMaximised ? followerFrame->showMaximized() : followerFrame->showNormal();
+        Pump();
+        frame->MdiArea()->setActiveSubWindow(list);
+        list->showNormal();
+        list->move(0, 0);
+        Pump();
+        ASSERT_EQ(frame->Charting()->GetActiveChartDoc(), nullptr);
+        check();
+        EXPECT_FALSE(notVisibleShown());
+        // Filling the window area, the list hides every chart.
+        list->showMaximized();
+        Pump();
+        check();
+        EXPECT_TRUE(notVisibleShown());
+        list->showNormal();
+        Pump();
+        check();
+        EXPECT_FALSE(notVisibleShown());
+    }
+    // The follower maximised in front: File New (a new window) and File Open (in place of the
+    // ordinary window behind it) both bring the chart in front.
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "in place of the ordinary window" : "in a new window");
+        frame->MdiArea()->setActiveSubWindow(followerFrame);
+        followerFrame->showMaximized();
+        Pump();
+        ASSERT_EQ(frame->Charting()->GetActiveChartDoc(), follower);
+        chart::CChartDoc* opened = frame->OpenChart("", replace, chart::kFrameNormal);
+        ASSERT_NE(opened, nullptr);
+        Pump();
+        auto* openedFrame = dynamic_cast<QMdiSubWindow*>(opened->GetChartFrame());
+        ASSERT_NE(openedFrame, nullptr);
+        EXPECT_EQ(frame->MdiArea()->activeSubWindow(), openedFrame);
+        EXPECT_EQ(frame->MdiArea()->subWindowList(QMdiArea::StackingOrder).back(), openedFrame);
+        EXPECT_EQ(frame->Charting()->GetActiveChartDoc(), opened);
+        // In front over the maximised window it comes maximised, filling the area.
+        EXPECT_TRUE(openedFrame->isMaximized());
+        EXPECT_EQ(openedFrame->geometry(), frame->MdiArea()->viewport()->rect());
+        const double followerSpan = LongitudeSpan(*follower);
+        const double openedSpan = LongitudeSpan(*opened);
+        EXPECT_TRUE(frame->Commands().Execute(app::cmd::kChartZoomIn));
+        Pump();
+        EXPECT_LT(LongitudeSpan(*opened), openedSpan * 0.75);
+        EXPECT_DOUBLE_EQ(LongitudeSpan(*follower), followerSpan);
+        if (!replace)
+            frame->Charting()->Services().closeDocument(opened);
+        Pump();
+    }
+    frame->CloseWithoutConfirmation();
+}
+
 TEST_F(ChartWindowsTest, ChartKeysTheToolsMenusRangeAndBearingAndTheCursorPositionLabel)
 {
     auto frame = Start();

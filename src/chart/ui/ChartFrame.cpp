@@ -257,6 +257,11 @@ void CChartFrame::SetPlacement(const chart::CWindowPlacement& wp)
             std::clamp(r.top(), view.top(), std::max(view.top(), view.bottom() + 1 - r.height())));
     }
     if (wp.showCmd == 3) {
+        // A window the area already maximised (shown while another was
+        // maximised) is restored first: a place set on it while maximised
+        // would leave it marked maximised at the size of its normal place.
+        if (isMaximized())
+            showNormal();
         setGeometry(r);
         showMaximized();
     } else if (wp.showCmd == 2) {

@@ -1,6 +1,6 @@
 #include "charts/hcrf/ChartVerifier.h"
 
-#include <chrono>
+#include <algorithm>
 
 namespace charts::hcrf {
 
@@ -23,80 +23,61 @@ void CChartVerifier::Stop()
 void CChartVerifier::Run(std::stop_token stop, const CTileRaster& raster, std::mutex& lock,
                          bool enciphered, app::CPostedMessageQueue& queue)
 {
-    // Progress is posted when the whole per cent changes, but at most every
-    // 20 ms until it reaches 100: a check of a few milliseconds wakes the
-    // window once or twice, not a hundred times.
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point lastPost{};
-    auto progress = [&queue, &lastPost](unsigned id, std::uint64_t done, std::uint64_t total,
-                                        int& shown) {
-        const int percent = total ? int(done * 100 / total) : 100;
-        if (percent == shown)
-            return;
-        const Clock::time_point now = Clock::now();
-        if (percent < 100 && now - lastPost < std::chrono::milliseconds(20))
-            return;
-        shown = percent;
-        lastPost = now;
-        queue.Post(id, std::uint64_t(percent));
-    };
+    // Progress goes out each time the byte count reaches a further hundredth
+    // of the size (at least every byte), as the count over that hundredth.
+    auto stepOf = [](std::size_t size) { return std::max<std::size_t>(1, size / 100); };
 
-    // 1. The tile index, chunk by chunk under the lock.
+    // 1. The tile index, a byte at a time under the tile lock, so a drawing
+    //    never waits for more than one byte of it.
     const ByteView index = raster.Index();
+    const std::size_t indexStep = stepOf(index.size());
     std::uint32_t crc = 0;
-    int shown = -1;
-    for (std::size_t at = 0; at < index.size(); at += kChunk) {
-        if (stop.stop_requested())
-            return;
-        const std::size_t n = std::min(kChunk, index.size() - at);
+    for (std::size_t at = 0; at < index.size(); ++at) {
         {
             std::lock_guard guard(lock);
-            crc = Crc32(index.subspan(at, n), crc);
+            crc = Crc32(index.subspan(at, 1), crc);
         }
-        progress(kIndexProgress, at + n, index.size(), shown);
+        if ((at + 1) % indexStep == 0)
+            queue.Post(kIndexProgress, (at + 1) / indexStep);
+        if (stop.stop_requested())
+            return;
     }
-    progress(kIndexProgress, 1, 1, shown);
     queue.Post(kIndexResult, crc == raster.ExpectedIndexCheck() ? 1 : 0);
 
-    // 2. Every tile in index order, fed straight from the raster under the
-    //    lock: runs of tiles that follow each other in the data go as one
-    //    span, and the lock is let go after each chunk's worth of bytes.
+    // 2. Every tile in index order: its bytes copied under the lock, then fed
+    //    a byte at a time outside it. No tile of an enciphered raster passes
+    //    the (absent) decipher stage: each is left out, and the check is then
+    //    not marked finished.
     const ByteView data = raster.Data();
-    // No tile of an enciphered raster passes the decipher stage, so none is fed.
-    const std::size_t tiles = enciphered ? 0 : index.size() / kIndexEntrySize;
+    const std::size_t dataStep = stepOf(data.size());
+    const std::size_t tiles = index.size() / kIndexEntrySize;
+    Bytes tile;
     std::uint64_t fed = 0;
+    bool allFed = true;
     crc = 0;
-    shown = -1;
-    for (std::size_t t = 0; t < tiles;) {
-        if (stop.stop_requested())
-            return;
+    for (std::size_t t = 0; t < tiles; ++t) {
         {
             std::lock_guard guard(lock);
-            std::size_t chunk = 0;
-            while (t < tiles && chunk < kChunk) {
-                CIndexEntry e = IndexEntryAt(index, t++);
-                if (std::uint64_t(e.offset) + e.length > data.size())
-                    continue;   // a tile outside the data adds nothing
-                std::size_t begin = e.offset, end = begin + e.length;
-                while (t < tiles && end - begin < kChunk) {
-                    const CIndexEntry next = IndexEntryAt(index, t);
-                    if (next.offset != end ||
-                        std::uint64_t(next.offset) + next.length > data.size())
-                        break;
-                    end += next.length;
-                    ++t;
-                }
-                crc = Crc32(data.subspan(begin, end - begin), crc);
-                chunk += end - begin;
-            }
-            fed += chunk;
+            const CIndexEntry e = IndexEntryAt(index, t);
+            const bool inside = std::uint64_t(e.offset) + e.length <= data.size();
+            // A tile outside the data has no bytes to feed.
+            const ByteView bytes = inside ? data.subspan(e.offset, e.length) : ByteView{};
+            tile.assign(bytes.begin(), bytes.end());
         }
-        progress(kChartProgress, fed, data.size(), shown);
+        if (enciphered) {
+            allFed = false;
+            continue;
+        }
+        for (std::size_t i = 0; i < tile.size(); ++i) {
+            crc = Crc32(ByteView(tile).subspan(i, 1), crc);
+            if (++fed % dataStep == 0)
+                queue.Post(kChartProgress, fed / dataStep);
+            if (stop.stop_requested())
+                return;
+        }
     }
-    if (!enciphered)
-        progress(kChartProgress, 1, 1, shown);
     queue.Post(kChartResult, crc == raster.ExpectedRasterCheck() ? 1 : 0);
-    if (!enciphered)
+    if (allFed)
         queue.Post(kFinished);
 }
 

@@ -2,10 +2,9 @@
 // The integrity check of a chart's full-detail raster: a worker thread
 // computes the CRC-32 of the tile index and of every tile (in index order)
 // and compares them with the expected values. It takes the document's tile
-// lock per chunk (64 KB of the index, or of tiles fed straight from the
-// raster), checks its stop token between chunks, and reports through a
-// posted-message queue, so it never waits for the user-interface thread.
-// Stopping requests the stop and joins.
+// lock per byte of the index and per tile copied, checks its stop token after
+// every byte, and reports through a posted-message queue, so it never waits
+// for the user-interface thread. Stopping requests the stop and joins.
 
 #include "app/PostedMessageQueue.h"
 #include "charts/hcrf/HCRFRaster.h"
@@ -19,7 +18,9 @@ namespace charts::hcrf {
 
 class CChartVerifier {
 public:
-    // Messages on Queue(): progress 0..100 in wParam; results 1 passed, 0 failed.
+    // Messages on Queue(): progress in wParam, the bytes done over a hundredth
+    // of the size (1 to 100, more when the size is not a multiple of 100);
+    // results 1 passed, 0 failed.
     enum Message : unsigned {
         kIndexProgress = app::kMsgModuleFirst + 0x60,
         kChartProgress,
@@ -27,7 +28,6 @@ public:
         kChartResult,
         kFinished,
     };
-    static constexpr std::size_t kChunk = 64 * 1024;
 
     ~CChartVerifier() { Stop(); }
     // `raster` must stay unchanged until Stop. The tiles of an enciphered

@@ -102,6 +102,9 @@ bool CVectorChartDoc::IsChartPointOnChart(geo::IntPoint p)
 
 bool CVectorChartDoc::IsPositionOnChart(const geo::CPosition& position) const
 {
+    // No position (an invalid one) lies on any chart, whatever its numbers.
+    if (!position.IsValid())
+        return false;
     const double north = WholeNorthWest().GetLatitude();
     const double west = WholeNorthWest().GetLongitude();
     const double south = WholeSouthEast().GetLatitude();
