@@ -506,4 +506,19 @@ TEST(ChartInstall, RasterChartsAreOfferedWhileTheCatalogueHoldsAnyChart)
     EXPECT_FALSE(in.arcs->CanInstall());
 }
 
+// Each raster service has its key below the charting module's, made when the
+// settings are saved and holding no values.
+TEST(ChartInstall, ServicesKeepAnEmptyKeyBelowTheChartKey)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.charting->SaveSettings();
+    for (const char* name : {"ARCS", "Seafarer"}) {
+        const std::string key = std::string("W\\Chart\\HCRF\\") + name;
+        EXPECT_TRUE(in.store.KeyExists(key)) << key;
+        EXPECT_TRUE(in.store.ValueNames(key).empty()) << key;
+        EXPECT_FALSE(in.store.KeyExists(std::string("W\\") + name)) << name;
+    }
+}
+
 }   // namespace
