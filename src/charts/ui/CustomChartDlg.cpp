@@ -189,13 +189,15 @@ bool CARCSCustomDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CARCSCustomDlg::Apply()
 {
-    // No wait cursor here: the service may ask for a medium, and shows its
-    // own progress while it copies. The dialog is disabled meanwhile, which
+    // Under the wait cursor, as the service's own Express runs; the service
+    // may ask for a medium and shows its own progress while it copies. The
+    // dialog is disabled meanwhile, which
     // takes the keyboard from it; it goes back where it was afterwards. Left
     // without a focus, the dialog would hand it to the first row's field when
     // it is active again (after a medium prompt), and that field to the row's
     // chart button: a chart the user never chose, named in the details box
     // and moved by the next Space.
+    CWaitCursor wait;
     QWidget* focus = focusWidget();
     m_applying = true;
     setEnabled(false);

@@ -2,6 +2,7 @@
 // details box says "No selection" until a row is chosen, and a row's field
 // hands the keyboard on to that row's chart button.
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +119,22 @@ TEST(CustomChartDlg, CancelledApplyKeepsTheKeyboardAndTheDetails)
     EXPECT_EQ(details->text().toStdString(), "\nNo selection");
     // Nothing moved: the first chart is still read from the medium.
     EXPECT_FALSE(dialog.List().Entry(0).state & charts::hcrf::CCustomChartList::kChartOnDisk);
+
+    // With the medium given the charts are copied, under the wait cursor,
+    // which is gone again when Apply ends.
+    Button(dialog, "&Charts on Disk")->click();
+    in.ui.answers = {(in.root / "RC1").string()};
+    bool waiting = false;
+    in.ui.cancelAfter = [&waiting] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        waiting = waiting || (cursor && cursor->shape() == Qt::WaitCursor);
+        return false;
+    };
+    apply->click();
+    Settle();
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(dialog.List().Entry(0).state & charts::hcrf::CCustomChartList::kChartOnDisk);
 }
 
 }   // namespace
