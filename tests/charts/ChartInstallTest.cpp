@@ -9,6 +9,7 @@
 #include "TempFolder.h"
 #include "support/InstallFixture.h"
 
+#include "app/WaitStatus.h"
 #include "chart/ChartingModule.h"
 #include "chart/draw/BufferDC.h"
 #include "chart/draw/RecordingBackend.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -504,6 +506,50 @@ TEST(ChartInstall, RasterChartsAreOfferedWhileTheCatalogueHoldsAnyChart)
     ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
     EXPECT_TRUE(offered());
     EXPECT_FALSE(in.arcs->CanInstall());
+}
+
+// Each raster service has its key below the charting module's, made when the
+// settings are saved and holding no values.
+TEST(ChartInstall, ServicesKeepAnEmptyKeyBelowTheChartKey)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.charting->SaveSettings();
+    for (const char* name : {"ARCS", "Seafarer"}) {
+        const std::string key = std::string("W\\Chart\\HCRF\\") + name;
+        EXPECT_TRUE(in.store.KeyExists(key)) << key;
+        EXPECT_TRUE(in.store.ValueNames(key).empty()) << key;
+        EXPECT_FALSE(in.store.KeyExists(std::string("W\\") + name)) << name;
+    }
+}
+
+// The management page's run rebuilds the chart folio after Updates, also when
+// the run is cancelled, and never after Express: the folio progress names it.
+TEST(ChartInstall, TheFolioIsRebuiltAfterUpdatesOnly)
+{
+    struct Host : app::CWaitHost {
+        std::vector<std::string> progress;
+        void SetWaitCursor(bool) override { }
+        std::optional<std::string> StatusText() const override { return "Ready"; }
+        void SetStatusText(const std::string&) override { }
+        void ShowProgress(const std::string& text, int) override { progress.push_back(text); }
+    } host;
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    app::CWaitStatus::SetStatusHost(&host);
+    const auto folioBuilds = [&host] {
+        return std::count(host.progress.begin(), host.progress.end(), "Building chart folio");
+    };
+    EXPECT_TRUE(in.SeedCatalogue());
+    EXPECT_EQ(folioBuilds(), 1);
+    EXPECT_TRUE(in.InstallCharts());
+    EXPECT_EQ(folioBuilds(), 1);
+    in.ui.answers.clear();   // the update medium's prompt cancelled
+    in.charting->SetSourcePath((dir / "RC1").string());
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    EXPECT_EQ(folioBuilds(), 2);
+    app::CWaitStatus::SetStatusHost(nullptr);
 }
 
 }   // namespace

@@ -5,6 +5,7 @@
 
 #include "charts/hcrf/ChartCopy.h"
 
+#include "app/Registry.h"
 #include "app/SystemUtils.h"
 #include "app/WaitStatus.h"
 #include "chart/ChartingModule.h"
@@ -88,6 +89,20 @@ CHCRFModule::~CHCRFModule()
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     if (list.empty())
         m_shared->catalogue.Close();
+}
+
+void CHCRFModule::LoadSettings()
+{
+    app::CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, false))
+        reg.Close();
+}
+
+void CHCRFModule::SaveSettings()
+{
+    app::CRegistry reg(Settings().GetStore());
+    if (OpenSettings(reg, true))
+        reg.Close();
 }
 
 std::string CHCRFModule::GetServiceName(std::uint32_t office)
@@ -556,7 +571,7 @@ bool CHCRFModule::WaitForCD(const std::string& name, const std::string& date, bo
 CARCSModule::CARCSModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
     : CHCRFModule(settings, std::move(shared), chart::kChartARCS, 0, "GB")
 {
-    SetModuleName("ARCS");
+    SetModuleName("Chart\\HCRF\\ARCS");
 }
 
 std::string CARCSModule::GetUpdateLabelKey(std::string_view label) const
@@ -597,7 +612,7 @@ bool CARCSModule::IsTestChart(std::string_view text, char kind) const
 CSeafarerModule::CSeafarerModule(app::CSettingsHome& settings, std::shared_ptr<CHCRFShared> shared)
     : CHCRFModule(settings, std::move(shared), chart::kChartSeafarer, 1, "AU")
 {
-    SetModuleName("Seafarer");
+    SetModuleName("Chart\\HCRF\\Seafarer");
 }
 
 std::string CSeafarerModule::GetUpdateLabelKey(std::string_view label) const

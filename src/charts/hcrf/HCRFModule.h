@@ -85,6 +85,10 @@ public:
 
     // ---- Module ------------------------------------------------------------
     bool Initialise() override;
+    // The service's key (workspace\Chart\HCRF\<name>) holds no values: load
+    // opens it for reading, save creates it, and both close it again.
+    void LoadSettings() override;
+    void SaveSettings() override;
     void SetChartsFolder(const std::string& folder) override;
     using chart::CChartModule::BuildFolio;
     int BuildFolio(chart::Folio& folio, const std::function<void()>& recordRead) override;

@@ -173,7 +173,7 @@ void CARCSCustomDlg::ShowDetails(std::optional<std::size_t> entry)
 bool CARCSCustomDlg::eventFilter(QObject* watched, QEvent* event)
 {
     // A row's fields only show the chart: focus moves on to its chart button.
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn && !m_applying) {
         for (int r = 0; r < CCustomChartList::kRows; ++r) {
             const CRowWidgets& w = m_rows[std::size_t(r)];
             if (std::find(w.fields.begin(), w.fields.end(), watched) == w.fields.end())
@@ -189,14 +189,26 @@ bool CARCSCustomDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CARCSCustomDlg::Apply()
 {
-    // No wait cursor here: the service may ask for a medium, and shows its
-    // own progress while it copies.
+    // Under the wait cursor, as the service's own Express runs; the service
+    // may ask for a medium and shows its own progress while it copies. The
+    // dialog is disabled meanwhile, which
+    // takes the keyboard from it; it goes back where it was afterwards. Left
+    // without a focus, the dialog would hand it to the first row's field when
+    // it is active again (after a medium prompt), and that field to the row's
+    // chart button: a chart the user never chose, named in the details box
+    // and moved by the next Space.
+    CWaitCursor wait;
+    QWidget* focus = focusWidget();
+    m_applying = true;
     setEnabled(false);
     m_list.Apply(m_service);
     setEnabled(true);
     m_scroll->setRange(0, std::max(0, int(m_list.Count()) - 1));
     m_scroll->setValue(m_list.ScrollPosition());
     FillRows();
+    m_applying = false;
+    if (focus && focus->isEnabled())
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
 }   // namespace charts

@@ -45,6 +45,7 @@ private:
     std::array<CRowWidgets, charts::hcrf::CCustomChartList::kRows> m_rows;
     QScrollBar* m_scroll;
     QLabel* m_details;
+    bool m_applying = false;   // a row's field taking the keyboard chooses no row meanwhile
 };
 
 }   // namespace charts
