@@ -552,4 +552,50 @@ TEST(ChartInstall, TheFolioIsRebuiltAfterUpdatesOnly)
     app::CWaitStatus::SetStatusHost(nullptr);
 }
 
+TEST(ChartInstall, FolioWalksTheServiceInCatalogueOrder)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    ASSERT_TRUE(in.SeedCatalogue());
+    // The first record takes a number that sorts last, so the catalogue's
+    // own order and the number order part.
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+    ASSERT_TRUE(in.Cat().GoTop());
+    ASSERT_EQ(in.Cat().GetRecNo(), 1);
+    ASSERT_EQ(in.Cat().m_no, "RC1001");
+    in.Cat().m_no = "RC9001";
+    ASSERT_TRUE(in.Cat().Update());
+    in.arcs->CloseCatalogue();
+    ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
+
+    chart::Folio folio;
+    EXPECT_EQ(in.arcs->BuildFolio(folio, {}), 3);
+    std::vector<std::string> numbers;
+    for (const auto& item : folio)
+        numbers.push_back(item->fileName);
+    EXPECT_EQ(numbers, (std::vector<std::string>{"RC9001", "RC2002", "RC3003"}));
+    EXPECT_EQ(in.Cat().SeekKey("RC2002") ? in.Cat().m_no : "", "RC2002");
+}
+
+TEST(ChartInstall, LatestUpdateLabelTakesOnlyNewerFolders)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    const fs::path tree = in.arcs->UpdateTree(true);
+    fs::create_directories(tree);
+    EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "");
+    // A folder no newer than the first label leaves the first label.
+    fs::create_directories(tree / "WK00_95");
+    EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "Wk00_95");
+    // Files and names with an extension are not update folders.
+    std::ofstream(tree / "Wk05_30", std::ios::binary) << "x";
+    fs::create_directories(tree / "Wk06_30.old");
+    EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "Wk00_95");
+    fs::create_directories(tree / "wk03_94");
+    fs::create_directories(tree / "WK52_93");
+    EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "wk03_94");
+}
+
 }   // namespace

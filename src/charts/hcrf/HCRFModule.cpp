@@ -310,7 +310,8 @@ std::string CHCRFModule::FindChartFile(const std::string& baseLabel) const
         if (!it->is_directory(ec) || !StartsNoCase(name, prefix) || name.front() == '.' ||
             it->path().has_extension())
             continue;
-        if (!found || IsNewerUpdateLabel(name, result))
+        // Only a folder newer than the prefixed base label replaces it.
+        if (IsNewerUpdateLabel(name, result))
             result = name;
         found = true;
     }
@@ -353,7 +354,8 @@ int CHCRFModule::BuildFolio(chart::Folio& folio, const std::function<void()>& re
     // Each update copy's catalogue is read once for the whole pass.
     std::map<std::string, CCatalogueFolder> folders;
     int count = 0;
-    cat.SelectTag("T_HO_NO");
+    // The office tag keeps the catalogue's own order within the service.
+    cat.SelectTag("T_HO");
     for (bool more = cat.Seek(db::CDBARCSCat::OfficeKey(m_office)); more && cat.m_ho == m_office;
          more = cat.SkipForward()) {
         ++count;
