@@ -152,16 +152,20 @@ bool CHCRFModule::ScanChartFolders(const std::vector<std::string>* known)
 
 bool CHCRFModule::CanUpdate() const
 {
-    // Without a medium the prompt lets the user choose one; with one, it
-    // must be this service's.
-    CCDIdentifier id;
-    return !ReadMediumIdentifier(id) || CHCRFModule::IsServiceUpdate(id);
+    // The medium's folder stands for the disc drive: it must exist (a folder
+    // chosen as a medium need not be read-only, as a disc is). An empty
+    // catalogue is a first installation, which Updates seeds; otherwise it
+    // must hold charts of this service.
+    db::CDBARCSCat& cat = Catalogue();
+    return app::FolderExists(SourcePath()) && cat.IsOpen() &&
+           (cat.IsEmpty() || cat.SeekHO(m_office));
 }
 
 bool CHCRFModule::CanInstall()
 {
     db::CDBARCSCat& cat = Catalogue();
-    return cat.IsOpen() && !cat.IsEmpty() && cat.SeekHO(m_office);
+    return app::FolderExists(SourcePath()) && cat.IsOpen() && !cat.IsEmpty() &&
+           cat.SeekHO(m_office);
 }
 
 namespace {
