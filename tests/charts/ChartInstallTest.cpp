@@ -374,6 +374,10 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     in.MakeCharts(false);
     in.ui.answers = {""};
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_FALSE(in.ui.messages.empty());
+    EXPECT_EQ(in.ui.messages.front(), "Please Insert your latest Update medium");
+    ASSERT_EQ(in.ui.prompts.size(), 1u);
+    EXPECT_EQ(in.ui.prompts[0].substr(0, 29), "Please insert the UPDATE medi");
     EXPECT_EQ(in.Cat().GetRecordCount(), 0);
     EXPECT_FALSE(in.arcs->PromptInsertCD("RC1", "20260101"));
     EXPECT_FALSE(in.holdSet);

@@ -186,7 +186,7 @@ bool EnoughDiskSpace(const fs::path& folder, CMediaUi* ui)
 bool CHCRFModule::ProcessUpdateCD()
 {
     CMediaUi* ui = MediaUi();
-    if (ui && ui->Message("Please insert your latest update medium", PromptIcon::Information,
+    if (ui && ui->Message("Please Insert your latest Update medium", PromptIcon::Information,
                           PromptButtons::OkCancel) == PromptAnswer::Cancel)
         return false;
     CCDIdentifier medium;
@@ -194,7 +194,7 @@ bool CHCRFModule::ProcessUpdateCD()
         return false;
     if (!platform::EqualNoCaseAscii(medium.country, m_country)) {
         if (ui)
-            ui->Message("Incorrect medium publisher", PromptIcon::Stop, PromptButtons::Ok);
+            ui->Message("Incorrect medium Manufacturer", PromptIcon::Stop, PromptButtons::Ok);
         return false;
     }
     const std::string newName = NormaliseCdName(medium.name);
