@@ -229,6 +229,48 @@ TEST(ChartInstall, UpdatePassEndsAtAChartCopyFromTheUpdateMediumThatFails)
     EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, "RC2002", "hdr")));
 }
 
+// A chart whose entry on the new update medium names another edition was
+// re-issued on a new chart medium: its chart files leave the disk, its record
+// loses bit 0, and the user is told once; an equal-dated medium is processed.
+TEST(ChartInstall, ReissuedChartLeavesTheDiskAndIsNamedOnce)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    const fs::path second = dir / "WK10_26b";
+    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
+    brine_test::WriteCdv(second, "GB", "WK10_26", "20260305");   // the same date
+    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
+    CCatalogueFolder catalogue;
+    ASSERT_TRUE(catalogue.Load(second));
+    for (const char* n : {"RC1001", "RC2002"}) {
+        const auto offset = catalogue.Find(n);
+        ASSERT_TRUE(offset) << n;
+        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(*offset) + 10);
+        f.write("ZZ999999", 8);
+    }
+    in.ui.answers = {second.string()};
+    in.ui.messages.clear();
+    EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    int told = 0;
+    for (const std::string& m : in.ui.messages)
+        told += m.find("re-issued") != std::string::npos;
+    EXPECT_EQ(told, 1);
+    for (const char* n : {"RC1001", "RC2002"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_source, 2) << n;
+        EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n))) << n;
+        // Each was the only chart of its group: the group folder went too.
+        EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n).parent_path())) << n;
+    }
+    ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
+    EXPECT_EQ(in.Cat().m_source, 3);
+    EXPECT_EQ(in.Cat().m_chcddop, "20260101");
+}
+
 // A copy over a chart's folder that fails while the new files move in puts
 // the old ones back: never an index file of one edition beside the raster of
 // another. A target that is in the way (here a folder) is moved aside with
