@@ -182,6 +182,120 @@ TEST(ChartInstall, UpdatePassEndsAtAnUpdateCopyThatFails)
     }
 }
 
+// A chart delivered on update media whose chart copy from the new update
+// medium fails ends the pass there as a failed update copy does: the chart
+// keeps its old medium and the charts after it are not touched.
+TEST(ChartInstall, UpdatePassEndsAtAChartCopyFromTheUpdateMediumThatFails)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    // The second update medium delivers the approach chart itself: its entry
+    // names no chart medium and its chart files are on the update medium,
+    // newer than the ones on the disk.
+    const fs::path second = dir / "WK11_26";
+    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
+    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
+    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
+    CCatalogueFolder catalogue;
+    ASSERT_TRUE(catalogue.Load(second));
+    const auto offset = catalogue.Find("RC2002");
+    ASSERT_TRUE(offset);
+    {
+        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(*offset) + 158);
+        f.write("UPDATE    ", 10);
+    }
+    const fs::path onMedium = second / "RasChts" / "020" / "RC2002";
+    fs::copy(dir / "RC1" / "RasChts" / "020" / "RC2002", onMedium,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (const auto& e : fs::directory_iterator(onMedium))
+        fs::last_write_time(e.path(), fs::file_time_type::clock::now());
+    // The copy cannot be built on the disk (a file stands where it goes).
+    std::ofstream(StagingFolderOf(in.arcs->ChartFolder(true, "RC2002"))) << "in the way";
+    ASSERT_TRUE(in.Cat().SeekKey("RC2002"));
+    ASSERT_EQ(in.Cat().m_source, 3);
+    in.ui.answers = {second.string()};
+    in.ui.messages.clear();
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_FALSE(in.ui.messages.empty());
+    EXPECT_NE(in.ui.messages.back().find("RC2002"), std::string::npos) << in.ui.messages.back();
+    for (const char* n : {"RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_upcdid, "WK10_26") << n << " was stored from the new medium";
+        EXPECT_EQ(in.Cat().m_chcdid, "RC1") << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+    }
+    EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, "RC2002", "hdr")));
+}
+
+// A chart whose entry on the new update medium names another edition was
+// re-issued on a new chart medium: its chart files leave the disk, its record
+// loses bit 0, and the user is told once; an equal-dated medium is processed.
+TEST(ChartInstall, ReissuedChartLeavesTheDiskAndIsNamedOnce)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    const fs::path second = dir / "WK10_26b";
+    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
+    brine_test::WriteCdv(second, "GB", "WK10_26", "20260305");   // the same date
+    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
+    CCatalogueFolder catalogue;
+    ASSERT_TRUE(catalogue.Load(second));
+    for (const char* n : {"RC1001", "RC2002"}) {
+        const auto offset = catalogue.Find(n);
+        ASSERT_TRUE(offset) << n;
+        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(std::streamoff(*offset) + 10);
+        f.write("ZZ999999", 8);
+    }
+    in.ui.answers = {second.string()};
+    in.ui.messages.clear();
+    EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    int told = 0;
+    for (const std::string& m : in.ui.messages)
+        told += m.find("re-issued") != std::string::npos;
+    EXPECT_EQ(told, 1);
+    for (const char* n : {"RC1001", "RC2002"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_source, 2) << n;
+        EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n))) << n;
+        // Each was the only chart of its group: the group folder went too.
+        EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n).parent_path())) << n;
+    }
+    ASSERT_TRUE(in.Cat().SeekKey("RC3003"));
+    EXPECT_EQ(in.Cat().m_source, 3);
+    EXPECT_EQ(in.Cat().m_chcddop, "20260101");
+}
+
+// A copy over a chart's folder that fails while the new files move in puts
+// the old ones back: never an index file of one edition beside the raster of
+// another. A target that is in the way (here a folder) is moved aside with
+// the old files, so the copy completes.
+TEST(ChartInstall, CopyOverAChartFolderNeverLeavesAMixedSet)
+{
+    brine_test::TempFolder dir;
+    const fs::path source = dir / "medium" / "RC1001", dest = dir / "disk" / "RC1001";
+    brine_test::WriteText(source / "RC1001.chr", "new raster");
+    brine_test::WriteText(source / "RC1001.hdr", "new header");
+    brine_test::WriteText(dest / "RC1001.chr", "old raster");
+    brine_test::WriteText(dest / "RC1001.hdr" / "x", "in the way");
+    CSilentProgress progress;
+    std::string error;
+    EXPECT_EQ(CopyFolderIntoPlace(source, {"*.c??", "*.h??"}, dest, progress, 0, 1, error),
+              CopyResult::Done)
+        << error;
+    std::ifstream chr(dest / "RC1001.chr"), hdr(dest / "RC1001.hdr");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(chr), {}), "new raster");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(hdr), {}), "new header");
+    EXPECT_FALSE(fs::exists(StagingFolderOf(dest)));
+}
+
 // An update medium whose catalogue lists a chart but whose entry for it is
 // damaged stops the update there: the chart is not taken for one the service
 // withdrew, so its record and its files on the disk stay.
@@ -239,6 +353,64 @@ TEST(ChartInstall, ChartMediumWithAnotherDateIsNotTaken)
     EXPECT_FALSE(in.holdSet);
 }
 
+// A medium of the other service that bears the wanted name is not taken:
+// the prompt asks for the right one.
+TEST(ChartInstall, AnotherServicesMediumOfTheWantedNameIsNotTaken)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    const fs::path other = dir / "other";
+    fs::copy(dir / "WK10_26", other, fs::copy_options::recursive);
+    brine_test::WriteCdv(other, "AU", "WK10_26", "20260305");
+    in.charting->SetSourcePath(other.string());
+    in.ui.answers = {""};
+    bool cancelled = false;
+    EXPECT_FALSE(in.arcs->WaitForCD("WK10_26", {}, &cancelled));
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(in.ui.prompts.size(), 1u);
+    in.ui.answers = {""};
+    CCDIdentifier id;
+    EXPECT_FALSE(in.arcs->WaitForUpdateCD(id));
+    EXPECT_EQ(in.ui.prompts.size(), 2u);
+    // The service's own medium of that name is taken at once.
+    in.charting->SetSourcePath((dir / "WK10_26").string());
+    EXPECT_TRUE(in.arcs->WaitForCD("wk10_26", {}, &cancelled));
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(in.ui.prompts.size(), 2u);
+    EXPECT_FALSE(in.holdSet);
+}
+
+// Updates, Express and Custom... are offered while the medium's folder
+// exists and the catalogue holds charts of the service (Updates also on an
+// empty catalogue, which it seeds).
+TEST(ChartInstall, ManagementButtonsNeedTheMediumFolderAndChartsOfTheService)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    in.charting->SetSourcePath((dir / "WK10_26").string());
+    // A first installation: Updates seeds the catalogue.
+    EXPECT_TRUE(in.arcs->CanUpdate());
+    EXPECT_FALSE(in.arcs->CanInstall());
+    ASSERT_TRUE(in.SeedCatalogue());
+    EXPECT_TRUE(in.arcs->CanUpdate());
+    EXPECT_TRUE(in.arcs->CanInstall());
+    CHCRFModule* seafarer = nullptr;
+    for (const auto& service : in.charting->ChartServices())
+        if (auto* s = dynamic_cast<CSeafarerModule*>(service.get()))
+            seafarer = s;
+    ASSERT_NE(seafarer, nullptr);
+    EXPECT_FALSE(seafarer->CanUpdate()) << "no chart of the service in the catalogue";
+    EXPECT_FALSE(seafarer->CanInstall());
+    // The medium's folder gone (a disc taken out with its mount point).
+    in.charting->SetSourcePath((dir / "mount").string());
+    EXPECT_TRUE(in.arcs->CanUpdate());
+    fs::remove_all(dir / "mount");
+    EXPECT_FALSE(in.arcs->CanUpdate());
+    EXPECT_FALSE(in.arcs->CanInstall());
+}
+
 TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
 {
     brine_test::TempFolder dir;
@@ -246,6 +418,10 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     in.MakeCharts(false);
     in.ui.answers = {""};
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    ASSERT_FALSE(in.ui.messages.empty());
+    EXPECT_EQ(in.ui.messages.front(), "Please Insert your latest Update medium");
+    ASSERT_EQ(in.ui.prompts.size(), 1u);
+    EXPECT_EQ(in.ui.prompts[0].substr(0, 29), "Please insert the UPDATE medi");
     EXPECT_EQ(in.Cat().GetRecordCount(), 0);
     EXPECT_FALSE(in.arcs->PromptInsertCD("RC1", "20260101"));
     EXPECT_FALSE(in.holdSet);

@@ -292,13 +292,40 @@ CopyResult CopyFolderIntoPlace(const fs::path& source, const std::vector<std::st
         return CopyResult::Failed;
     }
     if (inPlace) {
+        // Each old file moves aside before its new copy moves in; when a move
+        // fails the files moved so far go back, so the folder holds either
+        // the whole new set or the old one, never an index file of one
+        // edition beside the raster of another.
+        const fs::path previous = staging / ".previous";
+        fs::create_directories(previous, ec);
+        std::vector<std::pair<fs::path, bool>> placed;   // target, old file kept aside
         for (const auto& [from, to] : plan.files) {
-            fs::rename(to, dest / to.filename(), ec);
             if (ec)
                 break;
+            const fs::path target = dest / to.filename();
+            std::error_code existsError;
+            const bool hadOld = fs::exists(fs::symlink_status(target, existsError));
+            if (hadOld) {
+                fs::rename(target, previous / to.filename(), ec);
+                if (ec)
+                    break;
+            }
+            placed.emplace_back(target, hadOld);
+            fs::rename(to, target, ec);
         }
-        if (!ec)
+        if (ec) {
+            std::error_code undoError;
+            for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+                if (fs::exists(fs::symlink_status(previous / it->first.filename(), undoError))) {
+                    fs::remove_all(it->first, undoError);
+                    fs::rename(previous / it->first.filename(), it->first, undoError);
+                } else if (!it->second) {
+                    fs::remove_all(it->first, undoError);
+                }
+            }
+        } else {
             fs::remove_all(staging, ec);
+        }
     } else {
         fs::rename(staging, dest, ec);
     }

@@ -152,16 +152,20 @@ bool CHCRFModule::ScanChartFolders(const std::vector<std::string>* known)
 
 bool CHCRFModule::CanUpdate() const
 {
-    // Without a medium the prompt lets the user choose one; with one, it
-    // must be this service's.
-    CCDIdentifier id;
-    return !ReadMediumIdentifier(id) || CHCRFModule::IsServiceUpdate(id);
+    // The medium's folder stands for the disc drive: it must exist (a folder
+    // chosen as a medium need not be read-only, as a disc is). An empty
+    // catalogue is a first installation, which Updates seeds; otherwise it
+    // must hold charts of this service.
+    db::CDBARCSCat& cat = Catalogue();
+    return app::FolderExists(SourcePath()) && cat.IsOpen() &&
+           (cat.IsEmpty() || cat.SeekHO(m_office));
 }
 
 bool CHCRFModule::CanInstall()
 {
     db::CDBARCSCat& cat = Catalogue();
-    return cat.IsOpen() && !cat.IsEmpty() && cat.SeekHO(m_office);
+    return app::FolderExists(SourcePath()) && cat.IsOpen() && !cat.IsEmpty() &&
+           cat.SeekHO(m_office);
 }
 
 namespace {
@@ -182,7 +186,7 @@ bool EnoughDiskSpace(const fs::path& folder, CMediaUi* ui)
 bool CHCRFModule::ProcessUpdateCD()
 {
     CMediaUi* ui = MediaUi();
-    if (ui && ui->Message("Please insert your latest update medium", PromptIcon::Information,
+    if (ui && ui->Message("Please Insert your latest Update medium", PromptIcon::Information,
                           PromptButtons::OkCancel) == PromptAnswer::Cancel)
         return false;
     CCDIdentifier medium;
@@ -190,7 +194,7 @@ bool CHCRFModule::ProcessUpdateCD()
         return false;
     if (!platform::EqualNoCaseAscii(medium.country, m_country)) {
         if (ui)
-            ui->Message("Incorrect medium publisher", PromptIcon::Stop, PromptButtons::Ok);
+            ui->Message("Incorrect medium Manufacturer", PromptIcon::Stop, PromptButtons::Ok);
         return false;
     }
     const std::string newName = NormaliseCdName(medium.name);

@@ -495,6 +495,11 @@ bool CHCRFModule::ReadMediumIdentifier(CCDIdentifier& id) const
     return !source.empty() && ReadCdvFile(source, id);
 }
 
+bool CHCRFModule::ReadFromDrive(CCDIdentifier& id) const
+{
+    return ReadMediumIdentifier(id) && (IsServiceChart(id.name) || IsServiceUpdate(id));
+}
+
 bool CHCRFModule::IsMediumPresent() const
 {
     CCDIdentifier id;
@@ -505,7 +510,7 @@ bool CHCRFModule::WaitForUpdateCD(CCDIdentifier& id)
 {
     CHoldGuard hold(m_shared->host.setNavigatorHold);
     for (;;) {
-        if (ReadMediumIdentifier(id) && IsServiceUpdate(id))
+        if (ReadFromDrive(id) && IsServiceUpdate(id))
             return true;
         if (!MediaUi())
             return false;
@@ -551,7 +556,7 @@ bool CHCRFModule::WaitForCD(const std::string& name, const std::string& date, bo
     CHoldGuard hold(m_shared->host.setNavigatorHold);
     for (;;) {
         CCDIdentifier id;
-        if (ReadMediumIdentifier(id) &&
+        if (ReadFromDrive(id) &&
             platform::EqualNoCaseAscii(NormaliseCdName(id.name), NormaliseCdName(name))) {
             if (!(IsServiceChart(name) && !date.empty() &&
                   !platform::EqualNoCaseAscii(id.date, date)))

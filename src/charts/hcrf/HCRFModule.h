@@ -148,6 +148,9 @@ public:
     // The medium at the source path, when one is there.
     bool ReadMediumIdentifier(CCDIdentifier& id) const;
     bool IsMediumPresent() const;
+    // The medium at the source path when it is a chart or update medium of
+    // this service: another service's medium of the same name is not taken.
+    bool ReadFromDrive(CCDIdentifier& id) const;
     // Waits for any update medium of the service; false on Cancel.
     bool WaitForUpdateCD(CCDIdentifier& id);
     // Waits for the named medium (date tested for chart media when given);
@@ -173,6 +176,8 @@ public:
     // the caller knows them, else the catalogue's.
     bool ScanChartFolders(const std::vector<std::string>* names = nullptr);
     bool CollectUpdateCdNames(std::vector<std::string>& names);
+    // Updates needs a source folder that exists and charts of the service in
+    // the catalogue; Express and Custom... also a catalogue that is not empty.
     bool CanUpdate() const;
     bool CanInstall();
     // The File choosers offer raster charts while the shared catalogue holds
