@@ -336,7 +336,6 @@ private:
 
     void CreateVesselLog();
     void TellLog(const std::string& message);
-    void RememberLog();
     void PlaceAtRestoredPosition();
     void LoadLogSettings(const app::CRegistry& reg);
     void LoadLogFolderSettings(const app::CRegistry& reg);

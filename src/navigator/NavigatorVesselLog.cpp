@@ -43,7 +43,6 @@ void CNavigatorModule::CreateVesselLog()
     };
     s.logChanged = [this] {
         SyncTracks();
-        RememberLog();
         if (m_logListener)
             m_logListener();
     };
@@ -54,17 +53,6 @@ void CNavigatorModule::CreateVesselLog()
     m_log = m_logbook.get();
     // The fix markers' properties live under the module's own key.
     m_fixProperties.SetBaseKey(GetModuleName());
-}
-
-// The log to open at the next start, written as soon as it changes: a log
-// saved under a name while the program closes is still the one taken next.
-void CNavigatorModule::RememberLog()
-{
-    if (!m_logbook->IsOpen())
-        return;
-    app::CRegistry log(Settings().GetStore());
-    if (OpenSettings(log, true, "Log"))
-        log.WriteString("InitialDatabase", m_logbook->LogTitle());
 }
 
 void CNavigatorModule::SetLogServices(platform::CPrompt* prompt, SavePathChooser chooseSavePath,
@@ -182,10 +170,8 @@ bool CNavigatorModule::OpenVesselLog(const std::string& path)
     // The next tick writes a row and a point at once.
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
-    if (opened) {
+    if (opened)
         PlaceAtRestoredPosition();
-        SaveSettings();
-    }
     return opened;
 }
 
@@ -239,7 +225,6 @@ bool CNavigatorModule::StartVoyage(const std::string& voyageId, const std::strin
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
     SetAutoscrollWindow(true);
-    SaveSettings();
     return true;
 }
 
@@ -248,18 +233,14 @@ bool CNavigatorModule::EndVoyage()
     if (!m_logbook->EndVoyage())
         return false;
     SetAutoscrollWindow(false);
-    SaveSettings();
     return true;
 }
 
-// Stored at once, as a voyage's start and end are: a start after a crash
-// goes on logging as the navigator left it.
 void CNavigatorModule::SetLogging(bool on)
 {
     m_logbook->SetLogging(on);
     m_lastLogRow.reset();
     m_lastTrackPoint.reset();
-    SaveSettings();
 }
 
 void CNavigatorModule::ToggleLogging()

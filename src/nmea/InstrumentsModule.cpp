@@ -112,11 +112,11 @@ void CInstrumentsModule::LoadSettings()
         registry.Close();
     }
     m_ignoreWarnings = ignore;
-    if (m_options.stationMessaging) {
-        m_messaging->Stop();
+    // Only the values: messaging is stopped by the frame before a workspace
+    // is left and started again once the new one is restored, after the
+    // disclaimer at start.
+    if (m_options.stationMessaging)
         m_messaging->LoadSettings(Settings().GetStore(), Settings().GetRegistryKey());
-        StartMessaging();
-    }
     OpenDevices();
 }
 

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 
 #include "app/DisplayPaletteModule.h"
 #include "app/StringUtils.h"
@@ -398,6 +400,13 @@ bool CBrinevane::InitInstance(const std::vector<std::string>& arguments)
     services.moduleFactories.push_back([this] { return MakeTidalModule(*m_frame); });
     services.showDisclaimer = [](QWidget* frame) {
         app::CBVDisclaimerDlg dlg(frame);
+        // BRINE_ACCEPT_DISCLAIMER_AFTER_MS presses the accept button after a
+        // delay: scripted checks run offscreen, with no screen to click on.
+        if (const char* ms = std::getenv("BRINE_ACCEPT_DISCLAIMER_AFTER_MS"); ms && *ms)
+            QTimer::singleShot(std::atoi(ms), &dlg, [&dlg] {
+                if (auto* accept = dlg.findChild<QPushButton*>("AcceptButton"))
+                    accept->click();
+            });
         return dlg.exec() == QDialog::Accepted;
     };
     m_frame = std::make_unique<CMainFrame>(std::move(services));

@@ -120,9 +120,9 @@ TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
         a.StartVoyageIn(shared, "OURS");
         ours = a.nav.Logbook().OwnVessel()->vesselId;
         a.Sail(1, 1s, 0.01);
+        a.nav.SaveSettings();
         EXPECT_EQ(LogSetting(bench.settings, "VesselNumber"), std::to_string(ours) + ",1")
             << "one own vessel in the log: its append";
-        a.nav.SaveSettings();
         ASSERT_TRUE(a.nav.Logbook().Close(true));
     }
     {
@@ -145,6 +145,7 @@ TEST(LogAcrossRestart, TheStoredVesselNumberPicksTheVesselToGoOnWith)
     EXPECT_EQ(own->watchOfficer, "Ada");
     for (const auto& vessel : next.nav.Logbook().Vessels())
         EXPECT_EQ(vessel->vesselId, ours) << "only our vessel's rows are loaded";
+    next.nav.SaveSettings();   // the workspace saved while the log is open
     EXPECT_EQ(LogSetting(bench.settings, "VesselNumber"), std::to_string(ours) + ",0")
         << "two appends of the own vessel: all of them next time";
     next.nav.Logbook().Close(true);
@@ -226,8 +227,9 @@ TEST(LogAcrossRestart, ASilentGpsAtStartFindsTheVesselWhereTheLogLastHadIt)
         run.StartVoyageIn(bench.dir / "Harbour", "H");
         run.Sail(5, 2s, 0.01);
         ASSERT_TRUE(run.nav.EndVoyage());
-        ASSERT_TRUE(run.nav.Logbook().Close(true));
+        // The close: the workspace saved while the log is open, then the log closed.
         run.nav.SaveSettings();
+        ASSERT_TRUE(run.nav.Logbook().Close(true));
     }
     bench.gps.receiving = false;
     ProgramRun next = bench.Start();
@@ -294,4 +296,51 @@ TEST(LogAcrossRestart, ClosingDuringAVoyageEndsTheTrackWhereTheVesselIs)
         EXPECT_EQ(Stamp(last->utc), "20261207 120030");
         EXPECT_EQ(track.RecordCount(), 2u);
     }
+}
+
+// The log's name, its voyage and its logging reach the workspace only with
+// the workspace's save: opening a log, starting and ending a voyage and
+// switching logging write nothing, so a run that ends without a save (killed)
+// leaves the workspace naming the log it named before.
+TEST(LogAcrossRestart, TheLogReachesTheWorkspaceOnlyWithItsSave)
+{
+    Bench bench;
+    const auto navigatorValue = [&](const char* name) {
+        app::CRegistry reg(bench.settings.GetStore());
+        std::string text = "(none)";
+        bool on = false;
+        if (reg.OpenKeyForRead(bench.settings.GetRegistryKey() + "\\Navigator") &&
+            reg.ReadBool(name, on))
+            text = on ? "True" : "False";
+        return text;
+    };
+    {
+        ProgramRun run = bench.Start();
+        run.StartVoyageIn(bench.dir / "Saved", "S");
+        run.Sail(2, 1s, 0.001);
+        EXPECT_EQ(LogSetting(bench.settings, "InitialDatabase"), "");
+        EXPECT_EQ(navigatorValue("VoyageRunning"), "(none)");
+        // The workspace saved while the log is open names it and its voyage.
+        run.nav.SaveSettings();
+        EXPECT_EQ(LogSetting(bench.settings, "InitialDatabase"), "Saved");
+        EXPECT_EQ(navigatorValue("VoyageRunning"), "True");
+        EXPECT_EQ(navigatorValue("SaveToLogBookOn"), "True");
+        run.nav.Logbook().Close(true);
+    }
+    {
+        // Another log opened, its voyage ended, logging off: no save, then killed.
+        ProgramRun run = bench.Start();
+        run.StartVoyageIn(bench.dir / "Unsaved", "U");
+        ASSERT_TRUE(run.nav.EndVoyage());
+        run.nav.SetLogging(false);
+        EXPECT_EQ(LogSetting(bench.settings, "InitialDatabase"), "Saved");
+        EXPECT_EQ(navigatorValue("VoyageRunning"), "True");
+        EXPECT_EQ(navigatorValue("SaveToLogBookOn"), "True");
+        run.nav.Logbook().Close(true);
+    }
+    ProgramRun next = bench.Start();
+    next.Sail(1, 1s, 0.002);
+    EXPECT_EQ(std::filesystem::path(next.nav.Logbook().LogPath()).filename(), "Saved");
+    EXPECT_TRUE(next.nav.Logbook().IsVoyageRunning());
+    next.nav.Logbook().Close(true);
 }

@@ -775,9 +775,9 @@ TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
         c.Pass();
         ASSERT_TRUE(c.nav.StartVoyage("V1", "Ada"));
         firstVessel = c.nav.Logbook().OwnVessel()->vesselId;
-        // File > Exit: the log closes, then the settings are written.
-        ASSERT_TRUE(c.nav.Logbook().Close(true));
+        // File > Exit: the workspace is saved with the log still open, then the log closes.
         c.nav.SaveSettings();
+        ASSERT_TRUE(c.nav.Logbook().Close(true));
     }
     CNavigatorModule next{c.settings, c.clock, &c.gps};
     next.LoadSettings();
@@ -805,6 +805,8 @@ TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
     EXPECT_EQ(log.OwnVessel()->voyageId, "V2");
     EXPECT_EQ(log.OwnVessel()->appendNo, 3u);
     ASSERT_TRUE(next.EndVoyage());
+    // Ended before the exit, whose workspace save finds the log still open.
+    next.SaveSettings();
     const std::string path = log.LogPath() + ".dbf";
     ASSERT_TRUE(log.Close(true));
     // The chooser groups one vessel's appends under the voyage of its first.
@@ -816,8 +818,7 @@ TEST(NavigationCycle, AVoyageGoesOnAcrossARestart)
     EXPECT_EQ(groups[0].leaves[1].appendNo, 2u);
     EXPECT_EQ(groups[0].leaves[2].appendNo, 3u);
 
-    // Ended before the exit: the next start has neither voyage nor logging.
-    next.SaveSettings();
+    // The next start has neither voyage nor logging.
     CNavigatorModule third{c.settings, c.clock, &c.gps};
     third.LoadSettings();
     third.Logbook().SetFolder(dir.Path());
@@ -851,8 +852,9 @@ TEST(NavigationCycle, DeadReckoningFromTheLogsPlaceAfterARestart)
         c.clock.Advance(1s);
         c.Feed(navtest::Rmc(50.01, -4.01, 6.0, 45.0));
         pass();
-        ASSERT_TRUE(first.Logbook().Close(true));
+        // File > Exit: the workspace saved with the log open, then the log closed.
         first.SaveSettings();
+        ASSERT_TRUE(first.Logbook().Close(true));
     }
 
     navtest::FakeGps silent{c.clock};   // its port open, nothing arriving
@@ -957,9 +959,10 @@ TEST(NavigationCycle, ExitInDeadReckoningEndsTheTrackOnce)
     EXPECT_EQ(points(), before + 1) << "the closing point is the track's last, written once";
 }
 
-// Navigator > Data Logging is stored as it is switched: a start after a
-// crash (no settings written at the end) goes on logging, or stays off.
-TEST(NavigationCycle, TheDataLoggingSwitchOutlivesACrash)
+// Navigator > Data Logging reaches the next start through the workspace's
+// save: a start after a crash (the switch made, no save) finds the value the
+// workspace was last saved with.
+TEST(NavigationCycle, TheDataLoggingSwitchReachesTheNextStartWithTheWorkspace)
 {
     brine_test::TempFolder dir;
     Cycle c;
@@ -969,18 +972,19 @@ TEST(NavigationCycle, TheDataLoggingSwitchOutlivesACrash)
     c.Pass();
     ASSERT_FALSE(c.nav.Logbook().IsLogging());
 
+    const auto nextStartLogs = [&c] {
+        CNavigatorModule next{c.settings, c.clock, &c.gps};
+        next.LoadSettings();
+        return next.Logbook().IsLogging();
+    };
     c.nav.SetLogging(true);
-    {
-        CNavigatorModule next{c.settings, c.clock, &c.gps};
-        next.LoadSettings();
-        EXPECT_TRUE(next.Logbook().IsLogging());
-    }
+    EXPECT_FALSE(nextStartLogs()) << "switched on, then a crash before any save";
+    c.nav.SaveSettings();
+    EXPECT_TRUE(nextStartLogs());
     c.nav.SetLogging(false);
-    {
-        CNavigatorModule next{c.settings, c.clock, &c.gps};
-        next.LoadSettings();
-        EXPECT_FALSE(next.Logbook().IsLogging());
-    }
+    EXPECT_TRUE(nextStartLogs()) << "switched off, then a crash: the saved value";
+    c.nav.SaveSettings();
+    EXPECT_FALSE(nextStartLogs());
     c.nav.Logbook().Close(true);
 }
 

@@ -185,11 +185,14 @@ TEST_F(VoyageTrack, EveryAppendOfTheVoyageIsDrawnWhenTheLogIsOpenedAgain)
         prompt.Expect(platform::PromptAnswer::No, "Save Log file?");
         ASSERT_TRUE(first.nav.StartVoyage("WALK-1", "Ada"));
         first.Sail(47.65, 6, clockSecond);
-        // File > Exit with the voyage under way: the temporary log is saved as "Walk".
+        // File > Exit with the voyage under way: the temporary log is saved as
+        // "Walk", the workspace is saved while the log is still open, then the
+        // log closes.
         prompt.Expect(platform::PromptAnswer::Yes, "Save Log file?");
-        ASSERT_TRUE(first.nav.Logbook().Close(false));
+        ASSERT_EQ(first.nav.QueryClose(prompt), platform::PromptAnswer::Ok);
         ASSERT_TRUE(prompt.Done());
         first.nav.SaveSettings();
+        ASSERT_TRUE(first.nav.Logbook().Close(true));
     }
     Station second{settings, clock, gps};
     second.nav.LoadSettings();

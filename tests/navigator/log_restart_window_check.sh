@@ -4,7 +4,8 @@
 # to COM1 (a socat pty pair); a voyage runs in the log "Bridge" (track points
 # every 5 minutes, so only the first is due); the GPS stops, and after the
 # DR delay (5 s here) "EPFS reception lost." is logged; then the program is
-# told to end (SIGTERM). The log must hold:
+# told to end (SIGTERM); the workspace saves itself at the close. The log must
+# hold:
 #   - logbook rows dated by the computer's clock: the loss row at least 3 s
 #     after the last fix, not at the last fix's time;
 #   - a last track point written at the close, at most 6 s before it;
@@ -46,6 +47,8 @@ printf '%s\n' '[Software\Quorwick\Brinevane\Ports]' "COM1=str:$work/com1" \
     '[Software\Quorwick\Brinevane\Default\Navigator\Log]' 'InitialDatabase=str:Bridge' \
     "DatabaseFolder=str:$LOGS" '#end' > "$CONF"
 station_settings "$CONF"
+# The close (SIGTERM as well) saves the workspace with the log still open.
+autosaved_workspace "$CONF"
 gps_writer "$work/feed1" 47.6000 -122.3700 20.0 180.0
 GPS_PID=${XWIN_PIDS##* }
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1 BRINE_DR_DELAY_S=5

@@ -2,7 +2,8 @@
 # A voyage's track across a restart, on the real program window: a GPS
 # making way south off Elliott Bay writes a fix a second to COM1 (a socat pty
 # pair); a voyage starts in the temporary log and its track is written; File >
-# Exit saves the log as "Walk1"; the next start takes the voyage up again (a
+# Exit saves the log as "Walk1" and the workspace (saved by itself at the
+# close) with it; the next start takes the voyage up again (a
 # new append); File > Open > Log opens Walk1 again, appended to (a third
 # append). The following chart window then draws the whole voyage's track:
 # the first session's part as well as the newest. Screenshots go to
@@ -39,6 +40,8 @@ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n%s\n%s\n#end\n' "$w
     '[Software\Quorwick\Brinevane\Default\Navigator]' 'VesselPlotFixFreq=str:0 00:00:02' \
     > "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
+# The close saves the workspace, with the log still open: the next start reopens it.
+autosaved_workspace "$work/config/Quorwick/Brinevane/settings.conf"
 gps_writer "$work/feed1" 47.6300 -122.3700 200.0 180.0
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1
 start_wm

@@ -388,7 +388,9 @@ TEST(NetworkOptions, AStationListLockedAtTheLeaveIsReported)
 }   // namespace
 
 // The workspace steps: station messaging leaves before a workspace's windows close and joins
-// again once they are restored, with the values the workspace's settings gave it.
+// again once they are restored, with the values the workspace's settings gave it. Loading the
+// settings only reads those values: it neither joins (at start the disclaimer comes first) nor
+// leaves and joins again.
 TEST(NetworkOptions, TheWorkspaceStepsStopAndStartStationMessaging)
 {
     brine_test::TempFolder shared, program;
@@ -404,12 +406,18 @@ TEST(NetworkOptions, TheWorkspaceStepsStopAndStartStationMessaging)
         key.WriteString("IPAddress", "127.0.0.2");
     }
     a.module->LoadSettings();
-    ASSERT_TRUE(a.module->Messaging().IsStarted());
+    EXPECT_FALSE(a.module->Messaging().IsStarted()) << "joined by the settings load";
+    EXPECT_EQ(a.module->Messaging().GetTcpPort(), port);
+    EXPECT_TRUE(a.module->StartStationMessaging());
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
+    EXPECT_EQ(a.module->Messaging().OwnAddress(), (nmea::Ipv4{127, 0, 0, 2}));
+    EXPECT_FALSE(a.module->StartStationMessaging()) << "already joined";
+    // A settings load while joined stays joined.
+    a.module->LoadSettings();
+    EXPECT_TRUE(a.module->Messaging().IsStarted());
     a.module->StopStationMessaging();
     EXPECT_FALSE(a.module->Messaging().IsStarted());
     EXPECT_TRUE(a.module->StartStationMessaging());
     EXPECT_TRUE(a.module->Messaging().IsStarted());
-    EXPECT_EQ(a.module->Messaging().GetTcpPort(), port);
-    EXPECT_FALSE(a.module->StartStationMessaging()) << "already joined";
     a.module->Terminate();
 }

@@ -206,7 +206,8 @@ bool Connected(const char* fromHex, const char* toHex, int port)
 
 // Two profiles (settings folders) of one user run side by side, as two stations on one computer:
 // each listens on the address its Network settings choose, and each connected back to the other
-// on the other's join message.
+// on the other's join message. A station joins only once its disclaimer is answered: while the
+// two disclaimers wait, the two are not connected.
 TEST(ProgramStart, TwoProfilesRunSideBySideAsTwoStations)
 {
     UniqueName("profiles");
@@ -226,32 +227,46 @@ TEST(ProgramStart, TwoProfilesRunSideBySideAsTwoStations)
     prepare(configA, "127.0.0.2");
     prepare(configB, "127.0.0.3");
     QProcess a, b;
-    const auto start = [](QProcess& p, const QTemporaryDir& config) {
+    // Each disclaimer is answered `acceptMs` after its program starts.
+    const auto start = [](QProcess& p, const QTemporaryDir& config, int acceptMs) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", config.path());
         env.remove("BRINE_INSTANCE_NAME");   // the program's own name for its profile
         env.insert("BRINE_PROGRAM_FOLDER", ProgramFolder());
-        env.insert("BRINE_QUIT_AFTER_MS", "8000");
+        env.insert("BRINE_ACCEPT_DISCLAIMER_AFTER_MS", QString::number(acceptMs));
+        env.insert("BRINE_QUIT_AFTER_MS", "16000");
         p.setProcessEnvironment(env);
         const char* bin = std::getenv("BRINE_BIN_DIR");
         p.start(QDir(bin ? bin : ".").filePath("brinevane"));
     };
-    start(a, configA);
+    const auto connected = [port] {
+        return Connected("0200007F", "0300007F", port) && Connected("0300007F", "0200007F", port);
+    };
+    start(a, configA, 7000);
     ASSERT_TRUE(a.waitForStarted(5000));
     QThread::msleep(1000);
-    start(b, configB);
+    QElapsedTimer sinceB;
+    sinceB.start();
+    start(b, configB, 6000);
     ASSERT_TRUE(b.waitForStarted(5000));
+    // Both disclaimers wait for at least 5.5 s from here.
+    bool early = false;
+    while (!early && sinceB.elapsed() < 5500) {
+        early = connected();
+        QThread::msleep(50);
+    }
+    EXPECT_FALSE(early) << "the stations connected while their disclaimers waited";
     bool both = false;
-    for (int i = 0; i < 100 && !both; ++i) {
-        both = Connected("0200007F", "0300007F", port) && Connected("0300007F", "0200007F", port);
+    for (int i = 0; i < 200 && !both; ++i) {
+        both = connected();
         if (!both)
             QThread::msleep(50);
     }
     EXPECT_TRUE(both) << "the two stations did not connect both ways on port " << port;
     EXPECT_EQ(b.state(), QProcess::Running) << "the second profile ended at once";
-    ASSERT_TRUE(a.waitForFinished(20000));
-    ASSERT_TRUE(b.waitForFinished(20000));
+    ASSERT_TRUE(a.waitForFinished(30000));
+    ASSERT_TRUE(b.waitForFinished(30000));
     EXPECT_EQ(a.exitCode(), 0);
     EXPECT_EQ(b.exitCode(), 0);
 }

@@ -701,6 +701,19 @@ current_workspace_lines() {
         'CurrentWorkspace=str:Default'
 }
 
+# "Default" as a saved workspace (current_workspace_lines) that saves itself
+# at the close ("Auto save workspace" ticked): the log open at File > Exit or
+# at a SIGTERM, its voyage and logging, are what the next start reopens. A
+# close without a workspace save leaves the workspace naming what it named.
+# $1 is the settings file, made when missing.
+autosaved_workspace() {
+    mkdir -p "$(dirname "$1")"
+    { grep -v '^#end$' "$1" 2>/dev/null
+      current_workspace_lines
+      printf '%s\n' '[Software\Quorwick\Brinevane\Default\WorkSpace]' \
+          'AutoSaveWorkspace=str:True' '#end'; } > "$1.new" && mv "$1.new" "$1"
+}
+
 # The station listener on a port of this run's own, its peer file in the work
 # folder: a run beside other copies of the program never meets them on the
 # network. $1 is the settings file, made when missing.

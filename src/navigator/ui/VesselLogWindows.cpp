@@ -268,10 +268,8 @@ bool CNavigatorWindows::NewLog()
 bool CNavigatorWindows::SaveLogAs()
 {
     const bool saved = Logbook().SaveAs(false) == navigator::LogSaveResult::Saved;
-    if (saved) {
-        SaveSettings();
+    if (saved)
         RefreshLogbookWindow();
-    }
     return saved;
 }
 
