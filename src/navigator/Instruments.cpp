@@ -89,13 +89,32 @@ bool CInstruments::SwitchGpsReceive(bool open)
     return !m_gps->Device().IsReceiveOpen() || m_gps->ToggleReceive();
 }
 
+bool CInstruments::DeviceThere(std::uint8_t port) const
+{
+    const nmea::CPort* p = m_ports->FindPort(port);
+    return p != nullptr && p->GetCondition().connected;
+}
+
+bool CInstruments::SetGpsReceivePort(std::uint8_t port)
+{
+    nmea::CGPSDevice& device = m_gps->Device();
+    device.CloseReceive();
+    m_gps->Config().receivePort = port;
+    if (port == 0 || (device.OpenReceive() && DeviceThere(port)))
+        return true;
+    device.CloseReceive();
+    m_gps->Config().receivePort = 0;
+    return false;
+}
+
 bool CInstruments::SetGpsTransmitPort(std::uint8_t port)
 {
     nmea::CGPSDevice& device = m_gps->Device();
     device.CloseTransmit();
     m_gps->Config().transmitPort = port;
-    if (port == 0 || device.OpenTransmit())
+    if (port == 0 || (device.OpenTransmit() && DeviceThere(port)))
         return true;
+    device.CloseTransmit();
     m_gps->Config().transmitPort = 0;
     return false;
 }

@@ -42,9 +42,12 @@ public:
     // module's own switch (its warning, the views told), the transmit side
     // left as it is.
     bool SwitchGpsReceive(bool open);
-    // Moves the GPS's transmit side to `port` (0: off): the side open now
-    // closes and the new one opens at once. False, with the port set to off,
-    // when the new one would not open.
+    // Moves the GPS's receive or transmit side to `port` (0: off): the side
+    // open now closes and the new one opens at once, the other side left as
+    // it is. False, with the port set to off, when the new one would not
+    // open or its device is not there now (a missing or held adapter), so a
+    // port chosen on the options page is one that works.
+    bool SetGpsReceivePort(std::uint8_t port);
     bool SetGpsTransmitPort(std::uint8_t port);
     void Close();
     // The GPS module's own module steps (it is a sub-module of the navigator).
@@ -55,6 +58,8 @@ public:
     std::chrono::seconds LoggingPeriod() const;
 
 private:
+    bool DeviceThere(std::uint8_t port) const;
+
     std::unique_ptr<nmea::CPortList> m_ownPorts;   // first in, last out
     nmea::CPortList* m_ports;
     std::unique_ptr<nmea::CGPSModule> m_gps;

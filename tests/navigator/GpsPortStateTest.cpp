@@ -276,3 +276,43 @@ TEST(GpsPortState, TransmitPortMovesWhenSetAndIsOffWhenItWillNotOpen)
     EXPECT_FALSE(gps.IsTransmitOpen());
     instruments.Close();
 }
+
+// A port whose adapter has gone (its device node missing) does not take a
+// side moved onto it: the side stays closed and its port reads "Off", where
+// the port would otherwise sit open and disconnected as a chosen port. Moving
+// the receive side leaves the transmit side running.
+TEST(GpsPortState, APortWithItsDeviceGoneIsNotTakenWhenAPortIsChosen)
+{
+    brine_test::TempFolder folder;
+    brine_test::PtyPair com1(folder.Path(), "usb-one");
+    brine_test::PtyPair com2(folder.Path(), "usb-two");
+    ASSERT_TRUE(com1.Running() && com2.Running());
+    nmea::PortPaths paths{};
+    paths[0] = com1.Path().string();
+    paths[1] = com2.Path().string();
+    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
+    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
+    nmea::CGPSDevice& gps = instruments.Gps().Device();
+
+    ASSERT_TRUE(instruments.SetGpsTransmitPort(1));
+    ASSERT_TRUE(instruments.SetGpsReceivePort(2));
+    EXPECT_TRUE(gps.IsReceiveOpen());
+    EXPECT_TRUE(gps.IsTransmitOpen()) << "moving the receive side closed the transmit side";
+    ASSERT_TRUE(instruments.SetGpsReceivePort(0));
+
+    com2.Kill();
+    EXPECT_FALSE(instruments.SetGpsTransmitPort(2));
+    EXPECT_EQ(instruments.Gps().Config().transmitPort, 0);
+    EXPECT_FALSE(gps.IsTransmitOpen());
+    EXPECT_FALSE(instruments.SetGpsReceivePort(2));
+    EXPECT_EQ(instruments.Gps().Config().receivePort, 0);
+    EXPECT_FALSE(gps.IsReceiveOpen());
+    EXPECT_FALSE(ports.FindPort(2)->IsOpen()) << "the gone port was left in use";
+
+    // A port with its device there still works after a refusal.
+    ASSERT_TRUE(instruments.SetGpsReceivePort(1));
+    EXPECT_TRUE(gps.IsReceiveOpen());
+    instruments.Close();
+}

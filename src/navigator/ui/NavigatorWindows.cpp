@@ -457,17 +457,15 @@ void CNavigatorWindows::ApplyGpsOptions(nmea::CGPSOptions& now, const nmea::CGPS
     SetDrDelay(std::chrono::seconds(now.drDelaySeconds));
     if (now.validSentenceSeconds != before.validSentenceSeconds)
         gps.SetRefreshTime(static_cast<std::uint8_t>(now.validSentenceSeconds));
-    // Only a side whose port changed is reopened.
+    // Only a side whose port changed is reopened; the page shows "Off" again
+    // for a side whose new port would not open or has no device now.
     if (now.receivePort != before.receivePort) {
         // The device is not used by the timer pass while it is reopened.
         RaiseHold();
-        m_instruments->Close();
-        gps.Config().receivePort = now.receivePort;
-        if (now.receivePort != 0 && !m_instruments->OpenGpsReceive())
-            gps.Config().receivePort = now.receivePort = 0;
+        if (!m_instruments->SetGpsReceivePort(now.receivePort))
+            now.receivePort = 0;
         LowerHold();
     }
-    // The page shows "Off" again when the new transmit port would not open.
     if (now.transmitPort != before.transmitPort &&
         !m_instruments->SetGpsTransmitPort(now.transmitPort))
         now.transmitPort = 0;

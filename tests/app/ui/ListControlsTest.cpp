@@ -90,3 +90,27 @@ TEST(ListControls, AClickOffTheRowsKeepsTheSelection)
 }
 
 }   // namespace
+
+// Whatever rows it lists, a list window's list covers the whole inside of
+// the frame: the frame has nothing of its own to paint there.
+TEST(ListControls, AListWindowsListFillsTheFrame)
+{
+    App();
+    class Empty : public Chartpoints {
+    public:
+        std::size_t RowCount() const override { return 0; }
+    };
+    QMdiArea area;
+    auto* points = new app::CListFrame("Chartpoint List", std::make_shared<Chartpoints>());
+    auto* log = new app::CListFrame("Logbook", std::make_shared<Empty>());
+    area.addSubWindow(points);
+    area.addSubWindow(log);
+    area.resize(800, 600);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    area.cascadeSubWindows();
+    for (app::CListFrame* frame : {points, log}) {
+        EXPECT_EQ(frame->widget(), frame->View());
+        EXPECT_EQ(frame->View()->geometry(), frame->contentsRect());
+    }
+}
