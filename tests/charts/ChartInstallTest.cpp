@@ -25,6 +25,7 @@
 #include <deque>
 #include <fstream>
 #include <functional>
+#include <string_view>
 
 namespace fs = std::filesystem;
 using namespace charts::hcrf;
@@ -32,6 +33,35 @@ using namespace charts::hcrf;
 namespace {
 
 using brine_test::Installation;
+
+// A copy of the update medium WK10_26 in `dir`, as the medium `name` of
+// `country` labelled `label` and dated `date`.
+fs::path CopyOfUpdateMedium(const fs::path& dir, const char* name, const char* country,
+                            const char* label, const char* date)
+{
+    const fs::path medium = dir / name;
+    fs::copy(dir / "WK10_26", medium, fs::copy_options::recursive);
+    brine_test::WriteCdv(medium, country, label, date);
+    return medium;
+}
+
+// Writes `bytes` into chart `number`'s entry of the medium's catalogue, `at`
+// bytes from the entry's start.
+::testing::AssertionResult PatchCatalogueEntry(const fs::path& medium, const char* number,
+                                               std::streamoff at, std::string_view bytes)
+{
+    CCatalogueFolder catalogue;
+    if (!catalogue.Load(medium))
+        return ::testing::AssertionFailure() << "no catalogue on " << medium;
+    const auto offset = catalogue.Find(number);
+    if (!offset)
+        return ::testing::AssertionFailure() << number << " not in the catalogue";
+    std::fstream f(ChildNoCase(ChildNoCase(medium, "ChartCat"), "Chart.cat"),
+                   std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(std::streamoff(*offset) + at);
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+    return f ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "not written";
+}
 
 TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
 {
@@ -161,9 +191,7 @@ TEST(ChartInstall, UpdatePassEndsAtAnUpdateCopyThatFails)
     ASSERT_EQ(in.Cat().m_source, 3);
     // A second update medium; the approach chart's update files cannot be
     // written to the disk (a file stands where their copy is built).
-    const fs::path second = dir / "WK11_26";
-    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
-    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
+    const fs::path second = CopyOfUpdateMedium(dir.Path(), "WK11_26", "GB", "WK11_26", "20260312");
     const fs::path updates = in.arcs->ChartUpdateFolder(true, "RC2002");
     ASSERT_TRUE(fs::is_directory(updates));
     std::ofstream(StagingFolderOf(updates)) << "in the way";
@@ -195,19 +223,8 @@ TEST(ChartInstall, UpdatePassEndsAtAChartCopyFromTheUpdateMediumThatFails)
     // The second update medium delivers the approach chart itself: its entry
     // names no chart medium and its chart files are on the update medium,
     // newer than the ones on the disk.
-    const fs::path second = dir / "WK11_26";
-    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
-    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
-    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
-    CCatalogueFolder catalogue;
-    ASSERT_TRUE(catalogue.Load(second));
-    const auto offset = catalogue.Find("RC2002");
-    ASSERT_TRUE(offset);
-    {
-        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(std::streamoff(*offset) + 158);
-        f.write("UPDATE    ", 10);
-    }
+    const fs::path second = CopyOfUpdateMedium(dir.Path(), "WK11_26", "GB", "WK11_26", "20260312");
+    ASSERT_TRUE(PatchCatalogueEntry(second, "RC2002", 158, "UPDATE    "));
     const fs::path onMedium = second / "RasChts" / "020" / "RC2002";
     fs::copy(dir / "RC1" / "RasChts" / "020" / "RC2002", onMedium,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
@@ -241,19 +258,10 @@ TEST(ChartInstall, ReissuedChartLeavesTheDiskAndIsNamedOnce)
     in.MakeCharts(true);
     ASSERT_TRUE(in.SeedCatalogue());
     ASSERT_TRUE(in.InstallCharts());
-    const fs::path second = dir / "WK10_26b";
-    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
-    brine_test::WriteCdv(second, "GB", "WK10_26", "20260305");   // the same date
-    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
-    CCatalogueFolder catalogue;
-    ASSERT_TRUE(catalogue.Load(second));
-    for (const char* n : {"RC1001", "RC2002"}) {
-        const auto offset = catalogue.Find(n);
-        ASSERT_TRUE(offset) << n;
-        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(std::streamoff(*offset) + 10);
-        f.write("ZZ999999", 8);
-    }
+    const fs::path second =
+        CopyOfUpdateMedium(dir.Path(), "WK10_26b", "GB", "WK10_26", "20260305");   // the same date
+    for (const char* n : {"RC1001", "RC2002"})
+        ASSERT_TRUE(PatchCatalogueEntry(second, n, 10, "ZZ999999"));
     in.ui.answers = {second.string()};
     in.ui.messages.clear();
     EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
@@ -306,20 +314,9 @@ TEST(ChartInstall, DamagedCatalogueEntryStopsTheUpdateAndRemovesNothing)
     in.MakeCharts(true);
     ASSERT_TRUE(in.SeedCatalogue());
     ASSERT_TRUE(in.InstallCharts());
-    const fs::path second = dir / "WK11_26";
-    fs::copy(dir / "WK10_26", second, fs::copy_options::recursive);
-    brine_test::WriteCdv(second, "GB", "WK11_26", "20260312");
+    const fs::path second = CopyOfUpdateMedium(dir.Path(), "WK11_26", "GB", "WK11_26", "20260312");
     // The approach chart's header line loses its terminator.
-    const fs::path cat = ChildNoCase(ChildNoCase(second, "ChartCat"), "Chart.cat");
-    CCatalogueFolder catalogue;
-    ASSERT_TRUE(catalogue.Load(second));
-    const auto offset = catalogue.Find("RC2002");
-    ASSERT_TRUE(offset);
-    {
-        std::fstream f(cat, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(std::streamoff(*offset) + 193);
-        f.write("xyz", 3);
-    }
+    ASSERT_TRUE(PatchCatalogueEntry(second, "RC2002", 193, "xyz"));
     in.ui.answers = {second.string()};
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
     for (const char* n : {"RC2002", "RC3003"}) {
@@ -360,9 +357,7 @@ TEST(ChartInstall, AnotherServicesMediumOfTheWantedNameIsNotTaken)
     brine_test::TempFolder dir;
     Installation in(dir.Path());
     in.MakeCharts(false);
-    const fs::path other = dir / "other";
-    fs::copy(dir / "WK10_26", other, fs::copy_options::recursive);
-    brine_test::WriteCdv(other, "AU", "WK10_26", "20260305");
+    const fs::path other = CopyOfUpdateMedium(dir.Path(), "other", "AU", "WK10_26", "20260305");
     in.charting->SetSourcePath(other.string());
     in.ui.answers = {""};
     bool cancelled = false;
