@@ -17,6 +17,8 @@ namespace {
 constexpr int kFirstInterval = 300;   // ms, the first repeats of a held arrow
 constexpr int kFastInterval = 50;   // ms, after kSlowTicks repeats
 constexpr int kSlowTicks = 11;
+// ms a let-go Up or Down key waits for the press that tells a repeat of it.
+constexpr int kKeyStopDelay = 60;
 constexpr int kDatumWindow = 5;   // datums the menu shows at once
 }   // namespace
 
@@ -62,6 +64,9 @@ CPositionCtrl::CPositionCtrl(QWidget* parent) : QLineEdit(parent)
     m_datumButton->hide();
     connect(m_datumButton, &QAbstractButton::clicked, this, &CPositionCtrl::OpenDatumMenu);
     connect(&m_spinTimer, &QTimer::timeout, this, &CPositionCtrl::OnSpinTick);
+    m_keyStopTimer.setSingleShot(true);
+    m_keyStopTimer.setInterval(kKeyStopDelay);
+    connect(&m_keyStopTimer, &QTimer::timeout, this, &CPositionCtrl::StopSpin);
     PlaceButtons();
     Show();
 }
@@ -168,6 +173,7 @@ void CPositionCtrl::SpinStep(bool up)
 
 void CPositionCtrl::StartSpin(bool up)
 {
+    m_keyStopTimer.stop();   // a new spin outlives an earlier key's let-go
     m_spinUp = up;
     m_spinTicks = 0;
     SpinStep(up);
@@ -177,6 +183,7 @@ void CPositionCtrl::StartSpin(bool up)
 void CPositionCtrl::StopSpin()
 {
     m_spinTimer.stop();
+    m_keyStopTimer.stop();
 }
 
 QSize CPositionCtrl::sizeHint() const
@@ -228,6 +235,8 @@ void CPositionCtrl::ClearSelection(bool backwards)
 
 void CPositionCtrl::OnSpinTick()
 {
+    if (m_keyStopTimer.isActive())
+        return;   // the key was let go: no step while that is settled
     SpinStep(m_spinUp);
     if (++m_spinTicks == kSlowTicks)
         m_spinTimer.start(kFastInterval);
@@ -339,8 +348,14 @@ void CPositionCtrl::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Up:
     case Qt::Key_Down:
         // The field repeats by its own timer while the key is held.
-        if (!event->isAutoRepeat() && !isReadOnly())
-            StartSpin(key == Qt::Key_Up);
+        if (event->isAutoRepeat() || isReadOnly())
+            return;
+        if (m_keyStopTimer.isActive() && key == m_releasedKey && m_releaseTime != 0 &&
+            event->timestamp() == m_releaseTime) {
+            m_keyStopTimer.stop();   // a repeat of the held key
+            return;
+        }
+        StartSpin(key == Qt::Key_Up);
         return;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -376,7 +391,9 @@ void CPositionCtrl::keyPressEvent(QKeyEvent* event)
 void CPositionCtrl::keyReleaseEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && !event->isAutoRepeat()) {
-        StopSpin();
+        m_releasedKey = event->key();
+        m_releaseTime = event->timestamp();
+        m_keyStopTimer.start();
         return;
     }
     QLineEdit::keyReleaseEvent(event);

@@ -87,6 +87,13 @@ private:
     QTimer m_spinTimer;
     bool m_spinUp = true;
     int m_spinTicks = 0;
+    // The X server repeats a held key as a release and a press with one time
+    // stamp. On a busy machine the two reach the field apart and the release
+    // looks final: it then only arms this short timer to stop the spin, and a
+    // press of the same key and time stamp disarms it, so the spin goes on.
+    QTimer m_keyStopTimer;
+    int m_releasedKey = 0;
+    quint64 m_releaseTime = 0;
     int m_datumFirst = 0;
     QAbstractButton* m_upButton = nullptr;
     QAbstractButton* m_downButton = nullptr;

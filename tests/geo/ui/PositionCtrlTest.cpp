@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -96,6 +97,39 @@ TEST(PositionCtrl, ArrowsSpinTheSelectedFieldAndRepeatWhileHeld)
     // 1 + 11 slow steps and a few fast ones: past 62, refused beyond 90.
     EXPECT_GE(field.GetPosition()->latitude, 62.0);
     EXPECT_LE(field.GetPosition()->latitude, 90.0);
+}
+
+// A held key's repeat reaching the field as a plain release and press of one
+// time stamp (as on a busy machine) keeps the spin on its timetable; a real
+// let-go stops it without a further step, and the next press steps at once.
+TEST(PositionCtrl, AHeldKeysRepeatSeenAsReleaseAndPressKeepsTheSpinGoing)
+{
+    App();
+    geo::CPositionCtrl field;
+    field.show();
+    ASSERT_TRUE(field.SetPosition(Solent()));
+    QTest::keyClick(&field, Qt::Key_Home);   // latitude degrees, 50
+    auto send = [&field](QEvent::Type type, quint64 time) {
+        QKeyEvent event(type, Qt::Key_Up, Qt::NoModifier);
+        event.setTimestamp(time);
+        QApplication::sendEvent(&field, &event);
+    };
+    auto degrees = [&field] { return field.text().left(2).toStdString(); };
+    send(QEvent::KeyPress, 1000);
+    EXPECT_EQ(degrees(), "51");
+    send(QEvent::KeyRelease, 1040);
+    send(QEvent::KeyPress, 1040);   // the repeat: no step of its own
+    EXPECT_EQ(degrees(), "51");
+    EXPECT_EQ(field.SpinInterval(), 300);
+    QTest::qWait(400);
+    EXPECT_EQ(degrees(), "52");
+    send(QEvent::KeyRelease, 1500);   // let go
+    QTest::qWait(400);
+    EXPECT_EQ(field.SpinInterval(), 0);
+    EXPECT_EQ(degrees(), "52");
+    send(QEvent::KeyPress, 2000);
+    EXPECT_EQ(degrees(), "53");
+    send(QEvent::KeyRelease, 2010);
 }
 
 TEST(PositionCtrl, AHeldArrowButtonRepeatsAsAHeldKey)
