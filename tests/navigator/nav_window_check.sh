@@ -108,7 +108,11 @@ start_program "$CAPTURE"
 has_position() { [ -n "$(field latitude)" ] && [ -n "$(field cog)" ] && [ -n "$(field sog)" ] && last_line; }
 wait_for "a position with COG and SOG on the panel" has_position
 echo "   $(field tab): $(field latitude) $(field longitude) COG$(field cog) SOG $(field sog); $(field replayText)"
-P1=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
+# The progress in per cent of the last whole state line, when it shows one.
+progress() { field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p'; }
+shows_progress() { progress | grep .; }
+wait_for "the replay's progress on the panel" shows_progress
+P1=$FOUND
 shot nav-replay-running
 # The toolbar's fields follow on the idle pass after the panel's refresh writes its line: a
 # line's fields show that refresh's values or, while the idle pass is still to come, the
@@ -129,10 +133,9 @@ panes_show() {
 }
 STEP_SECONDS=5 wait_for "the toolbar's COG and SOG fields to show the panel's values" panes_show
 echo "   toolbar: COG '$(field cogPane)' SOG '$(field sogPane)'"
-sleep 2
-P2=$(field replayText | sed -n 's/.* \([0-9]*\)% of.*/\1/p')
-echo "   progress ${P1}% then ${P2}%"
-[ -n "$P1" ] && [ -n "$P2" ] && [ "$P2" -gt "$P1" ] || fail "replay progress did not advance ($P1 -> $P2)"
+progress_advanced() { local p; p=$(progress); [ -n "$p" ] && [ "$p" -gt "$P1" ] && echo "$p"; }
+wait_for "the replay's progress to advance past ${P1}%" progress_advanced
+echo "   progress ${P1}% then ${FOUND}%"
 [ "$(field tab)" = NMEA ] || fail "tab is '$(field tab)' during the replay"
 
 step "2. the file ends: the simulation message goes; the caution on time, tab DR"
