@@ -973,3 +973,92 @@ TEST(ChartDocument, CirclesOnEveryPictureOfThePlaceAndLegsThatTouch)
     EXPECT_FALSE(doc.PolygonTouchesChart(far));
     EXPECT_FALSE(doc.PolygonTouchesChart(std::span(across).first(2))) << "two corners";
 }
+
+// The palette file's colour sections change only the tables and indexes they
+// name: a file with Day sections alone leaves Dusk and Night, and every index
+// it leaves out, as the document's tables were before it was read.
+TEST(ChartDocument, ThePaletteFileSetsOnlyTheColoursItNames)
+{
+    Installed chart([] {});
+    const fs::path palPath = chart.in.arcs->ChartFilePath(true, "RC1001", "pal");
+    const std::string original = ReadAll(palPath);
+    ASSERT_GT(original.size(), 48u);
+    // Identifier record, one Day section (index 5, then index 6 twice: the
+    // later wins), then the file's own code-table sections.
+    std::string pal = original.substr(0, 48);
+    const std::string entries = std::string("\x05\x0A\x14\x1E", 4) +
+                                std::string("\x06\x01\x01\x01", 4) +
+                                std::string("\x06\x28\x32\x3C", 4);
+    pal += std::string("\x00\x01", 2) + char(8 + entries.size()) +
+           std::string("\x00\x03\x00\x00\x00", 5) + entries;
+    for (std::size_t at = 48; at + 8 <= original.size();) {
+        const std::size_t length = std::uint8_t(original[at + 2]) | std::uint8_t(original[at + 3])
+                                                                        << 8;
+        ASSERT_GE(length, 8u);
+        if (std::uint8_t(original[at]) == 0xFF)
+            pal += original.substr(at, length);
+        at += length;
+    }
+    WriteAll(palPath, pal);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    const chart::ColourTable& day = doc.GetPaletteColours(chart::kPaletteDay);
+    EXPECT_EQ(day[5], 0xFF0A141Eu);
+    EXPECT_EQ(day[6], 0xFF28323Cu);
+    EXPECT_EQ(day[7], 0u);   // not named: as the base left it
+    for (const int p : {chart::kPaletteDusk, chart::kPaletteNight}) {
+        const chart::ColourTable& table = doc.GetPaletteColours(p);
+        EXPECT_TRUE(std::all_of(table.begin(), table.end(), [](auto c) { return c == 0; })) << p;
+    }
+}
+
+// Damaged file sets: a file the open needs that is missing or cut short fails
+// the open; a damaged full-detail raster fails only the zoom to it, which
+// leaves the overview active; a notes file cut inside a record opens.
+TEST(ChartDocument, DamagedChartFilesFailWhatNeedsThem)
+{
+    enum Damage { Remove, Cut, Flip };
+    struct Row {
+        const char* ext;
+        Damage damage;
+        std::size_t at;   // Cut: the length kept; Flip: the byte's offset
+        bool opens;
+        bool fullDetail;
+    };
+    const Row rows[] = {
+        {"hdr", Remove, 0, false, false},       {"hdr", Cut, 120, false, false},
+        {"pal", Remove, 0, false, false},       {"pal", Cut, 48, false, false},
+        {"lor", Remove, 0, false, false},       {"loi", Remove, 0, false, false},
+        {"lor", Cut, 40, false, false},         {"loi", Cut, 2, false, false},
+        {"p00", Remove, 0, false, false},       {"n00", Remove, 0, false, false},
+        {"n00", Cut, 48 + 26 + 10, true, true}, {"chr", Remove, 0, true, false},
+        {"chi", Remove, 0, true, false},        {"chr", Cut, 40, true, false},
+        {"chr", Flip, 10, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.ext) + " damage " + std::to_string(int(row.damage)));
+        Installed chart([] {});
+        const fs::path file = chart.in.arcs->ChartFilePath(true, "RC1001", row.ext);
+        ASSERT_TRUE(fs::exists(file));
+        if (row.damage == Remove) {
+            fs::remove(file);
+        } else if (row.damage == Cut) {
+            fs::resize_file(file, row.at);
+        } else {
+            std::string bytes = ReadAll(file);
+            bytes[row.at] = char(bytes[row.at] ^ 0xFF);
+            WriteAll(file, bytes);
+        }
+        chart.in.ui.prompts.clear();
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        ASSERT_EQ(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")), row.opens);
+        EXPECT_TRUE(chart.in.ui.prompts.empty());   // files on disk: no medium is asked for
+        if (!row.opens)
+            continue;
+        EXPECT_EQ(doc.SetZoom(3, nullptr), row.fullDetail);
+        EXPECT_EQ(doc.ActiveRaster(), row.fullDetail ? CHCRFDoc::kHigh : CHCRFDoc::kLow);
+        EXPECT_TRUE(chart.in.ui.prompts.empty());
+    }
+}
