@@ -1062,3 +1062,66 @@ TEST(ChartDocument, DamagedChartFilesFailWhatNeedsThem)
         EXPECT_TRUE(chart.in.ui.prompts.empty());
     }
 }
+
+// Where an open looks for the chart's files: a chart on its medium asks for
+// that medium by its name and date; one delivered on update media ("UPDATE"
+// in any case) asks for the medium its date field names, or its update
+// medium when that is empty, and tests no date; cancelling the prompt fails
+// the open with the prompt-cancelled flag set. A chart on the disk whose
+// charts folder is gone fails without a prompt.
+TEST(ChartDocument, AnOpenAsksForTheMediumTheCatalogueNames)
+{
+    struct Row {
+        const char* chartCd;
+        const char* chartDate;
+        std::uint8_t source;
+        bool giveChartMedium;   // at the first prompt; any further prompt is cancelled
+        const char* named;   // in the first prompt; nullptr: no prompt at all
+        bool opens;
+    };
+    const Row rows[] = {
+        {"RC1", "19990101", 0, true, "RC1", false},   // the medium's date differs
+        {"update", "RC1", 0, true, "RC1", true},   // no date tested
+        {"Update", "", 0, false, "WK10_26", false},
+        {"RC1", "", 1, false, nullptr, false},   // charts folder removed
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.chartCd) + " " + row.chartDate);
+        Installed chart([] {});
+        auto& in = chart.in;
+        in.arcs->CloseCatalogue();
+        ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+        ASSERT_TRUE(in.Cat().SeekKey("RC1001"));
+        in.Cat().m_chcdid = row.chartCd;
+        in.Cat().m_chcddop = row.chartDate;
+        in.Cat().m_source = row.source;
+        ASSERT_TRUE(in.Cat().Update());
+        in.Cat().FlushIfOpen();
+        in.arcs->CloseCatalogue();
+        ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
+        const std::string path = in.arcs->GetCataloguedChartPath("RC1001");
+        if (row.source & 1)
+            fs::remove_all(in.arcs->ChartsFolder());
+        fs::create_directories(chart.dir / "empty");
+        in.charting->SetSourcePath((chart.dir / "empty").string());
+        in.ui.prompts.clear();
+        in.ui.messages.clear();
+        in.ui.answers.clear();
+        if (row.giveChartMedium)
+            in.ui.answers = {(chart.dir / "RC1").string()};
+        CHCRFDoc doc(in.charting.get(), in.arcs);
+        doc.AttachWindow(&chart.window);
+        EXPECT_EQ(doc.OpenChart(path), row.opens);
+        if (!row.named) {
+            EXPECT_TRUE(in.ui.prompts.empty());
+            EXPECT_FALSE(doc.PromptCancelled());
+            continue;
+        }
+        ASSERT_FALSE(in.ui.prompts.empty());
+        EXPECT_NE(in.ui.prompts[0].find(row.named), std::string::npos) << in.ui.prompts[0];
+        EXPECT_EQ(doc.PromptCancelled(), !row.opens);
+        // Only a chart on its own medium has its date tested.
+        const bool dated = std::string(row.chartDate) == "19990101";
+        EXPECT_EQ(in.ui.messages.size(), dated ? 1u : 0u);
+    }
+}
