@@ -973,3 +973,155 @@ TEST(ChartDocument, CirclesOnEveryPictureOfThePlaceAndLegsThatTouch)
     EXPECT_FALSE(doc.PolygonTouchesChart(far));
     EXPECT_FALSE(doc.PolygonTouchesChart(std::span(across).first(2))) << "two corners";
 }
+
+// The palette file's colour sections change only the tables and indexes they
+// name: a file with Day sections alone leaves Dusk and Night, and every index
+// it leaves out, as the document's tables were before it was read.
+TEST(ChartDocument, ThePaletteFileSetsOnlyTheColoursItNames)
+{
+    Installed chart([] {});
+    const fs::path palPath = chart.in.arcs->ChartFilePath(true, "RC1001", "pal");
+    const std::string original = ReadAll(palPath);
+    ASSERT_GT(original.size(), 48u);
+    // Identifier record, one Day section (index 5, then index 6 twice: the
+    // later wins), then the file's own code-table sections.
+    std::string pal = original.substr(0, 48);
+    const std::string entries = std::string("\x05\x0A\x14\x1E", 4) +
+                                std::string("\x06\x01\x01\x01", 4) +
+                                std::string("\x06\x28\x32\x3C", 4);
+    pal += std::string("\x00\x01", 2) + char(8 + entries.size()) +
+           std::string("\x00\x03\x00\x00\x00", 5) + entries;
+    for (std::size_t at = 48; at + 8 <= original.size();) {
+        const std::size_t length = std::uint8_t(original[at + 2]) | std::uint8_t(original[at + 3])
+                                                                        << 8;
+        ASSERT_GE(length, 8u);
+        if (std::uint8_t(original[at]) == 0xFF)
+            pal += original.substr(at, length);
+        at += length;
+    }
+    WriteAll(palPath, pal);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    const chart::ColourTable& day = doc.GetPaletteColours(chart::kPaletteDay);
+    EXPECT_EQ(day[5], 0xFF0A141Eu);
+    EXPECT_EQ(day[6], 0xFF28323Cu);
+    EXPECT_EQ(day[7], 0u);   // not named: as the base left it
+    for (const int p : {chart::kPaletteDusk, chart::kPaletteNight}) {
+        const chart::ColourTable& table = doc.GetPaletteColours(p);
+        EXPECT_TRUE(std::all_of(table.begin(), table.end(), [](auto c) { return c == 0; })) << p;
+    }
+}
+
+// Damaged file sets: a file the open needs that is missing or cut short fails
+// the open; a damaged full-detail raster fails only the zoom to it, which
+// leaves the overview active; a notes file cut inside a record opens.
+TEST(ChartDocument, DamagedChartFilesFailWhatNeedsThem)
+{
+    enum Damage { Remove, Cut, Flip };
+    struct Row {
+        const char* ext;
+        Damage damage;
+        std::size_t at;   // Cut: the length kept; Flip: the byte's offset
+        bool opens;
+        bool fullDetail;
+    };
+    const Row rows[] = {
+        {"hdr", Remove, 0, false, false},       {"hdr", Cut, 120, false, false},
+        {"pal", Remove, 0, false, false},       {"pal", Cut, 48, false, false},
+        {"lor", Remove, 0, false, false},       {"loi", Remove, 0, false, false},
+        {"lor", Cut, 40, false, false},         {"loi", Cut, 2, false, false},
+        {"p00", Remove, 0, false, false},       {"n00", Remove, 0, false, false},
+        {"n00", Cut, 48 + 26 + 10, true, true}, {"chr", Remove, 0, true, false},
+        {"chi", Remove, 0, true, false},        {"chr", Cut, 40, true, false},
+        {"chr", Flip, 10, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.ext) + " damage " + std::to_string(int(row.damage)));
+        Installed chart([] {});
+        const fs::path file = chart.in.arcs->ChartFilePath(true, "RC1001", row.ext);
+        ASSERT_TRUE(fs::exists(file));
+        if (row.damage == Remove) {
+            fs::remove(file);
+        } else if (row.damage == Cut) {
+            fs::resize_file(file, row.at);
+        } else {
+            std::string bytes = ReadAll(file);
+            bytes[row.at] = char(bytes[row.at] ^ 0xFF);
+            WriteAll(file, bytes);
+        }
+        chart.in.ui.prompts.clear();
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        ASSERT_EQ(doc.OpenChart(chart.in.arcs->GetCataloguedChartPath("RC1001")), row.opens);
+        EXPECT_TRUE(chart.in.ui.prompts.empty());   // files on disk: no medium is asked for
+        if (!row.opens)
+            continue;
+        EXPECT_EQ(doc.SetZoom(3, nullptr), row.fullDetail);
+        EXPECT_EQ(doc.ActiveRaster(), row.fullDetail ? CHCRFDoc::kHigh : CHCRFDoc::kLow);
+        EXPECT_TRUE(chart.in.ui.prompts.empty());
+    }
+}
+
+// Where an open looks for the chart's files: a chart on its medium asks for
+// that medium by its name and date; one delivered on update media ("UPDATE"
+// in any case) asks for the medium its date field names, or its update
+// medium when that is empty, and tests no date; cancelling the prompt fails
+// the open with the prompt-cancelled flag set. A chart on the disk whose
+// charts folder is gone fails without a prompt.
+TEST(ChartDocument, AnOpenAsksForTheMediumTheCatalogueNames)
+{
+    struct Row {
+        const char* chartCd;
+        const char* chartDate;
+        std::uint8_t source;
+        bool giveChartMedium;   // at the first prompt; any further prompt is cancelled
+        const char* named;   // in the first prompt; nullptr: no prompt at all
+        bool opens;
+    };
+    const Row rows[] = {
+        {"RC1", "19990101", 0, true, "RC1", false},   // the medium's date differs
+        {"update", "RC1", 0, true, "RC1", true},   // no date tested
+        {"Update", "", 0, false, "WK10_26", false},
+        {"RC1", "", 1, false, nullptr, false},   // charts folder removed
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.chartCd) + " " + row.chartDate);
+        Installed chart([] {});
+        auto& in = chart.in;
+        in.arcs->CloseCatalogue();
+        ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), false));
+        ASSERT_TRUE(in.Cat().SeekKey("RC1001"));
+        in.Cat().m_chcdid = row.chartCd;
+        in.Cat().m_chcddop = row.chartDate;
+        in.Cat().m_source = row.source;
+        ASSERT_TRUE(in.Cat().Update());
+        in.Cat().FlushIfOpen();
+        in.arcs->CloseCatalogue();
+        ASSERT_TRUE(in.arcs->OpenCatalogue(in.arcs->ModuleFolder(), true));
+        const std::string path = in.arcs->GetCataloguedChartPath("RC1001");
+        if (row.source & 1)
+            fs::remove_all(in.arcs->ChartsFolder());
+        fs::create_directories(chart.dir / "empty");
+        in.charting->SetSourcePath((chart.dir / "empty").string());
+        in.ui.prompts.clear();
+        in.ui.messages.clear();
+        in.ui.answers.clear();
+        if (row.giveChartMedium)
+            in.ui.answers = {(chart.dir / "RC1").string()};
+        CHCRFDoc doc(in.charting.get(), in.arcs);
+        doc.AttachWindow(&chart.window);
+        EXPECT_EQ(doc.OpenChart(path), row.opens);
+        if (!row.named) {
+            EXPECT_TRUE(in.ui.prompts.empty());
+            EXPECT_FALSE(doc.PromptCancelled());
+            continue;
+        }
+        ASSERT_FALSE(in.ui.prompts.empty());
+        EXPECT_NE(in.ui.prompts[0].find(row.named), std::string::npos) << in.ui.prompts[0];
+        EXPECT_EQ(doc.PromptCancelled(), !row.opens);
+        // Only a chart on its own medium has its date tested.
+        const bool dated = std::string(row.chartDate) == "19990101";
+        EXPECT_EQ(in.ui.messages.size(), dated ? 1u : 0u);
+    }
+}

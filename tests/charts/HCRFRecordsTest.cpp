@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +181,42 @@ TEST(HCRFPalette, SectionsStartAfterTheIdentifiersOwnTerminator)
     ASSERT_TRUE(LoadCodeTable(pal, RasterKind::LowResolution, table, &error)) << error;
     EXPECT_EQ(table[0], 7);
     EXPECT_EQ(table[255 * kCodeEntrySize], 7);
+}
+
+TEST(HCRFPalette, OnlyTheNamedIndexesOfEachTableAreMarked)
+{
+    // Sections of type 1 only: the Day table's named entries are marked, Dusk
+    // and Night have none, so the document leaves those tables as they were.
+    CColourTables colours;
+    ASSERT_TRUE(ApplyColourSections(
+        Palette({{0, 1, {3, 1, 2, 3, 200, 4, 5, 6}, 2}, {0, 7, {9, 7, 8, 9}, 1}}), colours));
+    EXPECT_EQ(colours.named[0].count(), 3u);
+    EXPECT_TRUE(colours.named[0].test(3) && colours.named[0].test(200) && colours.named[0].test(9));
+    EXPECT_TRUE(colours.named[1].none() && colours.named[2].none());
+}
+
+TEST(ChartNotes, ColumnsSkippedTypesAndTrailingBytes)
+{
+    // Two records, a "zz" record between them (skipped whatever its case),
+    // then 25 bytes short of a record: ignored.
+    const std::string first = "00001000020000300004AB1" + kEnd;
+    const std::string skipped = "99999999999999999999zz1" + kEnd;
+    const std::string second = "   12   34   56   78CD0" + kEnd;
+    ASSERT_EQ(first.size(), 26u);
+    const Bytes file =
+        ToBytes(kIdentifier + kEnd + first + skipped + second + std::string(25, '9'));
+    const std::vector<CNoteRecord> notes = ReadNotes(file);
+    ASSERT_EQ(notes.size(), 2u);
+    // Columns 0-4 first x, 5-9 second y, 10-14 second x, 15-19 first y.
+    EXPECT_EQ((std::array{notes[0].x1, notes[0].y2, notes[0].x2, notes[0].y1}),
+              (std::array<std::int32_t, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(notes[0].type, "AB");
+    EXPECT_TRUE(notes[0].flag);
+    EXPECT_EQ((std::array{notes[1].x1, notes[1].y2, notes[1].x2, notes[1].y1}),
+              (std::array<std::int32_t, 4>{12, 34, 56, 78}));
+    EXPECT_FALSE(notes[1].flag);
+    // A file no longer than its identifier record holds no notes.
+    EXPECT_TRUE(ReadNotes(ToBytes(kIdentifier + kEnd)).empty());
 }
 
 TEST(HCRFLookups, KeysAndFileNames)

@@ -233,11 +233,15 @@ bool CHCRFDoc::CreatePalettes()
     if (!pal || !ApplyColourSections(*pal, tables))
         return true;
     const PaletteKind kinds[] = {PaletteKind::Day, PaletteKind::Dusk, PaletteKind::Night};
+    // Only the entries the file names change: a table no section feeds, and
+    // every index a section leaves out, stay as the base left them.
     for (int p = 0; p < 3; ++p) {
         const auto& table = tables.Table(kinds[p]);
+        const auto& named = tables.named[std::size_t(kinds[p])];
         for (std::size_t i = 0; i < 256; ++i)
-            Colours(p)[i] = 0xFF000000u | std::uint32_t(table[i].red) << 16 |
-                            std::uint32_t(table[i].green) << 8 | table[i].blue;
+            if (named.test(i))
+                Colours(p)[i] = 0xFF000000u | std::uint32_t(table[i].red) << 16 |
+                                std::uint32_t(table[i].green) << 8 | table[i].blue;
     }
     SetColourCount(std::uint16_t(tables.dayCount));
     return true;

@@ -81,6 +81,7 @@ bool ApplyColourSections(ByteView palFile, CColourTables& tables)
         for (unsigned i = 0; i < header->entries && entry + 4 <= sectionEnd; ++i, entry += 4) {
             const std::uint8_t* e = palFile.data() + entry;
             table[e[0]] = CRgb{e[1], e[2], e[3]};
+            tables.named[std::size_t(kind)].set(e[0]);
             ++applied;
         }
         (kind == PaletteKind::Dusk    ? tables.duskCount

@@ -5,6 +5,7 @@
 #include "charts/hcrf/HCRFFields.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,9 @@ struct CColourTables {
     std::array<CRgb, 256> day{}, dusk{}, night{};
     // Entries given by the last section applied to each table.
     unsigned dayCount = 0, duskCount = 0, nightCount = 0;
+    // The indexes some section named, per table: the others keep whatever
+    // the document's tables held before the file was read.
+    std::array<std::bitset<256>, 3> named{};
 
     std::array<CRgb, 256>& Table(PaletteKind kind);
 };
