@@ -466,7 +466,9 @@ std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
 
 bool CBlankChartDoc::IsAtMaxZoom()
 {
-    return CVectorChartDoc::IsAtMaxZoom() || !ZoomedInSpan();
+    // Zoom In stays offered at the last step: pressed there it refuses a view
+    // whose corners would share a micro-degree and leaves this one.
+    return CVectorChartDoc::IsAtMaxZoom();
 }
 
 bool CBlankChartDoc::IsAtMinZoom()
