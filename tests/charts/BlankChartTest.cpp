@@ -213,11 +213,17 @@ TEST(BlankChart, WholeWorldShowsEveryLongitudeAtTheBottomLeft)
         EXPECT_TRUE(view.doc.IsChartPointOnChart({r.left, r.top}));
         EXPECT_FALSE(view.doc.IsChartPointOnChart({r.left, r.top - 1}));
     }
-    // A window of no width leaves the caller's rectangle as it was.
+    // A window of no width leaves the caller's rectangle as it was; one of
+    // no height has an empty rectangle at its bottom-left corner.
     OpenBlank none(0, 300);
     r = {1, 2, 3, 4};
     none.doc.GetVisibleRect(r);
     EXPECT_EQ(r, (IntRect{1, 2, 3, 4}));
+    OpenBlank flat(800, 0);
+    flat.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{0, 0, 0, 0}));
+    IntPoint unused;
+    EXPECT_FALSE(flat.doc.PositionToPoint(CPosition(0.0, 0.0), unused));
 }
 
 TEST(BlankChart, ZoomInOutAndFull)
