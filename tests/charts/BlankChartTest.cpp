@@ -110,6 +110,17 @@ TEST(VectorChartDoc, MappingAcrossTheDateLineAndBack)
     EXPECT_FALSE(empty.PositionToPoint(CPosition(0, 175), p));
     CPosition unused;
     EXPECT_FALSE(empty.PointToPosition({1, 1}, unused));
+
+    // A view of part of a crossing chart, all of it east of 180 (171 E to
+    // 175 E): both ways map straight over the four degrees.
+    FixedVectorDoc part(CPosition(10, 171), CPosition(-10, 175), true, {0, 0, 400, 400});
+    ASSERT_TRUE(part.PositionToPoint(CPosition(0, 173), p));
+    EXPECT_EQ(p.x, 200);
+    CPosition back;
+    ASSERT_TRUE(part.PointToPosition(p, back));
+    EXPECT_NEAR(back.GetLongitude(), 173.0, 1e-9);
+    ASSERT_TRUE(part.PointToPosition({400, 0}, back));
+    EXPECT_NEAR(back.GetLongitude(), 175.0, 1e-9);
 }
 
 TEST(VectorChartDoc, GridIntervalsAndRangeText)
@@ -202,11 +213,17 @@ TEST(BlankChart, WholeWorldShowsEveryLongitudeAtTheBottomLeft)
         EXPECT_TRUE(view.doc.IsChartPointOnChart({r.left, r.top}));
         EXPECT_FALSE(view.doc.IsChartPointOnChart({r.left, r.top - 1}));
     }
-    // A window of no width leaves the caller's rectangle as it was.
+    // A window of no width leaves the caller's rectangle as it was; one of
+    // no height has an empty rectangle at its bottom-left corner.
     OpenBlank none(0, 300);
     r = {1, 2, 3, 4};
     none.doc.GetVisibleRect(r);
     EXPECT_EQ(r, (IntRect{1, 2, 3, 4}));
+    OpenBlank flat(800, 0);
+    flat.doc.GetVisibleRect(r);
+    EXPECT_EQ(r, (IntRect{0, 0, 0, 0}));
+    IntPoint unused;
+    EXPECT_FALSE(flat.doc.PositionToPoint(CPosition(0.0, 0.0), unused));
 }
 
 TEST(BlankChart, ZoomInOutAndFull)
@@ -249,12 +266,20 @@ TEST(BlankChart, ZoomOutEndsAtTheWholeWorldZoomInAtAMicroDegree)
         ExpectExtent(b.doc, {90, -180, -90, 180}, "zoomed out past the world");
     }
     // No chart data to outgrow: the blank chart zooms in far below a metre.
+    // Zoom In stays offered there, as the view's corners never come to share
+    // a micro-degree: pressed, it refuses and leaves the view as it is.
     OpenBlank b(800, 600);
     EXPECT_FALSE(b.doc.IsAtMaxZoom());
     EXPECT_TRUE(b.doc.ZoomMax());
     double metres = 0;
     ASSERT_TRUE(b.doc.GetMetresPerPixel(metres));
     EXPECT_LT(metres, 0.01);
+    const Extent limit = ExtentOf(b.doc);
+    EXPECT_FALSE(b.doc.IsAtMaxZoom());
+    EXPECT_FALSE(b.doc.ZoomIn());
+    ExpectExtent(b.doc, limit, "Zoom In pressed at the limit");
+    // A view whose corners share a micro-degree is at the limit.
+    ASSERT_TRUE(b.doc.SetViewExtent(CPosition(10.0000001, 20.0), CPosition(10.0000004, 21.0)));
     EXPECT_TRUE(b.doc.IsAtMaxZoom());
 }
 
@@ -404,14 +429,37 @@ TEST(BlankChart, EmptyViewAnswersWithoutDividingByZero)
     EXPECT_EQ(text, "50004");   // 180 degrees x 60 x 1852 m over 400 px
 }
 
-TEST(BlankChart, DragKeepsTheViewProportionsInSixtyFourBits)
+TEST(BlankChart, DragKeepsTheViewProportionsInSixteenBits)
 {
     OpenBlank b(30000, 30000);
     b.doc.BeginDrag({0, 0}, false);
     b.doc.DragTo({100000, 5});
-    EXPECT_EQ(b.doc.DragRect(), (IntRect{0, 0, 100000, 100000}));
+    EXPECT_EQ(b.doc.DragRect(), (IntRect{0, 0, 100000, 32767}));
     b.doc.EndDrag({-200, -1});
     EXPECT_EQ(b.doc.DragRect(), (IntRect{-200, 0, 0, -200}));
+
+    // On an 800 by 400 view the far corner's height is half its width, up or
+    // down as the pointer is; a continued drag puts the far corner at the
+    // point itself, and the end puts left and right in order.
+    OpenBlank v(800, 400);
+    v.doc.BeginDrag({100, 100}, false);
+    EXPECT_EQ(v.doc.DragRect(), (IntRect{100, 100, 100, 100}));
+    EXPECT_EQ(v.window.viewRedraws, 1);
+    v.doc.DragTo({300, 50});
+    EXPECT_EQ(v.doc.DragRect(), (IntRect{100, 100, 300, 0}));
+    v.doc.DragTo({300, 150});
+    EXPECT_EQ(v.doc.DragRect(), (IntRect{100, 100, 300, 200}));
+    v.doc.BeginDrag({350, 120}, true);
+    EXPECT_EQ(v.doc.DragRect(), (IntRect{100, 100, 350, 120}));
+    EXPECT_EQ(v.window.viewRedraws, 2);
+    v.doc.EndDrag({20, 100});
+    EXPECT_EQ(v.doc.DragRect(), (IntRect{20, 100, 100, 60}));
+
+    // A view with no height: the height follows the width one to one.
+    OpenBlank flat(800, 0);
+    flat.doc.BeginDrag({100, 100}, false);
+    flat.doc.DragTo({150, 90});
+    EXPECT_EQ(flat.doc.DragRect(), (IntRect{100, 100, 150, 50}));
 }
 
 TEST(BlankChart, PlacementGivesBackTheExtentExactly)

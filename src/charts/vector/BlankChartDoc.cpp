@@ -124,6 +124,10 @@ geo::IntRect CBlankChartDoc::VisibleRectOf(const Span& s) const
     const double h = static_cast<double>(rect.bottom) - rect.top;
     const double lat = s.north - s.south;
     const double lon = LongitudeSpan(s.west, s.east, CrossesDateLine()) * LongitudeShare(s);
+    // A view with no height shows the extent nowhere: an empty rectangle at
+    // its bottom-left corner.
+    if (w > 0 && h == 0)
+        return {rect.left, rect.bottom, rect.left, rect.bottom};
     if (w <= 0 || h <= 0 || !(lat > 0) || !(lon > 0))
         return rect;
     const double aspect = lat / lon;
@@ -466,7 +470,9 @@ std::optional<CBlankChartDoc::Span> CBlankChartDoc::ZoomedInSpan() const
 
 bool CBlankChartDoc::IsAtMaxZoom()
 {
-    return CVectorChartDoc::IsAtMaxZoom() || !ZoomedInSpan();
+    // Zoom In stays offered at the last step: pressed there it refuses a view
+    // whose corners would share a micro-degree and leaves this one.
+    return CVectorChartDoc::IsAtMaxZoom();
 }
 
 bool CBlankChartDoc::IsAtMinZoom()

@@ -39,8 +39,8 @@ public:
     int OnVScroll(int position) override;
     int PanHorizontal(int step) override;
     int PanVertical(int step) override;
-    // Zoom In stops at the extent's micro-degree limit and at the kind's
-    // smallest metres per pixel; Zoom Out is never at its limit.
+    // Zoom In is at its limit when the view's corners share a micro-degree
+    // (the vector charts' test); Zoom Out never is.
     bool IsAtMaxZoom() override;
     bool IsAtMinZoom() override;
     bool ZoomIn() override;
@@ -102,6 +102,9 @@ protected:
     // The pixels of a degree of longitude over those of a degree of latitude
     // in a view of `span`: cos(its middle latitude), or 1.
     double LongitudeShare(const Span& span) const;
+    // Whether one more Zoom In would change the view: false once it would make
+    // the corners share a micro-degree or pass the kind's smallest metres per pixel.
+    bool CanZoomIn() const { return ZoomedInSpan().has_value(); }
     // Whether the view shows every latitude and every longitude: it cannot grow.
     bool ShowsWholeWorld() const;
     // The span grown about its middle until a pixel shows at least the

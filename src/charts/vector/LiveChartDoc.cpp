@@ -459,6 +459,11 @@ std::optional<std::string> CLiveChartDoc::SmallerScaleChart() const
     return (*records)[*best].name;
 }
 
+bool CLiveChartDoc::IsAtMaxZoom()
+{
+    return CBlankChartDoc::IsAtMaxZoom() || !CanZoomIn();
+}
+
 bool CLiveChartDoc::IsAtMinZoom()
 {
     return (WholeChartInView() || ShowsWholeWorld()) && !m_hasSmallerScaleChart;

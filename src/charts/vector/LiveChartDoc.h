@@ -70,6 +70,9 @@ public:
     // with no smaller-scale chart stops once the whole chart is in view.
     bool ZoomIn() override;
     bool ZoomOut() override;
+    // Zoom In greys out once the next step would pass eight times the chart's
+    // own scale (or make the corners share a micro-degree).
+    bool IsAtMaxZoom() override;
     bool IsAtMinZoom() override;
     // Full shows all of the chart, the window's spare width or height beside it.
     bool ZoomFull() override;

@@ -1,6 +1,8 @@
 #include "charts/vector/VectorChartDoc.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "app/Registry.h"
@@ -75,7 +77,9 @@ bool CVectorChartDoc::PointToPosition(geo::IntPoint point, geo::CPosition& posit
     const double east = se.GetLongitude();
     const double lat = north - (north - south) * (point.y - r.top) / h;
     double lon = 0.0;
-    if (m_crossesDateLine) {
+    // An extent that lies on one side of the 180-degree meridian (a part of a
+    // crossing chart) maps straight, as PositionToPoint maps it.
+    if (m_crossesDateLine && west >= east) {
         lon = west + (east - west + 360.0) * (point.x - r.left) / w;
         if (lon > 180.0)
             lon -= 360.0;
@@ -213,10 +217,12 @@ std::vector<CGridLine> CVectorChartDoc::ComputeGridLines()
 
 void CVectorChartDoc::BeginDrag(geo::IntPoint point, bool continuing)
 {
-    if (!continuing)
+    if (!continuing) {
         CChartDoc::BeginDrag(point, continuing);
-    else
-        DragTo(point);
+    } else {
+        DragRect().right = point.x;
+        DragRect().bottom = point.y;
+    }
     if (GetChartFrame())
         GetChartFrame()->InvalidateView();
 }
@@ -228,10 +234,10 @@ void CVectorChartDoc::DragTo(geo::IntPoint point)
     const std::int64_t w = std::int64_t{client.right} - client.left;
     const std::int64_t h = std::int64_t{client.bottom} - client.top;
     const std::int64_t dx = std::int64_t{point.x} - rect.left;
-    // Kept to the client area's proportions, in 64 bits: a wide drag on a
-    // tall view would overflow 32.
-    std::int64_t dy = w > 0 ? std::llabs(dx * h / w) : std::llabs(dx);
-    dy = std::min<std::int64_t>(dy, INT32_MAX / 2);
+    // Kept to the client area's proportions and to 16 bits, worked out in 64
+    // so that a wide drag on a tall view cannot overflow on the way.
+    std::int64_t dy = w > 0 && h > 0 ? std::llabs(dx * h / w) : std::llabs(dx);
+    dy = std::min<std::int64_t>(dy, INT16_MAX);
     rect.right = point.x;
     rect.bottom = static_cast<std::int32_t>(point.y <= rect.top ? rect.top - dy : rect.top + dy);
 }
