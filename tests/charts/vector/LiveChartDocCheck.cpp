@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <thread>
@@ -48,7 +49,8 @@ TEST(LiveChartInfo, BlockDecoding)
     for (const auto& row :
          {FlagRow{0, false, "North up", "UT Mercator"},
           FlagRow{1, true, "North up,crossing Date Line", "UT Mercator"},
-          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"}}) {
+          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"},
+          FlagRow{7, true, "Polar", "North pole"}, FlagRow{13, true, "Polar", "South pole"}}) {
         auto o = OrientationFromFlags(row.flags);
         EXPECT_EQ(o.crossesDateLine, row.crosses) << int(row.flags);
         EXPECT_EQ(o.orientation, row.orientation) << int(row.flags);
@@ -615,6 +617,16 @@ TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
     for (int i = 0; i < 40; ++i)
         again.doc.ZoomOut();
     EXPECT_FALSE(again.doc.IsAtMinZoom());
+
+    // The chart NZ23 never gives way to a smaller-scale chart:
+    // Zoom Out stops at its whole chart with the same overview in the folio.
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "nz23"));
+    OpenLive nz23(dir / "nz23.b");
+    ASSERT_TRUE(nz23.opened);
+    ASSERT_EQ(nz23.doc.GetChartNumber(), "NZ23");
+    for (int i = 0; i < 40 && !nz23.doc.IsAtMinZoom(); ++i)
+        ASSERT_TRUE(nz23.doc.ZoomOut());
+    EXPECT_TRUE(nz23.doc.IsAtMinZoom());
 }
 
 namespace {
@@ -844,9 +856,20 @@ TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
     EXPECT_TRUE(f.docs.empty());
 
     ASSERT_TRUE(WriteSampleChart(f.dir.Path(), "LCWORLD"));
+    {
+        // The number as a chart may pad it, " LCWorld": still the world chart.
+        std::ifstream in(f.dir / "LCWORLD.b", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        const auto at = bytes.find(std::string("LCWORLD\0", 8));
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 8, " LCWorld");
+        std::ofstream(f.dir / "LCWORLD.b", std::ios::binary) << vtest::Resealed(bytes);
+    }
     EXPECT_EQ(f.doc.OpenWorldChart(1, true), 1);
     ASSERT_EQ(f.docs.size(), 1u);
     CLiveChartDoc& world = *f.docs[0];
+    EXPECT_EQ(world.GetChartNumber(), "LCWorld");
     EXPECT_TRUE(world.IsWorldChart());
     EXPECT_EQ(world.GetPathName(), (f.dir / "LCWORLD.b").string());
     EXPECT_TRUE(f.replaced[0]);
