@@ -450,8 +450,9 @@ bool CLiveChartDoc::WholeChartInView() const
 std::optional<std::string> CLiveChartDoc::SmallerScaleChart() const
 {
     // The chart NZ23 is zoomed out on by itself: no other chart takes its place.
-    if (m_file && platform::EqualNoCaseAscii(
-                      TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth)), "NZ23"))
+    if (m_file &&
+        platform::EqualNoCaseAscii(
+            TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth)), "NZ23"))
         return std::nullopt;
     auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
     if (!records)
