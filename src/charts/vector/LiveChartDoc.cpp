@@ -424,7 +424,10 @@ void CLiveChartDoc::MoveToLargerScaleChart()
     const std::int32_t lon = DegreesToUnits((nw.GetLongitude() + se.GetLongitude()) / 2);
     found = FindBestChart(*records, FolioQuery{lon, lon, lat, lat, false, Scale()});
     if (found && (*records)[*found].name != GetChartNumber())
-        OpenFolioChart((*records)[*found].name, nw, se);
+        // The view handed over may be far wider than that chart: it shows at
+        // most all of itself, round the same middle.
+        if (CLiveChartDoc* opened = OpenFolioChart((*records)[*found].name, nw, se))
+            opened->KeepDisplayScale(geo::CPosition(lat * 1e-7, lon * 1e-7));
 }
 
 double CLiveChartDoc::MinimumMetresPerPixel() const

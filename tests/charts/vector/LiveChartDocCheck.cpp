@@ -846,6 +846,69 @@ TEST(LiveChartDoc, CentringOffTheChartMovesToACoveringFolioChart)
     EXPECT_NEAR((shown[1] + shown[3]) / 2, -122.5, 1e-9);
 }
 
+// Zooming in on an overview past its most overscaled view hands over to the
+// larger-scale chart under the view's middle; that chart shows at most all of
+// itself, round the same middle, not the overview's far wider view.
+TEST(LiveChartDoc, ALargerScaleChartTakingOverAZoomShowsNoMoreThanItself)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
+    {
+        vchart::CellHeader header;
+        header.scale = 3000000;
+        vchart::CS57CellWriter w;
+        ASSERT_TRUE(w.Create((dir / "US1WA97M.000").string(), header));
+        const vchart::Ring cover = {
+            {-123.5, 46.5}, {-123.5, 48.5}, {-121.5, 48.5}, {-121.5, 46.5}, {-123.5, 46.5}};
+        ASSERT_TRUE(w.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}));
+        ASSERT_TRUE(w.Close());
+        ASSERT_TRUE(StoreCell(dir.Path(), "US1WA97M"));
+    }
+    using vengine::DegreesToUnits;
+    std::ofstream(dir / "LC.FOL", std::ios::binary)
+        << vengine::EncodeFolio({{"US1WA97M", DegreesToUnits(-123.5), DegreesToUnits(46.5),
+                                  DegreesToUnits(-121.5), DegreesToUnits(48.5), 3000000},
+                                 {"US5WA99M", DegreesToUnits(-122.45), DegreesToUnits(47.55),
+                                  DegreesToUnits(-122.3), DegreesToUnits(47.65), 20000}});
+    brine_test::FileSettingsHome home{dir / "s.conf"};
+    chart::CChartingModule charting{home, chart::CChartingServices{}};
+    std::vector<std::unique_ptr<FakeChartWindow>> windows;
+    std::vector<std::unique_ptr<CLiveChartDoc>> docs;
+    charting.Services().openChart = [&](const std::string& path, bool,
+                                        int state) -> chart::CChartDoc* {
+        auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+        auto d = std::make_unique<CLiveChartDoc>(&charting);
+        w->doc = d.get();
+        d->AttachWindow(w.get());
+        if (!d->OnOpenDocument(path))
+            return nullptr;
+        windows.push_back(std::move(w));
+        docs.push_back(std::move(d));
+        return docs.back().get();
+    };
+    FakeChartWindow window{geo::IntRect{0, 0, 800, 600}};
+    CLiveChartDoc overview{&charting};
+    window.doc = &overview;
+    overview.AttachWindow(&window);
+    ASSERT_TRUE(overview.OnOpenDocument((dir / "US1WA97M.b").string()));
+    const geo::CPosition middle(47.6, -122.375);
+    ASSERT_TRUE(overview.CentreOnPosition(middle, true));
+    for (int i = 0; i < 40 && docs.empty() && overview.ZoomIn(); ++i) { }
+    ASSERT_EQ(docs.size(), 1u);
+    CLiveChartDoc& harbour = *docs[0];
+    EXPECT_EQ(harbour.GetChartNumber(), "US5WA99M");
+    geo::CPosition nw, se, wholeNw, wholeSe;
+    ASSERT_TRUE(harbour.GetExtent(nw, se));
+    ASSERT_TRUE(harbour.GetWholeExtent(wholeNw, wholeSe));
+    const double lat = nw.GetLatitude() - se.GetLatitude();
+    const double lon = se.GetLongitude() - nw.GetLongitude();
+    const double wholeLat = wholeNw.GetLatitude() - wholeSe.GetLatitude();
+    const double wholeLon = wholeSe.GetLongitude() - wholeNw.GetLongitude();
+    // The whole chart with the window's spare width or height beside it.
+    EXPECT_TRUE(lat <= wholeLat + 1e-9 || lon <= wholeLon + 1e-9) << lat << " x " << lon;
+    EXPECT_TRUE(harbour.IsPositionVisible(middle));
+}
+
 // World Chart on a vector chart opens the folder's vector world chart in the
 // window's place, showing all of it; without one there is nothing to open.
 TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
