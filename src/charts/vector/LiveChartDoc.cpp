@@ -177,8 +177,9 @@ CLiveChartDoc* CLiveChartDoc::OpenFolioChart(const std::string& name,
     auto* live = dynamic_cast<CLiveChartDoc*>(opened);
     if (!live)
         return nullptr;
-    live->SetViewExtent(northWest, southEast);
-    live->InvalidateChart();
+    // The area fills the new window round its middle: shown as it came, its
+    // middle would sit left of the window's when the window is wider.
+    live->ShowArea(northWest, southEast);
     return live;
 }
 

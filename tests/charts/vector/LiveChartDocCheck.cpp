@@ -647,7 +647,7 @@ struct FollowingHarbour {
                                       DegreesToUnits(-122.0), DegreesToUnits(48.3), 350000}});
         charting.Services().openChart = [this](const std::string& path, bool replace,
                                                int state) -> chart::CChartDoc* {
-            auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+            auto w = std::make_unique<FakeChartWindow>(newWindow, state);
             auto d = std::make_unique<CLiveChartDoc>(&charting);
             w->doc = d.get();
             d->AttachWindow(w.get());
@@ -677,6 +677,8 @@ struct FollowingHarbour {
     chart::CChartingModule charting{home, chart::CChartingServices{}};
     FakeChartWindow window{geo::IntRect{0, 0, 800, 600}, chart::kFrameAutoscroll};
     CLiveChartDoc doc{&charting};
+    // The client area of the windows the charts opened get.
+    geo::IntRect newWindow{0, 0, 800, 600};
     std::vector<std::unique_ptr<FakeChartWindow>> windows;
     std::vector<std::unique_ptr<CLiveChartDoc>> docs;
     std::vector<bool> replaced;
@@ -907,6 +909,22 @@ TEST(LiveChartDoc, ALargerScaleChartTakingOverAZoomShowsNoMoreThanItself)
     // The whole chart with the window's spare width or height beside it.
     EXPECT_TRUE(lat <= wholeLat + 1e-9 || lon <= wholeLon + 1e-9) << lat << " x " << lon;
     EXPECT_TRUE(harbour.IsPositionVisible(middle));
+}
+
+// A folio chart opened in a window of other proportions than the old one
+// fills it round the area's middle: the position centred on, or the vessel
+// followed, is in the middle of the new window.
+TEST(LiveChartDoc, AFolioChartOpenedFillsItsWindowRoundTheAreasMiddle)
+{
+    FollowingHarbour f;
+    f.newWindow = geo::IntRect{0, 0, 400, 600};
+    const geo::CPosition position(47.72, -122.5);
+    EXPECT_TRUE(f.doc.CentreOnPosition(position, false));
+    ASSERT_EQ(f.docs.size(), 1u);
+    geo::IntPoint p;
+    ASSERT_TRUE(f.docs[0]->PositionToPoint(position, p));
+    EXPECT_NEAR(p.x, 200, 2);
+    EXPECT_NEAR(p.y, 300, 2);
 }
 
 // World Chart on a vector chart opens the folder's vector world chart in the
