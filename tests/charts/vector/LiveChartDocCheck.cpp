@@ -148,6 +148,16 @@ TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
         areas += r.op == chart::DrawOp::PolyPolygon;
     }
     EXPECT_TRUE(met);
+
+    // A window narrower than 37 pixels still has the chart drawn in it.
+    live.window.client = geo::IntRect{0, 0, 20, 300};
+    auto narrowBackend = std::make_unique<chart::CRecordingBackend>();
+    auto* narrow = narrowBackend.get();
+    chart::CXDC narrowDc(std::move(narrowBackend));
+    ASSERT_EQ(doc.DrawChart(narrowDc), 1);
+    EXPECT_TRUE(std::any_of(narrow->Records().begin(), narrow->Records().end(),
+                            [](const auto& r) { return r.op == chart::DrawOp::PolyPolygon; }));
+    live.window.client = geo::IntRect{0, 0, 800, 600};
     EXPECT_GE(areas, 1);   // the depth area with its hole
 
     // A damaged file opens to a message.
