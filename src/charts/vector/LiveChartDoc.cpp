@@ -19,6 +19,17 @@ namespace charts {
 
 using namespace vengine;
 
+namespace {
+
+std::string TrimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+}   // namespace
+
 CLiveChartDoc::CLiveChartDoc(chart::CChartingModule* module) : CBlankChartDoc(module)
 {
     SetName("Livechart");
@@ -82,6 +93,7 @@ bool CLiveChartDoc::LoadChart()
     const CChartInfoBlock& info = m_file->View().Info();
     const ChartOrientation o = OrientationFromFlags(info.U8(info::kFlags));
     SetProjectionText(o.projection);
+    SetOrientationText(o.orientation);
     SetCrossesDateLine(o.crossesDateLine);
     // Each corner value to micro-degrees (truncated), then degrees.
     auto degrees = [&](std::size_t at) { return (info.I32(at) / 10) * 1e-6; };
@@ -165,8 +177,9 @@ CLiveChartDoc* CLiveChartDoc::OpenFolioChart(const std::string& name,
     auto* live = dynamic_cast<CLiveChartDoc*>(opened);
     if (!live)
         return nullptr;
-    live->SetViewExtent(northWest, southEast);
-    live->InvalidateChart();
+    // The area fills the new window round its middle: shown as it came, its
+    // middle would sit left of the window's when the window is wider.
+    live->ShowArea(northWest, southEast);
     return live;
 }
 
@@ -412,7 +425,10 @@ void CLiveChartDoc::MoveToLargerScaleChart()
     const std::int32_t lon = DegreesToUnits((nw.GetLongitude() + se.GetLongitude()) / 2);
     found = FindBestChart(*records, FolioQuery{lon, lon, lat, lat, false, Scale()});
     if (found && (*records)[*found].name != GetChartNumber())
-        OpenFolioChart((*records)[*found].name, nw, se);
+        // The view handed over may be far wider than that chart: it shows at
+        // most all of itself, round the same middle.
+        if (CLiveChartDoc* opened = OpenFolioChart((*records)[*found].name, nw, se))
+            opened->KeepDisplayScale(geo::CPosition(lat * 1e-7, lon * 1e-7));
 }
 
 double CLiveChartDoc::MinimumMetresPerPixel() const
@@ -437,6 +453,11 @@ bool CLiveChartDoc::WholeChartInView() const
 
 std::optional<std::string> CLiveChartDoc::SmallerScaleChart() const
 {
+    // The chart NZ23 is zoomed out on by itself: no other chart takes its place.
+    if (m_file &&
+        platform::EqualNoCaseAscii(
+            TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth)), "NZ23"))
+        return std::nullopt;
     auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
     if (!records)
         return std::nullopt;
@@ -527,9 +548,8 @@ bool CLiveChartDoc::IsWorldChart() const
 {
     if (!m_file)
         return false;
-    std::string number = m_file->View().Info().Text(info::kName, info::kNameWidth);
-    std::transform(number.begin(), number.end(), number.begin(), ::toupper);
-    return number == "LCWORLD";
+    return platform::EqualNoCaseAscii(
+        TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth)), "LCWORLD");
 }
 
 std::string CLiveChartDoc::GetChartTitle()
@@ -539,12 +559,8 @@ std::string CLiveChartDoc::GetChartTitle()
 
 std::string CLiveChartDoc::GetChartNumber()
 {
-    if (!m_file)
-        return {};
-    std::string n = m_file->View().Info().Text(info::kName, info::kNameWidth);
-    const auto first = n.find_first_not_of(' ');
-    const auto last = n.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : n.substr(first, last - first + 1);
+    return m_file ? TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth))
+                  : std::string();
 }
 
 bool CLiveChartDoc::DateText(std::size_t year, std::size_t month, std::size_t day,

@@ -82,8 +82,9 @@ ChartOrientation OrientationFromFlags(std::uint8_t flags)
         o.crossesDateLine = true;
         o.orientation = "North up,crossing Date Line";
     }
+    // A polar chart keeps the crossing its bit 0 gives: the mapping only
+    // wraps an extent whose west lies east of its east.
     if (flags > 2) {
-        o.crossesDateLine = false;
         o.orientation = "Polar";
         if (flags & 0x04)
             o.projection = "North pole";

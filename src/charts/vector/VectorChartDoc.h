@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "chart/ChartDoc.h"
 #include "charts/vector/VectorGrid.h"
@@ -26,7 +27,7 @@ public:
     virtual void SetZoomFactor(double zoom) { m_zoomFactor = zoom; }
     double GetZoomFactor() const { return m_zoomFactor; }
     bool CrossesDateLine() const { return m_crossesDateLine; }
-    std::string GetOrientationText() const { return "North up"; }
+    const std::string& GetOrientationText() const { return m_orientation; }
     bool GetWholeExtent(geo::CPosition& northWest, geo::CPosition& southEast) const;
     bool IsWestEdgeInView();
     bool IsNorthEdgeInView();
@@ -55,6 +56,7 @@ public:
 
 protected:
     void SetCrossesDateLine(bool on) { m_crossesDateLine = on; }
+    void SetOrientationText(std::string text) { m_orientation = std::move(text); }
     // The saved extent comes back; the base zooms to its rectangle, a kind
     // that keeps its extent itself sets it directly.
     virtual void RestoreExtent(const geo::CPosition& northWest, const geo::CPosition& southEast);
@@ -62,6 +64,7 @@ protected:
 private:
     double m_zoomFactor = 1.0;
     bool m_crossesDateLine = false;
+    std::string m_orientation = "North up";
 };
 
 }   // namespace charts

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <thread>
@@ -48,7 +49,8 @@ TEST(LiveChartInfo, BlockDecoding)
     for (const auto& row :
          {FlagRow{0, false, "North up", "UT Mercator"},
           FlagRow{1, true, "North up,crossing Date Line", "UT Mercator"},
-          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"}}) {
+          FlagRow{6, false, "Polar", "North pole"}, FlagRow{12, false, "Polar", "South pole"},
+          FlagRow{7, true, "Polar", "North pole"}, FlagRow{13, true, "Polar", "South pole"}}) {
         auto o = OrientationFromFlags(row.flags);
         EXPECT_EQ(o.crossesDateLine, row.crosses) << int(row.flags);
         EXPECT_EQ(o.orientation, row.orientation) << int(row.flags);
@@ -146,6 +148,16 @@ TEST(LiveChartDoc, OpensTheStoreShowsItsTextsAndDrawsWhereOverlaysGo)
         areas += r.op == chart::DrawOp::PolyPolygon;
     }
     EXPECT_TRUE(met);
+
+    // A window narrower than 37 pixels still has the chart drawn in it.
+    live.window.client = geo::IntRect{0, 0, 20, 300};
+    auto narrowBackend = std::make_unique<chart::CRecordingBackend>();
+    auto* narrow = narrowBackend.get();
+    chart::CXDC narrowDc(std::move(narrowBackend));
+    ASSERT_EQ(doc.DrawChart(narrowDc), 1);
+    EXPECT_TRUE(std::any_of(narrow->Records().begin(), narrow->Records().end(),
+                            [](const auto& r) { return r.op == chart::DrawOp::PolyPolygon; }));
+    live.window.client = geo::IntRect{0, 0, 800, 600};
     EXPECT_GE(areas, 1);   // the depth area with its hole
 
     // A damaged file opens to a message.
@@ -615,6 +627,16 @@ TEST(LiveChartDoc, ZoomStopsAtEightTimesTheChartScaleAndAtTheWholeChart)
     for (int i = 0; i < 40; ++i)
         again.doc.ZoomOut();
     EXPECT_FALSE(again.doc.IsAtMinZoom());
+
+    // The chart NZ23 never gives way to a smaller-scale chart:
+    // Zoom Out stops at its whole chart with the same overview in the folio.
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "nz23"));
+    OpenLive nz23(dir / "nz23.b");
+    ASSERT_TRUE(nz23.opened);
+    ASSERT_EQ(nz23.doc.GetChartNumber(), "NZ23");
+    for (int i = 0; i < 40 && !nz23.doc.IsAtMinZoom(); ++i)
+        ASSERT_TRUE(nz23.doc.ZoomOut());
+    EXPECT_TRUE(nz23.doc.IsAtMinZoom());
 }
 
 namespace {
@@ -635,7 +657,7 @@ struct FollowingHarbour {
                                       DegreesToUnits(-122.0), DegreesToUnits(48.3), 350000}});
         charting.Services().openChart = [this](const std::string& path, bool replace,
                                                int state) -> chart::CChartDoc* {
-            auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+            auto w = std::make_unique<FakeChartWindow>(newWindow, state);
             auto d = std::make_unique<CLiveChartDoc>(&charting);
             w->doc = d.get();
             d->AttachWindow(w.get());
@@ -665,6 +687,8 @@ struct FollowingHarbour {
     chart::CChartingModule charting{home, chart::CChartingServices{}};
     FakeChartWindow window{geo::IntRect{0, 0, 800, 600}, chart::kFrameAutoscroll};
     CLiveChartDoc doc{&charting};
+    // The client area of the windows the charts opened get.
+    geo::IntRect newWindow{0, 0, 800, 600};
     std::vector<std::unique_ptr<FakeChartWindow>> windows;
     std::vector<std::unique_ptr<CLiveChartDoc>> docs;
     std::vector<bool> replaced;
@@ -834,6 +858,85 @@ TEST(LiveChartDoc, CentringOffTheChartMovesToACoveringFolioChart)
     EXPECT_NEAR((shown[1] + shown[3]) / 2, -122.5, 1e-9);
 }
 
+// Zooming in on an overview past its most overscaled view hands over to the
+// larger-scale chart under the view's middle; that chart shows at most all of
+// itself, round the same middle, not the overview's far wider view.
+TEST(LiveChartDoc, ALargerScaleChartTakingOverAZoomShowsNoMoreThanItself)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleChart(dir.Path(), "US5WA99M"));
+    {
+        vchart::CellHeader header;
+        header.scale = 3000000;
+        vchart::CS57CellWriter w;
+        ASSERT_TRUE(w.Create((dir / "US1WA97M.000").string(), header));
+        const vchart::Ring cover = {
+            {-123.5, 46.5}, {-123.5, 48.5}, {-121.5, 48.5}, {-121.5, 46.5}, {-123.5, 46.5}};
+        ASSERT_TRUE(w.Area("M_COVR", {{cover}}, {{"CATCOV", "1"}}));
+        ASSERT_TRUE(w.Close());
+        ASSERT_TRUE(StoreCell(dir.Path(), "US1WA97M"));
+    }
+    using vengine::DegreesToUnits;
+    std::ofstream(dir / "LC.FOL", std::ios::binary)
+        << vengine::EncodeFolio({{"US1WA97M", DegreesToUnits(-123.5), DegreesToUnits(46.5),
+                                  DegreesToUnits(-121.5), DegreesToUnits(48.5), 3000000},
+                                 {"US5WA99M", DegreesToUnits(-122.45), DegreesToUnits(47.55),
+                                  DegreesToUnits(-122.3), DegreesToUnits(47.65), 20000}});
+    brine_test::FileSettingsHome home{dir / "s.conf"};
+    chart::CChartingModule charting{home, chart::CChartingServices{}};
+    std::vector<std::unique_ptr<FakeChartWindow>> windows;
+    std::vector<std::unique_ptr<CLiveChartDoc>> docs;
+    charting.Services().openChart = [&](const std::string& path, bool,
+                                        int state) -> chart::CChartDoc* {
+        auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+        auto d = std::make_unique<CLiveChartDoc>(&charting);
+        w->doc = d.get();
+        d->AttachWindow(w.get());
+        if (!d->OnOpenDocument(path))
+            return nullptr;
+        windows.push_back(std::move(w));
+        docs.push_back(std::move(d));
+        return docs.back().get();
+    };
+    FakeChartWindow window{geo::IntRect{0, 0, 800, 600}};
+    CLiveChartDoc overview{&charting};
+    window.doc = &overview;
+    overview.AttachWindow(&window);
+    ASSERT_TRUE(overview.OnOpenDocument((dir / "US1WA97M.b").string()));
+    const geo::CPosition middle(47.6, -122.375);
+    ASSERT_TRUE(overview.CentreOnPosition(middle, true));
+    for (int i = 0; i < 40 && docs.empty() && overview.ZoomIn(); ++i) { }
+    ASSERT_EQ(docs.size(), 1u);
+    CLiveChartDoc& harbour = *docs[0];
+    EXPECT_EQ(harbour.GetChartNumber(), "US5WA99M");
+    geo::CPosition nw, se, wholeNw, wholeSe;
+    ASSERT_TRUE(harbour.GetExtent(nw, se));
+    ASSERT_TRUE(harbour.GetWholeExtent(wholeNw, wholeSe));
+    const double lat = nw.GetLatitude() - se.GetLatitude();
+    const double lon = se.GetLongitude() - nw.GetLongitude();
+    const double wholeLat = wholeNw.GetLatitude() - wholeSe.GetLatitude();
+    const double wholeLon = wholeSe.GetLongitude() - wholeNw.GetLongitude();
+    // The whole chart with the window's spare width or height beside it.
+    EXPECT_TRUE(lat <= wholeLat + 1e-9 || lon <= wholeLon + 1e-9) << lat << " x " << lon;
+    EXPECT_TRUE(harbour.IsPositionVisible(middle));
+}
+
+// A folio chart opened in a window of other proportions than the old one
+// fills it round the area's middle: the position centred on, or the vessel
+// followed, is in the middle of the new window.
+TEST(LiveChartDoc, AFolioChartOpenedFillsItsWindowRoundTheAreasMiddle)
+{
+    FollowingHarbour f;
+    f.newWindow = geo::IntRect{0, 0, 400, 600};
+    const geo::CPosition position(47.72, -122.5);
+    EXPECT_TRUE(f.doc.CentreOnPosition(position, false));
+    ASSERT_EQ(f.docs.size(), 1u);
+    geo::IntPoint p;
+    ASSERT_TRUE(f.docs[0]->PositionToPoint(position, p));
+    EXPECT_NEAR(p.x, 200, 2);
+    EXPECT_NEAR(p.y, 300, 2);
+}
+
 // World Chart on a vector chart opens the folder's vector world chart in the
 // window's place, showing all of it; without one there is nothing to open.
 TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
@@ -844,9 +947,20 @@ TEST(LiveChartDoc, WorldChartOpensTheFoldersVectorWorldChart)
     EXPECT_TRUE(f.docs.empty());
 
     ASSERT_TRUE(WriteSampleChart(f.dir.Path(), "LCWORLD"));
+    {
+        // The number as a chart may pad it, " LCWorld": still the world chart.
+        std::ifstream in(f.dir / "LCWORLD.b", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        const auto at = bytes.find(std::string("LCWORLD\0", 8));
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 8, " LCWorld");
+        std::ofstream(f.dir / "LCWORLD.b", std::ios::binary) << vtest::Resealed(bytes);
+    }
     EXPECT_EQ(f.doc.OpenWorldChart(1, true), 1);
     ASSERT_EQ(f.docs.size(), 1u);
     CLiveChartDoc& world = *f.docs[0];
+    EXPECT_EQ(world.GetChartNumber(), "LCWorld");
     EXPECT_TRUE(world.IsWorldChart());
     EXPECT_EQ(world.GetPathName(), (f.dir / "LCWORLD.b").string());
     EXPECT_TRUE(f.replaced[0]);
