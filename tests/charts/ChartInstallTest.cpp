@@ -566,10 +566,10 @@ TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
     EXPECT_EQ(doc.FindFolioChart(centre, 2), nullptr);
 }
 
-// The tiles round the picture up to whole tiles: the padding past the
-// picture's edge and everything past the raster show the window background,
-// at both resolutions and every display scale.
-TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
+// The tiles round the picture up to whole tiles: every tile is drawn whole,
+// its padding past the picture's edge too, and only what lies past the last
+// tile shows the window background, at both resolutions and every display scale.
+TEST(ChartInstall, WholeTilesAreDrawnAndPastThemTheBackground)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
@@ -591,11 +591,12 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
         int raster;
         double scale;
         int width, height;   // the picture on screen
+        int tilesWidth, tilesHeight;   // its tiles on screen
     };
-    // Low resolution is a quarter: 130 x 100 pixels.
-    const Case cases[] = {{-1, CHCRFDoc::kLow, 1.0, 130, 100},
-                          {3, CHCRFDoc::kHigh, 1.0, 520, 400},
-                          {1, CHCRFDoc::kHigh, 2.0, 1040, 800}};
+    // Low resolution is a quarter: 130 x 100 pixels in 2 x 1 tiles.
+    const Case cases[] = {{-1, CHCRFDoc::kLow, 1.0, 130, 100, 256, 128},
+                          {3, CHCRFDoc::kHigh, 1.0, 520, 400, 640, 512},
+                          {1, CHCRFDoc::kHigh, 2.0, 1040, 800, 1280, 1024}};
     for (const Case& c : cases) {
         if (c.zoom >= 0) {
             ASSERT_TRUE(doc.SetZoom(c.zoom, nullptr));
@@ -610,14 +611,17 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
         ASSERT_GT(doc.DrawChart(buffers.Chart()), 0);
         const chart::CPixelView m = buffers.Chart().Memory();
         auto at = [&m](int x, int y) { return m.Row(y)[x]; };
-        const int w = c.width, h = c.height;
+        const int w = c.width, h = c.height, tw = c.tilesWidth, th = c.tilesHeight;
         SCOPED_TRACE(c.raster * 10 + int(c.scale * 2));
         EXPECT_NE(at(w - 1, h / 2), background);   // the picture's last column
         EXPECT_NE(at(w / 2, h - 1), background);   // and its last row
-        EXPECT_EQ(at(w, h / 2), background);   // the tile's padding
-        EXPECT_EQ(at(w / 2, h), background);
-        EXPECT_EQ(at(1399, 1099), background);   // past every tile
-        EXPECT_EQ(at(w + 5, h + 5), background);
+        EXPECT_NE(at(w, h / 2), background);   // the tiles' padding is drawn
+        EXPECT_NE(at(tw - 1, h / 2), background);
+        EXPECT_NE(at(w / 2, th - 1), background);
+        EXPECT_NE(at(tw - 1, th - 1), background);
+        EXPECT_EQ(at(tw, h / 2), background);   // past every tile
+        EXPECT_EQ(at(w / 2, th), background);
+        EXPECT_EQ(at(1399, 1099), background);
     }
 }
 
