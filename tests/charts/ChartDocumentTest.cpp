@@ -386,6 +386,48 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     EXPECT_FALSE(unknown->OpenChart("/x/ZZ9999.chr"));
 }
 
+// A zoom to a rectangle leaves the saved scroll position as the last pan
+// left it, so zooming out of it returns there; the pointer moving onto
+// another panel's picture makes it current and redraws the view, once.
+TEST(ChartDocument, ZoomToARectangleKeepsTheSavedScrollAndThePointerRedrawsOnANewPanel)
+{
+    Installed chart([] {}, 1);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+
+    chart.window.client = geo::IntRect{0, 0, 60, 40};
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    doc.PanHorizontal(50);
+    doc.PanVertical(30);   // saves (50, 0)
+    ASSERT_EQ(doc.ScrollPosition(), (geo::IntPoint{50, 30}));
+    const geo::IntRect rect{10, 10, 30, 30};
+    ASSERT_TRUE(doc.SetZoom(4, &rect));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kHigh);
+    ASSERT_EQ(doc.DisplayScale(), 0.5);
+    ASSERT_TRUE(doc.SetZoom(2, nullptr));
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{50, 0}));
+
+    chart.window.client = geo::IntRect{0, 0, 320, 240};
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    // The inset current, the pointer moves onto the main panel's picture.
+    ASSERT_TRUE(doc.SelectPanel(1, false));
+    geo::IntPoint inMain;
+    doc.ChartToClientPoint({40, 360}, inMain);
+    const auto moveTo = [&](geo::IntPoint p) {
+        const int before = chart.window.viewRedraws;
+        doc.OnMouseMove(p);
+        return chart.window.viewRedraws - before;
+    };
+    EXPECT_EQ(moveTo(inMain), 1);
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+    EXPECT_EQ(moveTo({inMain.x + 1, inMain.y}), 0);
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+}
+
 // Zoom In starts from the panel under the middle of the view, whichever
 // panel was current; the colour classes are those of the active palette.
 TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePalette)

@@ -687,7 +687,6 @@ bool CHCRFDoc::SetZoom(int mode, const geo::IntRect* rect)
         if (!rect || rect->right == rect->left || rect->bottom == rect->top)
             return SetZoom(3, nullptr);
         if (m_active == kLow) {
-            m_savedScroll = m_scroll;
             changed = LoadRaster(kHigh);
             m_scale = 0.5;
         } else {
@@ -1174,6 +1173,9 @@ void CHCRFDoc::OnMouseMove(geo::IntPoint client)
                 m_currentPanel = i;
                 m_panels[i].SelectSubPanel(s);
                 SetTitle();
+                // What the view draws for the current sub-panel follows it.
+                if (chart::CChartWindow* window = GetChartFrame())
+                    window->InvalidateView();
             }
             return;
         }
