@@ -8,6 +8,7 @@
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
 #include "app/DisplayPalettes.h"
+#include "app/Registry.h"
 #include "chart/RangeBearing.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
@@ -426,6 +427,52 @@ TEST(ChartDocument, ZoomToARectangleKeepsTheSavedScrollAndThePointerRedrawsOnANe
     EXPECT_EQ(doc.CurrentPanel(), 0u);
     EXPECT_EQ(moveTo({inMain.x + 1, inMain.y}), 0);
     EXPECT_EQ(doc.CurrentPanel(), 0u);
+}
+
+// The zoom goes with the window's placement as a resolution name and the
+// scale; a restored chart takes the raster named and steps one level from
+// it: in above 1.0, out at exactly 0.5.
+TEST(ChartDocument, PlacementKeepsTheZoomAsResolutionAndLevel)
+{
+    Installed chart([] {});
+    platform::CSettingsStore store(chart.dir / "placement.conf");
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    struct Row {
+        int zoomIns;   // from low resolution at 0.5
+        const char* resolution;
+        const char* level;
+        int raster;
+        double scale;
+    };
+    const Row rows[] = {{0, "Low Resolution", "0.5", CHCRFDoc::kLow, 0.5},
+                        {1, "Low Resolution", "1.0", CHCRFDoc::kLow, 1.0},
+                        {2, "High Resolution", "0.5", CHCRFDoc::kHigh, 0.5},
+                        {3, "High Resolution", "1.0", CHCRFDoc::kHigh, 1.0},
+                        {4, "High Resolution", "2.0", CHCRFDoc::kHigh, 2.0}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.zoomIns);
+        {
+            CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+            doc.AttachWindow(&chart.window);
+            ASSERT_TRUE(doc.OnOpenDocument(path));
+            ASSERT_TRUE(doc.ZoomOut());
+            for (int i = 0; i < r.zoomIns; ++i)
+                ASSERT_TRUE(doc.ZoomIn());
+            app::CRegistry reg(store);
+            ASSERT_TRUE(reg.OpenKeyForWrite("Charts\\RC1001"));
+            doc.SaveWindowPlacement(reg);
+            EXPECT_EQ(store.GetString(reg.GetKeyPath(), "ZoomResolution"), r.resolution);
+            EXPECT_EQ(store.GetString(reg.GetKeyPath(), "ZoomLevel"), r.level);
+        }
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+        app::CRegistry reg(store);
+        ASSERT_TRUE(reg.OpenKeyForRead("Charts\\RC1001"));
+        doc.RestoreWindowPlacement(reg);
+        EXPECT_EQ(doc.ActiveRaster(), r.raster);
+        EXPECT_EQ(doc.DisplayScale(), r.scale);
+    }
 }
 
 // Zoom In starts from the panel under the middle of the view, whichever
