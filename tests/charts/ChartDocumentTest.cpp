@@ -475,6 +475,63 @@ TEST(ChartDocument, PlacementKeepsTheZoomAsResolutionAndLevel)
     }
 }
 
+// Pans stop exactly at the tiles' edges and at 0; a scroll bar places the
+// view by its share of the range; client and chart points convert through
+// scroll, ratio and scale with truncation; a position off the chart has no
+// datum shift and centring on it scrolls to the chart's corner.
+TEST(ChartDocument, PansStopAtTheEdgesAndConversionsTruncate)
+{
+    Installed chart([] {});
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);   // 320 x 240
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_TRUE(doc.SetZoom(3, nullptr));   // full detail: 5 x 4 tiles, 640 x 512
+    EXPECT_EQ(doc.PanHorizontal(-10000), 1);
+    EXPECT_EQ(doc.PanVertical(-10000), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{0, 0}));
+    EXPECT_EQ(doc.PanHorizontal(10000), 1);
+    EXPECT_EQ(doc.PanVertical(10000), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{320, 272}));
+    EXPECT_EQ(doc.PanHorizontal(7), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{320, 272}));
+    EXPECT_EQ(doc.PanHorizontal(-7), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{313, 272}));
+    EXPECT_EQ(doc.OnHScroll(50), 1);
+    EXPECT_EQ(doc.ScrollPosition().x, 160);
+    EXPECT_EQ(doc.OnHScroll(-1), 50);
+
+    // Full detail at 0.5 in a smaller view, scrolled by (3, 5): chart = (scroll + client) / 0.5.
+    chart.window.client = geo::IntRect{0, 0, 200, 100};
+    ASSERT_TRUE(doc.SetZoom(2, nullptr));
+    ASSERT_EQ(doc.DisplayScale(), 0.5);
+    doc.PanHorizontal(-10000);
+    doc.PanVertical(-10000);
+    doc.PanHorizontal(3);
+    doc.PanVertical(5);
+    geo::IntPoint chartPoint, client;
+    doc.ClientToChartPoint({10, 20}, chartPoint);
+    EXPECT_EQ(chartPoint, (geo::IntPoint{26, 50}));
+    doc.ChartToClientPoint({27, 51}, client);   // 13.5 - 3, 25.5 - 5
+    EXPECT_EQ(client, (geo::IntPoint{10, 20}));
+    // The overview at 1.0: each of its pixels is four chart points.
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    doc.ClientToChartPoint({10, 20}, chartPoint);
+    EXPECT_EQ(chartPoint, (geo::IntPoint{40, 80}));
+    doc.ChartToClientPoint({43, 83}, client);
+    EXPECT_EQ(client, (geo::IntPoint{10, 20}));
+
+    doc.PanHorizontal(30);
+    const geo::CPosition nowhere(10.0, 10.0);
+    geo::CPosition shifted;
+    EXPECT_EQ(doc.ShiftToChartDatum(nowhere, shifted), chart::kShiftNotOnChart);
+    EXPECT_EQ(doc.ShiftToPositionDatum(nowhere, shifted), chart::kShiftNotOnChart);
+    EXPECT_TRUE(doc.CentreOnPosition(nowhere, false));
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{0, 0}));
+    geo::CPosition invalid(47.5, -122.5);
+    invalid.Invalidate();
+    EXPECT_FALSE(doc.CentreOnPosition(invalid, false));
+}
+
 // Zoom In starts from the panel under the middle of the view, whichever
 // panel was current; the colour classes are those of the active palette.
 TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePalette)
