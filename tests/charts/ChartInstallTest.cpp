@@ -470,6 +470,34 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     doc.DrawChart(dc);
     EXPECT_EQ(doc.Cache().Decodes(), decodes);
 
+    // Update boxes: one rectangle round tile (1, 1)'s place on the screen,
+    // only with the setting on and at full detail.
+    const auto boxes = [&dc, &doc] {
+        auto* recording = static_cast<chart::CRecordingBackend*>(dc.Backend());
+        recording->Clear();
+        doc.DrawChart(dc);
+        std::vector<std::vector<geo::IntPoint>> found;
+        for (const chart::DrawRecord& r : recording->Records())
+            if (r.op == chart::DrawOp::Rectangle)
+                found.push_back(r.points);
+        return found;
+    };
+    EXPECT_TRUE(boxes().empty());
+    in.charting->ChartSettings().drawUpdateBoxes = true;
+    doc.PanHorizontal(-1000);
+    doc.PanVertical(-1000);
+    doc.PanHorizontal(20);
+    doc.PanVertical(10);
+    EXPECT_EQ(boxes(), (std::vector<std::vector<geo::IntPoint>>{{{108, 118}, {236, 246}}}));
+    ASSERT_TRUE(doc.ZoomIn());   // 2.0: tiles of 256
+    const geo::IntPoint scroll = doc.ScrollPosition();
+    EXPECT_EQ(boxes(), (std::vector<std::vector<geo::IntPoint>>{
+                           {{256 - scroll.x, 256 - scroll.y}, {512 - scroll.x, 512 - scroll.y}}}));
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    EXPECT_TRUE(boxes().empty());
+    in.charting->ChartSettings().drawUpdateBoxes = false;
+    ASSERT_TRUE(doc.SetZoom(3, nullptr));
+
     // Verification: passed against the catalogue's values.
     EXPECT_EQ(brine_test::VerifyToEnd(doc), (std::pair{1, 1}));
 
