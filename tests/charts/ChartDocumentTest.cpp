@@ -532,6 +532,27 @@ TEST(ChartDocument, PansStopAtTheEdgesAndConversionsTruncate)
     EXPECT_FALSE(doc.CentreOnPosition(invalid, false));
 }
 
+// A full-detail raster that cannot be read leaves the overview active: the
+// zoom fails with only the scale its mode sets, and nothing else changes.
+TEST(ChartDocument, AZoomWhoseRasterFailsKeepsTheOverview)
+{
+    Installed chart([] {});
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    fs::remove(chart.in.arcs->ChartFilePath(true, "RC1001", "chr"));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_FALSE(doc.ZoomIn());   // low 1.0 -> high 0.5
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.DisplayScale(), 1.0);
+    EXPECT_FALSE(doc.IsAtMaxZoom());
+    ASSERT_TRUE(doc.ZoomOut());
+    EXPECT_FALSE(doc.ZoomMax());   // the mode's scale 1.0, still the overview
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.DisplayScale(), 1.0);
+    EXPECT_FALSE(doc.HighRaster().IsLoaded());
+}
+
 // Zoom In starts from the panel under the middle of the view, whichever
 // panel was current; the colour classes are those of the active palette.
 TEST(ChartDocument, ZoomInTakesThePanelUnderTheMiddleAndColourClassesFollowThePalette)

@@ -653,6 +653,45 @@ TEST(ChartInstall, WholeTilesAreDrawnAndPastThemTheBackground)
     }
 }
 
+// A tile that does not decode (its bytes end before the tile is full) is not
+// painted: its area keeps what was there, and the other tiles are drawn.
+TEST(ChartInstall, ATileThatDoesNotDecodeLeavesItsAreaAsItWas)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false, 520, 400);   // the overview: 2 x 1 tiles
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    {
+        // The first index entry's length becomes 1.
+        std::fstream f(in.arcs->ChartFilePath(true, "RC1001", "loi"),
+                       std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(2);
+        f.put('\x01');
+        f.put('\x00');
+    }
+    brine_test::FakeChartWindow window;
+    window.client = geo::IntRect{0, 0, 300, 200};
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    doc.AttachWindow(&window);
+    ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    doc.PanHorizontal(-1000);
+    doc.PanVertical(-1000);
+    chart::CPaletteTable palette{};
+    for (unsigned i = 0; i < 256; ++i)
+        palette[i] = 0xFF000000u | (i * 0x000101u);
+    chart::CScreenBuffer buffers(&palette, 300, 200);
+    buffers.ClearToColour(app::RGB(255, 0, 0));   // what a previous paint left
+    EXPECT_EQ(doc.DrawChart(buffers.Chart()), 1);
+    const chart::CPixelView m = buffers.Chart().Memory();
+    const std::uint32_t before = app::ColourToPixel(app::RGB(255, 0, 0));
+    for (const int x : {0, 64, 127})
+        for (const int y : {0, 64, 127})
+            EXPECT_EQ(m.Row(y)[x], before) << x << "," << y;
+    EXPECT_NE(m.Row(64)[128 + 64], before);
+}
+
 // The test chart NP762E belongs to the service by the label of its medium:
 // TEST1_C to TEST4_C for charts, TEST1_U to TEST4_U for updates, whose label
 // sorts as the first update of all.
