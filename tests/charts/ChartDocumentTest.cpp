@@ -8,6 +8,7 @@
 #include "FakeChartWindow.h"
 #include "TempFolder.h"
 #include "app/DisplayPalettes.h"
+#include "app/Registry.h"
 #include "chart/RangeBearing.h"
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
@@ -384,6 +385,172 @@ TEST(ChartDocument, ZoomStepsAndCatalogueAnswersForUnknownCharts)
     auto known = chart.in.arcs->CreateChartDocFor(*chart.in.charting, path);
     EXPECT_EQ(known->GetChartType(), chart::kChartARCS);
     EXPECT_FALSE(unknown->OpenChart("/x/ZZ9999.chr"));
+}
+
+// A zoom to a rectangle leaves the saved scroll position as the last pan
+// left it, so zooming out of it returns there; the pointer moving onto
+// another panel's picture makes it current and redraws the view, once.
+TEST(ChartDocument, ZoomToARectangleKeepsTheSavedScrollAndThePointerRedrawsOnANewPanel)
+{
+    Installed chart([] {}, 1);
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.Panels().size(), 2u);
+
+    chart.window.client = geo::IntRect{0, 0, 60, 40};
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    doc.PanHorizontal(50);
+    doc.PanVertical(30);   // saves (50, 0)
+    ASSERT_EQ(doc.ScrollPosition(), (geo::IntPoint{50, 30}));
+    const geo::IntRect rect{10, 10, 30, 30};
+    ASSERT_TRUE(doc.SetZoom(4, &rect));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kHigh);
+    ASSERT_EQ(doc.DisplayScale(), 0.5);
+    ASSERT_TRUE(doc.SetZoom(2, nullptr));
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{50, 0}));
+
+    chart.window.client = geo::IntRect{0, 0, 320, 240};
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    // The inset current, the pointer moves onto the main panel's picture.
+    ASSERT_TRUE(doc.SelectPanel(1, false));
+    geo::IntPoint inMain;
+    doc.ChartToClientPoint({40, 360}, inMain);
+    const auto moveTo = [&](geo::IntPoint p) {
+        const int before = chart.window.viewRedraws;
+        doc.OnMouseMove(p);
+        return chart.window.viewRedraws - before;
+    };
+    EXPECT_EQ(moveTo(inMain), 1);
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+    EXPECT_EQ(moveTo({inMain.x + 1, inMain.y}), 0);
+    EXPECT_EQ(doc.CurrentPanel(), 0u);
+}
+
+// The zoom goes with the window's placement as a resolution name and the
+// scale; a restored chart takes the raster named and steps one level from
+// it: in above 1.0, out at exactly 0.5.
+TEST(ChartDocument, PlacementKeepsTheZoomAsResolutionAndLevel)
+{
+    Installed chart([] {});
+    platform::CSettingsStore store(chart.dir / "placement.conf");
+    const std::string path = chart.in.arcs->GetCataloguedChartPath("RC1001");
+    struct Row {
+        int zoomIns;   // from low resolution at 0.5
+        const char* resolution;
+        const char* level;
+        int raster;
+        double scale;
+    };
+    const Row rows[] = {{0, "Low Resolution", "0.5", CHCRFDoc::kLow, 0.5},
+                        {1, "Low Resolution", "1.0", CHCRFDoc::kLow, 1.0},
+                        {2, "High Resolution", "0.5", CHCRFDoc::kHigh, 0.5},
+                        {3, "High Resolution", "1.0", CHCRFDoc::kHigh, 1.0},
+                        {4, "High Resolution", "2.0", CHCRFDoc::kHigh, 2.0}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.zoomIns);
+        {
+            CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+            doc.AttachWindow(&chart.window);
+            ASSERT_TRUE(doc.OnOpenDocument(path));
+            ASSERT_TRUE(doc.ZoomOut());
+            for (int i = 0; i < r.zoomIns; ++i)
+                ASSERT_TRUE(doc.ZoomIn());
+            app::CRegistry reg(store);
+            ASSERT_TRUE(reg.OpenKeyForWrite("Charts\\RC1001"));
+            doc.SaveWindowPlacement(reg);
+            EXPECT_EQ(store.GetString(reg.GetKeyPath(), "ZoomResolution"), r.resolution);
+            EXPECT_EQ(store.GetString(reg.GetKeyPath(), "ZoomLevel"), r.level);
+        }
+        CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+        doc.AttachWindow(&chart.window);
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+        app::CRegistry reg(store);
+        ASSERT_TRUE(reg.OpenKeyForRead("Charts\\RC1001"));
+        doc.RestoreWindowPlacement(reg);
+        EXPECT_EQ(doc.ActiveRaster(), r.raster);
+        EXPECT_EQ(doc.DisplayScale(), r.scale);
+    }
+}
+
+// Pans stop exactly at the tiles' edges and at 0; a scroll bar places the
+// view by its share of the range; client and chart points convert through
+// scroll, ratio and scale with truncation; a position off the chart has no
+// datum shift and centring on it scrolls to the chart's corner.
+TEST(ChartDocument, PansStopAtTheEdgesAndConversionsTruncate)
+{
+    Installed chart([] {});
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);   // 320 x 240
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_TRUE(doc.SetZoom(3, nullptr));   // full detail: 5 x 4 tiles, 640 x 512
+    EXPECT_EQ(doc.PanHorizontal(-10000), 1);
+    EXPECT_EQ(doc.PanVertical(-10000), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{0, 0}));
+    EXPECT_EQ(doc.PanHorizontal(10000), 1);
+    EXPECT_EQ(doc.PanVertical(10000), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{320, 272}));
+    EXPECT_EQ(doc.PanHorizontal(7), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{320, 272}));
+    EXPECT_EQ(doc.PanHorizontal(-7), 1);
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{313, 272}));
+    EXPECT_EQ(doc.OnHScroll(50), 1);
+    EXPECT_EQ(doc.ScrollPosition().x, 160);
+    EXPECT_EQ(doc.OnHScroll(-1), 50);
+
+    // Full detail at 0.5 in a smaller view, scrolled by (3, 5): chart = (scroll + client) / 0.5.
+    chart.window.client = geo::IntRect{0, 0, 200, 100};
+    ASSERT_TRUE(doc.SetZoom(2, nullptr));
+    ASSERT_EQ(doc.DisplayScale(), 0.5);
+    doc.PanHorizontal(-10000);
+    doc.PanVertical(-10000);
+    doc.PanHorizontal(3);
+    doc.PanVertical(5);
+    geo::IntPoint chartPoint, client;
+    doc.ClientToChartPoint({10, 20}, chartPoint);
+    EXPECT_EQ(chartPoint, (geo::IntPoint{26, 50}));
+    doc.ChartToClientPoint({27, 51}, client);   // 13.5 - 3, 25.5 - 5
+    EXPECT_EQ(client, (geo::IntPoint{10, 20}));
+    // The overview at 1.0: each of its pixels is four chart points.
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    doc.ClientToChartPoint({10, 20}, chartPoint);
+    EXPECT_EQ(chartPoint, (geo::IntPoint{40, 80}));
+    doc.ChartToClientPoint({43, 83}, client);
+    EXPECT_EQ(client, (geo::IntPoint{10, 20}));
+
+    doc.PanHorizontal(30);
+    const geo::CPosition nowhere(10.0, 10.0);
+    geo::CPosition shifted;
+    EXPECT_EQ(doc.ShiftToChartDatum(nowhere, shifted), chart::kShiftNotOnChart);
+    EXPECT_EQ(doc.ShiftToPositionDatum(nowhere, shifted), chart::kShiftNotOnChart);
+    EXPECT_TRUE(doc.CentreOnPosition(nowhere, false));
+    EXPECT_EQ(doc.ScrollPosition(), (geo::IntPoint{0, 0}));
+    geo::CPosition invalid(47.5, -122.5);
+    invalid.Invalidate();
+    EXPECT_FALSE(doc.CentreOnPosition(invalid, false));
+}
+
+// A full-detail raster that cannot be read leaves the overview active: the
+// zoom fails with only the scale its mode sets, and nothing else changes.
+TEST(ChartDocument, AZoomWhoseRasterFailsKeepsTheOverview)
+{
+    Installed chart([] {});
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    fs::remove(chart.in.arcs->ChartFilePath(true, "RC1001", "chr"));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_FALSE(doc.ZoomIn());   // low 1.0 -> high 0.5
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.DisplayScale(), 1.0);
+    EXPECT_FALSE(doc.IsAtMaxZoom());
+    ASSERT_TRUE(doc.ZoomOut());
+    EXPECT_FALSE(doc.ZoomMax());   // the mode's scale 1.0, still the overview
+    EXPECT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    EXPECT_EQ(doc.DisplayScale(), 1.0);
+    EXPECT_FALSE(doc.HighRaster().IsLoaded());
 }
 
 // Zoom In starts from the panel under the middle of the view, whichever

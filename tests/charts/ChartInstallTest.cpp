@@ -470,6 +470,34 @@ TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
     doc.DrawChart(dc);
     EXPECT_EQ(doc.Cache().Decodes(), decodes);
 
+    // Update boxes: one rectangle round tile (1, 1)'s place on the screen,
+    // only with the setting on and at full detail.
+    const auto boxes = [&dc, &doc] {
+        auto* recording = static_cast<chart::CRecordingBackend*>(dc.Backend());
+        recording->Clear();
+        doc.DrawChart(dc);
+        std::vector<std::vector<geo::IntPoint>> found;
+        for (const chart::DrawRecord& r : recording->Records())
+            if (r.op == chart::DrawOp::Rectangle)
+                found.push_back(r.points);
+        return found;
+    };
+    EXPECT_TRUE(boxes().empty());
+    in.charting->ChartSettings().drawUpdateBoxes = true;
+    doc.PanHorizontal(-1000);
+    doc.PanVertical(-1000);
+    doc.PanHorizontal(20);
+    doc.PanVertical(10);
+    EXPECT_EQ(boxes(), (std::vector<std::vector<geo::IntPoint>>{{{108, 118}, {236, 246}}}));
+    ASSERT_TRUE(doc.ZoomIn());   // 2.0: tiles of 256
+    const geo::IntPoint scroll = doc.ScrollPosition();
+    EXPECT_EQ(boxes(), (std::vector<std::vector<geo::IntPoint>>{
+                           {{256 - scroll.x, 256 - scroll.y}, {512 - scroll.x, 512 - scroll.y}}}));
+    ASSERT_TRUE(doc.SetZoom(0, nullptr));
+    EXPECT_TRUE(boxes().empty());
+    in.charting->ChartSettings().drawUpdateBoxes = false;
+    ASSERT_TRUE(doc.SetZoom(3, nullptr));
+
     // Verification: passed against the catalogue's values.
     EXPECT_EQ(brine_test::VerifyToEnd(doc), (std::pair{1, 1}));
 
@@ -566,10 +594,10 @@ TEST(ChartInstall, LargerScaleFindsTheNextChartInTheFolio)
     EXPECT_EQ(doc.FindFolioChart(centre, 2), nullptr);
 }
 
-// The tiles round the picture up to whole tiles: the padding past the
-// picture's edge and everything past the raster show the window background,
-// at both resolutions and every display scale.
-TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
+// The tiles round the picture up to whole tiles: every tile is drawn whole,
+// its padding past the picture's edge too, and only what lies past the last
+// tile shows the window background, at both resolutions and every display scale.
+TEST(ChartInstall, WholeTilesAreDrawnAndPastThemTheBackground)
 {
     brine_test::TempFolder dir;
     Installation in(dir.Path());
@@ -591,11 +619,12 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
         int raster;
         double scale;
         int width, height;   // the picture on screen
+        int tilesWidth, tilesHeight;   // its tiles on screen
     };
-    // Low resolution is a quarter: 130 x 100 pixels.
-    const Case cases[] = {{-1, CHCRFDoc::kLow, 1.0, 130, 100},
-                          {3, CHCRFDoc::kHigh, 1.0, 520, 400},
-                          {1, CHCRFDoc::kHigh, 2.0, 1040, 800}};
+    // Low resolution is a quarter: 130 x 100 pixels in 2 x 1 tiles.
+    const Case cases[] = {{-1, CHCRFDoc::kLow, 1.0, 130, 100, 256, 128},
+                          {3, CHCRFDoc::kHigh, 1.0, 520, 400, 640, 512},
+                          {1, CHCRFDoc::kHigh, 2.0, 1040, 800, 1280, 1024}};
     for (const Case& c : cases) {
         if (c.zoom >= 0) {
             ASSERT_TRUE(doc.SetZoom(c.zoom, nullptr));
@@ -610,15 +639,57 @@ TEST(ChartInstall, AreaPastThePictureShowsTheBackground)
         ASSERT_GT(doc.DrawChart(buffers.Chart()), 0);
         const chart::CPixelView m = buffers.Chart().Memory();
         auto at = [&m](int x, int y) { return m.Row(y)[x]; };
-        const int w = c.width, h = c.height;
+        const int w = c.width, h = c.height, tw = c.tilesWidth, th = c.tilesHeight;
         SCOPED_TRACE(c.raster * 10 + int(c.scale * 2));
         EXPECT_NE(at(w - 1, h / 2), background);   // the picture's last column
         EXPECT_NE(at(w / 2, h - 1), background);   // and its last row
-        EXPECT_EQ(at(w, h / 2), background);   // the tile's padding
-        EXPECT_EQ(at(w / 2, h), background);
-        EXPECT_EQ(at(1399, 1099), background);   // past every tile
-        EXPECT_EQ(at(w + 5, h + 5), background);
+        EXPECT_NE(at(w, h / 2), background);   // the tiles' padding is drawn
+        EXPECT_NE(at(tw - 1, h / 2), background);
+        EXPECT_NE(at(w / 2, th - 1), background);
+        EXPECT_NE(at(tw - 1, th - 1), background);
+        EXPECT_EQ(at(tw, h / 2), background);   // past every tile
+        EXPECT_EQ(at(w / 2, th), background);
+        EXPECT_EQ(at(1399, 1099), background);
     }
+}
+
+// A tile that does not decode (its bytes end before the tile is full) is not
+// painted: its area keeps what was there, and the other tiles are drawn.
+TEST(ChartInstall, ATileThatDoesNotDecodeLeavesItsAreaAsItWas)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false, 520, 400);   // the overview: 2 x 1 tiles
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    {
+        // The first index entry's length becomes 1.
+        std::fstream f(in.arcs->ChartFilePath(true, "RC1001", "loi"),
+                       std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(2);
+        f.put('\x01');
+        f.put('\x00');
+    }
+    brine_test::FakeChartWindow window;
+    window.client = geo::IntRect{0, 0, 300, 200};
+    CHCRFDoc doc(in.charting.get(), in.arcs);
+    doc.AttachWindow(&window);
+    ASSERT_TRUE(doc.OpenChart(in.arcs->GetCataloguedChartPath("RC1001")));
+    ASSERT_EQ(doc.ActiveRaster(), CHCRFDoc::kLow);
+    doc.PanHorizontal(-1000);
+    doc.PanVertical(-1000);
+    chart::CPaletteTable palette{};
+    for (unsigned i = 0; i < 256; ++i)
+        palette[i] = 0xFF000000u | (i * 0x000101u);
+    chart::CScreenBuffer buffers(&palette, 300, 200);
+    buffers.ClearToColour(app::RGB(255, 0, 0));   // what a previous paint left
+    EXPECT_EQ(doc.DrawChart(buffers.Chart()), 1);
+    const chart::CPixelView m = buffers.Chart().Memory();
+    const std::uint32_t before = app::ColourToPixel(app::RGB(255, 0, 0));
+    for (const int x : {0, 64, 127})
+        for (const int y : {0, 64, 127})
+            EXPECT_EQ(m.Row(y)[x], before) << x << "," << y;
+    EXPECT_NE(m.Row(64)[128 + 64], before);
 }
 
 // The test chart NP762E belongs to the service by the label of its medium:

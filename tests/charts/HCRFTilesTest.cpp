@@ -17,13 +17,15 @@ namespace {
 
 // Codes: 1, 2, 10 = runs of colours 1, 2, 5 from the stream; 11 = pixels 1,2; 12 = 128 pixels of 3;
 // 13 = count 0 then pixel 9; 14 = row repeat; 15 = pixels 4,5,6; 16 = run of 7 then pixel 8; 17 =
-// operation 8 (invalid).
+// operation 8 (invalid); 22 = 200 pixels of 6 (a fourth byte the count never reads); 23 =
+// operation 0 (invalid).
 CodeTable TestTable()
 {
     CodeTable t{};
     const std::pair<int, Bytes> codes[] = {
         {1, {2, 1}},           {2, {2, 2}}, {10, {2, 5}},       {11, {3, 1, 2}}, {12, {1, 3, 128}},
-        {13, {4, 0, 0, 0, 9}}, {14, {7}},   {15, {6, 4, 5, 6}}, {16, {5, 7, 8}}, {17, {8}}};
+        {13, {4, 0, 0, 0, 9}}, {14, {7}},   {15, {6, 4, 5, 6}}, {16, {5, 7, 8}}, {17, {8}},
+        {22, {1, 6, 200, 1}},  {23, {0}}};
     for (const auto& [code, bytes] : codes)
         std::copy(bytes.begin(), bytes.end(), t.begin() + code * 5);
     return t;
@@ -178,6 +180,8 @@ TEST(TileDecoder, OperationsAndBounds)
          128 * 50 + 2,
          4},
         {"operation 8 fails", {17}, false, 0, 0},
+        {"operation 0 fails", {10, 0x3F, 0xFF, 23}, false, 0, 0},
+        {"a table run's count is its third byte alone", {22, 10, 0x3F, 0x38}, true, 199, 6},
         {"count-0 run writes only its last pixel", {13, 10, 0x3F, 0xFF}, true, 0, 9},
         {"run then pixel", {16, 0x3F, 0xFF}, true, 16383, 8},
         {"run then pixel one past the end fails", {16, 0x40, 0x00}, false, 0, 0},

@@ -516,26 +516,6 @@ void CHCRFDoc::PrepareBuffer(chart::CScreenBuffer& buffer)
         buffer.ClearToColour(app::RGB(255, 255, 255));
 }
 
-geo::IntPoint CHCRFDoc::ActivePictureSize() const
-{
-    const CTileRaster& raster = ActiveData();
-    const int fullWidth = int(raster.TilesAcross() * kTileSide);
-    const int fullHeight = int(raster.TilesDown() * kTileSide);
-    const CChartGeneralInfo& info = m_header.generalInfo;
-    double width = info.pixelsAcross, height = info.pixelsDown;
-    if (m_active == kLow) {
-        const double ratio = info.LowResolutionRatio();
-        width = std::ceil(width / ratio);
-        height = std::ceil(height / ratio);
-    }
-    // A size that the tiles do not round up to is not this raster's: the
-    // whole tiles are drawn.
-    const int side = int(kTileSide);
-    auto fits = [side](double pixels, int full) { return pixels > full - side && pixels <= full; };
-    return {fits(width, fullWidth) ? int(width) : fullWidth,
-            fits(height, fullHeight) ? int(height) : fullHeight};
-}
-
 int CHCRFDoc::DrawChart(chart::CXDC& dc)
 {
     const CTileRaster& raster = ActiveData();
@@ -555,7 +535,6 @@ int CHCRFDoc::DrawChart(chart::CXDC& dc)
     const CodeTable& table = m_active == kHigh ? m_highTable : m_lowTable;
     const bool enciphered =
         m_header.protection.IsEnciphered(m_active == kHigh, CDataProtection::Part::Tiles);
-    const geo::IntPoint picture = ActivePictureSize();
     int drawn = 0;
     for (int row = firstRow; row < lastRow; ++row) {
         for (int col = firstCol; col < lastCol; ++col) {
@@ -566,18 +545,12 @@ int CHCRFDoc::DrawChart(chart::CXDC& dc)
                 });
             if (!tile)
                 continue;   // a tile that does not decode leaves its area as it was
-            // The last column and row hold only the picture's remainder; the
-            // tiles' padding past it is not drawn.
-            const int side = int(kTileSide);
-            const int w = std::min(side, picture.x - col * side);
-            const int h = std::min(side, picture.y - row * side);
-            if (w <= 0 || h <= 0)
-                continue;
+            // Every tile is drawn whole, the last column's and row's too: the
+            // raster's picture is its tiles.
             const int x = col * t - m_scroll.x, y = row * t - m_scroll.y;
-            const geo::IntRect dest{x, y, x + (w == side ? t : int(w * m_scale)),
-                                    y + (h == side ? t : int(h * m_scale))};
+            const int side = int(kTileSide);
             const chart::CIndexedImage image{tile->data(), side, side, std::ptrdiff_t(side)};
-            dc.BlitIndexed(image, geo::IntRect{0, 0, w, h}, dest);
+            dc.BlitIndexed(image, geo::IntRect{0, 0, side, side}, geo::IntRect{x, y, x + t, y + t});
             ++drawn;
         }
     }
@@ -718,7 +691,6 @@ bool CHCRFDoc::SetZoom(int mode, const geo::IntRect* rect)
         if (!rect || rect->right == rect->left || rect->bottom == rect->top)
             return SetZoom(3, nullptr);
         if (m_active == kLow) {
-            m_savedScroll = m_scroll;
             changed = LoadRaster(kHigh);
             m_scale = 0.5;
         } else {
@@ -1205,6 +1177,9 @@ void CHCRFDoc::OnMouseMove(geo::IntPoint client)
                 m_currentPanel = i;
                 m_panels[i].SelectSubPanel(s);
                 SetTitle();
+                // What the view draws for the current sub-panel follows it.
+                if (chart::CChartWindow* window = GetChartFrame())
+                    window->InvalidateView();
             }
             return;
         }

@@ -84,9 +84,6 @@ public:
     // ---- Drawing, zoom and scroll ----
     void PrepareBuffer(chart::CScreenBuffer& buffer) override;
     int DrawChart(chart::CXDC& dc) override;
-    // The active raster's picture in its own pixels: the header's size when
-    // the tiles round it up, else the whole tiles.
-    geo::IntPoint ActivePictureSize() const;
     bool SetZoomLevel(int mode, bool flag) override;
     bool SetZoom(int mode, const geo::IntRect* rect);
     bool ZoomToRect(int left, int top, int right, int bottom) override;
