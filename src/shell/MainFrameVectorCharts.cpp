@@ -124,7 +124,7 @@ bool CMainFrame::UpdateVectorFolio()
     progress.hide();
     QApplication::restoreOverrideCursor();
 
-    std::string text = charts::CLiveChartService::UpdateMessage(result, service->Folder());
+    std::string text = charts::CLiveChartService::UpdateMessage(result);
     for (const auto& refused : result.refused)
         text += "\n" + refused;
     for (const auto& note : result.notes)

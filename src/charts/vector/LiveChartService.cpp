@@ -218,20 +218,15 @@ vengine::FolioUpdateResult CLiveChartService::UpdateFolio(const vengine::FolioPr
     return result;
 }
 
-std::string CLiveChartService::UpdateMessage(const vengine::FolioUpdateResult& result,
-                                             const std::filesystem::path& folder)
+std::string CLiveChartService::UpdateMessage(const vengine::FolioUpdateResult& result)
 {
-    // The folder is named, so a user who put the cells elsewhere finds where
-    // they belong.
-    const std::string where = "\nCharts and S-57 cells are read from " + folder.string();
-    if (result.recordsWritten <= 0)
-        return "Update Folio failed" + where;
-    const int n = result.added;
-    std::string text = "Folio Updated OK: ";
-    text += n == 0   ? std::string("no files were added to the folio file")
-            : n == 1 ? std::string("one file added to the folio file")
-                     : std::to_string(n) + " files were added to the folio file";
-    return text + where;
+    // The engine rebuilds the folio file from the folder: its count is every
+    // chart written to the new file.
+    const int n = result.recordsWritten;
+    if (n <= 0)
+        return "Update Folio failed";
+    return "Folio Updated OK: " + (n == 1 ? std::string("one file added to the folio file")
+                                          : std::to_string(n) + " files were added to the folio file");
 }
 
 bool CLiveChartService::ChartOpened()

@@ -63,10 +63,8 @@ public:
     vengine::FolioUpdateResult UpdateFolio(const vengine::FolioProgress& progress,
                                            std::stop_token stop);
     // The folio message for a result: "Folio Updated OK: ..." with the number
-    // of charts new to the folio, or "Update Folio failed"; then the folder
-    // the update read.
-    static std::string UpdateMessage(const vengine::FolioUpdateResult& result,
-                                     const std::filesystem::path& folder);
+    // of charts in the rebuilt folio, or "Update Folio failed".
+    static std::string UpdateMessage(const vengine::FolioUpdateResult& result);
 
     // The disclaimer shown when a vector chart opens and the user has not
     // agreed to it in this run. The program's windows say how to show it

@@ -246,15 +246,15 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US4WA02M"));
     EXPECT_TRUE(service.HasChartsOrCells());
     auto result = service.UpdateFolio({}, {});
-    const std::string where = "\nCharts and S-57 cells are read from " + service.Folder().string();
-    EXPECT_EQ(CLiveChartService::UpdateMessage(result, service.Folder()),
-              "Folio Updated OK: 2 files were added to the folio file" + where);
-    // Again with nothing new: nothing added; a third cell: one.
-    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {}), service.Folder()),
-              "Folio Updated OK: no files were added to the folio file" + where);
+    EXPECT_EQ(CLiveChartService::UpdateMessage(result),
+              "Folio Updated OK: 2 files were added to the folio file");
+    // The folio file is rebuilt each time: again with nothing new, the same
+    // two; with a third cell, three.
+    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {})),
+              "Folio Updated OK: 2 files were added to the folio file");
     ASSERT_TRUE(vtest::WriteSampleCell(service.Folder(), "US3WA03M"));
-    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {}), service.Folder()),
-              "Folio Updated OK: one file added to the folio file" + where);
+    EXPECT_EQ(CLiveChartService::UpdateMessage(service.UpdateFolio({}, {})),
+              "Folio Updated OK: 3 files were added to the folio file");
     std::filesystem::remove(service.Folder() / "US3WA03M.b");
     std::filesystem::remove(service.Folder() / "US3WA03M.000");
     ASSERT_GT(service.UpdateFolio({}, {}).recordsWritten, 0);
@@ -271,14 +271,13 @@ TEST(LiveChartService, FolioItemsAndTheUpdateMessage)
     EXPECT_TRUE(folio.empty());
 
     vengine::FolioUpdateResult r;
-    r.recordsWritten = 6;
-    r.added = 4;
-    EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
-              "Folio Updated OK: 4 files were added to the folio file"
-              "\nCharts and S-57 cells are read from /charts/LIVECHART");
-    r.recordsWritten = -1;
-    EXPECT_EQ(CLiveChartService::UpdateMessage(r, "/charts/LIVECHART"),
-              "Update Folio failed\nCharts and S-57 cells are read from /charts/LIVECHART");
+    r.recordsWritten = 1;
+    EXPECT_EQ(CLiveChartService::UpdateMessage(r),
+              "Folio Updated OK: one file added to the folio file");
+    for (const int failed : {0, -1, -4}) {
+        r.recordsWritten = failed;
+        EXPECT_EQ(CLiveChartService::UpdateMessage(r), "Update Folio failed") << failed;
+    }
 }
 
 // Charts an older installation kept in the program folder's "LIVECHART" move
