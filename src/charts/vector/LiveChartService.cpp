@@ -225,8 +225,9 @@ std::string CLiveChartService::UpdateMessage(const vengine::FolioUpdateResult& r
     const int n = result.recordsWritten;
     if (n <= 0)
         return "Update Folio failed";
-    return "Folio Updated OK: " + (n == 1 ? std::string("one file added to the folio file")
-                                          : std::to_string(n) + " files were added to the folio file");
+    return "Folio Updated OK: " + (n == 1
+                                       ? std::string("one file added to the folio file")
+                                       : std::to_string(n) + " files were added to the folio file");
 }
 
 bool CLiveChartService::ChartOpened()
