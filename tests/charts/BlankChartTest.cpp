@@ -12,6 +12,7 @@
 #include "chart/draw/RecordingBackend.h"
 #include "chart/draw/XDC.h"
 #include "charts/vector/BlankChartService.h"
+#include "charts/vector/LiveChartDraw.h"
 #include "charts/vector/VectorGrid.h"
 
 using brine_test::FakeChartWindow;
@@ -121,6 +122,41 @@ TEST(VectorChartDoc, MappingAcrossTheDateLineAndBack)
     EXPECT_NEAR(back.GetLongitude(), 173.0, 1e-9);
     ASSERT_TRUE(part.PointToPosition({400, 0}, back));
     EXPECT_NEAR(back.GetLongitude(), 175.0, 1e-9);
+}
+
+// Positions map as the share of the span, then pixels: x = left + trunc(d /
+// span x W), y = top + trunc((north - lat) / (north - south) x H); the chart's
+// own drawing maps its points the same way, so both meet to the pixel.
+TEST(VectorChartDoc, PixelsAreTheShareOfTheSpanTruncated)
+{
+    const CPosition nw(48.3127, -123.4391), se(47.0713, -121.9077);
+    const IntRect r{7, 11, 1283, 817};
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    FixedVectorDoc doc(nw, se, false, r);
+    const charts::CLinearProjection projection(nw, se, r);
+    const double west = nw.GetLongitude(), north = nw.GetLatitude();
+    const double lonSpan = se.GetLongitude() - west, latSpan = north - se.GetLatitude();
+    const auto wantX = [&](double lon) {
+        return r.left + int(std::trunc((lon - west) / lonSpan * w));
+    };
+    const auto wantY = [&](double lat) {
+        return r.top + int(std::trunc((north - lat) / latSpan * h));
+    };
+    const auto units = [](double deg) { return std::int32_t(std::lround(deg * 1e7)); };
+    // Positions at the pixels' own edges, where the order of the arithmetic
+    // decides which side of the edge a position falls on.
+    for (int i = 0; i <= w; ++i) {
+        const double lon = west + lonSpan * i / w;
+        const double lat = north - latSpan * std::min(i, h) / h;
+        IntPoint p;
+        ASSERT_TRUE(doc.PositionToPoint(CPosition(lat, lon), p));
+        ASSERT_EQ(p.x, wantX(lon)) << "pixel column " << i;
+        ASSERT_EQ(p.y, wantY(lat)) << "pixel row " << std::min(i, h);
+        const double lonQ = units(lon) * 1e-7, latQ = units(lat) * 1e-7;
+        const IntPoint q = projection.ToPoint(units(lon), units(lat));
+        ASSERT_EQ(q.x, wantX(lonQ)) << "pixel column " << i;
+        ASSERT_EQ(q.y, wantY(latQ)) << "pixel row " << std::min(i, h);
+    }
 }
 
 TEST(VectorChartDoc, GridIntervalsAndRangeText)

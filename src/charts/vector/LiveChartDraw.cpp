@@ -23,8 +23,8 @@ CLinearProjection::CLinearProjection(const geo::CPosition& nw, const geo::CPosit
       m_width(double(r.right) - r.left), m_height(double(r.bottom) - r.top)
 {
     m_wraps = m_crosses && m_west >= m_east;
-    m_xPerDegree = m_width / LongitudeSpan(m_west, m_east, crossesDateLine);
-    m_yPerDegree = m_height / (m_north - m_south);
+    m_lonSpan = LongitudeSpan(m_west, m_east, crossesDateLine);
+    m_latSpan = m_north - m_south;
     m_valid = nw.IsValid() && se.IsValid() && m_width != 0 && m_height != 0 && m_north != m_south &&
               m_east != m_west;
 }

@@ -40,7 +40,8 @@ public:
         // Across the date line west longitudes go on past 180 (chosen
         // without a branch: points of both signs come mixed).
         const double d = lon - m_west + (m_wraps && lon < 0.0 ? 360.0 : 0.0);
-        return {Pixel(m_left, d * m_xPerDegree), Pixel(m_top, (m_north - lat) * m_yPerDegree)};
+        return {Pixel(m_left, d / m_lonSpan * m_width),
+                Pixel(m_top, (m_north - lat) / m_latSpan * m_height)};
     }
     // The shown area in 1e-7 degree, for the grid index.
     vengine::VBounds Area() const;
@@ -62,11 +63,10 @@ private:
     bool m_crosses = false;
     double m_north = 0, m_west = 0, m_south = 0, m_east = 0;
     double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
-    // Pixels per degree east and south, taken once (a multiplication per
-    // point instead of a division); the view runs across the date line when
-    // `m_wraps`.
+    // The spans in degrees east and south; the view runs across the date
+    // line when `m_wraps`.
     bool m_wraps = false;
-    double m_xPerDegree = 0, m_yPerDegree = 0;
+    double m_lonSpan = 0, m_latSpan = 0;
 };
 
 // Colour indices into the 16 vector colours.

@@ -49,10 +49,10 @@ bool CVectorChartDoc::PositionToPoint(const geo::CPosition& position, geo::IntPo
     double d = lon - west;
     if (m_crossesDateLine && west >= east && lon < 0.0)
         d += 360.0;
-    // Pixels per degree taken first, as CLinearProjection takes them, so the
-    // chart and what is placed on it meet to the pixel.
-    const double x = r.left + std::trunc(d * (w / LongitudeSpan(west, east, m_crossesDateLine)));
-    const double y = r.top + std::trunc((north - position.GetLatitude()) * (h / (north - south)));
+    // The share of the span first, then the pixels, as CLinearProjection
+    // takes them, so the chart and what is placed on it meet to the pixel.
+    const double x = r.left + std::trunc(d / LongitudeSpan(west, east, m_crossesDateLine) * w);
+    const double y = r.top + std::trunc((north - position.GetLatitude()) / (north - south) * h);
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2e9 || std::fabs(y) > 2e9)
         return false;
     point = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
