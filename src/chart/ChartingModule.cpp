@@ -26,8 +26,12 @@ CChartingModule::CChartingModule(app::CSettingsHome& settings, CChartingServices
     : app::CModeModule(settings), m_services(std::move(services))
 {
     SetModuleName("Chart");
-    for (auto& service : m_services.chartServices)
+    // The services are made in their order before they reach the module,
+    // which takes them through their steps as the module list does modules.
+    for (auto& service : m_services.chartServices) {
         service->SetCharting(this);
+        app::ReportModuleStep(app::ModuleStep::Created, *service);
+    }
 }
 
 CChartingModule::~CChartingModule() = default;
@@ -41,6 +45,7 @@ bool CChartingModule::Initialise()
     for (auto& service : m_services.chartServices) {
         if (!service->Initialise())
             return false;
+        app::ReportModuleStep(app::ModuleStep::Initialised, *service);
     }
     // The chart catalogues are open once the services are: each service
     // hears of it, and hears again before they close at the end.
@@ -162,8 +167,10 @@ bool CChartingModule::Terminate()
         for (auto& service : m_services.chartServices)
             service->OnCataloguesClosing();
         for (auto it = m_services.chartServices.rbegin(); it != m_services.chartServices.rend();
-             ++it)
+             ++it) {
             (*it)->Terminate();
+            app::ReportModuleStep(app::ModuleStep::Terminated, **it);
+        }
     } catch (...) { }
     return app::CModeModule::Terminate();
 }
@@ -200,16 +207,20 @@ void CChartingModule::LoadSettings()
         s.largePanStep = std::max(s.largePanStep, 1);
         s.lineWidth = std::max<std::uint8_t>(s.lineWidth, 1);
     }
-    for (auto& service : m_services.chartServices)
+    for (auto& service : m_services.chartServices) {
         service->LoadSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsLoaded, *service);
+    }
 }
 
 void CChartingModule::SaveSettings()
 {
     SaveChartSettings();
     SaveOpenCharts();
-    for (auto& service : m_services.chartServices)
+    for (auto& service : m_services.chartServices) {
         service->SaveSettings();
+        app::ReportModuleStep(app::ModuleStep::SettingsSaved, *service);
+    }
 }
 
 void CChartingModule::SaveChartSettings()

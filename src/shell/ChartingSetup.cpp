@@ -264,6 +264,7 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
             if (auto* navigator = dynamic_cast<navigator::CNavigatorModule*>(modules[i]))
                 on ? navigator->RaiseHold() : navigator->LowerHold();
     };
+    shared->host.pumpMessages = [&frame] { frame.Desktop().PumpMessages(); };
     shared->host.showVerification = [&frame](charts::hcrf::CHCRFDoc& doc) {
         auto* dialog = new charts::CChartVerificationDlg(doc, &frame);
         dialog->show();

@@ -615,7 +615,8 @@ void CMainFrame::RegisterChartCommands()
         me, cmd::kChartOptions,
         [this](unsigned) {
             if (m_charting)
-                OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted);
+                OpenChartOptionsSheet(*m_charting, app::GetProgramPalettes(), this, &m_posted,
+                                      [this] { PostCommand(cmd::kHelpContents); });
         },
         [this](app::CCmdUI& ui) {
             ui.Enable(m_charting != nullptr && !chart::IsChartOptionsSheetOpen(this));
@@ -624,7 +625,8 @@ void CMainFrame::RegisterChartCommands()
         me, cmd::kChartManagement,
         [this](unsigned) {
             if (m_charting)
-                OpenChartManagementSheet(*m_charting, this, &m_posted);
+                OpenChartManagementSheet(*m_charting, this, &m_posted,
+                                         [this] { PostCommand(cmd::kHelpContents); });
         },
         [this](app::CCmdUI& ui) { ui.Enable(m_charting != nullptr); });
     // Properties of what lies under the pointer on the active chart view (the

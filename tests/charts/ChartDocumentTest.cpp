@@ -711,6 +711,47 @@ TEST(ChartDocument, RangeAndBearingKeepsToThePanelItStartedIn)
     EXPECT_LE(std::abs(e.x - planD.x) + std::abs(e.y - planD.y), 2) << e.x << "," << e.y;
 }
 
+// On a world chart the end may go into another panel: it takes that panel
+// along, and is drawn again through that panel's projection.
+TEST(ChartDocument, OnAWorldChartRangeAndBearingCrossesIntoAnotherPanel)
+{
+    Installed chart(
+        [] {}, 0,
+        [](hcrftool::ChartParameters& p) {
+            p.chartNumber = "4000";
+            p.mainOutline = {{0, 0}, {320, 0}, {320, 400}, {0, 400}};
+            p.plans.push_back({"PLAN W", 10000, 50.9, 50.5, -1.6, -1.4, 320, 0, 520, 400});
+        });
+    CARCSChartDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("4000")));
+    ASSERT_TRUE(doc.IsWorldChart());
+    ASSERT_EQ(doc.Panels().size(), 2u);
+    geo::IntPoint mainA, planD;
+    doc.ChartToClientPoint({250, 200}, mainA);
+    doc.ChartToClientPoint({450, 260}, planD);
+
+    doc.OnMouseMove(mainA);
+    ASSERT_EQ(doc.CurrentPanel(), 0u);
+    chart::CRangeBearingOverlay across;
+    across.Start(doc, mainA);
+    const chart::CPanelId mainPanel = doc.GetCurrentPanelId();
+    EXPECT_EQ(across.StartPanel(), mainPanel);
+    doc.OnMouseMove(planD);
+    ASSERT_EQ(doc.CurrentPanel(), 1u);
+    EXPECT_TRUE(across.CanExtendTo(planD)) << "a world chart keeps no panel to the start";
+    across.SetEnd(planD);
+    across.Finish(planD);
+    EXPECT_EQ(across.StartPanel(), mainPanel);
+    EXPECT_EQ(across.EndPanel(), doc.GetCurrentPanelId());
+    EXPECT_FALSE(across.EndPanel() == mainPanel);
+    EXPECT_FALSE(across.Label().empty());
+    geo::IntPoint s, e;
+    across.ClientPoints(s, e);
+    EXPECT_LE(std::abs(s.x - mainA.x) + std::abs(s.y - mainA.y), 2) << s.x << "," << s.y;
+    EXPECT_LE(std::abs(e.x - planD.x) + std::abs(e.y - planD.y), 2) << e.x << "," << e.y;
+}
+
 // A second window on the chart (the one that follows the vessel) starts at the first's zoom.
 TEST(ChartDocument, ViewStateIsTakenOverFromTheSameChart)
 {

@@ -794,6 +794,25 @@ TEST(ChartInstall, TheFolioIsRebuiltAfterUpdatesOnly)
     app::CWaitStatus::SetStatusHost(nullptr);
 }
 
+// Each run of a page's button delivers the waiting window events once, after
+// the chart windows closed and before the catalogue opens for writing, also
+// when the run then ends at its first prompt.
+TEST(ChartInstall, WindowEventsAreDeliveredBeforeEachRunStarts)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(false);
+    std::vector<bool> readOnlyAtPump;
+    in.arcs->Shared().host.pumpMessages = [&in, &readOnlyAtPump] {
+        readOnlyAtPump.push_back(in.Cat().IsReadOnly());
+    };
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    in.ui.answers.clear();
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    EXPECT_EQ(readOnlyAtPump, (std::vector<bool>{true, true, true}));
+}
+
 TEST(ChartInstall, FolioWalksTheServiceInCatalogueOrder)
 {
     brine_test::TempFolder dir;

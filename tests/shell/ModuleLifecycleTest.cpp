@@ -26,6 +26,9 @@
 #include "app/WorkspaceManager.h"
 #include "chart/ChartingModule.h"
 #include "chartpoints/ChartpointModule.h"
+#include "charts/hcrf/HCRFModule.h"
+#include "charts/vector/BlankChartService.h"
+#include "charts/vector/LiveChartService.h"
 #include "geo/Position.h"
 #include "navigator/NavigatorModule.h"
 #include "navigator/VesselModule.h"
@@ -43,6 +46,15 @@ namespace {
 
 std::string Kind(const app::CModule& m)
 {
+    // The charting module's chart services.
+    if (dynamic_cast<const charts::hcrf::CARCSModule*>(&m))
+        return "ARCS";
+    if (dynamic_cast<const charts::hcrf::CSeafarerModule*>(&m))
+        return "Seafarer";
+    if (dynamic_cast<const charts::CLiveChartService*>(&m))
+        return "Livechart";
+    if (dynamic_cast<const charts::CBlankChartService*>(&m))
+        return "blank";
     if (dynamic_cast<const app::CDisplayPaletteModule*>(&m))
         return "palette";
     if (dynamic_cast<const nmea::CInstrumentsModule*>(&m))
@@ -83,7 +95,14 @@ TEST(ModuleLifecycle, ModulesAreMadeLoadedSavedAndEndedInTheNavigatorsOrder)
     const brine_test::FirstStartHome home;
 
     std::vector<std::string> createdAndInitialised, loaded, saved, terminated;
+    // The chart services' steps, as the charting module takes them through theirs.
+    std::vector<std::string> serviceSteps;
     app::SetModuleStepObserver([&](app::ModuleStep step, const app::CModule& m) {
+        if (dynamic_cast<const chart::CChartModule*>(&m)) {
+            const char* names[] = {"+", "", "load ", "save ", "end "};
+            serviceSteps.push_back(names[int(step)] + Kind(m));
+            return;
+        }
         switch (step) {
         case app::ModuleStep::Created: createdAndInitialised.push_back("+" + Kind(m)); break;
         case app::ModuleStep::Initialised: createdAndInitialised.push_back(Kind(m)); break;
@@ -123,6 +142,13 @@ TEST(ModuleLifecycle, ModulesAreMadeLoadedSavedAndEndedInTheNavigatorsOrder)
         EXPECT_EQ(FirstRun(terminated, count),
                   "tidal arpa tender navigator vessel plan route chartpoint charting "
                   "instruments palette");
+        // The chart services: ARCS, Seafarer, then Livechart (the blank chart last), ended
+        // the other way round.
+        EXPECT_EQ(FirstRun(serviceSteps, serviceSteps.size()),
+                  "+ARCS +Seafarer +Livechart +blank ARCS Seafarer Livechart blank "
+                  "load ARCS load Seafarer load Livechart load blank "
+                  "save ARCS save Seafarer save Livechart save blank "
+                  "end blank end Livechart end Seafarer end ARCS");
     }
 }
 

@@ -77,6 +77,15 @@ CModelessPropertySheet::~CModelessPropertySheet()
         m_frameQueue->Post(app::kMsgModelessSheet, 0, static_cast<std::int64_t>(m_id));
 }
 
+void CModelessPropertySheet::SetHelp(std::function<void()> help)
+{
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(key, &QShortcut::activated, this, [help = std::move(help)] {
+        if (help)
+            help();
+    });
+}
+
 void CModelessPropertySheet::AddPage(CXPropertyPage* page)
 {
     m_pages.push_back(page);

@@ -62,6 +62,8 @@ public:
     {
         m_showMessage = std::move(show);
     }
+    // F1 anywhere in the sheet asks for the pages' help.
+    void SetHelp(std::function<void()> help);
     // Shows the sheet modeless; the sheet deletes itself when closed.
     void ShowModeless();
 

@@ -331,7 +331,8 @@ bool IsChartOptionsSheetOpen(QWidget* frame)
 }
 
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
-                           QWidget* frame, app::CPostedMessageQueue* frameQueue)
+                           QWidget* frame, app::CPostedMessageQueue* frameQueue,
+                           std::function<void()> help)
 {
     if (app::CModelessPropertySheet* open = FindSheet(frame, "chartOptions")) {
         open->raise();
@@ -380,11 +381,12 @@ void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplay
             for (const app::COptionPageFactory& page : ui->ChartOptionPages())
                 sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
+    sheet->SetHelp(std::move(help));
     sheet->ShowModeless();
 }
 
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
-                              app::CPostedMessageQueue* frameQueue)
+                              app::CPostedMessageQueue* frameQueue, std::function<void()> help)
 {
     if (app::CModelessPropertySheet* open = FindSheet(frame, "chartManagement")) {
         open->raise();
@@ -406,6 +408,7 @@ void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
             for (const app::COptionPageFactory& page : ui->OptionPages())
                 sheet->AddPage(page.create(sheet));
     sheet->SetFrameQueue(frameQueue);
+    sheet->SetHelp(std::move(help));
     // The program's window waits for this sheet: charts are installed, moved
     // and reloaded from it, with no chart window opened or closed meanwhile.
     // The dialogs its pages open stay usable.

@@ -78,14 +78,17 @@ private:
     QLineEdit* m_source;
 };
 
-// Chart > Options... and Chart > Management...: modeless, one of each.
+// Chart > Options... and Chart > Management...: modeless, one of each. F1 on
+// any of their pages runs `help` (the program's manual).
 void OpenChartOptionsSheet(chart::CChartingModule& charting, const app::CDisplayPalettes* palettes,
-                           QWidget* frame, app::CPostedMessageQueue* frameQueue);
+                           QWidget* frame, app::CPostedMessageQueue* frameQueue,
+                           std::function<void()> help = {});
 // Whether the frame's Chart Options sheet is open (Chart > Options... is
 // grey while it is).
 bool IsChartOptionsSheetOpen(QWidget* frame);
 void OpenChartManagementSheet(chart::CChartingModule& charting, QWidget* frame,
-                              app::CPostedMessageQueue* frameQueue);
+                              app::CPostedMessageQueue* frameQueue,
+                              std::function<void()> help = {});
 // Takes new chart folders, showing the steps: every chart closes, the
 // folio's items go, both folders are set and the folio is built again.
 void ReloadChartFolders(chart::CChartingModule& charting, const chart::CChartFolders& folders,

@@ -580,6 +580,9 @@ bool CHCRFModule::RunManaged(bool (CHCRFModule::*operation)(), bool rebuildFolio
             return doc.GetChartType() == chart::kChartARCS ||
                    doc.GetChartType() == chart::kChartSeafarer;
         });
+    // The closed windows go from the screen before the long work begins.
+    if (m_shared->host.pumpMessages)
+        m_shared->host.pumpMessages();
     CloseCatalogue();
     OpenCatalogue(ModuleFolder(), false);
     bool ok = false;

@@ -41,6 +41,8 @@ struct CHCRFHost {
     std::function<void(CHCRFDoc&)> showNotes;
     std::function<void(CHCRFDoc&)> showNotices;
     std::function<void(CHCRFModule&)> showCustom;
+    // Delivers the window events waiting for the user-interface thread.
+    std::function<void()> pumpMessages;
 };
 
 // State both service modules share: the catalogue table and the host.

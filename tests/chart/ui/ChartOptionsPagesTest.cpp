@@ -157,7 +157,7 @@ struct TestHome : app::CSettingsHome {
 };
 
 // Chart > Management... holds the program's window until its sheet closes;
-// Chart > Options... leaves it free.
+// Chart > Options... leaves it free. F1 on any page of either asks for help.
 TEST(ChartOptionsPages, ManagementSheetIsModalAndOptionsSheetModeless)
 {
     App();
@@ -168,21 +168,41 @@ TEST(ChartOptionsPages, ManagementSheetIsModalAndOptionsSheetModeless)
     chart::CChartingModule module(home, {});
     QWidget frame;
     frame.show();
-    chart::OpenChartManagementSheet(module, &frame, nullptr);
+    int helps = 0;
+    auto help = [&helps] { ++helps; };
+    // F1 from a control of every page in turn.
+    auto pressF1OnEachPage = [](app::CModelessPropertySheet& sheet) {
+        sheet.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&sheet));
+        for (int i = 0; i < sheet.PageCount(); ++i) {
+            sheet.Tabs()->setCurrentIndex(i);
+            QWidget* control = sheet.Page(i)->findChild<QWidget*>();
+            QTest::keyClick(control ? control : sheet.Page(i), Qt::Key_F1);
+        }
+        return sheet.PageCount();
+    };
+    chart::OpenChartManagementSheet(module, &frame, nullptr, help);
     auto* management = frame.findChild<app::CModelessPropertySheet*>("chartManagement");
     ASSERT_NE(management, nullptr);
     EXPECT_EQ(management->windowTitle(), "Chart Management Options");
     EXPECT_TRUE(management->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), management);
+    EXPECT_EQ(helps, 0);
+    EXPECT_EQ(pressF1OnEachPage(*management), 1);
+    EXPECT_EQ(helps, 1);
     delete management;
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
-    chart::OpenChartOptionsSheet(module, nullptr, &frame, nullptr);
+    helps = 0;
+    chart::OpenChartOptionsSheet(module, nullptr, &frame, nullptr, help);
     auto* options = frame.findChild<app::CModelessPropertySheet*>("chartOptions");
     ASSERT_NE(options, nullptr);
     EXPECT_EQ(options->windowTitle(), "Chart Options");
     EXPECT_FALSE(options->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(helps, 0);
+    EXPECT_EQ(pressF1OnEachPage(*options), 2);
+    EXPECT_EQ(helps, 2);
     delete options;
 }
 
