@@ -52,9 +52,14 @@ menu_key alt+f x
 answer_question alt+y "$MAIN" || fail "no question whether to exit"
 wait_for "the question whether to save the log" question
 shot 1_save_question
-focus "$FOUND"
+SAVE_QUESTION=$FOUND
+focus "$SAVE_QUESTION"
 xdotool key Escape
-sleep 3
+question_gone() { is_gone "$SAVE_QUESTION" && echo gone; }
+wait_for "the save question to close" question_gone
+# The close runs to its end inside the answer's handling: a program that went
+# on closing after the Cancel has ended before it opens a menu again.
+menu_path alt+f Escape
 kill -0 "$PID" 2>/dev/null || fail "the program ended although the save question was cancelled"
 window_named "Brinevane" >/dev/null || fail "the main window went"
 [ -n "$(temporary_logs)" ] || fail "the temporary log went"
@@ -66,7 +71,7 @@ answer_question alt+y "$MAIN" || fail "no question whether to exit"
 wait_for "the question whether to save the log" question
 focus "$FOUND"
 xdotool key alt+n
-ended() { ! kill -0 "$PID" 2>/dev/null; }
-wait_for "the program to end" ended
+wait_for_program_end "after No to saving the log"
+[ "$EXIT_CODE" -eq 0 ] || fail "the program ended with exit code $EXIT_CODE, not 0"
 [ -z "$(temporary_logs)" ] || fail "the temporary log was left: $(temporary_logs)"
 echo "PASS"

@@ -13,6 +13,8 @@
 #include <list>
 #include <thread>
 
+#include <time.h>
+
 using platform::CSettingsStore;
 using platform::LoadStatus;
 using platform::SettingValue;
@@ -209,11 +211,18 @@ TEST_F(SettingsStoreTest, HandEditedFormsRead)
 
 // Keys with tens of thousands of siblings (a large import) build, save and
 // load in well under a second each; a list of them was once searched whole
-// for every new name.
+// for every new name. Counted in the processor time of the process: the
+// search is processor work, and time spent waiting for a processor beside
+// other tests says nothing of it.
 TEST_F(SettingsStoreTest, EightyThousandSiblingsStayQuick)
 {
     constexpr int kSiblings = 80000;
-    const auto started = std::chrono::steady_clock::now();
+    const auto threadTime = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+    };
+    const auto started = threadTime();
     CSettingsStore store(m_file);
     for (int i = 0; i < kSiblings; ++i)
         store.SetDword("Many\\K" + std::to_string(i), "v", static_cast<std::uint32_t>(i));
@@ -222,7 +231,7 @@ TEST_F(SettingsStoreTest, EightyThousandSiblingsStayQuick)
     EXPECT_EQ(again.SubKeys("Many").size(), std::size_t(kSiblings));
     EXPECT_EQ(again.GetDword("many\\k79999", "V"), 79999u);
     // Linear lookups took about 12 s here; sanitizer builds stay well inside this.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(6));
+    EXPECT_LT(threadTime() - started, std::chrono::seconds(6));
 }
 
 TEST_F(SettingsStoreTest, DefaultPathFollowsXdgConfigHome)

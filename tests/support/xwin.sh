@@ -165,6 +165,22 @@ wait_for() {
     done
 }
 
+# Waits until the program ($PID) has ended, at most STEP_SECONDS ($1 says
+# after what); its exit code in $EXIT_CODE, PID cleared. Not through wait_for,
+# which takes the program's end as a failure: a program that ends between
+# the check and that test would fail the very wait for its end.
+EXIT_CODE=""
+wait_for_program_end() {
+    local deadline=$((SECONDS + STEP_SECONDS))
+    while kill -0 "$PID" 2>/dev/null; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "the program still runs $STEP_SECONDS s $1"
+        sleep 0.05
+    done
+    wait "$PID"
+    EXIT_CODE=$?
+    PID=""
+}
+
 # evilwm, with the options given; returns once it answers.
 start_wm() {
     evilwm -fn fixed "$@" > "$work/wm.log" 2>&1 &

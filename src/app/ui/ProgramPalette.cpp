@@ -74,6 +74,8 @@ std::map<int, DisplayPaletteListener>& Listeners()
 constexpr const char* kDayIcon = "brineDayIcon";
 // How far a check box's tick must stand from the box's fill to be seen.
 constexpr int kMarkApart = 48;
+// How far the edges of a control must stand from the window to be seen.
+constexpr int kEdgeApart = 24;
 constexpr const char* kDayBackground = "brineDayBackground";
 
 }   // namespace
@@ -132,6 +134,29 @@ public:
             redraw(QStyleOption(*option));
     }
 
+    // The style draws a slider's groove edges, handle outline and ticks in a
+    // shade of the window colour; where that shade vanishes in the window
+    // (Night's window is black, as are its buttons), they are drawn in a
+    // shade of the button shadow instead, as the palette's 3-D elements draw
+    // every other control. False when the style's own colours show.
+    bool DrawSliderWithVisibleEdges(const QStyleOptionComplex* option, QPainter* painter,
+                                    const QWidget* widget) const
+    {
+        const auto* slider = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (!slider)
+            return false;
+        const QColor window = slider->palette.color(QPalette::Window);
+        if (Distance(window.darker(140), window) >= kEdgeApart)
+            return false;
+        QStyleOptionSlider copy(*slider);
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            copy.palette.setColor(group, QPalette::Window,
+                                  slider->palette.color(group, QPalette::Dark).lighter(140));
+        QProxyStyle::drawComplexControl(CC_Slider, &copy, painter, widget);
+        return true;
+    }
+
     void drawItemPixmap(QPainter* painter, const QRect& rect, int alignment,
                         const QPixmap& pixmap) const override
     {
@@ -148,6 +173,8 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                             QPainter* painter, const QWidget* widget) const override
     {
+        if (control == CC_Slider && DrawSliderWithVisibleEdges(option, painter, widget))
+            return;
         const int limit = BrightestChannel();
         if (control != CC_TitleBar || limit >= 255) {
             QProxyStyle::drawComplexControl(control, option, painter, widget);

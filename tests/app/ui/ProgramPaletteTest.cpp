@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <gtest/gtest.h>
 
 #include "app/ui/Disclaimers.h"
@@ -210,6 +211,40 @@ TEST_F(ProgramPaletteTest, DisabledTickedBoxesShowTheirTick)
             on->setChecked(true);
             EXPECT_GE(clearlyDifferent(on->grab().toImage(), off->grab().toImage()), 6)
                 << "palette " << palette << (radio ? " radio" : " check box");
+        }
+    }
+}
+
+// A slider shows its groove, its handle and its ticks in every palette: a
+// good part of its picture stands clearly apart from the dialog behind it
+// (Night's window, button and frame colours are all black, and the slider's
+// edges, taken from the window colour, were lost in it).
+TEST_F(ProgramPaletteTest, SlidersShowInEveryPalette)
+{
+    for (int palette :
+         {CDisplayPalettes::kDay, CDisplayPalettes::kDusk, CDisplayPalettes::kNight}) {
+        Select(palette);
+        for (bool enabled : {true, false}) {
+            QSlider slider(Qt::Horizontal);
+            slider.setRange(0, 2);
+            slider.setValue(0);   // at its start, no part of the groove filled
+            slider.setTickPosition(QSlider::TicksBelow);
+            slider.resize(300, 40);
+            slider.setEnabled(enabled);
+            const QImage image = slider.grab().toImage();
+            const QColor window = slider.palette().color(QPalette::Window);
+            int apart = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    if (std::max({std::abs(qRed(p) - window.red()),
+                                  std::abs(qGreen(p) - window.green()),
+                                  std::abs(qBlue(p) - window.blue())}) >= 24)
+                        ++apart;
+                }
+            // The groove's two long edges alone are some 560 pixels; before,
+            // Night showed 28 of the handle's corners.
+            EXPECT_GE(apart, 500) << "palette " << palette << (enabled ? "" : " disabled");
         }
     }
 }
