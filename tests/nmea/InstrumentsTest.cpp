@@ -245,11 +245,11 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
         std::this_thread::sleep_for(500ms);
     }
 
-    // A device whose queue lock stays busy for 5 ms loses that line by design
-    // (the port never stalls); a loaded machine can cause that now and then.
+    // A device whose queue lock stays busy for 5 ms, or whose queue is full, loses a line by
+    // design (the port never stalls); a loaded machine can cause that.
     // Such a loss is counted, so a capture that lost lines is held to the
     // lines it lost and its values are not compared; every other capture must
-    // match line for line and value for value, and losses stay rare.
+    // match line for line and value for value, and losses stay under 2 %.
     brine_test::FakeClock fake;
     std::uint64_t lostInAll = 0;
     for (int n = 0; n <= kCaptures; ++n) {
@@ -279,7 +279,10 @@ TEST(Instruments, CapturesThroughPortsMatchDirectParsing)
         if (lost() == 0)
             ExpectSameValues(module.Parser(), reference, what);
     }
-    EXPECT_LE(lostInAll, 3u) << "lines lost to busy or full device queues";
+    std::uint64_t linesInAll = 0;
+    for (const auto& capture : captures)
+        linesInAll += capture.size();
+    EXPECT_LE(lostInAll * 50, linesInAll) << "lines lost to busy or full device queues";
 
     nmea::CNMEAGPSParser windReference(fake, 5);
     EXPECT_EQ(ParseDirectly(Framed(windLines), wind.Config(), windReference), 3);
