@@ -258,24 +258,18 @@ bool CMainFrame::OnCreate()
         m_activeSidePanel = shell::ChartInfoPanel(SidePanels());
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
-    // No workspace was ever saved: the modules start from a new workspace's
-    // values before the settings there are read over them.
-    if (m_workspace && !m_workspace->HasWorkspaces())
-        m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
+    // The modules start from a new workspace's values; the workspace reopened
+    // next reads its settings over them, a start without one keeps them.
+    m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
     const bool reopened = ReopenWorkspace();
-    // A start with no workspace reopened keeps the frame's own values (the
-    // chart information panel in front) even when a workspace is saved under
-    // the unnamed workspace's name. The modules keep theirs too while any
-    // workspace is saved: its settings (the charts, databases and log it
-    // names) belong to that workspace, not to this start. Before any
-    // workspace was saved the modules read the unnamed workspace's key, which
-    // holds only what they keep there between workspaces (the port and
-    // station settings among them).
+    // Settings are read only when a workspace opens. A start that reopens
+    // none (none saved, "noworkspace", ReloadWorkspace off or a failed open)
+    // keeps the frame's own values (the chart information panel in front)
+    // and the modules' own, whatever the unnamed workspace's key holds, and
+    // no workspace's charts reopen.
     if (!reopened) {
         GivePositionTemplate();
-        m_withoutWorkspace = m_workspace && m_workspace->HasWorkspaces();
-        if (!m_withoutWorkspace)
-            LoadModuleSettings(m_modules);
+        m_withoutWorkspace = true;
     }
     if (m_workspace)
         m_workspace->EndStartUp();

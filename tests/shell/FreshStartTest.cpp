@@ -1,7 +1,7 @@
-// The application object started in this process with fresh folders and no workspace named, as a
-// new user's first start: every module reads its settings, so wind sentences on COM1 reach the
-// monitor's Wind card and station messaging listens on its port; the radar's sentences are
-// switched on the navigator's NMEA page.
+// The application object started in this process with fresh folders, as a new user's first start
+// after the run script made "Default" the workspace reopened at start: every module reads its
+// settings from it, so wind sentences on COM1 reach the monitor's Wind card and station messaging
+// listens on its port; the radar's sentences are switched on the navigator's NMEA page.
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
@@ -37,7 +37,7 @@
 
 namespace {
 
-TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspace)
+TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForOnAFirstStart)
 {
     brine_test::FirstStartApp();
     const brine_test::FirstStartHome home;
