@@ -273,6 +273,21 @@ bool CMainFrame::OnCreate()
     }
     if (m_workspace)
         m_workspace->EndStartUp();
+    // Panels hide and the active one comes back in its place; without a
+    // workspace it and the status bar are shown, with one they keep the
+    // visibility the workspace gave them. A panel the workspace's layout
+    // showed hides before the frame shows: shown then, it sized a frame
+    // without a stored geometry beyond the screen.
+    bool anyPanelVisible = false;
+    const auto hidePanels = [this, &anyPanelVisible] {
+        for (const auto& p : m_panels) {
+            if (p) {
+                anyPanelVisible = anyPanelVisible || !p->isHidden();
+                p->hide();
+            }
+        }
+    };
+    hidePanels();
     // A restored layout brings its own size and state (maximised or not).
     // Without one the frame is shown maximised; its normal size is the
     // desktop's available area, so a window manager that ignores the
@@ -288,16 +303,8 @@ bool CMainFrame::OnCreate()
         RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
     }
     KeepWindowsOnScreen();
-    // Panels hide and the active one comes back in its place; without a
-    // workspace it and the status bar are shown, with one they keep the
-    // visibility the workspace gave them.
-    bool anyPanelVisible = false;
-    for (const auto& p : m_panels) {
-        if (p) {
-            anyPanelVisible = anyPanelVisible || !p->isHidden();
-            p->hide();
-        }
-    }
+    // The stored layout, applied once the frame shows, may show panels too.
+    hidePanels();
     // Without a workspace to say otherwise, a left-handed mouse set-up docks
     // the side panel on the left.
     if (!reopened && m_activeSidePanel && Desktop().IsMousePresent() &&
