@@ -14,8 +14,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <thread>
@@ -960,7 +960,9 @@ TEST_F(MainFrameTest, OnlyAReopenedWorkspaceGivesTheModulesTheirSettings)
     });
     EXPECT_EQ(seenAtStart({}), "stored");
     EXPECT_EQ(seenAtStart({"noworkspace"}), "own");
-    edit([&](platform::CSettingsStore& store) { store.SetString(root, "ReloadWorkspace", "False"); });
+    edit([&](platform::CSettingsStore& store) {
+        store.SetString(root, "ReloadWorkspace", "False");
+    });
     EXPECT_EQ(seenAtStart({}), "own") << "ReloadWorkspace off";
     edit([&](platform::CSettingsStore& store) {
         store.SetString(root, "ReloadWorkspace", "True");
