@@ -73,9 +73,9 @@ public:
     virtual bool Terminate() { return true; }
     virtual void LoadSettings() { }
     virtual void SaveSettings() { }
-    // A first start, before any workspace was saved: the module takes the
-    // values a new workspace starts with, then LoadSettings reads over them
-    // whatever the settings already hold.
+    // The program's start, before its workspace is reopened: the module
+    // takes the values a new workspace starts with; a workspace reopened then
+    // reads its settings over them, a start without one keeps them.
     virtual void SetWorkspaceDefaults() { }
     // Re-tests an outside resource the module depends on.
     virtual bool CheckAvailability() { return true; }

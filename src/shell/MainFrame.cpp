@@ -258,27 +258,36 @@ bool CMainFrame::OnCreate()
         m_activeSidePanel = shell::ChartInfoPanel(SidePanels());
     if (!m_activeSidePanel && !m_panels.empty())
         m_activeSidePanel = m_panels.front();
-    // No workspace was ever saved: the modules start from a new workspace's
-    // values before the settings there are read over them.
-    if (m_workspace && !m_workspace->HasWorkspaces())
-        m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
+    // The modules start from a new workspace's values; the workspace reopened
+    // next reads its settings over them, a start without one keeps them.
+    m_modules.ForEach([](app::CModule& m) { m.SetWorkspaceDefaults(); });
     const bool reopened = ReopenWorkspace();
-    // A start with no workspace reopened keeps the frame's own values (the
-    // chart information panel in front) even when a workspace is saved under
-    // the unnamed workspace's name. The modules keep theirs too while any
-    // workspace is saved: its settings (the charts, databases and log it
-    // names) belong to that workspace, not to this start. Before any
-    // workspace was saved the modules read the unnamed workspace's key, which
-    // holds only what they keep there between workspaces (the port and
-    // station settings among them).
+    // Settings are read only when a workspace opens. A start that reopens
+    // none (none saved, "noworkspace", ReloadWorkspace off or a failed open)
+    // keeps the frame's own values (the chart information panel in front)
+    // and the modules' own, whatever the unnamed workspace's key holds, and
+    // no workspace's charts reopen.
     if (!reopened) {
         GivePositionTemplate();
-        m_withoutWorkspace = m_workspace && m_workspace->HasWorkspaces();
-        if (!m_withoutWorkspace)
-            LoadModuleSettings(m_modules);
+        m_withoutWorkspace = true;
     }
     if (m_workspace)
         m_workspace->EndStartUp();
+    // Panels hide and the active one comes back in its place; without a
+    // workspace it and the status bar are shown, with one they keep the
+    // visibility the workspace gave them. A panel the workspace's layout
+    // showed hides before the frame shows: shown then, it sized a frame
+    // without a stored geometry beyond the screen.
+    bool anyPanelVisible = false;
+    const auto hidePanels = [this, &anyPanelVisible] {
+        for (const auto& p : m_panels) {
+            if (p) {
+                anyPanelVisible = anyPanelVisible || !p->isHidden();
+                p->hide();
+            }
+        }
+    };
+    hidePanels();
     // A restored layout brings its own size and state (maximised or not).
     // Without one the frame is shown maximised; its normal size is the
     // desktop's available area, so a window manager that ignores the
@@ -294,16 +303,8 @@ bool CMainFrame::OnCreate()
         RestoreLayout(*std::exchange(m_pendingLayout, std::nullopt));
     }
     KeepWindowsOnScreen();
-    // Panels hide and the active one comes back in its place; without a
-    // workspace it and the status bar are shown, with one they keep the
-    // visibility the workspace gave them.
-    bool anyPanelVisible = false;
-    for (const auto& p : m_panels) {
-        if (p) {
-            anyPanelVisible = anyPanelVisible || !p->isHidden();
-            p->hide();
-        }
-    }
+    // The stored layout, applied once the frame shows, may show panels too.
+    hidePanels();
     // Without a workspace to say otherwise, a left-handed mouse set-up docks
     // the side panel on the left.
     if (!reopened && m_activeSidePanel && Desktop().IsMousePresent() &&

@@ -453,9 +453,8 @@ private:
     QString m_reportedPanels;
     bool m_autoSaveWorkspace = false;
     bool m_reloadDocs = true;
-    // A start that reopened no workspace while workspaces are saved: the
-    // modules keep their own values and no saved workspace's charts reopen,
-    // until a workspace is opened or saved.
+    // A start that reopened no workspace: the modules keep their own values
+    // and no workspace's charts reopen, until a workspace is opened or saved.
     bool m_withoutWorkspace = false;
     std::uint8_t m_decimalPlaces = 2;
     bool m_degMinSec = false;

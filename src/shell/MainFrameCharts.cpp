@@ -287,6 +287,10 @@ void CMainFrame::RestoreWindows()
         if (m_reloadDocs && !m_withoutWorkspace)
             m_charting->RestoreOpenCharts();
     }
+    // Outside resources are tested again (the tidal models: a start without a
+    // workspace reads none of its settings, yet finds the models beside the
+    // program).
+    m_modules.ForEach([](app::CModule& m) { m.CheckAvailability(); });
     // The chartpoint database, the route database and the vessel log the
     // settings name open (or new temporary ones).
     if (auto* points = FirstModuleOf<chartpoints::CChartpointModule>(m_modules))

@@ -48,7 +48,7 @@ printf '%s\n' '[Software\Quorwick\Brinevane\Ports]' "COM1=str:$work/com1" \
     "DatabaseFolder=str:$LOGS" '#end' > "$CONF"
 station_settings "$CONF"
 # The close (SIGTERM as well) saves the workspace with the log still open.
-autosaved_workspace "$CONF"
+saved_workspace "$CONF" autosave
 gps_writer "$work/feed1" 47.6000 -122.3700 20.0 180.0
 GPS_PID=${XWIN_PIDS##* }
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1 BRINE_DR_DELAY_S=5

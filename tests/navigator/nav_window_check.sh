@@ -94,11 +94,11 @@ pty_ready() { [ -e "$work/com1" ] && [ -e "$work/feed" ] && echo ready; }
 wait_for "the pty pair" pty_ready
 mkdir -p "$XDG_CONFIG_HOME/Quorwick/Brinevane"
 # The workspace reopened at start has the COG and SOG indicators on the Voyage toolbar.
-{ printf '[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\nCurrentWorkspace=str:Default\n'
-  printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\ToolBars]\n'
+{ printf '[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\ToolBars]\n'
   printf 'Bar59399=str:2156,2159,0,2164,619,625,32807,0,2157,0,2311,2312\n'
   printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1"
 } > "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+saved_workspace "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
 
 step "1. a capture replayed at 1x: progress, position, COG and SOG"

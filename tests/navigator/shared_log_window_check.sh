@@ -51,6 +51,7 @@ DatabaseFolder=str:$work/logs
 InitialDatabase=str:Bridge
 #end
 CONF
+    saved_workspace "$1/config/Quorwick/Brinevane/settings.conf"
 }
 # Gives station B's main window the keyboard and waits until B has taken it
 # as its active window (B reports each change with BRINE_REPORT_FOCUS). The

@@ -41,7 +41,7 @@ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n%s\n%s\n#end\n' "$w
     > "$work/config/Quorwick/Brinevane/settings.conf"
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
 # The close saves the workspace, with the log still open: the next start reopens it.
-autosaved_workspace "$work/config/Quorwick/Brinevane/settings.conf"
+saved_workspace "$work/config/Quorwick/Brinevane/settings.conf" autosave
 gps_writer "$work/feed1" 47.6300 -122.3700 200.0 180.0
 export BRINE_REPORT_FOCUS=1 BRINE_REPORT_CHARTS=1
 start_wm

@@ -105,6 +105,10 @@ station_settings() {
           $((20000 + RANDOM % 20000)) "$work"; } > "$1.new" && mv "$1.new" "$1"
 }
 station_settings "$work/config/Quorwick/Brinevane/settings.conf"
+# "Default" a saved workspace, so that the start reads the settings above.
+eval "$(sed -n '/^current_workspace_lines()/,/^}/p; /^saved_workspace()/,/^}/p' \
+    "$(dirname "$0")/../support/xwin.sh")"
+saved_workspace "$work/config/Quorwick/Brinevane/settings.conf"
 
 export XDG_CONFIG_HOME="$work/config"
 # The program's folder for this run: links to the build's data, nothing it writes.

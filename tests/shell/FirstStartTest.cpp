@@ -173,10 +173,18 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     fs::create_directories(tides);
     for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
         fs::copy_file(BinDir().parent_path() / "sample-tides" / name, tides / name);
-    // No port to find, and a log folder of the test's own.
+    // No port to find, and a log folder of the test's own, in the workspace "Default" the run
+    // script makes before a first start (settings are read only from the workspace reopened
+    // at start), its layout showing the status bar and the Chart Info panel.
     {
         std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
-        out << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:\n"
+        out << "[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\n"
+            << "CurrentWorkspace=str:Default\nRecentWorkspace1=str:Default\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar0]\n"
+            << "ClassName=str:CXStatusBar\nBarID=str:59393\nVisible=str:True\n"
+            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar1]\n"
+            << "ClassName=str:CSidePanel\nBarID=str:2007\nVisible=str:True\nRight=str:True\n"
+            << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
             << (home / "logs").string() << "\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\TidalModel]\nDataFolder=str:"

@@ -1,7 +1,7 @@
-// The application object started in this process with fresh folders and no workspace named, as a
-// new user's first start: every module reads its settings, so wind sentences on COM1 reach the
-// monitor's Wind card and station messaging listens on its port; the radar's sentences are
-// switched on the navigator's NMEA page.
+// The application object started in this process with fresh folders, as a new user's first start
+// after the run script made "Default" the workspace reopened at start: every module reads its
+// settings from it, so wind sentences on COM1 reach the monitor's Wind card and station messaging
+// listens on its port; the radar's sentences are switched on the navigator's NMEA page.
 #include "shell/Brinevane.h"
 
 #include <QCheckBox>
@@ -37,7 +37,7 @@
 
 namespace {
 
-TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForWithoutAWorkspace)
+TEST(FreshStart, WindReachesTheWindCardAndStationsAreListenedForOnAFirstStart)
 {
     brine_test::FirstStartApp();
     const brine_test::FirstStartHome home;
@@ -411,6 +411,30 @@ TEST(FreshStart, AStartAfterFollowingTheVesselShowsTheMonitorPanel)
             EXPECT_TRUE(monitor->isHidden());
         }
     }
+}
+
+// A start that reopens no workspace reads none of its settings, yet its window restore tests the
+// tidal models again: the sample model in the Tides folder beside the program opens the atlas.
+TEST(FreshStart, AStartWithoutAWorkspaceFindsTheTidalModelBesideTheProgram)
+{
+    brine_test::FirstStartApp();
+    const brine_test::FirstStartHome home;
+    const std::filesystem::path bin = std::getenv("BRINE_BIN_DIR");
+    const std::filesystem::path tides = home.folder / "program" / "Tides";
+    std::filesystem::create_directories(tides);
+    for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
+        std::filesystem::copy_file(bin / ".." / "sample-tides" / name, tides / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    brine_test::ScriptedPrompt prompt;
+    QObject owner;
+    brine_test::AcceptDialogsAsTheyCome(&owner);
+    shell::CBrinevane theApp(&prompt);
+    ASSERT_TRUE(theApp.InitApplication());
+    ASSERT_TRUE(theApp.InitInstance({"noworkspace"}));
+    shell::CMainFrame& frame = *theApp.MainFrame();
+    frame.UpdateModuleCmdUI(true);
+    EXPECT_TRUE(frame.Action(app::cmd::kTidalAtlas)->isEnabled());
+    theApp.ExitInstance();
 }
 
 // "AutoConfigurePorts" reaches the serial ports: on, COM1 is set to 4800 baud when the program

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -892,43 +893,82 @@ TEST_F(MainFrameTest, NoWorkspaceKeepsTheFrameDefaultsThoughTheDefaultWorkspaceI
     EXPECT_EQ(seen({"noworkspace"}), std::tuple(true, 2, false));
 }
 
-// The modules read settings only from a workspace: a start that reopens none while a
-// workspace is saved (under the unnamed workspace's name "Default" too) leaves their values as
-// they are, so that workspace's charts, databases and log stay unopened. Before any workspace
-// is saved they read the unnamed workspace's key.
-TEST_F(MainFrameTest, NoWorkspaceLeavesTheModulesSettingsUnreadWhileAWorkspaceIsSaved)
+// The modules read settings only when a workspace opens. Values under the unnamed workspace's
+// key ("Default") reach them when "Default" is a saved workspace the start reopens; a start that
+// reopens none (none saved, "noworkspace", ReloadWorkspace off, a last workspace no longer listed)
+// leaves their own values, so no workspace's charts, databases or log open either.
+TEST_F(MainFrameTest, OnlyAReopenedWorkspaceGivesTheModulesTheirSettings)
 {
-    struct Counting : app::CModule {
-        Counting(app::CSettingsHome& home, int& loads) : app::CModule(home), loads(loads) { }
-        void LoadSettings() override { ++loads; }
-        int& loads;
+    struct Home : app::CSettingsHome {
+        platform::CSettingsStore* store = nullptr;
+        platform::CSettingsStore& GetStore() const override { return *store; }
+        std::string GetRegistryKey() const override
+        {
+            return "Software\\Quorwick\\Brinevane\\Default";
+        }
+    };
+    struct Reading : app::CModule {
+        Reading(app::CSettingsHome& home, std::string& seen) : app::CModule(home), seen(seen)
+        {
+            SetModuleName("Probe");
+        }
+        void LoadSettings() override
+        {
+            app::CRegistry registry(Settings().GetStore());
+            if (OpenSettings(registry, false))
+                registry.ReadString("Value", seen);
+        }
+        std::string& seen;
     };
     brine_test::TempFolder folder;
     const auto file = folder.Path() / "settings.conf";
-    int loads = 0;
-    const auto loadsAtStart = [&](std::vector<std::string> words, bool saveDefault) {
+    const std::string root = app::CWorkspaceManager::DefaultRoot();
+    {
+        // What a start without a workspace finds: the value under the unnamed workspace's key.
         platform::CSettingsStore store(file);
-        if (std::filesystem::exists(file))
-            EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        store.SetString(root + "\\Default\\Probe", "Value", "stored");
+        ASSERT_TRUE(store.Save());
+    }
+    Home probeHome;
+    const auto seenAtStart = [&](std::vector<std::string> words) {
+        platform::CSettingsStore store(file);
+        EXPECT_EQ(store.Load(), platform::LoadStatus::Ok);
+        probeHome.store = &store;
+        std::string seen = "own";
         auto s = Services();
         s.settings = &store;
         s.commandLine = std::move(words);
-        s.moduleFactories = {[&] { return std::make_unique<Counting>(home, loads); }};
-        loads = 0;
+        s.moduleFactories = {[&] { return std::make_unique<Reading>(probeHome, seen); }};
         const auto frame = std::make_unique<shell::CMainFrame>(std::move(s));
         EXPECT_TRUE(frame->OnCreate());
-        const int seen = loads;
-        frame->SetConfirmClosedown(false);
-        if (saveDefault)
-            EXPECT_TRUE(frame->Workspace()->SaveWorkspace("Default"));
-        EXPECT_TRUE(store.Save());
+        const std::string atStart = seen;
         frame->TearDown();
-        return seen;
+        return atStart;
     };
-    EXPECT_EQ(loadsAtStart({"noworkspace"}, false), 1) << "no workspace saved yet";
-    EXPECT_EQ(loadsAtStart({}, true), 1);
-    EXPECT_EQ(loadsAtStart({}, false), 1) << "the saved workspace reopened";
-    EXPECT_EQ(loadsAtStart({"noworkspace"}, false), 0);
+    const auto edit = [&](const std::function<void(platform::CSettingsStore&)>& change) {
+        platform::CSettingsStore store(file);
+        ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+        change(store);
+        ASSERT_TRUE(store.Save());
+    };
+    EXPECT_EQ(seenAtStart({}), "own") << "no workspace saved";
+    EXPECT_EQ(seenAtStart({"noworkspace"}), "own") << "no workspace saved";
+    // "Default" saved as a workspace, as Workspace > Save As leaves it: listed and current.
+    edit([&](platform::CSettingsStore& store) {
+        store.SetString(root, "Workspace1", "Default");
+        store.SetString(root, "CurrentWorkspace", "Default");
+    });
+    EXPECT_EQ(seenAtStart({}), "stored");
+    EXPECT_EQ(seenAtStart({"noworkspace"}), "own");
+    edit([&](platform::CSettingsStore& store) {
+        store.SetString(root, "ReloadWorkspace", "False");
+    });
+    EXPECT_EQ(seenAtStart({}), "own") << "ReloadWorkspace off";
+    edit([&](platform::CSettingsStore& store) {
+        store.SetString(root, "ReloadWorkspace", "True");
+        store.SetString(root, "CurrentWorkspace", "Bridge");
+    });
+    EXPECT_EQ(seenAtStart({}), "own") << "the last workspace is not listed: its open fails";
 }
 
 // A workspace saved by an earlier version keeps its toolbars' buttons; a button of the old

@@ -232,7 +232,10 @@ TEST(ProgramStart, TwoProfilesRunSideBySideAsTwoStations)
         QDir().mkpath(config.filePath("Quorwick/Brinevane"));
         QFile file(config.filePath("Quorwick/Brinevane/settings.conf"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QString("[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\n"
+        // In the workspace "Default", reopened at start: settings are read only from it.
+        file.write(QString("[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\n"
+                           "CurrentWorkspace=str:Default\n"
+                           "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\n"
                            "FileFolder=str:%1\nTCPPort=dword:%2\nIPAddress=str:%3\n#end\n")
                        .arg(shared.path())
                        .arg(port)

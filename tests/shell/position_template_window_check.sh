@@ -41,9 +41,9 @@ program_folder_links "$work/prog"
 blank_chart_settings "$SETTINGS"
 station_settings "$SETTINGS"
 # Three decimal places of seconds, stored under the workspace's key as the
-# Workspace page stores them, in the workspace reopened at start.
+# Workspace page stores them, in the workspace reopened at start (made by
+# station_settings).
 { grep -v '^#end$' "$SETTINGS"
-  current_workspace_lines
   printf '%s\n' '[Software\Quorwick\Brinevane\Default]' 'DecimalPlaces=dword:3' \
       'DisplayDegMinSecPosition=str:True' '#end'; } > "$SETTINGS.new" && mv "$SETTINGS.new" "$SETTINGS"
 "$(dirname "$PROGRAM")/sample-chartpoints" install "$SAMPLES" "$work/prog" "$SETTINGS" ||

@@ -32,7 +32,11 @@ xwin_enter "$0" "$PROGRAM"
 export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_INSTANCE_NAME="brine-xwin-$$-$RANDOM"
-station_settings "$XDG_CONFIG_HOME/Quorwick/Brinevane/settings.conf"
+# No settings and no workspace: a left-handed mouse docks the side panel left
+# only on a start without a workspace. The program keeps its own values: its
+# station peer file and its logs lie in this run's program folder, so it meets
+# no other copy of the program (its listener may find the usual port taken
+# and say so on the message bar).
 
 # Full screen is the window manager's to grant: on a bare X server the
 # program's request changes nothing. evilwm is small and answers it.

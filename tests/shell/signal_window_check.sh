@@ -27,7 +27,7 @@ printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n%s\nLoggingPeriod=s
     "$work/com1" '[Software\Quorwick\Brinevane\Default\Navigator\GPS]' > "$SETTINGS"
 private_logs "$SETTINGS"
 # The close saves the workspace with the log still open: the next start finds that log.
-autosaved_workspace "$SETTINGS"
+saved_workspace "$SETTINGS" autosave
 gps_writer "$work/feed1" 47.60 -122.40 6 45
 start_wm
 start_past_disclaimer

@@ -652,14 +652,16 @@ other_instruments_off_lines() {
 }
 
 # Every instrument off its serial ports, written as the settings file $1 (its
-# folder made).
+# folder made), with "Default" a saved workspace that the start reopens.
 instruments_off() {
     mkdir -p "$(dirname "$1")"
     { instruments_off_lines; echo '#end'; } > "$1"
+    saved_workspace "$1"
 }
 
 # Every instrument off its ports and a blank chart over Admiralty Inlet and
-# Seattle reopened at start, written as the settings file $1 (its folder made).
+# Seattle reopened at start, written as the settings file $1 (its folder made)
+# with "Default" a saved workspace that the start reopens.
 # The chart shows 47 30' N to 48 15' N and 123 33' W to 121 33' W, all of it:
 # with a degree of longitude cos(latitude) as wide as one of latitude, a
 # window of the usual shape has it across its width at its bottom, the spare
@@ -680,6 +682,7 @@ BottomRightLongitude=str:-121.55
 #end
 CONF
     } > "$1"
+    saved_workspace "$1"
 }
 
 # The state lines a program reports on the file $STATE, one a change, each of
@@ -699,9 +702,11 @@ expect_state() {
 # The vessel log's folder in the work folder: otherwise the program keeps its
 # logs beside itself, and a temporary log a killed program leaves behind
 # would stay in the build tree. A check that names a log folder of its own
-# keeps it. $1 is the settings file, made when missing.
+# keeps it. $1 is the settings file, made when missing; "Default" becomes a
+# saved workspace there (saved_workspace), as the setting is read only from
+# a workspace.
 private_logs() {
-    mkdir -p "$(dirname "$1")"
+    saved_workspace "$1"
     awk '/^\[/ { inlog = ($0 ~ /\\Navigator\\Log\]$/) } inlog && /^DatabaseFolder=/ { named = 1 }
          END { exit !named }' "$1" 2>/dev/null && return 0
     { grep -v '^#end$' "$1" 2>/dev/null
@@ -710,29 +715,48 @@ private_logs() {
 }
 
 # The settings lines that name "Default" as a saved workspace reopened at
-# start: only a reopened workspace's own values (decimal places, position
-# format, side panel) reach the frame; a start without one keeps its defaults.
+# start, as File > Workspace > Save As "Default" on a first start leaves them:
+# the workspace list, the current workspace and the recent list, and the
+# layout's entries of the status bar and of the side panel, both shown (the
+# Chart Info panel, docked right; without a stored layout a reopened
+# workspace shows no side panel). The program reads settings only when a
+# workspace opens: the values under the Default key reach the frame and the
+# modules only through it; a start without one keeps its own.
 current_workspace_lines() {
     printf '%s\n' '[Software\Quorwick\Brinevane]' 'Workspace1=str:Default' \
-        'CurrentWorkspace=str:Default'
+        'CurrentWorkspace=str:Default' 'RecentWorkspace1=str:Default' \
+        '[Software\Quorwick\Brinevane\Default\WorkState_v1_1\Bars\Bar0]' \
+        'ClassName=str:CXStatusBar' 'BarID=str:59393' 'Visible=str:True' \
+        '[Software\Quorwick\Brinevane\Default\WorkState_v1_1\Bars\Bar1]' \
+        'ClassName=str:CSidePanel' 'BarID=str:2007' 'Visible=str:True' 'Right=str:True'
 }
 
-# "Default" as a saved workspace (current_workspace_lines) that saves itself
-# at the close ("Auto save workspace" ticked): the log open at File > Exit or
-# at a SIGTERM, its voyage and logging, are what the next start reopens. A
-# close without a workspace save leaves the workspace naming what it named.
-# $1 is the settings file, made when missing.
-autosaved_workspace() {
+# "Default" made a saved workspace in the settings file $1 (made when
+# missing; once, however often asked), so that the settings a check writes
+# under the Default key are read at start. With "autosave" as $2 the
+# workspace saves itself at the close ("Auto save workspace" ticked): the log
+# open at File > Exit or at a SIGTERM, its voyage and logging, are what the
+# next start reopens. A close without a workspace save leaves the workspace
+# naming what it named.
+saved_workspace() {
     mkdir -p "$(dirname "$1")"
+    local autosave=
+    [ "${2:-}" = autosave ] &&
+        autosave=$(printf '%s\n' '[Software\Quorwick\Brinevane\Default\WorkSpace]' \
+            'AutoSaveWorkspace=str:True')
+    if grep -qx 'Workspace1=str:Default' "$1" 2>/dev/null && [ -z "$autosave" ]; then
+        return 0
+    fi
     { grep -v '^#end$' "$1" 2>/dev/null
-      current_workspace_lines
-      printf '%s\n' '[Software\Quorwick\Brinevane\Default\WorkSpace]' \
-          'AutoSaveWorkspace=str:True' '#end'; } > "$1.new" && mv "$1.new" "$1"
+      grep -qx 'Workspace1=str:Default' "$1" 2>/dev/null || current_workspace_lines
+      [ -z "$autosave" ] || printf '%s\n' "$autosave"
+      echo '#end'; } > "$1.new" && mv "$1.new" "$1"
 }
 
 # The station listener on a port of this run's own, its peer file in the work
 # folder: a run beside other copies of the program never meets them on the
-# network. $1 is the settings file, made when missing.
+# network. $1 is the settings file, made when missing; "Default" becomes a
+# saved workspace there (private_logs).
 station_settings() {
     mkdir -p "$(dirname "$1")"
     { grep -v '^#end$' "$1" 2>/dev/null
