@@ -61,6 +61,14 @@ bool CLiveChartDoc::IsChartLoaded() const
            std::filesystem::is_regular_file(folder / "lc.fol", ec);
 }
 
+bool CLiveChartDoc::OnViewSize(int width, int height)
+{
+    geo::CPosition northWest, southEast;
+    if (width > 0 && height > 0 && IsChartLoaded() && GetExtent(northWest, southEast))
+        ShowArea(northWest, southEast);
+    return true;
+}
+
 bool CLiveChartDoc::TakeOverViewState(chart::CChartDoc& other)
 {
     other.ZoomFull();

@@ -40,6 +40,9 @@ public:
     // chart's folder: without a folio the folder's charts cannot be found
     // for one another, and the chart is neither drawn nor zoomed.
     bool IsChartLoaded() const override;
+    // The engine's window takes the view's new size: the chart fills it round
+    // the middle of what was shown, with no blank strip beside it.
+    bool OnViewSize(int width, int height) override;
     // The other document (the one whose view would be taken over) shows its
     // whole chart; this one keeps the view it opened with.
     bool TakeOverViewState(chart::CChartDoc& other) override;

@@ -920,6 +920,27 @@ TEST(LiveChartDoc, ALargerScaleChartTakingOverAZoomShowsNoMoreThanItself)
     EXPECT_TRUE(harbour.IsPositionVisible(middle));
 }
 
+// A chart opened in a small window that is then made larger (the first
+// chart is maximised as it opens) fills the larger window: the middle of what
+// was shown stays in the middle, and no strip of the view is left blank.
+TEST(LiveChartDoc, AWindowMadeLargerIsFilledRoundTheMiddle)
+{
+    FollowingHarbour f;
+    geo::CPosition nw, se;
+    ASSERT_TRUE(f.doc.GetExtent(nw, se));
+    const geo::CPosition middle((nw.GetLatitude() + se.GetLatitude()) / 2,
+                                (nw.GetLongitude() + se.GetLongitude()) / 2);
+    f.window.client = geo::IntRect{0, 0, 1600, 400};
+    EXPECT_TRUE(f.doc.OnViewSize(1600, 400));
+    geo::IntRect visible;
+    f.doc.GetVisibleRect(visible);
+    EXPECT_EQ(visible, (geo::IntRect{0, 0, 1600, 400}));
+    geo::IntPoint p;
+    ASSERT_TRUE(f.doc.PositionToPoint(middle, p));
+    EXPECT_NEAR(p.x, 800, 2);
+    EXPECT_NEAR(p.y, 200, 2);
+}
+
 // A folio chart opened in a window of other proportions than the old one
 // fills it round the area's middle: the position centred on, or the vessel
 // followed, is in the middle of the new window.
