@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "OwnProgramFolder.h"
+#include "SavedWorkspace.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "shell/Brinevane.h"
@@ -132,16 +133,9 @@ struct FirstStartHome {
         ::fcntl(master, F_SETFL, O_NONBLOCK);
         // Only the machine's COM1, the station port and folder, and a log folder of the test's
         // own (the default one lies beside the program, shared by every test run), in the
-        // workspace "Default" that the run script makes before a first start: settings are read
-        // only from the workspace reopened at start. Its layout shows the status bar and the
-        // Chart Info panel.
+        // workspace "Default" that the run script makes before a first start.
         std::ofstream out(Settings());
-        out << "[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\n"
-            << "CurrentWorkspace=str:Default\nRecentWorkspace1=str:Default\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar0]\n"
-            << "ClassName=str:CXStatusBar\nBarID=str:59393\nVisible=str:True\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar1]\n"
-            << "ClassName=str:CSidePanel\nBarID=str:2007\nVisible=str:True\nRight=str:True\n"
+        out << SavedDefaultWorkspace()
             << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:" << slaveName << "\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\Network]\nFileFolder=str:"
             << folder.Path().string() << "\nTCPPort=dword:" << port << "\n"

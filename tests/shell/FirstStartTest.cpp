@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "OwnProgramFolder.h"
+#include "SavedWorkspace.h"
 #include "ScriptedPrompt.h"
 #include "TempFolder.h"
 #include "app/CommandIds.h"
@@ -174,16 +175,10 @@ TEST(FirstStart, TheFrameAsANewUserFindsIt)
     for (const char* name : {"PugetSound.tid", "PugetSound.dat"})
         fs::copy_file(BinDir().parent_path() / "sample-tides" / name, tides / name);
     // No port to find, and a log folder of the test's own, in the workspace "Default" the run
-    // script makes before a first start (settings are read only from the workspace reopened
-    // at start), its layout showing the status bar and the Chart Info panel.
+    // script makes before a first start.
     {
         std::ofstream out(config / "Quorwick" / "Brinevane" / "settings.conf");
-        out << "[Software\\Quorwick\\Brinevane]\nWorkspace1=str:Default\n"
-            << "CurrentWorkspace=str:Default\nRecentWorkspace1=str:Default\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar0]\n"
-            << "ClassName=str:CXStatusBar\nBarID=str:59393\nVisible=str:True\n"
-            << "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar1]\n"
-            << "ClassName=str:CSidePanel\nBarID=str:2007\nVisible=str:True\nRight=str:True\n"
+        out << brine_test::SavedDefaultWorkspace()
             << "[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:\n"
             << "[Software\\Quorwick\\Brinevane\\Default\\Navigator\\Log]\nDatabaseFolder=str:"
             << (home / "logs").string() << "\n"
