@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 #include "../nmea/PtyPair.h"
 #include "ChildProcess.h"
@@ -237,23 +238,37 @@ TEST(GpsPortState, OffGoesThroughTheGpsSwitchAndUploadsKeepTheirDecimals)
     instruments.Close();
 }
 
+namespace {
+// COM1 and COM2 on two ptys, and the instruments on them with no GPS port
+// chosen yet.
+struct TwoPortGps {
+    static nmea::PortPaths PathsOf(const brine_test::PtyPair& one, const brine_test::PtyPair& two)
+    {
+        nmea::PortPaths paths{};
+        paths[0] = one.Path().string();
+        paths[1] = two.Path().string();
+        return paths;
+    }
+    auto Parts() { return std::tie(com1, com2, ports, instruments, instruments.Gps().Device()); }
+
+    brine_test::TempFolder folder;
+    brine_test::PtyPair com1{folder.Path(), "usb-one"};
+    brine_test::PtyPair com2{folder.Path(), "usb-two"};
+    nmea::CPortList ports{PathsOf(com1, com2), nmea::CComPortOptions{true, 200ms}};
+    brine_test::FileSettingsHome settings{folder.Path() / "settings.conf"};
+    brine_test::FakeClock clock;
+    navigator::CInstruments instruments{settings, clock, nullptr, &ports};
+};
+}   // namespace
+
 // The options' transmit port takes effect when applied: the old side closes,
 // the new one opens at once, and a port that will not open leaves the GPS
 // with no transmit port rather than one that seems set.
 TEST(GpsPortState, TransmitPortMovesWhenSetAndIsOffWhenItWillNotOpen)
 {
-    brine_test::TempFolder folder;
-    brine_test::PtyPair com1(folder.Path(), "usb-one");
-    brine_test::PtyPair com2(folder.Path(), "usb-two");
-    ASSERT_TRUE(com1.Running() && com2.Running());
-    nmea::PortPaths paths{};
-    paths[0] = com1.Path().string();
-    paths[1] = com2.Path().string();
-    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
-    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
-    brine_test::FakeClock clock;
-    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
-    nmea::CGPSDevice& gps = instruments.Gps().Device();
+    TwoPortGps bench;
+    ASSERT_TRUE(bench.com1.Running() && bench.com2.Running());
+    auto [com1, com2, ports, instruments, gps] = bench.Parts();
 
     ASSERT_TRUE(instruments.SetGpsTransmitPort(1));
     EXPECT_TRUE(gps.IsTransmitOpen());
@@ -283,18 +298,9 @@ TEST(GpsPortState, TransmitPortMovesWhenSetAndIsOffWhenItWillNotOpen)
 // the receive side leaves the transmit side running.
 TEST(GpsPortState, APortWithItsDeviceGoneIsNotTakenWhenAPortIsChosen)
 {
-    brine_test::TempFolder folder;
-    brine_test::PtyPair com1(folder.Path(), "usb-one");
-    brine_test::PtyPair com2(folder.Path(), "usb-two");
-    ASSERT_TRUE(com1.Running() && com2.Running());
-    nmea::PortPaths paths{};
-    paths[0] = com1.Path().string();
-    paths[1] = com2.Path().string();
-    nmea::CPortList ports(paths, nmea::CComPortOptions{true, 200ms});
-    brine_test::FileSettingsHome settings(folder.Path() / "settings.conf");
-    brine_test::FakeClock clock;
-    navigator::CInstruments instruments(settings, clock, nullptr, &ports);
-    nmea::CGPSDevice& gps = instruments.Gps().Device();
+    TwoPortGps bench;
+    ASSERT_TRUE(bench.com1.Running() && bench.com2.Running());
+    auto [com1, com2, ports, instruments, gps] = bench.Parts();
 
     ASSERT_TRUE(instruments.SetGpsTransmitPort(1));
     ASSERT_TRUE(instruments.SetGpsReceivePort(2));
