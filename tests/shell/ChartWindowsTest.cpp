@@ -113,6 +113,20 @@ struct ChartWindowsTest : ::testing::Test {
         return out;
     }
 
+    // The own vessel dead-reckoned from `position` on a course and speed, as
+    // the position source options give it, and the monitor told so.
+    void DeadReckonFrom(const geo::CPosition& position, double course = 0, double speed = 0,
+                        unsigned message = navigator::kMsgOwnVessel)
+    {
+        navigator::CPositionSourceChoice dr;
+        dr.source = navigator::SourceChoice::DeadReckoning;
+        dr.position = position;
+        dr.course = course;
+        dr.speed = speed;
+        navigator->ApplyPositionSource(dr);
+        navigator->OnMonitorMessage({message, 0, 0});
+    }
+
     brine_test::TempFolder dir;
     platform::CSettingsStore store{dir / "settings.conf"};
     brine_test::FakeClock clock;
@@ -1182,13 +1196,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
 
     // A DR start at 50 50.41 N 004 20.82 E heading east at 10 knots.
     const geo::CPosition first(50.0 + 50.41 / 60, 4.0 + 20.82 / 60);
-    navigator::CPositionSourceChoice dr;
-    dr.source = navigator::SourceChoice::DeadReckoning;
-    dr.position = first;
-    dr.course = 90.0;
-    dr.speed = 10.0;
-    navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    DeadReckonFrom(first, 90.0, 10.0);
     Pump();
     std::size_t i = 0;
     for (chart::CChartFrame* f : Frames(*frame)) {
@@ -1207,9 +1215,7 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
 
     // The next position: the symbol moves there and leaves the old place.
     const geo::CPosition second(50.75, 4.38);
-    dr.position = second;
-    navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    DeadReckonFrom(second, 90.0, 10.0);
     Pump();
     i = 0;
     for (chart::CChartFrame* f : Frames(*frame)) {
@@ -1236,11 +1242,7 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     ASSERT_NE(navigator, nullptr);
     navigator->SetMessageBar(frame->MsgBar());
     const geo::CPosition first(47.60, -122.40);
-    navigator::CPositionSourceChoice dr;
-    dr.source = navigator::SourceChoice::DeadReckoning;
-    dr.position = first;
-    navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    DeadReckonFrom(first);
     navigator->SetAutoscrollWindow(true);
     Pump();
     ASSERT_TRUE(navigator->HasAutoscrollWindow());
@@ -1273,9 +1275,7 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
         ADD_FAILURE() << "no such message";
         return false;
     };
-    dr.position = second;
-    navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgKeepInView, 0, 0});
+    DeadReckonFrom(second, 0, 0, navigator::kMsgKeepInView);
     Pump();
     EXPECT_TRUE(replaced->IsPositionVisible(second));
     EXPECT_TRUE(replaced->IsInAutoscrollArea(second));
@@ -1296,11 +1296,7 @@ TEST_F(ChartWindowsTest, AListInFrontKeepsTheVesselVisibleAndANewChartComesInFro
     ASSERT_NE(navigator, nullptr);
     navigator->SetMessageBar(frame->MsgBar());
     const geo::CPosition vessel(47.60, -122.40);
-    navigator::CPositionSourceChoice dr;
-    dr.source = navigator::SourceChoice::DeadReckoning;
-    dr.position = vessel;
-    navigator->ApplyPositionSource(dr);
-    navigator->OnMonitorMessage({navigator::kMsgOwnVessel, 0, 0});
+    DeadReckonFrom(vessel);
     navigator->SetAutoscrollWindow(true);
     Pump();
     chart::CChartDoc* follower = frame->Charting()->FindChartDocInState(chart::kFrameAutoscroll);
