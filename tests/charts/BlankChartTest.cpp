@@ -322,9 +322,8 @@ TEST(BlankChart, ZoomOutEndsAtTheWholeWorldZoomInAtAMicroDegree)
 TEST(BlankChart, ZoomOutStopsEachSideAtTheWorldsEdge)
 {
     OpenBlank b(800, 400);
-    ASSERT_TRUE(b.doc.ZoomIn());
-    b.doc.PanHorizontal(-10000);
-    b.doc.PanVertical(-10000);
+    // The world at 0.45 degrees a pixel: the window's top-left quarter.
+    ASSERT_TRUE(b.doc.ZoomToRect(0, 0, 400, 200));
     ExpectExtent(b.doc, {90, -180, 0, 0}, "the north-west quarter");
     // Doubled about the middle (45 N 90 W): north and west stop at the
     // world's edge, south and east still move out by half the old spans.
@@ -378,8 +377,7 @@ TEST(BlankChart, ZoomToRectangle)
 
 // A degree of longitude takes as many pixels as a degree of latitude, on the
 // whole world and on a small view far north alike; Zoom In widens what it
-// keeps to the window's proportions to the east or north. Panning north and
-// back gives the view its size again.
+// keeps to the window's proportions to the east or north.
 TEST(BlankChart, ADegreeIsAsWideAsHighEverywhere)
 {
     OpenBlank b(800, 600);
@@ -414,40 +412,57 @@ TEST(BlankChart, ADegreeIsAsWideAsHighEverywhere)
     EXPECT_GT(height, 60);
     EXPECT_NEAR(ratio, 1.0, 0.02) << "at 48 N";
 
-    const Extent before = ExtentOf(b.doc);
-    for (int i = 0; i < 5; ++i)
-        b.doc.PanVertical(-300);
-    const Extent north = ExtentOf(b.doc);
-    EXPECT_NEAR(north.north - north.south, before.north - before.south, 1e-9) << "the same scale";
-    EXPECT_NEAR(north.east - north.west, before.east - before.west, 1e-9) << "the same width";
+    // The same span far north: a degree is still as wide as high.
+    ASSERT_TRUE(b.doc.SetViewExtent(CPosition(72.025, -122.6), CPosition(71.975, -122.4)));
     EXPECT_NEAR(degreeRatio().first, 1.0, 0.02) << "further north";
-    for (int i = 0; i < 5; ++i)
-        b.doc.PanVertical(300);
-    ExpectExtent(b.doc, before, "back where it was");
 }
 
-TEST(BlankChart, PanningStaysInTheWorld)
+// The view only zooms: pan steps, scroll requests, centring and autoscroll
+// leave it where it is, answering 0, 0, false and no new chart; asking the
+// scroll position answers where the view lies in the world, in per cent.
+TEST(BlankChart, DoesNotPanScrollOrCentre)
 {
     OpenBlank b(800, 400);
     b.doc.PanLeft();
     ExpectExtent(b.doc, {90, -180, -90, 180}, "the world does not pan");
-    ASSERT_TRUE(b.doc.ZoomIn());   // 180 by 90 degrees over 800 by 400 pixels
-    b.doc.PanHorizontal(-100);
-    ExpectExtent(b.doc, {45, -112.5, -45, 67.5}, "left by 100 px");
-    b.doc.PanHorizontal(-10000);
-    ExpectExtent(b.doc, {45, -180, -45, 0}, "stops at 180 W");
-    b.doc.PanVertical(-10000);
-    ExpectExtent(b.doc, {90, -180, 0, 0}, "stops at the pole");
-    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 0);
-    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 0);
-    // The bars only show where the view lies: a request to move answers 0
-    // and leaves the view where it is.
-    EXPECT_EQ(b.doc.OnHScroll(50), 0);
-    ExpectExtent(b.doc, {90, -180, 0, 0}, "a scroll request");
-    EXPECT_EQ(b.doc.OnVScroll(100), 0);
-    ExpectExtent(b.doc, {90, -180, 0, 0}, "a scroll request down");
-    b.doc.PanHorizontal(400);
+    // 180 by 90 degrees over 800 by 400 pixels, 45 N 90 W to 45 S 90 E.
+    ASSERT_TRUE(b.doc.ZoomIn());
+    const Extent middle{45, -90, -45, 90};
+    ExpectExtent(b.doc, middle, "zoomed in");
     EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 25);
+    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 25);
+    const int redraws = b.window.chartRedraws;
+    for (int step : {-100, 100, -10000}) {
+        EXPECT_EQ(b.doc.PanHorizontal(step), 0) << step;
+        EXPECT_EQ(b.doc.PanVertical(step), 0) << step;
+    }
+    b.doc.PanLeft();
+    b.doc.PanRight();
+    b.doc.PanUp();
+    b.doc.PanDown();
+    ExpectExtent(b.doc, middle, "pan steps");
+    for (int request : {0, 50, 100}) {
+        EXPECT_EQ(b.doc.OnHScroll(request), 0) << request;
+        EXPECT_EQ(b.doc.OnVScroll(request), 0) << request;
+    }
+    ExpectExtent(b.doc, middle, "scroll requests");
+    EXPECT_FALSE(b.doc.CentreOnPosition(CPosition(30.0, 40.0), false));
+    EXPECT_FALSE(b.doc.CentreOnPosition(CPosition(-60.0, 170.0), true));
+    ExpectExtent(b.doc, middle, "centring");
+    EXPECT_EQ(b.doc.AutoscrollToPosition(CPosition(40.0, 80.0)), nullptr);
+    ExpectExtent(b.doc, middle, "autoscroll at the view's edge");
+    EXPECT_EQ(b.window.chartRedraws, redraws) << "nothing to redraw";
+    // The query still follows the zoom: the window's top-left quarter of the
+    // world shows the world's north-west corner at the view's.
+    ASSERT_TRUE(b.doc.ZoomFull());
+    ASSERT_TRUE(b.doc.ZoomToRect(0, 0, 400, 200));
+    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 0);
+    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 0);
+    ASSERT_TRUE(b.doc.ZoomFull());
+    ASSERT_TRUE(b.doc.ZoomToRect(400, 200, 800, 400));
+    ExpectExtent(b.doc, {0, 0, -90, 180}, "the south-east quarter");
+    EXPECT_EQ(b.doc.OnHScroll(CBlankChartDoc::kScrollQuery), 50);
+    EXPECT_EQ(b.doc.OnVScroll(CBlankChartDoc::kScrollQuery), 50);
 }
 
 TEST(BlankChart, EmptyViewAnswersWithoutDividingByZero)
@@ -506,7 +521,7 @@ TEST(BlankChart, PlacementGivesBackTheExtentExactly)
     OpenBlank a(640, 480);
     a.window.placement.normal = {10, 20, 650, 500};
     ASSERT_TRUE(a.doc.ZoomToRect(100, 300, 260, 420));
-    a.doc.PanHorizontal(33);
+    ASSERT_TRUE(a.doc.ZoomToRect(133, 37, 293, 157));
     ASSERT_TRUE(reg.OpenKeyForWrite("K"));
     a.doc.SaveWindowPlacement(reg);
     reg.Close();
@@ -527,7 +542,7 @@ TEST(BlankChart, ViewStateIsTakenOverExactly)
 {
     OpenBlank a(640, 480), b(640, 480);
     ASSERT_TRUE(a.doc.ZoomToRect(100, 300, 260, 420));
-    a.doc.PanHorizontal(33);
+    ASSERT_TRUE(a.doc.ZoomToRect(133, 37, 293, 157));
     ASSERT_TRUE(b.doc.TakeOverViewState(a.doc));
     const Extent ea = ExtentOf(a.doc), eb = ExtentOf(b.doc);
     EXPECT_EQ(ea.north, eb.north);
@@ -588,7 +603,7 @@ TEST(BlankChart, EveryGridLineIsLabelledAtItsPlace)
 
 // What the navigator, routes and targets ask of an open chart: the shift into
 // its datum (a copy, status 2), the client points of a position, whether a
-// position is in view, a client point on the chart, centring and the centre,
+// position is in view, a client point on the chart, the centre,
 // and the Dusk and Night colours dimmed from Day by a quarter and a half.
 TEST(BlankChart, AnswersTheNavigatorRoutesAndTargetsRelyOn)
 {
@@ -624,8 +639,9 @@ TEST(BlankChart, AnswersTheNavigatorRoutesAndTargetsRelyOn)
     ASSERT_TRUE(b.doc.PointToPosition({400, 0}, at));
     EXPECT_NEAR(at.GetLatitude(), 22.5, 1e-9);
 
-    // Centred on 30N 40E, the chart's centre is there and it is in view.
-    ASSERT_TRUE(b.doc.CentreOnPosition(CPosition(30.0, 40.0), false));
+    // A view round 30N 40E (a restored placement's): the chart's centre is
+    // there and it is in view.
+    ASSERT_TRUE(b.doc.SetViewExtent(CPosition(52.5, -5.0), CPosition(7.5, 85.0)));
     CPosition centre;
     ASSERT_TRUE(b.doc.GetCentrePosition(centre));
     EXPECT_NEAR(centre.GetLatitude(), 30.0, 1e-6);

@@ -397,7 +397,7 @@ TEST_F(ChartWindowsTest, SavedWorkspaceBringsBackTheChartsAndTheirZoom)
         Pump();
         auto* zoomed = dynamic_cast<charts::CBlankChartDoc*>(Frames(*frame)[0]->GetChartDoc());
         ASSERT_TRUE(zoomed->ZoomIn());
-        zoomed->PanHorizontal(-40);
+        ASSERT_TRUE(zoomed->ZoomToRect(30, 60, 190, 172));
         ASSERT_TRUE(frame->Workspace()->SaveWorkspace("Voyage"));
         for (chart::CChartWindow* w : frame->Charting()->ChartFrames()) {
             geo::CPosition nw, se;
@@ -677,47 +677,31 @@ TEST_F(ChartWindowsTest, PrintedPdfHoldsTheHeaderAndOneImageOfTheView)
     frame->CloseWithoutConfirmation();
 }
 
-// "Go To Vessel" and the other go-to commands: the active chart, covering the
-// position, is centred on it as far as the world's edges let it.
-TEST_F(ChartWindowsTest, GoToPositionCentresTheActiveChart)
+// "Go To Vessel" and the other go-to commands on the blank chart: it is not
+// centred on a position, so the view stays as it is; a position on the
+// chart is still taken (no failure to report), one that is not a position
+// is refused.
+TEST_F(ChartWindowsTest, GoToPositionLeavesTheBlankChartAsItIs)
 {
     auto frame = Start();
     chart::CChartFrame* chartFrame = Frames(*frame).front();
     frame->MdiArea()->setActiveSubWindow(chartFrame);
     chart::CChartDoc& doc = *chartFrame->GetChartDoc();
+    ASSERT_EQ(doc.GetChartType(), chart::kChartBlank);
     ASSERT_TRUE(frame->IsActiveChartLoaded());
-    // Under 90 degrees high whatever the window's shape.
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(doc.ZoomIn());
-    geo::CPosition nw, se;
-    ASSERT_TRUE(doc.GetExtent(nw, se));
-    ASSERT_LT(nw.GetLatitude() - se.GetLatitude(), 90.0);
-    ASSERT_TRUE(doc.GetExtent(nw, se));
-    // The spans follow the window's shape; both stay wherever the view goes
-    // (a degree of longitude as wide as one of latitude at every latitude).
-    const double halfLat = (nw.GetLatitude() - se.GetLatitude()) / 2;
-    const double halfLon = (se.GetLongitude() - nw.GetLongitude()) / 2;
-    struct Row {
-        double lat, lon;
-        double centreLat, centreLon;   // where the view's centre ends up
-        bool atDateLine;   // the east edge stops at 180 E instead
-    };
-    const Row rows[] = {
-        {50.25, -1.5, std::min(50.25, 90.0 - halfLat), -1.5, false},
-        {-33.8, 175.0, -33.8, 0.0, true},   // stops at 180 E
-        {89.0, 10.0, 90.0 - halfLat, 10.0, false},   // and at the pole
-    };
-    for (const Row& r : rows) {
-        ASSERT_TRUE(frame->GoToPosition(geo::CPosition(r.lat, r.lon))) << r.lat;
+    geo::CPosition nw0, se0;
+    ASSERT_TRUE(doc.GetExtent(nw0, se0));
+    for (const geo::CPosition& p :
+         {geo::CPosition(50.25, -1.5), geo::CPosition(-33.8, 175.0), geo::CPosition(89.0, 10.0)}) {
+        EXPECT_TRUE(frame->GoToPosition(p)) << p.GetLatitude();
+        geo::CPosition nw, se;
         ASSERT_TRUE(doc.GetExtent(nw, se));
-        const double middleLat = (nw.GetLatitude() + se.GetLatitude()) / 2;
-        EXPECT_NEAR(middleLat, r.centreLat, 1e-6) << r.lat;
-        if (r.atDateLine)
-            EXPECT_NEAR(se.GetLongitude(), 180.0, 1e-6) << r.lat;
-        else
-            EXPECT_NEAR((nw.GetLongitude() + se.GetLongitude()) / 2, r.centreLon, 1e-6) << r.lat;
-        EXPECT_NEAR(nw.GetLatitude() - se.GetLatitude(), 2 * halfLat, 1e-6) << "the scale stays";
-        EXPECT_NEAR(se.GetLongitude() - nw.GetLongitude(), 2 * halfLon, 1e-6) << r.lat;
+        EXPECT_EQ(nw.GetLatitude(), nw0.GetLatitude()) << p.GetLatitude();
+        EXPECT_EQ(nw.GetLongitude(), nw0.GetLongitude()) << p.GetLatitude();
+        EXPECT_EQ(se.GetLatitude(), se0.GetLatitude()) << p.GetLatitude();
+        EXPECT_EQ(se.GetLongitude(), se0.GetLongitude()) << p.GetLatitude();
     }
     geo::CPosition nowhere;
     nowhere.Invalidate();
@@ -1233,8 +1217,9 @@ TEST_F(ChartWindowsTest, EveryChartDrawsTheOwnVesselWhereTheNavigatorHasItAndFol
 
 // A chart switch in the window that follows the vessel (a zoom onto a
 // larger-scale chart, the best chart for the position) puts the new chart in
-// a new following window: it stays in front, the vessel is followed there,
-// and the message about it not being visible stays off.
+// a new following window: it stays in front, the vessel is followed there
+// (a blank chart, which is not centred on it, keeps its view), and the
+// message about it not being visible stays off while that window shows it.
 TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsChart)
 {
     withNavigator = true;
@@ -1257,17 +1242,19 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     EXPECT_EQ(frame->MdiArea()->activeSubWindow(),
               dynamic_cast<QMdiSubWindow*>(replaced->GetChartFrame()));
 
-    // Zoomed in round the first position, the vessel moves well out of view.
+    // Zoomed in round the first position; the vessel moves away from the
+    // view's middle, still in view.
     auto* blank = dynamic_cast<charts::CBlankChartDoc*>(replaced);
     ASSERT_NE(blank, nullptr);
-    blank->SetViewExtent(geo::CPosition(47.65, -122.50), geo::CPosition(47.55, -122.30));
+    const geo::CPosition nw(47.70, -122.60), se(47.30, -121.90);
+    blank->SetViewExtent(nw, se);
     // The ordinary window looks elsewhere.
     for (chart::CChartFrame* f : Frames(*frame))
         if (f->GetState() == chart::kFrameNormal)
             dynamic_cast<charts::CBlankChartDoc&>(*f->GetChartDoc())
                 .SetViewExtent(geo::CPosition(10.0, 10.0), geo::CPosition(9.0, 11.0));
     const geo::CPosition second(47.40, -122.10);
-    ASSERT_FALSE(replaced->IsPositionVisible(second));
+    ASSERT_FALSE(replaced->IsInAutoscrollArea(second));
     auto notVisibleShown = [&frame] {
         for (const auto& m : frame->MsgBar()->Messages())
             if (m->text == "Vessel position is not visible.")
@@ -1278,7 +1265,10 @@ TEST_F(ChartWindowsTest, TheVesselIsFollowedAfterTheFollowingWindowChangesItsCha
     DeadReckonFrom(second, 0, 0, navigator::kMsgKeepInView);
     Pump();
     EXPECT_TRUE(replaced->IsPositionVisible(second));
-    EXPECT_TRUE(replaced->IsInAutoscrollArea(second));
+    geo::CPosition shownNw, shownSe;
+    ASSERT_TRUE(replaced->GetExtent(shownNw, shownSe));
+    EXPECT_EQ(shownNw.GetLatitude(), nw.GetLatitude());
+    EXPECT_EQ(shownSe.GetLongitude(), se.GetLongitude());
     navigator->OnMonitorMessage({navigator::kMsgBestChartCheck, 0, 0});
     EXPECT_FALSE(notVisibleShown());
     frame->CloseWithoutConfirmation();

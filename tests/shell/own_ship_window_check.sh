@@ -1,8 +1,9 @@
 #!/bin/bash
 # The own ship on the real program's chart, on a virtual X server with a
 # small window manager: a GPS on COM1 (a socat pty pair) sends RMC and GGA
-# once a second from 50 50.41 N 004 20.82 E, running east; Navigator > Go To
-# Vessel centres the chart on the vessel and Chart > Zoom In brings it close.
+# once a second from 50 50.41 N 004 20.82 E, running east; the blank chart
+# opens on a view some 0.35 degrees wide centred there (the blank chart is not
+# centred on the vessel: it is opened round it).
 # The vessel symbol and its course vector must be drawn on the chart's
 # middle row (its latitude) and, in a screenshot a few seconds later, further
 # east.
@@ -36,6 +37,7 @@ pty_pairs 1
 printf '[Software\\Quorwick\\Brinevane\\Ports]\nCOM1=str:%s\n#end\n' "$work/com1" \
     > "$work/config/Quorwick/Brinevane/settings.conf"
 private_logs "$work/config/Quorwick/Brinevane/settings.conf"
+blank_chart_round "$work/config/Quorwick/Brinevane/settings.conf" 50.840167 4.347 0.35 0.12
 python3 - "$work/feed1" > "$work/feed.log" 2>&1 <<'PY' &
 import datetime, sys, time
 def checksum(s):
@@ -63,12 +65,7 @@ start_wm
 start_past_disclaimer
 sleep 3
 
-step "Go To Vessel, then Zoom In ten times and Go To Vessel again"
-menu_keys alt+n g
-for i in 1 2 3 4 5 6 7 8 9 10; do
-    menu_keys alt+c z
-done
-menu_keys alt+n g
+step "the blank chart round the vessel's first fix"
 sleep 1.5
 pointer_to 2 2
 import -window root "$work/a.png"
@@ -77,7 +74,7 @@ read -r CW CH CX CY <<< "$(grid_box "$work/a.png")"
 [ "${CW:-0}" -gt 200 ] || fail "no chart with its grid"
 MIDX=$((CX + CW / 2)) MIDY=$((CY + CH / 2))
 echo "   chart area ${CW}x$CH at $CX,$CY, its middle at $MIDX,$MIDY"
-# Go To Vessel put the vessel's latitude at the middle, and it stays there
+# The view is centred on the vessel's latitude, and it stays there
 # (the vessel runs east): the symbol (a 12-pixel circle) and its vector lie
 # on the middle row, a little east of the middle by the time of the picture.
 BOX="$((CW - 40))x40+$((CX + 20))+$((MIDY - 20))"

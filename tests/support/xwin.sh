@@ -670,18 +670,33 @@ blank_chart_settings() {
     mkdir -p "$(dirname "$1")"
     {
         instruments_off_lines
-        cat <<'CONF'
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened]
-ChartsOpen=dword:1
-Chart1=str:
-[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]
-TopLeftLatitude=str:48.25
-TopLeftLongitude=str:-123.55
-BottomRightLatitude=str:47.5
-BottomRightLongitude=str:-121.55
-#end
-CONF
+        blank_chart_view_lines 48.25 -123.55 47.5 -121.55
+        echo '#end'
     } > "$1"
+    saved_workspace "$1"
+}
+
+# The settings lines of a blank chart reopened at start showing north $1,
+# west $2, south $3, east $4 (degrees). The blank chart is not panned or
+# centred: a check that wants it round a place opens it there.
+blank_chart_view_lines() {
+    printf '%s\n' '[Software\Quorwick\Brinevane\Default\Chart\LastOpened]' 'ChartsOpen=dword:1' \
+        'Chart1=str:' '[Software\Quorwick\Brinevane\Default\Chart\LastOpened\Chart1]' \
+        "TopLeftLatitude=str:$1" "TopLeftLongitude=str:$2" \
+        "BottomRightLatitude=str:$3" "BottomRightLongitude=str:$4"
+}
+
+# Adds to the settings file $1 a blank chart reopened at start centred on
+# latitude $2, longitude $3, $4 degrees of longitude wide and $5 of latitude
+# high, with "Default" a saved workspace that the start reopens.
+blank_chart_round() {
+    mkdir -p "$(dirname "$1")"
+    local view
+    view=$(awk -v lat="$2" -v lon="$3" -v w="$4" -v h="$5" \
+        'BEGIN { printf "%.6f %.6f %.6f %.6f", lat + h / 2, lon - w / 2, lat - h / 2, lon + w / 2 }')
+    # shellcheck disable=SC2086
+    { grep -v '^#end$' "$1" 2>/dev/null; blank_chart_view_lines $view; echo '#end'; } > "$1.new" &&
+        mv "$1.new" "$1"
     saved_workspace "$1"
 }
 

@@ -45,6 +45,9 @@ CONF
 sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
+# The blank chart is not centred on the vessel: it opens round it, at
+# harbour scale.
+blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.35
 gps_writer "$work/feed1" 47.6 -122.4
 python3 - "$work/feed2" > "$work/ttm.log" 2>&1 <<'PY' &
 import sys, time
@@ -102,13 +105,10 @@ target_sides() {
 step "1. ARPA on with MaxTargets 1: EAST drawn, WEST not"
 export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
-# Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
+# The GPS's first fix: the Monitor's latitude filled in.
 fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
 wait_for "the GPS's first fix on the Monitor" fixed
-# Go To Vessel, harbour scale, Go To Vessel again: the own ship in the middle.
-menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c z; done
-menu_path alt+n g
+# The own ship in the middle of the view the blank chart opened with.
 menu_path alt+t a a
 sleep 5
 shot 1_east_drawn
@@ -154,9 +154,6 @@ start_past_disclaimer
 # The first run's log is offered again: No starts a new one.
 fixed_past_question() { answer_question alt+n "$MAIN"; fixed; }
 wait_for "the GPS's first fix on the Monitor" fixed_past_question
-menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8 9; do menu_path alt+c z; done
-menu_path alt+n g
 menu_path alt+t a a
 sleep 3
 # Target > Options... while NORTH comes: the Target card's colour wells (the

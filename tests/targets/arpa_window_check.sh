@@ -3,7 +3,8 @@
 # small window manager: a GPS on COM1 and radar-sim on COM2 (socat pty pairs),
 # the own ship still at 47 36 N 122 24 W, 20 targets round it. Target > ARPA >
 # Activate/Deactivate and Target > Radar Cursor are chosen from the menu.
-#  1. On the blank chart with its grid, with MaxTargets 3: three target
+#  1. On the blank chart with its grid, opened on some 0.7 degrees of
+#     longitude round the own ship, with MaxTargets 3: three target
 #     numbers shown, and the green cross (what switching the cursor off takes
 #     away) 3 km north of the own ship (the RSD range and bearing, north
 #     up), measured against the 47 40 N grid line. The ship heads south: the
@@ -60,6 +61,8 @@ CONF
 sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
+# The blank chart is not centred on the vessel: it opens round it.
+blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.35
 gps_writer "$work/feed1" 47.6 -122.4 0 0 180
 # The radar's clock is the GPS's (UTC now): report times a day part away
 # from the navigation time would never age, and the silent target never turn red.
@@ -72,8 +75,8 @@ XWIN_PIDS="$XWIN_PIDS $SIM"
 
 start_wm
 
-# Go To Vessel, $1 zooms in to harbour scale, Go To Vessel again: the own
-# ship in the middle.
+# On the sample chart: Go To Vessel, $1 zooms in to harbour scale, Go To
+# Vessel again: the own ship in the middle.
 harbour_view() {
     local i
     menu_path alt+n g
@@ -140,7 +143,6 @@ chart_area() {
 step "1. MaxTargets 3, the blank chart with its grid"
 start_past_disclaimer
 wait_for "the GPS's first fix on the Monitor" fixed
-harbour_view 9
 menu_path alt+t a a
 sleep 4
 menu_path alt+t r

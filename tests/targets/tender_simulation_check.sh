@@ -47,16 +47,16 @@ CONF
 sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
+# The blank chart is not centred on the vessel: it opens round it, at
+# harbour scale.
+blank_chart_round "$CONFIG" 47.6 -122.4 1.4 0.7
 gps_writer "$work/feed1" 47.6 -122.4
 start_wm
 export BRINE_NAV_STATE_FILE="$work/nav.txt" BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
 start_past_disclaimer
-# Go To Vessel needs the GPS's first fix: the Monitor's latitude filled in.
+# The GPS's first fix: the Monitor's latitude filled in.
 fixed() { tail -n 1 "$BRINE_NAV_STATE_FILE" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
 wait_for "the GPS's first fix on the Monitor" fixed
-menu_path alt+n g
-for i in 1 2 3 4 5 6 7 8; do menu_path alt+c z; done
-menu_path alt+n g
 xdotool mousemove 2 2
 sleep 1
 import -window root "$work/before.png"

@@ -306,8 +306,8 @@ bool CBlankChartDoc::GetResolutionText(std::string& text, double& metresPerPixel
 
 // ---- Scrolling and panning ------------------------------------------------------------
 
-// The scroll bars only show where the view lies in the world: a request to
-// move answers 0 and changes nothing (the bars' arrows and trough pan).
+// The blank chart does not pan: its scroll bars only show where the view
+// lies in the world, and a request to move answers 0 and changes nothing.
 int CBlankChartDoc::OnHScroll(int position)
 {
     if (position != kScrollQuery)
@@ -336,66 +336,6 @@ int CBlankChartDoc::OnVScroll(int position)
         return -1;
     return static_cast<int>(std::llabs(std::int64_t{p.y} - client.top) * 100 /
                             (std::int64_t{q.y} - p.y));
-}
-
-void CBlankChartDoc::MoveExtent(double dLat, double dLon)
-{
-    // The shown part moves, and stops at the world's edges; what is shown
-    // becomes the extent.
-    const Span shown = Shown();
-    dLat = std::clamp(dLat, -90.0 - shown.south, 90.0 - shown.north);
-    if (dLat == 0.0 && std::clamp(dLon, -180.0 - shown.west, 180.0 - shown.east) == 0.0)
-        return;
-    Span moved{shown.north + dLat, shown.west + dLon, shown.south + dLat, shown.east + dLon};
-    // At another latitude a degree of longitude takes another width: the
-    // height (the scale) stays and the width follows, so panning north and
-    // back neither shrinks nor grows the view. The width comes first, then
-    // the stop at the world's east or west edge. The share the shown part
-    // was made with is the wanted extent's.
-    const double before = LongitudeShare(shown);
-    const double after = LongitudeShare(moved);
-    if (after > 0 && before != after) {
-        const double middle = (moved.west + moved.east) / 2;
-        const double half = (moved.east - moved.west) * before / after / 2;
-        moved.west = middle - half;
-        moved.east = middle + half;
-    }
-    SetWanted(moved);
-    InvalidateChart();
-}
-
-bool CBlankChartDoc::CentreOnPosition(const geo::CPosition& position, bool)
-{
-    if (!position.IsValid())
-        return false;
-    const geo::CPosition nw = m_viewNorthWest;
-    const geo::CPosition se = m_viewSouthEast;
-    const double centreLat = (nw.GetLatitude() + se.GetLatitude()) / 2.0;
-    const double centreLon = (nw.GetLongitude() + se.GetLongitude()) / 2.0;
-    MoveExtent(position.GetLatitude() - centreLat, position.GetLongitude() - centreLon);
-    return !(m_viewNorthWest == nw && m_viewSouthEast == se);
-}
-
-int CBlankChartDoc::PanHorizontal(int step)
-{
-    const Span shown = Shown();
-    const geo::IntRect visible = VisibleRectOf(shown);
-    const double w = static_cast<double>(visible.right) - visible.left;
-    if (w <= 0)
-        return 0;
-    MoveExtent(0.0, step * (shown.east - shown.west) / w);
-    return 1;
-}
-
-int CBlankChartDoc::PanVertical(int step)
-{
-    const Span shown = Shown();
-    const geo::IntRect visible = VisibleRectOf(shown);
-    const double h = static_cast<double>(visible.bottom) - visible.top;
-    if (h <= 0)
-        return 0;
-    MoveExtent(-step * (shown.north - shown.south) / h, 0.0);
-    return 1;
 }
 
 // ---- Zoom ----------------------------------------------------------------------------------

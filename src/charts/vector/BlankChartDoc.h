@@ -7,7 +7,8 @@
 // its bottom-left corner; zooming in and to a rectangle give the extent the
 // window's proportions, widening it to the east (the right) or north (the
 // top), so the whole world shows 180 W to 180 E with the window's spare
-// height or width left blank. A kind drawn from chart data (the vector
+// height or width left blank. The view changes by zooming alone: it is not
+// panned, scrolled or centred on a position. A kind drawn from chart data (the vector
 // chart) keeps shapes true instead: a degree of longitude cos(the middle
 // latitude) of a degree of latitude, the extent grown about its middle.
 
@@ -35,10 +36,12 @@ public:
     void GetVisibleRect(geo::IntRect& rect) override;
     bool GetMetresPerPixel(double& metres) override;
     bool GetResolutionText(std::string& text, double& metresPerPixel) override;
+    // The view does not pan, scroll or centre: pan steps, scroll requests and
+    // centring change nothing (answering 0, 0 and false), and the view only
+    // zooms. Asking the scroll position (kScrollQuery) answers where the view
+    // lies in the world, in per cent.
     int OnHScroll(int position) override;
     int OnVScroll(int position) override;
-    int PanHorizontal(int step) override;
-    int PanVertical(int step) override;
     // Zoom In is at its limit when the view's corners share a micro-degree
     // (the vector charts' test); Zoom Out never is.
     bool IsAtMaxZoom() override;
@@ -46,9 +49,6 @@ public:
     bool ZoomIn() override;
     bool ZoomOut() override;
     bool ZoomFull() override;
-    // Moves the current extent so the position is at its centre, as far as
-    // the world's edges allow; true when the extent moved.
-    bool CentreOnPosition(const geo::CPosition& position, bool flag) override;
     bool ZoomToRect(int left, int top, int right, int bottom) override;
     // Shows all of the area, grown about its middle to the window's
     // proportions where the world has room for that.
@@ -118,8 +118,6 @@ private:
     std::optional<Span> ZoomedInSpan() const;
     // Makes the span the wanted extent unless its corners share a micro-degree.
     bool ZoomTo(Span span);
-    // Moves what is shown by degrees, kept within the world with its spans.
-    void MoveExtent(double dLat, double dLon);
     bool IsExtentDegenerate(const geo::CPosition& nw, const geo::CPosition& se) const;
 
     double m_aspect = 0.5;

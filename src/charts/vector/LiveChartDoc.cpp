@@ -231,7 +231,7 @@ bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
     if (!position.IsValid())
         return false;
     if (!m_file || IsPositionOnChart(position))
-        return CBlankChartDoc::CentreOnPosition(position, stay);
+        return MoveCentreTo(position);
     geo::CPosition nw;
     geo::CPosition se;
     if (!ViewSizedAreaAt(position, nw, se))
@@ -241,7 +241,7 @@ bool CLiveChartDoc::CentreOnPosition(const geo::CPosition& position, bool stay)
         return false;
     if (!stay && !platform::EqualNoCaseAscii(covering->name, GetChartNumber()))
         return OpenFolioChart(covering->name, nw, se) != nullptr;
-    CBlankChartDoc::CentreOnPosition(position, stay);
+    MoveCentreTo(position);
     return true;
 }
 
@@ -283,8 +283,7 @@ int CLiveChartDoc::OnHScroll(int position)
                           shown.west, shown.east};
     if (position == kScrollQuery)
         return axis.Position();
-    CBlankChartDoc::CentreOnPosition(
-        geo::CPosition((shown.north + shown.south) / 2, axis.MiddleFor(position)), true);
+    MoveCentreTo(geo::CPosition((shown.north + shown.south) / 2, axis.MiddleFor(position)));
     return position;
 }
 
@@ -297,19 +296,71 @@ int CLiveChartDoc::OnVScroll(int position)
                           shown.north, shown.south};
     if (position == kScrollQuery)
         return axis.Position();
-    CBlankChartDoc::CentreOnPosition(
-        geo::CPosition(axis.MiddleFor(position), (shown.west + shown.east) / 2), true);
+    MoveCentreTo(geo::CPosition(axis.MiddleFor(position), (shown.west + shown.east) / 2));
     return position;
 }
 
 int CLiveChartDoc::PanHorizontal(int step)
 {
-    return m_file ? PanBy(step, 0) : CBlankChartDoc::PanHorizontal(step);
+    return m_file ? PanBy(step, 0) : MoveShownBy(step, 0);
 }
 
 int CLiveChartDoc::PanVertical(int step)
 {
-    return m_file ? PanBy(0, step) : CBlankChartDoc::PanVertical(step);
+    return m_file ? PanBy(0, step) : MoveShownBy(0, step);
+}
+
+int CLiveChartDoc::MoveShownBy(int dx, int dy)
+{
+    // Without a chart file the view moves over the world by the pixels of
+    // the step, as far as the world's edges allow.
+    const Span shown = Shown();
+    const geo::IntRect visible = VisibleRectOf(shown);
+    const double w = static_cast<double>(visible.right) - visible.left;
+    const double h = static_cast<double>(visible.bottom) - visible.top;
+    if ((dx != 0 && w <= 0) || (dy != 0 && h <= 0))
+        return 0;
+    const double dLon = dx != 0 ? dx * (shown.east - shown.west) / w : 0.0;
+    const double dLat = dy != 0 ? -dy * (shown.north - shown.south) / h : 0.0;
+    MoveExtent(dLat, dLon);
+    return 1;
+}
+
+bool CLiveChartDoc::MoveCentreTo(const geo::CPosition& position)
+{
+    if (!position.IsValid())
+        return false;
+    const Span before = Shown();
+    MoveExtent(position.GetLatitude() - (before.north + before.south) / 2.0,
+               position.GetLongitude() - (before.west + before.east) / 2.0);
+    const Span after = Shown();
+    return after.north != before.north || after.west != before.west ||
+           after.south != before.south || after.east != before.east;
+}
+
+void CLiveChartDoc::MoveExtent(double dLat, double dLon)
+{
+    // The shown part moves, and stops at the world's edges; what is shown
+    // becomes the extent.
+    const Span shown = Shown();
+    dLat = std::clamp(dLat, -90.0 - shown.south, 90.0 - shown.north);
+    if (dLat == 0.0 && std::clamp(dLon, -180.0 - shown.west, 180.0 - shown.east) == 0.0)
+        return;
+    Span moved{shown.north + dLat, shown.west + dLon, shown.south + dLat, shown.east + dLon};
+    // At another latitude a degree of longitude takes another width: the
+    // height (the scale) stays and the width follows, so panning north and
+    // back neither shrinks nor grows the view. The width comes first, then
+    // the stop at the world's east or west edge.
+    const double before = LongitudeShare(shown);
+    const double after = LongitudeShare(moved);
+    if (after > 0 && before != after) {
+        const double middle = (moved.west + moved.east) / 2;
+        const double half = (moved.east - moved.west) * before / after / 2;
+        moved.west = middle - half;
+        moved.east = middle + half;
+    }
+    SetWanted(moved);
+    InvalidateChart();
 }
 
 int CLiveChartDoc::PanBy(int dx, int dy)
@@ -350,7 +401,7 @@ chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& posi
         }
     // The chart stays: the view follows the vessel, over this chart or past it.
     if (!IsInAutoscrollArea(position))
-        CBlankChartDoc::CentreOnPosition(position, true);
+        MoveCentreTo(position);
     return nullptr;
 }
 
@@ -385,7 +436,7 @@ void CLiveChartDoc::KeepDisplayScale(const geo::CPosition& position)
         s = {midLat + halfLat, midLon - halfLon, midLat - halfLat, midLon + halfLon};
     }
     SetWanted(KeptToMinimumResolution(s));
-    CBlankChartDoc::CentreOnPosition(position, true);
+    MoveCentreTo(position);
     InvalidateChart();
 }
 

@@ -137,6 +137,13 @@ private:
                                                       const geo::CPosition& southEast) const;
     std::int32_t Scale() const;
     int PanBy(int dx, int dy);
+    // A pan step without a chart file: the view moves by the step's pixels.
+    int MoveShownBy(int dx, int dy);
+    // Moves the view so the position is at its middle, as far as the world's
+    // edges allow; true when the view moved.
+    bool MoveCentreTo(const geo::CPosition& position);
+    // Moves what is shown by degrees, kept within the world with its spans.
+    void MoveExtent(double dLat, double dLon);
     // After zooming in: the folio's largest-scale chart covering the view,
     // when its scale is larger than this chart's, takes this window's place;
     // at the most overscaled view, the larger-scale chart under its centre.

@@ -832,6 +832,40 @@ TEST(LiveChartDoc, PanningStopsAtTheChartsEdgeInView)
     EXPECT_EQ(doc.PanHorizontal(40), 1) << "away from the edge it moves again";
 }
 
+// Without a chart file the view still pans and centres over the world: a
+// step moves it by the step's pixels, it stops at the world's edges, and at
+// another latitude it keeps its scale, its width following the latitude.
+TEST(LiveChartDoc, WithoutAChartFileTheViewPansAndCentresOverTheWorld)
+{
+    FakeChartWindow window(geo::IntRect{0, 0, 800, 400});
+    CLiveChartDoc doc;
+    window.doc = &doc;
+    doc.AttachWindow(&window);
+    auto extent = [&doc] {
+        geo::CPosition nw, se;
+        EXPECT_TRUE(doc.GetExtent(nw, se));
+        return std::array<double, 4>{nw.GetLatitude(), nw.GetLongitude(), se.GetLatitude(),
+                                     se.GetLongitude()};
+    };
+    auto expect = [&extent](std::array<double, 4> want, const char* what) {
+        const auto got = extent();
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(got[i], want[i], 1e-9) << what << " " << i;
+    };
+    // 90 by 45 degrees on the equator over 800 by 400 pixels.
+    ASSERT_TRUE(doc.SetViewExtent(geo::CPosition(22.5, -45.0), geo::CPosition(-22.5, 45.0)));
+    EXPECT_EQ(doc.PanHorizontal(-100), 1);
+    expect({22.5, -56.25, -22.5, 33.75}, "left by 100 px");
+    EXPECT_EQ(doc.PanHorizontal(-10000), 1);
+    expect({22.5, -180, -22.5, -90}, "stops at 180 W");
+    EXPECT_EQ(doc.PanVertical(-10000), 1);
+    const double wide = 90.0 / std::cos(67.5 * M_PI / 180.0);
+    expect({90, -180, 45, -180 + wide}, "stops at the pole, as high and wider");
+    EXPECT_TRUE(doc.CentreOnPosition(geo::CPosition(0.0, 0.0), false));
+    expect({22.5, -45, -22.5, 45}, "centred on 0, 0");
+    EXPECT_FALSE(doc.CentreOnPosition(geo::CPosition(0.0, 0.0), false)) << "already there";
+}
+
 // Centring on a position off the chart opens the folio's chart covering it in
 // this window's place, or, asked to stay, moves the view on this chart; with
 // no chart there nothing moves.
