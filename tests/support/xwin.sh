@@ -686,16 +686,18 @@ blank_chart_view_lines() {
         "BottomRightLatitude=str:$3" "BottomRightLongitude=str:$4"
 }
 
-# Adds to the settings file $1 a blank chart reopened at start centred on
-# latitude $2, longitude $3, $4 degrees of longitude wide and $5 of latitude
-# high, with "Default" a saved workspace that the start reopens.
+# Adds to the settings file $1 a blank chart reopened at start, its window
+# maximised, centred on latitude $2, longitude $3, $4 degrees of longitude
+# wide and $5 of latitude high, with "Default" a saved workspace that the
+# start reopens.
 blank_chart_round() {
     mkdir -p "$(dirname "$1")"
     local view
     view=$(awk -v lat="$2" -v lon="$3" -v w="$4" -v h="$5" \
         'BEGIN { printf "%.6f %.6f %.6f %.6f", lat + h / 2, lon - w / 2, lat - h / 2, lon + w / 2 }')
     # shellcheck disable=SC2086
-    { grep -v '^#end$' "$1" 2>/dev/null; blank_chart_view_lines $view; echo '#end'; } > "$1.new" &&
+    { grep -v '^#end$' "$1" 2>/dev/null; blank_chart_view_lines $view; echo 'Show=dword:3'
+      echo '#end'; } > "$1.new" &&
         mv "$1.new" "$1"
     saved_workspace "$1"
 }

@@ -47,7 +47,7 @@ private_logs "$CONFIG"
 station_settings "$CONFIG"
 # The blank chart is not centred on the vessel: it opens round it, at
 # harbour scale.
-blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.35
+blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.455
 gps_writer "$work/feed1" 47.6 -122.4
 python3 - "$work/feed2" > "$work/ttm.log" 2>&1 <<'PY' &
 import sys, time

@@ -62,7 +62,7 @@ sed -i 's/\\\\/\\/g' "$CONFIG"
 private_logs "$CONFIG"
 station_settings "$CONFIG"
 # The blank chart is not centred on the vessel: it opens round it.
-blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.35
+blank_chart_round "$CONFIG" 47.6 -122.4 0.7 0.455
 gps_writer "$work/feed1" 47.6 -122.4 0 0 180
 # The radar's clock is the GPS's (UTC now): report times a day part away
 # from the navigation time would never age, and the silent target never turn red.

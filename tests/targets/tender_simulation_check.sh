@@ -49,7 +49,7 @@ private_logs "$CONFIG"
 station_settings "$CONFIG"
 # The blank chart is not centred on the vessel: it opens round it, at
 # harbour scale.
-blank_chart_round "$CONFIG" 47.6 -122.4 1.4 0.7
+blank_chart_round "$CONFIG" 47.6 -122.4 1.4 0.91
 gps_writer "$work/feed1" 47.6 -122.4
 start_wm
 export BRINE_NAV_STATE_FILE="$work/nav.txt" BRINE_MSGBAR_STATE_FILE="$work/msgbar.txt"
