@@ -194,6 +194,10 @@ step "2. MaxTargets 20 (as stored now), the sample chart"
 stop_program
 sed -i 's/^MaxTargets=dword:.*/MaxTargets=dword:20/' "$CONFIG"
 grep -q '^MaxTargets=dword:20$' "$CONFIG" || fail "no MaxTargets in the settings the program left"
+# The sample chart, not the blank chart the first start opened round the ship.
+awk '/^\[/ { skip = ($0 ~ /\\Chart\\LastOpened(\\|\])/) } !skip || /^#end$/' "$CONFIG" > "$CONFIG.new" &&
+    mv "$CONFIG.new" "$CONFIG"
+grep -q 'LastOpened' "$CONFIG" && fail "the blank chart is still named to reopen"
 : > "$BRINE_NAV_STATE_FILE"
 start_past_disclaimer --sample-media "$MEDIA"
 chart_open() { xdotool getwindowname "$MAIN" | grep -q RC9001 && echo open; }
