@@ -9,7 +9,8 @@
 #      View > Properties there opens "ARPA Properties" with its number and
 #      "Non-Dangerous"; Current Target > Delete empties its pages;
 #   3. tender tracking on: the "Tender" card's three rows, the panic message;
-#   4. the tender in panic made current and brought to the chart's middle; a
+#   4. the tender in panic made current, Go To chosen for it (the blank chart
+#      stays where it is) and the chart zoomed out once to show it; a
 #      click on it selects its row; View > Properties opens its "Target
 #      Properties" ("'Panic Button' Activated", "Target Captured" filled),
 #      though a radar target is reported on top of it (the current tender
@@ -87,6 +88,9 @@ SerialNumber=str:0003
 CONF
 sed -i 's/\\\\/\\/g' "$work/config/Quorwick/Brinevane/settings.conf"
 private_logs "$work/config/Quorwick/Brinevane/settings.conf"
+# The blank chart is not centred on the own ship: it opens round it, at
+# harbour scale.
+blank_chart_round "$work/config/Quorwick/Brinevane/settings.conf" 47.6 -122.4 0.176 0.1
 gps_writer "$work/feed1" 47.6 -122.4
 # The radar's clock is the GPS's (UTC now), so report times age as they come.
 python3 "$SOURCE/tools/radar-sim/radar-sim" --out "$work/feed2" --targets 8 --rate 1 --speed 0 \
@@ -103,14 +107,12 @@ sentence_writer "$work/feed2" "RATLL,42,4731.200,N,12231.200,W,OVER,{utc},T,"
 start_wm
 export BRINE_NAV_STATE_FILE="$work/nav.txt"
 start_past_disclaimer
-# Go To Vessel needs the GPS's first fix.
+# The GPS's first fix.
 fixed() { tail -n 1 "$work/nav.txt" 2>/dev/null | tr '\t' '\n' | grep -q '^latitude=.' && echo yes; }
 wait_for "the GPS's first fix on the Monitor" fixed
 
-step "Go To Vessel at harbour scale, ARPA on, the Target Tracking panel (F6)"
-# The panel first, widened, and then the zooms: a chart zoomed in takes the
-# proportions of its view, and one made narrower after shows the same extent
-# smaller.
+step "Harbour scale round the own ship, ARPA on, the Target Tracking panel (F6)"
+# The panel, widened: the chart made narrower shows the same extent smaller.
 menu_keys F6
 geometry "$MAIN"
 pointer_to 2 2
@@ -139,12 +141,6 @@ read -r CW CH CX CY <<< "$(view_box "$work/panel-narrow.png" "$FOUND")"
 # The panel made wide enough for every column: its separator dragged left.
 drag $((CX + CW + 16)) $((CY + CH / 2)) $((CX + CW / 3)) $((CY + CH / 2))
 pointer_to 2 2
-# Harbour scale across the narrowed view: its width sets the zoom's steps.
-menu_path alt+n g
-for i in $(seq 1 11); do
-    menu_path alt+c z
-done
-menu_path alt+n g
 menu_path alt+t a a
 pointer_to 2 2
 rm -f "$work/box"
@@ -239,10 +235,13 @@ three_rows() { snap tender-card; [ "$(list_rows tender-card)" = 3 ] && echo yes;
 wait_for "the Tender card's three rows" three_rows
 keep tender-card
 
-step "The tender in panic brought to the chart's middle, clicked, and its Target Properties"
+step "The tender in panic: Go To, the chart zoomed out to show it, clicked, its Target Properties"
 click_at $((CX + CW + 120)) $((CY + 92))
 xdotool key End
 menu_path alt+t t g
+# The blank chart stays where it is; zoomed out once it shows Rescue, some
+# 0.12 degrees west and 0.08 south of the own ship.
+menu_path alt+c m
 pointer_to 2 2
 # Its focus box is drawn round it: a click in the box's middle. Pictures
 # until the box is there (the chart is drawn again round the unit).
