@@ -8,9 +8,10 @@
 // window's proportions, widening it to the east (the right) or north (the
 // top), so the whole world shows 180 W to 180 E with the window's spare
 // height or width left blank. The view changes by zooming alone: it is not
-// panned, scrolled or centred on a position. A kind drawn from chart data (the vector
-// chart) keeps shapes true instead: a degree of longitude cos(the middle
-// latitude) of a degree of latitude, the extent grown about its middle.
+// panned, scrolled or centred on a position. A kind drawn from chart data
+// (the vector chart) keeps shapes true instead: a degree of longitude
+// cos(the middle latitude) of a degree of latitude, the extent grown about
+// its middle.
 
 #include <optional>
 

@@ -3,7 +3,8 @@
 // the chart's features drawn through the drawing layer over the vector base's
 // linear mapping, so overlays placed by PositionToPoint sit on the chart,
 // with a mile as long across as up at the view's middle latitude;
-// zooming and panning as the blank chart does, within the chart's extent.
+// zooming as the blank chart does, and panning, scrolling and centring of
+// its own (the blank chart does none of those), within the chart's extent.
 // Its information block gives the chart's number, dates, datums, units,
 // buoyage and notes.
 
