@@ -150,10 +150,13 @@ TEST(ChartDialogs, NoticesAreListedAndTitledWithTheYearsCentury)
     EXPECT_EQ(ListNoticeFiles(dir.Path()),
               (std::vector<std::string>{"26020002.txt", "96010001.TXT"}));
 
-    EXPECT_EQ(NoticeTitle("26020002.txt"), "NTM #:0002 2026");
-    EXPECT_EQ(NoticeTitle("96010001.TXT"), "NTM #:0001 1996");
-    EXPECT_EQ(NoticeTitle("94999999.txt"), "NTM #:9999 2094");
-    EXPECT_EQ(NoticeTitle("95123.txt"), "NTM #:3.tx 1995");
+    // Characters 4 to 8 of the name, then the year.
+    EXPECT_EQ(NoticeTitle("26T00002.txt"), "NTM #:00002 2026");
+    EXPECT_EQ(NoticeTitle("96010001.TXT"), "NTM #:10001 1996");
+    EXPECT_EQ(NoticeTitle("94999999.txt"), "NTM #:99999 2094");
+    // A short name gives what it holds, never part of its extension.
+    EXPECT_EQ(NoticeTitle("95123.txt"), "NTM #:23 1995");
+    EXPECT_EQ(NoticeTitle("951.txt"), "NTM #: 1995");
     EXPECT_EQ(NoticeTitle("9"), "NTM #: ");
     // Stored as Windows-1252, shown as UTF-8.
     EXPECT_EQ(ReadNoticeText(dir / "26020002.txt"), "SAMPLE\r\nCaf\xC3\xA9 wreck\r\n");

@@ -401,7 +401,7 @@ TEST(FreshStart, AStartAfterFollowingTheVesselShowsTheMonitorPanel)
             std::map<std::string, unsigned> ids;
             for (const app::CSidePanel* panel : frame.SidePanels())
                 ids[panel->GetTitle().toStdString()] = panel->BarId();
-            EXPECT_EQ(ids, (std::map<std::string, unsigned>{{"Chart Info", 2007},
+            EXPECT_EQ(ids, (std::map<std::string, unsigned>{{"Chart Info", 256},
                                                             {"Monitor", 2012},
                                                             {"Chartpoint", 2001},
                                                             {"Route", 2042},

@@ -3,16 +3,19 @@
 // covers its position, the message bar says so and best chart selection goes back on; on a part
 // of the chart no larger-scale chart covers, the message goes. Go To a position off the raster
 // chart in front opens the best chart there in its window. The harbour chart's notes: Goto
-// waits for a line to be picked.
+// waits for a line to be picked. The column widths of "Open Chart" and "Charts Available".
 #include "shell/Brinevane.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -144,6 +147,28 @@ TEST(RasterBestChart, MessageAndGoToFollowThePosition)
     EXPECT_EQ(afterUnpicked, before) << "Goto acted with no line picked";
     EXPECT_TRUE(gotoPicked);
     EXPECT_NE(afterPicked, before) << "Goto on the picked line moved nothing";
+
+    // Column widths: "Open Chart" gives each column its widest text plus 20
+    // pixels, "Charts Available" just its widest text.
+    const auto widest = [](QTreeWidget* table, int c) {
+        const QAbstractItemView* view = table;   // the view's measure is public there
+        return std::max(view->sizeHintForColumn(c), table->header()->sectionSizeHint(c));
+    };
+    {   // the dialogs go before the frame that parents them
+        charts::COpenArcsDlg openChart(charting->GetFolio(), &frame);
+        auto* openTable = openChart.findChild<QTreeWidget*>("Charts");
+        ASSERT_NE(openTable, nullptr);
+        ASSERT_GT(openTable->topLevelItemCount(), 0);
+        for (int c = 0; c < openTable->columnCount(); ++c)
+            EXPECT_EQ(openTable->columnWidth(c), widest(openTable, c) + 20) << "Open Chart " << c;
+        charts::CChartListDlg available(*harbourChart, harbour, &frame);
+        auto* availableTable = available.findChild<QTreeWidget*>("Charts");
+        ASSERT_NE(availableTable, nullptr);
+        ASSERT_GT(availableTable->topLevelItemCount(), 1);
+        for (int c = 0; c < availableTable->columnCount(); ++c)
+            EXPECT_EQ(availableTable->columnWidth(c), widest(availableTable, c))
+                << "Charts Available " << c;
+    }
 
     EXPECT_TRUE(frame.GoToPosition(south));
     QTest::qWait(300);

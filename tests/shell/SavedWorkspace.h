@@ -15,7 +15,7 @@ inline std::string SavedDefaultWorkspace()
            "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar0]\n"
            "ClassName=str:CXStatusBar\nBarID=str:59393\nVisible=str:True\n"
            "[Software\\Quorwick\\Brinevane\\Default\\WorkState_v1_1\\Bars\\Bar1]\n"
-           "ClassName=str:CSidePanel\nBarID=str:2007\nVisible=str:True\nRight=str:True\n";
+           "ClassName=str:CSidePanel\nBarID=str:256\nVisible=str:True\nRight=str:True\n";
 }
 
 }   // namespace brine_test

@@ -745,7 +745,7 @@ current_workspace_lines() {
         '[Software\Quorwick\Brinevane\Default\WorkState_v1_1\Bars\Bar0]' \
         'ClassName=str:CXStatusBar' 'BarID=str:59393' 'Visible=str:True' \
         '[Software\Quorwick\Brinevane\Default\WorkState_v1_1\Bars\Bar1]' \
-        'ClassName=str:CSidePanel' 'BarID=str:2007' 'Visible=str:True' 'Right=str:True'
+        'ClassName=str:CSidePanel' 'BarID=str:256' 'Visible=str:True' 'Right=str:True'
 }
 
 # "Default" made a saved workspace in the settings file $1 (made when

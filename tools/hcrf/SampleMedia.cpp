@@ -392,17 +392,17 @@ bool WriteSampleMedia(const std::filesystem::path& folder, unsigned processes, s
     const std::string about =
         "Brinevane sample charts of Puget Sound and the world, made from GMT's GSHHG "
         "shorelines. Blue tints show distance offshore, not depth. SAMPLE - NOT FOR NAVIGATION.";
-    // Notices are named year, week and number (YYWWNNNN.txt), as the chart
-    // notices dialog titles them.
+    // Notices are named year, "T" and a five-digit number (YYTNNNNN.txt):
+    // the chart notices dialog titles them with characters 4 to 8 and the year.
     const std::string notice = "SAMPLE - NOT FOR NAVIGATION\r\nNo temporary or preliminary "
                                "notices are in force for the sample charts.\r\n";
     if (!WriteSupport(chartMedium, kChartMedium, kChartMediumDate, "Chart medium. " + about,
-                      {{"26010001.txt", notice}}, firstCatalogue, error) ||
+                      {{"26T00001.txt", notice}}, firstCatalogue, error) ||
         !WriteSupport(update1, "WK01_26", "20260105", "Update medium, week 1 2026. " + about,
-                      {{"26010001.txt", notice}}, firstCatalogue, error) ||
+                      {{"26T00001.txt", notice}}, firstCatalogue, error) ||
         !WriteSupport(update2, "WK02_26", "20260112", "Update medium, week 2 2026. " + about,
-                      {{"26010001.txt", notice},
-                       {"26020002.txt", "SAMPLE - NOT FOR NAVIGATION\r\nChart RC9003 update 1: "
+                      {{"26T00001.txt", notice},
+                       {"26T00002.txt", "SAMPLE - NOT FOR NAVIGATION\r\nChart RC9003 update 1: "
                                         "a new wreck and a new light buoy in Elliott "
                                         "Bay.\r\n"}},
                       secondCatalogue, error))

@@ -121,7 +121,10 @@ std::vector<std::string> ListNoticeFiles(const fs::path& folder)
 
 std::string NoticeTitle(std::string_view fileName)
 {
-    const std::string_view number = fileName.size() > 4 ? fileName.substr(4, 4) : "";
+    // The number is characters 4 to 8 of the name before its extension, so a
+    // shorter name never shows part of ".txt".
+    const std::string_view stem = fileName.substr(0, fileName.find('.'));
+    const std::string_view number = stem.size() > 3 ? stem.substr(3, 5) : "";
     const std::string year = fileName.size() >= 2 ? ExpandYear(fileName.substr(0, 2)) : "";
     return "NTM #:" + std::string(number) + " " + year;
 }

@@ -68,9 +68,9 @@ std::optional<std::size_t> RowOfChart(const std::vector<CChartAtPosition>& rows,
 
 // The "*.txt" files of a notices folder by name; none when it is missing.
 std::vector<std::string> ListNoticeFiles(const std::filesystem::path& folder);
-// "NTM #:", the name's characters 4 to 7 (the notice's number), a blank and
+// "NTM #:", the name's characters 4 to 8 (the notice's number), a blank and
 // the year of its first two characters with the century of the 95 rule.
-// Shorter names give what they hold.
+// A name shorter than 8 characters before its extension gives what it holds.
 std::string NoticeTitle(std::string_view fileName);
 // A notice's text as stored (Windows-1252) in UTF-8; empty when unreadable.
 std::string ReadNoticeText(const std::filesystem::path& file);

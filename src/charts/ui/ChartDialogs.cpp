@@ -39,12 +39,12 @@ QTreeWidget* MakeTable(const QStringList& columns, const char* name)
     return table;
 }
 
-// Each column as wide as its widest text plus 20 pixels.
-void FitColumns(QTreeWidget* table)
+// Each column as wide as its widest text plus `margin` pixels.
+void FitColumns(QTreeWidget* table, int margin)
 {
     for (int c = 0; c < table->columnCount(); ++c) {
         table->resizeColumnToContents(c);
-        table->setColumnWidth(c, table->columnWidth(c) + 20);
+        table->setColumnWidth(c, table->columnWidth(c) + margin);
     }
 }
 
@@ -70,7 +70,7 @@ COpenArcsDlg::COpenArcsDlg(const chart::Folio& folio, QWidget* parent) : QDialog
     m_table = MakeTable({"Chart", "Description"}, "Charts");
     for (const auto& row : m_list.Rows())
         new QTreeWidgetItem(m_table, {Q(row.number), Q(row.description)});
-    FitColumns(m_table);
+    FitColumns(m_table, 20);
     m_find = new QLineEdit;
     m_find->setObjectName("FindText");
     m_findButton = new QPushButton("&Find");
@@ -174,7 +174,7 @@ CChartListDlg::CChartListDlg(charts::hcrf::CHCRFDoc& doc, const geo::CPosition& 
     for (const auto& row : m_rows)
         new QTreeWidgetItem(m_table, {Q(row.number), QString::number(row.plan),
                                       Q(charts::hcrf::ScaleText(row.scale)), Q(row.description)});
-    FitColumns(m_table);
+    FitColumns(m_table, 0);
     m_new = new QPushButton("&New");
     m_open = new QPushButton("&Open");
     auto* cancel = new QPushButton("&Cancel");

@@ -37,8 +37,9 @@ CLiveChartManagementPage::CLiveChartManagementPage(charts::CLiveChartService& se
     auto* grid = new QGridLayout(box);
     m_button = new QPushButton("&Update Folio");
     m_button->setObjectName("UpdateFolio");
-    grid->addWidget(m_button, 0, 0);
-    grid->addWidget(new QLabel("Update the Folio"), 0, 1);
+    // The text, then the button that does it.
+    grid->addWidget(new QLabel("Update the Folio"), 0, 0);
+    grid->addWidget(m_button, 0, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
     layout->addStretch();

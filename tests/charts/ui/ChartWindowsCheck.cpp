@@ -4,6 +4,8 @@
 // next update pass. The vector charts' disclaimer and management page.
 #include <QApplication>
 #include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -223,6 +225,16 @@ TEST(LiveChartManagementPage, UpdateFolioNeedsChartsOrCells)
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "&Update Folio");
     EXPECT_FALSE(button->isEnabled());   // an empty folder
+    // In the "Management" group, the text "Update the Folio" and then the button.
+    auto* box = page.findChild<QGroupBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->title(), "Management");
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    ASSERT_NE(grid, nullptr);
+    auto* text = qobject_cast<QLabel*>(grid->itemAtPosition(0, 0)->widget());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(), "Update the Folio");
+    EXPECT_EQ(grid->itemAtPosition(0, 1)->widget(), button);
 
     std::filesystem::copy_file(std::filesystem::path(BRINE_SAMPLE_CELLS_DIR) / "US5WA03M.000",
                                service.Folder() / "US5WA03M.000");
