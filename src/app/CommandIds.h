@@ -197,9 +197,9 @@ inline constexpr CommandRange kFixedToolBars{59392, 59404};
 inline constexpr CommandRange kUserToolBars{0xE820, 0xE8FE};   // bars the user made
 
 // Side panels' bar ids, one per panel.
-inline constexpr unsigned kPanelChartpoint = 2001;
+inline constexpr unsigned kPanelChartpoint = 258;
 inline constexpr unsigned kPanelChartInfo = 256;
-inline constexpr unsigned kPanelMonitor = 2012;
+inline constexpr unsigned kPanelMonitor = 257;
 inline constexpr unsigned kPanelRoute = 2042;
 inline constexpr unsigned kPanelTargetTracking = 497;
 

@@ -402,8 +402,8 @@ TEST(FreshStart, AStartAfterFollowingTheVesselShowsTheMonitorPanel)
             for (const app::CSidePanel* panel : frame.SidePanels())
                 ids[panel->GetTitle().toStdString()] = panel->BarId();
             EXPECT_EQ(ids, (std::map<std::string, unsigned>{{"Chart Info", 256},
-                                                            {"Monitor", 2012},
-                                                            {"Chartpoint", 2001},
+                                                            {"Monitor", 257},
+                                                            {"Chartpoint", 258},
                                                             {"Route", 2042},
                                                             {"Target Tracking", 497}}));
         } else {
