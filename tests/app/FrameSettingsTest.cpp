@@ -1,5 +1,6 @@
 #include "app/FrameSettings.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "../support/TempFolder.h"
@@ -102,4 +103,32 @@ TEST(FrameSettings, RoundTripDefaultsClampsAndRecentFiles)
     reg.Close();
     ASSERT_TRUE(back.Load(store, key, true));
     EXPECT_EQ(back.decimalPlaces, 4);
+}
+
+// The recent-file list as a settings file written by hand holds it: only the
+// list's own key given (its parent keys come with it), slots read in order,
+// empty and missing ones skipped. A workspace without the list's key keeps
+// the list the frame has.
+TEST(FrameSettings, RecentFilesFromAHandWrittenSettingsFile)
+{
+    brine_test::TempFolder dir;
+    const auto file = dir / "settings.conf";
+    std::ofstream(file) << "[Software\\Quorwick\\Brinevane\\Default\\WorkSpace\\RecentFileList]\n"
+                           "File1=str:\n"
+                           "File2=str:/tmp/x/ZZ9999.chr\n"
+                           "File4=str:/charts/RC9002.chr\n"
+                           "#end\n";
+    platform::CSettingsStore store(file);
+    ASSERT_EQ(store.Load(), platform::LoadStatus::Ok);
+    CFrameSettings s;
+    s.AddRecentFile("/old/one.b");
+    ASSERT_TRUE(s.Load(store, "Software\\Quorwick\\Brinevane\\Default", true));
+    EXPECT_EQ(s.recentFiles,
+              (std::array<std::string, 4>{"/tmp/x/ZZ9999.chr", "/charts/RC9002.chr", "", ""}));
+
+    CFrameSettings other;
+    other.AddRecentFile("/old/one.b");
+    store.SetString("Software\\Quorwick\\Brinevane\\Other", "DecimalPlaces", "x");
+    ASSERT_TRUE(other.Load(store, "Software\\Quorwick\\Brinevane\\Other", true));
+    EXPECT_EQ(other.recentFiles, (std::array<std::string, 4>{"/old/one.b", "", "", ""}));
 }

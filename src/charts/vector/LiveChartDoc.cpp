@@ -51,11 +51,18 @@ CLiveChartService* CLiveChartDoc::Service() const
     return nullptr;
 }
 
+std::filesystem::path CLiveChartDoc::ChartFolder() const
+{
+    if (const CLiveChartService* service = Service())
+        return service->Folder();
+    return std::filesystem::path(GetPathName()).parent_path();
+}
+
 bool CLiveChartDoc::IsChartLoaded() const
 {
     if (!CBlankChartDoc::IsChartLoaded())
         return false;
-    const std::filesystem::path folder = std::filesystem::path(GetPathName()).parent_path();
+    const std::filesystem::path folder = ChartFolder();
     std::error_code ec;
     return std::filesystem::is_regular_file(folder / vengine::kFolioName, ec) ||
            std::filesystem::is_regular_file(folder / "lc.fol", ec);
@@ -134,11 +141,10 @@ bool CLiveChartDoc::DrawFolioBoxes(chart::CXDC& dc)
 {
     if (!m_file)
         return false;
-    const std::filesystem::path path(GetPathName());
-    const auto records = ReadFolio(path.parent_path());
+    const auto records = ReadFolio(ChartFolder());
     if (!records)
         return false;
-    const std::string own = path.stem().string();
+    const std::string own = std::filesystem::path(GetPathName()).stem().string();
     const std::int32_t scale = Scale();
     const auto degrees = [](std::int32_t units) { return units * 1e-7; };
     std::vector<geo::IntPoint> larger, others;
@@ -176,8 +182,7 @@ CLiveChartDoc* CLiveChartDoc::OpenFolioChart(const std::string& name,
                                              const geo::CPosition& northWest,
                                              const geo::CPosition& southEast)
 {
-    const std::filesystem::path path =
-        std::filesystem::path(GetPathName()).parent_path() / (name + ".b");
+    const std::filesystem::path path = ChartFolder() / (name + ".b");
     if (!Module() || !Module()->Services().openChart || !std::filesystem::exists(path))
         return nullptr;
     const int windowId = GetChartFrame() ? GetChartFrame()->GetState() : chart::kFrameNormal;
@@ -211,7 +216,7 @@ bool CLiveChartDoc::ViewSizedAreaAt(const geo::CPosition& position, geo::CPositi
 std::optional<FolioRecord> CLiveChartDoc::ChartCovering(const geo::CPosition& northWest,
                                                         const geo::CPosition& southEast) const
 {
-    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    auto records = ReadFolio(ChartFolder());
     if (!records)
         return std::nullopt;
     FolioQuery query{DegreesToUnits(northWest.GetLongitude()),
@@ -407,7 +412,7 @@ chart::CChartDoc* CLiveChartDoc::AutoscrollToPosition(const geo::CPosition& posi
 
 std::optional<FolioRecord> CLiveChartDoc::LargestScaleChartAt(const geo::CPosition& position) const
 {
-    const auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    const auto records = ReadFolio(ChartFolder());
     if (!records)
         return std::nullopt;
     const std::int32_t lat = DegreesToUnits(position.GetLatitude());
@@ -460,7 +465,7 @@ void CLiveChartDoc::MoveToLargerScaleChart()
 {
     geo::CPosition nw;
     geo::CPosition se;
-    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    auto records = ReadFolio(ChartFolder());
     if (!records || !GetExtent(nw, se))
         return;
     // The largest-scale chart covering the view, when larger than this one.
@@ -517,7 +522,7 @@ std::optional<std::string> CLiveChartDoc::SmallerScaleChart() const
         platform::EqualNoCaseAscii(
             TrimBlanks(m_file->View().Info().Text(info::kName, info::kNameWidth)), "NZ23"))
         return std::nullopt;
-    auto records = ReadFolio(std::filesystem::path(GetPathName()).parent_path());
+    auto records = ReadFolio(ChartFolder());
     if (!records)
         return std::nullopt;
     const geo::CPosition wholeNw = WholeNorthWest(), wholeSe = WholeSouthEast();
@@ -586,10 +591,8 @@ int CLiveChartDoc::OpenWorldChart(int argument, bool flag)
 {
     if (!Module() || !Module()->Services().openChart)
         return 0;
-    const CLiveChartService* service = Service();
-    const std::filesystem::path folder =
-        service ? service->Folder() : std::filesystem::path(GetPathName()).parent_path();
-    const std::optional<std::filesystem::path> path = platform::FindNoCase(folder, "LCWORLD.b");
+    const std::optional<std::filesystem::path> path =
+        platform::FindNoCase(ChartFolder(), "LCWORLD.b");
     if (!path)
         return 0;
     // As for the blank world chart: the flag asks for an ordinary window

@@ -8,6 +8,7 @@
 // Its information block gives the chart's number, dates, datums, units,
 // buoyage and notes.
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -38,8 +39,8 @@ public:
     bool IsColourInSecondClass(app::COLORREF c) const override { return chart::IsWaterHue(c); }
     bool IsWorldChart() const override;
     // Loaded once the chart opened and while the folio file lies in the
-    // chart's folder: without a folio the folder's charts cannot be found
-    // for one another, and the chart is neither drawn nor zoomed.
+    // chart folder: without a folio the folder's charts cannot be found for
+    // one another, and the chart is neither drawn nor zoomed.
     bool IsChartLoaded() const override;
     // The engine's window takes the view's new size: the chart fills it round
     // the middle of what was shown, with no blank strip beside it.
@@ -121,6 +122,10 @@ protected:
 
 private:
     CLiveChartService* Service() const;
+    // The service's chart folder, where the folio and the charts it names
+    // lie, wherever this chart's own file was opened from; the file's own
+    // folder only for a document without the service.
+    std::filesystem::path ChartFolder() const;
     // Opens the folio chart `name` in this window's place showing the area;
     // the new document, or none.
     CLiveChartDoc* OpenFolioChart(const std::string& name, const geo::CPosition& northWest,

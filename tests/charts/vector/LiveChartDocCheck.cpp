@@ -891,6 +891,86 @@ TEST(LiveChartDoc, CentringOffTheChartMovesToACoveringFolioChart)
     EXPECT_NEAR((shown[1] + shown[3]) / 2, -122.5, 1e-9);
 }
 
+// A chart opened from outside the chart folder (File Open of any ".b") finds
+// the charts round it in the chart folder's folio, and opens them from the
+// chart folder, as every chart does. A folio and charts beside the file it
+// was opened from are not read.
+TEST(LiveChartDoc, AChartOpenedFromElsewhereUsesTheChartFolder)
+{
+    namespace fs = std::filesystem;
+    using vengine::DegreesToUnits;
+    const std::string folio =
+        vengine::EncodeFolio({{"US5WA99M", DegreesToUnits(-122.45), DegreesToUnits(47.55),
+                               DegreesToUnits(-122.3), DegreesToUnits(47.65), 20000},
+                              {"US2WA98M", DegreesToUnits(-123.2), DegreesToUnits(47.0),
+                               DegreesToUnits(-122.0), DegreesToUnits(48.3), 350000}});
+    for (const bool folioBesideIt : {false, true}) {
+        TempFolder dir;
+        brine_test::FileSettingsHome home(dir / "s.conf");
+        chart::CChartingServices services;
+        services.chartServices.push_back(std::make_unique<CLiveChartService>(home));
+        chart::CChartingModule charting{home, std::move(services)};
+        auto& service = dynamic_cast<CLiveChartService&>(*charting.ChartServices()[0]);
+        service.SetChartsFolder(dir.Path().string());
+        const fs::path folder = service.Folder();
+        for (const char* name : {"US5WA99M", "US2WA98M"})
+            ASSERT_TRUE(WriteSampleChart(folder, name));
+        std::ofstream(folder / "LC.FOL", std::ios::binary) << folio;
+        const fs::path elsewhere = dir / "elsewhere";
+        fs::create_directories(elsewhere);
+        fs::copy_file(folder / "US5WA99M.b", elsewhere / "US5WA99M.b");
+        if (folioBesideIt) {
+            fs::copy_file(folder / "US2WA98M.b", elsewhere / "US2WA98M.b");
+            fs::copy_file(folder / "LC.FOL", elsewhere / "LC.FOL");
+        }
+
+        std::vector<std::unique_ptr<FakeChartWindow>> windows;
+        std::vector<std::unique_ptr<CLiveChartDoc>> docs;
+        charting.Services().openChart = [&](const std::string& path, bool,
+                                            int state) -> chart::CChartDoc* {
+            auto w = std::make_unique<FakeChartWindow>(geo::IntRect{0, 0, 800, 600}, state);
+            auto d = std::make_unique<CLiveChartDoc>(&charting);
+            w->doc = d.get();
+            d->AttachWindow(w.get());
+            if (!d->OnOpenDocument(path))
+                return nullptr;
+            windows.push_back(std::move(w));
+            docs.push_back(std::move(d));
+            return docs.back().get();
+        };
+        auto openElsewhere = [&](FakeChartWindow& window, CLiveChartDoc& doc) {
+            window.doc = &doc;
+            doc.AttachWindow(&window);
+            return doc.OnOpenDocument((elsewhere / "US5WA99M.b").string());
+        };
+
+        // Zooming out past the whole chart opens the overview of the chart folder.
+        FakeChartWindow window{geo::IntRect{0, 0, 800, 600}};
+        CLiveChartDoc doc{&charting};
+        ASSERT_TRUE(openElsewhere(window, doc)) << doc.OpenError();
+        EXPECT_TRUE(doc.IsChartLoaded()) << folioBesideIt;
+        EXPECT_FALSE(doc.IsAtMinZoom()) << "a smaller-scale chart lies in the chart folder";
+        for (int i = 0; i < 30 && docs.empty(); ++i)
+            ASSERT_TRUE(doc.ZoomOut());
+        ASSERT_EQ(docs.size(), 1u) << folioBesideIt;
+        EXPECT_EQ(docs[0]->GetPathName(), (folder / "US2WA98M.b").string());
+
+        // A vessel off the chart: the covering chart comes from the chart folder.
+        FakeChartWindow following{geo::IntRect{0, 0, 800, 600}, chart::kFrameAutoscroll};
+        CLiveChartDoc followed{&charting};
+        ASSERT_TRUE(openElsewhere(following, followed));
+        ASSERT_TRUE(followed.ZoomIn());
+        ASSERT_NE(followed.AutoscrollToPosition(geo::CPosition(47.70, -122.38)), nullptr);
+        ASSERT_EQ(docs.size(), 2u);
+        EXPECT_EQ(docs[1]->GetPathName(), (folder / "US2WA98M.b").string());
+
+        // Without the chart folder's folio the chart is not loaded, whatever
+        // lies beside its file.
+        fs::remove(folder / "LC.FOL");
+        EXPECT_FALSE(doc.IsChartLoaded()) << folioBesideIt;
+    }
+}
+
 // Zooming in on an overview past its most overscaled view hands over to the
 // larger-scale chart under the view's middle; that chart shows at most all of
 // itself, round the same middle, not the overview's far wider view.
