@@ -422,6 +422,54 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     EXPECT_FALSE(in.holdSet);
 }
 
+// The wait state's cursor, on and off in turn.
+struct CursorRecorder final : app::CWaitHost {
+    void SetWaitCursor(bool on) override { events.push_back(on); }
+    std::optional<std::string> StatusText() const override { return std::nullopt; }
+    void SetStatusText(const std::string&) override { }
+    std::vector<bool> events;
+};
+
+// Updates copies the medium's catalogue, support folders and descriptor under
+// the wait state before its progress dialog opens; Express opens a dialog per
+// stage, titled by what the stage does. A file the medium holds read-only is
+// writable once it is on the disk.
+TEST(ChartInstall, StagesOpenTheirProgressInTurnAfterTheUpdateMediumsSupportCopy)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    const fs::path onMedium = dir.Path() / "RC1" / "RasChts" / "010" / "RC1001" / "RC1001.chr";
+    fs::permissions(onMedium,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const fs::path copy = in.arcs->UpdateSourcePath("WK10_26");
+    CursorRecorder cursor;
+    std::vector<bool> cursorAtOpen;
+    bool descriptorAtOpen = false, catalogueAtOpen = false;
+    in.ui.onOpenProgress = [&](std::string_view title) {
+        if (title != "Installing Update Data")
+            return;
+        cursorAtOpen = cursor.events;
+        descriptorAtOpen = fs::exists(copy / "ReadMe.cdv");
+        catalogueAtOpen = fs::exists(copy / "ChartCat" / "Chart.cat");
+    };
+    app::CWaitStatus::SetCursorHost(&cursor);
+    const bool seeded = in.SeedCatalogue();
+    app::CWaitStatus::SetCursorHost(nullptr);
+    ASSERT_TRUE(seeded);
+    EXPECT_EQ(in.ui.opened, std::vector<std::string>{"Installing Update Data"});
+    EXPECT_TRUE(descriptorAtOpen && catalogueAtOpen) << "the support files come first";
+    EXPECT_EQ(cursorAtOpen, (std::vector<bool>{true, false})) << "copied under the wait state";
+
+    in.ui.opened.clear();
+    ASSERT_TRUE(in.InstallCharts());
+    EXPECT_EQ(in.ui.opened, (std::vector<std::string>{"Processing Updates", "Processing Charts",
+                                                      "Processing Charts"}));
+    const fs::perms onDisk =
+        fs::status(in.arcs->ChartFilePath(true, "RC1001", "chr")).permissions();
+    EXPECT_NE(onDisk & fs::perms::owner_write, fs::perms::none);
+}
+
 TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
 {
     brine_test::TempFolder dir;

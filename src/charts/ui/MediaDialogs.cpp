@@ -1,5 +1,7 @@
 #include "charts/ui/MediaDialogs.h"
 
+#include "app/StringUtils.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -21,10 +23,7 @@ QString Q(std::string_view text)
 // A path shortened to at most 33 characters by leaving out middle folders.
 QString Compact(std::string_view path)
 {
-    QString text = Q(path);
-    if (text.size() <= 33)
-        return text;
-    return text.left(12) + "..." + text.right(18);
+    return Q(app::CompactPath(path, 33));
 }
 
 }   // namespace
@@ -111,7 +110,8 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
                                                     std::string& folder)
 {
     QMessageBox box(Owner());
-    box.setWindowTitle("Chart Medium");
+    // Titled as every other message box of the program.
+    box.setWindowTitle("Brinevane");
     box.setText(Q(text));
     box.setIcon(QMessageBox::Information);
     box.addButton(QMessageBox::Ok);

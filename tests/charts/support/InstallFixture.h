@@ -59,13 +59,19 @@ public:
         return folder.empty() ? charts::hcrf::MediumAnswer::Cancel
                               : charts::hcrf::MediumAnswer::ChooseFolder;
     }
-    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view) override
+    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view title) override
     {
+        opened.emplace_back(title);
+        if (onOpenProgress)
+            onOpenProgress(title);
         return std::make_unique<ScriptedProgress>(cancelAfter);
     }
     std::deque<std::string> answers;
     std::vector<std::string> messages, prompts;
+    // The titles of the progress dialogs opened, in their order.
+    std::vector<std::string> opened;
     std::function<bool()> cancelAfter;
+    std::function<void(std::string_view)> onOpenProgress;
 };
 
 // The charts folder is root/charts, the media root/RC1 and root/WK10_26.
