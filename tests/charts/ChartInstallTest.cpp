@@ -422,6 +422,43 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     EXPECT_FALSE(in.holdSet);
 }
 
+// A Seafarer medium is taken by its name without blanks, "_" or "-" and
+// without regard to case; the prompts name the medium and the folder in full,
+// a chart medium with its date as day, month and year of the century.
+TEST(ChartInstall, MediaAreFoundByNormalisedNameAndPromptsNameThemInFull)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    CHCRFModule* seafarer = nullptr;
+    for (const auto& service : in.charting->ChartServices())
+        if (auto* s = dynamic_cast<CSeafarerModule*>(service.get()))
+            seafarer = s;
+    ASSERT_NE(seafarer, nullptr);
+    const fs::path medium = dir.Path() / "sf";
+    brine_test::WriteCdv(medium, "AU", "Up mar-99", "19990301");
+    in.charting->SetSourcePath(medium.string());
+    bool cancelled = true;
+    EXPECT_TRUE(seafarer->WaitForCD("UPMAR99", {}, &cancelled));
+    EXPECT_FALSE(cancelled);
+    CCDIdentifier id;
+    EXPECT_TRUE(seafarer->WaitForUpdateCD(id));
+    EXPECT_EQ(id.name, "Up mar-99");
+    EXPECT_TRUE(in.ui.prompts.empty());
+
+    const std::string folder = in.charting->GetSourcePath();
+    EXPECT_FALSE(in.arcs->WaitForUpdateCD(id)) << "another service's update medium";
+    EXPECT_FALSE(seafarer->WaitForCD("ED1", "19981015", &cancelled));
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(seafarer->WaitForCD("UPAPR99", "19990401", nullptr));
+    EXPECT_EQ(in.ui.prompts,
+              (std::vector<std::string>{
+                  "Please insert the UPDATE medium in " + folder + "\n Press OK when ready",
+                  "Please insert medium ED1 dated 15/10/98 in " + folder + "\n Press OK when ready",
+                  "Please insert medium UPAPR99 in " + folder + "\n Press OK when ready"}));
+    EXPECT_TRUE(in.ui.messages.empty());
+    EXPECT_FALSE(in.holdSet);
+}
+
 // The wait state's cursor, on and off in turn.
 struct CursorRecorder final : app::CWaitHost {
     void SetWaitCursor(bool on) override { events.push_back(on); }
