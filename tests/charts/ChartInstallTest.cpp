@@ -499,9 +499,14 @@ TEST(ChartInstall, StagesOpenTheirProgressInTurnAfterTheUpdateMediumsSupportCopy
     EXPECT_EQ(cursorAtOpen, (std::vector<bool>{true, false})) << "copied under the wait state";
 
     in.ui.opened.clear();
+    in.ui.events.clear();
     ASSERT_TRUE(in.InstallCharts());
     EXPECT_EQ(in.ui.opened, (std::vector<std::string>{"Processing Updates", "Processing Charts",
                                                       "Processing Charts"}));
+    // The chart medium's stage runs the copying animation round its prompt and copies.
+    EXPECT_EQ(in.ui.events, (std::vector<std::string>{
+                                "open Processing Updates", "open Processing Charts",
+                                "open Processing Charts", "animate on", "prompt", "animate off"}));
     const fs::perms onDisk =
         fs::status(in.arcs->ChartFilePath(true, "RC1001", "chr")).permissions();
     EXPECT_NE(onDisk & fs::perms::owner_write, fs::perms::none);

@@ -539,6 +539,8 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     app::CWaitProgress status("Processing Charts", int(items.size()));
     std::size_t index = 0;
     for (const std::string& medium : media) {
+        // The animation runs while one medium's charts are copied.
+        progress->Animate(true);
         for (const CWorkItem* item : byMedium[medium]) {
             ++index;
             status.Step();
@@ -569,6 +571,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
             if (progress->IsCancelled())
                 return false;
         }
+        progress->Animate(false);
     }
     cat.FlushIfOpen();
     return true;

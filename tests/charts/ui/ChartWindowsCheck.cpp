@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "../../support/FakeChartWindow.h"
 #include "FileSettingsHome.h"
@@ -390,4 +392,43 @@ TEST(MediaDialogs, ProgressShortensPathsByFoldersAndThePromptIsTitledAsTheProgra
     EXPECT_EQ(icon, QMessageBox::Information);
     EXPECT_EQ(buttons.size(), 3);
     EXPECT_TRUE(buttons.contains("C&hoose Folder...")) << buttons.join(" | ").toStdString();
+}
+
+// The progress dialog opens "FileCopy.avi" of the video folder and plays it
+// while asked to, over and over; without the file it plays nothing.
+TEST(MediaDialogs, ProgressPlaysTheCopyingAnimationOfTheVideoFolder)
+{
+    App();
+    TempFolder dir;
+    QWidget frame;
+    charts::CQtMediaUi ui(&frame);
+    ui.SetVideoFolder(dir.Path() / "Video");
+    {
+        const auto progress = ui.OpenProgress("Processing Charts");
+        auto* dialog = frame.findChild<charts::CInstallProgressDlg*>("InstallProgress");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(dialog->AnimationOpened());
+        progress->Animate(true);
+        EXPECT_FALSE(dialog->AnimationPlaying());
+    }
+    std::filesystem::create_directories(dir.Path() / "Video");
+    const std::string make = std::string(std::getenv("BRINE_BIN_DIR")) + "/avi-make " +
+                             (dir.Path() / "Video" / "FileCopy.avi").string() + " 64 48 5 10";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const auto progress = ui.OpenProgress("Processing Charts");
+    auto* dialog = frame.findChild<charts::CInstallProgressDlg*>("InstallProgress");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->AnimationOpened());
+    EXPECT_FALSE(dialog->AnimationPlaying()) << "still until asked";
+    progress->Animate(true);
+    EXPECT_TRUE(dialog->AnimationPlaying());
+    auto* picture = dialog->findChild<QLabel*>("Animation");
+    ASSERT_NE(picture, nullptr);
+    for (int i = 0; i < 200 && picture->pixmap().isNull(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(picture->pixmap().isNull()) << "a frame shown";
+    progress->Animate(false);
+    EXPECT_FALSE(dialog->AnimationPlaying());
 }
