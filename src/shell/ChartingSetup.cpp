@@ -256,7 +256,9 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
     // The two raster chart services share their catalogue and the program's
     // dialogs; the navigator's periodic work waits while a medium prompt is up.
     auto shared = std::make_shared<charts::hcrf::CHCRFShared>();
-    shared->ownedUi = std::make_unique<charts::CQtMediaUi>(&frame);
+    auto mediaUi = std::make_unique<charts::CQtMediaUi>(&frame);
+    mediaUi->SetVideoFolder(frame.Services().programFolder / "System" / "Video");
+    shared->ownedUi = std::move(mediaUi);
     shared->host.ui = shared->ownedUi.get();
     shared->host.setNavigatorHold = [&frame](bool on) {
         const app::CModuleList& modules = frame.Modules();

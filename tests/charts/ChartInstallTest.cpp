@@ -422,6 +422,96 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     EXPECT_FALSE(in.holdSet);
 }
 
+// A Seafarer medium is taken by its name without blanks, "_" or "-" and
+// without regard to case; the prompts name the medium and the folder in full,
+// a chart medium with its date as day, month and year of the century.
+TEST(ChartInstall, MediaAreFoundByNormalisedNameAndPromptsNameThemInFull)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    CHCRFModule* seafarer = nullptr;
+    for (const auto& service : in.charting->ChartServices())
+        if (auto* s = dynamic_cast<CSeafarerModule*>(service.get()))
+            seafarer = s;
+    ASSERT_NE(seafarer, nullptr);
+    const fs::path medium = dir.Path() / "sf";
+    brine_test::WriteCdv(medium, "AU", "Up mar-99", "19990301");
+    in.charting->SetSourcePath(medium.string());
+    bool cancelled = true;
+    EXPECT_TRUE(seafarer->WaitForCD("UPMAR99", {}, &cancelled));
+    EXPECT_FALSE(cancelled);
+    CCDIdentifier id;
+    EXPECT_TRUE(seafarer->WaitForUpdateCD(id));
+    EXPECT_EQ(id.name, "Up mar-99");
+    EXPECT_TRUE(in.ui.prompts.empty());
+
+    const std::string folder = in.charting->GetSourcePath();
+    EXPECT_FALSE(in.arcs->WaitForUpdateCD(id)) << "another service's update medium";
+    EXPECT_FALSE(seafarer->WaitForCD("ED1", "19981015", &cancelled));
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(seafarer->WaitForCD("UPAPR99", "19990401", nullptr));
+    EXPECT_EQ(in.ui.prompts,
+              (std::vector<std::string>{
+                  "Please insert the UPDATE medium in " + folder + "\n Press OK when ready",
+                  "Please insert medium ED1 dated 15/10/98 in " + folder + "\n Press OK when ready",
+                  "Please insert medium UPAPR99 in " + folder + "\n Press OK when ready"}));
+    EXPECT_TRUE(in.ui.messages.empty());
+    EXPECT_FALSE(in.holdSet);
+}
+
+// The wait state's cursor, on and off in turn.
+struct CursorRecorder final : app::CWaitHost {
+    void SetWaitCursor(bool on) override { events.push_back(on); }
+    std::optional<std::string> StatusText() const override { return std::nullopt; }
+    void SetStatusText(const std::string&) override { }
+    std::vector<bool> events;
+};
+
+// Updates copies the medium's catalogue, support folders and descriptor under
+// the wait state before its progress dialog opens; Express opens a dialog per
+// stage, titled by what the stage does. A file the medium holds read-only is
+// writable once it is on the disk.
+TEST(ChartInstall, StagesOpenTheirProgressInTurnAfterTheUpdateMediumsSupportCopy)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    const fs::path onMedium = dir.Path() / "RC1" / "RasChts" / "010" / "RC1001" / "RC1001.chr";
+    fs::permissions(onMedium,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const fs::path copy = in.arcs->UpdateSourcePath("WK10_26");
+    CursorRecorder cursor;
+    std::vector<bool> cursorAtOpen;
+    bool descriptorAtOpen = false, catalogueAtOpen = false;
+    in.ui.onOpenProgress = [&](std::string_view title) {
+        if (title != "Installing Update Data")
+            return;
+        cursorAtOpen = cursor.events;
+        descriptorAtOpen = fs::exists(copy / "ReadMe.cdv");
+        catalogueAtOpen = fs::exists(copy / "ChartCat" / "Chart.cat");
+    };
+    app::CWaitStatus::SetCursorHost(&cursor);
+    const bool seeded = in.SeedCatalogue();
+    app::CWaitStatus::SetCursorHost(nullptr);
+    ASSERT_TRUE(seeded);
+    EXPECT_EQ(in.ui.opened, std::vector<std::string>{"Installing Update Data"});
+    EXPECT_TRUE(descriptorAtOpen && catalogueAtOpen) << "the support files come first";
+    EXPECT_EQ(cursorAtOpen, (std::vector<bool>{true, false})) << "copied under the wait state";
+
+    in.ui.opened.clear();
+    in.ui.events.clear();
+    ASSERT_TRUE(in.InstallCharts());
+    EXPECT_EQ(in.ui.opened, (std::vector<std::string>{"Processing Updates", "Processing Charts",
+                                                      "Processing Charts"}));
+    // The chart medium's stage runs the copying animation round its prompt and copies.
+    EXPECT_EQ(in.ui.events, (std::vector<std::string>{
+                                "open Processing Updates", "open Processing Charts",
+                                "open Processing Charts", "animate on", "prompt", "animate off"}));
+    const fs::perms onDisk =
+        fs::status(in.arcs->ChartFilePath(true, "RC1001", "chr")).permissions();
+    EXPECT_NE(onDisk & fs::perms::owner_write, fs::perms::none);
+}
+
 TEST(ChartInstall, SecondUpdateMediumBringsUpdateTilesAndDocumentsVerify)
 {
     brine_test::TempFolder dir;

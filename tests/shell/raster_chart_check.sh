@@ -206,9 +206,24 @@ open_sheet() {
     sleep 0.3
 }
 # Answers a medium prompt with Choose Folder... and the folder typed in.
+# A message box of the program (titled as the program, not its main window),
+# other than the one answered last.
+ANSWERED=
+message_box() {
+    local w
+    for w in $(program_windows); do
+        if [ "$w" != "$MAIN" ] && [ "$w" != "$ANSWERED" ] &&
+            [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
 choose_folder() {
-    prompt_visible() { window_named "Chart Medium"; }
+    prompt_visible() { message_box; }
     wait_for "the medium prompt" prompt_visible
+    ANSWERED=$FOUND
     shot "$2"
     focus "$FOUND"
     xdotool key alt+h
@@ -237,17 +252,8 @@ choose_folder() {
 }
 # The message box with the update question, answered OK.
 answer_ok() {
-    box_visible() {
-        local w
-        for w in $(program_windows); do
-            if [ "$w" != "$MAIN" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Brinevane" ]; then
-                echo "$w"
-                return 0
-            fi
-        done
-        return 1
-    }
-    wait_for "the message box" box_visible
+    wait_for "the message box" message_box
+    ANSWERED=$FOUND
     focus "$FOUND"
     xdotool key Return
 }
@@ -397,7 +403,7 @@ all_installed() { progress_gone && [ -f "$CHARTS/RC9001/RC9001.chr" ] && [ -f "$
     [ -f "$CHARTS/RC9003/RC9003.chr" ] && [ -f "$(dirname "$CHARTS")/040/4000/4000.chr" ] && echo ok; }
 # The medium is asked for again unless the cancelled run left nothing to copy.
 prompt_or_end() {
-    window_named "Chart Medium" || { [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] && echo ended; }
+    message_box || { [ "$(runs_ended express)" -gt "$RUNS_SEEN" ] && echo ended; }
 }
 wait_for "the medium prompt or the end of Express" prompt_or_end
 [ "$FOUND" = ended ] || choose_folder "$work/media/chart-medium" express_prompt2

@@ -172,9 +172,8 @@ namespace {
 
 bool EnoughDiskSpace(const fs::path& folder, CMediaUi* ui)
 {
-    std::error_code ec;
-    const auto space = fs::space(folder, ec);
-    if (!ec && space.available / (1024 * 1024) > 10)
+    // More than 10 MB free on the disk of the module folder: exactly 10 is too low.
+    if (app::GetDiskFreeMegabytes(folder) > 10)
         return true;
     if (ui)
         ui->Message("Disk space too low to continue", PromptIcon::Stop, PromptButtons::Ok);
@@ -210,32 +209,34 @@ bool CHCRFModule::ProcessUpdateCD()
             return false;
         }
     }
-    if (!EnoughDiskSpace(ModuleFolder(), ui))
-        return false;
     const fs::path medium_root = SourcePath();
     const fs::path copy = UpdateSourcePath(newName);
-    auto progress = OpenProgress(ui, "Installing Update Data");
     std::string error;
-    // The medium's catalogue and support folders first, its descriptor last:
-    // a copy with a descriptor is complete.
-    for (const char* sub : {"ChartCat", "Misc", "Temp_NM"}) {
-        const fs::path from = ChildNoCase(medium_root, sub);
-        std::error_code ec;
-        if (!fs::is_directory(from, ec))
-            continue;
-        progress->SetText(newName, from.string(), (copy / sub).string());
-        fs::create_directories(copy, ec);
-        if (CopyFolderIntoPlace(from, {"*"}, copy / sub, *progress, 0, 1, error) !=
-            CopyResult::Done) {
-            if (ui && !error.empty())
-                ui->Message("The update could not be copied: " + error, PromptIcon::Stop,
-                            PromptButtons::Ok);
-            return false;
+    {
+        // The medium's catalogue and support folders first, its descriptor
+        // last (a copy with a descriptor is complete), under the wait state
+        // and before the pass's progress dialog opens.
+        app::CWaitStatus wait;
+        CSilentProgress quiet;
+        for (const char* sub : {"ChartCat", "Misc", "Temp_NM"}) {
+            const fs::path from = ChildNoCase(medium_root, sub);
+            std::error_code ec;
+            if (!fs::is_directory(from, ec))
+                continue;
+            fs::create_directories(copy, ec);
+            if (CopyFolderIntoPlace(from, {"*"}, copy / sub, quiet, 0, 1, error) !=
+                CopyResult::Done) {
+                if (ui && !error.empty())
+                    ui->Message("The update could not be copied: " + error, PromptIcon::Stop,
+                                PromptButtons::Ok);
+                return false;
+            }
         }
+        if (CopyFolderIntoPlace(medium_root, {"ReadMe.cdv"}, copy, quiet, 0, 1, error) !=
+            CopyResult::Done)
+            return false;
     }
-    if (CopyFolderIntoPlace(medium_root, {"ReadMe.cdv"}, copy, *progress, 0, 1, error) !=
-        CopyResult::Done)
-        return false;
+    auto progress = OpenProgress(ui, "Installing Update Data");
 
     CCatalogueFolder catalogue;
     if (!catalogue.Load(copy))
@@ -538,6 +539,8 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     app::CWaitProgress status("Processing Charts", int(items.size()));
     std::size_t index = 0;
     for (const std::string& medium : media) {
+        // The animation runs while one medium's charts are copied.
+        progress->Animate(true);
         for (const CWorkItem* item : byMedium[medium]) {
             ++index;
             status.Step();
@@ -568,6 +571,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
             if (progress->IsCancelled())
                 return false;
         }
+        progress->Animate(false);
     }
     cat.FlushIfOpen();
     return true;

@@ -25,6 +25,9 @@ public:
     virtual bool IsCancelled() = 0;
     // Lets waiting window events through (Cancel among them).
     virtual void Pump() = 0;
+    // Plays the copying animation over and over, or stops it; nothing when
+    // the dialog has no animation.
+    virtual void Animate(bool /*on*/) { }
 };
 
 enum class MediumAnswer { Ok, Cancel, ChooseFolder };

@@ -1,13 +1,20 @@
 #include "charts/ui/MediaDialogs.h"
 
+#include "app/StringUtils.h"
+#include "app/ui/AviView.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMediaPlayer>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QVideoFrame>
+#include <QVideoSink>
 
 namespace charts {
 
@@ -21,15 +28,14 @@ QString Q(std::string_view text)
 // A path shortened to at most 33 characters by leaving out middle folders.
 QString Compact(std::string_view path)
 {
-    QString text = Q(path);
-    if (text.size() <= 33)
-        return text;
-    return text.left(12) + "..." + text.right(18);
+    return Q(app::CompactPath(path, 33));
 }
 
 }   // namespace
 
-CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent) : QDialog(parent)
+CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent,
+                                         const QString& animation)
+    : QDialog(parent)
 {
     setObjectName("InstallProgress");
     setWindowTitle(title);
@@ -44,12 +50,28 @@ CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent) 
     grid->addWidget(m_from, 1, 1);
     grid->addWidget(new QLabel("To"), 2, 0);
     grid->addWidget(m_to, 2, 1);
+    // The animation control: the video's frames as they play.
+    m_picture = new QLabel;
+    m_picture->setObjectName("Animation");
+    m_picture->setAlignment(Qt::AlignCenter);
+    if (!animation.isEmpty()) {
+        m_animation = new app::CAviDoc(this);
+        m_animationOpened = m_animation->OnOpenDocument(animation, nullptr, 3000);
+        if (m_animationOpened) {
+            m_animation->Player().setLoops(QMediaPlayer::Infinite);
+            connect(&m_animation->Sink(), &QVideoSink::videoFrameChanged, m_picture,
+                    [this](const QVideoFrame& frame) {
+                        m_picture->setPixmap(QPixmap::fromImage(frame.toImage()));
+                    });
+        }
+    }
     m_bar = new QProgressBar;
     m_bar->setRange(0, 1000);
     m_cancel = new QPushButton("&Cancel");
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(m_picture);
     layout->addWidget(m_bar);
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
     setMinimumWidth(420);
@@ -72,6 +94,24 @@ void CInstallProgressDlg::SetProgress(std::size_t chart, std::size_t charts, std
         return;
     const double part = totalBytes ? double(bytes) / double(totalBytes) : 0.0;
     m_bar->setValue(int((double(chart) + part) / double(charts) * 1000));
+}
+
+void CInstallProgressDlg::Animate(bool on)
+{
+    if (!m_animationOpened)
+        return;
+    // From the first frame to the last, over and over, until stopped.
+    if (on) {
+        m_animation->Player().setPosition(0);
+        m_animation->Player().play();
+    } else {
+        m_animation->Player().stop();
+    }
+}
+
+bool CInstallProgressDlg::AnimationPlaying() const
+{
+    return m_animationOpened && m_animation->Player().playbackState() == QMediaPlayer::PlayingState;
 }
 
 void CInstallProgressDlg::Pump()
@@ -111,7 +151,8 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
                                                     std::string& folder)
 {
     QMessageBox box(Owner());
-    box.setWindowTitle("Chart Medium");
+    // Titled as every other message box of the program.
+    box.setWindowTitle("Brinevane");
     box.setText(Q(text));
     box.setIcon(QMessageBox::Information);
     box.addButton(QMessageBox::Ok);
@@ -134,7 +175,10 @@ charts::hcrf::MediumAnswer CQtMediaUi::AskForMedium(std::string_view text, std::
 
 std::unique_ptr<charts::hcrf::CInstallProgress> CQtMediaUi::OpenProgress(std::string_view title)
 {
-    return std::make_unique<CInstallProgressDlg>(Q(title), Owner());
+    const std::filesystem::path animation =
+        m_videoFolder.empty() ? std::filesystem::path() : m_videoFolder / "FileCopy.avi";
+    return std::make_unique<CInstallProgressDlg>(Q(title), Owner(),
+                                                 QString::fromStdString(animation.string()));
 }
 
 }   // namespace charts

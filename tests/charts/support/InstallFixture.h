@@ -28,14 +28,18 @@ struct TestHome : app::CSettingsHome {
 
 class ScriptedProgress final : public charts::hcrf::CInstallProgress {
 public:
-    explicit ScriptedProgress(std::function<bool()> cancel) : m_cancel(std::move(cancel)) { }
+    ScriptedProgress(std::function<bool()> cancel, std::vector<std::string>* events)
+        : m_cancel(std::move(cancel)), m_events(events)
+    { }
     void SetText(std::string_view, std::string_view, std::string_view) override { }
     void SetProgress(std::size_t, std::size_t, std::uint64_t, std::uint64_t) override { }
     bool IsCancelled() override { return m_cancel && m_cancel(); }
     void Pump() override { }
+    void Animate(bool on) override { m_events->push_back(on ? "animate on" : "animate off"); }
 
 private:
     std::function<bool()> m_cancel;
+    std::vector<std::string>* m_events;
 };
 
 // Answers medium prompts from a script: each entry a folder to choose, or
@@ -52,6 +56,7 @@ public:
                                             std::string& folder) override
     {
         prompts.emplace_back(text);
+        events.emplace_back("prompt");
         if (answers.empty())
             return charts::hcrf::MediumAnswer::Cancel;
         folder = answers.front();
@@ -59,13 +64,22 @@ public:
         return folder.empty() ? charts::hcrf::MediumAnswer::Cancel
                               : charts::hcrf::MediumAnswer::ChooseFolder;
     }
-    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view) override
+    std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view title) override
     {
-        return std::make_unique<ScriptedProgress>(cancelAfter);
+        opened.emplace_back(title);
+        events.push_back("open " + std::string(title));
+        if (onOpenProgress)
+            onOpenProgress(title);
+        return std::make_unique<ScriptedProgress>(cancelAfter, &events);
     }
     std::deque<std::string> answers;
     std::vector<std::string> messages, prompts;
+    // The titles of the progress dialogs opened, in their order.
+    std::vector<std::string> opened;
+    // Progress dialogs opened, prompts and the copying animation, in turn.
+    std::vector<std::string> events;
     std::function<bool()> cancelAfter;
+    std::function<void(std::string_view)> onOpenProgress;
 };
 
 // The charts folder is root/charts, the media root/RC1 and root/WK10_26.

@@ -10,11 +10,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "../../support/FakeChartWindow.h"
 #include "FileSettingsHome.h"
@@ -351,4 +355,92 @@ TEST(MediaDialogs, ProgressOverTheManagementSheetBelongsToTheSheet)
     delete sheet;
     const auto progress = ui.OpenProgress("Processing Charts");
     EXPECT_NE(frame.findChild<QDialog*>("InstallProgress"), nullptr);
+}
+
+// The progress dialog shortens its paths to 33 characters by leaving out
+// middle folders; a medium prompt is a message box titled as every other one
+// of the program, with the information icon, OK, Cancel and Choose Folder....
+TEST(MediaDialogs, ProgressShortensPathsByFoldersAndThePromptIsTitledAsTheProgram)
+{
+    App();
+    QWidget frame;
+    charts::CQtMediaUi ui(&frame);
+    {
+        const auto progress = ui.OpenProgress("Processing Charts");
+        progress->SetText("RC1001", "/media/cdrom/RasChts/010/RC1001",
+                          "/home/mate/charts/HCRF/GB/ChartCD/RasChts/010/RC1001");
+        QStringList texts;
+        for (auto* label : frame.findChild<QDialog*>("InstallProgress")->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains("RC1001"));
+        EXPECT_TRUE(texts.contains("/media/cdrom/RasChts/010/RC1001")) << "33 or fewer: as it is";
+        EXPECT_TRUE(texts.contains("/.../ChartCD/RasChts/010/RC1001"))
+            << texts.join(" | ").toStdString();
+    }
+
+    QString title, text;
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        for (auto* button : box->buttons())
+            buttons << button->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    poll.start(20);
+    std::string folder;
+    EXPECT_EQ(ui.AskForMedium("Please insert medium RC1 in /media/cdrom\n Press OK when ready",
+                              "RC1", folder),
+              charts::hcrf::MediumAnswer::Cancel);
+    EXPECT_EQ(title.toStdString(), "Brinevane");
+    EXPECT_EQ(text.toStdString(), "Please insert medium RC1 in /media/cdrom\n Press OK when ready");
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(buttons.contains("C&hoose Folder...")) << buttons.join(" | ").toStdString();
+}
+
+// The progress dialog opens "FileCopy.avi" of the video folder and plays it
+// while asked to, over and over; without the file it plays nothing.
+TEST(MediaDialogs, ProgressPlaysTheCopyingAnimationOfTheVideoFolder)
+{
+    App();
+    TempFolder dir;
+    QWidget frame;
+    charts::CQtMediaUi ui(&frame);
+    ui.SetVideoFolder(dir.Path() / "Video");
+    {
+        const auto progress = ui.OpenProgress("Processing Charts");
+        auto* dialog = frame.findChild<charts::CInstallProgressDlg*>("InstallProgress");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(dialog->AnimationOpened());
+        progress->Animate(true);
+        EXPECT_FALSE(dialog->AnimationPlaying());
+    }
+    std::filesystem::create_directories(dir.Path() / "Video");
+    const std::string make = std::string(std::getenv("BRINE_BIN_DIR")) + "/avi-make " +
+                             (dir.Path() / "Video" / "FileCopy.avi").string() + " 64 48 5 10";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const auto progress = ui.OpenProgress("Processing Charts");
+    auto* dialog = frame.findChild<charts::CInstallProgressDlg*>("InstallProgress");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->AnimationOpened());
+    EXPECT_FALSE(dialog->AnimationPlaying()) << "still until asked";
+    progress->Animate(true);
+    EXPECT_TRUE(dialog->AnimationPlaying());
+    auto* picture = dialog->findChild<QLabel*>("Animation");
+    ASSERT_NE(picture, nullptr);
+    for (int i = 0; i < 200 && picture->pixmap().isNull(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(picture->pixmap().isNull()) << "a frame shown";
+    progress->Animate(false);
+    EXPECT_FALSE(dialog->AnimationPlaying());
 }
