@@ -8,15 +8,14 @@ function(brine_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   add_dependencies(${T_NAME} brine_data)
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  # Each test gets a home of its own, so nothing it writes under the user's
-  # folders (charts, routes, settings) reaches the user or another test
-  # running beside it.
-  set(home "${CMAKE_BINARY_DIR}/test-homes/${T_NAME}")
-  file(MAKE_DIRECTORY "${home}")
-  set(env "BRINE_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "BRINE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
-      "HOME=${home}" "XDG_CONFIG_HOME=${home}/.config" "XDG_DATA_HOME=${home}/.local/share"
-      "XDG_CACHE_HOME=${home}/.cache")
+  # Each run of a test gets a home of its own, made fresh and removed after,
+  # so nothing it writes under the user's folders (charts, routes, settings)
+  # reaches the user, another test, or the same test in another run beside it.
+  add_test(NAME ${T_NAME}
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/own-home.sh
+                   ${CMAKE_BINARY_DIR}/test-homes/${T_NAME} $<TARGET_FILE:${T_NAME}>
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set(env "BRINE_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "BRINE_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
   if(T_UI)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()

@@ -688,3 +688,43 @@ TEST(BlankChart, DuskAndNightTablesAreTheDayTableDimmed)
         EXPECT_EQ(app::PixelToColour(night[i]), dimmed(0.5)) << i;
     }
 }
+
+// Zoomed in below a few metres, neighbouring grid lines never carry the same
+// label, whatever the format's decimals: a line between two label texts
+// would repeat one of them.
+TEST(BlankChart, DeepestZoomGridLabelsAreDistinct)
+{
+    auto expectDistinct = [](const std::vector<charts::CGridLine>& lines, const std::string& what) {
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            if (lines[i].meridian == lines[i - 1].meridian)
+                EXPECT_NE(lines[i].label, lines[i - 1].label) << what << " line " << i;
+    };
+    OpenBlank b(1600, 900);
+    ASSERT_TRUE(b.doc.ZoomMax());
+    expectDistinct(b.doc.ComputeGridLines(), "blank chart at its limit");
+
+    const IntRect rect{0, 0, 1600, 900};
+    for (double span : {8e-5, 3e-5, 8e-6, 2e-6}) {
+        for (geo::CPositionFormat format :
+             {geo::CPositionFormat{2, false}, {3, false}, {5, false}, {0, true}, {2, true}}) {
+            for (double lon : {-0.00001, 123.4567891}) {
+                FixedVectorDoc doc(CPosition(47.6 + span, lon), CPosition(47.6, lon + span), false,
+                                   rect);
+                charts::CGridInput in;
+                doc.GetExtent(in.northWest, in.southEast);
+                in.visible = rect;
+                in.format = format;
+                in.toPoint = [&doc](const CPosition& p, IntPoint& pt) {
+                    return doc.PositionToPoint(p, pt);
+                };
+                expectDistinct(charts::ComputeGrid(in), std::to_string(span) + " at " +
+                                                            std::to_string(lon) + ", " +
+                                                            std::to_string(format.decimalPlaces) +
+                                                            (format.degMinSec ? " DMS" : " DM"));
+            }
+        }
+    }
+    // With a label step finer than the finest row's, that row still decides.
+    EXPECT_NEAR(charts::LabelStep({5, false}), 1e-5 / 60, 1e-18);
+    EXPECT_NEAR(charts::LabelStep({2, true}), 1e-2 / 3600, 1e-15);
+}

@@ -1333,3 +1333,29 @@ TEST(ChartDocument, AnOpenAsksForTheMediumTheCatalogueNames)
         EXPECT_EQ(in.ui.messages.size(), dated ? 1u : 0u);
     }
 }
+
+// The outline's own pixels: a point is on the chart by the sub-panel's polygon
+// test, whose bounding box leaves out its right and bottom columns and whose
+// ray along the top edge crosses nothing. So of a rectangular outline the
+// left edge below the top corner is on the chart and the other three edges
+// and all four corners are not: the position pane stays empty there.
+TEST(ChartDocument, OutlinePixelsOnTheChartAsThePolygonTestSays)
+{
+    Installed chart([] {}, 0,
+                    [](hcrftool::ChartParameters& p) {
+                        p.mainOutline = {{10, 20}, {310, 20}, {310, 380}, {10, 380}};
+                    });
+    CHCRFDoc doc(chart.in.charting.get(), chart.in.arcs);
+    doc.AttachWindow(&chart.window);
+    ASSERT_TRUE(doc.OnOpenDocument(chart.in.arcs->GetCataloguedChartPath("RC1001")));
+    const struct {
+        geo::IntPoint p;
+        bool on;
+    } points[] = {
+        {{10, 20}, false},  {{310, 20}, false},  {{310, 380}, false}, {{10, 380}, false},
+        {{150, 20}, false}, {{310, 200}, false}, {{150, 380}, false}, {{10, 200}, true},
+        {{11, 21}, true},   {{309, 379}, true},  {{9, 200}, false},   {{150, 19}, false},
+    };
+    for (const auto& c : points)
+        EXPECT_EQ(doc.IsChartPointOnChart(c.p), c.on) << c.p.x << "," << c.p.y;
+}

@@ -5,10 +5,13 @@
 #   program_folder_check.sh record <program folder> <listing file>
 #   program_folder_check.sh compare <program folder> <listing file>
 # "record" writes the folder's entries (names, one level down) to the
-# listing; "compare" fails naming every entry that has come since.
+# listing; "compare" fails naming every entry that has come since, and
+# removes the listing. Both steps are run by the same ctest process, whose
+# number the listing's name carries: two test runs in one build folder each
+# compare with their own listing.
 
 set -u
-mode=$1 folder=$2 listing=$3
+mode=$1 folder=$2 listing=$3.$PPID
 
 entries() { (cd "$folder" && find . -mindepth 1 -maxdepth 2 | LC_ALL=C sort); }
 
@@ -27,8 +30,10 @@ compare)
         (cd "$folder" && echo "$new" | while read -r e; do
             TZ=UTC find "$e" -maxdepth 2 -printf '  %TY-%Tm-%Td %TH:%TM:%TS %p\n'
         done)
+        rm -f "$listing"
         exit 1
     fi
+    rm -f "$listing"
     echo "PASS: nothing new beside the program in $folder"
     ;;
 *)

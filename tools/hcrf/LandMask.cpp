@@ -99,9 +99,13 @@ pid_t Start(const PixelGrid& grid, const Columns& columns, char resolution, cons
     const std::string spacing =
         "-I" + std::to_string(columns.nodes + 2) + "+n/" + std::to_string(band.nodes + 2) + "+n";
     const std::string shore = std::string("-D") + resolution;
+    // Round the whole world a river's lakes are narrower than a pixel and
+    // would paint as coastline strokes across the land: GMT's "+l" leaves
+    // them out and keeps the other lakes.
+    const std::string lakes = columns.world ? "-A0+l" : "-A0";
     std::vector<std::string> words = {"gmt",   "grdlandmask",   region,
                                       spacing, shore,           "-N0/1/2/3/4",
-                                      "-A0",   "-Gband.grd=bb", "--GMT_HISTORY=false"};
+                                      lakes,   "-Gband.grd=bb", "--GMT_HISTORY=false"};
     std::vector<char*> argv;
     for (auto& w : words)
         argv.push_back(w.data());

@@ -136,7 +136,10 @@ bool MakeCell(const CellPlan& plan, const fs::path& folder, std::string& error)
 {
     const Region& r = plan.region;
     Shorelines shore;
-    if (!ReadShorelines(r, plan.resolution, shore, error))
+    // On the world cell a river's lakes are a fraction of a pixel wide: only
+    // their shorelines would show, as dark strokes across the land.
+    const bool riverLakes = plan.usage > 1;
+    if (!ReadShorelines(r, plan.resolution, riverLakes, shore, error))
         return false;
     const double cosLat = std::cos((r.south + r.north) / 2 * M_PI / 180);
     Geometry scaledLand(OGR_G_Clone(H(shore.land)));

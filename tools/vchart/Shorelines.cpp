@@ -64,12 +64,12 @@ std::string RegionOption(const Region& r)
 }
 
 // The pieces of shoreline GMT gives for the region, each at least two points.
-bool ReadPieces(const Region& region, char resolution, std::vector<std::vector<LonLat>>& pieces,
-                std::string& error)
+bool ReadPieces(const Region& region, char resolution, const std::string& lakes,
+                std::vector<std::vector<LonLat>>& pieces, std::string& error)
 {
     std::string text;
     const std::string command = "gmt coast " + RegionOption(region) + " -D" +
-                                std::string(1, resolution) + " -M -W 2>/dev/null";
+                                std::string(1, resolution) + lakes + " -M -W 2>/dev/null";
     if (!RunCapture(command, text)) {
         error = "gmt coast failed (install the packages of scripts/deps.sh)";
         return false;
@@ -155,8 +155,8 @@ Geometry LineOf(const std::vector<LonLat>& points)
 }
 
 // Land faces by GMT's own reading of a point inside each: 1 land, 0 water.
-bool ClassifyFaces(const Region& region, char resolution, OGRGeometryH faces,
-                   std::vector<bool>& land, std::string& error)
+bool ClassifyFaces(const Region& region, char resolution, const std::string& lakes,
+                   OGRGeometryH faces, std::vector<bool>& land, std::string& error)
 {
     const int count = OGR_G_GetGeometryCount(faces);
     land.assign(std::size_t(count), false);
@@ -183,7 +183,8 @@ bool ClassifyFaces(const Region& region, char resolution, OGRGeometryH faces,
     std::string text;
     // Kept: land and islands in lakes; skipped: ocean, lakes, ponds.
     const std::string command = "gmt select '" + points.string() + "' " + RegionOption(region) +
-                                " -D" + std::string(1, resolution) + " -Ns/k/s/k/s 2>/dev/null";
+                                " -D" + std::string(1, resolution) + lakes +
+                                " -Ns/k/s/k/s 2>/dev/null";
     const bool ran = RunCapture(command, text);
     fs::remove(points);
     if (!ran) {
@@ -237,10 +238,13 @@ std::vector<std::vector<Ring>> PolygonsOf(void* geometry, double minArea)
     return out;
 }
 
-bool ReadShorelines(const Region& region, char resolution, Shorelines& out, std::string& error)
+bool ReadShorelines(const Region& region, char resolution, bool riverLakes, Shorelines& out,
+                    std::string& error)
 {
+    // GMT's "+l" keeps the lakes of level 2 and leaves out its river lakes.
+    const std::string lakes = riverLakes ? "" : " -A0+l";
     std::vector<std::vector<LonLat>> pieces;
-    if (!ReadPieces(region, resolution, pieces, error))
+    if (!ReadPieces(region, resolution, lakes, pieces, error))
         return false;
     out.coast = Chain(pieces);
 
@@ -263,7 +267,7 @@ bool ReadShorelines(const Region& region, char resolution, Shorelines& out, std:
     }
     std::vector<bool> isLand;
     auto* facesH = static_cast<OGRGeometryH>(faces.get());
-    if (!ClassifyFaces(region, resolution, facesH, isLand, error))
+    if (!ClassifyFaces(region, resolution, lakes, facesH, isLand, error))
         return false;
     Geometry land(OGR_G_CreateGeometry(wkbMultiPolygon));
     Geometry water(OGR_G_CreateGeometry(wkbMultiPolygon));

@@ -30,7 +30,10 @@ struct Shorelines {
 
 // Reads the shorelines of `region` at GSHHG resolution `resolution` ('f', 'h',
 // 'i', 'l', 'c'); lakes count as water, islands in them as land.
-bool ReadShorelines(const Region& region, char resolution, Shorelines& out, std::string& error);
+// Without river lakes, the lakes GMT draws along rivers are left out: shore,
+// land and water are as if the river were not there.
+bool ReadShorelines(const Region& region, char resolution, bool riverLakes, Shorelines& out,
+                    std::string& error);
 
 // The polygons of a polygon, multipolygon or collection, each as its rings
 // (outer first); parts smaller than `minArea` square degrees are left out.

@@ -1,5 +1,6 @@
 #include "charts/vector/VectorGrid.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -47,6 +48,12 @@ double GridInterval(double span)
     return interval;
 }
 
+double LabelStep(const geo::CPositionFormat& format)
+{
+    // One unit of the last decimal the labels show, of minutes or of seconds.
+    return std::pow(10.0, -double(format.decimalPlaces)) / (format.degMinSec ? 3600.0 : 60.0);
+}
+
 double FirstGridLine(double edge, double interval)
 {
     const double k = std::trunc(edge / interval);
@@ -66,7 +73,14 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
         east += 360.0;
     const geo::IntRect& r = in.visible;
 
-    const double lonStep = GridInterval(east - west);
+    // Below the finest table row's range the interval is ours to choose: it is
+    // kept no finer than the labels' last digit, so no two meridians or
+    // parallels of the deepest zoom carry the same text.
+    auto stepFor = [&in](double span) {
+        const double step = GridInterval(span);
+        return span <= 5.0 / 60000 ? std::max(step, LabelStep(in.format)) : step;
+    };
+    const double lonStep = stepFor(east - west);
     // A loop is bounded: at most a few hundred lines however the steps fall.
     int guard = 0;
     for (double lon = FirstGridLine(west, lonStep); lon < east && guard < 1000;
@@ -81,7 +95,7 @@ std::vector<CGridLine> ComputeGrid(const CGridInput& in)
         if (pt.x > r.right)
             break;
     }
-    const double latStep = GridInterval(north - south);
+    const double latStep = stepFor(north - south);
     guard = 0;
     for (double lat = FirstGridLine(south, latStep); lat < north && guard < 1000;
          lat += latStep, ++guard) {

@@ -18,6 +18,9 @@ namespace charts {
 // The grid interval in degrees for a span in degrees. Spans too small for
 // the finest table row still get that row's interval, never none.
 double GridInterval(double span);
+// The angle in degrees between two neighbouring label texts of the format:
+// one unit of the last decimal of the minutes (or of the seconds).
+double LabelStep(const geo::CPositionFormat& format);
 // The first grid line at or after the edge.
 double FirstGridLine(double edge, double interval);
 

@@ -5,7 +5,9 @@ Positions on a lattice over each Puget Sound cell, as this system reads the
 cell (`vchart geojson`): each must lie in exactly one land area or depth area
 (no gap, no overlap), and land exactly where `gmt select` says land at the
 GSHHG resolution the cell was made from; and the world cell's sea over Puget
-Sound not in its drying areas.
+Sound not in its drying areas, and no shoreline of a lake along a river in the
+world cell (a fraction of a pixel wide there, such a lake draws as a dark
+stroke across the land).
 Usage: sample_shore_check.py <vchart> <sample-cells folder>
 """
 import json
@@ -121,6 +123,33 @@ def check_world_sound(vchart, cell):
     return []
 
 
+def coast_vertices(options, scratch):
+    out = subprocess.run(["gmt", "coast", "-R-180/180/-80/84", "-Dc", "-M", "-W"] + options,
+                         check=True, capture_output=True, text=True, cwd=scratch).stdout
+    return {(round(float(w[0]), 4), round(float(w[1]), 4))
+            for w in (line.split() for line in out.splitlines() if not line.startswith(">"))
+            if len(w) >= 2}
+
+
+def check_world_river_lakes(vchart, cell, scratch):
+    """The world cell's coastlines hold no vertex that only a river lake has."""
+    features = json.loads(subprocess.run([vchart, "geojson", cell], check=True,
+                                         capture_output=True, text=True).stdout)["features"]
+    river_only = coast_vertices(["-A0+r"], scratch) - coast_vertices(["-A0+l"], scratch)
+    found = [(round(p[0], 4), round(p[1], 4)) for f in features
+             if f["properties"]["class"] == "COALNE"
+             for p in f["geometry"]["coordinates"]]
+    hits = [p for p in found if p in river_only]
+    print(f"{os.path.basename(cell)}: {len(found)} coastline vertices, {len(hits)} of the "
+          f"{len(river_only)} that only river lakes have")
+    if not river_only:
+        return ["GMT gave no river lake shoreline to compare with"]
+    if hits:
+        return [f"{os.path.basename(cell)}: {len(hits)} coastline vertices of lakes along "
+                f"rivers, first at {hits[0][0]:.4f} {hits[0][1]:.4f}"]
+    return []
+
+
 def main():
     vchart, folder = sys.argv[1], sys.argv[2]
     problems = []
@@ -135,6 +164,7 @@ def main():
         world = os.path.join(folder, "LCWORLD.000")
         if os.path.exists(world):
             problems += check_world_sound(vchart, world)
+            problems += check_world_river_lakes(vchart, world, scratch)
         else:
             problems.append(f"{world} is missing")
     for p in problems:
