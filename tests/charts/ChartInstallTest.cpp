@@ -414,9 +414,9 @@ TEST(ChartInstall, CancelledMediumPromptEndsWithFalse)
     in.ui.answers = {""};
     EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
     ASSERT_FALSE(in.ui.messages.empty());
-    EXPECT_EQ(in.ui.messages.front(), "Please Insert your latest Update medium");
+    EXPECT_EQ(in.ui.messages.front(), "Please Insert your latest Update CD");
     ASSERT_EQ(in.ui.prompts.size(), 1u);
-    EXPECT_EQ(in.ui.prompts[0].substr(0, 29), "Please insert the UPDATE medi");
+    EXPECT_EQ(in.ui.prompts[0].substr(0, 29), "Please insert the UPDATE CD i");
     EXPECT_EQ(in.Cat().GetRecordCount(), 0);
     EXPECT_FALSE(in.arcs->PromptInsertCD("RC1", "20260101"));
     EXPECT_FALSE(in.holdSet);
@@ -452,9 +452,9 @@ TEST(ChartInstall, MediaAreFoundByNormalisedNameAndPromptsNameThemInFull)
     EXPECT_FALSE(seafarer->WaitForCD("UPAPR99", "19990401", nullptr));
     EXPECT_EQ(in.ui.prompts,
               (std::vector<std::string>{
-                  "Please insert the UPDATE medium in " + folder + "\n Press OK when ready",
-                  "Please insert medium ED1 dated 15/10/98 in " + folder + "\n Press OK when ready",
-                  "Please insert medium UPAPR99 in " + folder + "\n Press OK when ready"}));
+                  "Please insert the UPDATE CD in drive " + folder + "\n Press OK when ready",
+                  "Please insert CD ED1 dated 15/10/98 in drive " + folder + "\n Press OK when ready",
+                  "Please insert CD UPAPR99 in drive " + folder + "\n Press OK when ready"}));
     EXPECT_TRUE(in.ui.messages.empty());
     EXPECT_FALSE(in.holdSet);
 }

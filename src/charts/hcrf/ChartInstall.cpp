@@ -185,7 +185,7 @@ bool EnoughDiskSpace(const fs::path& folder, CMediaUi* ui)
 bool CHCRFModule::ProcessUpdateCD()
 {
     CMediaUi* ui = MediaUi();
-    if (ui && ui->Message("Please Insert your latest Update medium", PromptIcon::Information,
+    if (ui && ui->Message("Please Insert your latest Update CD", PromptIcon::Information,
                           PromptButtons::OkCancel) == PromptAnswer::Cancel)
         return false;
     CCDIdentifier medium;
@@ -193,7 +193,7 @@ bool CHCRFModule::ProcessUpdateCD()
         return false;
     if (!platform::EqualNoCaseAscii(medium.country, m_country)) {
         if (ui)
-            ui->Message("Incorrect medium Manufacturer", PromptIcon::Stop, PromptButtons::Ok);
+            ui->Message("Incorrect CD Manufacturer", PromptIcon::Stop, PromptButtons::Ok);
         return false;
     }
     const std::string newName = NormaliseCdName(medium.name);
@@ -378,9 +378,9 @@ bool CHCRFModule::ProcessUpdateCD()
     if (!failed.empty() && ui)
         ui->Message(failed, PromptIcon::Stop, PromptButtons::Ok);
     if (reissued && ui)
-        ui->Message("One or more chart media have been re-issued, the old charts from these "
-                    "media have been removed from your hard disk.\nRe-install them using your "
-                    "new chart medium.",
+        ui->Message("One or more Chart CD's have been re-issued, the old charts from these "
+                    "CD's have been removed from your hard disk.\nRe-install them using your "
+                    "new Chart CD.",
                     PromptIcon::Exclamation, PromptButtons::Ok);
     // After a whole pass every record of the service names the new medium.
     const bool anyLeft = visited.size() > gone.size() || cat.SeekHO(m_office);

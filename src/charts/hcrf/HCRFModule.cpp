@@ -515,7 +515,7 @@ bool CHCRFModule::WaitForUpdateCD(CCDIdentifier& id)
         if (!MediaUi())
             return false;
         std::string folder;
-        const std::string text = "Please insert the UPDATE medium in " + SourcePath().string() +
+        const std::string text = "Please insert the UPDATE CD in drive " + SourcePath().string() +
                                  "\n Press OK when ready";
         switch (MediaUi()->AskForMedium(text, {}, folder)) {
         case MediumAnswer::Cancel: return false;
@@ -537,7 +537,8 @@ bool CHCRFModule::PromptInsertCD(const std::string& name, const std::string& dat
         shown += " dated " + FormatCdDate(date);
     std::string folder;
     const std::string text =
-        "Please insert medium " + shown + " in " + SourcePath().string() + "\n Press OK when ready";
+        "Please insert CD " + shown + " in drive " + SourcePath().string() +
+        "\n Press OK when ready";
     switch (MediaUi()->AskForMedium(text, name, folder)) {
     case MediumAnswer::Cancel: return false;
     case MediumAnswer::ChooseFolder:
@@ -562,7 +563,7 @@ bool CHCRFModule::WaitForCD(const std::string& name, const std::string& date, bo
                   !platform::EqualNoCaseAscii(id.date, date)))
                 return true;
             if (MediaUi())
-                MediaUi()->Message("The medium in the drive has the wrong publication date.",
+                MediaUi()->Message("The CD in the drive has the wrong publication date.",
                                    platform::PromptIcon::Exclamation, platform::PromptButtons::Ok);
         }
         if (!PromptInsertCD(name, date)) {
