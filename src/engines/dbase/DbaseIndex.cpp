@@ -321,8 +321,18 @@ int CDbaseTable::RecoverIndex()
     if (alone) {
         if (LockHeader() != 0)
             return Fail(kErrLockRefused, 58);
-        const CIndexFile::State& s = m_index->Header();
-        if (!s.ours || s.coverage > uint32_t(m_recCount) || !m_index->LooksSound()) {
+        // The count and the index header were read before this handle was
+        // alone: another handle may have appended and closed since. Both are
+        // judged as they are now, under the lock.
+        Refresh();
+        if (!m_index) {
+            // The index another handle put in place cannot be read.
+            UnlockHeader();
+            m_warnings.push_back(
+                "the production index could not be opened again; rebuilt from the data file");
+            rc = RebuildIndex();
+        } else if (const CIndexFile::State& s = m_index->Header();
+                   !s.ours || s.coverage > uint32_t(m_recCount) || !m_index->LooksSound()) {
             UnlockHeader();
             m_warnings.push_back(
                 std::string("the production index ") +
@@ -580,14 +590,33 @@ int CDbaseTable::RebuildIndex()
 {
     if (m_readOnly)
         return 0;
+    // The whole rebuild is one write section of the header lock (already
+    // held inside BeginWrite), and it reads as many records as the data file
+    // counts now: the count this handle saw last may be older than another
+    // handle's appends, which the new index and the count written back with
+    // it would otherwise leave out.
+    const bool took = !m_inWrite;
+    if (took && LockHeader() != 0)
+        return Fail(kErrLockRefused, 58);
+    const int rc = RebuildIndexLocked();
+    if (took)
+        UnlockHeader();
+    return rc;
+}
+
+int CDbaseTable::RebuildIndexLocked()
+{
     m_cursor.Reset();
     // Handles reading the old file find its counter left odd: they take the
     // header lock, see the data file's new change counter and follow.
-    if (m_index)
+    if (m_index) {
+        m_index->Reload();
         m_index->BeginChange();
+    }
     m_index.reset();
     for (auto& t : m_tags)
         t->m_number = -1;
+    Refresh();   // without an index: the data file's count and counter alone
     if (int rc = WriteIndexFrom(m_fd, m_recCount, m_mdxPath); rc != 0)
         return rc;
     // Mark the data file as having a production index.
@@ -596,11 +625,8 @@ int CDbaseTable::RebuildIndex()
     if (int rc = UseIndexFile(); rc != 0)
         return rc;
     // Other handles learn of the new file from the data file's change counter.
-    if (LockHeader() == 0) {
-        if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
-            ++m_counter;
-        UnlockHeader();
-    }
+    if (WriteDbfCounts(m_fd, uint32_t(m_recCount), m_counter + 1))
+        ++m_counter;
     return 0;
 }
 

@@ -225,8 +225,11 @@ private:
     // elsewhere) is opened in place of the old one.
     void FollowIndexFile();
     int AddTag(const TagDefinition& tagDef);
-    // Writes a fresh index for m_tags from every record, then uses it.
+    // Writes a fresh index for m_tags from every record, then uses it; the
+    // header lock is taken (unless a write section holds it) and the count
+    // read again under it.
     int RebuildIndex();
+    int RebuildIndexLocked();
     // Writes an index of m_tags at `mdxPath` from the first `count` records
     // of the data file open at `fd`.
     int WriteIndexFrom(int fd, int32_t count, const std::string& mdxPath);

@@ -122,6 +122,12 @@ std::unique_ptr<CIndexFile> CIndexFile::Open(const std::string& path, bool readO
     }
     f->m_state.keyCounts.resize(f->m_tags.size(), 0);
     f->ReadHeaderBytes();   // again, now that the tag count is known
+    // The tag headers were read before the change counter the handle now
+    // goes by: a writer in between (a root split moves a tag's root) would
+    // leave them older than the counter, and the change list, which names
+    // only blocks changed after it, would never drop them. They are read
+    // again when first used.
+    f->Drop();
     void* map =
         f->m_state.ours ? ::mmap(nullptr, kPage, PROT_READ, MAP_SHARED, f->m_fd, 0) : MAP_FAILED;
     if (map != MAP_FAILED)

@@ -129,3 +129,55 @@ TEST(SharedTable, TwoAppendersInTurnAndAReaderSeeEveryRecordOnceInKeyOrder)
     }
     EXPECT_EQ(n, kLast);
 }
+
+// A handle that looked at the table before another station appended and
+// closed rebuilds its index from the records the file holds now: the new
+// index has every key, and the count written back with it keeps the other
+// station's records (a count from the handle's last look dropped them, and
+// the next id taken from the index was one already given).
+TEST(SharedTable, ARebuildAfterAnotherStationsAppendsKeepsTheirRecordsAndKeys)
+{
+    brine_test::TempFolder dir;
+    const std::string path = dir / "shared";
+    CDbaseEngine station, late;
+    auto add = [](CDbaseTable& t, int id) {
+        return t.AppendStart() == 0 && t.Field("UNIQUE")->AssignLong(id, 8, true) == 0 &&
+               t.Field("NAME")->Assign(Name(id)) == 0 && t.Append() == 0 && t.Flush() == 0;
+    };
+    {
+        auto t = station.Create(path, kFields, kTags);
+        ASSERT_NE(t, nullptr);
+        for (int id = 1; id <= 3; ++id)
+            ASSERT_TRUE(add(*t, id));
+        ASSERT_EQ(t->Close(), 0);
+    }
+    // Opened without its index, as a table whose index could not be read is.
+    late.autoOpenIndex = false;
+    auto mine = late.Open(path);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->RecordCount(), 3);
+    {
+        auto t = station.Open(path);
+        ASSERT_NE(t, nullptr);
+        for (int id = 4; id <= 5; ++id)
+            ASSERT_TRUE(add(*t, id));
+        ASSERT_EQ(t->Close(), 0);
+    }
+    ASSERT_EQ(mine->Reindex(kTags), 0);
+    EXPECT_EQ(mine->RecordCount(), 5);
+    EXPECT_EQ(mine->Tag("T_UNIQUE")->KeyCount(), 5u);
+    mine->Select(mine->Tag("T_UNIQUE"));
+    ASSERT_EQ(mine->Bottom(), 0);
+    EXPECT_EQ(mine->Field("UNIQUE")->AsDouble(), 5);
+    ASSERT_EQ(mine->Close(), 0);
+
+    auto again = station.Open(path);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->OpenWarnings().empty());
+    EXPECT_EQ(again->RecordCount(), 5);
+    again->Select(again->Tag("T_NAME"));
+    int walked = 0;
+    for (int rc = again->Top(); rc == 0; rc = again->Skip(1))
+        ++walked;
+    EXPECT_EQ(walked, 5);
+}
