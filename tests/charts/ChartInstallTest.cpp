@@ -450,11 +450,12 @@ TEST(ChartInstall, MediaAreFoundByNormalisedNameAndPromptsNameThemInFull)
     EXPECT_FALSE(seafarer->WaitForCD("ED1", "19981015", &cancelled));
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(seafarer->WaitForCD("UPAPR99", "19990401", nullptr));
-    EXPECT_EQ(in.ui.prompts,
-              (std::vector<std::string>{
-                  "Please insert the UPDATE CD in drive " + folder + "\n Press OK when ready",
-                  "Please insert CD ED1 dated 15/10/98 in drive " + folder + "\n Press OK when ready",
-                  "Please insert CD UPAPR99 in drive " + folder + "\n Press OK when ready"}));
+    EXPECT_EQ(
+        in.ui.prompts,
+        (std::vector<std::string>{
+            "Please insert the UPDATE CD in drive " + folder + "\n Press OK when ready",
+            "Please insert CD ED1 dated 15/10/98 in drive " + folder + "\n Press OK when ready",
+            "Please insert CD UPAPR99 in drive " + folder + "\n Press OK when ready"}));
     EXPECT_TRUE(in.ui.messages.empty());
     EXPECT_FALSE(in.holdSet);
 }

@@ -536,9 +536,8 @@ bool CHCRFModule::PromptInsertCD(const std::string& name, const std::string& dat
     if (IsServiceChart(name) && !date.empty())
         shown += " dated " + FormatCdDate(date);
     std::string folder;
-    const std::string text =
-        "Please insert CD " + shown + " in drive " + SourcePath().string() +
-        "\n Press OK when ready";
+    const std::string text = "Please insert CD " + shown + " in drive " + SourcePath().string() +
+                             "\n Press OK when ready";
     switch (MediaUi()->AskForMedium(text, name, folder)) {
     case MediumAnswer::Cancel: return false;
     case MediumAnswer::ChooseFolder:

@@ -400,7 +400,8 @@ TEST(MediaDialogs, ProgressShortensPathsByFoldersAndThePromptIsTitledAsTheProgra
                               "RC1", folder),
               charts::hcrf::MediumAnswer::Cancel);
     EXPECT_EQ(title.toStdString(), "Brinevane");
-    EXPECT_EQ(text.toStdString(), "Please insert CD RC1 in drive /media/cdrom\n Press OK when ready");
+    EXPECT_EQ(text.toStdString(),
+              "Please insert CD RC1 in drive /media/cdrom\n Press OK when ready");
     EXPECT_EQ(icon, QMessageBox::Information);
     EXPECT_EQ(buttons.size(), 3);
     EXPECT_TRUE(buttons.contains("C&hoose Folder...")) << buttons.join(" | ").toStdString();
