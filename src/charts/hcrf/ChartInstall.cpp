@@ -451,8 +451,8 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     db::CDBARCSCat& cat = Catalogue();
     std::string error;
 
-    // One chart's copy; false ends the operation: Cancel, or a copy that
-    // failed, which is named to the user. A failed copy leaves the chart's
+    // One chart's copy; false ends the operation: a copy that failed, which
+    // is named to the user. Cancel is seen after the chart has been recorded. A failed copy leaves the chart's
     // folder on disk as it was and its record unchanged, and the records
     // stored before it keep their new state, so a later run goes on from there.
     auto copyChart = [&](CInstallProgress& progress, const fs::path& from, const fs::path& to,
@@ -467,7 +467,6 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
         progress.SetText(cat.m_no, from.string(), to.string());
         switch (CopyFolderIntoPlace(from, patterns, to, progress, i, n, error)) {
         case CopyResult::Done: copied = true; return true;
-        case CopyResult::Cancelled: return false;
         case CopyResult::Failed:
             if (ui)
                 ui->Message((&patterns == &kUpdatePatterns ? "The updates of chart " : "Chart ") +
