@@ -452,9 +452,10 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     std::string error;
 
     // One chart's copy; false ends the operation: a copy that failed, which
-    // is named to the user. Cancel is seen after the chart has been recorded. A failed copy leaves the chart's
-    // folder on disk as it was and its record unchanged, and the records
-    // stored before it keep their new state, so a later run goes on from there.
+    // is named to the user (Cancel is seen once the chart has been recorded).
+    // A failed copy leaves the chart's folder on disk as it was and its record
+    // unchanged, and the records stored before it keep their new state, so a
+    // later run goes on from there.
     auto copyChart = [&](CInstallProgress& progress, const fs::path& from, const fs::path& to,
                          const std::vector<std::string>& patterns, std::size_t i, std::size_t n,
                          bool& copied) {
