@@ -501,12 +501,13 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
                 if (!cat.SeekKey(item.number))
                     continue;
                 bool copied = false;
-                const bool go = charts ? copyChart(*progress, ChartFolder(false, cat.m_no),
-                                                   ChartFolder(true, cat.m_no), kChartPatterns,
-                                                   index, items.size(), copied)
-                                       : copyChart(*progress, ChartUpdateFolder(false, cat.m_no),
-                                                   ChartUpdateFolder(true, cat.m_no),
-                                                   kUpdatePatterns, index, items.size(), copied);
+                const bool go = charts
+                                    ? copyChart(*progress, ChartFolder(false, cat.m_no),
+                                                ChartFolder(true, cat.m_no), kChartPatterns,
+                                                index - 1, items.size(), copied)
+                                    : copyChart(*progress, ChartUpdateFolder(false, cat.m_no),
+                                                ChartUpdateFolder(true, cat.m_no), kUpdatePatterns,
+                                                index - 1, items.size(), copied);
                 if (!go)
                     return false;
                 if (copied) {
@@ -549,7 +550,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
                 continue;
             bool copied = false;
             if (!copyChart(*progress, ChartFolder(false, cat.m_no), ChartFolder(true, cat.m_no),
-                           kChartPatterns, index, items.size(), copied))
+                           kChartPatterns, index - 1, items.size(), copied))
                 return false;
             if (copied) {
                 // Only a chart whose folder is complete on disk is recorded there.
