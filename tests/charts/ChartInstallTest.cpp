@@ -100,8 +100,16 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     EXPECT_TRUE(fs::exists(in.arcs->UpdateSourcePath("WK10_26") / "ReadMe.cdv"));
     EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "WK10_26");
 
-    // Express: the chart medium is asked for and chosen by folder.
+    // Express: the chart medium is asked for and chosen by folder. The
+    // progress counts the charts done before the one in hand: 0, 1, 2 of 3.
+    in.ui.progressSteps.clear();
     ASSERT_TRUE(in.InstallCharts());
+    ASSERT_FALSE(in.ui.progressSteps.empty());
+    EXPECT_EQ(in.ui.progressSteps.front().first, 0u);
+    for (const auto& [chart, charts] : in.ui.progressSteps) {
+        EXPECT_EQ(charts, 3u);
+        EXPECT_LT(chart, charts);
+    }
     for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
         ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
         EXPECT_EQ(in.Cat().m_source, 3) << n;

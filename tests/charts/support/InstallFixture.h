@@ -17,6 +17,7 @@
 #include <functional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace brine_test {
 
@@ -26,16 +27,25 @@ struct TestHome : app::CSettingsHome {
     std::string GetRegistryKey() const override { return "W"; }
 };
 
+// Each progress step is recorded as (chart, charts).
+using ProgressSteps = std::vector<std::pair<std::size_t, std::size_t>>;
+
 class ScriptedProgress final : public charts::hcrf::CInstallProgress {
 public:
-    explicit ScriptedProgress(std::function<bool()> cancel) : m_cancel(std::move(cancel)) { }
+    ScriptedProgress(std::function<bool()> cancel, ProgressSteps& steps)
+        : m_cancel(std::move(cancel)), m_steps(steps)
+    { }
     void SetText(std::string_view, std::string_view, std::string_view) override { }
-    void SetProgress(std::size_t, std::size_t, std::uint64_t, std::uint64_t) override { }
+    void SetProgress(std::size_t chart, std::size_t charts, std::uint64_t, std::uint64_t) override
+    {
+        m_steps.emplace_back(chart, charts);
+    }
     bool IsCancelled() override { return m_cancel && m_cancel(); }
     void Pump() override { }
 
 private:
     std::function<bool()> m_cancel;
+    ProgressSteps& m_steps;
 };
 
 // Answers medium prompts from a script: each entry a folder to choose, or
@@ -61,11 +71,12 @@ public:
     }
     std::unique_ptr<charts::hcrf::CInstallProgress> OpenProgress(std::string_view) override
     {
-        return std::make_unique<ScriptedProgress>(cancelAfter);
+        return std::make_unique<ScriptedProgress>(cancelAfter, progressSteps);
     }
     std::deque<std::string> answers;
     std::vector<std::string> messages, prompts;
     std::function<bool()> cancelAfter;
+    ProgressSteps progressSteps;
 };
 
 // The charts folder is root/charts, the media root/RC1 and root/WK10_26.
