@@ -63,6 +63,16 @@ fs::path CopyOfUpdateMedium(const fs::path& dir, const char* name, const char* c
     return f ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "not written";
 }
 
+// A file of a chart's name in `folder`, made empty for the test to size: a
+// sparse file this large keeps the copy going for a tenth of a second or so.
+constexpr std::uintmax_t kLongCopyBytes = 64u << 20;
+fs::path LargeFileIn(const fs::path& folder, const char* name)
+{
+    const fs::path file = folder / name;
+    std::ofstream{file};
+    return file;
+}
+
 TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
 {
     brine_test::TempFolder dir;
@@ -90,8 +100,16 @@ TEST(ChartInstall, UpdatesSeedThenExpressInstallsThroughChooseFolder)
     EXPECT_TRUE(fs::exists(in.arcs->UpdateSourcePath("WK10_26") / "ReadMe.cdv"));
     EXPECT_EQ(in.arcs->GetLatestUpdateLabel(), "WK10_26");
 
-    // Express: the chart medium is asked for and chosen by folder.
+    // Express: the chart medium is asked for and chosen by folder. The
+    // progress counts the charts done before the one in hand: 0, 1, 2 of 3.
+    in.ui.progressSteps.clear();
     ASSERT_TRUE(in.InstallCharts());
+    ASSERT_FALSE(in.ui.progressSteps.empty());
+    EXPECT_EQ(in.ui.progressSteps.front().first, 0u);
+    for (const auto& [chart, charts] : in.ui.progressSteps) {
+        EXPECT_EQ(charts, 3u);
+        EXPECT_LT(chart, charts);
+    }
     for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
         ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
         EXPECT_EQ(in.Cat().m_source, 3) << n;
@@ -132,7 +150,11 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     in.MakeCharts(false);
     ASSERT_TRUE(in.SeedCatalogue());
 
-    // Cancel pressed during the first chart copy.
+    // Cancel pressed during the first chart copy: that chart is finished and
+    // recorded, whole, and the installation stops after it. A large file
+    // among its files keeps the copy going while Cancel is seen.
+    fs::resize_file(LargeFileIn(dir / "RC1" / "RasChts" / "010" / "RC1001", "RC1001.c99"),
+                    kLongCopyBytes);
     in.ui.answers = {(dir / "RC1").string()};
     const std::string chartMedium = (dir / "RC1").string();
     in.ui.cancelAfter = [&] { return in.charting->GetSourcePath() == chartMedium; };
@@ -140,11 +162,15 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
     in.ui.cancelAfter = nullptr;
     for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
         ASSERT_TRUE(in.Cat().SeekKey(n));
-        if (in.Cat().m_source & 1)
-            EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, n, "hdr"))) << n;
-        else
-            EXPECT_FALSE(fs::exists(in.arcs->ChartFolder(true, n))) << n;
+        const bool inHand = std::string_view(n) == "RC1001";
+        EXPECT_EQ(in.Cat().m_source, inHand ? 3 : 2) << n;
+        EXPECT_EQ(fs::exists(in.arcs->ChartFolder(true, n)), inHand) << n;
         EXPECT_FALSE(fs::exists(StagingFolderOf(in.arcs->ChartFolder(true, n)))) << n;
+    }
+    for (const auto& file : fs::directory_iterator(dir / "RC1" / "RasChts" / "010" / "RC1001")) {
+        const fs::path copy = in.arcs->ChartFolder(true, "RC1001") / file.path().filename();
+        ASSERT_TRUE(fs::exists(copy)) << copy;
+        EXPECT_EQ(fs::file_size(copy), fs::file_size(file.path())) << copy;
     }
     // The page's frame reopened the catalogue read-only after the cancel.
     EXPECT_TRUE(in.Cat().IsReadOnly());
@@ -176,6 +202,46 @@ TEST(ChartInstall, CancelAndFailureLeaveNoPartialChartAndNoRecordClaimingIt)
         ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
         EXPECT_EQ(in.Cat().m_source, 3) << n;
     }
+}
+
+// Cancel pressed while an update medium's files are copied stops the update
+// pass after the chart in hand: that chart's record names the new medium, the
+// later ones keep the old, both copies of the media stay, and a second pass
+// goes on from there.
+TEST(ChartInstall, CancelledUpdatePassStopsAfterTheChartInHand)
+{
+    brine_test::TempFolder dir;
+    Installation in(dir.Path());
+    in.MakeCharts(true);
+    ASSERT_TRUE(in.SeedCatalogue());
+    ASSERT_TRUE(in.InstallCharts());
+    const fs::path second = CopyOfUpdateMedium(dir.Path(), "WK11_26", "GB", "WK11_26", "20260312");
+    fs::resize_file(LargeFileIn(second / "RasChts" / "010" / "RC1001", "RC1001.u99"),
+                    kLongCopyBytes);
+    in.ui.answers = {second.string()};
+    in.ui.messages.clear();
+    in.ui.cancelAfter = [] { return true; };
+    EXPECT_FALSE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    in.ui.cancelAfter = nullptr;
+    // Only the medium's prompt: a cancelled pass is not reported as failed.
+    EXPECT_EQ(in.ui.messages.size(), 1u) << in.ui.messages.back();
+    for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_upcdid, std::string_view(n) == "RC1001" ? "WK11_26" : "WK10_26") << n;
+        EXPECT_EQ(in.Cat().m_source, 3) << n;
+        EXPECT_TRUE(fs::exists(in.arcs->ChartFilePath(true, n, "hdr"))) << n;
+        EXPECT_FALSE(fs::exists(StagingFolderOf(in.arcs->ChartUpdateFolder(true, n)))) << n;
+    }
+    EXPECT_TRUE(fs::exists(in.arcs->UpdateSourcePath("WK10_26") / "ReadMe.cdv"));
+    EXPECT_TRUE(fs::exists(in.arcs->UpdateSourcePath("WK11_26") / "ReadMe.cdv"));
+
+    in.ui.answers = {second.string()};
+    EXPECT_TRUE(in.arcs->RunManaged(&CHCRFModule::OnUpdates, true));
+    for (const char* n : {"RC1001", "RC2002", "RC3003"}) {
+        ASSERT_TRUE(in.Cat().SeekKey(n)) << n;
+        EXPECT_EQ(in.Cat().m_upcdid, "WK11_26") << n;
+    }
+    EXPECT_FALSE(fs::exists(in.arcs->UpdateSourcePath("WK10_26")));
 }
 
 // An update medium that cannot be read for one chart's update files ends the

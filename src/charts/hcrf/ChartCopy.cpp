@@ -268,24 +268,17 @@ CopyResult CopyFolderIntoPlace(const fs::path& source, const std::vector<std::st
         RemoveFolderAndEmptyParent(staging);
         return CopyResult::Failed;
     }
+    // Cancel pressed meanwhile is left to the caller, which stops after this
+    // chart: the chart in hand is finished and recorded, so that the charts
+    // installed before the user stopped are all there and whole.
     CFileCopier copier;
     copier.Start(plan);
-    bool cancelled = false;
     while (!copier.WaitFor(std::chrono::milliseconds(40))) {
         progress.SetProgress(chart, charts, copier.BytesDone(), plan.bytes);
         progress.Pump();
-        if (!cancelled && progress.IsCancelled()) {
-            cancelled = true;
-            copier.Stop();
-            break;
-        }
     }
     copier.Stop();
     progress.SetProgress(chart, charts, copier.BytesDone(), plan.bytes);
-    if (cancelled || copier.WasStopped()) {
-        RemoveFolderAndEmptyParent(staging);
-        return CopyResult::Cancelled;
-    }
     if (!copier.Succeeded()) {
         error = copier.Error();
         RemoveFolderAndEmptyParent(staging);

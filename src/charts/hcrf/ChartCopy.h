@@ -66,12 +66,14 @@ private:
     std::atomic<std::uint64_t> m_bytes{0};
 };
 
-enum class CopyResult { Done, Cancelled, Failed };
+enum class CopyResult { Done, Failed };
 
 // Copies the files of `source` matching `patterns` into the folder `dest`
 // through its hidden sibling, showing progress for chart `chart` of
-// `charts`. Cancel or a failure removes the partial sibling and leaves
-// `dest` as it was; `error` says why a copy failed.
+// `charts` and keeping the progress dialog alive. Cancel pressed meanwhile
+// does not cut the copy short: the caller sees it afterwards and stops after
+// this chart. A failure removes the partial sibling and leaves `dest` as it
+// was; `error` says why.
 CopyResult CopyFolderIntoPlace(const std::filesystem::path& source,
                                const std::vector<std::string>& patterns,
                                const std::filesystem::path& dest, CInstallProgress& progress,

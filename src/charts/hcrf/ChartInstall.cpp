@@ -452,10 +452,11 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
     db::CDBARCSCat& cat = Catalogue();
     std::string error;
 
-    // One chart's copy; false ends the operation: Cancel, or a copy that
-    // failed, which is named to the user. A failed copy leaves the chart's
-    // folder on disk as it was and its record unchanged, and the records
-    // stored before it keep their new state, so a later run goes on from there.
+    // One chart's copy; false ends the operation: a copy that failed, which
+    // is named to the user (Cancel is seen once the chart has been recorded).
+    // A failed copy leaves the chart's folder on disk as it was and its record
+    // unchanged, and the records stored before it keep their new state, so a
+    // later run goes on from there.
     auto copyChart = [&](CInstallProgress& progress, const fs::path& from, const fs::path& to,
                          const std::vector<std::string>& patterns, std::size_t i, std::size_t n,
                          bool& copied) {
@@ -468,7 +469,6 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
         progress.SetText(cat.m_no, from.string(), to.string());
         switch (CopyFolderIntoPlace(from, patterns, to, progress, i, n, error)) {
         case CopyResult::Done: copied = true; return true;
-        case CopyResult::Cancelled: return false;
         case CopyResult::Failed:
             if (ui)
                 ui->Message((&patterns == &kUpdatePatterns ? "The updates of chart " : "Chart ") +
@@ -502,12 +502,13 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
                 if (!cat.SeekKey(item.number))
                     continue;
                 bool copied = false;
-                const bool go = charts ? copyChart(*progress, ChartFolder(false, cat.m_no),
-                                                   ChartFolder(true, cat.m_no), kChartPatterns,
-                                                   index, items.size(), copied)
-                                       : copyChart(*progress, ChartUpdateFolder(false, cat.m_no),
-                                                   ChartUpdateFolder(true, cat.m_no),
-                                                   kUpdatePatterns, index, items.size(), copied);
+                const bool go = charts
+                                    ? copyChart(*progress, ChartFolder(false, cat.m_no),
+                                                ChartFolder(true, cat.m_no), kChartPatterns,
+                                                index - 1, items.size(), copied)
+                                    : copyChart(*progress, ChartUpdateFolder(false, cat.m_no),
+                                                ChartUpdateFolder(true, cat.m_no), kUpdatePatterns,
+                                                index - 1, items.size(), copied);
                 if (!go)
                     return false;
                 if (copied) {
@@ -552,7 +553,7 @@ bool CHCRFModule::ProcessCharts(const std::vector<CWorkItem>& items)
                 continue;
             bool copied = false;
             if (!copyChart(*progress, ChartFolder(false, cat.m_no), ChartFolder(true, cat.m_no),
-                           kChartPatterns, index, items.size(), copied))
+                           kChartPatterns, index - 1, items.size(), copied))
                 return false;
             if (copied) {
                 // Only a chart whose folder is complete on disk is recorded there.

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -76,6 +77,18 @@ CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent,
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
     setMinimumWidth(420);
     show();
+    // In front of the window the installation was started from (the chart
+    // management sheet, another window of the main window), so that its
+    // Cancel can be reached. A window manager may stack the new dialog only
+    // above its own parent, and a raise before it has taken the window in
+    // is lost: the dialog is raised again once the stage's work lets events
+    // through.
+    raise();
+    activateWindow();
+    QTimer::singleShot(250, this, [this] {
+        raise();
+        activateWindow();
+    });
     Pump();
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace brine_test {
 
@@ -26,13 +27,20 @@ struct TestHome : app::CSettingsHome {
     std::string GetRegistryKey() const override { return "W"; }
 };
 
+// Each progress step is recorded as (chart, charts).
+using ProgressSteps = std::vector<std::pair<std::size_t, std::size_t>>;
+
 class ScriptedProgress final : public charts::hcrf::CInstallProgress {
 public:
-    ScriptedProgress(std::function<bool()> cancel, std::vector<std::string>* events)
-        : m_cancel(std::move(cancel)), m_events(events)
+    ScriptedProgress(std::function<bool()> cancel, std::vector<std::string>* events,
+                     ProgressSteps& steps)
+        : m_cancel(std::move(cancel)), m_events(events), m_steps(steps)
     { }
     void SetText(std::string_view, std::string_view, std::string_view) override { }
-    void SetProgress(std::size_t, std::size_t, std::uint64_t, std::uint64_t) override { }
+    void SetProgress(std::size_t chart, std::size_t charts, std::uint64_t, std::uint64_t) override
+    {
+        m_steps.emplace_back(chart, charts);
+    }
     bool IsCancelled() override { return m_cancel && m_cancel(); }
     void Pump() override { }
     void Animate(bool on) override { m_events->push_back(on ? "animate on" : "animate off"); }
@@ -40,6 +48,7 @@ public:
 private:
     std::function<bool()> m_cancel;
     std::vector<std::string>* m_events;
+    ProgressSteps& m_steps;
 };
 
 // Answers medium prompts from a script: each entry a folder to choose, or
@@ -70,7 +79,7 @@ public:
         events.push_back("open " + std::string(title));
         if (onOpenProgress)
             onOpenProgress(title);
-        return std::make_unique<ScriptedProgress>(cancelAfter, &events);
+        return std::make_unique<ScriptedProgress>(cancelAfter, &events, progressSteps);
     }
     std::deque<std::string> answers;
     std::vector<std::string> messages, prompts;
@@ -80,6 +89,7 @@ public:
     std::vector<std::string> events;
     std::function<bool()> cancelAfter;
     std::function<void(std::string_view)> onOpenProgress;
+    ProgressSteps progressSteps;
 };
 
 // The charts folder is root/charts, the media root/RC1 and root/WK10_26.
