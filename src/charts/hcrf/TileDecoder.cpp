@@ -17,6 +17,15 @@ constexpr std::size_t kRepeatEnd = kTilePixels - kTileSide + 1;   // 16257
 constexpr std::size_t kFastRun = 64;
 constexpr std::size_t kFastRoom = kFastRun + 2;
 
+// The bytes those stores reach past the code's end are the caller's until a
+// later code writes them. They are kept a block at a time before the first
+// store reaches them, so that a tile that fails gets them back and holds only
+// what its whole codes wrote. The blocks still needed lie between the block
+// the code starts in and kFastRoom past the code, never more than three.
+constexpr std::size_t kKeptBlock = 256;
+constexpr std::size_t kKeptRing = 4 * kKeptBlock;
+static_assert(kTilePixels % kKeptBlock == 0 && kFastRoom + 2 * kKeptBlock <= kKeptRing);
+
 // What a code writes, worked out once per code table: a run of `colour`
 // (`runLength` long, or as long as the next input byte says) and up to two
 // tail pixels. Codes the fast path does not take (row repeats, invalid
@@ -168,11 +177,18 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
     const CodeShape* shapes = ShapesOf(table);
     std::size_t i = 0;
     std::size_t p = 0;
+    // The caller's bytes from p up to keptEnd, each at its position modulo
+    // the ring; keptEnd is a block boundary, and no byte at or past both p
+    // and keptEnd has been written.
+    alignas(64) std::uint8_t kept[kKeptRing];
+    std::size_t keptEnd = 0;
 
     while (p < kTilePixels) {
         // The fast path: no branch on the kind of code, so codes of every
         // kind may follow each other without the processor guessing wrong.
-        if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+        // It runs while its stores stay inside the kept blocks, which lie
+        // inside the tile.
+        if (i + 1 < inSize && p + kFastRoom <= keptEnd) {
             const CodeShape& s = shapes[in[i]];
             const std::uint8_t b = in[i + 1];
             const std::size_t streamRun = 257u - b;
@@ -188,9 +204,24 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
                 i += 1u + s.fromStream;
                 continue;
             }
+        } else if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+            // Keeps the blocks the next stores reach, then goes back to the
+            // fast path.
+            while (keptEnd < p + kFastRoom) {
+                std::memcpy(kept + keptEnd % kKeptRing, o + keptEnd, kKeptBlock);
+                keptEnd += kKeptBlock;
+            }
+            continue;
         }
-        if (!DecodeCode(in, inSize, i, table, o, p))
+        if (!DecodeCode(in, inSize, i, table, o, p)) {
+            for (; p < keptEnd; ++p)
+                o[p] = kept[p % kKeptRing];
             return false;
+        }
+        // A code of the exact path may have written past the kept blocks:
+        // the next block to keep is the one it ends in.
+        if (keptEnd < p)
+            keptEnd = p / kKeptBlock * kKeptBlock;
     }
     return true;
 }
