@@ -152,6 +152,11 @@ TEST(HCRFRaster, CheckValueIsZlibsCrc32)
     EXPECT_EQ(Crc32(ByteView(bytes).subspan(4), Crc32(ByteView(bytes).first(4))), 0xCBF43926u);
 }
 
+// The decoder as the processor runs it, and the one for processors without
+// masked stores.
+using Decoder = bool (*)(ByteView, const CodeTable&, TileBuffer);
+const Decoder kDecoders[] = {DecodeTile, DecodeTilePortable};
+
 TEST(TileDecoder, OperationsAndBounds)
 {
     // Rows: input, decodes, a pixel to check when it does and its colour.
@@ -193,11 +198,13 @@ TEST(TileDecoder, OperationsAndBounds)
     };
     const CodeTable table = TestTable();
     for (const auto& c : cases) {
-        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        ASSERT_EQ(DecodeTile(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
-        EXPECT_TRUE(!c.ok ||
-                    (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0))
-            << c.name;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            ASSERT_EQ(decode(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
+            EXPECT_TRUE(!c.ok ||
+                        (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0))
+                << c.name;
+        }
     }
 }
 
@@ -251,10 +258,12 @@ TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
                 while (expected.size() < kTilePixels)
                     in.push_back(21), run(1, 1);
         }
-        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        ASSERT_TRUE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels)))
-            << "round " << round;
-        ASSERT_EQ(out, expected) << "round " << round;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            ASSERT_TRUE(decode(in, table, TileBuffer(out.data(), kTilePixels)))
+                << "round " << round;
+            ASSERT_EQ(out, expected) << "round " << round;
+        }
     }
 }
 
@@ -265,10 +274,14 @@ TEST(TileDecoder, FailedTileLeavesThePixelsPastItsLastWholeCode)
 {
     const CodeTable table = TestTable();
     const auto decodeFailing = [&](const Bytes& in, std::size_t written) {
-        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        EXPECT_FALSE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels)));
-        return std::count(out.begin() + std::ptrdiff_t(written), out.end(), 0xEE) ==
-               std::ptrdiff_t(kTilePixels - written);
+        bool kept = true;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            EXPECT_FALSE(decode(in, table, TileBuffer(out.data(), kTilePixels)));
+            kept = kept && std::count(out.begin() + std::ptrdiff_t(written), out.end(), 0xEE) ==
+                               std::ptrdiff_t(kTilePixels - written);
+        }
+        return kept;
     };
     EXPECT_TRUE(decodeFailing({15, 23}, 3)) << "three pixels, then operation 0";
     EXPECT_TRUE(decodeFailing({15, 16}, 3)) << "a stream run without its count";

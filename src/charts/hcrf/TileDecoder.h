@@ -19,5 +19,8 @@ using TileBuffer = std::span<std::uint8_t, kTilePixels>;
 // by its whole codes, every pixel past them as it was. Input past the last
 // pixel is ignored.
 bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out);
+// The same decoding without the processor's masked stores, as DecodeTile
+// runs it on a processor that has none.
+bool DecodeTilePortable(ByteView compressed, const CodeTable& table, TileBuffer out);
 
 }   // namespace charts::hcrf
