@@ -61,6 +61,10 @@ struct CChartingServices {
     std::function<void(CChartDoc*)> closeDocument;
     // The document of the main frame's active child window, if a chart.
     std::function<CChartDoc*()> activeDocument;
+    // Tells the main frame, before returning, that what the chartpoint panel
+    // shows of the chart may have changed (the part of a chart under the
+    // mouse became current): the panel shows the chartpoint again.
+    std::function<void()> chartpointChanged;
     std::function<std::uint64_t()> availableMemory;
     // Screen width, height and bits per pixel for the buffer estimate.
     std::function<std::array<int, 3>()> screenFacts;

@@ -115,6 +115,9 @@ public:
     void OnSelectNext();
     void OnSelectLast();
     void NotifyCurrentChanged();
+    // The panel shows the current chartpoint again, its datum list refilled
+    // for the chart now active.
+    void ShowCurrent() { m_ui->ShowChartpoint(m_current); }
     void SortBy(int index);
     int SortIndex() const { return m_sortIndex; }
     void OnShowHide();

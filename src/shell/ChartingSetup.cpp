@@ -319,6 +319,7 @@ std::unique_ptr<app::CModule> MakeChartingModule(CMainFrame& frame)
         auto* chartFrame = qobject_cast<chart::CChartFrame*>(active);
         return chartFrame ? chartFrame->GetChartDoc() : nullptr;
     };
+    services.chartpointChanged = [&frame] { frame.OnChartpointChanged(); };
     services.availableMemory = [] { return app::GetAvailableMemory(); };
     services.screenFacts = [&frame] {
         const app::CDesktop& d = frame.Desktop();

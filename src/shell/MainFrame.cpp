@@ -1008,7 +1008,7 @@ void CMainFrame::OnPostedMessage(const app::CPostedMessage& msg)
     if (m_tornDown)
         return;
     switch (msg.id) {
-    case app::kMsgChartpointChanged:   // the chartpoint module's, below
+    case app::kMsgChartpointChanged: OnChartpointChanged(); break;
     case app::kMsgWaypointListChanged:   // the route module's, below
         break;
     case app::kMsgChartWindowClosed:

@@ -269,6 +269,10 @@ public:
     bool IsActiveChartLoaded() const;
     // A chart window became active (null: none is).
     void ActivateChartFrame(chart::CChartFrame* frame);
+    // The chartpoint panel shows the current chartpoint again and refills
+    // its datum list: a chart window became active, or another part of a
+    // chart became current under the mouse.
+    void OnChartpointChanged();
     // Reopens what the workspace names: its charts, then the folio; then
     // opens the chartpoint database the workspace's settings name.
     void RestoreWindows();

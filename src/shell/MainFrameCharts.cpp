@@ -257,6 +257,14 @@ void CMainFrame::ActivateChartFrame(chart::CChartFrame* frame)
         m_posted.Post(app::kMsgChartpointChanged);
 }
 
+void CMainFrame::OnChartpointChanged()
+{
+    if (m_tornDown)
+        return;
+    if (auto* points = FirstModuleOf<chartpoints::CChartpointModule>(m_modules))
+        points->ShowCurrent();
+}
+
 void CMainFrame::ActivateNextChartFrame()
 {
     if (!m_charting)

@@ -152,6 +152,11 @@ TEST(HCRFRaster, CheckValueIsZlibsCrc32)
     EXPECT_EQ(Crc32(ByteView(bytes).subspan(4), Crc32(ByteView(bytes).first(4))), 0xCBF43926u);
 }
 
+// The decoder as the processor runs it, and the one for processors without
+// masked stores.
+using Decoder = bool (*)(ByteView, const CodeTable&, TileBuffer);
+const Decoder kDecoders[] = {DecodeTile, DecodeTilePortable};
+
 TEST(TileDecoder, OperationsAndBounds)
 {
     // Rows: input, decodes, a pixel to check when it does and its colour.
@@ -193,11 +198,13 @@ TEST(TileDecoder, OperationsAndBounds)
     };
     const CodeTable table = TestTable();
     for (const auto& c : cases) {
-        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        ASSERT_EQ(DecodeTile(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
-        EXPECT_TRUE(!c.ok ||
-                    (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0))
-            << c.name;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            ASSERT_EQ(decode(c.input, table, TileBuffer(out.data(), kTilePixels)), c.ok) << c.name;
+            EXPECT_TRUE(!c.ok ||
+                        (out[c.at] == c.colour && std::count(out.begin(), out.end(), 0xEE) == 0))
+                << c.name;
+        }
     }
 }
 
@@ -251,10 +258,67 @@ TEST(TileDecoder, RandomCodeStreamsDecodeToThePixelsTheyDescribe)
                 while (expected.size() < kTilePixels)
                     in.push_back(21), run(1, 1);
         }
-        std::vector<std::uint8_t> out(kTilePixels, 0xEE);
-        ASSERT_TRUE(DecodeTile(in, table, TileBuffer(out.data(), kTilePixels)))
-            << "round " << round;
-        ASSERT_EQ(out, expected) << "round " << round;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            ASSERT_TRUE(decode(in, table, TileBuffer(out.data(), kTilePixels)))
+                << "round " << round;
+            ASSERT_EQ(out, expected) << "round " << round;
+        }
+    }
+}
+
+// A tile that fails leaves every pixel past its last whole code as it was,
+// wherever the failure comes: an invalid code or a run cut short by the end of
+// the input, after short runs, long runs and row repeats.
+TEST(TileDecoder, FailedTileLeavesThePixelsPastItsLastWholeCode)
+{
+    const CodeTable table = TestTable();
+    const auto decodeFailing = [&](const Bytes& in, std::size_t written) {
+        bool kept = true;
+        for (Decoder decode : kDecoders) {
+            std::vector<std::uint8_t> out(kTilePixels, 0xEE);
+            EXPECT_FALSE(decode(in, table, TileBuffer(out.data(), kTilePixels)));
+            kept = kept && std::count(out.begin() + std::ptrdiff_t(written), out.end(), 0xEE) ==
+                               std::ptrdiff_t(kTilePixels - written);
+        }
+        return kept;
+    };
+    EXPECT_TRUE(decodeFailing({15, 23}, 3)) << "three pixels, then operation 0";
+    EXPECT_TRUE(decodeFailing({15, 16}, 3)) << "a stream run without its count";
+    EXPECT_TRUE(decodeFailing({15, 10, 0x01}, 3)) << "a two-byte run cut after one";
+    EXPECT_TRUE(decodeFailing({15, 17}, 3)) << "operation 8";
+
+    std::mt19937 rng(11);
+    for (int round = 0; round < 300; ++round) {
+        Bytes in;
+        std::size_t p = 0;
+        const std::size_t stop = rng() % (kTilePixels - 300);
+        while (p < stop) {
+            switch (rng() % 6) {
+            case 0: in.push_back(11), p += 2; break;
+            case 1: in.push_back(15), p += 3; break;
+            case 2: {
+                const std::size_t n = 2 + rng() % 128;
+                in.insert(in.end(), {16, std::uint8_t(257 - n)}), p += n + 1;
+                break;
+            }
+            case 3: {
+                const std::size_t n = rng() % 200;
+                in.insert(in.end(), {10, std::uint8_t(n >> 8), std::uint8_t(n)}), p += n;
+                break;
+            }
+            case 4:
+                if (p >= kTileSide && p < kTilePixels - 3 * kTileSide)
+                    in.insert(in.end(), {14, std::uint8_t(1 + rng() % 2)}),
+                        p += kTileSide * in.back();
+                break;
+            default: in.insert(in.end(), {13}), p += 1; break;
+            }
+        }
+        const Bytes endings[] = {{23}, {17}, {16}, {10, 0x00}, {10, 0x7F, 0xFF}};
+        const Bytes& ending = endings[rng() % std::size(endings)];
+        in.insert(in.end(), ending.begin(), ending.end());
+        ASSERT_TRUE(decodeFailing(in, p)) << "round " << round << ", " << p << " pixels";
     }
 }
 

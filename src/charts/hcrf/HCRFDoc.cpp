@@ -1178,8 +1178,15 @@ void CHCRFDoc::OnMouseMove(geo::IntPoint client)
                 m_panels[i].SelectSubPanel(s);
                 SetTitle();
                 // What the view draws for the current sub-panel follows it.
-                if (chart::CChartWindow* window = GetChartFrame())
+                chart::CChartWindow* window = GetChartFrame();
+                if (window)
                     window->InvalidateView();
+                // So does the chartpoint panel (its datum list offers the
+                // current sub-panel's datum), except in the vessel's window.
+                chart::CChartingModule* charting = Module();
+                if ((!window || window->GetState() == chart::kFrameNormal) && charting &&
+                    charting->Services().chartpointChanged)
+                    charting->Services().chartpointChanged();
             }
             return;
         }

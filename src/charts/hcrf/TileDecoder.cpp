@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define BRINE_MASKED_STORES 1
+#endif
+
 namespace charts::hcrf {
 
 namespace {
@@ -12,10 +17,21 @@ constexpr std::size_t kRepeatFirst = kTileSide;
 constexpr std::size_t kRepeatEnd = kTilePixels - kTileSide + 1;   // 16257
 
 // The fast path writes every run as one fixed-size store of kFastRun bytes and
-// its tail pixels as one two-byte store; the bytes past the code's end are
-// written again by the codes that follow. It needs that much room in the tile.
+// its tail pixels as one two-byte store. Where the processor has masked
+// stores they write only the code's own pixels; elsewhere the bytes past the
+// code's end are written again by the codes that follow. It needs that much
+// room in the tile.
 constexpr std::size_t kFastRun = 64;
 constexpr std::size_t kFastRoom = kFastRun + 2;
+
+// Without masked stores, the bytes those stores reach past the code's end are
+// the caller's until a later code writes them. They are kept a block at a time before the first
+// store reaches them, so that a tile that fails gets them back and holds only
+// what its whole codes wrote. The blocks still needed lie between the block
+// the code starts in and kFastRoom past the code, never more than three.
+constexpr std::size_t kKeptBlock = 256;
+constexpr std::size_t kKeptRing = 4 * kKeptBlock;
+static_assert(kTilePixels % kKeptBlock == 0 && kFastRoom + 2 * kKeptBlock <= kKeptRing);
 
 // What a code writes, worked out once per code table: a run of `colour`
 // (`runLength` long, or as long as the next input byte says) and up to two
@@ -158,9 +174,12 @@ bool DecodeCode(const std::uint8_t* in, std::size_t inSize, std::size_t& i, cons
     }
 }
 
-}   // namespace
-
-bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
+#ifdef BRINE_MASKED_STORES
+// The fast path with masked stores: each code writes exactly its own pixels,
+// so nothing past the last whole code needs keeping.
+__attribute__((target("avx512bw,avx512vl,bmi2"))) bool DecodeMasked(ByteView compressed,
+                                                                    const CodeTable& table,
+                                                                    TileBuffer out)
 {
     const std::uint8_t* in = compressed.data();
     const std::size_t inSize = compressed.size();
@@ -168,11 +187,55 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
     const CodeShape* shapes = ShapesOf(table);
     std::size_t i = 0;
     std::size_t p = 0;
+    while (p < kTilePixels) {
+        if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+            const CodeShape& s = shapes[in[i]];
+            const std::uint8_t b = in[i + 1];
+            const std::size_t streamRun = 257u - b;
+            const std::size_t streamMask = std::size_t(0) - s.fromStream;
+            const std::size_t n = (streamRun & streamMask) | (s.runLength & ~streamMask);
+            const bool twoByteRun = b < 0x80;
+            if (!(s.slow | (s.fromStream & (twoByteRun | (streamRun > kFastRun))))) {
+                _mm512_mask_storeu_epi8(o + p, _bzhi_u64(~0ULL, unsigned(n)),
+                                        _mm512_set1_epi8(char(s.colour)));
+                std::uint16_t tail = 0;
+                std::memcpy(&tail, s.tail, 2);
+                _mm_mask_storeu_epi8(o + p + n, __mmask16((1U << s.tailLength) - 1),
+                                     _mm_set1_epi16(short(tail)));
+                p += n + s.tailLength;
+                i += 1U + s.fromStream;
+                continue;
+            }
+        }
+        if (!DecodeCode(in, inSize, i, table, o, p))
+            return false;
+    }
+    return true;
+}
+#endif
+
+}   // namespace
+
+bool DecodeTilePortable(ByteView compressed, const CodeTable& table, TileBuffer out)
+{
+    const std::uint8_t* in = compressed.data();
+    const std::size_t inSize = compressed.size();
+    std::uint8_t* o = out.data();
+    const CodeShape* shapes = ShapesOf(table);
+    std::size_t i = 0;
+    std::size_t p = 0;
+    // The caller's bytes from p up to keptEnd, each at its position modulo
+    // the ring; keptEnd is a block boundary, and no byte at or past both p
+    // and keptEnd has been written.
+    alignas(64) std::uint8_t kept[kKeptRing];
+    std::size_t keptEnd = 0;
 
     while (p < kTilePixels) {
         // The fast path: no branch on the kind of code, so codes of every
         // kind may follow each other without the processor guessing wrong.
-        if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+        // It runs while its stores stay inside the kept blocks, which lie
+        // inside the tile.
+        if (i + 1 < inSize && p + kFastRoom <= keptEnd) {
             const CodeShape& s = shapes[in[i]];
             const std::uint8_t b = in[i + 1];
             const std::size_t streamRun = 257u - b;
@@ -188,11 +251,37 @@ bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
                 i += 1u + s.fromStream;
                 continue;
             }
+        } else if (i + 1 < inSize && kTilePixels - p >= kFastRoom) {
+            // Keeps the blocks the next stores reach, then goes back to the
+            // fast path.
+            while (keptEnd < p + kFastRoom) {
+                std::memcpy(kept + keptEnd % kKeptRing, o + keptEnd, kKeptBlock);
+                keptEnd += kKeptBlock;
+            }
+            continue;
         }
-        if (!DecodeCode(in, inSize, i, table, o, p))
+        if (!DecodeCode(in, inSize, i, table, o, p)) {
+            for (; p < keptEnd; ++p)
+                o[p] = kept[p % kKeptRing];
             return false;
+        }
+        // A code of the exact path may have written past the kept blocks:
+        // the next block to keep is the one it ends in.
+        if (keptEnd < p)
+            keptEnd = p / kKeptBlock * kKeptBlock;
     }
     return true;
+}
+
+bool DecodeTile(ByteView compressed, const CodeTable& table, TileBuffer out)
+{
+#ifdef BRINE_MASKED_STORES
+    static const bool masked = __builtin_cpu_supports("avx512bw") &&
+                               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2");
+    if (masked)
+        return DecodeMasked(compressed, table, out);
+#endif
+    return DecodeTilePortable(compressed, table, out);
 }
 
 }   // namespace charts::hcrf
