@@ -82,13 +82,10 @@ CInstallProgressDlg::CInstallProgressDlg(const QString& title, QWidget* parent,
     // Cancel can be reached. A window manager may stack the new dialog only
     // above its own parent, and a raise before it has taken the window in
     // is lost: the dialog is raised again once the stage's work lets events
-    // through.
+    // through. It is raised, not activated: the keyboard stays with the
+    // window the user works in, and goes back to it when the dialog closes.
     raise();
-    activateWindow();
-    QTimer::singleShot(250, this, [this] {
-        raise();
-        activateWindow();
-    });
+    QTimer::singleShot(250, this, [this] { raise(); });
     Pump();
 }
 
