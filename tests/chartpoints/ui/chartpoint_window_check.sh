@@ -82,7 +82,7 @@ private_logs "$work/config/Quorwick/Brinevane/settings.conf"
     "$work/config/Quorwick/Brinevane/settings.conf" || fail "the sample chartpoints did not install"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 export BRINE_PROGRAM_FOLDER="$work/prog" BRINE_INITIAL_CHARTPOINTS=PugetSound BRINE_CHARTPOINT_STATE_FILE="$STATE"
-export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM" BRINE_REPORT_FOCUS=1
+export BRINE_INSTANCE_NAME="brine-cpt-$$-$RANDOM" BRINE_REPORT_FOCUS=1 BRINE_REPORT_PANELS=1
 start_wm
 
 TMPDIR="$work/tmp" "$work/prog/brinevane" ${MEDIA:+--sample-media "$work/media"} > "$work/program.log" 2>&1 &
@@ -91,8 +91,20 @@ pass_disclaimer
 
 step "the sample marks with ID and name labels"
 expect_state "PugetSound open at Point Wilson Light" name Point
-activate "$MAIN"
-xdotool key F3   # the chartpoint panel
+# F3 shows the chartpoint panel. A first start's installation windows may
+# still be handing the keyboard back as the key goes out, so it is pressed
+# again until the program reports the panel active.
+chartpoint_panel_active() {
+    grep "Brinevane: side panels: " "$work/program.log" | tail -n 1 | grep -q "active=Chartpoint " &&
+        echo ok
+}
+for _ in 1 2 3 4 5; do
+    activate "$MAIN"
+    xdotool key F3
+    sleep 1
+    chartpoint_panel_active >/dev/null && break
+done
+wait_for "the chartpoint panel" chartpoint_panel_active
 # The chart window tiled over the whole work area: Window > Tile.
 xdotool key alt+w
 sleep 0.4
